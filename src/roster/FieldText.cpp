@@ -1,0 +1,157 @@
+#include "roster/FieldText.h"
+
+#include "roster/FieldError.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <locale.h>
+#include <string>
+
+namespace roster {
+namespace {
+
+bool isAsciiDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool isSign(QChar c) { return c == u'+' || c == u'-'; }
+bool isNumberBlank(QChar c) { return c == u' ' || c == u'\t' || c == u'\n'; }
+
+// strtod in the "C" locale, so the decimal point is '.' whatever the user's settings.
+// Returns false when the magnitude is too large for a double; a value too small to
+// represent becomes 0 (or a denormal), as a tiny number should.
+bool parseDecimal(const std::string &ascii, double &out)
+{
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    errno = 0;
+    const double value = strtod_l(ascii.c_str(), nullptr, cLocale);
+    if (errno == ERANGE && std::isinf(value))
+        return false;
+    out = value;
+    return true;
+}
+
+// The longest leading number of the text, blanks skipped, as plain ASCII.
+std::string leadingNumber(const QString &text)
+{
+    std::string number;
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    auto skipBlanks = [&] {
+        while (i < n && isNumberBlank(text.at(i)))
+            ++i;
+    };
+
+    skipBlanks();
+    if (i < n && isSign(text.at(i))) {
+        number += char(text.at(i).unicode());
+        ++i;
+    }
+    bool digits = false;
+    for (skipBlanks(); i < n && isAsciiDigit(text.at(i)); ++i, skipBlanks()) {
+        number += char(text.at(i).unicode());
+        digits = true;
+    }
+    if (i < n && text.at(i) == u'.') {
+        number += '.';
+        for (++i, skipBlanks(); i < n && isAsciiDigit(text.at(i)); ++i, skipBlanks()) {
+            number += char(text.at(i).unicode());
+            digits = true;
+        }
+    }
+    if (!digits)
+        return {};
+
+    // An exponent counts only when at least one digit follows it.
+    if (i < n && (text.at(i) == u'e' || text.at(i) == u'E')) {
+        std::string exponent = "e";
+        qsizetype j = i + 1;
+        auto skipExponentBlanks = [&] {
+            while (j < n && isNumberBlank(text.at(j)))
+                ++j;
+        };
+        skipExponentBlanks();
+        if (j < n && isSign(text.at(j))) {
+            exponent += char(text.at(j).unicode());
+            ++j;
+        }
+        bool exponentDigits = false;
+        for (skipExponentBlanks(); j < n && isAsciiDigit(text.at(j)); ++j, skipExponentBlanks()) {
+            exponent += char(text.at(j).unicode());
+            exponentDigits = true;
+        }
+        if (exponentDigits)
+            number += exponent;
+    }
+    return number;
+}
+
+bool isWholeNumber(const QString &text)
+{
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    if (i < n && isSign(text.at(i)))
+        ++i;
+    bool digits = false;
+    for (; i < n && isAsciiDigit(text.at(i)); ++i)
+        digits = true;
+    if (i < n && text.at(i) == u'.')
+        for (++i; i < n && isAsciiDigit(text.at(i)); ++i)
+            digits = true;
+    if (!digits)
+        return false;
+    if (i < n && (text.at(i) == u'e' || text.at(i) == u'E')) {
+        ++i;
+        if (i < n && isSign(text.at(i)))
+            ++i;
+        bool exponentDigits = false;
+        for (; i < n && isAsciiDigit(text.at(i)); ++i)
+            exponentDigits = true;
+        if (!exponentDigits)
+            return false;
+    }
+    return i == n;
+}
+
+} // namespace
+
+double textToNumber(const QString &text)
+{
+    const std::string number = leadingNumber(text);
+    if (number.empty())
+        return 0.0;
+    double value = 0.0;
+    if (!parseDecimal(number, value))
+        throw FieldError::overflow();
+    return value;
+}
+
+QString numberToText(double value)
+{
+    if (!std::isfinite(value))
+        throw FieldError::overflow();
+    if (value == 0.0)
+        return QStringLiteral("0"); // never "-0"
+    QString text = QString::number(value, 'g', 15);
+    text.replace(u'e', u'E');
+    return text;
+}
+
+QString integerToText(qint16 value)
+{
+    return QString::number(value);
+}
+
+qint16 textToInteger(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    if (!isWholeNumber(trimmed))
+        throw FieldError::typeMismatch();
+    double value = 0.0;
+    if (!parseDecimal(trimmed.toStdString(), value))
+        throw FieldError::overflow();
+    const double rounded = std::nearbyint(value); // ties to even in the default mode
+    if (rounded < -32768.0 || rounded > 32767.0)
+        throw FieldError::overflow();
+    return static_cast<qint16>(rounded);
+}
+
+} // namespace roster

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+namespace roster {
+
+// One combatant row as the logic sees it: its texts exactly as typed, the amount
+// box, the include flag (0 or 1) and whether the row is down.
+struct Row
+{
+    QString name;
+    QString hp;
+    QString ac;
+    QString ini;
+    QString note;
+    QString will;   // the column captioned "Fort"
+    QString fort;   // the column captioned "Reflx"
+    QString rex;    // the column captioned "Will"
+    QString attack;
+    QString damage;
+
+    QString amount; // the damage box beside "Substract"; never saved
+    qint16 check = 1;
+    bool down = false; // name, HP, AC, note and initiative fields disabled
+
+    bool operator==(const Row &) const = default;
+};
+
+} // namespace roster
