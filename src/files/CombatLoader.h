@@ -1,0 +1,42 @@
+#pragma once
+
+#include "files/ProfileReader.h"
+#include "roster/Roster.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace files {
+
+struct LoadOutcome
+{
+    enum class Status { Loaded, Refused, Failed };
+    Status status = Status::Loaded;
+    roster::Roster roster;            // the roster after the load; equal to `current` unless Loaded
+    std::optional<int> oldVersionRow; // row at which the old-version warning is due (at most one per load)
+    QString message;                  // Refused: why, a sentence for the user; Failed: the failure's message
+};
+
+// Fills a copy of `current` from the bytes of a combat file, row by row, and
+// puts every row into its active or down state from its hit points. A file of
+// an earlier version (a row without a numeric "Check") loads whole, with the
+// warning due at its first such row; any failure before that leaves `current`
+// as it was (Failed). The amount boxes are never part of a file: they keep
+// `current`'s texts.
+LoadOutcome loadCombat(const QByteArray &bytes, const roster::Roster &current);
+LoadOutcome loadCombat(const ProfileReader &file, const roster::Roster &current);
+
+// Refuses what is no combat file (no ordinary file at the path, unreadable, over
+// 16 MiB, none of the row sections), then loads it as loadCombat does.
+LoadOutcome loadCombatFile(const QString &path, const roster::Roster &current);
+
+// "You are loading a combat prior to " + verTxt + ", there may be some errors"
+QString oldVersionWarningText(const QString &verTxt);
+inline const QString OldVersionTitle = QStringLiteral("Old Version Combat");
+
+// "Unknown Error. Contact Vesmar:" + CR LF + message
+QString unknownErrorTitle(const QString &message);
+
+} // namespace files
