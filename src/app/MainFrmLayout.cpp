@@ -1,0 +1,253 @@
+// Creating the window's controls and laying them out. Column widths follow the
+// original twips table (15 twips to a pixel) but grow where a Linux font needs more,
+// so no caption or value is clipped.
+#include "app/MainFrm.h"
+
+#include "app/SpinButton.h"
+#include "app/WrappingButton.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <limits>
+
+namespace {
+
+constexpr int TwipsPerPixel = 15;
+constexpr int FieldMargin = 10; // frame and inner margins of a line edit
+constexpr int ButtonMargin = 14;
+
+// Grid columns, left to right.
+enum Column { NameCol, HpCol, IniCol, AcCol, NoteCol, WillCol, FortCol, RexCol, AttackCol,
+              DamageCol, ChkCol, ClearCol, SubsTxtCol, SubsCmdCol };
+
+QString rowName(int index, const char *what)
+{
+    return QStringLiteral("Row %1 %2").arg(index + 1).arg(QLatin1String(what));
+}
+
+QLineEdit *makeField(QWidget *parent, const char *array, int index, const char *label)
+{
+    auto *field = new QLineEdit(parent);
+    field->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(array)).arg(index));
+    field->setAccessibleName(rowName(index, label));
+    // Fields are free text of any length; QLineEdit would cut at 32767 characters.
+    field->setMaxLength(std::numeric_limits<int>::max());
+    return field;
+}
+
+template <typename Control>
+Control *named(Control *control, const char *array, int index, const char *label)
+{
+    control->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(array)).arg(index));
+    control->setAccessibleName(rowName(index, label));
+    return control;
+}
+
+int pixels(int twips)
+{
+    return twips / TwipsPerPixel;
+}
+
+} // namespace
+
+void MainFrm::createControls()
+{
+    auto *central = new QWidget(this);
+    central->setObjectName(QStringLiteral("central"));
+    setCentralWidget(central);
+
+    static const char *const captions[10] = {"Name", "HP", "AC", "Random Note", "Attack",
+                                             "Current Initiative", "Fort", "Will", "Reflx", "Damage"};
+    for (int i = 0; i < 10; ++i) {
+        Label1[i] = new QLabel(QLatin1String(captions[i]), central);
+        Label1[i]->setObjectName(QStringLiteral("Label1_%1").arg(i));
+        Label1[i]->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+    }
+    Label1[5]->setWordWrap(true);
+
+    for (int r = 0; r < roster::RowCount; ++r) {
+        ChrName[r] = makeField(central, "ChrName", r, "Name");
+        ChrHP[r] = makeField(central, "ChrHP", r, "HP");
+        UpDown1[r] = named(new SpinButton(central), "UpDown1", r, "HP up/down");
+        ChrIni[r] = makeField(central, "ChrIni", r, "Current Initiative");
+        ChrAC[r] = makeField(central, "ChrAC", r, "AC");
+        UpDown2[r] = named(new SpinButton(central), "UpDown2", r, "AC up/down");
+        ChrNote[r] = makeField(central, "ChrNote", r, "Random Note");
+        ChrWill[r] = makeField(central, "ChrWill", r, "Fort");
+        ChrFort[r] = makeField(central, "ChrFort", r, "Reflx");
+        ChrRex[r] = makeField(central, "ChrRex", r, "Will");
+        ChrAttack[r] = makeField(central, "ChrAttack", r, "Attack");
+        ChrDamage[r] = makeField(central, "ChrDamage", r, "Damage");
+        ChrChk[r] = named(new QCheckBox(central), "ChrChk", r, "include");
+        cmdClear[r] = named(new QPushButton(QStringLiteral("Clear"), central), "cmdClear", r, "Clear");
+        SubsTxt[r] = makeField(central, "SubsTxt", r, "amount");
+        SubsCmd[r] = named(new QPushButton(QStringLiteral("Substract"), central), "SubsCmd", r, "Substract");
+        for (QPushButton *button : {cmdClear[r], SubsCmd[r]})
+            button->setAutoDefault(false);
+    }
+
+    List = new QListWidget(central);
+    List->setObjectName(QStringLiteral("List"));
+    List->setAccessibleName(QStringLiteral("Fighting order"));
+
+    Command1 = new WrappingButton(QStringLiteral("Calculate Fighting Order"), central);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setAutoDefault(false);
+
+    Label2 = new QLabel(QStringLiteral("Other Notes"), central);
+    Label2->setObjectName(QStringLiteral("Label2"));
+
+    NotesTxt = new QPlainTextEdit(central);
+    NotesTxt->setObjectName(QStringLiteral("NotesTxt"));
+    NotesTxt->setAccessibleName(QStringLiteral("Other Notes"));
+    NotesTxt->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    NotesTxt->setTabChangesFocus(true);
+    Label2->setBuddy(NotesTxt);
+}
+
+void MainFrm::layOutControls()
+{
+    QWidget *central = centralWidget();
+    const QFontMetrics metrics(font());
+    QFont bold = font();
+    bold.setBold(true);
+    const QFontMetrics boldMetrics(bold);
+
+    const int fieldHeight = ChrName[0]->sizeHint().height();
+    auto fieldWidth = [&](int twips, const char *sample) {
+        return std::max(pixels(twips), metrics.horizontalAdvance(QLatin1String(sample)) + FieldMargin);
+    };
+    auto buttonWidth = [&](int twips, const QString &caption) {
+        return std::max(pixels(twips), metrics.horizontalAdvance(caption) + ButtonMargin);
+    };
+    auto captionWidth = [&](int i) { return boldMetrics.horizontalAdvance(Label1[i]->text()) + 2; };
+
+    // Field widths: the twips of the original layout, or what the font needs for a
+    // typical value and for the caption above, whichever is larger.
+    const int nameWidth = fieldWidth(2535, "");
+    const int spinWidth = std::max(pixels(255), 15);
+    const int hpWidth = std::max(fieldWidth(420, "-5000"), captionWidth(1) - spinWidth);
+    const int iniWidth = std::max(fieldWidth(750, "-10"),
+                                  boldMetrics.horizontalAdvance(QStringLiteral("Initiative")) + 2);
+    const int acWidth = std::max(fieldWidth(420, "-10"), captionWidth(2) - spinWidth);
+    const int noteWidth = fieldWidth(2400, "");
+    const int willWidth = std::max(fieldWidth(375, "+12"), captionWidth(6));
+    const int fortWidth = std::max(fieldWidth(375, "+12"), captionWidth(8));
+    const int rexWidth = std::max(fieldWidth(375, "+12"), captionWidth(7));
+    const int attackWidth = std::max(fieldWidth(615, "+12"), captionWidth(4));
+    const int damageWidth = std::max(fieldWidth(615, "2d8+7"), captionWidth(9));
+    const int clearWidth = buttonWidth(600, cmdClear[0]->text());
+    const int subsTxtWidth = fieldWidth(735, "-100");
+    const int subsCmdWidth = buttonWidth(855, SubsCmd[0]->text());
+
+    auto *grid = new QGridLayout;
+    grid->setHorizontalSpacing(5);
+    grid->setVerticalSpacing(2);
+
+    auto caption = [&](int label, int column, int span = 1) {
+        grid->addWidget(Label1[label], 0, column, 1, span, Qt::AlignLeft | Qt::AlignBottom);
+    };
+    caption(0, NameCol);
+    caption(1, HpCol);
+    caption(5, IniCol);
+    Label1[5]->setFixedWidth(iniWidth + 8);
+    caption(2, AcCol);
+    caption(3, NoteCol);
+    caption(6, WillCol);
+    caption(8, FortCol);
+    caption(7, RexCol);
+    caption(4, AttackCol);
+    caption(9, DamageCol);
+
+    auto fieldWithSpin = [&](QLineEdit *field, SpinButton *spin, int width) {
+        auto *pair = new QHBoxLayout;
+        pair->setSpacing(0);
+        field->setFixedWidth(width);
+        spin->setFixedSize(spinWidth, fieldHeight);
+        pair->addWidget(field);
+        pair->addWidget(spin);
+        return pair;
+    };
+
+    for (int r = 0; r < roster::RowCount; ++r) {
+        const int row = r + 1;
+        auto place = [&](QWidget *widget, int column, int width) {
+            widget->setFixedWidth(width);
+            grid->addWidget(widget, row, column);
+        };
+        place(ChrName[r], NameCol, nameWidth);
+        grid->addLayout(fieldWithSpin(ChrHP[r], UpDown1[r], hpWidth), row, HpCol);
+        place(ChrIni[r], IniCol, iniWidth);
+        grid->addLayout(fieldWithSpin(ChrAC[r], UpDown2[r], acWidth), row, AcCol);
+        place(ChrNote[r], NoteCol, noteWidth);
+        place(ChrWill[r], WillCol, willWidth);
+        place(ChrFort[r], FortCol, fortWidth);
+        place(ChrRex[r], RexCol, rexWidth);
+        place(ChrAttack[r], AttackCol, attackWidth);
+        place(ChrDamage[r], DamageCol, damageWidth);
+        grid->addWidget(ChrChk[r], row, ChkCol, Qt::AlignCenter);
+        place(cmdClear[r], ClearCol, clearWidth);
+        place(SubsTxt[r], SubsTxtCol, subsTxtWidth);
+        place(SubsCmd[r], SubsCmdCol, subsCmdWidth);
+        for (QPushButton *button : {cmdClear[r], SubsCmd[r]})
+            button->setFixedHeight(fieldHeight);
+    }
+
+    // Under the roster: the fighting order, its button, and the general note.
+    const int bottomHeight = std::max(pixels(1455), 5 * fieldHeight);
+    List->setFixedSize(nameWidth + hpWidth + spinWidth + 5 + 40, bottomHeight);
+    Command1->setFixedSize(std::max(pixels(1095), Command1->sizeHint().width()), bottomHeight);
+
+    NotesTxt->setFixedHeight(bottomHeight - Label2->sizeHint().height() - 2);
+    auto *notes = new QVBoxLayout;
+    notes->setSpacing(2);
+    notes->addWidget(Label2);
+    notes->addWidget(NotesTxt);
+
+    auto *bottom = new QHBoxLayout;
+    bottom->setSpacing(8);
+    bottom->addWidget(List, 0, Qt::AlignTop);
+    bottom->addWidget(Command1, 0, Qt::AlignTop);
+    bottom->addLayout(notes, 1);
+    bottom->setAlignment(notes, Qt::AlignTop);
+
+    auto *page = new QVBoxLayout(central);
+    page->setContentsMargins(8, 4, 8, 8);
+    page->setSpacing(10);
+    page->addLayout(grid);
+    page->addLayout(bottom);
+    page->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void MainFrm::setFocusOrder()
+{
+    // Command1 first; then each row from its name to its Clear button (the spin
+    // buttons follow their fields in row 0, and come after Clear, AC first, in the
+    // other rows); then the amount boxes with their buttons; then the list and the note.
+    QList<QWidget *> order{Command1};
+    for (int r = 0; r < roster::RowCount; ++r) {
+        if (r == 0) {
+            order << ChrName[r] << ChrHP[r] << UpDown1[r] << ChrIni[r] << ChrAC[r] << UpDown2[r];
+        } else {
+            order << ChrName[r] << ChrHP[r] << ChrIni[r] << ChrAC[r];
+        }
+        order << ChrNote[r] << ChrWill[r] << ChrFort[r] << ChrRex[r] << ChrAttack[r] << ChrDamage[r]
+              << ChrChk[r] << cmdClear[r];
+        if (r != 0)
+            order << UpDown2[r] << UpDown1[r];
+    }
+    for (int r = 0; r < roster::RowCount; ++r)
+        order << SubsTxt[r] << SubsCmd[r];
+    order << List << NotesTxt;
+
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}

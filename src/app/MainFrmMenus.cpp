@@ -1,0 +1,83 @@
+// The menu bar and the commands that do not touch the roster.
+#include "app/MainFrm.h"
+
+#include "app/Calculator.h"
+
+#include <QMenuBar>
+
+void MainFrm::createMenus()
+{
+    auto action = [this](QMenu *menu, const char *name, const QString &caption, const QKeySequence &shortcut) {
+        QAction *item = menu->addAction(caption);
+        item->setObjectName(QLatin1String(name));
+        item->setShortcut(shortcut);
+        return item;
+    };
+
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    mnuNew = action(file, "mnuNew", QStringLiteral("&New Combat"), QKeySequence(Qt::CTRL | Qt::Key_N));
+    mnuLoad = action(file, "mnuLoad", QStringLiteral("&Load Combat..."), QKeySequence(Qt::CTRL | Qt::Key_L));
+    mnuSave = action(file, "mnuSave", QStringLiteral("&Save Combat..."), QKeySequence(Qt::CTRL | Qt::Key_S));
+    mnuExit = action(file, "mnuExit", QStringLiteral("E&xit"), QKeySequence());
+
+    // "Load", "Save" and "Calculator" are commands on the menu bar itself.
+    auto barCommand = [this](const char *name, const QString &caption) {
+        QAction *item = menuBar()->addAction(caption);
+        item->setObjectName(QLatin1String(name));
+        return item;
+    };
+    mnuLoad1 = barCommand("mnuLoad1", QStringLiteral("&Load"));
+    mnuSave1 = barCommand("mnuSave1", QStringLiteral("&Save"));
+    mnuCalc = barCommand("mnuCalc", QStringLiteral("&Calculator"));
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("mnuHelp1"));
+    mnuHelp = action(help, "mnuHelp", QStringLiteral("&Help"), QKeySequence(Qt::Key_F1));
+    mnuAbout = action(help, "mnuAbout", QStringLiteral("&About"), QKeySequence(Qt::Key_F2));
+
+    connect(mnuNew, &QAction::triggered, this, &MainFrm::mnuNew_Click);
+    connect(mnuLoad, &QAction::triggered, this, &MainFrm::mnuLoad_Click);
+    connect(mnuSave, &QAction::triggered, this, &MainFrm::mnuSave_Click);
+    connect(mnuExit, &QAction::triggered, this, &MainFrm::mnuExit_Click);
+    connect(mnuLoad1, &QAction::triggered, this, &MainFrm::mnuLoad1_Click);
+    connect(mnuSave1, &QAction::triggered, this, &MainFrm::mnuSave1_Click);
+    connect(mnuCalc, &QAction::triggered, this, &MainFrm::mnuCalc_Click);
+    connect(mnuHelp, &QAction::triggered, this, &MainFrm::mnuHelp_Click);
+    connect(mnuAbout, &QAction::triggered, this, &MainFrm::mnuAbout_Click);
+}
+
+void MainFrm::mnuAbout_Click()
+{
+    runHandler([this] {
+        const QString text = QStringLiteral("Fraymark made by Vesmar (spellchecked :-P).\r\n"
+                                            "Helper for organizing d20 game combats.\r\n"
+                                            "Thanks to Tembry for the save and load components.\r\n"
+                                            "Enjoy!!");
+        m_prompts->message(this, text, QStringLiteral("Fraymark"), Prompts::Icon::Information);
+    });
+}
+
+void MainFrm::mnuHelp_Click()
+{
+    runHandler([this] {
+        m_prompts->message(this, QStringLiteral("I refuse to write a help file for such a simple program."),
+                           QStringLiteral("..."), Prompts::Icon::Information);
+    });
+}
+
+void MainFrm::mnuCalc_Click()
+{
+    runHandler([this] {
+        const QString calculator = findCalculator();
+        if (calculator.isEmpty())
+            showError(QStringLiteral("No calculator program was found."));
+        else if (!m_startProgram(calculator))
+            showError(QStringLiteral("The calculator %1 could not be started.").arg(calculator));
+    });
+}
+
+void MainFrm::mnuExit_Click()
+{
+    runHandler([this] { close(); });
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// Every message box and file dialog of the program goes through this interface, so
+// that tests can answer them without a modal window ever opening.
+class Prompts
+{
+public:
+    enum class Icon { Information, Stop };
+
+    virtual ~Prompts() = default;
+
+    // A modal message box with an OK button only.
+    virtual void message(QWidget *parent, const QString &text, const QString &title, Icon icon) = 0;
+
+    // The chosen path, or an empty text when the user cancelled.
+    virtual QString askSavePath(QWidget *parent, const QString &title, const QString &filter,
+                                const QString &startPath) = 0;
+    virtual QString askOpenPath(QWidget *parent, const QString &title, const QString &filter) = 0;
+};

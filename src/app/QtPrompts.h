@@ -1,0 +1,13 @@
+#pragma once
+
+#include "app/Prompts.h"
+
+// The real dialogs: QMessageBox and QFileDialog.
+class QtPrompts final : public Prompts
+{
+public:
+    void message(QWidget *parent, const QString &text, const QString &title, Icon icon) override;
+    QString askSavePath(QWidget *parent, const QString &title, const QString &filter,
+                        const QString &startPath) override;
+    QString askOpenPath(QWidget *parent, const QString &title, const QString &filter) override;
+};

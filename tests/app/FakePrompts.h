@@ -1,0 +1,48 @@
+#pragma once
+
+#include "app/Prompts.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// Records every message box and answers file dialogs with prepared paths, so that
+// no test ever opens a modal window.
+class FakePrompts final : public Prompts
+{
+public:
+    struct Message
+    {
+        QString text;
+        QString title;
+        Icon icon;
+    };
+    struct Dialog
+    {
+        QString title;
+        QString filter;
+        QString startPath;
+    };
+
+    void message(QWidget *, const QString &text, const QString &title, Icon icon) override
+    {
+        messages.append({text, title, icon});
+    }
+
+    QString askSavePath(QWidget *, const QString &title, const QString &filter, const QString &startPath) override
+    {
+        saveDialogs.append({title, filter, startPath});
+        return answers.isEmpty() ? QString() : answers.takeFirst();
+    }
+
+    QString askOpenPath(QWidget *, const QString &title, const QString &filter) override
+    {
+        openDialogs.append({title, filter, QString()});
+        return answers.isEmpty() ? QString() : answers.takeFirst();
+    }
+
+    QList<Message> messages;
+    QList<Dialog> saveDialogs;
+    QList<Dialog> openDialogs;
+    QStringList answers; // paths the next dialogs return; empty means "cancelled"
+};

@@ -1,0 +1,230 @@
+// The menu bar: items, captions, shortcuts, and the commands that do not touch the roster.
+#include "WindowFixture.h"
+#include "app/Calculator.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+QString withoutMnemonic(QString caption)
+{
+    return caption.remove(u'&');
+}
+
+void makeExecutable(const QString &path)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("#!/bin/sh\n");
+    file.close();
+    QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+}
+} // namespace
+
+class TestMenus : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { m_fixture = std::make_unique<WindowFixture>(); }
+    void cleanup() { m_fixture.reset(); }
+
+    void menuBarHasTheItemsInOrder();
+    void items_data();
+    void items();
+    void shortcutsReachTheirCommands_data();
+    void shortcutsReachTheirCommands();
+    void aboutBox();
+    void helpBox();
+    void calculatorIsFoundInPreferenceOrder();
+    void calculatorStartsOncePerClick();
+    void missingCalculatorIsReported();
+    void exitClosesWithoutAQuestion();
+
+private:
+    MainFrm &window() { return *m_fixture->window; }
+    FakePrompts &prompts() { return *m_fixture->prompts; }
+    std::unique_ptr<WindowFixture> m_fixture;
+};
+
+void TestMenus::menuBarHasTheItemsInOrder()
+{
+    QStringList bar;
+    for (QAction *action : window().menuBar()->actions())
+        bar << withoutMnemonic(action->text());
+    QCOMPARE(bar, (QStringList{QStringLiteral("File"), QStringLiteral("Load"), QStringLiteral("Save"),
+                               QStringLiteral("Calculator"), QStringLiteral("Help")}));
+
+    const QList<QAction *> barActions = window().menuBar()->actions();
+    QVERIFY(barActions[0]->menu());
+    QVERIFY(!barActions[1]->menu()); // commands on the bar itself, not sub-menus
+    QVERIFY(!barActions[2]->menu());
+    QVERIFY(!barActions[3]->menu());
+    QVERIFY(barActions[4]->menu());
+
+    QStringList file;
+    for (QAction *action : barActions[0]->menu()->actions())
+        file << withoutMnemonic(action->text());
+    QCOMPARE(file, (QStringList{QStringLiteral("New Combat"), QStringLiteral("Load Combat..."),
+                                QStringLiteral("Save Combat..."), QStringLiteral("Exit")}));
+    QStringList help;
+    for (QAction *action : barActions[4]->menu()->actions())
+        help << withoutMnemonic(action->text());
+    QCOMPARE(help, (QStringList{QStringLiteral("Help"), QStringLiteral("About")}));
+}
+
+void TestMenus::items_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QKeySequence>("shortcut");
+    QTest::newRow("mnuNew") << u"mnuNew"_s << u"New Combat"_s << QKeySequence(QStringLiteral("Ctrl+N"));
+    QTest::newRow("mnuLoad") << u"mnuLoad"_s << u"Load Combat..."_s << QKeySequence(QStringLiteral("Ctrl+L"));
+    QTest::newRow("mnuSave") << u"mnuSave"_s << u"Save Combat..."_s << QKeySequence(QStringLiteral("Ctrl+S"));
+    QTest::newRow("mnuExit") << u"mnuExit"_s << u"Exit"_s << QKeySequence();
+    QTest::newRow("mnuLoad1") << u"mnuLoad1"_s << u"Load"_s << QKeySequence();
+    QTest::newRow("mnuSave1") << u"mnuSave1"_s << u"Save"_s << QKeySequence();
+    QTest::newRow("mnuCalc") << u"mnuCalc"_s << u"Calculator"_s << QKeySequence();
+    QTest::newRow("mnuHelp") << u"mnuHelp"_s << u"Help"_s << QKeySequence(QStringLiteral("F1"));
+    QTest::newRow("mnuAbout") << u"mnuAbout"_s << u"About"_s << QKeySequence(QStringLiteral("F2"));
+}
+
+void TestMenus::items()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    QFETCH(QKeySequence, shortcut);
+    auto *action = window().findChild<QAction *>(name);
+    QVERIFY(action);
+    QCOMPARE(withoutMnemonic(action->text()), caption);
+    QCOMPARE(action->shortcut(), shortcut);
+    QVERIFY(action->isEnabled());
+    QVERIFY(action->isVisible());
+}
+
+void TestMenus::shortcutsReachTheirCommands_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("effect");
+    QTest::newRow("Ctrl+N new combat") << int(Qt::Key_N) << int(Qt::ControlModifier) << u"new"_s;
+    QTest::newRow("Ctrl+L load dialog") << int(Qt::Key_L) << int(Qt::ControlModifier) << u"Load Combat"_s;
+    QTest::newRow("Ctrl+S save dialog") << int(Qt::Key_S) << int(Qt::ControlModifier) << u"Save Combat"_s;
+    QTest::newRow("F1 help") << int(Qt::Key_F1) << int(Qt::NoModifier) << u"..."_s;
+    QTest::newRow("F2 about") << int(Qt::Key_F2) << int(Qt::NoModifier) << u"Fraymark"_s;
+}
+
+void TestMenus::shortcutsReachTheirCommands()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, effect);
+    MainFrm &w = window();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.ChrName[4]->setText(QStringLiteral("Orc"));
+
+    QTest::keyClick(&w, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+
+    if (effect == u"new") {
+        QVERIFY(w.ChrName[4]->text().isEmpty());
+    } else if (effect == u"Load Combat") {
+        QCOMPARE(prompts().openDialogs.size(), 1);
+        QCOMPARE(prompts().openDialogs[0].title, effect);
+    } else if (effect == u"Save Combat") {
+        QCOMPARE(prompts().saveDialogs.size(), 1);
+        QCOMPARE(prompts().saveDialogs[0].title, effect);
+    } else {
+        QCOMPARE(prompts().messages.size(), 1);
+        QCOMPARE(prompts().messages[0].title, effect);
+    }
+}
+
+void TestMenus::aboutBox()
+{
+    window().mnuAbout->trigger();
+    QCOMPARE(prompts().messages.size(), 1);
+    const FakePrompts::Message &box = prompts().messages[0];
+    QCOMPARE(box.text, QStringLiteral("Fraymark made by Vesmar (spellchecked :-P).\r\n"
+                                      "Helper for organizing d20 game combats.\r\n"
+                                      "Thanks to Tembry for the save and load components.\r\n"
+                                      "Enjoy!!"));
+    QCOMPARE(box.text.split(QStringLiteral("\r\n")).size(), 4);
+    QCOMPARE(box.title, QStringLiteral("Fraymark"));
+    QCOMPARE(box.icon, Prompts::Icon::Information);
+}
+
+void TestMenus::helpBox()
+{
+    window().mnuHelp->trigger();
+    QCOMPARE(prompts().messages.size(), 1);
+    const FakePrompts::Message &box = prompts().messages[0];
+    QCOMPARE(box.text, QStringLiteral("I refuse to write a help file for such a simple program."));
+    QCOMPARE(box.title, QStringLiteral("..."));
+    QCOMPARE(box.icon, Prompts::Icon::Information);
+}
+
+void TestMenus::calculatorIsFoundInPreferenceOrder()
+{
+    QTemporaryDir first, second;
+    QVERIFY(findCalculator({first.path(), second.path()}).isEmpty());
+    makeExecutable(second.filePath(QStringLiteral("xcalc")));
+    QCOMPARE(findCalculator({first.path(), second.path()}), second.filePath(QStringLiteral("xcalc")));
+    makeExecutable(first.filePath(QStringLiteral("galculator")));
+    makeExecutable(second.filePath(QStringLiteral("kcalc")));
+    // kcalc comes before galculator in the list, whatever folder holds it.
+    QCOMPARE(findCalculator({first.path(), second.path()}), second.filePath(QStringLiteral("kcalc")));
+}
+
+void TestMenus::calculatorStartsOncePerClick()
+{
+    QTemporaryDir dir;
+    makeExecutable(dir.filePath(QStringLiteral("mate-calc")));
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", dir.path().toLocal8Bit());
+    window().mnuCalc->trigger();
+    window().mnuCalc->trigger();
+    qputenv("PATH", oldPath);
+
+    QCOMPARE(m_fixture->startedPrograms,
+             (QStringList{dir.filePath(QStringLiteral("mate-calc")), dir.filePath(QStringLiteral("mate-calc"))}));
+    QVERIFY(prompts().messages.isEmpty());
+}
+
+void TestMenus::missingCalculatorIsReported()
+{
+    QTemporaryDir empty;
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", empty.path().toLocal8Bit());
+    window().mnuCalc->trigger();
+    qputenv("PATH", oldPath);
+
+    QVERIFY(m_fixture->startedPrograms.isEmpty());
+    QCOMPARE(prompts().messages.size(), 1);
+    QCOMPARE(prompts().messages[0].text, QStringLiteral("No calculator program was found."));
+    QCOMPARE(prompts().messages[0].title, QStringLiteral("Fraymark"));
+    QCOMPARE(prompts().messages[0].icon, Prompts::Icon::Stop);
+    QVERIFY(window().isEnabled());
+}
+
+void TestMenus::exitClosesWithoutAQuestion()
+{
+    MainFrm &w = window();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.ChrName[0]->setText(QStringLiteral("Goblin"));
+    w.ChrHP[0]->setText(QStringLiteral("7"));
+    w.mnuExit->trigger();
+    QVERIFY(!w.isVisible());
+    QVERIFY(prompts().messages.isEmpty());
+    QVERIFY(prompts().saveDialogs.isEmpty());
+}
+
+QTEST_MAIN(TestMenus)
+#include "tst_menus.moc"

@@ -1,0 +1,154 @@
+// The spin buttons beside each row's HP and AC fields, driven by mouse and keyboard.
+#include "WindowFixture.h"
+#include "app/SpinButton.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+void clickArrow(SpinButton *spin, int direction)
+{
+    const QPoint arrow(spin->width() / 2, direction > 0 ? spin->height() / 4 : spin->height() * 3 / 4);
+    QTest::mouseClick(spin, Qt::LeftButton, Qt::NoModifier, arrow);
+}
+
+QStringList rowTexts(MainFrm &w, int r)
+{
+    return {w.ChrName[r]->text(), w.ChrHP[r]->text(), w.ChrIni[r]->text(), w.ChrAC[r]->text(),
+            w.ChrNote[r]->text(), w.SubsTxt[r]->text()};
+}
+} // namespace
+
+class TestSpinButton : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_fixture = std::make_unique<WindowFixture>();
+        m_fixture->window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_fixture->window.get()));
+    }
+    void cleanup() { m_fixture.reset(); }
+
+    void clicksStepOnlyTheirOwnRow_data();
+    void clicksStepOnlyTheirOwnRow();
+    void stepsStopAtTheBounds_data();
+    void stepsStopAtTheBounds();
+    void upAndDownKeysStepAFocusedButton();
+    void hpSpinSignalsAChangeAndAcSpinChangesNoState();
+    void unreadableNumberIsReportedAndNothingChanges();
+
+private:
+    MainFrm &window() { return *m_fixture->window; }
+    std::unique_ptr<WindowFixture> m_fixture;
+};
+
+void TestSpinButton::clicksStepOnlyTheirOwnRow_data()
+{
+    QTest::addColumn<int>("row");
+    for (int r : {0, 1, 9, 18})
+        QTest::addRow("row %d", r) << r;
+}
+
+void TestSpinButton::clicksStepOnlyTheirOwnRow()
+{
+    QFETCH(int, row);
+    MainFrm &w = window();
+    for (int r = 0; r < roster::RowCount; ++r) {
+        w.ChrHP[r]->setText(QStringLiteral("12"));
+        w.ChrAC[r]->setText(QStringLiteral("15"));
+    }
+    clickArrow(w.UpDown1[row], +1);
+    clickArrow(w.UpDown1[row], +1);
+    clickArrow(w.UpDown2[row], -1);
+
+    for (int r = 0; r < roster::RowCount; ++r) {
+        QCOMPARE(w.ChrHP[r]->text(), r == row ? QStringLiteral("14") : QStringLiteral("12"));
+        QCOMPARE(w.ChrAC[r]->text(), r == row ? QStringLiteral("14") : QStringLiteral("15"));
+    }
+}
+
+void TestSpinButton::stepsStopAtTheBounds_data()
+{
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<int>("direction");
+    QTest::addColumn<QStringList>("seen"); // the field after each of three clicks
+    QTest::newRow("down to -10") << u"-8"_s << -1 << QStringList{u"-9"_s, u"-10"_s, u"-10"_s};
+    QTest::newRow("up to 5000") << u"4998"_s << +1 << QStringList{u"4999"_s, u"5000"_s, u"5000"_s};
+    QTest::newRow("empty reads as 0") << u""_s << +1 << QStringList{u"1"_s, u"2"_s, u"3"_s};
+    QTest::newRow("text after the number") << u"12abc"_s << -1 << QStringList{u"11"_s, u"10"_s, u"9"_s};
+}
+
+void TestSpinButton::stepsStopAtTheBounds()
+{
+    QFETCH(QString, start);
+    QFETCH(int, direction);
+    QFETCH(QStringList, seen);
+    MainFrm &w = window();
+    for (SpinButton *spin : {w.UpDown1[3], w.UpDown2[3]}) {
+        spin->buddy()->setText(start);
+        for (const QString &expected : seen) {
+            clickArrow(spin, direction);
+            QCOMPARE(spin->buddy()->text(), expected);
+        }
+    }
+}
+
+void TestSpinButton::upAndDownKeysStepAFocusedButton()
+{
+    MainFrm &w = window();
+    w.ChrAC[5]->setText(QStringLiteral("10"));
+    w.UpDown2[5]->setFocus();
+    QTRY_VERIFY(w.UpDown2[5]->hasFocus());
+    QTest::keyClick(w.UpDown2[5], Qt::Key_Up);
+    QTest::keyClick(w.UpDown2[5], Qt::Key_Up);
+    QTest::keyClick(w.UpDown2[5], Qt::Key_Down);
+    QTest::keyClick(w.UpDown2[5], Qt::Key_Up);
+    QCOMPARE(w.ChrAC[5]->text(), QStringLiteral("12"));
+}
+
+void TestSpinButton::hpSpinSignalsAChangeAndAcSpinChangesNoState()
+{
+    MainFrm &w = window();
+    QSignalSpy hpChanges(w.UpDown1[2], &SpinButton::valueChanged);
+    w.ChrHP[2]->setText(QStringLiteral("3"));
+    clickArrow(w.UpDown1[2], -1);
+    QCOMPARE(hpChanges.count(), 1);
+
+    // Stepping AC down to -10 leaves every enabled state and box as it was.
+    w.ChrChk[2]->setChecked(false);
+    w.ChrAC[2]->setText(QStringLiteral("-9"));
+    clickArrow(w.UpDown2[2], -1);
+    clickArrow(w.UpDown2[2], -1);
+    QCOMPARE(w.ChrAC[2]->text(), QStringLiteral("-10"));
+    QVERIFY(!w.ChrChk[2]->isChecked());
+    for (QLineEdit *field : {w.ChrName[2], w.ChrHP[2], w.ChrAC[2], w.ChrNote[2], w.ChrIni[2]})
+        QVERIFY(field->isEnabled());
+}
+
+void TestSpinButton::unreadableNumberIsReportedAndNothingChanges()
+{
+    MainFrm &w = window();
+    w.ChrHP[4]->setText(QStringLiteral("1e999"));
+    w.ChrName[4]->setText(QStringLiteral("Orc"));
+    w.ChrChk[4]->setChecked(false);
+    const QStringList before = rowTexts(w, 4);
+
+    clickArrow(w.UpDown1[4], +1);
+
+    QCOMPARE(rowTexts(w, 4), before);
+    QVERIFY(!w.ChrChk[4]->isChecked());
+    QCOMPARE(m_fixture->prompts->messages.size(), 1);
+    QCOMPARE(m_fixture->prompts->messages[0].text, QStringLiteral("Row 5: the hit points 1e999 are out of range."));
+    QCOMPARE(m_fixture->prompts->messages[0].title, QStringLiteral("Fraymark"));
+    QCOMPARE(m_fixture->prompts->messages[0].icon, Prompts::Icon::Stop);
+}
+
+QTEST_MAIN(TestSpinButton)
+#include "tst_spinbutton.moc"
