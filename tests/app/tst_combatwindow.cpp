@@ -1,0 +1,176 @@
+// A short combat played through the real window: typing, clicking, reading the list.
+#include "WindowFixture.h"
+#include "app/SpinButton.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+QStringList listTexts(const QListWidget *list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts << list->item(i)->text();
+    return texts;
+}
+
+void type(QLineEdit *field, const QString &text)
+{
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Delete);
+    QTest::keyClicks(field, text);
+}
+
+bool isDown(MainFrm &w, int r)
+{
+    const bool disabled = !w.ChrName[r]->isEnabled();
+    for (QLineEdit *field : {w.ChrHP[r], w.ChrAC[r], w.ChrNote[r], w.ChrIni[r]})
+        if (field->isEnabled() == disabled)
+            qFatal("row %d is half down", r);
+    return disabled;
+}
+} // namespace
+
+class TestCombatWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_fixture = std::make_unique<WindowFixture>();
+        window().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window()));
+    }
+    void cleanup() { m_fixture.reset(); }
+
+    void shortCombat();
+    void typingHitPointsRunsNoRule();
+    void unreadableInitiativeKeepsThePreviousOrder();
+    void newCombatKeepsAmountsNoteAndList();
+
+private:
+    MainFrm &window() { return *m_fixture->window; }
+    std::unique_ptr<WindowFixture> m_fixture;
+};
+
+void TestCombatWindow::shortCombat()
+{
+    MainFrm &w = window();
+    const struct { int row; const char *name, *hp, *ini; } party[] = {
+        {0, "Goblin", "7", "12"}, {1, "Orc", "15", "5"}, {2, "Ogre", "30", "20"}, {18, "Wolf", "11", "9.5"}};
+    for (const auto &c : party) {
+        type(w.ChrName[c.row], QString::fromLatin1(c.name));
+        type(w.ChrHP[c.row], QString::fromLatin1(c.hp));
+        type(w.ChrIni[c.row], QString::fromLatin1(c.ini));
+    }
+    QTest::mouseClick(w.Command1, Qt::LeftButton);
+    QCOMPARE(listTexts(w.List), (QStringList{u"20 - Ogre"_s, u"12 - Goblin"_s, u"9.5 - Wolf"_s, u"05 - Orc"_s}));
+
+    // The orc takes 10, then 15: at -10 it goes down.
+    type(w.SubsTxt[1], u"10"_s);
+    QTest::mouseClick(w.SubsCmd[1], Qt::LeftButton);
+    QCOMPARE(w.ChrHP[1]->text(), u"5"_s);
+    QVERIFY(w.SubsTxt[1]->text().isEmpty());
+    QVERIFY(!isDown(w, 1));
+    type(w.SubsTxt[1], u"15"_s);
+    QTest::mouseClick(w.SubsCmd[1], Qt::LeftButton);
+    QCOMPARE(w.ChrHP[1]->text(), u"-10"_s);
+    QVERIFY(isDown(w, 1));
+    QVERIFY(!w.ChrChk[1]->isChecked());
+    QVERIFY(w.ChrWill[1]->isEnabled() && w.SubsTxt[1]->isEnabled() && w.UpDown1[1]->isEnabled());
+    QCOMPARE(listTexts(w.List).size(), 4); // the list waits for the button
+
+    // Checking a down row's box by hand does not bring it back into the order.
+    QTest::mouseClick(w.ChrChk[1], Qt::LeftButton);
+    QVERIFY(w.ChrChk[1]->isChecked());
+    QTest::mouseClick(w.Command1, Qt::LeftButton);
+    QCOMPARE(listTexts(w.List), (QStringList{u"20 - Ogre"_s, u"12 - Goblin"_s, u"9.5 - Wolf"_s}));
+
+    // Healed by one with the HP spin button, it is active again.
+    QTest::mouseClick(w.UpDown1[1], Qt::LeftButton, {}, QPoint(w.UpDown1[1]->width() / 2, 2));
+    QCOMPARE(w.ChrHP[1]->text(), u"-9"_s);
+    QVERIFY(!isDown(w, 1));
+    QVERIFY(w.ChrChk[1]->isChecked());
+    QTest::mouseClick(w.Command1, Qt::LeftButton);
+    QCOMPARE(listTexts(w.List).last(), u"05 - Orc"_s);
+
+    // Cleared, it is empty and out of the order; the other rows are untouched.
+    type(w.SubsTxt[1], u"3"_s);
+    QTest::mouseClick(w.cmdClear[1], Qt::LeftButton);
+    QVERIFY(w.ChrName[1]->text().isEmpty() && w.ChrHP[1]->text().isEmpty() && w.ChrIni[1]->text().isEmpty());
+    QCOMPARE(w.SubsTxt[1]->text(), u"3"_s);
+    QCOMPARE(w.ChrName[0]->text(), u"Goblin"_s);
+    QTest::mouseClick(w.Command1, Qt::LeftButton);
+    QCOMPARE(listTexts(w.List), (QStringList{u"20 - Ogre"_s, u"12 - Goblin"_s, u"9.5 - Wolf"_s}));
+    QVERIFY(m_fixture->prompts->messages.isEmpty());
+}
+
+void TestCombatWindow::typingHitPointsRunsNoRule()
+{
+    MainFrm &w = window();
+    type(w.ChrHP[3], u"-15"_s);
+    QVERIFY(!isDown(w, 3));
+    QVERIFY(w.ChrChk[3]->isChecked());
+    // The next subtraction applies the rule.
+    QTest::mouseClick(w.SubsCmd[3], Qt::LeftButton);
+    QCOMPARE(w.ChrHP[3]->text(), u"-15"_s);
+    QVERIFY(isDown(w, 3));
+}
+
+void TestCombatWindow::unreadableInitiativeKeepsThePreviousOrder()
+{
+    MainFrm &w = window();
+    type(w.ChrName[0], u"Goblin"_s);
+    type(w.ChrIni[0], u"3"_s);
+    QTest::mouseClick(w.Command1, Qt::LeftButton);
+    QCOMPARE(listTexts(w.List), QStringList{u"03 - Goblin"_s});
+
+    type(w.ChrName[4], u"Dragon"_s);
+    type(w.ChrIni[4], u"1e999"_s);
+    QTest::mouseClick(w.Command1, Qt::LeftButton);
+
+    QCOMPARE(listTexts(w.List), QStringList{u"03 - Goblin"_s});
+    QCOMPARE(w.ChrIni[4]->text(), u"1e999"_s);
+    QCOMPARE(m_fixture->prompts->messages.size(), 1);
+    QCOMPARE(m_fixture->prompts->messages[0].text, u"Row 5: the initiative 1e999 is out of range."_s);
+    QCOMPARE(m_fixture->prompts->messages[0].icon, Prompts::Icon::Stop);
+}
+
+void TestCombatWindow::newCombatKeepsAmountsNoteAndList()
+{
+    MainFrm &w = window();
+    type(w.ChrName[2], u"Troll"_s);
+    type(w.ChrHP[2], u"-3"_s);
+    type(w.SubsTxt[2], u"20"_s);
+    QTest::mouseClick(w.SubsCmd[2], Qt::LeftButton); // down at -23
+    type(w.ChrName[7], u"Bat"_s);
+    QTest::mouseClick(w.ChrChk[7], Qt::LeftButton);
+    type(w.SubsTxt[5], u"4"_s);
+    w.NotesTxt->setPlainText(u"Bridge\nRiver"_s);
+    type(w.ChrName[0], u"Goblin"_s);
+    QTest::mouseClick(w.Command1, Qt::LeftButton);
+    const QStringList order = listTexts(w.List);
+    QCOMPARE(order, QStringList{u"00 - Goblin"_s});
+
+    w.mnuNew->trigger();
+
+    for (int r = 0; r < roster::RowCount; ++r) {
+        QVERIFY(w.ChrName[r]->text().isEmpty());
+        QVERIFY(w.ChrHP[r]->text().isEmpty());
+        QVERIFY(!isDown(w, r));
+        QVERIFY(w.ChrChk[r]->isChecked());
+    }
+    QCOMPARE(w.SubsTxt[5]->text(), u"4"_s);
+    QCOMPARE(w.NotesTxt->toPlainText(), u"Bridge\nRiver"_s);
+    QCOMPARE(listTexts(w.List), order);
+}
+
+QTEST_MAIN(TestCombatWindow)
+#include "tst_combatwindow.moc"

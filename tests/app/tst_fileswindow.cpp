@@ -1,0 +1,258 @@
+// Saving and loading combats through the window, with the dialogs answered by a fake.
+#include "WindowFixture.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+// The window's whole visible state: texts, boxes and enabled flags of every row, and the note.
+QStringList snapshot(MainFrm &w)
+{
+    QStringList state;
+    for (int r = 0; r < roster::RowCount; ++r) {
+        for (QLineEdit *field : {w.ChrName[r], w.ChrHP[r], w.ChrAC[r], w.ChrIni[r], w.ChrNote[r], w.ChrWill[r],
+                                 w.ChrFort[r], w.ChrRex[r], w.ChrAttack[r], w.ChrDamage[r], w.SubsTxt[r]})
+            state << field->text() + (field->isEnabled() ? u"+"_s : u"-"_s);
+        state << (w.ChrChk[r]->isChecked() ? u"checked"_s : u"clear"_s);
+    }
+    state << w.NotesTxt->toPlainText();
+    return state;
+}
+
+// An old file: the sections of a combat without any "Check" key.
+QByteArray fileWithoutChecks(int rows)
+{
+    QByteArray bytes;
+    for (int r = 0; r < rows; ++r)
+        bytes += "[Info" + QByteArray::number(r) + "]\r\nName=Foe " + QByteArray::number(r) + "\r\nHP=" +
+                 QByteArray::number(10 - 3 * r) + "\r\nGeneralNote=Old(t55)file\r\n";
+    return bytes;
+}
+} // namespace
+
+class TestFilesWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_fixture = std::make_unique<WindowFixture>();
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+    }
+    void cleanup()
+    {
+        m_fixture.reset();
+        m_dir.reset();
+    }
+
+    void saveAndLoadBringTheCombatBack();
+    void bothSaveCommandsWriteTheSameBytes();
+    void cancelledDialogsChangeNothing();
+    void failedSaveKeepsTheOldFileAndSays();
+    void oldFileWarnsOnceAndLoadsWhole();
+    void badCheckValueChangesNothing();
+    void whatIsNoCombatIsRefused_data();
+    void whatIsNoCombatIsRefused();
+
+private:
+    MainFrm &window() { return *m_fixture->window; }
+    FakePrompts &prompts() { return *m_fixture->prompts; }
+    void fillCombat();
+    std::unique_ptr<WindowFixture> m_fixture;
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestFilesWindow::fillCombat()
+{
+    MainFrm &w = window();
+    w.ChrName[0]->setText(u"Goblin archer"_s);
+    w.ChrHP[0]->setText(u"7"_s);
+    w.ChrIni[0]->setText(u"18"_s);
+    w.ChrWill[0]->setText(u"-1"_s);
+    w.ChrName[1]->setText(u"Ogre"_s);
+    w.ChrHP[1]->setText(u"-2"_s);
+    w.SubsTxt[1]->setText(u"10"_s);
+    w.SubsCmd_Click(1); // down at -12
+    w.ChrName[18]->setText(u"Orc=chief é€"_s);
+    w.ChrChk[18]->setChecked(false);
+    w.NotesTxt->setPlainText(u"Ambush at the ford\nWolves arrive at dusk"_s);
+}
+
+void TestFilesWindow::saveAndLoadBringTheCombatBack()
+{
+    MainFrm &w = window();
+    fillCombat();
+    const QString path = m_dir->filePath(u"combat.ini"_s);
+    prompts().answers << path;
+    w.mnuSave_Click();
+    QCOMPARE(prompts().saveDialogs.size(), 1);
+    QCOMPARE(prompts().saveDialogs[0].title, u"Save Combat"_s);
+    QCOMPARE(prompts().saveDialogs[0].filter, u"Ini Files(.ini) (*.ini)"_s);
+    QCOMPARE(w.SavePath, path);
+    QVERIFY(readAll(path).startsWith("[Info0]\r\nName=Goblin archer\r\n"));
+
+    QStringList expected = snapshot(w);
+    // The row unchecked by hand comes back checked: the load recomputes every box.
+    expected[18 * 12 + 11] = u"checked"_s;
+    w.mnuNew_Click();
+    w.NotesTxt->clear();
+
+    prompts().answers << path;
+    w.mnuLoad_Click();
+    QCOMPARE(prompts().openDialogs.size(), 1);
+    QCOMPARE(prompts().openDialogs[0].title, u"Load Combat"_s);
+    QCOMPARE(prompts().openDialogs[0].filter, u"Ini Files (*.ini)"_s);
+    QCOMPARE(snapshot(w), expected);
+    QVERIFY(!w.ChrName[1]->isEnabled());
+    QVERIFY(prompts().messages.isEmpty());
+
+    // The next save starts from the last name chosen.
+    w.mnuSave_Click();
+    QCOMPARE(prompts().saveDialogs.last().startPath, path);
+}
+
+void TestFilesWindow::bothSaveCommandsWriteTheSameBytes()
+{
+    fillCombat();
+    const QString first = m_dir->filePath(u"first.ini"_s), second = m_dir->filePath(u"second.ini"_s);
+    prompts().answers << first << second;
+    window().mnuSave->trigger();
+    window().mnuSave1->trigger();
+    QVERIFY(!readAll(first).isEmpty());
+    QCOMPARE(readAll(second), readAll(first));
+}
+
+void TestFilesWindow::cancelledDialogsChangeNothing()
+{
+    MainFrm &w = window();
+    fillCombat();
+    const QStringList before = snapshot(w);
+    w.mnuSave1_Click();
+    w.mnuLoad1_Click();
+    QCOMPARE(prompts().saveDialogs.size(), 1);
+    QCOMPARE(prompts().openDialogs.size(), 1);
+    QCOMPARE(snapshot(w), before);
+    QVERIFY(prompts().messages.isEmpty());
+    QVERIFY(QDir(m_dir->path()).isEmpty());
+}
+
+void TestFilesWindow::failedSaveKeepsTheOldFileAndSays()
+{
+    MainFrm &w = window();
+    fillCombat();
+    const QString missing = m_dir->filePath(u"no such folder/combat.ini"_s);
+    prompts().answers << missing;
+    const QStringList before = snapshot(w);
+    w.mnuSave_Click();
+    QCOMPARE(prompts().messages.size(), 1);
+    QVERIFY2(prompts().messages[0].text.contains(missing), qPrintable(prompts().messages[0].text));
+    QCOMPARE(prompts().messages[0].icon, Prompts::Icon::Stop);
+    QCOMPARE(snapshot(w), before);
+    QVERIFY(!QFile::exists(missing));
+}
+
+void TestFilesWindow::oldFileWarnsOnceAndLoadsWhole()
+{
+    MainFrm &w = window();
+    const QString path = m_dir->filePath(u"old.ini"_s);
+    writeAll(path, fileWithoutChecks(10));
+    prompts().answers << path;
+    w.mnuLoad_Click();
+
+    QCOMPARE(prompts().messages.size(), 1);
+    QCOMPARE(prompts().messages[0].text, u"You are loading a combat prior to v1.9, there may be some errors"_s);
+    QCOMPARE(prompts().messages[0].title, u"Old Version Combat"_s);
+    QCOMPARE(prompts().messages[0].icon, Prompts::Icon::Stop);
+    QCOMPARE(w.ChrName[9]->text(), u"Foe 9"_s);
+    QCOMPARE(w.ChrHP[7]->text(), u"-11"_s);
+    QVERIFY(!w.ChrName[7]->isEnabled()); // -11 is down
+    QVERIFY(w.ChrName[6]->isEnabled());  // -8 is not
+    QVERIFY(w.ChrName[10]->text().isEmpty());
+    QVERIFY(w.ChrChk[10]->isChecked());
+    QVERIFY(w.NotesTxt->toPlainText().isEmpty()); // the last sections have no note
+}
+
+void TestFilesWindow::badCheckValueChangesNothing()
+{
+    MainFrm &w = window();
+    fillCombat();
+    const QString path = m_dir->filePath(u"bad.ini"_s);
+    prompts().answers << path;
+    w.mnuSave_Click();
+    QByteArray bytes = readAll(path);
+    const qsizetype row4 = bytes.indexOf("[Info4]");
+    bytes.replace(bytes.indexOf("Check=1", row4), 7, "Check=7");
+    writeAll(path, bytes);
+
+    w.mnuNew_Click();
+    w.ChrName[2]->setText(u"Survivor"_s);
+    w.ChrHP[2]->setText(u"-12"_s);
+    w.UpDown1_Change(2);
+    const QStringList before = snapshot(w);
+
+    prompts().answers << path;
+    w.mnuLoad_Click();
+
+    QCOMPARE(snapshot(w), before);
+    QCOMPARE(prompts().messages.size(), 1);
+    const FakePrompts::Message &box = prompts().messages[0];
+    QVERIFY(!box.text.isEmpty());
+    QCOMPARE(box.title, u"Unknown Error. Contact Vesmar:\r\n"_s + box.text);
+    QCOMPARE(box.icon, Prompts::Icon::Stop);
+}
+
+void TestFilesWindow::whatIsNoCombatIsRefused_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes"); // empty: no file at all
+    QTest::newRow("missing file") << u"missing.ini"_s << QByteArray();
+    QTest::newRow("a picture") << u"picture.ini"_s << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
+    QTest::newRow("no row sections") << u"other.ini"_s << QByteArray("[Settings]\r\nName=x\r\n");
+}
+
+void TestFilesWindow::whatIsNoCombatIsRefused()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    MainFrm &w = window();
+    fillCombat();
+    const QString path = m_dir->filePath(name);
+    if (!bytes.isEmpty())
+        writeAll(path, bytes);
+    const QStringList before = snapshot(w);
+
+    prompts().answers << path;
+    w.mnuLoad_Click();
+
+    QCOMPARE(snapshot(w), before);
+    QCOMPARE(prompts().messages.size(), 1);
+    QVERIFY2(prompts().messages[0].text.contains(name), qPrintable(prompts().messages[0].text));
+    QCOMPARE(prompts().messages[0].title, u"Fraymark"_s);
+    QCOMPARE(prompts().messages[0].icon, Prompts::Icon::Stop);
+}
+
+QTEST_MAIN(TestFilesWindow)
+#include "tst_fileswindow.moc"
