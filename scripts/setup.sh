@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  xvfb xauth xdotool
+  xvfb xauth xdotool fonts-dejavu-core
 )
 
 missing=()
