@@ -1,0 +1,17 @@
+#pragma once
+
+#include "roster/Row.h"
+
+#include <QString>
+
+namespace combat {
+
+// True when the hit-point text reads as -10 or less. Throws roster::FieldError
+// (Overflow) when the number does not fit a double.
+bool isDownHitPoints(const QString &hpText);
+
+// Sets row.down and row.check (0 down, 1 active) from row.hp, whatever they were.
+// Throws like isDownHitPoints; the row is unchanged then.
+void applyDownRowRule(roster::Row &row);
+
+} // namespace combat

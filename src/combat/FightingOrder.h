@@ -1,0 +1,21 @@
+#pragma once
+
+#include "roster/Roster.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace combat {
+
+// One line of the list: initiative text, " - ", the name exactly as typed.
+// Initiatives from 0 to 9 get a leading "0" ("05 - Orc"); others are written plainly.
+QString orderItemText(double initiative, const QString &name);
+
+// The whole list, top to bottom, for every row that takes part: include flag not 0,
+// not down, name not empty (blanks count as a name). Highest initiative first, compared
+// as numbers; equal initiatives by item text descending, case-insensitively first.
+// Throws roster::FieldError (Overflow) with the message
+// "Row 5: the initiative 1e999 is out of range." when an initiative does not fit a double.
+QStringList fightingOrder(const roster::Roster &roster);
+
+} // namespace combat
