@@ -138,6 +138,8 @@ void MainFrm::connectHandlers()
         const auto index = static_cast<qint16>(r);
         connect(cmdClear[r], &QPushButton::clicked, this, [this, index] { cmdClear_Click(index); });
         connect(SubsCmd[r], &QPushButton::clicked, this, [this, index] { SubsCmd_Click(index); });
+        // Enter in the amount box takes the damage off, as "Substract" beside it does.
+        connect(SubsTxt[r], &QLineEdit::returnPressed, this, [this, index] { SubsCmd_Click(index); });
         connect(UpDown1[r], &SpinButton::stepRequested, this,
                 [this, index](int direction) { stepSpinButton(UpDown1[index], index, direction, true); });
         connect(UpDown2[r], &SpinButton::stepRequested, this,

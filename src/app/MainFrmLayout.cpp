@@ -90,8 +90,9 @@ void MainFrm::createControls()
         cmdClear[r] = named(new QPushButton(QStringLiteral("Clear"), central), "cmdClear", r, "Clear");
         SubsTxt[r] = makeField(central, "SubsTxt", r, "amount");
         SubsCmd[r] = named(new QPushButton(QStringLiteral("Substract"), central), "SubsCmd", r, "Substract");
+        // Enter presses a focused button as Space does, outside dialogs too.
         for (QPushButton *button : {cmdClear[r], SubsCmd[r]})
-            button->setAutoDefault(false);
+            button->setAutoDefault(true);
     }
 
     List = new QListWidget(central);
@@ -100,7 +101,7 @@ void MainFrm::createControls()
 
     Command1 = new WrappingButton(QStringLiteral("Calculate Fighting Order"), central);
     Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setAutoDefault(false);
+    Command1->setAutoDefault(true);
 
     Label2 = new QLabel(QStringLiteral("Other Notes"), central);
     Label2->setObjectName(QStringLiteral("Label2"));
