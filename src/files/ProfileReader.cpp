@@ -23,9 +23,20 @@ QStringView trimBlanks(QStringView s)
     return s.sliced(begin, end - begin);
 }
 
+// Names compare without regard to case; plain ASCII names (all that combat
+// files use) skip the full Unicode folding, which costs most of a load.
 QString nameKey(QStringView name)
 {
-    return trimBlanks(name).toString().toCaseFolded();
+    const QStringView trimmed = trimBlanks(name);
+    QString key(trimmed.size(), Qt::Uninitialized);
+    QChar *out = key.data();
+    for (const QChar c : trimmed) {
+        const char16_t u = c.unicode();
+        if (u >= 0x80)
+            return trimmed.toString().toCaseFolded();
+        *out++ = QChar(u >= u'A' && u <= u'Z' ? char16_t(u + 32) : u);
+    }
+    return key;
 }
 
 } // namespace
