@@ -1,8 +1,9 @@
 # The two commands of the README: `make run` and `make test`.
 BUILD_DIR ?= build
+SANITIZE_DIR ?= build-sanitize
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: run test setup configure build clean
+.PHONY: run test setup configure build sanitize fuzz clean
 
 setup:
 	@bash scripts/setup.sh
@@ -16,8 +17,17 @@ build: configure
 run: build
 	./$(BUILD_DIR)/src/app/fraymark
 
-test: build
+# The unit and widget tests again, built with AddressSanitizer and UBSan.
+sanitize: setup
+	@bash scripts/sanitize.sh $(SANITIZE_DIR) $(JOBS)
+
+# The combat file reader and loader under libFuzzer, when clang is present.
+fuzz: setup
+	@bash scripts/fuzz.sh
+
+# Every test; CTest's summary of the main build comes last.
+test: build sanitize fuzz
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) build-fuzz
