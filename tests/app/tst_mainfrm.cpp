@@ -31,6 +31,7 @@ private slots:
     void savingThrowCaptionsStandOverTheirFields();
     void controlArraysHaveNineteenNamedElements();
     void escapingErrorIsShownAndTheWindowGoesOn();
+    void fieldsHoldTextOfAnyLength();
 
 private:
     MainFrm &window() { return *m_fixture->window; }
@@ -155,6 +156,17 @@ void TestMainFrm::escapingErrorIsShownAndTheWindowGoesOn()
     QCOMPARE(prompts.messages[0].title, QStringLiteral("Fraymark"));
     QCOMPARE(prompts.messages[0].icon, Prompts::Icon::Stop);
     QCOMPARE(prompts.messages[1].text, QStringLiteral("disk on fire"));
+}
+
+void TestMainFrm::fieldsHoldTextOfAnyLength()
+{
+    // A line edit cuts at 32767 characters unless told otherwise; a loaded note must not be cut.
+    MainFrm &w = window();
+    roster::Roster roster = w.readRoster();
+    roster.rows[3].note = QString(40000, u'x');
+    roster.rows[3].name = QStringLiteral("Orc");
+    w.writeRoster(roster);
+    QCOMPARE(w.readRoster(), roster);
 }
 
 QTEST_MAIN(TestMainFrm)
