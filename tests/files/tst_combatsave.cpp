@@ -68,28 +68,12 @@ class TestCombatSave : public QObject
     Q_OBJECT
 
 private slots:
-    void savesTheWriterBytes();
     void replacesAllOfAnExistingFile();
-    void missingFolder();
-    void targetIsAFolder();
-    void readOnlyFolder();
-    void readOnlyFileSystem();
+    void refusedTargets_data();
+    void refusedTargets();
     void noFileName();
     void failingWriteLeavesTheOldFile();
 };
-
-void TestCombatSave::savesTheWriterBytes()
-{
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("goblins.ini"));
-    const Roster roster = sampleRoster(QStringLiteral("Goblin ☠"));
-    const files::SaveOutcome outcome = files::saveCombatFile(roster, path);
-    QVERIFY2(outcome.ok, qPrintable(outcome.error));
-    QVERIFY(outcome.error.isEmpty());
-    QCOMPARE(contents(path), files::combatFileBytes(roster));
-    QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("goblins.ini")});
-}
 
 void TestCombatSave::replacesAllOfAnExistingFile()
 {
@@ -100,75 +84,63 @@ void TestCombatSave::replacesAllOfAnExistingFile()
     old.generalNote = QString(3000, u'n');
     QVERIFY(writeFile(path, files::combatFileBytes(old) + "[Info19]\r\nName=Leftover\r\n"));
 
-    const Roster roster = sampleRoster(QStringLiteral("Orc"));
-    QVERIFY(files::saveCombatFile(roster, path).ok);
-    const QByteArray saved = contents(path);
-    QCOMPARE(saved, files::combatFileBytes(roster));
-    QVERIFY(!saved.contains("Leftover"));
-}
-
-void TestCombatSave::missingFolder()
-{
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("gone/combat.ini"));
-    const files::SaveOutcome outcome = files::saveCombatFile(Roster(), path);
-    QVERIFY(!outcome.ok);
-    QVERIFY2(outcome.error.contains(QDir::toNativeSeparators(path)), qPrintable(outcome.error));
-    QVERIFY2(outcome.error.contains(QStringLiteral("does not exist")), qPrintable(outcome.error));
-    QVERIFY(entries(dir.path()).isEmpty());
-}
-
-void TestCombatSave::targetIsAFolder()
-{
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("combat.ini"));
-    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("combat.ini")));
-    const files::SaveOutcome outcome = files::saveCombatFile(Roster(), path);
-    QVERIFY(!outcome.ok);
-    QVERIFY2(outcome.error.contains(QStringLiteral("folder")), qPrintable(outcome.error));
-    QVERIFY(QFileInfo(path).isDir());
+    const Roster roster = sampleRoster(QStringLiteral("Goblin ☠"));
+    const files::SaveOutcome outcome = files::saveCombatFile(roster, path);
+    QVERIFY2(outcome.ok, qPrintable(outcome.error));
+    QVERIFY(outcome.error.isEmpty());
+    QCOMPARE(contents(path), files::combatFileBytes(roster));
     QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("combat.ini")});
 }
 
-void TestCombatSave::readOnlyFolder()
+void TestCombatSave::refusedTargets_data()
 {
-    if (geteuid() == 0)
-        QSKIP("permissions do not bind the superuser");
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString folder = dir.filePath(QStringLiteral("locked"));
-    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("locked")));
-    QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
-    const QString path = folder + QStringLiteral("/combat.ini");
-    const files::SaveOutcome outcome = files::saveCombatFile(Roster(), path);
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QVERIFY(!outcome.ok);
-    QVERIFY2(outcome.error.contains(QDir::toNativeSeparators(path)), qPrintable(outcome.error));
-    QVERIFY(entries(folder).isEmpty());
+    QTest::addColumn<QString>("target"); // under a fresh folder unless it starts with '/'
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<bool>("asSuperuser"); // whether the case holds for root too
+
+    QTest::newRow("missing folder") << QStringLiteral("gone/combat.ini") << QStringLiteral("does not exist") << true;
+    QTest::newRow("a folder") << QStringLiteral("folder/") << QStringLiteral("is a folder") << true;
+    QTest::newRow("read-only folder") << QStringLiteral("locked/combat.ini") << QString() << false;
+    QTest::newRow("read-only file system") << QStringLiteral("/proc/self/combat.ini") << QString() << true;
 }
 
-// A folder that nobody may write to, the superuser included.
-void TestCombatSave::readOnlyFileSystem()
+// Nothing is written and the message names the file.
+void TestCombatSave::refusedTargets()
 {
-    const QString folder = QStringLiteral("/proc/self");
-    if (!QFileInfo(folder).isDir())
-        QSKIP("no /proc file system here");
-    const QString path = folder + QStringLiteral("/combat.ini");
+    QFETCH(QString, target);
+    QFETCH(QString, reason);
+    QFETCH(bool, asSuperuser);
+    if (!asSuperuser && geteuid() == 0)
+        QSKIP("permissions do not bind the superuser");
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QString path = target.startsWith(u'/') ? target : dir.filePath(target);
+    if (target.endsWith(u'/')) {
+        QVERIFY(QDir().mkpath(path));
+        path.chop(1);
+    }
+    if (target.startsWith(QStringLiteral("locked/"))) {
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("locked")));
+        QVERIFY(QFile::setPermissions(dir.filePath(QStringLiteral("locked")), QFile::ReadOwner | QFile::ExeOwner));
+    }
+    const QStringList before = entries(QFileInfo(path).absolutePath());
+
     const files::SaveOutcome outcome = files::saveCombatFile(Roster(), path);
+    QFile::setPermissions(dir.filePath(QStringLiteral("locked")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QVERIFY(!outcome.ok);
-    QVERIFY2(outcome.error.startsWith(QStringLiteral("The combat could not be saved to \"")),
+    QVERIFY2(outcome.error.startsWith(QStringLiteral("The combat could not be saved to \"%1\": ")
+                                          .arg(QDir::toNativeSeparators(path))),
              qPrintable(outcome.error));
-    QVERIFY2(outcome.error.contains(path), qPrintable(outcome.error));
-    QVERIFY(!QFileInfo::exists(path));
+    QVERIFY2(outcome.error.contains(reason), qPrintable(outcome.error));
+    QCOMPARE(entries(QFileInfo(path).absolutePath()), before);
 }
 
 void TestCombatSave::noFileName()
 {
     const files::SaveOutcome outcome = files::saveCombatFile(Roster(), QString());
     QVERIFY(!outcome.ok);
-    QVERIFY(!outcome.error.isEmpty());
+    QVERIFY(outcome.error.contains(QStringLiteral("no file name")));
 }
 
 // The disk fills up after every possible number of bytes; the old file must

@@ -3,10 +3,9 @@
 #include <QFile>
 #include <QtTest>
 
-#include <functional>
 
+using namespace Qt::Literals::StringLiterals;
 using roster::Roster;
-using roster::Row;
 
 namespace {
 
@@ -32,25 +31,6 @@ QList<QByteArray> crlfLines(const QByteArray &bytes)
     return lines;
 }
 
-Row exampleRow(const char *name, const char *hp, const char *ac, const char *ini, const char *note,
-               const char *will, const char *fort, const char *rex, const char *attack,
-               const char *damage, qint16 check)
-{
-    Row row;
-    row.name = QString::fromUtf8(name);
-    row.hp = QString::fromUtf8(hp);
-    row.ac = QString::fromUtf8(ac);
-    row.ini = QString::fromUtf8(ini);
-    row.note = QString::fromUtf8(note);
-    row.will = QString::fromUtf8(will);
-    row.fort = QString::fromUtf8(fort);
-    row.rex = QString::fromUtf8(rex);
-    row.attack = QString::fromUtf8(attack);
-    row.damage = QString::fromUtf8(damage);
-    row.check = check;
-    return row;
-}
-
 } // namespace
 
 class TestCombatWriter : public QObject
@@ -60,8 +40,6 @@ class TestCombatWriter : public QObject
 private slots:
     void twoFilledRowsByteForByte();
     void emptyRosterByteForByte();
-    void eachFieldUnderItsKey_data();
-    void eachFieldUnderItsKey();
     void noteLineBreaks_data();
     void noteLineBreaks();
     void lineBreaksInRowTextsKeepTheLayout();
@@ -72,10 +50,10 @@ private slots:
 void TestCombatWriter::twoFilledRowsByteForByte()
 {
     Roster roster;
-    roster.rows[0] = exampleRow("Goblin archer", "7", "15", "18", "on the ridge", "-1", "+1", "+3",
-                                "+4 shortbow", "1d6", 1);
-    roster.rows[1] = exampleRow("Ogre", "-12", "16", "5", "", "+1", "+6", "0", "+8 club", "2d8+7", 0);
-    roster.rows[1].down = true;
+    roster.rows[0] = {u"Goblin archer"_s, u"7"_s, u"15"_s, u"18"_s, u"on the ridge"_s, u"-1"_s, u"+1"_s,
+                      u"+3"_s, u"+4 shortbow"_s, u"1d6"_s, {}, 1, false};
+    roster.rows[1] = {u"Ogre"_s, u"-12"_s, u"16"_s, u"5"_s, {}, u"+1"_s, u"+6"_s, u"0"_s, u"+8 club"_s,
+                      u"2d8+7"_s, {}, 0, true};
     for (int r = 2; r < roster::RowCount; ++r)
         roster.rows[r].check = 0;
     roster.generalNote = QStringLiteral("Ambush at the ford\nWolves arrive at dusk");
@@ -90,42 +68,6 @@ void TestCombatWriter::emptyRosterByteForByte()
     const QByteArray bytes = files::combatFileBytes(Roster());
     QCOMPARE(crlfLines(bytes).size(), 247);
     QCOMPARE(bytes, expectedFile("empty_roster.ini"));
-}
-
-void TestCombatWriter::eachFieldUnderItsKey_data()
-{
-    QTest::addColumn<int>("line");
-    QTest::addColumn<QByteArray>("key");
-    QTest::addColumn<std::function<void(Row &, const QString &)>>("set");
-
-    using Set = std::function<void(Row &, const QString &)>;
-    QTest::newRow("name") << 1 << QByteArray("Name") << Set([](Row &r, const QString &v) { r.name = v; });
-    QTest::newRow("hp") << 2 << QByteArray("HP") << Set([](Row &r, const QString &v) { r.hp = v; });
-    QTest::newRow("ac") << 3 << QByteArray("AC") << Set([](Row &r, const QString &v) { r.ac = v; });
-    QTest::newRow("ini") << 4 << QByteArray("Ini") << Set([](Row &r, const QString &v) { r.ini = v; });
-    QTest::newRow("note") << 5 << QByteArray("Note") << Set([](Row &r, const QString &v) { r.note = v; });
-    QTest::newRow("will (captioned Fort)") << 6 << QByteArray("Will") << Set([](Row &r, const QString &v) { r.will = v; });
-    QTest::newRow("fort (captioned Reflx)") << 7 << QByteArray("Fort") << Set([](Row &r, const QString &v) { r.fort = v; });
-    QTest::newRow("rex (captioned Will)") << 8 << QByteArray("Rex") << Set([](Row &r, const QString &v) { r.rex = v; });
-    QTest::newRow("attack") << 9 << QByteArray("Attack") << Set([](Row &r, const QString &v) { r.attack = v; });
-    QTest::newRow("damage") << 10 << QByteArray("Damage") << Set([](Row &r, const QString &v) { r.damage = v; });
-}
-
-// A distinctive text in one field of row 7 shows up on that field's line only.
-void TestCombatWriter::eachFieldUnderItsKey()
-{
-    QFETCH(int, line);
-    QFETCH(QByteArray, key);
-    QFETCH(std::function<void(Row &, const QString &)>, set);
-
-    Roster roster;
-    const QString value = QStringLiteral(" Orc=chief [x] ;1 ");
-    set(roster.rows[7], value);
-    const QList<QByteArray> lines = crlfLines(files::combatFileBytes(roster));
-    QCOMPARE(lines.size(), 247);
-    QCOMPARE(lines.at(7 * 13), QByteArray("[Info7]"));
-    QCOMPARE(lines.at(7 * 13 + line), key + '=' + value.toLatin1());
-    QCOMPARE(lines.count(key + '=' + value.toLatin1()), 1);
 }
 
 void TestCombatWriter::noteLineBreaks_data()

@@ -1,11 +1,9 @@
 #include "files/CombatLoader.h"
-#include "files/CombatSave.h"
 #include "files/CombatWriter.h"
 #include "roster/FieldError.h"
 #include "roster/FieldText.h"
 
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using files::LoadOutcome;
@@ -139,7 +137,6 @@ class TestRoundTrip : public QObject
 
 private slots:
     void randomRostersThroughTheBytes();
-    void randomRostersThroughAFile();
 };
 
 void TestRoundTrip::randomRostersThroughTheBytes()
@@ -165,23 +162,6 @@ void TestRoundTrip::randomRostersThroughTheBytes()
         QCOMPARE(outcome.roster.generalNote, expected->generalNote);
     }
     QVERIFY(windows1252Files > 100);
-}
-
-void TestRoundTrip::randomRostersThroughAFile()
-{
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("combat.ini"));
-    RosterMaker maker(7);
-    for (int n = 0; n < 40; ++n) {
-        const Roster saved = maker.roster();
-        const Roster current = maker.roster();
-        const files::SaveOutcome save = files::saveCombatFile(saved, path);
-        QVERIFY2(save.ok, qPrintable(save.error));
-        const LoadOutcome outcome = files::loadCombatFile(path, current);
-        QCOMPARE(outcome.status, LoadOutcome::Status::Loaded);
-        QCOMPARE(outcome.roster, expectedLoad(saved, current).value());
-    }
 }
 
 QTEST_GUILESS_MAIN(TestRoundTrip)

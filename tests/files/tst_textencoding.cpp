@@ -1,6 +1,5 @@
 #include "files/TextEncoding.h"
 
-#include <QRandomGenerator>
 #include <QtTest>
 
 using files::decodeCombatText;
@@ -18,7 +17,6 @@ private slots:
     void everyByteHasACharacterAndBack();
     void codePageTable_data();
     void codePageTable();
-    void randomTextsSurviveTheRoundTrip();
 };
 
 void TestTextEncoding::encode_data()
@@ -104,28 +102,6 @@ void TestTextEncoding::codePageTable()
     QFETCH(int, byte);
     QFETCH(int, character);
     QCOMPARE(int(files::windows1252Char(static_cast<unsigned char>(byte))), character);
-}
-
-// Texts drawn from every kind of character the encoder has to choose between.
-void TestTextEncoding::randomTextsSurviveTheRoundTrip()
-{
-    QRandomGenerator random(20240611);
-    const QList<QPair<char32_t, char32_t>> ranges = {
-        {0x20, 0x7E}, {0x00, 0x1F}, {0x80, 0xFF}, {0x152, 0x2122}, {0x370, 0x3FF},
-        {0x4E00, 0x4E80}, {0xE000, 0xE010}, {0x1F300, 0x1F64F},
-    };
-    for (int n = 0; n < 2000; ++n) {
-        QString text;
-        const int length = random.bounded(12);
-        for (int i = 0; i < length; ++i) {
-            const auto &[low, high] = ranges.at(random.bounded(int(ranges.size())));
-            char32_t c = low + random.bounded(int(high - low + 1));
-            if (c == 0xFEFF || (c >= 0xD800 && c <= 0xDFFF))
-                c = u'x';
-            text += QString::fromUcs4(&c, 1);
-        }
-        QCOMPARE(decodeCombatText(encodeCombatText(text)), text);
-    }
 }
 
 QTEST_GUILESS_MAIN(TestTextEncoding)
