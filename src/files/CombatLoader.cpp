@@ -19,7 +19,8 @@ QString quoted(const QString &value)
     constexpr qsizetype Longest = 40;
     if (value.size() <= Longest)
         return u'"' + value + u'"';
-    return u'"' + value.first(Longest) + QStringLiteral("…\"");
+    const qsizetype cut = value.at(Longest - 1).isHighSurrogate() ? Longest - 1 : Longest;
+    return u'"' + value.first(cut) + QStringLiteral("…\"");
 }
 
 QString rowPlace(int row)

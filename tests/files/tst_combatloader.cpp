@@ -105,6 +105,7 @@ private slots:
     void checkValues();
     void noCheckKeys();
     void laterFailuresAfterTheWarningPassSilently();
+    void longValueCutInFailureMessage();
     void noteOfTheLastSection();
     void onlyTenSections();
     void lineFeedOnlyFile();
@@ -231,6 +232,15 @@ void TestCombatLoader::laterFailuresAfterTheWarningPassSilently()
     QVERIFY(outcome.roster.rows[8].down);
     QCOMPARE(outcome.roster.rows[8].check, qint16(0));
     QCOMPARE(FileLines().set(8, QStringLiteral("HP"), QStringLiteral("1e999")).load().status, Status::Failed);
+}
+
+void TestCombatLoader::longValueCutInFailureMessage()
+{
+    const QString hp = QStringLiteral("1e999 ") + QString(33, u'x') + QStringLiteral("🐉🐉");
+    const LoadOutcome outcome = FileLines().set(2, QStringLiteral("HP"), hp).load();
+    QCOMPARE(outcome.status, Status::Failed);
+    QCOMPARE(outcome.message, QStringLiteral("Row 3 (section [Info2]) has the hit points \"1e999 ") + QString(33, u'x')
+                                  + QStringLiteral("…\", a number too large to use."));
 }
 
 void TestCombatLoader::noteOfTheLastSection()
