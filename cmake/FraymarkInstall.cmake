@@ -21,11 +21,12 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The Fraymark developers")
 set(CPACK_PACKAGE_CONTACT "Fraymark maintainers <maintainers@fraymark.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
-set(CPACK_PACKAGE_DESCRIPTION
-  "Fraymark keeps track of a combat in a d20 tabletop game: a roster of 19 \
-combatants with hit points, initiative, armour class, saving throws and notes, \
-their fighting order by initiative, damage taken, and combats saved to and \
-loaded from text files.")
+# Lines of the extended description stay short, as dpkg shows them as is.
+set(CPACK_PACKAGE_DESCRIPTION "\
+Fraymark keeps track of a combat in a d20 tabletop game: a roster of 19\n\
+combatants with hit points, initiative, armour class, saving throws and\n\
+notes, their fighting order by initiative, damage taken, and combats saved\n\
+to and loaded from text files.")
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
