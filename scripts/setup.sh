@@ -7,6 +7,7 @@ packages=(
   build-essential cmake
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth xdotool fonts-dejavu-core
+  appstream desktop-file-utils dpkg-dev
 )
 
 missing=()
