@@ -27,15 +27,9 @@ if ! "$cxx" -fsanitize=fuzzer,address "$work/probe.cpp" -o "$work/probe" >/dev/n
   exit 0
 fi
 
-# Until the top-level CMakeLists.txt includes the fuzz set-up, bring it in here.
-extra=()
-if ! grep -q 'FraymarkFuzz' CMakeLists.txt; then
-  extra+=("-DCMAKE_PROJECT_INCLUDE=$root/cmake/FraymarkFuzz.cmake")
-fi
-
 echo "fuzz: building in $build_dir"
 cmake -S . -B "$build_dir" -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DFRAYMARK_FUZZ=ON -DFRAYMARK_BUILD_TESTS=OFF -DFRAYMARK_BUILD_BENCH=OFF "${extra[@]}" \
+  -DFRAYMARK_FUZZ=ON -DFRAYMARK_BUILD_TESTS=OFF -DFRAYMARK_BUILD_BENCH=OFF \
   >"$work/configure.log" 2>&1 || { cat "$work/configure.log"; exit 1; }
 cmake --build "$build_dir" -j "$jobs" --target fuzz_combat_file >"$work/build.log" 2>&1 \
   || { cat "$work/build.log"; exit 1; }
