@@ -1,5 +1,6 @@
 #include "files/CombatLoader.h"
 
+#include "combat/DownRow.h"
 #include "files/CombatFormat.h"
 #include "roster/FieldError.h"
 #include "roster/FieldText.h"
@@ -51,7 +52,7 @@ qint16 checkValue(const QString &text, int row)
 bool isDown(const QString &hp, int row)
 {
     try {
-        return roster::textToNumber(hp) <= -10.0;
+        return combat::isDownHitPoints(hp);
     } catch (const FieldError &e) {
         throw FieldError(e.kind(), QStringLiteral("%1 has the hit points %2, a number too large to use.")
                                        .arg(rowPlace(row), quoted(hp)));
