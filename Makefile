@@ -1,4 +1,5 @@
 # The two commands of the README: `make run` and `make test`.
+MAKEFLAGS += --no-print-directory
 BUILD_DIR ?= build
 SANITIZE_DIR ?= build-sanitize
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
