@@ -1,0 +1,356 @@
+#!/usr/bin/env bash
+# End-to-end run of the built program: a private X server, the real window and the
+# real file dialogs, driven only through the keyboard with xdotool.
+#
+#   e2e.sh <path to the fraymark binary>
+#
+# Exit codes: 0 passed, 1 failed, 77 skipped (Xvfb or xdotool not installed).
+set -u -o pipefail
+
+readonly app_bin=${1:?usage: e2e.sh <path to fraymark>}
+
+for tool in Xvfb xdotool; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "SKIP: $tool is not installed"
+        exit 77
+    fi
+done
+
+readonly here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+readonly main_title='Fraymark v1.9 - By Vesmar'
+readonly rows=19
+if [[ ! -x $app_bin ]]; then
+    echo "FAIL: no program at $app_bin"
+    exit 1
+fi
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/fraymark-e2e.XXXXXX") || exit 1
+readonly work
+step='setting up'
+xvfb_pid=''
+app_pid=''
+display=''
+
+cleanup() {
+    local pid
+    for pid in $app_pid $xvfb_pid; do
+        kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+    done
+    rm -rf -- "$work"
+}
+trap cleanup EXIT
+# A timeout or Ctrl+C still runs the clean-up.
+trap 'exit 143' TERM HUP
+trap 'exit 130' INT
+
+# Anchored title pattern for xdotool's regular expressions.
+title_re() {
+    printf '^%s$' "$(printf '%s' "$1" | sed 's/[].[^$*+?(){}|\\]/\\&/g')"
+}
+
+fail() {
+    echo "FAIL during step '$step': $*"
+    if [[ -n $display ]]; then
+        echo "Keyboard focus: $(xdotool getwindowfocus getwindowname 2>&1)"
+        echo "Windows shown: $(xdotool search --onlyvisible --name . 2>/dev/null |
+            while read -r id; do printf '"%s" ' "$(xdotool getwindowname "$id")"; done)"
+    fi
+    if [[ -n $display ]] && command -v import >/dev/null; then
+        local shot
+        shot=$(mktemp "${TMPDIR:-/tmp}/fraymark-e2e-failure.XXXXXX") &&
+            import -display "$display" -window root "png:$shot.png" 2>/dev/null &&
+            echo "Screenshot of the display: $shot.png"
+        rm -f -- "$shot"
+    fi
+    if [[ -s $work/app.log ]]; then
+        echo '--- program output ---'
+        cat -- "$work/app.log"
+    fi
+    exit 1
+}
+
+now_ms() {
+    local t=${EPOCHREALTIME/./}
+    echo $((t / 1000))
+}
+
+# wait_for <what> <seconds> <command...>: polls the command until it succeeds.
+# While the program runs, its death ends the wait at once.
+wait_for() {
+    local what=$1 limit=$2
+    shift 2
+    local deadline=$(($(now_ms) + limit * 1000))
+    until "$@"; do
+        if [[ -n $app_pid ]] && ! kill -0 "$app_pid" 2>/dev/null; then
+            fail "the program ended while waiting for $what"
+        fi
+        (($(now_ms) < deadline)) || fail "no $what within ${limit} s"
+        sleep 0.05
+    done
+}
+
+window_of() { # <title>: the id of the visible window with that exact title
+    xdotool search --onlyvisible --name "$(title_re "$1")" 2>/dev/null | head -n 1
+}
+window_shown() { [[ -n $(window_of "$1") ]]; }
+window_gone() { [[ -z $(window_of "$1") ]]; }
+has_focus() { [[ $(xdotool getwindowfocus 2>/dev/null) == "$1" ]]; }
+
+# There is no window manager, so nobody hands the focus back to the main window
+# when a dialog closes: give it explicitly, then make sure it arrived.
+focus_window() { # <id> <what>
+    xdotool windowfocus "$1" 2>/dev/null
+    wait_for "keyboard focus on $2" 5 has_focus "$1"
+}
+
+# Message boxes of the load that must not turn up unasked. (The error box is titled
+# "Fraymark" like the file name completer's popup, so it is left to the checks that follow.)
+unexpected_box() {
+    local title
+    for title in 'Old Version Combat' 'Unknown Error'; do
+        if xdotool search --onlyvisible --name "^$title" 2>/dev/null | grep -q .; then
+            echo "$title"
+            return 0
+        fi
+    done
+    return 1
+}
+dialog_or_box() { # <title>: true once the dialog is up; fails the run on a stray box
+    local box
+    if box=$(unexpected_box); then
+        fail "a message box titled \"$box\" appeared instead of \"$1\""
+    fi
+    window_shown "$1"
+}
+
+# The program shows exactly this many windows. A file dialog's name completer can
+# still be up, holding the keyboard, for a moment after the dialog itself has closed.
+windows_shown() { [[ $(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null | wc -l) -eq $1 ]]; }
+focus_main() {
+    wait_for 'every dialog and popup to close' 10 windows_shown 1
+    focus_window "$main_win" 'the main window'
+}
+
+# open_dialog <keys> <title>: presses the shortcut on the main window and waits for
+# the dialog to come up with the keyboard focus.
+open_dialog() {
+    focus_main
+    xdotool key "$1"
+    wait_for "dialog \"$2\"" 10 dialog_or_box "$2"
+    local id
+    id=$(window_of "$2")
+    focus_window "$id" "dialog \"$2\""
+}
+
+# Types a full path into the file name field of the dialog with that title and
+# accepts it. The field may hold the previous name, so it is selected first.
+answer_file_dialog() { # <shortcut> <title> <path>
+    open_dialog "$1" "$2"
+    xdotool key ctrl+a
+    xdotool type --delay 5 -- "$3"
+    xdotool key Return
+}
+
+save_as() { # <path>
+    step="saving $(basename "$1")"
+    answer_file_dialog 'ctrl+s' 'Save Combat' "$1"
+    wait_for "file $1" 10 test -f "$1"
+    wait_for 'the save dialog to close' 10 window_gone 'Save Combat'
+}
+
+load_from() { # <path>
+    step="loading $(basename "$1")"
+    answer_file_dialog 'ctrl+l' 'Load Combat' "$1"
+    wait_for 'the load dialog to close' 10 window_gone 'Load Combat'
+}
+
+same_bytes() { # <expected> <actual>
+    step="comparing $(basename "$2") with $(basename "$1")"
+    if ! cmp -s -- "$1" "$2"; then
+        echo "--- $1 and $2 differ (^M is CR):"
+        diff -u <(cat -A -- "$1") <(cat -A -- "$2") | head -n 40
+        fail "$(basename "$2") is not byte for byte $(basename "$1")"
+    fi
+}
+
+# --- Keyboard focus along the window's order -------------------------------------
+# Position 0 is "Calculate Fighting Order", which has the focus at start. Then each
+# row's fields (the spin buttons sit in a different place in row 0), then the
+# amount box and "Substract" of every row, then the list and the general note.
+readonly row0_fields=(ChrName ChrHP UpDown1 ChrIni ChrAC UpDown2 ChrNote ChrWill ChrFort
+                      ChrRex ChrAttack ChrDamage ChrChk cmdClear)
+readonly rowN_fields=(ChrName ChrHP ChrIni ChrAC ChrNote ChrWill ChrFort ChrRex ChrAttack
+                      ChrDamage ChrChk cmdClear UpDown2 UpDown1)
+readonly per_row=${#row0_fields[@]}
+readonly first_amount=$((1 + per_row * rows))
+focus_pos=0
+
+position_of() { # <row> <control>
+    local row=$1 control=$2 i
+    case $control in
+    SubsTxt) echo $((first_amount + 2 * row)); return ;;
+    SubsCmd) echo $((first_amount + 2 * row + 1)); return ;;
+    List) echo $((first_amount + 2 * rows)); return ;;
+    NotesTxt) echo $((first_amount + 2 * rows + 1)); return ;;
+    esac
+    local fields=("${rowN_fields[@]}")
+    ((row == 0)) && fields=("${row0_fields[@]}")
+    for i in "${!fields[@]}"; do
+        [[ ${fields[i]} == "$control" ]] && { echo $((1 + per_row * row + i)); return 0; }
+    done
+    return 1
+}
+
+# Moves the focus forward with Tab to a control of a row.
+go_to() { # <row> <control>
+    local target
+    target=$(position_of "$1" "$2") || fail "no control $2 in the focus order"
+    ((target >= focus_pos)) || fail "the focus cannot go back from $focus_pos to $target"
+    if ((target > focus_pos)); then
+        xdotool key --delay 5 --repeat $((target - focus_pos)) Tab
+    fi
+    focus_pos=$target
+}
+
+put() { # <row> <control> <text>
+    go_to "$1" "$2"
+    xdotool type --delay 5 -- "$3"
+}
+
+fill() { # <row> <control> <text> [<control> <text>]...: in focus order
+    local row=$1
+    shift
+    while (($# >= 2)); do
+        put "$row" "$1" "$2"
+        shift 2
+    done
+}
+
+# A whole file of empty rows, every row included, with this general note.
+empty_roster() { # <encoded general note>
+    local r
+    for ((r = 0; r < rows; r++)); do
+        printf '[Info%d]\r\n' "$r"
+        printf '%s=\r\n' Name HP AC Ini Note Will Fort Rex Attack Damage
+        printf 'Check=1\r\nGeneralNote=%s\r\n' "$1"
+    done
+}
+
+# --- The X server -----------------------------------------------------------------
+step='starting Xvfb'
+if [[ -z ${XDG_RUNTIME_DIR:-} ]]; then
+    export XDG_RUNTIME_DIR=$work/runtime
+    mkdir -m 0700 -- "$XDG_RUNTIME_DIR"
+fi
+for ((n = 140; n < 200; n++)); do
+    [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
+    # -noreset: the server would otherwise restart, and refuse connections for a
+    # moment, each time its last client (the probe below) disconnects.
+    Xvfb ":$n" -nolisten tcp -noreset -screen 0 1600x1000x24 >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    export DISPLAY=":$n"
+    deadline=$(($(now_ms) + 10000))
+    while kill -0 "$xvfb_pid" 2>/dev/null && (($(now_ms) < deadline)); do
+        xdotool getdisplaygeometry >/dev/null 2>&1 && break
+        sleep 0.05
+    done
+    if xdotool getdisplaygeometry >/dev/null 2>&1; then
+        display=":$n"
+        break
+    fi
+    # Lost a race for this number to another server, or it would not start.
+    kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    xvfb_pid=''
+done
+[[ -n $display ]] || { cat -- "$work/xvfb.log"; fail 'no display from :140 to :199 could be started'; }
+
+# --- The program ------------------------------------------------------------------
+step='starting the program'
+# Private settings folder (the file dialog keeps its history there), and Qt's own
+# dialogs whatever desktop the run is started from.
+mkdir -p -- "$work/config" "$work/files"
+env -u QT_QPA_PLATFORMTHEME -u QT_STYLE_OVERRIDE -u XDG_CURRENT_DESKTOP -u DESKTOP_SESSION \
+    -u QT_SCALE_FACTOR XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=xcb \
+    "$app_bin" >"$work/app.log" 2>&1 &
+app_pid=$!
+wait_for "window \"$main_title\"" 20 window_shown "$main_title"
+main_win=$(window_of "$main_title")
+readonly files=$work/files
+
+# --- A small combat typed along the focus order -----------------------------------
+step='typing the combat'
+focus_main
+fill 0 ChrName 'Goblin archer' ChrHP 7 ChrIni 18 ChrAC 15
+go_to 0 UpDown2
+xdotool key Up # AC 15 -> 16
+fill 0 ChrNote 'on the ridge' ChrWill -1 ChrFort +1 ChrRex +3 ChrAttack '+4 shortbow' ChrDamage 1d6
+fill 1 ChrName Ogre ChrHP 5 ChrIni 5 ChrAC 16 ChrWill +1 ChrFort +6 ChrRex 0 \
+    ChrAttack '+8 club' ChrDamage 2d8+7
+fill 2 ChrName Wolf ChrHP 13 ChrIni 12 ChrAC 14 ChrNote 'prowls' ChrAttack '+3 bite' ChrDamage 1d6+1
+go_to 2 UpDown1
+xdotool key Down # HP 13 -> 12
+# 5 - 15 = -10: the ogre goes down.
+put 1 SubsTxt 15
+go_to 1 SubsCmd
+xdotool key space
+put 2 SubsTxt 4
+go_to 2 SubsCmd
+xdotool key space
+put 0 NotesTxt 'Ambush at the ford'
+xdotool key Return
+xdotool type --delay 5 -- 'Wolves arrive at dusk'
+
+save_as "$files/first.ini"
+same_bytes "$here/expected_combat.ini" "$files/first.ini"
+
+# New Combat empties every row, revives the down one and keeps the note.
+step='starting a new combat'
+focus_main
+xdotool key ctrl+n
+save_as "$files/empty.ini"
+empty_roster 'Ambush at the ford(t55)Wolves arrive at dusk' >"$files/expected_empty.ini"
+same_bytes "$files/expected_empty.ini" "$files/empty.ini"
+
+# Loaded back and saved under another name, the combat is the same file again.
+load_from "$files/first.ini"
+save_as "$files/second.ini"
+same_bytes "$files/first.ini" "$files/second.ini"
+
+# --- A combat of an earlier version: no "Check" keys, rows 0 and 1 only ----------
+step='writing the old combat file'
+{
+    printf '%s\r\n' '[Info0]' 'Name=Troll' 'HP=30' 'AC=16' 'Ini=9' 'Note=regenerates' 'Will=+4' \
+        'Fort=+11' 'Rex=+6' 'Attack=+9 claw' 'Damage=1d6+6' 'GeneralNote=Bridge at night'
+    printf '%s\r\n' '[Info1]' 'Name=Kobold' 'HP=-12' 'AC=15' 'Ini=14' 'Note=hides' 'Will=+0' \
+        'Fort=+1' 'Rex=-1' 'Attack=+1 spear' 'Damage=1d6-1' 'GeneralNote=Bridge at night'
+} >"$files/old.ini"
+
+step='loading old.ini'
+answer_file_dialog 'ctrl+l' 'Load Combat' "$files/old.ini"
+wait_for 'window "Old Version Combat"' 10 window_shown 'Old Version Combat'
+warning=$(window_of 'Old Version Combat')
+step='dismissing the old-version warning'
+wait_for 'only the main window and the warning' 10 windows_shown 2
+focus_window "$warning" 'the old-version warning'
+xdotool key Return
+wait_for 'the old-version warning to close' 10 window_gone 'Old Version Combat'
+[[ $(window_of "$main_title") == "$main_win" ]] || fail 'the main window is gone'
+
+# The missing rows come back empty and the note of the last (missing) row is empty.
+save_as "$files/old_resaved.ini"
+same_bytes "$here/expected_old_version.ini" "$files/old_resaved.ini"
+
+# --- Exit through the File menu ---------------------------------------------------
+step='leaving through File > Exit'
+focus_main
+xdotool key alt+f
+xdotool key x
+program_ended() { ! kill -0 "$app_pid" 2>/dev/null; }
+pid=$app_pid
+app_pid=''
+wait_for 'the program to end' 10 program_ended
+wait "$pid"
+status=$?
+((status == 0)) || fail "the program ended with status $status"
+
+echo 'PASS: typed, saved, reloaded, loaded an old combat and left through the menu'
