@@ -13,6 +13,19 @@
 #include <QProcess>
 #include <QPushButton>
 
+namespace {
+void setTextIfChanged(QLineEdit *field, const QString &text)
+{
+    if (field->text() == text)
+        return;
+    // Fields are free text of any length, but a line edit cuts at 32767 characters
+    // unless told otherwise. Raising the limit only here keeps start-up quick.
+    if (text.size() > field->maxLength())
+        field->setMaxLength(int(text.size()));
+    field->setText(text);
+}
+} // namespace
+
 MainFrm::MainFrm(std::unique_ptr<Prompts> prompts, QWidget *parent)
     : QMainWindow(parent)
     , m_prompts(prompts ? std::move(prompts) : std::make_unique<QtPrompts>())
@@ -63,8 +76,8 @@ void MainFrm::MainFrm_Load()
         UpDown1[CurRow]->setBuddy(ChrHP[CurRow]);
         UpDown2[CurRow]->setBuddy(ChrAC[CurRow]);
         ChrChk[CurRow]->setChecked(true);
-        ChrAC[CurRow]->clear();
-        ChrHP[CurRow]->clear();
+        setTextIfChanged(ChrAC[CurRow], QString());
+        setTextIfChanged(ChrHP[CurRow], QString());
     }
     CurRow = 0;
 }
@@ -97,13 +110,6 @@ roster::Roster MainFrm::readRoster() const
     return roster;
 }
 
-namespace {
-void setTextIfChanged(QLineEdit *field, const QString &text)
-{
-    if (field->text() != text)
-        field->setText(text);
-}
-} // namespace
 
 void MainFrm::writeRow(int r, const roster::Row &row)
 {

@@ -3,6 +3,7 @@
 // so no caption or value is clipped.
 #include "app/MainFrm.h"
 
+#include "app/FieldStyle.h"
 #include "app/SpinButton.h"
 #include "app/WrappingButton.h"
 
@@ -15,8 +16,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-#include <limits>
 
 namespace {
 
@@ -33,13 +32,12 @@ QString rowName(int index, const char *what)
     return QStringLiteral("Row %1 %2").arg(index + 1).arg(QLatin1String(what));
 }
 
-QLineEdit *makeField(QWidget *parent, const char *array, int index, const char *label)
+QLineEdit *makeField(QWidget *parent, QStyle *style, const char *array, int index, const char *label)
 {
     auto *field = new QLineEdit(parent);
+    field->setStyle(style);
     field->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(array)).arg(index));
     field->setAccessibleName(rowName(index, label));
-    // Fields are free text of any length; QLineEdit would cut at 32767 characters.
-    field->setMaxLength(std::numeric_limits<int>::max());
     return field;
 }
 
@@ -73,22 +71,28 @@ void MainFrm::createControls()
     }
     Label1[5]->setWordWrap(true);
 
+    auto *fieldStyle = new FieldStyle;
+    fieldStyle->setParent(this); // shared by every text field, lives as long as the window
+    auto makeField = [&](const char *array, int index, const char *label) {
+        return ::makeField(central, fieldStyle, array, index, label);
+    };
+
     for (int r = 0; r < roster::RowCount; ++r) {
-        ChrName[r] = makeField(central, "ChrName", r, "Name");
-        ChrHP[r] = makeField(central, "ChrHP", r, "HP");
+        ChrName[r] = makeField("ChrName", r, "Name");
+        ChrHP[r] = makeField("ChrHP", r, "HP");
         UpDown1[r] = named(new SpinButton(central), "UpDown1", r, "HP up/down");
-        ChrIni[r] = makeField(central, "ChrIni", r, "Current Initiative");
-        ChrAC[r] = makeField(central, "ChrAC", r, "AC");
+        ChrIni[r] = makeField("ChrIni", r, "Current Initiative");
+        ChrAC[r] = makeField("ChrAC", r, "AC");
         UpDown2[r] = named(new SpinButton(central), "UpDown2", r, "AC up/down");
-        ChrNote[r] = makeField(central, "ChrNote", r, "Random Note");
-        ChrWill[r] = makeField(central, "ChrWill", r, "Fort");
-        ChrFort[r] = makeField(central, "ChrFort", r, "Reflx");
-        ChrRex[r] = makeField(central, "ChrRex", r, "Will");
-        ChrAttack[r] = makeField(central, "ChrAttack", r, "Attack");
-        ChrDamage[r] = makeField(central, "ChrDamage", r, "Damage");
+        ChrNote[r] = makeField("ChrNote", r, "Random Note");
+        ChrWill[r] = makeField("ChrWill", r, "Fort");
+        ChrFort[r] = makeField("ChrFort", r, "Reflx");
+        ChrRex[r] = makeField("ChrRex", r, "Will");
+        ChrAttack[r] = makeField("ChrAttack", r, "Attack");
+        ChrDamage[r] = makeField("ChrDamage", r, "Damage");
         ChrChk[r] = named(new QCheckBox(central), "ChrChk", r, "include");
         cmdClear[r] = named(new QPushButton(QStringLiteral("Clear"), central), "cmdClear", r, "Clear");
-        SubsTxt[r] = makeField(central, "SubsTxt", r, "amount");
+        SubsTxt[r] = makeField("SubsTxt", r, "amount");
         SubsCmd[r] = named(new QPushButton(QStringLiteral("Substract"), central), "SubsCmd", r, "Substract");
         // Enter presses a focused button as Space does, outside dialogs too.
         for (QPushButton *button : {cmdClear[r], SubsCmd[r]})
