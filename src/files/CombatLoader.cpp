@@ -83,6 +83,7 @@ LoadOutcome loadCombat(const ProfileReader &file, const roster::Roster &current)
     // Until the first old-version warning a failure ends the load; after it every
     // failure is passed over, as a file of an earlier version needs.
     bool ignoring = false;
+    QString lastStoredNote;
 
     for (int r = 0; r < roster::RowCount; ++r) {
         const QString section = rowSectionName(r);
@@ -108,7 +109,11 @@ LoadOutcome loadCombat(const ProfileReader &file, const roster::Roster &current)
                 return {LoadOutcome::Status::Failed, current, std::nullopt, e.message()};
             }
         }
-        outcome.roster.generalNote = decodeGeneralNote(read("GeneralNote"));
+        // Every section carries the same note as a rule; decode it only when it differs.
+        if (const QString stored = read("GeneralNote"); r == 0 || stored != lastStoredNote) {
+            outcome.roster.generalNote = decodeGeneralNote(stored);
+            lastStoredNote = stored;
+        }
         try {
             setDown(row, isDown(row.hp, r));
         } catch (const FieldError &e) {

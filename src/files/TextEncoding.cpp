@@ -17,8 +17,11 @@ bool toWindows1252(const QString &text, QByteArray &out)
 {
     out.resize(text.size());
     char *data = out.data();
+    const char16_t *chars = QStringView(text).utf16();
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const int byte = windows1252Byte(text.at(i).unicode());
+        const char16_t c = chars[i];
+        // Most characters are ASCII or Latin-1 and map to themselves.
+        const int byte = (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) ? c : windows1252Byte(c);
         if (byte < 0)
             return false;
         data[i] = static_cast<char>(byte);
