@@ -1,23 +1,43 @@
 #!/usr/bin/env bash
-# Takes a screenshot of the window under Xvfb: scripts/screenshot.sh <fraymark binary> <out.png>
+# Takes a screenshot of the window under Xvfb:
+#   scripts/screenshot.sh <fraymark binary> <out.png> [combat.ini]
+# With a combat file, it is loaded through the open dialog and the fighting order
+# computed before the picture is taken.
 set -euo pipefail
 binary=$1
 out=$2
+combat=${3:-}
 display=:${SCREENSHOT_DISPLAY:-93}
 
-Xvfb "$display" -screen 0 1100x800x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 1100x800x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb=$!
+app=
 trap 'kill $app $xvfb 2>/dev/null || true' EXIT
 for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
+export DISPLAY=$display
 
-DISPLAY=$display "$binary" &
+wait_for_window() { # title pattern -> window id
+  for _ in $(seq 100); do
+    id=$(xdotool search --name "$1" 2>/dev/null | head -n1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  echo "no window named $1 appeared" >&2
+  return 1
+}
+
+"$binary" &
 app=$!
-for _ in $(seq 100); do
-  id=$(DISPLAY=$display xdotool search --name '^Fraymark' 2>/dev/null | head -n1 || true)
-  [ -n "$id" ] && break
-  sleep 0.1
-done
-[ -n "$id" ] || { echo "the window did not appear" >&2; exit 1; }
+main=$(wait_for_window '^Fraymark v')
+if [ -n "$combat" ]; then
+  xdotool windowfocus --sync "$main" key ctrl+l
+  dialog=$(wait_for_window '^Load Combat')
+  xdotool windowfocus --sync "$dialog" type --delay 5 "$(realpath "$combat")"
+  xdotool key Return
+  for _ in $(seq 50); do xdotool search --name '^Load Combat' >/dev/null 2>&1 || break; sleep 0.1; done
+  # Without a window manager the focus does not come back by itself.
+  xdotool windowfocus --sync "$main" key space
+fi
 sleep 0.5
-DISPLAY=$display import -window "$id" "$out"
+import -window "$main" "$out"
 echo "$out"

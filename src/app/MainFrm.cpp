@@ -23,6 +23,7 @@ void setTextIfChanged(QLineEdit *field, const QString &text)
     if (text.size() > field->maxLength())
         field->setMaxLength(int(text.size()));
     field->setText(text);
+    field->setCursorPosition(0); // show a long text from its start, not its end
 }
 } // namespace
 
