@@ -5,7 +5,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QStringView>
 
 namespace files {
 namespace {
@@ -23,33 +22,38 @@ QStringView trimBlanks(QStringView s)
     return s.sliced(begin, end - begin);
 }
 
-// Names compare without regard to case; plain ASCII names (all that combat
-// files use) skip the full Unicode folding, which costs most of a load.
-QString nameKey(QStringView name)
+// Names compare without regard to case. Plain ASCII names, all that combat files
+// use, are compared here; anything else goes through Qt's case folding.
+bool sameName(QStringView a, QStringView b)
 {
-    const QStringView trimmed = trimBlanks(name);
-    QString key(trimmed.size(), Qt::Uninitialized);
-    QChar *out = key.data();
-    for (const QChar c : trimmed) {
-        const char16_t u = c.unicode();
-        if (u >= 0x80)
-            return trimmed.toString().toCaseFolded();
-        *out++ = QChar(u >= u'A' && u <= u'Z' ? char16_t(u + 32) : u);
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        char16_t x = a.at(i).unicode();
+        char16_t y = b.at(i).unicode();
+        if (x >= 0x80 || y >= 0x80)
+            return a.compare(b, Qt::CaseInsensitive) == 0;
+        if (x >= u'A' && x <= u'Z')
+            x += 32;
+        if (y >= u'A' && y <= u'Z')
+            y += 32;
+        if (x != y)
+            return false;
     }
-    return key;
+    return true;
 }
 
 } // namespace
 
 ProfileReader::ProfileReader(const QByteArray &bytes)
+    : m_text(decodeCombatText(bytes))
 {
-    parse(decodeCombatText(bytes));
+    parse();
 }
 
-void ProfileReader::parse(const QString &text)
+void ProfileReader::parse()
 {
-    qsizetype current = -1; // no section yet, or inside a duplicate one
-    const QStringView all(text);
+    const QStringView all(m_text);
     const qsizetype size = all.size();
     qsizetype pos = 0;
     while (pos < size) {
@@ -64,38 +68,46 @@ void ProfileReader::parse(const QString &text)
         const QStringView head = trimBlanks(line);
         if (head.startsWith(u'[')) {
             const qsizetype close = head.indexOf(u']');
-            const QString name = nameKey(close < 0 ? head.sliced(1) : head.sliced(1, close - 1));
-            if (m_sectionIndex.contains(name)) {
-                current = -1;
-            } else {
-                current = m_sections.size();
-                m_sectionIndex.insert(name, current);
-                m_sections.append(Keys());
-            }
+            const QStringView name = trimBlanks(close < 0 ? head.sliced(1) : head.sliced(1, close - 1));
+            bool duplicate = false;
+            for (const Section &earlier : std::as_const(m_sections))
+                duplicate = duplicate || sameName(earlier.name, name);
+            m_sections.append({name, {}, duplicate});
             continue;
         }
         const qsizetype equals = line.indexOf(u'=');
-        if (current < 0 || equals < 0)
+        if (m_sections.isEmpty() || equals < 0)
             continue;
-        Keys &keys = m_sections[current];
-        const QString key = nameKey(line.first(equals));
-        if (!keys.contains(key))
-            keys.insert(key, line.sliced(equals + 1).toString());
+        m_sections.last().entries.append({trimBlanks(line.first(equals)), line.sliced(equals + 1)});
     }
 }
 
-const ProfileReader::Keys *ProfileReader::findSection(const QString &section) const
+const ProfileReader::Section *ProfileReader::findSection(QStringView name) const
 {
-    const auto it = m_sectionIndex.constFind(nameKey(section));
-    return it == m_sectionIndex.cend() ? nullptr : &m_sections.at(*it);
+    name = trimBlanks(name);
+    const qsizetype count = m_sections.size();
+    // The loader asks for a row's keys one after another, then for the next row.
+    for (qsizetype n = 0; n < count; ++n) {
+        const qsizetype i = (m_lastSection + n) % count;
+        const Section &section = m_sections.at(i);
+        if (!section.duplicate && sameName(section.name, name)) {
+            m_lastSection = i;
+            return &section;
+        }
+    }
+    return nullptr;
 }
 
 QString ProfileReader::ReadIniValue(const QString &section, const QString &key) const
 {
-    const Keys *keys = findSection(section);
-    if (!keys)
+    const Section *found = findSection(section);
+    if (!found)
         return QString();
-    return keys->value(nameKey(key));
+    const QStringView wanted = trimBlanks(key);
+    for (const Entry &entry : found->entries)
+        if (sameName(entry.key, wanted))
+            return entry.value.toString();
+    return QString();
 }
 
 bool ProfileReader::hasSection(const QString &section) const

@@ -1,12 +1,12 @@
 #pragma once
 
 #include <QByteArray>
-#include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringView>
 
-// A reader of the profile ("ini") layout that combat files use. It parses the
-// bytes once; every lookup answers from that parse.
+// A reader of the profile ("ini") layout that combat files use. It decodes and
+// parses the bytes once; every lookup answers from that parse.
 //
 // Reading rules: section and key names match without regard to case, blanks
 // around them ignored; the value is everything after the first '=' of its line,
@@ -19,19 +19,33 @@ class ProfileReader
 {
 public:
     explicit ProfileReader(const QByteArray &bytes);
+    ProfileReader(const ProfileReader &) = delete; // the parse points into m_text
+    ProfileReader &operator=(const ProfileReader &) = delete;
 
     // Missing section, missing key and empty value all read as "".
     QString ReadIniValue(const QString &section, const QString &key) const;
     bool hasSection(const QString &section) const;
 
 private:
-    using Keys = QHash<QString, QString>; // case-folded key -> value
+    // Views into m_text: parsing allocates nothing per line.
+    struct Entry
+    {
+        QStringView key;
+        QStringView value;
+    };
+    struct Section
+    {
+        QStringView name;
+        QList<Entry> entries;
+        bool duplicate = false; // an earlier section has the name; lookups pass it by
+    };
 
-    void parse(const QString &text);
-    const Keys *findSection(const QString &section) const;
+    void parse();
+    const Section *findSection(QStringView name) const;
 
-    QList<Keys> m_sections;
-    QHash<QString, qsizetype> m_sectionIndex; // case-folded name -> index
+    QString m_text;
+    QList<Section> m_sections;
+    mutable qsizetype m_lastSection = 0; // lookups come section by section
 };
 
 // The value of one key of one section of the file at `path`; "" when there is
