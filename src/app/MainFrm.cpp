@@ -12,16 +12,16 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include <limits>
 
 namespace {
 void setTextIfChanged(QLineEdit *field, const QString &text)
 {
     if (field->text() == text)
         return;
-    // Fields are free text of any length, but a line edit cuts at 32767 characters
-    // unless told otherwise. Raising the limit only here keeps start-up quick.
-    if (text.size() > field->maxLength())
-        field->setMaxLength(int(text.size()));
     field->setText(text);
     field->setCursorPosition(0); // show a long text from its start, not its end
 }
@@ -36,10 +36,14 @@ MainFrm::MainFrm(std::unique_ptr<Prompts> prompts, QWidget *parent)
     setWindowTitle(QStringLiteral("Fraymark (unknown version) - By Vesmar"));
     createControls();
     layOutControls();
+    setToolTips();
     setFocusOrder();
     createMenus();
     connectHandlers();
+    watchFields();
     MainFrm_Load();
+    m_committed = currentState(); // the combat as it starts: the history's first "before"
+    fitToScreen();
 }
 
 MainFrm::~MainFrm() = default;
@@ -67,20 +71,19 @@ void MainFrm::MainFrm_Load()
     VerTxt = versionText(FraymarkVersionMajor, FraymarkVersionMinor);
     setWindowTitle(windowCaption(VerTxt));
 
-    for (LblNum = 0; LblNum < qint16(Label1.size()); ++LblNum) {
-        QFont bold = Label1[LblNum]->font();
+    for (QLabel *caption : Label1) {
+        QFont bold = caption->font();
         bold.setBold(true);
-        Label1[LblNum]->setFont(bold);
+        caption->setFont(bold);
     }
 
-    for (CurRow = 0; CurRow < roster::RowCount; ++CurRow) {
-        UpDown1[CurRow]->setBuddy(ChrHP[CurRow]);
-        UpDown2[CurRow]->setBuddy(ChrAC[CurRow]);
-        ChrChk[CurRow]->setChecked(true);
-        setTextIfChanged(ChrAC[CurRow], QString());
-        setTextIfChanged(ChrHP[CurRow], QString());
+    for (int r = 0; r < roster::RowCount; ++r) {
+        UpDown1[r]->setBuddy(ChrHP[r]);
+        UpDown2[r]->setBuddy(ChrAC[r]);
+        ChrChk[r]->setChecked(true);
+        setTextIfChanged(ChrAC[r], QString());
+        setTextIfChanged(ChrHP[r], QString());
     }
-    CurRow = 0;
 }
 
 roster::Row MainFrm::readRow(int r) const
@@ -98,7 +101,8 @@ roster::Row MainFrm::readRow(int r) const
     row.damage = ChrDamage[r]->text();
     row.amount = SubsTxt[r]->text();
     row.check = ChrChk[r]->isChecked() ? 1 : 0;
-    row.down = !ChrName[r]->isEnabled();
+    // The row's own state: a disabled ancestor (a modal moment, say) must not read as down.
+    row.down = !ChrName[r]->isEnabledTo(this);
     return row;
 }
 
@@ -107,8 +111,25 @@ roster::Roster MainFrm::readRoster() const
     roster::Roster roster;
     for (int r = 0; r < roster::RowCount; ++r)
         roster.rows[r] = readRow(r);
-    roster.generalNote = NotesTxt->toPlainText();
+    roster.generalNote = readNote();
     return roster;
+}
+
+QString MainFrm::readNote() const
+{
+    // toPlainText() would turn a non-breaking space into a blank and U+2028 into a
+    // line break; the blocks' own texts keep every character.
+    if (!m_noteRead) {
+        QString text;
+        for (QTextBlock block = NotesTxt->document()->begin(); block.isValid(); block = block.next()) {
+            if (block != NotesTxt->document()->begin())
+                text += u'\n';
+            text += block.text();
+        }
+        m_noteText = text;
+        m_noteRead = true;
+    }
+    return m_noteText;
 }
 
 
@@ -134,7 +155,7 @@ void MainFrm::writeRoster(const roster::Roster &roster)
 {
     for (int r = 0; r < roster::RowCount; ++r)
         writeRow(r, roster.rows[r]);
-    if (NotesTxt->toPlainText() != roster.generalNote)
+    if (readNote() != roster.generalNote)
         NotesTxt->setPlainText(roster.generalNote);
 }
 
@@ -147,10 +168,12 @@ void MainFrm::connectHandlers()
         connect(SubsCmd[r], &QPushButton::clicked, this, [this, index] { SubsCmd_Click(index); });
         // Enter in the amount box takes the damage off, as "Substract" beside it does.
         connect(SubsTxt[r], &QLineEdit::returnPressed, this, [this, index] { SubsCmd_Click(index); });
-        connect(UpDown1[r], &SpinButton::stepRequested, this,
-                [this, index](int direction) { stepSpinButton(UpDown1[index], index, direction, true); });
-        connect(UpDown2[r], &SpinButton::stepRequested, this,
-                [this, index](int direction) { stepSpinButton(UpDown2[index], index, direction, false); });
+        connect(UpDown1[r], &SpinButton::stepRequested, this, [this, index](int direction) {
+            stepSpinButton(UpDown1[index], index, direction, SpinField::HitPoints);
+        });
+        connect(UpDown2[r], &SpinButton::stepRequested, this, [this, index](int direction) {
+            stepSpinButton(UpDown2[index], index, direction, SpinField::ArmourClass);
+        });
         connect(UpDown1[r], &SpinButton::valueChanged, this, [this, index] { UpDown1_Change(index); });
     }
 }

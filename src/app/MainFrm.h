@@ -1,6 +1,8 @@
 #pragma once
 
+#include "app/CombatState.h"
 #include "app/Prompts.h"
+#include "app/UndoHistory.h"
 #include "roster/Roster.h"
 
 #include <QMainWindow>
@@ -14,8 +16,10 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QMimeData;
 class QPlainTextEdit;
 class QPushButton;
+class QScrollArea;
 class SpinButton;
 
 template <typename Control>
@@ -23,6 +27,7 @@ using RowControls = std::array<Control *, roster::RowCount>;
 
 // The program's only window. Its controls hold the state of the combat; each
 // handler reads what it needs into the roster types, runs a rule, and writes back.
+// Every change to the combat is also a step of one undo history.
 class MainFrm : public QMainWindow
 {
     Q_OBJECT
@@ -38,11 +43,13 @@ public:
     void setProgramStarter(ProgramStarter starter) { m_startProgram = std::move(starter); }
 
     // The rows as the logic sees them, and writing them back (only what changed,
-    // so the caret and undo history of untouched fields survive).
+    // so the caret of untouched fields survives).
     roster::Row readRow(int index) const;
     roster::Roster readRoster() const;
     void writeRow(int index, const roster::Row &row);
     void writeRoster(const roster::Roster &roster);
+    // The general note exactly as typed: only real line breaks become '\n'.
+    QString readNote() const;
 
     // Handlers. Each runs its body through runHandler(), so no error ends the program.
     void MainFrm_Load();
@@ -59,10 +66,17 @@ public:
     void mnuHelp_Click();
     void mnuCalc_Click();
     void mnuExit_Click();
+    void mnuUndo_Click();
+    void mnuRedo_Click();
+
+    // Loads the combat file at `path` as "Load Combat..." does after its dialog.
+    void loadCombatFrom(const QString &path);
 
     // Runs a handler's body; an error that escapes it is shown in a stop box titled
     // "Fraymark" and the program goes on.
     void runHandler(const std::function<void()> &body);
+
+    const UndoHistory &history() const { return m_history; }
 
     // The row controls, one element per row 0 to 18.
     RowControls<QLineEdit> ChrName{}, ChrHP{}, ChrIni{}, ChrAC{}, ChrNote{};
@@ -78,27 +92,60 @@ public:
     QPushButton *Command1 = nullptr;
     QLabel *Label2 = nullptr;
     QPlainTextEdit *NotesTxt = nullptr;
+    QScrollArea *RosterArea = nullptr;
 
     QAction *mnuNew = nullptr, *mnuLoad = nullptr, *mnuSave = nullptr, *mnuExit = nullptr;
+    QAction *mnuUndo = nullptr, *mnuRedo = nullptr;
+    QAction *mnuOrder = nullptr; // "Calculate Fighting Order", the same command as Command1
     QAction *mnuLoad1 = nullptr, *mnuSave1 = nullptr, *mnuCalc = nullptr;
     QAction *mnuHelp = nullptr, *mnuAbout = nullptr;
 
-    qint16 CurRow = 0;
     QString SavePath;
     QString VerTxt;
-    qint16 LblNum = 0;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
+    enum class SpinField { HitPoints, ArmourClass };
+
     void createControls();
     void layOutControls();
+    void fitToScreen();
+    void setToolTips();
     void setFocusOrder();
     void createMenus();
     void connectHandlers();
+    void watchFields();
 
-    void stepSpinButton(SpinButton *spin, qint16 index, int direction, bool hitPoints);
+    void stepSpinButton(SpinButton *spin, qint16 index, int direction, SpinField field);
     void showError(const QString &message);
-    QString ShowOpenFileDialog(const QString &filter, const QString &title);
+    QString ShowOpenFileDialog(const QString &filter, const QString &title, const QString &startFolder);
+    // The one local file a drag carries, or "" when it carries anything else.
+    static QString droppedCombatFile(const QMimeData *data);
+
+    // The undo history's side of every change.
+    CombatState currentState() const;
+    void recordChange(const QString &what, const QString &mergeKey = QString());
+    void runCommand(const QString &what, const std::function<void()> &body);
+    void applyState(const CombatState &state, const CombatState &shown);
+    void focusFirstChange(const CombatState &from, const CombatState &to);
+    void updateUndoActions();
+    void fieldEdited(QLineEdit *field);
+    void noteEdited();
+    QString rowLabel(int index) const; // "Row 3" or "Row 3 (Goblin)"
 
     std::unique_ptr<Prompts> m_prompts;
     ProgramStarter m_startProgram;
+
+    UndoHistory m_history;
+    CombatState m_committed; // the state as of the newest step: what the next step starts from
+    int m_commandDepth = 0;  // inside a command, its own changes are not recorded as typing
+
+    mutable QString m_noteText; // the note read once per change, shared with the history
+    mutable bool m_noteRead = false;
+
+    QString m_lastCombatPath; // the last combat file saved or loaded in this run
 };

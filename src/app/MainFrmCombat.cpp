@@ -37,23 +37,30 @@ void MainFrm::UpDown1_Change(qint16 index)
     });
 }
 
-void MainFrm::stepSpinButton(SpinButton *spin, qint16 index, int direction, bool hitPoints)
+void MainFrm::stepSpinButton(SpinButton *spin, qint16 index, int direction, SpinField field)
 {
+    const bool hitPoints = field == SpinField::HitPoints;
+    // A held click or key is one step of the history, however often it repeats.
+    if (!spin->isRepeatingStep())
+        m_history.closeMerge();
+    ++m_commandDepth;
     runHandler([=, this] {
-        try {
-            spin->stepBy(direction); // UpDown1 reports the change through valueChanged()
-        } catch (const roster::FieldError &) {
-            spin->stopRepeat();
+        if (spin->stepBy(direction) == SpinStepResult::Unreadable) {
             const QString text = spin->buddy()->text();
             throw hitPoints ? combat::hitPointsOutOfRange(index, text)
                             : combat::armourClassOutOfRange(index, text);
         }
     });
+    --m_commandDepth;
+    if (m_commandDepth == 0)
+        recordChange(QStringLiteral("%1 step in %2").arg(hitPoints ? QStringLiteral("HP") : QStringLiteral("AC"),
+                                                         rowLabel(index)),
+                     spin->objectName());
 }
 
 void MainFrm::SubsCmd_Click(qint16 index)
 {
-    runHandler([this, index] {
+    runCommand(QStringLiteral("Substract ") + rowLabel(index), [this, index] {
         roster::Row row = readRow(index);
         combat::subtractDamage(row);
         writeRow(index, row);
@@ -62,7 +69,7 @@ void MainFrm::SubsCmd_Click(qint16 index)
 
 void MainFrm::cmdClear_Click(qint16 index)
 {
-    runHandler([this, index] {
+    runCommand(QStringLiteral("Clear ") + rowLabel(index), [this, index] {
         roster::Row row = readRow(index);
         combat::clearRow(row);
         writeRow(index, row);
@@ -71,10 +78,9 @@ void MainFrm::cmdClear_Click(qint16 index)
 
 void MainFrm::mnuNew_Click()
 {
-    runHandler([this] {
+    runCommand(QStringLiteral("New Combat"), [this] {
         roster::Roster roster = readRoster();
         combat::newCombat(roster);
         writeRoster(roster);
-        CurRow = roster::RowCount;
     });
 }

@@ -1,6 +1,7 @@
-// Creating the window's controls and laying them out. Column widths follow the
-// original twips table (15 twips to a pixel) but grow where a Linux font needs more,
-// so no caption or value is clipped.
+// Creating the window's controls and laying them out. Column widths start from the
+// original twips table (15 twips to a pixel), grow where a Linux font needs more, and
+// the text columns take whatever width the window has beyond that. The roster sits
+// in a scroll area, so a screen smaller than the window still reaches every control.
 #include "app/MainFrm.h"
 
 #include "app/FieldStyle.h"
@@ -13,15 +14,34 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QVBoxLayout>
+
+#include <limits>
 
 namespace {
 
 constexpr int TwipsPerPixel = 15;
-constexpr int FieldMargin = 10; // frame and inner margins of a line edit
-constexpr int ButtonMargin = 14;
+constexpr int FieldMargin = 10;       // frame and inner margins of a line edit
+constexpr int ButtonMargin = 14;      // bevel and padding of a push button
+constexpr int CaptionMargin = 2;      // a bold caption's room beyond its text
+constexpr int ColumnSpacing = 5;
+constexpr int RowSpacing = 2;
+constexpr int BottomSpacing = 8;      // between the list, its buttons and the note
+constexpr int MinSpinWidth = 15;
+constexpr int BottomRows = 5;         // the list and the note show at least this many lines
+constexpr int PageMargin = 8;
+constexpr int PageTopMargin = 4;
+constexpr int PageSpacing = 10;
+// What a window manager's frame and title bar take from the screen, at most.
+constexpr int FrameAllowanceWidth = 16;
+constexpr int FrameAllowanceHeight = 48;
+// The smallest roster area on a screen too small for the whole window.
+constexpr QSize SmallestScrolledArea(320, 240);
 
 // Grid columns, left to right.
 enum Column { NameCol, HpCol, IniCol, AcCol, NoteCol, WillCol, FortCol, RexCol, AttackCol,
@@ -38,6 +58,8 @@ QLineEdit *makeField(QWidget *parent, QStyle *style, const char *array, int inde
     field->setStyle(style);
     field->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(array)).arg(index));
     field->setAccessibleName(rowName(index, label));
+    // Fields are free text of any length; a line edit would cut at 32767 characters.
+    field->setMaxLength(std::numeric_limits<int>::max());
     return field;
 }
 
@@ -58,9 +80,15 @@ int pixels(int twips)
 
 void MainFrm::createControls()
 {
-    auto *central = new QWidget(this);
+    RosterArea = new QScrollArea(this);
+    RosterArea->setObjectName(QStringLiteral("RosterArea"));
+    RosterArea->setFrameShape(QFrame::NoFrame);
+    RosterArea->setWidgetResizable(true);
+    RosterArea->setFocusPolicy(Qt::NoFocus); // Tab goes to the controls, not to the area around them
+    setCentralWidget(RosterArea);
+    auto *central = new QWidget;
     central->setObjectName(QStringLiteral("central"));
-    setCentralWidget(central);
+    setAcceptDrops(true); // a combat file dropped on the window loads
 
     static const char *const captions[10] = {"Name", "HP", "AC", "Random Note", "Attack",
                                              "Current Initiative", "Fort", "Will", "Reflx", "Damage"};
@@ -120,7 +148,8 @@ void MainFrm::createControls()
 
 void MainFrm::layOutControls()
 {
-    QWidget *central = centralWidget();
+    QWidget *central = Label1[0]->parentWidget(); // the page inside the scroll area
+
     const QFontMetrics metrics(font());
     QFont bold = font();
     bold.setBold(true);
@@ -133,37 +162,43 @@ void MainFrm::layOutControls()
     auto buttonWidth = [&](int twips, const QString &caption) {
         return std::max(pixels(twips), metrics.horizontalAdvance(caption) + ButtonMargin);
     };
-    auto captionWidth = [&](int i) { return boldMetrics.horizontalAdvance(Label1[i]->text()) + 2; };
+    auto captionWidth = [&](int i) { return boldMetrics.horizontalAdvance(Label1[i]->text()) + CaptionMargin; };
 
     // Field widths: the twips of the original layout, or what the font needs for a
-    // typical value and for the caption above, whichever is larger.
+    // typical value and for the caption above, whichever is larger. The text columns
+    // (name, note, attack, damage) start there and grow with the window.
     const int nameWidth = fieldWidth(2535, "");
-    const int spinWidth = std::max(pixels(255), 15);
+    const int spinWidth = std::max(pixels(255), MinSpinWidth);
     const int hpWidth = std::max(fieldWidth(420, "-5000"), captionWidth(1) - spinWidth);
     const int iniWidth = std::max(fieldWidth(750, "-10"),
-                                  boldMetrics.horizontalAdvance(QStringLiteral("Initiative")) + 2);
+                                  boldMetrics.horizontalAdvance(QStringLiteral("Initiative")) + CaptionMargin);
     const int acWidth = std::max(fieldWidth(420, "-10"), captionWidth(2) - spinWidth);
     const int noteWidth = fieldWidth(2400, "");
     const int willWidth = std::max(fieldWidth(375, "+12"), captionWidth(6));
     const int fortWidth = std::max(fieldWidth(375, "+12"), captionWidth(8));
     const int rexWidth = std::max(fieldWidth(375, "+12"), captionWidth(7));
-    const int attackWidth = std::max(fieldWidth(615, "+12"), captionWidth(4));
+    const int attackWidth = std::max(fieldWidth(615, "+4 shortbow"), captionWidth(4));
     const int damageWidth = std::max(fieldWidth(615, "2d8+7"), captionWidth(9));
     const int clearWidth = buttonWidth(600, cmdClear[0]->text());
     const int subsTxtWidth = fieldWidth(735, "-100");
     const int subsCmdWidth = buttonWidth(855, SubsCmd[0]->text());
 
     auto *grid = new QGridLayout;
-    grid->setHorizontalSpacing(5);
-    grid->setVerticalSpacing(2);
+    grid->setHorizontalSpacing(ColumnSpacing);
+    grid->setVerticalSpacing(RowSpacing);
+    // The extra width goes to the free-text columns, the long ones taking more.
+    grid->setColumnStretch(NameCol, 3);
+    grid->setColumnStretch(NoteCol, 3);
+    grid->setColumnStretch(AttackCol, 2);
+    grid->setColumnStretch(DamageCol, 2);
 
-    auto caption = [&](int label, int column, int span = 1) {
-        grid->addWidget(Label1[label], 0, column, 1, span, Qt::AlignLeft | Qt::AlignBottom);
+    auto caption = [&](int label, int column) {
+        grid->addWidget(Label1[label], 0, column, Qt::AlignLeft | Qt::AlignBottom);
     };
     caption(0, NameCol);
     caption(1, HpCol);
     caption(5, IniCol);
-    Label1[5]->setFixedWidth(iniWidth + 8);
+    Label1[5]->setFixedWidth(iniWidth + BottomSpacing);
     caption(2, AcCol);
     caption(3, NoteCol);
     caption(6, WillCol);
@@ -188,16 +223,20 @@ void MainFrm::layOutControls()
             widget->setFixedWidth(width);
             grid->addWidget(widget, row, column);
         };
-        place(ChrName[r], NameCol, nameWidth);
+        auto stretch = [&](QWidget *widget, int column, int width) {
+            widget->setMinimumWidth(width);
+            grid->addWidget(widget, row, column);
+        };
+        stretch(ChrName[r], NameCol, nameWidth);
         grid->addLayout(fieldWithSpin(ChrHP[r], UpDown1[r], hpWidth), row, HpCol);
         place(ChrIni[r], IniCol, iniWidth);
         grid->addLayout(fieldWithSpin(ChrAC[r], UpDown2[r], acWidth), row, AcCol);
-        place(ChrNote[r], NoteCol, noteWidth);
+        stretch(ChrNote[r], NoteCol, noteWidth);
         place(ChrWill[r], WillCol, willWidth);
         place(ChrFort[r], FortCol, fortWidth);
         place(ChrRex[r], RexCol, rexWidth);
-        place(ChrAttack[r], AttackCol, attackWidth);
-        place(ChrDamage[r], DamageCol, damageWidth);
+        stretch(ChrAttack[r], AttackCol, attackWidth);
+        stretch(ChrDamage[r], DamageCol, damageWidth);
         grid->addWidget(ChrChk[r], row, ChkCol, Qt::AlignCenter);
         place(cmdClear[r], ClearCol, clearWidth);
         place(SubsTxt[r], SubsTxtCol, subsTxtWidth);
@@ -206,32 +245,47 @@ void MainFrm::layOutControls()
             button->setFixedHeight(fieldHeight);
     }
 
-    // Under the roster: the fighting order, its button, and the general note.
-    const int bottomHeight = std::max(pixels(1455), 5 * fieldHeight);
-    List->setFixedSize(nameWidth + hpWidth + spinWidth + 5 + 40, bottomHeight);
+    // Under the roster: the fighting order, its button, and the general note. The
+    // list and the note take the extra height.
+    const int bottomHeight = std::max(pixels(1455), BottomRows * fieldHeight);
+    List->setMinimumSize(nameWidth + hpWidth + spinWidth + ColumnSpacing + 40, bottomHeight);
     Command1->setFixedSize(std::max(pixels(1095), Command1->sizeHint().width()), bottomHeight);
+    NotesTxt->setMinimumHeight(bottomHeight - Label2->sizeHint().height() - RowSpacing);
 
-    NotesTxt->setFixedHeight(bottomHeight - Label2->sizeHint().height() - 2);
     auto *notes = new QVBoxLayout;
-    notes->setSpacing(2);
+    notes->setSpacing(RowSpacing);
     notes->addWidget(Label2);
-    notes->addWidget(NotesTxt);
+    notes->addWidget(NotesTxt, 1);
 
     auto *bottom = new QHBoxLayout;
-    bottom->setSpacing(8);
-    bottom->addWidget(List, 0, Qt::AlignTop);
+    bottom->setSpacing(BottomSpacing);
+    bottom->addWidget(List, 1);
     bottom->addWidget(Command1, 0, Qt::AlignTop);
-    bottom->addLayout(notes, 1);
-    bottom->setAlignment(notes, Qt::AlignTop);
+    bottom->addLayout(notes, 2);
 
     auto *page = new QVBoxLayout(central);
-    page->setContentsMargins(8, 4, 8, 8);
-    page->setSpacing(10);
+    page->setContentsMargins(PageMargin, PageTopMargin, PageMargin, PageMargin);
+    page->setSpacing(PageSpacing);
     page->addLayout(grid);
-    page->addLayout(bottom);
-    page->setSizeConstraint(QLayout::SetFixedSize);
+    page->addLayout(bottom, 1);
+    RosterArea->setWidget(central);
 }
 
+void MainFrm::fitToScreen()
+{
+    // Nothing is clipped at the content's minimum; a screen smaller than that gets
+    // a window that fits it and a roster that scrolls.
+    const QSize content = RosterArea->widget()->minimumSizeHint();
+    const QSize chrome(0, menuBar()->sizeHint().height());
+    const QSize usable = screen()->availableGeometry().size() - QSize(FrameAllowanceWidth, FrameAllowanceHeight);
+    const QSize whole = content + chrome;
+    if (whole.width() <= usable.width() && whole.height() <= usable.height()) {
+        RosterArea->setMinimumSize(content);
+    } else {
+        RosterArea->setMinimumSize(SmallestScrolledArea.boundedTo(content));
+    }
+    resize(whole.boundedTo(usable));
+}
 void MainFrm::setFocusOrder()
 {
     // Command1 first; then each row from its name to its Clear button (the spin

@@ -21,6 +21,16 @@ void MainFrm::createMenus()
     mnuSave = action(file, "mnuSave", QStringLiteral("&Save Combat..."), QKeySequence(Qt::CTRL | Qt::Key_S));
     mnuExit = action(file, "mnuExit", QStringLiteral("E&xit"), QKeySequence());
 
+    QMenu *edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit->setObjectName(QStringLiteral("mnuEdit"));
+    mnuUndo = action(edit, "mnuUndo", QStringLiteral("&Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    mnuRedo = action(edit, "mnuRedo", QStringLiteral("&Redo"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    mnuRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+
+    QMenu *combat = menuBar()->addMenu(QStringLiteral("Co&mbat"));
+    combat->setObjectName(QStringLiteral("mnuCombat"));
+    mnuOrder = action(combat, "mnuOrder", QStringLiteral("&Calculate Fighting Order"), QKeySequence(Qt::Key_F5));
+
     // "Load", "Save" and "Calculator" are commands on the menu bar itself.
     auto barCommand = [this](const char *name, const QString &caption) {
         QAction *item = menuBar()->addAction(caption);
@@ -37,6 +47,9 @@ void MainFrm::createMenus()
     mnuAbout = action(help, "mnuAbout", QStringLiteral("&About"), QKeySequence(Qt::Key_F2));
 
     connect(mnuNew, &QAction::triggered, this, &MainFrm::mnuNew_Click);
+    connect(mnuUndo, &QAction::triggered, this, &MainFrm::mnuUndo_Click);
+    connect(mnuRedo, &QAction::triggered, this, &MainFrm::mnuRedo_Click);
+    connect(mnuOrder, &QAction::triggered, this, &MainFrm::Command1_Click);
     connect(mnuLoad, &QAction::triggered, this, &MainFrm::mnuLoad_Click);
     connect(mnuSave, &QAction::triggered, this, &MainFrm::mnuSave_Click);
     connect(mnuExit, &QAction::triggered, this, &MainFrm::mnuExit_Click);
@@ -45,6 +58,7 @@ void MainFrm::createMenus()
     connect(mnuCalc, &QAction::triggered, this, &MainFrm::mnuCalc_Click);
     connect(mnuHelp, &QAction::triggered, this, &MainFrm::mnuHelp_Click);
     connect(mnuAbout, &QAction::triggered, this, &MainFrm::mnuAbout_Click);
+    updateUndoActions();
 }
 
 void MainFrm::mnuAbout_Click()

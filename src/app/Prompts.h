@@ -16,8 +16,11 @@ public:
     // A modal message box with an OK button only.
     virtual void message(QWidget *parent, const QString &text, const QString &title, Icon icon) = 0;
 
-    // The chosen path, or an empty text when the user cancelled.
+    // The chosen path, or an empty text when the user cancelled. The save dialog
+    // offers `startPath` (a folder, or a file whose name it proposes) and adds
+    // `defaultSuffix` to a name typed without one; the open dialog starts in `startFolder`.
     virtual QString askSavePath(QWidget *parent, const QString &title, const QString &filter,
-                                const QString &startPath) = 0;
-    virtual QString askOpenPath(QWidget *parent, const QString &title, const QString &filter) = 0;
+                                const QString &startPath, const QString &defaultSuffix) = 0;
+    virtual QString askOpenPath(QWidget *parent, const QString &title, const QString &filter,
+                                const QString &startFolder) = 0;
 };

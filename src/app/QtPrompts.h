@@ -8,6 +8,7 @@ class QtPrompts final : public Prompts
 public:
     void message(QWidget *parent, const QString &text, const QString &title, Icon icon) override;
     QString askSavePath(QWidget *parent, const QString &title, const QString &filter,
-                        const QString &startPath) override;
-    QString askOpenPath(QWidget *parent, const QString &title, const QString &filter) override;
+                        const QString &startPath, const QString &defaultSuffix) override;
+    QString askOpenPath(QWidget *parent, const QString &title, const QString &filter,
+                        const QString &startFolder) override;
 };

@@ -1,6 +1,7 @@
 #include "app/SpinButton.h"
 
 #include "combat/SpinStep.h"
+#include "roster/FieldError.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -27,16 +28,22 @@ void SpinButton::setBuddy(QLineEdit *buddy)
     m_buddy = buddy;
 }
 
-bool SpinButton::stepBy(int direction)
+SpinStepResult SpinButton::stepBy(int direction)
 {
     if (!m_buddy)
-        return false;
-    const std::optional<QString> next = combat::spinStep(m_buddy->text(), direction);
+        return SpinStepResult::Unchanged;
+    std::optional<QString> next;
+    try {
+        next = combat::spinStep(m_buddy->text(), direction);
+    } catch (const roster::FieldError &) {
+        stopRepeat();
+        return SpinStepResult::Unreadable;
+    }
     if (!next)
-        return false;
+        return SpinStepResult::Unchanged;
     m_buddy->setText(*next);
     emit valueChanged();
-    return true;
+    return SpinStepResult::Stepped;
 }
 
 QSize SpinButton::sizeHint() const
@@ -121,7 +128,9 @@ void SpinButton::repeatStep()
         return;
     }
     m_repeat.setInterval(RepeatIntervalMs);
+    m_repeating = true;
     emit stepRequested(m_pressedDirection);
+    m_repeating = false;
 }
 
 void SpinButton::keyPressEvent(QKeyEvent *event)

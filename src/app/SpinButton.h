@@ -6,6 +6,8 @@
 #include <QWidget>
 
 
+enum class SpinStepResult { Stepped, Unchanged, Unreadable };
+
 // A pair of arrows that steps the number in the text field it is tied to.
 // Clicks (held down, they repeat) and Up/Down while focused ask for a step through
 // stepRequested(); the owner runs stepBy() where errors are handled, so a text that
@@ -23,7 +25,8 @@ public:
     // Steps the buddy's number by one in `direction` (+1 or -1) within the bounds,
     // writes it back as text and emits valueChanged(). Returns false when nothing
     // changed (at a bound, or no buddy). Throws roster::FieldError on an unreadable number.
-    bool stepBy(int direction);
+    SpinStepResult stepBy(int direction);
+    bool isRepeatingStep() const { return m_repeating; }
 
     // Ends a held click's repetition, for instance when a step has failed.
     void stopRepeat();
@@ -51,4 +54,5 @@ private:
     QPointer<QLineEdit> m_buddy;
     QTimer m_repeat;
     int m_pressedDirection = 0;
+    bool m_repeating = false;
 };

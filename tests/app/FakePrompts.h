@@ -22,6 +22,7 @@ public:
         QString title;
         QString filter;
         QString startPath;
+        QString defaultSuffix;
     };
 
     void message(QWidget *, const QString &text, const QString &title, Icon icon) override
@@ -29,15 +30,16 @@ public:
         messages.append({text, title, icon});
     }
 
-    QString askSavePath(QWidget *, const QString &title, const QString &filter, const QString &startPath) override
+    QString askSavePath(QWidget *, const QString &title, const QString &filter, const QString &startPath,
+                        const QString &defaultSuffix) override
     {
-        saveDialogs.append({title, filter, startPath});
+        saveDialogs.append({title, filter, startPath, defaultSuffix});
         return answers.isEmpty() ? QString() : answers.takeFirst();
     }
 
-    QString askOpenPath(QWidget *, const QString &title, const QString &filter) override
+    QString askOpenPath(QWidget *, const QString &title, const QString &filter, const QString &startFolder) override
     {
-        openDialogs.append({title, filter, QString()});
+        openDialogs.append({title, filter, startFolder, QString()});
         return answers.isEmpty() ? QString() : answers.takeFirst();
     }
 

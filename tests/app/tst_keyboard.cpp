@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -184,12 +185,13 @@ void TestKeyboard::aFullCombatWithoutTheMouse()
 void TestKeyboard::everyControlHasAName()
 {
     MainFrm &w = window();
-    const QList<QWidget *> controls = w.centralWidget()->findChildren<QWidget *>();
+    QWidget *page = w.RosterArea->widget();
+    const QList<QWidget *> controls = page->findChildren<QWidget *>();
     int checked = 0;
     for (QWidget *control : controls) {
         if (control->focusPolicy() == Qt::NoFocus || !control->isVisibleTo(&w) || control->isWindow())
             continue;
-        if (control->parentWidget() != w.centralWidget())
+        if (control->parentWidget() != page)
             continue; // parts of a control, such as a list's viewport
         QVERIFY2(!spokenName(control).isEmpty(), qPrintable(control->objectName()));
         ++checked;

@@ -1,0 +1,82 @@
+#include "app/UndoHistory.h"
+
+namespace {
+
+// A text that differs between the two sides is held by the step (on both sides,
+// counted conservatively); one that is the same is shared and costs nothing here.
+qsizetype textBytes(const QString &a, const QString &b)
+{
+    if (a.constData() == b.constData() || a == b)
+        return 0;
+    return (a.size() + b.size()) * qsizetype(sizeof(QChar));
+}
+
+qsizetype rowBytes(const roster::Row &a, const roster::Row &b)
+{
+    return textBytes(a.name, b.name) + textBytes(a.hp, b.hp) + textBytes(a.ac, b.ac) + textBytes(a.ini, b.ini)
+        + textBytes(a.note, b.note) + textBytes(a.will, b.will) + textBytes(a.fort, b.fort)
+        + textBytes(a.rex, b.rex) + textBytes(a.attack, b.attack) + textBytes(a.damage, b.damage)
+        + textBytes(a.amount, b.amount);
+}
+
+} // namespace
+
+qsizetype UndoHistory::changedBytes(const CombatState &before, const CombatState &after)
+{
+    // The fixed part: two copies of the roster's string handles.
+    qsizetype bytes = 2 * qsizetype(sizeof(CombatState));
+    for (int r = 0; r < roster::RowCount; ++r)
+        bytes += rowBytes(before.roster.rows[r], after.roster.rows[r]);
+    return bytes + textBytes(before.roster.generalNote, after.roster.generalNote);
+}
+
+void UndoHistory::push(const QString &text, const CombatState &before, const CombatState &after,
+                       const QString &mergeKey)
+{
+    // Whatever could be redone is gone once something new happens.
+    while (m_steps.size() > m_current) {
+        m_bytes -= m_steps.last().bytes;
+        m_steps.removeLast();
+    }
+
+    if (m_mergeOpen && !mergeKey.isEmpty() && !m_steps.isEmpty() && m_steps.last().mergeKey == mergeKey) {
+        Step &newest = m_steps.last();
+        m_bytes -= newest.bytes;
+        newest.after = after;
+        newest.bytes = changedBytes(newest.before, newest.after);
+        m_bytes += newest.bytes;
+    } else {
+        Step step{text, before, after, mergeKey, changedBytes(before, after)};
+        m_bytes += step.bytes;
+        m_steps.append(std::move(step));
+    }
+    m_current = m_steps.size();
+    m_mergeOpen = !mergeKey.isEmpty();
+    trim();
+}
+
+void UndoHistory::trim()
+{
+    qsizetype dropped = 0;
+    while (m_steps.size() - dropped > 1
+           && (m_steps.size() - dropped > MaxSteps || m_bytes > MaxBytes)) {
+        m_bytes -= m_steps.at(dropped).bytes;
+        ++dropped;
+    }
+    if (dropped > 0) {
+        m_steps.remove(0, dropped);
+        m_current -= dropped;
+    }
+}
+
+const CombatState &UndoHistory::undo()
+{
+    m_mergeOpen = false;
+    return m_steps.at(--m_current).before;
+}
+
+const CombatState &UndoHistory::redo()
+{
+    m_mergeOpen = false;
+    return m_steps.at(m_current++).after;
+}

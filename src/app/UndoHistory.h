@@ -1,0 +1,61 @@
+#pragma once
+
+#include "app/CombatState.h"
+
+#include <QList>
+#include <QString>
+
+// One history of changes to the combat, not one per field. Each step keeps the
+// whole state before and after it; texts are implicitly shared with the window and
+// with neighbouring steps, so a step costs about what it changed.
+//
+// The history is bounded twice: by a number of steps, and by the bytes of text that
+// its steps changed, so a huge note edited many times cannot fill the memory.
+// The oldest steps go first; the newest step is always kept.
+class UndoHistory
+{
+public:
+    static constexpr int MaxSteps = 500;
+    static constexpr qsizetype MaxBytes = qsizetype(64) * 1024 * 1024;
+
+    // Adds a step after the current one (dropping what could be redone). A step
+    // whose non-empty `mergeKey` equals the newest step's, while merging is open,
+    // extends that step instead: successive keystrokes in one field are one step.
+    void push(const QString &text, const CombatState &before, const CombatState &after,
+              const QString &mergeKey = QString());
+    // The next push starts a step of its own (the user moved on to something else).
+    void closeMerge() { m_mergeOpen = false; }
+
+    bool canUndo() const { return m_current > 0; }
+    bool canRedo() const { return m_current < m_steps.size(); }
+    QString undoText() const { return canUndo() ? m_steps.at(m_current - 1).text : QString(); }
+    QString redoText() const { return canRedo() ? m_steps.at(m_current).text : QString(); }
+
+    // The state to show after undoing or redoing one step; the caller checks canUndo/canRedo.
+    const CombatState &undo();
+    const CombatState &redo();
+    // The state that undo() would leave behind (the step's other side), for finding what it changes.
+    const CombatState &undoFrom() const { return m_steps.at(m_current - 1).after; }
+    const CombatState &redoFrom() const { return m_steps.at(m_current).before; }
+
+    int count() const { return int(m_steps.size()); }
+    qsizetype bytes() const { return m_bytes; }
+
+private:
+    struct Step
+    {
+        QString text;
+        CombatState before;
+        CombatState after;
+        QString mergeKey;
+        qsizetype bytes = 0;
+    };
+
+    static qsizetype changedBytes(const CombatState &before, const CombatState &after);
+    void trim();
+
+    QList<Step> m_steps;
+    qsizetype m_current = 0; // steps before this index are done; from it on they can be redone
+    qsizetype m_bytes = 0;
+    bool m_mergeOpen = false;
+};
