@@ -5,6 +5,7 @@
 #include "roster/FieldText.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace combat {
@@ -47,7 +48,7 @@ QString orderItemText(double initiative, const QString &name)
     return text;
 }
 
-QStringList fightingOrder(const roster::Roster &roster)
+QList<OrderEntry> fightingOrderEntries(const roster::Roster &roster)
 {
     std::vector<Entry> entries;
     entries.reserve(roster::RowCount);
@@ -66,9 +67,19 @@ QStringList fightingOrder(const roster::Roster &roster)
 
     std::sort(entries.begin(), entries.end(), comesFirst);
 
-    QStringList order;
+    QList<OrderEntry> order;
     order.reserve(static_cast<qsizetype>(entries.size()));
-    for (const Entry &entry : entries)
+    for (Entry &entry : entries)
+        order.append({entry.rowIndex, std::move(entry.text)});
+    return order;
+}
+
+QStringList fightingOrder(const roster::Roster &roster)
+{
+    const QList<OrderEntry> entries = fightingOrderEntries(roster);
+    QStringList order;
+    order.reserve(entries.size());
+    for (const OrderEntry &entry : entries)
         order.append(entry.text);
     return order;
 }

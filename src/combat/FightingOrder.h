@@ -2,6 +2,7 @@
 
 #include "roster/Roster.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -17,5 +18,18 @@ QString orderItemText(double initiative, const QString &name);
 // Throws roster::FieldError (Overflow) with the message
 // "Row 5: the initiative 1e999 is out of range." when an initiative does not fit a double.
 QStringList fightingOrder(const roster::Roster &roster);
+
+// One line of the list with the row it stands for (0-based), so that the line can be
+// traced back to its combatant after the rows change.
+struct OrderEntry
+{
+    int row;
+    QString text;
+
+    bool operator==(const OrderEntry &) const = default;
+};
+
+// The list fightingOrder gives, line for line, with each line's row; same rules, same error.
+QList<OrderEntry> fightingOrderEntries(const roster::Roster &roster);
 
 } // namespace combat

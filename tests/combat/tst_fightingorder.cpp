@@ -26,6 +26,16 @@ Roster rosterOf(std::initializer_list<Combatant> combatants)
     return r;
 }
 
+std::pair<QList<int>, QStringList> rowsAndTexts(const QList<combat::OrderEntry> &entries)
+{
+    std::pair<QList<int>, QStringList> split;
+    for (const combat::OrderEntry &entry : entries) {
+        split.first.append(entry.row);
+        split.second.append(entry.text);
+    }
+    return split;
+}
+
 } // namespace
 
 class TestFightingOrder : public QObject
@@ -68,24 +78,28 @@ private slots:
     {
         QTest::addColumn<Roster>("roster");
         QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<QList<int>>("rows"); // the row behind each line
         QTest::newRow("20 12 5 0")
             << rosterOf({{0, "5", "Orc"}, {1, "", "Rat"}, {2, "20", "Ogre"}, {3, "12", "Goblin"}})
-            << QStringList{u"20 - Ogre"_s, u"12 - Goblin"_s, u"05 - Orc"_s, u"00 - Rat"_s};
+            << QStringList{u"20 - Ogre"_s, u"12 - Goblin"_s, u"05 - Orc"_s, u"00 - Rat"_s}
+            << QList<int>{2, 3, 0, 1};
         QTest::newRow("numeric, not textual")
             << rosterOf({{0, "-3", "A"}, {1, "9", "B"}, {2, "100", "C"}, {3, "0", "D"},
                          {4, "9.5", "E"}, {5, "12", "F"}})
             << QStringList{u"100 - C"_s, u"12 - F"_s, u"9.5 - E"_s, u"09 - B"_s, u"00 - D"_s,
-                           u"-3 - A"_s};
+                           u"-3 - A"_s}
+            << QList<int>{2, 5, 4, 1, 3, 0};
         QTest::newRow("equal initiatives by name")
             << rosterOf({{0, "5", "Goblin"}, {1, "5.0", "Orc"}, {2, "5", "Bugbear"}})
-            << QStringList{u"05 - Orc"_s, u"05 - Goblin"_s, u"05 - Bugbear"_s};
+            << QStringList{u"05 - Orc"_s, u"05 - Goblin"_s, u"05 - Bugbear"_s}
+            << QList<int>{1, 0, 2};
         QTest::newRow("case does not decide first")
             << rosterOf({{0, "5", "goblin"}, {1, "5", "Orc"}})
-            << QStringList{u"05 - Orc"_s, u"05 - goblin"_s};
+            << QStringList{u"05 - Orc"_s, u"05 - goblin"_s} << QList<int>{1, 0};
         QTest::newRow("then case does")
             << rosterOf({{0, "5", "Orc"}, {1, "5", "orc"}, {2, "5", "ORC"}})
-            << QStringList{u"05 - orc"_s, u"05 - Orc"_s, u"05 - ORC"_s};
-        QTest::newRow("nobody") << Roster{} << QStringList{};
+            << QStringList{u"05 - orc"_s, u"05 - Orc"_s, u"05 - ORC"_s} << QList<int>{1, 0, 2};
+        QTest::newRow("nobody") << Roster{} << QStringList{} << QList<int>{};
     }
 
     void order()
@@ -94,6 +108,9 @@ private slots:
         QFETCH(QStringList, expected);
         QCOMPARE(combat::fightingOrder(roster), expected);
         QCOMPARE(combat::fightingOrder(roster), expected); // a second call, not a doubled list
+
+        QFETCH(QList<int>, rows);
+        QCOMPARE(rowsAndTexts(combat::fightingOrderEntries(roster)), std::pair(rows, expected));
     }
 
     // Rows left out are never read: their initiatives would throw.
@@ -107,13 +124,23 @@ private slots:
         r.rows[1].check = 0;
         r.rows[2].down = true;
         QCOMPARE(combat::fightingOrder(r), (QStringList{u"06 - Last row"_s, u"05 -  "_s}));
+        QCOMPARE(rowsAndTexts(combat::fightingOrderEntries(r)),
+                 std::pair(QList<int>{18, 4}, QStringList{u"06 - Last row"_s, u"05 -  "_s}));
     }
 
     void initiativeBeyondADoubleNamesRowAndText()
     {
+        const Roster r = rosterOf({{0, "12", "Goblin"}, {4, "1e999", "Orc"}});
         try {
-            combat::fightingOrder(rosterOf({{0, "12", "Goblin"}, {4, "1e999", "Orc"}}));
+            combat::fightingOrder(r);
             QFAIL("no error raised");
+        } catch (const roster::FieldError &e) {
+            QCOMPARE(e.kind(), roster::FieldError::Kind::Overflow);
+            QCOMPARE(e.message(), u"Row 5: the initiative 1e999 is out of range."_s);
+        }
+        try {
+            combat::fightingOrderEntries(r);
+            QFAIL("no error raised by the entries");
         } catch (const roster::FieldError &e) {
             QCOMPARE(e.kind(), roster::FieldError::Kind::Overflow);
             QCOMPARE(e.message(), u"Row 5: the initiative 1e999 is out of range."_s);
