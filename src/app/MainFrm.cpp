@@ -162,6 +162,7 @@ void MainFrm::writeRoster(const roster::Roster &roster)
 void MainFrm::connectHandlers()
 {
     connect(Command1, &QPushButton::clicked, this, &MainFrm::Command1_Click);
+    connect(NextTurnCmd, &QPushButton::clicked, this, &MainFrm::mnuNextTurn_Click);
     for (int r = 0; r < roster::RowCount; ++r) {
         const auto index = static_cast<qint16>(r);
         connect(cmdClear[r], &QPushButton::clicked, this, [this, index] { cmdClear_Click(index); });

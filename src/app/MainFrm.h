@@ -3,6 +3,7 @@
 #include "app/CombatState.h"
 #include "app/Prompts.h"
 #include "app/UndoHistory.h"
+#include "combat/TurnTracker.h"
 #include "roster/Roster.h"
 
 #include <QMainWindow>
@@ -68,6 +69,8 @@ public:
     void mnuExit_Click();
     void mnuUndo_Click();
     void mnuRedo_Click();
+    void mnuNextTurn_Click();
+    void mnuPreviousTurn_Click();
 
     // Loads the combat file at `path` as "Load Combat..." does after its dialog.
     void loadCombatFrom(const QString &path);
@@ -90,6 +93,8 @@ public:
     std::array<QLabel *, 10> Label1{};
     QListWidget *List = nullptr;
     QPushButton *Command1 = nullptr;
+    QPushButton *NextTurnCmd = nullptr;
+    QLabel *RoundLbl = nullptr;
     QLabel *Label2 = nullptr;
     QPlainTextEdit *NotesTxt = nullptr;
     QScrollArea *RosterArea = nullptr;
@@ -97,6 +102,7 @@ public:
     QAction *mnuNew = nullptr, *mnuLoad = nullptr, *mnuSave = nullptr, *mnuExit = nullptr;
     QAction *mnuUndo = nullptr, *mnuRedo = nullptr;
     QAction *mnuOrder = nullptr; // "Calculate Fighting Order", the same command as Command1
+    QAction *mnuNextTurn = nullptr, *mnuPreviousTurn = nullptr;
     QAction *mnuLoad1 = nullptr, *mnuSave1 = nullptr, *mnuCalc = nullptr;
     QAction *mnuHelp = nullptr, *mnuAbout = nullptr;
 
@@ -137,6 +143,11 @@ private:
     void noteEdited();
     QString rowLabel(int index) const; // "Row 3" or "Row 3 (Goblin)"
 
+    // Whose turn it is, shown in the list and the round label.
+    void setTurn(const combat::TurnState &turn);
+    void clearTurn();
+    int markedRow() const;
+
     std::unique_ptr<Prompts> m_prompts;
     ProgramStarter m_startProgram;
 
@@ -148,4 +159,7 @@ private:
     mutable bool m_noteRead = false;
 
     QString m_lastCombatPath; // the last combat file saved or loaded in this run
+
+    QList<int> m_listRows;   // the row behind each item of the list, as last calculated
+    combat::TurnState m_turn; // the marked item of that list, and the round
 };

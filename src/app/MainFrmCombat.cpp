@@ -18,9 +18,19 @@ void MainFrm::Command1_Click()
     runHandler([this] {
         // Computed in full before the list is touched: an unreadable initiative
         // leaves the previous order on screen.
-        const QStringList order = combat::fightingOrder(readRoster());
+        const QList<combat::OrderEntry> order = combat::fightingOrderEntries(readRoster());
+        QList<int> rows;
         List->clear();
-        List->addItems(order);
+        for (const combat::OrderEntry &entry : order) {
+            List->addItem(entry.text);
+            rows << entry.row;
+        }
+        const combat::TurnState turn = combat::afterRecalculation(m_turn, m_listRows, rows);
+        m_listRows = rows;
+        setTurn(turn);
+        // The list is no part of the history: the marker follows it without a step.
+        m_committed.markedRow = markedRow();
+        m_committed.round = m_turn.round;
     });
 }
 
@@ -82,5 +92,6 @@ void MainFrm::mnuNew_Click()
         roster::Roster roster = readRoster();
         combat::newCombat(roster);
         writeRoster(roster);
+        clearTurn();
     });
 }

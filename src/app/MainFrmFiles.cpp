@@ -77,6 +77,7 @@ void MainFrm::loadCombatFrom(const QString &path)
             return;
         case files::LoadOutcome::Status::Loaded:
             writeRoster(outcome.roster);
+            clearTurn();
             loaded = true;
             oldVersionRow = outcome.oldVersionRow;
             return;

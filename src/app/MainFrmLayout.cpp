@@ -135,6 +135,20 @@ void MainFrm::createControls()
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setAutoDefault(true);
 
+    // Beside the order: whose turn it is. Off the Tab chain, which stays as it was.
+    NextTurnCmd = new QPushButton(QStringLiteral("Next Turn"), central);
+    NextTurnCmd->setObjectName(QStringLiteral("NextTurnCmd"));
+    NextTurnCmd->setFocusPolicy(Qt::NoFocus);
+    RoundLbl = new QLabel(central);
+    RoundLbl->setObjectName(QStringLiteral("RoundLbl"));
+    RoundLbl->setAccessibleName(QStringLiteral("Round"));
+    RoundLbl->setAlignment(Qt::AlignCenter);
+    // The marked turn stays as clear when the focus is elsewhere as when it is in the list.
+    QPalette marked = List->palette();
+    for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
+        marked.setColor(QPalette::Inactive, role, marked.color(QPalette::Active, role));
+    List->setPalette(marked);
+
     Label2 = new QLabel(QStringLiteral("Other Notes"), central);
     Label2->setObjectName(QStringLiteral("Label2"));
 
@@ -249,7 +263,12 @@ void MainFrm::layOutControls()
     // list and the note take the extra height.
     const int bottomHeight = std::max(pixels(1455), BottomRows * fieldHeight);
     List->setMinimumSize(nameWidth + hpWidth + spinWidth + ColumnSpacing + 40, bottomHeight);
-    Command1->setFixedSize(std::max(pixels(1095), Command1->sizeHint().width()), bottomHeight);
+    const int orderWidth = std::max(pixels(1095), Command1->sizeHint().width());
+    const int roundHeight = RoundLbl->fontMetrics().height();
+    const int nextTurnHeight = NextTurnCmd->sizeHint().height();
+    Command1->setFixedSize(orderWidth, bottomHeight - nextTurnHeight - roundHeight - 2 * RowSpacing);
+    NextTurnCmd->setFixedSize(orderWidth, nextTurnHeight);
+    RoundLbl->setFixedSize(orderWidth, roundHeight);
     NotesTxt->setMinimumHeight(bottomHeight - Label2->sizeHint().height() - RowSpacing);
 
     auto *notes = new QVBoxLayout;
@@ -260,7 +279,13 @@ void MainFrm::layOutControls()
     auto *bottom = new QHBoxLayout;
     bottom->setSpacing(BottomSpacing);
     bottom->addWidget(List, 1);
-    bottom->addWidget(Command1, 0, Qt::AlignTop);
+    auto *order = new QVBoxLayout;
+    order->setSpacing(RowSpacing);
+    order->addWidget(Command1);
+    order->addWidget(NextTurnCmd);
+    order->addWidget(RoundLbl);
+    order->addStretch(1);
+    bottom->addLayout(order);
     bottom->addLayout(notes, 2);
 
     auto *page = new QVBoxLayout(central);

@@ -30,6 +30,9 @@ void MainFrm::createMenus()
     QMenu *combat = menuBar()->addMenu(QStringLiteral("Co&mbat"));
     combat->setObjectName(QStringLiteral("mnuCombat"));
     mnuOrder = action(combat, "mnuOrder", QStringLiteral("&Calculate Fighting Order"), QKeySequence(Qt::Key_F5));
+    mnuNextTurn = action(combat, "mnuNextTurn", QStringLiteral("&Next Turn"), QKeySequence(Qt::Key_F6));
+    mnuPreviousTurn =
+        action(combat, "mnuPreviousTurn", QStringLiteral("&Previous Turn"), QKeySequence(Qt::SHIFT | Qt::Key_F6));
 
     // "Load", "Save" and "Calculator" are commands on the menu bar itself.
     auto barCommand = [this](const char *name, const QString &caption) {
@@ -50,6 +53,8 @@ void MainFrm::createMenus()
     connect(mnuUndo, &QAction::triggered, this, &MainFrm::mnuUndo_Click);
     connect(mnuRedo, &QAction::triggered, this, &MainFrm::mnuRedo_Click);
     connect(mnuOrder, &QAction::triggered, this, &MainFrm::Command1_Click);
+    connect(mnuNextTurn, &QAction::triggered, this, &MainFrm::mnuNextTurn_Click);
+    connect(mnuPreviousTurn, &QAction::triggered, this, &MainFrm::mnuPreviousTurn_Click);
     connect(mnuLoad, &QAction::triggered, this, &MainFrm::mnuLoad_Click);
     connect(mnuSave, &QAction::triggered, this, &MainFrm::mnuSave_Click);
     connect(mnuExit, &QAction::triggered, this, &MainFrm::mnuExit_Click);

@@ -45,6 +45,7 @@ void MainFrm::setToolTips()
     }
 
     Command1->setToolTip(QStringLiteral("Lists the included, named combatants, highest initiative first (F5)."));
+    NextTurnCmd->setToolTip(QStringLiteral("Marks the next combatant in the order; past the last, a new round (F6)."));
     List->setToolTip(QStringLiteral("The fighting order; it changes only when the order is calculated."));
     NotesTxt->setToolTip(QStringLiteral("A note for the whole combat, saved with it."));
 }

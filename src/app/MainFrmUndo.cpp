@@ -23,7 +23,7 @@ bool isUndoOrRedoKey(const QKeyEvent *key)
 
 CombatState MainFrm::currentState() const
 {
-    return {readRoster()};
+    return {readRoster(), markedRow(), m_turn.round};
 }
 
 QString MainFrm::rowLabel(int index) const
@@ -139,6 +139,7 @@ void MainFrm::applyState(const CombatState &state, const CombatState &shown)
 {
     ++m_commandDepth;
     writeRoster(state.roster);
+    setTurn({int(m_listRows.indexOf(state.markedRow)), state.round});
     --m_commandDepth;
     m_committed = currentState();
     focusFirstChange(shown, state);
