@@ -40,10 +40,8 @@ void MainFrm::UpDown1_Change(qint16 index)
 void MainFrm::stepSpinButton(SpinButton *spin, qint16 index, int direction, bool hitPoints)
 {
     runHandler([=, this] {
-        try {
-            spin->stepBy(direction); // UpDown1 reports the change through valueChanged()
-        } catch (const roster::FieldError &) {
-            spin->stopRepeat();
+        // UpDown1 reports the change through valueChanged()
+        if (spin->stepBy(direction) == SpinStepResult::Unreadable) {
             const QString text = spin->buddy()->text();
             throw hitPoints ? combat::hitPointsOutOfRange(index, text)
                             : combat::armourClassOutOfRange(index, text);
