@@ -55,6 +55,7 @@ void MainFrm::stepSpinButton(SpinButton *spin, qint16 index, int direction, Spin
         m_history.closeMerge();
     ++m_commandDepth;
     runHandler([=, this] {
+        // UpDown1 reports the change through valueChanged()
         if (spin->stepBy(direction) == SpinStepResult::Unreadable) {
             const QString text = spin->buddy()->text();
             throw hitPoints ? combat::hitPointsOutOfRange(index, text)

@@ -1,22 +1,35 @@
 #include "app/SpinButton.h"
 
+#include "app/SpinButtonAccessible.h"
 #include "combat/SpinStep.h"
 #include "roster/FieldError.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QStyleOption>
 #include <QStylePainter>
+#include <QWheelEvent>
+
+#include <cstdlib>
 
 namespace {
 constexpr int FirstRepeatDelayMs = 400;
 constexpr int RepeatIntervalMs = 60;
+constexpr int WheelNotch = 120; // angleDelta of one notch of a common mouse wheel
 } // namespace
 
 SpinButton::SpinButton(QWidget *parent)
     : QWidget(parent)
 {
+    static const bool accessibleInstalled = [] {
+        QAccessible::installFactory(&SpinButtonAccessible::create);
+        return true;
+    }();
+    Q_UNUSED(accessibleInstalled);
+
     setFocusPolicy(Qt::StrongFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     m_repeat.setSingleShot(false);
@@ -25,7 +38,11 @@ SpinButton::SpinButton(QWidget *parent)
 
 void SpinButton::setBuddy(QLineEdit *buddy)
 {
+    if (m_buddy)
+        m_buddy->removeEventFilter(this);
     m_buddy = buddy;
+    if (m_buddy)
+        m_buddy->installEventFilter(this);
 }
 
 SpinStepResult SpinButton::stepBy(int direction)
@@ -42,8 +59,18 @@ SpinStepResult SpinButton::stepBy(int direction)
     if (!next)
         return SpinStepResult::Unchanged;
     m_buddy->setText(*next);
+    QAccessibleValueChangeEvent changed(this, *next);
+    QAccessible::updateAccessibility(&changed);
     emit valueChanged();
     return SpinStepResult::Stepped;
+}
+
+void SpinButton::requestStep(int direction, bool repeating)
+{
+    if (!isEnabled())
+        return;
+    const QScopedValueRollback<bool> repeatingStep(m_repeatingStep, repeating);
+    emit stepRequested(direction);
 }
 
 QSize SpinButton::sizeHint() const
@@ -103,8 +130,8 @@ void SpinButton::mousePressEvent(QMouseEvent *event)
     }
     m_pressedDirection = directionAt(event->position().toPoint());
     update();
-    emit stepRequested(m_pressedDirection);
     m_repeat.start(FirstRepeatDelayMs);
+    requestStep(m_pressedDirection, false);
 }
 
 void SpinButton::mouseReleaseEvent(QMouseEvent *event)
@@ -118,6 +145,8 @@ void SpinButton::stopRepeat()
 {
     m_repeat.stop();
     m_pressedDirection = 0;
+    m_keyRepeatStopped = true;
+    ++m_stopCount;
     update();
 }
 
@@ -128,23 +157,56 @@ void SpinButton::repeatStep()
         return;
     }
     m_repeat.setInterval(RepeatIntervalMs);
-    m_repeating = true;
-    emit stepRequested(m_pressedDirection);
-    m_repeating = false;
+    requestStep(m_pressedDirection, true);
+}
+
+bool SpinButton::stepForKey(const QKeyEvent *event)
+{
+    int direction = 0;
+    if (event->key() == Qt::Key_Up)
+        direction = +1;
+    else if (event->key() == Qt::Key_Down)
+        direction = -1;
+    else
+        return false;
+
+    if (!event->isAutoRepeat())
+        m_keyRepeatStopped = false;
+    else if (m_keyRepeatStopped)
+        return true;
+    requestStep(direction, event->isAutoRepeat());
+    return true;
 }
 
 void SpinButton::keyPressEvent(QKeyEvent *event)
 {
-    switch (event->key()) {
-    case Qt::Key_Up:
-        emit stepRequested(+1);
-        break;
-    case Qt::Key_Down:
-        emit stepRequested(-1);
-        break;
-    default:
+    if (!stepForKey(event))
         QWidget::keyPressEvent(event);
+}
+
+bool SpinButton::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_buddy && event->type() == QEvent::KeyPress && isEnabled())
+        return stepForKey(static_cast<QKeyEvent *>(event));
+    return QWidget::eventFilter(watched, event);
+}
+
+void SpinButton::wheelEvent(QWheelEvent *event)
+{
+    if (!isEnabled()) {
+        event->ignore();
+        return;
     }
+    event->accept();
+    m_wheelRemainder += event->angleDelta().y();
+    const int notches = m_wheelRemainder / WheelNotch;
+    m_wheelRemainder -= notches * WheelNotch;
+
+    // Several notches in one event make one gesture; a failed step ends it.
+    const int direction = notches > 0 ? +1 : -1;
+    const int stopsBefore = m_stopCount;
+    for (int i = 0; i < std::abs(notches) && m_stopCount == stopsBefore; ++i)
+        requestStep(direction, i > 0);
 }
 
 void SpinButton::focusInEvent(QFocusEvent *event)

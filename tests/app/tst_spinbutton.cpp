@@ -1,7 +1,8 @@
-// The spin buttons beside each row's HP and AC fields, driven by mouse and keyboard.
+// The spin buttons beside each row's HP and AC fields, driven by mouse, wheel, keyboard and screen reader.
 #include "WindowFixture.h"
 #include "app/SpinButton.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -15,6 +16,22 @@ void clickArrow(SpinButton *spin, int direction)
     const QPoint arrow(spin->width() / 2, direction > 0 ? spin->height() / 4 : spin->height() * 3 / 4);
     QTest::mouseClick(spin, Qt::LeftButton, Qt::NoModifier, arrow);
 }
+
+void wheel(SpinButton *spin, int delta)
+{
+    const QPointF centre(spin->width() / 2.0, spin->height() / 2.0);
+    QWheelEvent event(centre, spin->mapToGlobal(centre), {}, {0, delta}, Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(spin, &event);
+}
+
+void autoRepeatKey(QWidget *widget, Qt::Key key)
+{
+    QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, QString(), true);
+    QApplication::sendEvent(widget, &event);
+}
+
+enum class Input { BuddyUp, BuddyDown, BuddyDigit, WheelUp, WheelDown, WheelTwoNotches, WheelThirds, WheelDisabled };
 
 QStringList rowTexts(MainFrm &w, int r)
 {
@@ -43,6 +60,13 @@ private slots:
     void upAndDownKeysStepAFocusedButton();
     void hpSpinSignalsAChangeAndAcSpinChangesNoState();
     void unreadableNumberIsReportedAndNothingChanges();
+    void otherInputsStepTheField_data();
+    void otherInputsStepTheField();
+    void screenReadersSeeASpinBox();
+    void continuedStepsAreMarkedRepeating();
+    void stepByReportsItsOutcome_data();
+    void stepByReportsItsOutcome();
+    void unreadableNumberEndsAHeldKey();
 
 private:
     MainFrm &window() { return *m_fixture->window; }
@@ -148,6 +172,145 @@ void TestSpinButton::unreadableNumberIsReportedAndNothingChanges()
     QCOMPARE(m_fixture->prompts->messages[0].text, QStringLiteral("Row 5: the hit points 1e999 are out of range."));
     QCOMPARE(m_fixture->prompts->messages[0].title, QStringLiteral("Fraymark"));
     QCOMPARE(m_fixture->prompts->messages[0].icon, Prompts::Icon::Stop);
+}
+
+void TestSpinButton::otherInputsStepTheField_data()
+{
+    QTest::addColumn<Input>("input");
+    QTest::addColumn<QString>("after"); // the field starts at 7
+    QTest::newRow("Up in the field") << Input::BuddyUp << u"8"_s;
+    QTest::newRow("Down in the field") << Input::BuddyDown << u"6"_s;
+    QTest::newRow("a digit in the field is typed") << Input::BuddyDigit << u"75"_s;
+    QTest::newRow("wheel up a notch") << Input::WheelUp << u"8"_s;
+    QTest::newRow("wheel down a notch") << Input::WheelDown << u"6"_s;
+    QTest::newRow("wheel two notches at once") << Input::WheelTwoNotches << u"9"_s;
+    QTest::newRow("wheel three thirds of a notch") << Input::WheelThirds << u"8"_s;
+    QTest::newRow("wheel while disabled") << Input::WheelDisabled << u"7"_s;
+}
+
+void TestSpinButton::otherInputsStepTheField()
+{
+    QFETCH(Input, input);
+    QFETCH(QString, after);
+    MainFrm &w = window();
+    SpinButton *spin = w.UpDown2[3];
+    QLineEdit *field = w.ChrAC[3];
+    field->setText(u"7"_s);
+    field->setFocus();
+    QTRY_VERIFY(field->hasFocus());
+
+    switch (input) {
+    case Input::BuddyUp: QTest::keyClick(field, Qt::Key_Up); break;
+    case Input::BuddyDown: QTest::keyClick(field, Qt::Key_Down); break;
+    case Input::BuddyDigit: QTest::keyClick(field, Qt::Key_5); break;
+    case Input::WheelUp: wheel(spin, 120); break;
+    case Input::WheelDown: wheel(spin, -120); break;
+    case Input::WheelTwoNotches: wheel(spin, 240); break;
+    case Input::WheelThirds:
+        for (int i = 0; i < 3; ++i)
+            wheel(spin, 40);
+        break;
+    case Input::WheelDisabled:
+        spin->setEnabled(false);
+        wheel(spin, 120);
+        break;
+    }
+    QCOMPARE(field->text(), after);
+}
+
+void TestSpinButton::screenReadersSeeASpinBox()
+{
+    MainFrm &w = window();
+    w.ChrHP[0]->setText(u"-9"_s);
+    QAccessibleInterface *face = QAccessible::queryAccessibleInterface(w.UpDown1[0]);
+    QVERIFY(face);
+    QCOMPARE(face->role(), QAccessible::SpinBox);
+    QCOMPARE(face->text(QAccessible::Name), u"Row 1 HP up/down"_s);
+    QCOMPARE(face->text(QAccessible::Value), u"-9"_s);
+    const QStringList actions = face->actionInterface()->actionNames();
+    QVERIFY(actions.contains(QAccessibleActionInterface::increaseAction()));
+    QVERIFY(actions.contains(QAccessibleActionInterface::decreaseAction()));
+
+    // Steps asked for by the reader run the down-row rule as clicks do.
+    face->actionInterface()->doAction(QAccessibleActionInterface::decreaseAction());
+    QCOMPARE(face->text(QAccessible::Value), u"-10"_s);
+    QVERIFY(!w.ChrHP[0]->isEnabled());
+    face->actionInterface()->doAction(QAccessibleActionInterface::increaseAction());
+    QCOMPARE(w.ChrHP[0]->text(), u"-9"_s);
+    QVERIFY(w.ChrHP[0]->isEnabled());
+}
+
+void TestSpinButton::continuedStepsAreMarkedRepeating()
+{
+    MainFrm &w = window();
+    SpinButton *spin = w.UpDown2[6];
+    w.ChrAC[6]->setText(u"10"_s);
+    QList<bool> repeating;
+    connect(spin, &SpinButton::stepRequested, this, [&] { repeating.append(spin->isRepeatingStep()); });
+
+    QTest::keyClick(w.ChrAC[6], Qt::Key_Up);
+    autoRepeatKey(w.ChrAC[6], Qt::Key_Up);
+    autoRepeatKey(spin, Qt::Key_Down);
+    wheel(spin, 240);
+    QCOMPARE(repeating, (QList<bool>{false, true, true, false, true}));
+    QCOMPARE(w.ChrAC[6]->text(), u"13"_s);
+
+    // A held click: its first step is new, the timer's next ones continue it.
+    repeating.clear();
+    const QPoint up(spin->width() / 2, spin->height() / 4);
+    QTest::mousePress(spin, Qt::LeftButton, Qt::NoModifier, up);
+    QTRY_VERIFY(repeating.size() >= 2);
+    QTest::mouseRelease(spin, Qt::LeftButton, Qt::NoModifier, up);
+    QCOMPARE(repeating.first(), false);
+    QVERIFY(!repeating.mid(1).contains(false));
+    QCOMPARE(w.ChrAC[6]->text(), QString::number(13 + repeating.size()));
+    QVERIFY(!spin->isRepeatingStep());
+}
+
+void TestSpinButton::stepByReportsItsOutcome_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<int>("direction");
+    QTest::addColumn<SpinStepResult>("result");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("stepped") << u"5"_s << +1 << SpinStepResult::Stepped << u"6"_s;
+    QTest::newRow("at the bound") << u"5000"_s << +1 << SpinStepResult::Unchanged << u"5000"_s;
+    QTest::newRow("beyond a double") << u"1e999"_s << -1 << SpinStepResult::Unreadable << u"1e999"_s;
+}
+
+void TestSpinButton::stepByReportsItsOutcome()
+{
+    QFETCH(QString, before);
+    QFETCH(int, direction);
+    QFETCH(SpinStepResult, result);
+    QFETCH(QString, after);
+    QLineEdit field(before);
+    SpinButton spin;
+    QCOMPARE(spin.stepBy(direction), SpinStepResult::Unchanged); // no buddy yet
+    spin.setBuddy(&field);
+    QSignalSpy changes(&spin, &SpinButton::valueChanged);
+    QCOMPARE(spin.stepBy(direction), result);
+    QCOMPARE(field.text(), after);
+    QCOMPARE(changes.count(), result == SpinStepResult::Stepped ? 1 : 0);
+}
+
+void TestSpinButton::unreadableNumberEndsAHeldKey()
+{
+    QLineEdit field(u"1e999"_s);
+    SpinButton spin;
+    spin.setBuddy(&field);
+    QList<SpinStepResult> results;
+    connect(&spin, &SpinButton::stepRequested, this, [&](int direction) { results.append(spin.stepBy(direction)); });
+
+    QTest::keyClick(&field, Qt::Key_Up);
+    autoRepeatKey(&field, Qt::Key_Up);
+    QCOMPARE(results, QList<SpinStepResult>{SpinStepResult::Unreadable});
+
+    // A new press tries again.
+    field.setText(u"4"_s);
+    QTest::keyClick(&field, Qt::Key_Up);
+    autoRepeatKey(&field, Qt::Key_Up);
+    QCOMPARE(field.text(), u"6"_s);
 }
 
 QTEST_MAIN(TestSpinButton)
