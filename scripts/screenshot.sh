@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # Takes a screenshot of the window under Xvfb:
-#   scripts/screenshot.sh <fraymark binary> <out.png> [combat.ini]
+#   scripts/screenshot.sh <fraymark binary> <out.png> [combat.ini [keys...]]
 # With a combat file, it is loaded through the open dialog and the fighting order
-# computed before the picture is taken.
+# computed before the picture is taken; the keys (xdotool names) are pressed after.
+# SCREEN (default 1100x800) sets the screen, WINDOW (e.g. 1600x1000) resizes the window.
 set -euo pipefail
 binary=$1
 out=$2
 combat=${3:-}
+shift $(($# < 3 ? $# : 3))
 display=:${SCREENSHOT_DISPLAY:-93}
 
-Xvfb "$display" -screen 0 1100x800x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 "${SCREEN:-1100x800}x24" -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb=$!
 app=
 trap 'kill $app $xvfb 2>/dev/null || true' EXIT
@@ -38,6 +40,8 @@ if [ -n "$combat" ]; then
   # Without a window manager the focus does not come back by itself.
   xdotool windowfocus --sync "$main" key space
 fi
+for key in "$@"; do xdotool windowfocus --sync "$main" key "$key"; done
+if [ -n "${WINDOW:-}" ]; then xdotool windowsize --sync "$main" "${WINDOW%x*}" "${WINDOW#*x}"; fi
 sleep 0.5
 import -window "$main" "$out"
 echo "$out"

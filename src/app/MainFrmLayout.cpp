@@ -71,6 +71,16 @@ Control *named(Control *control, const char *array, int index, const char *label
     return control;
 }
 
+// A caption wrapped onto two lines of a fixed size. A height that followed the width
+// would make the scroll area size the page by its preferred height, with scroll bars
+// on a screen that has room.
+class TwoLineCaption : public QLabel
+{
+public:
+    using QLabel::QLabel;
+    bool hasHeightForWidth() const override { return false; }
+};
+
 int pixels(int twips)
 {
     return twips / TwipsPerPixel;
@@ -93,7 +103,8 @@ void MainFrm::createControls()
     static const char *const captions[10] = {"Name", "HP", "AC", "Random Note", "Attack",
                                              "Current Initiative", "Fort", "Will", "Reflx", "Damage"};
     for (int i = 0; i < 10; ++i) {
-        Label1[i] = new QLabel(QLatin1String(captions[i]), central);
+        Label1[i] = i == 5 ? new TwoLineCaption(QLatin1String(captions[i]), central)
+                           : new QLabel(QLatin1String(captions[i]), central);
         Label1[i]->setObjectName(QStringLiteral("Label1_%1").arg(i));
         Label1[i]->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
     }
@@ -212,7 +223,7 @@ void MainFrm::layOutControls()
     caption(0, NameCol);
     caption(1, HpCol);
     caption(5, IniCol);
-    Label1[5]->setFixedWidth(iniWidth + BottomSpacing);
+    Label1[5]->setFixedSize(iniWidth + BottomSpacing, 2 * boldMetrics.height());
     caption(2, AcCol);
     caption(3, NoteCol);
     caption(6, WillCol);
