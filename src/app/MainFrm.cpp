@@ -102,7 +102,7 @@ roster::Row MainFrm::readRow(int r) const
     row.amount = SubsTxt[r]->text();
     row.check = ChrChk[r]->isChecked() ? 1 : 0;
     // The row's own state: a disabled ancestor (a modal moment, say) must not read as down.
-    row.down = !ChrName[r]->isEnabledTo(this);
+    row.down = !ChrName[r]->isEnabledTo(ChrName[r]->parentWidget());
     return row;
 }
 

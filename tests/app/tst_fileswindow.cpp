@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -76,6 +77,8 @@ private slots:
     void badCheckValueChangesNothing();
     void whatIsNoCombatIsRefused_data();
     void whatIsNoCombatIsRefused();
+    void noteKeepsEveryCharacter();
+    void typedNameGetsTheCombatSuffixAndIsOfferedAgain();
 
 private:
     MainFrm &window() { return *m_fixture->window; }
@@ -252,6 +255,49 @@ void TestFilesWindow::whatIsNoCombatIsRefused()
     QVERIFY2(prompts().messages[0].text.contains(name), qPrintable(prompts().messages[0].text));
     QCOMPARE(prompts().messages[0].title, u"Fraymark"_s);
     QCOMPARE(prompts().messages[0].icon, Prompts::Icon::Stop);
+}
+
+void TestFilesWindow::noteKeepsEveryCharacter()
+{
+    // Typed, not set: a non-breaking space and a line separator are characters of the
+    // note; only the real line break becomes "(t55)".
+    MainFrm &w = window();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.NotesTxt->setFocus();
+    for (const QChar c : u"a\u00a0b\u2028c"_s) { // keyClicks() types Latin-1 only
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w.NotesTxt, &key);
+    }
+    QTest::keyClick(w.NotesTxt, Qt::Key_Return);
+    QTest::keyClicks(w.NotesTxt, u"d"_s);
+    QCOMPARE(w.readRoster().generalNote, u"a\u00a0b\u2028c\nd"_s);
+
+    const QString path = m_dir->filePath(u"note.ini"_s);
+    prompts().answers << path;
+    w.mnuSave_Click();
+    QVERIFY(readAll(path).contains(u"GeneralNote=a\u00a0b\u2028c(t55)d\r\n"_s.toUtf8()));
+    w.NotesTxt->clear();
+    prompts().answers << path;
+    w.mnuLoad_Click();
+    QCOMPARE(w.readRoster().generalNote, u"a\u00a0b\u2028c\nd"_s);
+}
+
+void TestFilesWindow::typedNameGetsTheCombatSuffixAndIsOfferedAgain()
+{
+    MainFrm &w = window();
+    QDir(m_dir->path()).mkdir(u"camp"_s);
+    const QString typed = m_dir->filePath(u"camp/ambush"_s);
+    prompts().answers << typed;
+    w.mnuSave_Click();
+    QVERIFY(QFile::exists(typed + u".ini"_s));
+    QVERIFY(!QFile::exists(typed));
+    QCOMPARE(prompts().saveDialogs[0].defaultSuffix, u"ini"_s);
+
+    w.mnuLoad_Click(); // cancelled; it starts where the last combat went
+    QCOMPARE(prompts().openDialogs[0].startPath, m_dir->filePath(u"camp"_s));
+    w.mnuSave_Click();
+    QCOMPARE(prompts().saveDialogs[1].startPath, typed + u".ini"_s);
 }
 
 QTEST_MAIN(TestFilesWindow)

@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QtTest>
 
 #include <stdexcept>
@@ -32,6 +33,7 @@ private slots:
     void controlArraysHaveNineteenNamedElements();
     void escapingErrorIsShownAndTheWindowGoesOn();
     void fieldsHoldTextOfAnyLength();
+    void downIsTheRowsOwnState();
 
 private:
     MainFrm &window() { return *m_fixture->window; }
@@ -166,6 +168,21 @@ void TestMainFrm::fieldsHoldTextOfAnyLength()
     roster.rows[3].name = QStringLiteral("Orc");
     w.writeRoster(roster);
     QCOMPARE(w.readRoster(), roster);
+
+    // Pasted or typed text is not cut either.
+    w.ChrAttack[5]->insert(QString(40000, u'y'));
+    QCOMPARE(w.readRow(5).attack.size(), 40000);
+}
+
+void TestMainFrm::downIsTheRowsOwnState()
+{
+    MainFrm &w = window();
+    w.ChrHP[2]->setText(QStringLiteral("-15"));
+    w.UpDown1_Change(2);
+    // A disabled page around the rows (as while a modal moment lasts) is no down row.
+    w.RosterArea->widget()->setEnabled(false);
+    QVERIFY(w.readRow(2).down);
+    QVERIFY(!w.readRow(3).down);
 }
 
 QTEST_MAIN(TestMainFrm)

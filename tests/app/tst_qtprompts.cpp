@@ -1,0 +1,47 @@
+// The real message box, opened and read by a timer: what the user typed is shown as text.
+#include "app/QtPrompts.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+class TestQtPrompts : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void messagesShowMarkupAsText();
+};
+
+void TestQtPrompts::messagesShowMarkupAsText()
+{
+    const QString typed = u"Row 5 (<b>Goblin</b>): the initiative \"<font size=7>1e999</font>\" is out of range."_s;
+    QString shownText;
+    Qt::TextFormat shownFormat = Qt::AutoText;
+    QString shownTitle;
+    QTimer closer;
+    closer.setInterval(10);
+    QObject::connect(&closer, &QTimer::timeout, &closer, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        shownText = box->text();
+        shownFormat = box->textFormat();
+        shownTitle = box->windowTitle();
+        box->accept();
+    });
+    closer.start();
+
+    QtPrompts prompts;
+    prompts.message(nullptr, typed, u"Unknown Error. Contact Vesmar:\r\nRow 5"_s, Prompts::Icon::Stop);
+
+    QCOMPARE(shownText, typed);
+    QCOMPARE(shownFormat, Qt::PlainText);
+    QCOMPARE(shownTitle, u"Unknown Error. Contact Vesmar: Row 5"_s);
+}
+
+QTEST_MAIN(TestQtPrompts)
+#include "tst_qtprompts.moc"

@@ -1,0 +1,106 @@
+// Whose turn it is, through the window's keys: the marked item of the list and the round.
+#include "WindowFixture.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+class TestTurns : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_fixture = std::make_unique<WindowFixture>();
+        MainFrm &w = window();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        const QStringList names{u"Orc"_s, u"Goblin"_s, u"Ogre"_s};
+        for (int r = 0; r < 3; ++r) {
+            w.ChrName[r]->setText(names[r]);
+            w.ChrHP[r]->setText(u"5"_s);
+            w.ChrIni[r]->setText(QString::number(10 + r)); // the order: Ogre, Goblin, Orc
+        }
+    }
+    void cleanup() { m_fixture.reset(); }
+
+    void keysMoveTheMarkerAndTheRound_data();
+    void keysMoveTheMarkerAndTheRound();
+    void nextTurnButtonIsNoTabStop();
+
+private:
+    MainFrm &window() { return *m_fixture->window; }
+    std::unique_ptr<WindowFixture> m_fixture;
+};
+
+void TestTurns::keysMoveTheMarkerAndTheRound_data()
+{
+    // Keys: F5 order, F6 next, S previous (Shift+F6), Z undo, D row 2 (Goblin) goes down,
+    // R Orc's initiative becomes 20 and the order is calculated again, N new combat.
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("marked"); // the marked item's text, or "" for none
+    QTest::addColumn<QString>("round");
+    QTest::newRow("nothing before the first turn") << u"5"_s << u""_s << u""_s;
+    QTest::newRow("first turn") << u"56"_s << u"12 - Ogre"_s << u"Round 1"_s;
+    QTest::newRow("past the end wraps") << u"5666"_s << u"10 - Orc"_s << u"Round 1"_s;
+    QTest::newRow("round two") << u"56666"_s << u"12 - Ogre"_s << u"Round 2"_s;
+    QTest::newRow("back over the start") << u"56666S"_s << u"10 - Orc"_s << u"Round 1"_s;
+    QTest::newRow("never below round one") << u"56S"_s << u"12 - Ogre"_s << u"Round 1"_s;
+    QTest::newRow("down rows are skipped") << u"56D6"_s << u"10 - Orc"_s << u"Round 1"_s;
+    QTest::newRow("undo a turn") << u"566Z"_s << u"12 - Ogre"_s << u"Round 1"_s;
+    QTest::newRow("recalculation keeps the combatant") << u"5666R"_s << u"20 - Orc"_s << u"Round 1"_s;
+    QTest::newRow("new combat clears") << u"566N"_s << u""_s << u""_s;
+    QTest::newRow("empty list does nothing") << u"66S"_s << u""_s << u""_s;
+}
+
+void TestTurns::keysMoveTheMarkerAndTheRound()
+{
+    QFETCH(QString, keys);
+    QFETCH(QString, marked);
+    QFETCH(QString, round);
+    MainFrm &w = window();
+    for (const QChar key : keys) {
+        switch (key.unicode()) {
+        case u'5': QTest::keyClick(&w, Qt::Key_F5); break;
+        case u'6': QTest::keyClick(&w, Qt::Key_F6); break;
+        case u'S': QTest::keyClick(&w, Qt::Key_F6, Qt::ShiftModifier); break;
+        case u'Z': QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier); break;
+        case u'N': QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier); break;
+        case u'D':
+            w.SubsTxt[1]->setText(u"20"_s);
+            w.SubsCmd_Click(1);
+            break;
+        case u'R':
+            w.ChrIni[0]->setText(u"20"_s);
+            QTest::keyClick(&w, Qt::Key_F5);
+            break;
+        }
+    }
+    const QList<QListWidgetItem *> selected = w.List->selectedItems();
+    QCOMPARE(selected.isEmpty() ? QString() : selected.constFirst()->text(), marked);
+    if (!marked.isEmpty()) {
+        QCOMPARE(w.List->currentItem(), selected.constFirst()); // what a screen reader announces
+        QVERIFY(selected.constFirst()->font().bold());
+    }
+    QCOMPARE(w.RoundLbl->text(), round);
+    QVERIFY(m_fixture->prompts->messages.isEmpty());
+}
+
+void TestTurns::nextTurnButtonIsNoTabStop()
+{
+    MainFrm &w = window();
+    QCOMPARE(w.NextTurnCmd->focusPolicy(), Qt::NoFocus);
+    QTest::keyClick(&w, Qt::Key_F5);
+    QTest::mouseClick(w.NextTurnCmd, Qt::LeftButton);
+    QCOMPARE(w.List->selectedItems().size(), 1);
+    QCOMPARE(w.mnuUndo->text().remove(u'&'), u"Undo Next Turn"_s);
+}
+
+QTEST_MAIN(TestTurns)
+#include "tst_turns.moc"
