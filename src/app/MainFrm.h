@@ -112,6 +112,7 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragLeaveEvent(QDragLeaveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 
 private:
@@ -159,6 +160,7 @@ private:
     mutable bool m_noteRead = false;
 
     QString m_lastCombatPath; // the last combat file saved or loaded in this run
+    QString m_draggedPath;    // the combat file of the drag now over the window
 
     QList<int> m_listRows;   // the row behind each item of the list, as last calculated
     combat::TurnState m_turn; // the marked item of that list, and the round

@@ -109,13 +109,23 @@ QString MainFrm::droppedCombatFile(const QMimeData *data)
 
 void MainFrm::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (!droppedCombatFile(event->mimeData()).isEmpty())
+    m_draggedPath = droppedCombatFile(event->mimeData());
+    if (!m_draggedPath.isEmpty())
         event->acceptProposedAction();
+}
+
+void MainFrm::dragLeaveEvent(QDragLeaveEvent *)
+{
+    m_draggedPath.clear();
 }
 
 void MainFrm::dropEvent(QDropEvent *event)
 {
-    const QString path = droppedCombatFile(event->mimeData());
+    // A source that no longer answers for its data at the drop still dragged this file.
+    QString path = droppedCombatFile(event->mimeData());
+    if (path.isEmpty())
+        path = m_draggedPath;
+    m_draggedPath.clear();
     if (path.isEmpty())
         return;
     event->acceptProposedAction();

@@ -3,6 +3,7 @@
 #include "app/MainFrm.h"
 
 #include <QAction>
+#include <QMimeData>
 #include <QApplication>
 #include <QCheckBox>
 #include <QKeyEvent>
@@ -109,15 +110,10 @@ bool MainFrm::eventFilter(QObject *watched, QEvent *event)
         break;
     case QEvent::DragEnter:
     case QEvent::DragMove:
-    case QEvent::Drop:
-        // A combat file dropped anywhere loads, instead of its path being typed into a field.
+        // A field would take a dropped file's path as text: it passes the drag on to
+        // the window, which loads the file.
         if (!droppedCombatFile(static_cast<QDropEvent *>(event)->mimeData()).isEmpty()) {
-            if (event->type() == QEvent::DragEnter)
-                dragEnterEvent(static_cast<QDragEnterEvent *>(event));
-            else if (event->type() == QEvent::Drop)
-                dropEvent(static_cast<QDropEvent *>(event));
-            else
-                static_cast<QDropEvent *>(event)->acceptProposedAction();
+            event->ignore();
             return true;
         }
         break;

@@ -2,14 +2,15 @@
 # End-to-end run of the built program: a private X server, the real window and the
 # real file dialogs, driven only through the keyboard with xdotool.
 #
-#   e2e.sh <path to the fraymark binary>
+#   e2e.sh <path to the fraymark binary> <path to e2e_dragsource>
 #
-# Exit codes: 0 passed, 1 failed, 77 skipped (Xvfb or xdotool not installed).
+# Exit codes: 0 passed, 1 failed, 77 skipped (Xvfb, xdotool or ImageMagick not installed).
 set -u -o pipefail
 
-readonly app_bin=${1:?usage: e2e.sh <path to fraymark>}
+readonly app_bin=${1:?usage: e2e.sh <path to fraymark> <path to e2e_dragsource>}
+readonly drag_bin=${2:?usage: e2e.sh <path to fraymark> <path to e2e_dragsource>}
 
-for tool in Xvfb xdotool; do
+for tool in Xvfb xdotool import convert; do
     if ! command -v "$tool" >/dev/null; then
         echo "SKIP: $tool is not installed"
         exit 77
@@ -31,9 +32,10 @@ xvfb_pid=''
 app_pid=''
 display=''
 
+drag_pid=''
 cleanup() {
     local pid
-    for pid in $app_pid $xvfb_pid; do
+    for pid in $drag_pid $app_pid $xvfb_pid; do
         kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
     done
     rm -rf -- "$work"
@@ -311,6 +313,13 @@ save_as "$files/empty.ini"
 empty_roster 'Ambush at the ford(t55)Wolves arrive at dusk' >"$files/expected_empty.ini"
 same_bytes "$files/expected_empty.ini" "$files/empty.ini"
 
+# Undo brings the whole combat back, down row and all.
+step='undoing New Combat'
+focus_main
+xdotool key ctrl+z
+save_as "$files/undone.ini"
+same_bytes "$files/first.ini" "$files/undone.ini"
+
 # Loaded back and saved under another name, the combat is the same file again.
 load_from "$files/first.ini"
 save_as "$files/second.ini"
@@ -340,6 +349,89 @@ wait_for 'the old-version warning to close' 10 window_gone 'Old Version Combat'
 save_as "$files/old_resaved.ini"
 same_bytes "$here/expected_old_version.ini" "$files/old_resaved.ini"
 
+# --- A combat file dropped on the window -----------------------------------------
+step='writing turns.ini'
+{
+    for ((r = 0; r < rows; r++)); do
+        name='' hp='' ini=''
+        case $r in
+        0) name=Orc hp=8 ini=10 ;;
+        1) name=Goblin hp=5 ini=11 ;;
+        2) name=Ogre hp=20 ini=12 ;;
+        esac
+        printf '[Info%d]\r\nName=%s\r\nHP=%s\r\nAC=\r\nIni=%s\r\n' "$r" "$name" "$hp" "$ini"
+        printf '%s=\r\n' Note Will Fort Rex Attack Damage
+        printf 'Check=1\r\nGeneralNote=Three foes\r\n'
+    done
+} >"$files/turns.ini"
+
+# A drag synthesised with xdotool is not always seen through by the X server's
+# drag protocol, so a drag that did not load is tried again, up to three times.
+drag_file_onto_window() { # <file>
+    "$drag_bin" "$1" >"$work/drag.log" 2>&1 &
+    drag_pid=$!
+    wait_for 'window "Drag source"' 10 window_shown 'Drag source'
+    local source_win i
+    source_win=$(window_of 'Drag source')
+    xdotool mousemove --window "$source_win" 40 40 mousedown 1
+    for ((i = 1; i <= 10; i++)); do # a drag moves; one jump would not be seen as one
+        xdotool mousemove --window "$main_win" $((30 * i)) $((25 * i))
+        sleep 0.05
+    done
+    sleep 0.2
+    xdotool mouseup 1
+    drag_ended() { ! kill -0 "$drag_pid" 2>/dev/null; }
+    wait_for 'the drag to end' 10 drag_ended
+    wait "$drag_pid"
+    drag_pid=''
+}
+for attempt in 1 2 3; do
+    step="dropping turns.ini on the window (attempt $attempt)"
+    focus_main
+    drag_file_onto_window "$files/turns.ini"
+    save_as "$files/dropped.ini"
+    cmp -s "$files/turns.ini" "$files/dropped.ini" && break
+done
+same_bytes "$files/turns.ini" "$files/dropped.ini"
+
+# --- Whose turn it is -------------------------------------------------------------
+# The order is Ogre, Goblin, Orc. The fourth Next Turn goes past the end: round 2,
+# with the first item marked again.
+shot() { # <name>: the main window as a picture
+    import -window "$main_win" "png:$work/$1.png" 2>/dev/null || fail "no picture of the window"
+}
+differing_box() { # <a> <b>: width and height of the box around the pixels that differ
+    convert "$work/$1.png" "$work/$2.png" -compose difference -composite -threshold 0 -trim \
+        -format '%w %h' info: 2>/dev/null
+}
+step='marking turns'
+focus_main
+xdotool key F5 F6
+sleep 0.3
+shot round1
+xdotool key F6
+sleep 0.3
+shot second
+xdotool key F6 F6
+sleep 0.3
+shot round2
+# Past the end the mark is on the first item again and only the round's number,
+# "Round 1" to "Round 2", changed: the pictures differ in one small place.
+read -r w h <<<"$(differing_box round1 round2)"
+((w > 0 && h > 0)) || fail 'the round did not change after Next Turn past the end of the list'
+((w < 40 && h < 40)) || fail "round 2 differs from round 1 in a ${w}x${h} area, not just the round's number"
+# While the second item is marked, the list itself looks different.
+read -r w h <<<"$(differing_box round1 second)"
+((w > 40)) || fail 'Next Turn did not move the mark to the second item'
+
+# --- A bigger window --------------------------------------------------------------
+step='resizing the window'
+xdotool windowsize "$main_win" 1500 950
+window_size() { [[ $(xdotool getwindowgeometry "$main_win" | sed -n 's/.*Geometry: //p') == "$1" ]]; }
+wait_for 'the window at 1500x950' 10 window_size 1500x950
+save_as "$files/resized.ini"
+same_bytes "$files/turns.ini" "$files/resized.ini"
+
 # --- Exit through the File menu ---------------------------------------------------
 step='leaving through File > Exit'
 focus_main
@@ -353,4 +445,4 @@ wait "$pid"
 status=$?
 ((status == 0)) || fail "the program ended with status $status"
 
-echo 'PASS: typed, saved, reloaded, loaded an old combat and left through the menu'
+echo 'PASS: typed, saved, undid New Combat, reloaded, loaded an old combat, took a dropped file, marked round 2, resized and left through the menu'
