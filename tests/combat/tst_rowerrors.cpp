@@ -47,29 +47,6 @@ private slots:
         QCOMPARE(error.kind(), roster::FieldError::Kind::Overflow);
         QCOMPARE(error.location(), std::optional<FieldLocation>(location));
     }
-
-    void quotedValueNeverSplitsASurrogatePair_data()
-    {
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QString>("quoted");
-        QTest::newRow("40 characters whole") << QString(40, u'x') << u'"' + QString(40, u'x') + u'"';
-        QTest::newRow("41 cut") << QString(41, u'x') << u'"' + QString(40, u'x') + u"…\""_s;
-        QTest::newRow("pair across the cut") << QString(39, u'x') + u"🐉🐉"_s << u'"' + QString(39, u'x') + u"…\""_s;
-        QTest::newRow("pair before the cut") << QString(38, u'x') + u"🐉🐉"_s << u'"' + QString(38, u'x') + u"🐉…\""_s;
-    }
-
-    void quotedValueNeverSplitsASurrogatePair()
-    {
-        QFETCH(QString, value);
-        QFETCH(QString, quoted);
-        QCOMPARE(combat::quotedValue(value), quoted);
-    }
-
-    void rowPlaceWithDetail()
-    {
-        QCOMPARE(combat::rowPlace(4, u"Goblin"_s, u"section [Info4]"_s), u"Row 5 (Goblin, section [Info4])"_s);
-        QCOMPARE(combat::rowPlace(4, QString(), u"section [Info4]"_s), u"Row 5 (section [Info4])"_s);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestRowErrors)

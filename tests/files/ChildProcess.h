@@ -1,12 +1,11 @@
 #pragma once
 
-// Runs one call in a child process, to give it limits or a user of its own
-// without touching the test process.
+// One call in a child process, to give it limits or a user of its own without
+// touching the test process.
 
 #include <QByteArray>
 #include <QDirIterator>
 #include <QFile>
-#include <QString>
 
 #include <functional>
 
@@ -24,7 +23,6 @@ inline QByteArray inChild(const std::function<QByteArray()> &work)
         return "<child failed>";
     const pid_t child = fork();
     if (child == 0) {
-        close(channel[0]);
         const QByteArray report = '+' + work();
         _exit(write(channel[1], report.constData(), size_t(report.size())) == report.size() ? 0 : 1);
     }
@@ -35,10 +33,8 @@ inline QByteArray inChild(const std::function<QByteArray()> &work)
         report.append(buffer, n);
     close(channel[0]);
     int status = 0;
-    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0
-        || !report.startsWith('+'))
-        return "<child failed>";
-    return report.mid(1);
+    const bool done = child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return done && report.startsWith('+') ? report.mid(1) : QByteArray("<child failed>");
 }
 
 // `work` as a user whom permission bits bind: for the superuser, in a child
@@ -48,15 +44,13 @@ inline QByteArray asOrdinaryUser(const QString &folder, const std::function<QByt
     if (geteuid() != 0)
         return work();
     constexpr uid_t Nobody = 65534;
-    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     for (QString path = folder; !path.isEmpty(); path = it.hasNext() ? it.next() : QString())
         if (lchown(QFile::encodeName(path).constData(), Nobody, Nobody) != 0)
             return "<no chown>";
     return inChild([&] {
-        if (setgroups(0, nullptr) != 0 || setgid(Nobody) != 0 || setuid(Nobody) != 0)
-            return QByteArray("<no user change>");
-        return work();
+        const bool changed = setgroups(0, nullptr) == 0 && setgid(Nobody) == 0 && setuid(Nobody) == 0;
+        return changed ? work() : QByteArray("<no user change>");
     });
 }
 

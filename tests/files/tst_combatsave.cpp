@@ -1,3 +1,6 @@
+#include "files/ChildProcess.h"
+#include "files/CombatFormat.h"
+#include "files/CombatLoader.h"
 #include "files/CombatSave.h"
 #include "files/CombatWriter.h"
 
@@ -5,10 +8,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include "files/CombatFormat.h"
-#include "files/CombatLoader.h"
-#include "files/ChildProcess.h"
 
 #include <csignal>
 
@@ -153,12 +152,13 @@ void TestCombatSave::fullDisk_data()
 
     for (const bool existing : {false, true}) {
         const char *over = existing ? "over an old file" : "new file";
+        for (const qint64 limit : {0, 1})
+            QTest::addRow("%s, 3 KB, limit %lld", over, limit) << existing << 80 << limit << false;
+        for (const qint64 limit : {16383, 16384, 16385})
+            QTest::addRow("%s, over 16 KiB, limit %lld", over, limit) << existing << 2000 << limit << false;
         for (const int noteLength : {80, 2000}) {
-            const char *size = noteLength == 80 ? "3 KB" : "over 16 KiB";
-            for (const qint64 limit : {0, 1, 4096, 16383, 16384, 16385})
-                QTest::addRow("%s, %s, limit %lld", over, size, limit) << existing << noteLength << limit << false;
-            QTest::addRow("%s, %s, limit one byte short", over, size) << existing << noteLength << qint64(-1) << true;
-            QTest::addRow("%s, %s, limit the size", over, size) << existing << noteLength << qint64(0) << true;
+            QTest::addRow("%s, %d, one byte short", over, noteLength) << existing << noteLength << qint64(-1) << true;
+            QTest::addRow("%s, %d, limit the size", over, noteLength) << existing << noteLength << qint64(0) << true;
         }
     }
 }
