@@ -1,10 +1,7 @@
 #include "files/ProfileReader.h"
 
-#include "files/CombatFormat.h"
+#include "files/CombatFileRead.h"
 #include "files/TextEncoding.h"
-
-#include <QFile>
-#include <QFileInfo>
 
 #include <array>
 
@@ -119,13 +116,10 @@ bool ProfileReader::hasSection(const QString &section) const
 
 QString ReadIniValue(const QString &section, const QString &key, const QString &path)
 {
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() > MaxCombatFileSize)
+    QByteArray bytes;
+    if (!readCombatFileBytes(path, bytes).isEmpty())
         return QString();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QString();
-    return ProfileReader(file.read(MaxCombatFileSize)).ReadIniValue(section, key);
+    return ProfileReader(bytes).ReadIniValue(section, key);
 }
 
 } // namespace files
