@@ -111,7 +111,8 @@ SaveOutcome saveBytesAtomically(const QByteArray &bytes, const QString &path)
     const int fd = createTemporary(target, temporary);
     if (fd < 0) {
         const int error = errno;
-        if (error == EACCES || error == EPERM || error == EROFS)
+        // The folder is there (checked above), so these are its refusals.
+        if (error == EACCES || error == EPERM || error == EROFS || error == ENOENT)
             return failure(path, QStringLiteral("the folder \"%1\" does not allow creating files (%2)")
                                      .arg(QDir::toNativeSeparators(folder), qt_error_string(error)));
         return failure(path, qt_error_string(error));
