@@ -162,6 +162,18 @@ int timeShapes(const QString &path, int cap)
     QTextStream out(stdout);
     timeShape(out, "160,000 sections", withJunk(repeated(160'000, "[S%1]\r\n")), path, cap);
     timeShape(out, "a million short sections", withJunk(repeated(1'000'000, "[%1]\n")), path, cap);
+    // As many names as 16 MiB can hold: three Windows-1252 letters each.
+    QByteArray threeLetters;
+    QByteArray letters;
+    for (int c = 0x21; c < 0x100; ++c)
+        if (c != '[' && c != ']' && (c < 0x7F || c >= 0xA0))
+            letters += char(c);
+    for (const char a : letters)
+        for (const char b : letters)
+            for (const char c : letters)
+                if (threeLetters.size() < files::MaxCombatFileSize - 4096)
+                    threeLetters += QByteArray("[") + a + b + c + "]\n";
+    timeShape(out, "2.8 million sections", withJunk(threeLetters), path, cap);
     timeShape(out, "160,000 sections of one name", withJunk(repeated(160'000, "[Info0]\r\n")), path, cap);
     timeShape(out, "eight million \"=\" lines", withJunk(QByteArray(8'000'000, '=').replace("=", "=\n"), true), path,
               cap);
