@@ -10,6 +10,9 @@ seconds=${FUZZ_SECONDS:-60}
 cxx=${FUZZ_CXX:-clang++}
 build_dir=${FUZZ_BUILD_DIR:-$root/build-fuzz}
 jobs=${JOBS:-2}
+# Long enough for files of 100,000 sections or lines, the shapes that once made
+# loads slow; libFuzzer grows its inputs towards it step by step.
+max_len=${FUZZ_MAX_LEN:-4194304}
 
 if ! command -v "$cxx" >/dev/null 2>&1; then
   echo "fuzz: skipped: $cxx not found"
@@ -40,7 +43,7 @@ cp tests/fuzz/corpus/* "$work/corpus/"
 echo "fuzz: running fuzz_combat_file for ${seconds}s"
 status=0
 "$build_dir/tests/fuzz/fuzz_combat_file" "$work/corpus" \
-  -max_total_time="$seconds" -max_len=16384 -timeout=10 -rss_limit_mb=2048 \
+  -max_total_time="$seconds" -max_len="$max_len" -timeout=10 -rss_limit_mb=2048 \
   -print_final_stats=1 -artifact_prefix="$work/artifacts/" >"$work/fuzz.log" 2>&1 || status=$?
 
 grep -E '^(Done|stat::number_of_executed_units|stat::peak_rss_mb)' "$work/fuzz.log" || true

@@ -1,17 +1,27 @@
 // Times saving and loading a full combat with long texts: 19 rows whose fields
 // hold about 100 characters each and a general note of about 2,000 characters.
+// With --shapes, times loading files of odd shapes up to the 16 MiB limit instead,
+// each in a child process stopped after `cap` seconds.
 // Usage: files_bench [rounds]   (default 500)
+//        files_bench --shapes [cap]   (default 60; SHAPE=name runs only that shape)
 
+#include "files/CombatFormat.h"
 #include "files/CombatLoader.h"
 #include "files/CombatSave.h"
 #include "files/CombatWriter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include <csignal>
 #include <cstdlib>
+#include <ctime>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -95,11 +105,94 @@ Timing timeRounds(const roster::Roster &combat, const QString &path, int rounds)
     return {saveNanos / 1000.0 / rounds, loadNanos / 1000.0 / rounds};
 }
 
+// The file of `typicalCombat` with `junk` before its first section or, with
+// `intoFirstRow`, inside the first one: the rows still have to be found and read.
+QByteArray withJunk(const QByteArray &junk, bool intoFirstRow = false)
+{
+    QByteArray combat = files::combatFileBytes(typicalCombat());
+    if (!intoFirstRow)
+        return junk + combat;
+    return combat.insert(combat.indexOf('\n') + 1, junk);
+}
+
+QByteArray repeated(int count, const char *format)
+{
+    QByteArray bytes;
+    for (int i = 0; i < count; ++i)
+        bytes += QByteArray(format).replace("%1", QByteArray::number(i));
+    return bytes;
+}
+
+// The load of the file at `path` in a child, so that a run we cannot wait for ends.
+void timeShape(QTextStream &out, const char *label, const QByteArray &bytes, const QString &path, int cap)
+{
+    if (const char *only = std::getenv("SHAPE"); only && QByteArray(label) != only)
+        return;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        std::exit(1);
+    file.close();
+    out << label << " (" << bytes.size() << " bytes): " << Qt::flush;
+    const pid_t child = fork();
+    if (child == 0) {
+        alarm(static_cast<unsigned>(cap));
+        // The machine may be shared: the processor time says more than the clock.
+        timespec cpu{};
+        QElapsedTimer clock;
+        clock.start();
+        const files::LoadOutcome loaded = files::loadCombatFile(path, roster::Roster());
+        const qint64 nanos = clock.nsecsElapsed();
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);
+        QTextStream(stdout) << QString::number(nanos / 1e6, 'f', 1) << " ms (processor "
+                            << QString::number(cpu.tv_sec * 1e3 + cpu.tv_nsec / 1e6, 'f', 1) << " ms), "
+                            << (loaded.status == files::LoadOutcome::Status::Loaded ? "loaded" : "not loaded")
+                            << Qt::endl;
+        std::_Exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM)
+        out << "over " << cap << " s" << Qt::endl;
+    else if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        out << "failed" << Qt::endl;
+}
+
+int timeShapes(const QString &path, int cap)
+{
+    QTextStream out(stdout);
+    timeShape(out, "160,000 sections", withJunk(repeated(160'000, "[S%1]\r\n")), path, cap);
+    timeShape(out, "a million short sections", withJunk(repeated(1'000'000, "[%1]\n")), path, cap);
+    // As many names as 16 MiB can hold: three Windows-1252 letters each.
+    QByteArray threeLetters;
+    QByteArray letters;
+    for (int c = 0x21; c < 0x100; ++c)
+        if (c != '[' && c != ']' && (c < 0x7F || c >= 0xA0))
+            letters += char(c);
+    for (const char a : letters)
+        for (const char b : letters)
+            for (const char c : letters)
+                if (threeLetters.size() < files::MaxCombatFileSize - 4096)
+                    threeLetters += QByteArray("[") + a + b + c + "]\n";
+    timeShape(out, "2.8 million sections", withJunk(threeLetters), path, cap);
+    timeShape(out, "160,000 sections of one name", withJunk(repeated(160'000, "[Info0]\r\n")), path, cap);
+    timeShape(out, "eight million \"=\" lines", withJunk(QByteArray(8'000'000, '=').replace("=", "=\n"), true), path,
+              cap);
+    const QByteArray combat = withJunk(QByteArray());
+    const qsizetype valueSize = files::MaxCombatFileSize - combat.size() - 10;
+    timeShape(out, "one 16 MiB value", withJunk("Note=" + QByteArray(valueSize, 'x') + "\r\n", true), path, cap);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    if (argc > 1 && QByteArray(argv[1]) == "--shapes") {
+        QTemporaryDir dir;
+        return dir.isValid() ? timeShapes(dir.filePath(QStringLiteral("shape.ini")), argc > 2 ? std::atoi(argv[2]) : 60)
+                             : 1;
+    }
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 500;
     QTemporaryDir dir;
     if (!dir.isValid())

@@ -41,7 +41,7 @@ void MainFrm::UpDown1_Change(qint16 index)
         try {
             combat::applyDownRowRule(row);
         } catch (const roster::FieldError &) {
-            throw combat::hitPointsOutOfRange(index, row.hp);
+            throw combat::hitPointsOutOfRange(index, row.name, row.hp);
         }
         writeRow(index, row);
     });
@@ -58,8 +58,8 @@ void MainFrm::stepSpinButton(SpinButton *spin, qint16 index, int direction, Spin
         // UpDown1 reports the change through valueChanged()
         if (spin->stepBy(direction) == SpinStepResult::Unreadable) {
             const QString text = spin->buddy()->text();
-            throw hitPoints ? combat::hitPointsOutOfRange(index, text)
-                            : combat::armourClassOutOfRange(index, text);
+            throw hitPoints ? combat::hitPointsOutOfRange(index, readRow(index).name, text)
+                            : combat::armourClassOutOfRange(index, readRow(index).name, text);
         }
     });
     --m_commandDepth;

@@ -60,7 +60,7 @@ QList<OrderEntry> fightingOrderEntries(const roster::Roster &roster)
         try {
             initiative = roster::textToNumber(row.ini);
         } catch (const roster::FieldError &) {
-            throw initiativeOutOfRange(i, row.ini);
+            throw initiativeOutOfRange(i, row.name, row.ini);
         }
         entries.push_back({initiative, orderItemText(initiative, row.name), i});
     }

@@ -16,7 +16,7 @@ QString orderItemText(double initiative, const QString &name);
 // not down, name not empty (blanks count as a name). Highest initiative first, compared
 // as numbers; equal initiatives by item text descending, case-insensitively first.
 // Throws roster::FieldError (Overflow) with the message
-// "Row 5: the initiative 1e999 is out of range." when an initiative does not fit a double.
+// "Row 5 (Orc): the initiative "1e999" is out of range." when an initiative does not fit a double.
 QStringList fightingOrder(const roster::Roster &roster);
 
 // One line of the list with the row it stands for (0-based), so that the line can be

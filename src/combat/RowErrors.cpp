@@ -1,32 +1,61 @@
 #include "combat/RowErrors.h"
 
+#include <QStringList>
+
 namespace combat {
 namespace {
 
-// One pass of arg(), so a "%1" typed into the field is shown as typed.
-roster::FieldError outOfRange(const QString &format, int rowIndex, const QString &text)
+QString shortened(const QString &value)
 {
-    return {roster::FieldError::Kind::Overflow, format.arg(QString::number(rowIndex + 1), text)};
+    constexpr qsizetype Longest = 40;
+    if (value.size() <= Longest)
+        return value;
+    const qsizetype cut = value.at(Longest - 1).isHighSurrogate() ? Longest - 1 : Longest;
+    return value.first(cut) + u'…';
+}
+
+// One pass of arg(), so a "%1" typed into a field is shown as typed.
+roster::FieldError outOfRange(const QString &format, int rowIndex, const QString &name, const QString &text,
+                              roster::RowField field)
+{
+    return {roster::FieldError::Kind::Overflow, format.arg(rowPlace(rowIndex, name), quotedValue(text)),
+            roster::FieldLocation{rowIndex, field}};
 }
 
 } // namespace
 
-roster::FieldError initiativeOutOfRange(int rowIndex, const QString &text)
+QString quotedValue(const QString &value)
 {
-    return outOfRange(QStringLiteral("Row %1: the initiative %2 is out of range."),
-                      rowIndex, text);
+    return u'"' + shortened(value) + u'"';
 }
 
-roster::FieldError hitPointsOutOfRange(int rowIndex, const QString &text)
+QString rowPlace(int rowIndex, const QString &name, const QString &detail)
 {
-    return outOfRange(QStringLiteral("Row %1: the hit points %2 are out of range."),
-                      rowIndex, text);
+    QStringList details;
+    if (const QString shown = name.trimmed(); !shown.isEmpty())
+        details << shortened(shown);
+    if (!detail.isEmpty())
+        details << detail;
+    const QString row = QStringLiteral("Row ") + QString::number(rowIndex + 1);
+    return details.isEmpty() ? row : row + QStringLiteral(" (") + details.join(QStringLiteral(", ")) + u')';
 }
 
-roster::FieldError armourClassOutOfRange(int rowIndex, const QString &text)
+roster::FieldError initiativeOutOfRange(int rowIndex, const QString &name, const QString &text)
 {
-    return outOfRange(QStringLiteral("Row %1: the armour class %2 is out of range."),
-                      rowIndex, text);
+    return outOfRange(QStringLiteral("%1: the initiative %2 is out of range."), rowIndex, name, text,
+                      roster::RowField::Initiative);
+}
+
+roster::FieldError hitPointsOutOfRange(int rowIndex, const QString &name, const QString &text)
+{
+    return outOfRange(QStringLiteral("%1: the hit points %2 are out of range."), rowIndex, name, text,
+                      roster::RowField::HitPoints);
+}
+
+roster::FieldError armourClassOutOfRange(int rowIndex, const QString &name, const QString &text)
+{
+    return outOfRange(QStringLiteral("%1: the armour class %2 is out of range."), rowIndex, name, text,
+                      roster::RowField::ArmourClass);
 }
 
 } // namespace combat

@@ -1,36 +1,27 @@
 #include "files/CombatLoader.h"
 
 #include "combat/DownRow.h"
+#include "combat/RowErrors.h"
+#include "files/CombatFileRead.h"
 #include "files/CombatFormat.h"
 #include "roster/FieldError.h"
 #include "roster/FieldText.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 
 namespace files {
 namespace {
 
 using roster::FieldError;
 
-// A value quoted in a message; a huge one would drown the sentence.
-QString quoted(const QString &value)
+// "Row 5 (Goblin, section [Info4])": where a failure is, as the user and the file see it.
+QString rowPlace(int row, const QString &name)
 {
-    constexpr qsizetype Longest = 40;
-    if (value.size() <= Longest)
-        return u'"' + value + u'"';
-    const qsizetype cut = value.at(Longest - 1).isHighSurrogate() ? Longest - 1 : Longest;
-    return u'"' + value.first(cut) + QStringLiteral("…\"");
-}
-
-QString rowPlace(int row)
-{
-    return QStringLiteral("Row %1 (section [%2])").arg(row + 1).arg(rowSectionName(row));
+    return combat::rowPlace(row, name, QStringLiteral("section [%1]").arg(rowSectionName(row)));
 }
 
 // The include flag a file gives a row: a 16-bit integer the check box takes.
-qint16 checkValue(const QString &text, int row)
+qint16 checkValue(const QString &text, int row, const QString &name)
 {
     qint16 value = 0;
     try {
@@ -40,22 +31,22 @@ qint16 checkValue(const QString &text, int row)
             throw;
         throw FieldError(FieldError::Kind::Overflow,
                          QStringLiteral("%1 has the check value %2, which is out of range; it must be 0, 1 or 2.")
-                             .arg(rowPlace(row), quoted(text)));
+                             .arg(rowPlace(row, name), combat::quotedValue(text)));
     }
     if (value < 0 || value > 2)
         throw FieldError(FieldError::Kind::InvalidValue,
                          QStringLiteral("%1 has the check value %2, which is not 0, 1 or 2.")
-                             .arg(rowPlace(row), quoted(text)));
+                             .arg(rowPlace(row, name), combat::quotedValue(text)));
     return value;
 }
 
-bool isDown(const QString &hp, int row)
+bool isDown(const QString &hp, int row, const QString &name)
 {
     try {
         return combat::isDownHitPoints(hp);
     } catch (const FieldError &e) {
         throw FieldError(e.kind(), QStringLiteral("%1 has the hit points %2, a number too large to use.")
-                                       .arg(rowPlace(row), quoted(hp)));
+                                       .arg(rowPlace(row, name), combat::quotedValue(hp)));
     }
 }
 
@@ -68,6 +59,31 @@ void setDown(roster::Row &row, bool down)
 LoadOutcome refused(const roster::Roster &current, const QString &message)
 {
     return {LoadOutcome::Status::Refused, current, std::nullopt, message};
+}
+
+LoadOutcome failed(const roster::Roster &current, const QString &message)
+{
+    return {LoadOutcome::Status::Failed, current, std::nullopt,
+            message + QStringLiteral(" Nothing was loaded; the combat on screen is unchanged.")};
+}
+
+// A text saved as UTF-16: a byte-order mark, or every other byte of its start a NUL.
+bool looksLikeUtf16(const QByteArray &bytes)
+{
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
+        return true;
+    const qsizetype start = qMin(bytes.size(), qsizetype(512)) & ~qsizetype(1);
+    if (start < 4)
+        return false;
+    bool evenNul = true;
+    bool oddNul = true;
+    bool anyText = false;
+    for (qsizetype i = 0; i < start; i += 2) {
+        evenNul = evenNul && bytes.at(i) == 0;
+        oddNul = oddNul && bytes.at(i + 1) == 0;
+        anyText = anyText || bytes.at(i) != 0 || bytes.at(i + 1) != 0;
+    }
+    return anyText && (evenNul || oddNul);
 }
 
 } // namespace
@@ -83,7 +99,6 @@ LoadOutcome loadCombat(const ProfileReader &file, const roster::Roster &current)
     // Until the first old-version warning a failure ends the load; after it every
     // failure is passed over, as a file of an earlier version needs.
     bool ignoring = false;
-    QString lastStoredNote;
 
     for (int r = 0; r < roster::RowCount; ++r) {
         const QString section = rowSectionName(r);
@@ -100,28 +115,26 @@ LoadOutcome loadCombat(const ProfileReader &file, const roster::Roster &current)
         row.attack = read("Attack");
         row.damage = read("Damage");
         try {
-            row.check = checkValue(read("Check"), r);
+            row.check = checkValue(read("Check"), r, row.name);
         } catch (const FieldError &e) {
             if (!ignoring && e.kind() == FieldError::Kind::TypeMismatch) {
                 outcome.oldVersionRow = r;
                 ignoring = true;
             } else if (!ignoring) {
-                return {LoadOutcome::Status::Failed, current, std::nullopt, e.message()};
+                return failed(current, e.message());
             }
         }
-        // Every section carries the same note as a rule; decode it only when it differs.
-        if (const QString stored = read("GeneralNote"); r == 0 || stored != lastStoredNote) {
-            outcome.roster.generalNote = decodeGeneralNote(stored);
-            lastStoredNote = stored;
-        }
         try {
-            setDown(row, isDown(row.hp, r));
+            setDown(row, isDown(row.hp, r, row.name));
         } catch (const FieldError &e) {
             if (!ignoring)
-                return {LoadOutcome::Status::Failed, current, std::nullopt, e.message()};
+                return failed(current, e.message());
             setDown(row, true); // the step after a failed test is the down branch
         }
     }
+    // Each row reads the general note in turn and the last one read stays.
+    outcome.roster.generalNote =
+        decodeGeneralNote(file.ReadIniValue(rowSectionName(roster::RowCount - 1), QStringLiteral("GeneralNote")));
     return outcome;
 }
 
@@ -130,36 +143,25 @@ LoadOutcome loadCombatFile(const QString &path, const roster::Roster &current)
     if (path.isEmpty())
         return refused(current, QStringLiteral("No combat file was named."));
     const QString shown = QDir::toNativeSeparators(path);
-    const QFileInfo info(path);
-    if (!info.exists())
-        return refused(current, QStringLiteral("The file \"%1\" does not exist.").arg(shown));
-    if (info.isDir())
-        return refused(current, QStringLiteral("\"%1\" is a folder, not a combat file.").arg(shown));
-    if (!info.isFile())
-        return refused(current, QStringLiteral("\"%1\" is not an ordinary file.").arg(shown));
-
-    const QString tooLarge =
-        QStringLiteral("The file \"%1\" is too large for a combat file (over 16 MiB).").arg(shown);
-    if (info.size() > MaxCombatFileSize)
-        return refused(current, tooLarge);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return refused(current, QStringLiteral("The file \"%1\" cannot be read: %2.").arg(shown, file.errorString()));
-    const QByteArray bytes = file.read(MaxCombatFileSize + 1);
-    if (file.error() != QFileDevice::NoError)
-        return refused(current, QStringLiteral("The file \"%1\" cannot be read: %2.").arg(shown, file.errorString()));
-    if (bytes.size() > MaxCombatFileSize)
-        return refused(current, tooLarge);
+    QByteArray bytes;
+    if (const QString reason = readCombatFileBytes(path, bytes); !reason.isEmpty())
+        return refused(current, reason.arg(shown));
 
     const ProfileReader reader(bytes);
     bool anyRow = false;
     for (int r = 0; r < roster::RowCount && !anyRow; ++r)
         anyRow = reader.hasSection(rowSectionName(r));
-    if (!anyRow)
-        return refused(current, QStringLiteral("The file \"%1\" is not a combat file: it has none of the "
-                                               "sections [Info0] to [Info18].")
+    if (anyRow)
+        return loadCombat(reader, current);
+    if (bytes.isEmpty())
+        return refused(current, QStringLiteral("The file \"%1\" is empty, not a combat file.").arg(shown));
+    if (looksLikeUtf16(bytes))
+        return refused(current, QStringLiteral("The file \"%1\" is a UTF-16 text file; combat files are saved as "
+                                               "Windows-1252 or UTF-8 text.")
                                     .arg(shown));
-    return loadCombat(reader, current);
+    return refused(current, QStringLiteral("The file \"%1\" is not a combat file: it has none of the "
+                                           "sections [Info0] to [Info18].")
+                                .arg(shown));
 }
 
 QString oldVersionWarningText(const QString &verTxt)

@@ -16,7 +16,8 @@ struct LoadOutcome
     Status status = Status::Loaded;
     roster::Roster roster;            // the roster after the load; equal to `current` unless Loaded
     std::optional<int> oldVersionRow; // row at which the old-version warning is due (at most one per load)
-    QString message;                  // Refused: why, a sentence for the user; Failed: the failure's message
+    QString message;                  // Refused: why, a sentence for the user; Failed: the failure's
+                                      // message and that nothing was loaded
 };
 
 // Fills a copy of `current` from the bytes of a combat file, row by row, and
@@ -29,7 +30,8 @@ LoadOutcome loadCombat(const QByteArray &bytes, const roster::Roster &current);
 LoadOutcome loadCombat(const ProfileReader &file, const roster::Roster &current);
 
 // Refuses what is no combat file (no ordinary file at the path, unreadable, over
-// 16 MiB, none of the row sections), then loads it as loadCombat does.
+// 16 MiB, empty, UTF-16 text, none of the row sections), then loads it as
+// loadCombat does. Never waits on what is not an ordinary file, such as a pipe.
 LoadOutcome loadCombatFile(const QString &path, const roster::Roster &current);
 
 // "You are loading a combat prior to " + verTxt + ", there may be some errors"

@@ -3,11 +3,7 @@
 #include "roster/Roster.h"
 
 #include <QByteArray>
-#include <QSaveFile>
 #include <QString>
-
-#include <functional>
-#include <memory>
 
 namespace files {
 
@@ -17,21 +13,14 @@ struct SaveOutcome
     QString error; // a whole sentence for the user, naming the file and the reason
 };
 
-// Makes the device a save writes through. The save never writes the target
-// itself: it writes a temporary file beside it and renames that over the target
-// on commit, so a failure leaves an existing file exactly as it was.
-using SaveFileMaker = std::function<std::unique_ptr<QSaveFile>(const QString &path)>;
+// Writes all of `bytes` to `path` or nothing at all. The target is never written
+// itself: a new file beside it receives the bytes, is flushed to the disk and then
+// renamed over it. Any failure (a full disk included) removes that file and leaves
+// an existing target exactly as it was.
+SaveOutcome saveBytesAtomically(const QByteArray &bytes, const QString &path);
 
-// A plain QSaveFile on the path.
-std::unique_ptr<QSaveFile> makeSaveFile(const QString &path);
-
-// Writes all of `bytes` to `path` or nothing at all.
-SaveOutcome saveBytesAtomically(const QByteArray &bytes, const QString &path,
-                                const SaveFileMaker &makeFile = makeSaveFile);
-
-// The combat file of `roster` at `path`, atomically.
+// The combat file of `roster` at `path`, atomically. A combat whose file would be
+// over MaxCombatFileSize, which no load accepts, is refused before anything is written.
 SaveOutcome saveCombatFile(const roster::Roster &roster, const QString &path);
-SaveOutcome saveCombatFile(const roster::Roster &roster, const QString &path,
-                           const SaveFileMaker &makeFile);
 
 } // namespace files

@@ -1,10 +1,9 @@
 #include "files/ProfileReader.h"
 
-#include "files/CombatFormat.h"
+#include "files/CombatFileRead.h"
 #include "files/TextEncoding.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include <array>
 
 namespace files {
 namespace {
@@ -22,39 +21,59 @@ QStringView trimBlanks(QStringView s)
     return s.sliced(begin, end - begin);
 }
 
-// Names compare without regard to case. Plain ASCII names, all that combat files
-// use, are compared here; anything else goes through Qt's case folding.
-bool sameName(QStringView a, QStringView b)
+// The unit at `i` as QString::compare(Qt::CaseInsensitive) sees it: case-folded,
+// the low half of a surrogate pair as the folded pair. Equal names are the ones
+// whose units all fold alike, so hash and comparison agree with Qt's rule.
+char32_t foldedUnit(QStringView s, qsizetype i)
 {
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        char16_t x = a.at(i).unicode();
-        char16_t y = b.at(i).unicode();
-        if (x >= 0x80 || y >= 0x80)
-            return a.compare(b, Qt::CaseInsensitive) == 0;
-        if (x >= u'A' && x <= u'Z')
-            x += 32;
-        if (y >= u'A' && y <= u'Z')
-            y += 32;
-        if (x != y)
-            return false;
-    }
-    return true;
+    const char16_t c = s.at(i).unicode();
+    if (c < 0x80) // all that combat files use; no need for the tables
+        return c >= u'A' && c <= u'Z' ? c + 32 : c;
+    char32_t code = c;
+    if (QChar::isLowSurrogate(c) && i > 0 && QChar::isHighSurrogate(s.at(i - 1).unicode()))
+        code = QChar::surrogateToUcs4(s.at(i - 1), QChar(c));
+    return QChar::toCaseFolded(code);
 }
 
 } // namespace
 
+// Qt's seeded hash of the folded units: names made to collide in a simple hash
+// would make every lookup a scan again. Every hash of the process has the same seed.
+ProfileReader::Name::Name(QStringView name)
+    : text(trimBlanks(name)), hash(QHashSeed::globalSeed())
+{
+    std::array<char32_t, 32> chunk{};
+    for (qsizetype i = 0; i < text.size();) {
+        std::size_t n = 0;
+        for (; n < chunk.size() && i < text.size(); ++n, ++i)
+            chunk[n] = foldedUnit(text, i);
+        hash = qHashBits(chunk.data(), n * sizeof(char32_t), hash);
+    }
+}
+
+bool operator==(const ProfileReader::Name &a, const ProfileReader::Name &b) noexcept
+{
+    if (a.hash != b.hash || a.text.size() != b.text.size())
+        return false;
+    for (qsizetype i = 0; i < a.text.size(); ++i)
+        if (foldedUnit(a.text, i) != foldedUnit(b.text, i))
+            return false;
+    return true;
+}
+
+size_t qHash(const ProfileReader::Name &name, size_t seed) noexcept
+{
+    return name.hash ^ seed;
+}
+
 ProfileReader::ProfileReader(const QByteArray &bytes)
     : m_text(decodeCombatText(bytes))
 {
-    parse();
-}
-
-void ProfileReader::parse()
-{
     const QStringView all(m_text);
     const qsizetype size = all.size();
+    // Null before the first section and in a repeated one. It is used only until the
+    // next section is added, which may move the sections.
+    Section *current = nullptr;
     qsizetype pos = 0;
     while (pos < size) {
         qsizetype end = pos;
@@ -68,62 +87,39 @@ void ProfileReader::parse()
         const QStringView head = trimBlanks(line);
         if (head.startsWith(u'[')) {
             const qsizetype close = head.indexOf(u']');
-            const QStringView name = trimBlanks(close < 0 ? head.sliced(1) : head.sliced(1, close - 1));
-            bool duplicate = false;
-            for (const Section &earlier : std::as_const(m_sections))
-                duplicate = duplicate || sameName(earlier.name, name);
-            m_sections.append({name, {}, duplicate});
+            const Name name(close < 0 ? head.sliced(1) : head.sliced(1, close - 1));
+            const qsizetype before = m_sections.size();
+            Section &section = m_sections[name];
+            current = m_sections.size() > before ? &section : nullptr;
             continue;
         }
         const qsizetype equals = line.indexOf(u'=');
-        if (m_sections.isEmpty() || equals < 0)
+        if (!current || equals < 0)
             continue;
-        m_sections.last().entries.append({trimBlanks(line.first(equals)), line.sliced(equals + 1)});
+        if (const Name key(line.first(equals)); !current->contains(key))
+            current->insert(key, line.sliced(equals + 1));
     }
-}
-
-const ProfileReader::Section *ProfileReader::findSection(QStringView name) const
-{
-    name = trimBlanks(name);
-    const qsizetype count = m_sections.size();
-    // The loader asks for a row's keys one after another, then for the next row.
-    for (qsizetype n = 0; n < count; ++n) {
-        const qsizetype i = (m_lastSection + n) % count;
-        const Section &section = m_sections.at(i);
-        if (!section.duplicate && sameName(section.name, name)) {
-            m_lastSection = i;
-            return &section;
-        }
-    }
-    return nullptr;
 }
 
 QString ProfileReader::ReadIniValue(const QString &section, const QString &key) const
 {
-    const Section *found = findSection(section);
-    if (!found)
+    const auto found = m_sections.constFind(Name(section));
+    if (found == m_sections.cend())
         return QString();
-    const QStringView wanted = trimBlanks(key);
-    for (const Entry &entry : found->entries)
-        if (sameName(entry.key, wanted))
-            return entry.value.toString();
-    return QString();
+    return found->value(Name(key)).toString();
 }
 
 bool ProfileReader::hasSection(const QString &section) const
 {
-    return findSection(section) != nullptr;
+    return m_sections.contains(Name(section));
 }
 
 QString ReadIniValue(const QString &section, const QString &key, const QString &path)
 {
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() > MaxCombatFileSize)
+    QByteArray bytes;
+    if (!readCombatFileBytes(path, bytes).isEmpty())
         return QString();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QString();
-    return ProfileReader(file.read(MaxCombatFileSize)).ReadIniValue(section, key);
+    return ProfileReader(bytes).ReadIniValue(section, key);
 }
 
 } // namespace files

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QByteArray>
-#include <QList>
+#include <QHash>
 #include <QString>
 #include <QStringView>
 
@@ -19,34 +19,30 @@ class ProfileReader
 {
 public:
     explicit ProfileReader(const QByteArray &bytes);
-    ProfileReader(const ProfileReader &) = delete; // the parse points into m_text
-    ProfileReader &operator=(const ProfileReader &) = delete;
 
     // Missing section, missing key and empty value all read as "".
     QString ReadIniValue(const QString &section, const QString &key) const;
     bool hasSection(const QString &section) const;
 
+    // A section or key name, hashed and compared as Qt compares without regard to
+    // case. The hash is kept: comparing it first spares reading most names' text.
+    struct Name
+    {
+        explicit Name(QStringView name);
+        QStringView text;
+        size_t hash;
+    };
+
 private:
-    // Views into m_text: parsing allocates nothing per line.
-    struct Entry
-    {
-        QStringView key;
-        QStringView value;
-    };
-    struct Section
-    {
-        QStringView name;
-        QList<Entry> entries;
-        bool duplicate = false; // an earlier section has the name; lookups pass it by
-    };
-
-    void parse();
-    const Section *findSection(QStringView name) const;
-
+    // Names and values are views into m_text, which is never changed after the
+    // parse, so a copy of the reader shares the text and its views stay valid.
+    using Section = QHash<Name, QStringView>; // key -> value, the first of each key
     QString m_text;
-    QList<Section> m_sections;
-    mutable qsizetype m_lastSection = 0; // lookups come section by section
+    QHash<Name, Section> m_sections; // the first section of each name
 };
+
+bool operator==(const ProfileReader::Name &a, const ProfileReader::Name &b) noexcept;
+size_t qHash(const ProfileReader::Name &name, size_t seed = 0) noexcept;
 
 // The value of one key of one section of the file at `path`; "" when there is
 // no readable ordinary file there, or the section or key is missing.

@@ -139,7 +139,7 @@ void TestCombatWindow::unreadableInitiativeKeepsThePreviousOrder()
     QCOMPARE(listTexts(w.List), QStringList{u"03 - Goblin"_s});
     QCOMPARE(w.ChrIni[4]->text(), u"1e999"_s);
     QCOMPARE(m_fixture->prompts->messages.size(), 1);
-    QCOMPARE(m_fixture->prompts->messages[0].text, u"Row 5: the initiative 1e999 is out of range."_s);
+    QCOMPARE(m_fixture->prompts->messages[0].text, u"Row 5 (Dragon): the initiative \"1e999\" is out of range."_s);
     QCOMPARE(m_fixture->prompts->messages[0].icon, Prompts::Icon::Stop);
 }
 

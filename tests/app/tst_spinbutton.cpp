@@ -169,7 +169,7 @@ void TestSpinButton::unreadableNumberIsReportedAndNothingChanges()
     QCOMPARE(rowTexts(w, 4), before);
     QVERIFY(!w.ChrChk[4]->isChecked());
     QCOMPARE(m_fixture->prompts->messages.size(), 1);
-    QCOMPARE(m_fixture->prompts->messages[0].text, QStringLiteral("Row 5: the hit points 1e999 are out of range."));
+    QCOMPARE(m_fixture->prompts->messages[0].text, QStringLiteral("Row 5 (Orc): the hit points \"1e999\" are out of range."));
     QCOMPARE(m_fixture->prompts->messages[0].title, QStringLiteral("Fraymark"));
     QCOMPARE(m_fixture->prompts->messages[0].icon, Prompts::Icon::Stop);
 }

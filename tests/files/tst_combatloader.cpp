@@ -1,12 +1,14 @@
 #include "files/CombatFormat.h"
 #include "files/CombatLoader.h"
 #include "files/CombatWriter.h"
+#include "files/ChildProcess.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using files::LoadOutcome;
@@ -14,6 +16,7 @@ using roster::Roster;
 using Status = LoadOutcome::Status;
 
 Q_DECLARE_METATYPE(LoadOutcome::Status)
+Q_DECLARE_METATYPE(QFileDevice::Permissions)
 
 namespace {
 
@@ -112,7 +115,9 @@ private slots:
     void windows1252File();
     void refusals_data();
     void refusals();
+    void unreadableFile_data();
     void unreadableFile();
+    void pipeAtThePath();
     void messages();
 };
 
@@ -199,8 +204,10 @@ void TestCombatLoader::checkValues()
     QCOMPARE(outcome.oldVersionRow.value_or(-1), warningRow);
     QCOMPARE(outcome.roster, status == Status::Loaded ? expectedLoad() : currentRoster());
     if (status == Status::Failed) {
-        QVERIFY2(outcome.message.startsWith(QStringLiteral("Row 5 (section [Info4]) has the check value \"")
+        QVERIFY2(outcome.message.startsWith(QStringLiteral("Row 5 (Name 4, section [Info4]) has the check value \"")
                                             + check + u'"'),
+                 qPrintable(outcome.message));
+        QVERIFY2(outcome.message.endsWith(QStringLiteral(" Nothing was loaded; the combat on screen is unchanged.")),
                  qPrintable(outcome.message));
     } else {
         QVERIFY(outcome.message.isEmpty());
@@ -237,10 +244,12 @@ void TestCombatLoader::laterFailuresAfterTheWarningPassSilently()
 void TestCombatLoader::longValueCutInFailureMessage()
 {
     const QString hp = QStringLiteral("1e999 ") + QString(33, u'x') + QStringLiteral("🐉🐉");
-    const LoadOutcome outcome = FileLines().set(2, QStringLiteral("HP"), hp).load();
+    const LoadOutcome outcome =
+        FileLines().set(2, QStringLiteral("HP"), hp).set(2, QStringLiteral("Name"), QStringLiteral(" ")).load();
     QCOMPARE(outcome.status, Status::Failed);
     QCOMPARE(outcome.message, QStringLiteral("Row 3 (section [Info2]) has the hit points \"1e999 ") + QString(33, u'x')
-                                  + QStringLiteral("…\", a number too large to use."));
+                                  + QStringLiteral("…\", a number too large to use. Nothing was loaded; the combat "
+                                                   "on screen is unchanged."));
 }
 
 void TestCombatLoader::noteOfTheLastSection()
@@ -298,7 +307,17 @@ void TestCombatLoader::refusals_data()
     QTest::newRow("missing file") << QStringLiteral("none.ini") << QByteArray() << qint64(-1) << QStringLiteral("does not exist");
     QTest::newRow("folder") << QStringLiteral("folder.ini/") << QByteArray() << qint64(-1) << QStringLiteral("folder");
     QTest::newRow("picture renamed") << QStringLiteral("picture.ini") << png << qint64(0) << QStringLiteral("not a combat file");
-    QTest::newRow("empty file") << QStringLiteral("empty.ini") << QByteArray() << qint64(0) << QStringLiteral("not a combat file");
+    QTest::newRow("empty file") << QStringLiteral("empty.ini") << QByteArray() << qint64(0)
+                                << QStringLiteral("is empty, not a combat file.");
+    const QString utf16 = QStringLiteral("is a UTF-16 text file; combat files are saved as Windows-1252 or UTF-8 text.");
+    const QString text = QStringLiteral("[Info0]\r\nName=Orc\r\n");
+    QTest::newRow("utf-16, little-endian mark") << QStringLiteral("le.ini")
+                                                << QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2)
+                                                << qint64(0) << utf16;
+    QTest::newRow("utf-16, big-endian mark") << QStringLiteral("be.ini") << QByteArray("\xFE\xFF\0[\0I", 6) << qint64(0) << utf16;
+    QTest::newRow("utf-16 without a mark") << QStringLiteral("nul.ini")
+                                           << QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2)
+                                           << qint64(0) << utf16;
     QTest::newRow("other sections only") << QStringLiteral("other.ini") << QByteArray("[Info19]\r\n[X]\r\nInfo0=1\r\n")
                                          << qint64(0) << QStringLiteral("not a combat file");
     QTest::newRow("over 16 MiB") << QStringLiteral("huge.ini") << QByteArray("[Info0]\r\nName=Orc\r\n")
@@ -333,19 +352,50 @@ void TestCombatLoader::refusals()
     QVERIFY2(outcome.message.contains(reason), qPrintable(outcome.message));
 }
 
+void TestCombatLoader::unreadableFile_data()
+{
+    QTest::addColumn<QFileDevice::Permissions>("filePermissions");
+    QTest::addColumn<QFileDevice::Permissions>("folderPermissions");
+    QTest::addColumn<QString>("message");
+    const auto all = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+    QTest::newRow("file not readable") << QFileDevice::Permissions() << all
+                                       << QStringLiteral("The file \"%1\" cannot be read: Permission denied.");
+    QTest::newRow("folder not enterable")
+        << QFileDevice::Permissions(QFileDevice::ReadOwner) << QFileDevice::Permissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)
+        << QStringLiteral("The file \"%1\" cannot be reached: a folder on its path does not let you in (Permission denied).");
+}
+
 void TestCombatLoader::unreadableFile()
 {
-    if (geteuid() == 0)
-        QSKIP("permissions do not bind the superuser");
+    QFETCH(QFileDevice::Permissions, filePermissions);
+    QFETCH(QFileDevice::Permissions, folderPermissions);
+    QFETCH(QString, message);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("locked.ini"));
+    const QString folder = dir.filePath(QStringLiteral("locked"));
+    const QString path = folder + QStringLiteral("/combat.ini");
+    QVERIFY(QDir().mkdir(folder));
     QVERIFY(QFile::copy(dataPath("example_combat.ini"), path));
-    QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions()));
+    QVERIFY(QFile::setPermissions(path, filePermissions));
+    QVERIFY(QFile::setPermissions(folder, folderPermissions));
+    const QByteArray refusal = testing::asOrdinaryUser(dir.path(), [&] {
+        const LoadOutcome outcome = files::loadCombatFile(path, currentRoster());
+        return outcome.status == Status::Refused ? outcome.message.toUtf8() : QByteArray("<not refused>");
+    });
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QCOMPARE(QString::fromUtf8(refusal), message.arg(QDir::toNativeSeparators(path)));
+}
+
+// A pipe at the path is refused at once; opening it the usual way would wait for a writer.
+void TestCombatLoader::pipeAtThePath()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("combat.ini"));
+    QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
     const LoadOutcome outcome = files::loadCombatFile(path, currentRoster());
     QCOMPARE(outcome.status, Status::Refused);
-    QVERIFY2(outcome.message.contains(QStringLiteral("cannot be read")), qPrintable(outcome.message));
-    QCOMPARE(outcome.roster, currentRoster());
+    QCOMPARE(outcome.message, QStringLiteral("\"%1\" is not an ordinary file.").arg(QDir::toNativeSeparators(path)));
 }
 
 void TestCombatLoader::messages()

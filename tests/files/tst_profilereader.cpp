@@ -13,6 +13,7 @@ private slots:
     void readValue_data();
     void readValue();
     void longValueWhole();
+    void manySectionsFirstWins();
     void hasSection_data();
     void hasSection();
     void readFromPath();
@@ -46,6 +47,8 @@ void TestProfileReader::readValue_data()
     row("key case ignored", QByteArray("[S]\r\nNAME=Orc\r\n"), "S", "name", "Orc");
     row("section case ignored", QByteArray("[INFO0]\r\nName=Orc\r\n"), "info0", "Name", "Orc");
     row("non-ascii case ignored", QByteArray("[\xC3\x84RGER]\r\nName=Orc\r\n"), "ärger", "Name", "Orc");
+    row("kelvin sign folds to k", QByteArray("[S]\r\n\xE2\x84\xAA" "ey=Orc\r\n"), "S", "key", "Orc");
+    row("case of a surrogate pair ignored", QByteArray("[\xF0\x90\x90\x80]\r\nName=Orc\r\n"), "\xF0\x90\x90\xA8", "Name", "Orc");
     row("LF-only lines", QByteArray("[S]\nName=Orc\nHP=5\n"), "S", "HP", "5");
     row("CR-only lines", QByteArray("[S]\rName=Orc\rHP=5\r"), "S", "HP", "5");
     row("no line end at the end", QByteArray("[S]\r\nHP=5"), "S", "HP", "5");
@@ -84,6 +87,24 @@ void TestProfileReader::longValueWhole()
     const ProfileReader reader("[Info0]\r\nNote=" + value.toLatin1() + "\r\nHP=3\r\n");
     QCOMPARE(reader.ReadIniValue(QStringLiteral("Info0"), QStringLiteral("Note")), value);
     QCOMPARE(reader.ReadIniValue(QStringLiteral("Info0"), QStringLiteral("HP")), QStringLiteral("3"));
+}
+
+// Every section and key twice, the second time in other case: the first still wins.
+void TestProfileReader::manySectionsFirstWins()
+{
+    constexpr int Count = 20000;
+    QByteArray file;
+    for (int i = 0; i < Count; ++i)
+        file += "[Row" + QByteArray::number(i) + "]\nKey=first " + QByteArray::number(i) + "\nkey=second\n";
+    for (int i = 0; i < Count; ++i)
+        file += " [ROW" + QByteArray::number(i) + "] \nKEY=later\nOther=later\n";
+    const ProfileReader reader(file);
+    for (const int i : {0, 1, 9999, Count - 1}) {
+        const QString section = QStringLiteral("row%1").arg(i);
+        QCOMPARE(reader.ReadIniValue(section, QStringLiteral("kEY")), QStringLiteral("first %1").arg(i));
+        QCOMPARE(reader.ReadIniValue(section, QStringLiteral("Other")), QString());
+    }
+    QVERIFY(!reader.hasSection(QStringLiteral("Row%1").arg(Count)));
 }
 
 void TestProfileReader::hasSection_data()
