@@ -54,6 +54,14 @@ void MainFrm::runHandler(const std::function<void()> &body)
         body();
     } catch (const roster::FieldError &error) {
         showError(error.message());
+        // The user need not count rows: the field at fault takes the focus.
+        if (const auto &place = error.location(); place && place->row >= 0 && place->row < roster::RowCount) {
+            QLineEdit *field = place->field == roster::RowField::HitPoints     ? ChrHP[place->row]
+                               : place->field == roster::RowField::ArmourClass ? ChrAC[place->row]
+                                                                               : ChrIni[place->row];
+            if (field->isEnabled())
+                field->setFocus(Qt::OtherFocusReason);
+        }
     } catch (const std::exception &error) {
         showError(QString::fromUtf8(error.what()));
     } catch (...) {

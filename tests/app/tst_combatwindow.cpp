@@ -141,6 +141,7 @@ void TestCombatWindow::unreadableInitiativeKeepsThePreviousOrder()
     QCOMPARE(m_fixture->prompts->messages.size(), 1);
     QCOMPARE(m_fixture->prompts->messages[0].text, u"Row 5 (Dragon): the initiative \"1e999\" is out of range."_s);
     QCOMPARE(m_fixture->prompts->messages[0].icon, Prompts::Icon::Stop);
+    QCOMPARE(QApplication::focusWidget(), w.ChrIni[4]); // the field at fault, not the button
 }
 
 void TestCombatWindow::newCombatKeepsAmountsNoteAndList()

@@ -143,7 +143,7 @@ private slots:
             QFAIL("no error raised by the entries");
         } catch (const roster::FieldError &e) {
             QCOMPARE(e.kind(), roster::FieldError::Kind::Overflow);
-            QCOMPARE(e.message(), u"Row 5: the initiative 1e999 is out of range."_s);
+            QCOMPARE(e.message(), u"Row 5 (Orc): the initiative \"1e999\" is out of range."_s);
         }
     }
 };
