@@ -3,10 +3,12 @@
 #include "WindowFixture.h"
 #include "app/AppSetup.h"
 #include "app/FieldStyle.h"
+#include "app/FixedSizeItem.h"
 #include "app/WindowIcon.h"
 
 #include <QFile>
 #include <QImageReader>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPainter>
 #include <QStyleOption>
@@ -23,6 +25,8 @@ private slots:
     void fieldFrame();
     void overflowArrowsAreDrawn();
     void windowIconHasEverySizeAsDrawn();
+    void fixedSizeItemAnswersAsTheControl_data();
+    void fixedSizeItemAnswersAsTheControl();
 };
 
 void TestAppearance::startUpLoadsNoImagePlugin()
@@ -134,6 +138,38 @@ void TestAppearance::windowIconHasEverySizeAsDrawn()
         QCOMPARE(built.size(), QSize(side, side));
         QVERIFY2(built == drawn, qPrintable(QStringLiteral("size %1 differs from its PNG").arg(side)));
     }
+}
+
+void TestAppearance::fixedSizeItemAnswersAsTheControl_data()
+{
+    QTest::addColumn<QSize>("fixed"); // invalid: not of fixed size
+    QTest::addColumn<bool>("hidden");
+    QTest::newRow("fixed") << QSize(57, 23) << false;
+    QTest::newRow("fixed, hidden") << QSize(57, 23) << true;
+    QTest::newRow("free") << QSize() << false;
+    QTest::newRow("free, hidden") << QSize() << true;
+}
+
+void TestAppearance::fixedSizeItemAnswersAsTheControl()
+{
+    // A layout must place a control the same whichever item stands for it.
+    QFETCH(QSize, fixed);
+    QFETCH(bool, hidden);
+    QWidget parent;
+    auto *field = new QLineEdit(&parent);
+    if (fixed.isValid())
+        field->setFixedSize(fixed);
+    field->setVisible(!hidden);
+
+    const FixedSizeItem item(field);
+    const QWidgetItem reference(field);
+    QCOMPARE(item.sizeHint(), reference.sizeHint());
+    QCOMPARE(item.minimumSize(), reference.minimumSize());
+    QCOMPARE(item.maximumSize(), reference.maximumSize());
+    QCOMPARE(item.expandingDirections(), reference.expandingDirections());
+    QCOMPARE(item.isEmpty(), reference.isEmpty());
+    if (fixed.isValid() && !hidden)
+        QCOMPARE(item.sizeHint(), fixed);
 }
 
 QTEST_MAIN(TestAppearance)
