@@ -3,6 +3,9 @@
 //
 //   startup_bench [rounds] [kinds...]   runs the kinds (bare floor fraymark unless named),
 //                                       alternating, and prints medians
+//   startup_bench interactive [n]       times, in Fraymark's shown window, a key press in a
+//                                       field until it is repainted, and the fighting
+//                                       order of a full roster until the list is repainted
 //   startup_bench child KIND [WxH]      (used by the driver) shows one window, prints
 //                                       "ready <peak-KiB> <W>x<H> <cpu-ms>" and quits
 // Time is wall time from starting the child to its report; the CPU time the child
@@ -22,6 +25,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGridLayout>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QPushButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -50,6 +56,19 @@ long peakResidentKiB()
     const QString text = QString::fromLatin1(status.readAll());
     const auto match = QRegularExpression(QStringLiteral("VmHWM:\\s+(\\d+)")).match(text);
     return match.hasMatch() ? match.captured(1).toLong() : -1;
+}
+
+// With STARTUP_BENCH_GEOMETRY set, the child prints every widget's place on stderr: a
+// change meant to make start-up quicker must leave this list as it was.
+void printGeometry(const QWidget &window)
+{
+    std::fprintf(stderr, "window %dx%d\n", window.width(), window.height());
+    for (const QWidget *widget : window.findChildren<QWidget *>()) {
+        const QRect r(widget->mapTo(&window, QPoint(0, 0)), widget->size());
+        std::fprintf(stderr, "%s %s %d,%d %dx%d%s\n", widget->metaObject()->className(),
+                     qPrintable(widget->objectName()), r.x(), r.y(), r.width(), r.height(),
+                     widget->isVisible() ? "" : " hidden");
+    }
 }
 
 // Stock Qt only: no style of our own, nothing set up beyond what the window shows.
@@ -120,6 +139,8 @@ int runChild(int argc, char **argv, const QByteArray &kind, const QSize &size)
         if (!window->windowHandle() || !window->windowHandle()->isExposed())
             return;
         phases.mark("idle");
+        if (qEnvironmentVariableIsSet("STARTUP_BENCH_GEOMETRY"))
+            printGeometry(*window);
         std::printf("ready %ld %dx%d %.2f\n", peakResidentKiB(), window->width(), window->height(), cpuMs());
         std::fflush(stdout);
         // Tearing down is not start-up: leave now, so a profile of the child holds
@@ -127,6 +148,71 @@ int runChild(int argc, char **argv, const QByteArray &kind, const QSize &size)
         std::_Exit(0);
     });
     return app.exec();
+}
+
+// Start-up must not make what follows slower: a key typed into a field (the event and
+// the field's repaint) and the fighting order of 19 filled rows (with the list's repaint).
+// Each loop is a function of its own, so a profile shows its cost apart.
+Q_NEVER_INLINE double typeKeys(QLineEdit *field, int count)
+{
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < count; ++i) {
+        const bool erase = i % 20 == 19; // keep the text short, as typed text is
+        QKeyEvent press(QEvent::KeyPress, erase ? Qt::Key_Backspace : Qt::Key_A, Qt::NoModifier,
+                        erase ? QString() : QStringLiteral("a"));
+        QApplication::sendEvent(field, &press);
+        field->repaint();
+    }
+    return double(timer.nsecsElapsed()) / 1e6 / count;
+}
+
+Q_NEVER_INLINE double orderFights(MainFrm &window, int count)
+{
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < count; ++i) {
+        window.Command1_Click();
+        window.List->repaint();
+    }
+    return double(timer.nsecsElapsed()) / 1e6 / count;
+}
+
+int runInteractive(int argc, char **argv, int count)
+{
+    QApplication app(argc, argv);
+    setUpApplication(app);
+    MainFrm window;
+    window.show();
+    while (!window.windowHandle() || !window.windowHandle()->isExposed())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    QCoreApplication::processEvents();
+
+    QLineEdit *field = window.ChrNote[7];
+    field->setFocus();
+    QCoreApplication::processEvents();
+    const double keyMs = typeKeys(field, count);
+
+    roster::Roster roster;
+    for (int r = 0; r < roster::RowCount; ++r) {
+        roster::Row &row = roster.rows[std::size_t(r)];
+        row.name = QStringLiteral("Goblin %1").arg(r + 1);
+        row.ini = QString::number((r * 7) % 23);
+        row.hp = QString::number(10 + r * 3);
+        row.ac = QString::number(12 + r % 6);
+        row.attack = QStringLiteral("+5");
+        row.damage = QStringLiteral("1d8+2");
+        row.check = 1;
+    }
+    window.writeRoster(roster);
+    QCoreApplication::processEvents();
+    const int orders = std::max(1, count / 10);
+    const double orderMs = orderFights(window, orders);
+    std::printf("key press with repaint: %.3f ms (%d presses)\n", keyMs, count);
+    std::printf("fighting order with repaint: %.3f ms (%d runs, %d names listed)\n", orderMs, orders,
+                int(window.List->count()));
+    std::fflush(stdout);
+    std::_Exit(0);
 }
 
 struct Sample
@@ -234,6 +320,9 @@ int main(int argc, char **argv)
         }
         return runChild(argc, argv, QByteArray(argv[2]), size);
     }
+
+    if (argc >= 2 && qstrcmp(argv[1], "interactive") == 0)
+        return runInteractive(argc, argv, argc >= 3 ? std::max(10, std::atoi(argv[2])) : 2000);
 
     const int rounds = argc >= 2 ? std::max(1, std::atoi(argv[1])) : 15;
     QStringList kinds;
