@@ -24,10 +24,12 @@ struct IconImage
     }
 };
 
-QList<IconImage> iconImages()
+QList<IconImage> iconImages(int largestSide)
 {
     QList<IconImage> images;
     for (const int side : fraymarkWindowIconSizes()) {
+        if (side > largestSide)
+            break;
         const QResource resource(QStringLiteral(":/icons/fraymark-%1.argb").arg(side));
         const QByteArray data = resource.compressionAlgorithm() == QResource::NoCompression
                                     ? QByteArray::fromRawData(reinterpret_cast<const char *>(resource.data()),
@@ -111,7 +113,7 @@ QList<int> fraymarkWindowIconSizes()
     return {16, 24, 32, 48, 64, 128, 256};
 }
 
-QIcon fraymarkWindowIcon()
+QIcon fraymarkWindowIcon(int largestSide)
 {
-    return QIcon(new WindowIconEngine(iconImages()));
+    return QIcon(new WindowIconEngine(iconImages(largestSide)));
 }

@@ -127,6 +127,7 @@ void TestAppearance::windowIconHasEverySizeAsDrawn()
     QCOMPARE(icon.availableSizes(), expected);
     QCOMPARE(fraymarkWindowIconSizes().first(), 16);
     QCOMPARE(fraymarkWindowIconSizes().last(), 256);
+    QCOMPARE(fraymarkWindowIcon(64).availableSizes().last(), QSize(64, 64));
 
     for (const int side : fraymarkWindowIconSizes()) {
         // The source PNG, read as the program must not: here only, to compare.
