@@ -1,17 +1,36 @@
 // Start-up benchmark: process start to the window shown and the event loop idle, and
-// peak memory, for Fraymark's window and for a bare QMainWindow in the same binary.
+// peak memory, for Fraymark's window and for simpler windows in the same binary.
 //
-//   startup_bench [rounds]      runs both, alternating, and prints medians
-//   startup_bench child fraymark|bare|label   (used by the driver) shows one window,
-//                                              prints "ready <peak-KiB>" and quits
-// "label" is a bare window with one line of text: the floor that loading fonts sets.
+//   startup_bench [rounds] [kinds...]   runs the kinds (bare floor fraymark unless named),
+//                                       alternating, and prints medians
+//   startup_bench interactive [n]       times, in Fraymark's shown window, a key press in a
+//                                       field until it is repainted, and the fighting
+//                                       order of a full roster until the list is repainted
+//   startup_bench child KIND [WxH]      (used by the driver) shows one window, prints
+//                                       "ready <peak-KiB> <W>x<H> <cpu-ms>" and quits
+// Time is wall time from starting the child to its report; the CPU time the child
+// used until then is shown too, as it varies less on a busy machine.
+// Kinds:
+//   bare      an empty QMainWindow
+//   label     a QMainWindow with one line of text: what loading fonts costs
+//   floor     a window of Fraymark's size with a menu bar and the 209 plain line edits
+//             (19 rows of 11) that Fraymark shows: the least its window can cost
+//   fraymark  Fraymark's window, set up as main() sets it up
+// The driver runs fraymark first and gives the floor the size fraymark reported.
+#include "app/AppSetup.h"
 #include "app/MainFrm.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QPushButton>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTextStream>
@@ -19,10 +38,15 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <memory>
 #include <vector>
 
 namespace {
+
+constexpr int FloorRows = 19;
+constexpr int FloorFieldsPerRow = 11;
 
 long peakResidentKiB()
 {
@@ -34,48 +58,197 @@ long peakResidentKiB()
     return match.hasMatch() ? match.captured(1).toLong() : -1;
 }
 
-int runChild(int argc, char **argv, const QByteArray &kind)
+// With STARTUP_BENCH_GEOMETRY set, the child prints every widget's place on stderr: a
+// change meant to make start-up quicker must leave this list as it was.
+void printGeometry(const QWidget &window)
 {
+    std::fprintf(stderr, "window %dx%d\n", window.width(), window.height());
+    for (const QWidget *widget : window.findChildren<QWidget *>()) {
+        const QRect r(widget->mapTo(&window, QPoint(0, 0)), widget->size());
+        std::fprintf(stderr, "%s %s %d,%d %dx%d%s\n", widget->metaObject()->className(),
+                     qPrintable(widget->objectName()), r.x(), r.y(), r.width(), r.height(),
+                     widget->isVisible() ? "" : " hidden");
+    }
+}
+
+// Stock Qt only: no style of our own, nothing set up beyond what the window shows.
+std::unique_ptr<QMainWindow> makeFloor(const QSize &size)
+{
+    auto window = std::make_unique<QMainWindow>();
+    for (const char *caption : {"&File", "&Load", "&Save", "&Calculator", "&Help"})
+        window->menuBar()->addMenu(QLatin1String(caption));
+    auto *central = new QWidget(window.get());
+    auto *grid = new QGridLayout(central);
+    grid->setSpacing(2);
+    for (int r = 0; r < FloorRows; ++r) {
+        for (int c = 0; c < FloorFieldsPerRow; ++c)
+            grid->addWidget(new QLineEdit(central), r, c);
+    }
+    grid->setRowStretch(FloorRows, 1);
+    window->setCentralWidget(central);
+    if (size.isValid())
+        window->resize(size);
+    return window;
+}
+
+double cpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+// With STARTUP_BENCH_PHASES set, the child also prints on stderr when each phase ended,
+// in ms since main() began, and the CPU time used by then: what to look at when the
+// time goes up.
+struct Phases
+{
+    QElapsedTimer clock;
+    bool on = qEnvironmentVariableIsSet("STARTUP_BENCH_PHASES");
+    Phases() { clock.start(); }
+    void mark(const char *phase) const
+    {
+        if (on)
+            std::fprintf(stderr, "%-12s %7.2f ms  cpu %7.2f ms\n", phase, double(clock.nsecsElapsed()) / 1e6,
+                         cpuMs());
+    }
+};
+
+int runChild(int argc, char **argv, const QByteArray &kind, const QSize &size)
+{
+    const Phases phases;
     QApplication app(argc, argv);
+    phases.mark("application");
     std::unique_ptr<QMainWindow> window;
     if (kind == "fraymark") {
+        setUpApplication(app);
         window = std::make_unique<MainFrm>();
+    } else if (kind == "floor") {
+        window = makeFloor(size);
     } else {
         window = std::make_unique<QMainWindow>();
         if (kind == "label")
             window->setCentralWidget(new QLabel(QStringLiteral("Fraymark"), window.get()));
     }
+    phases.mark("window");
     window->show();
+    phases.mark("show");
 
     // Idle: the first time the event loop is about to wait, once the window is exposed.
     QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &app, [&] {
         if (!window->windowHandle() || !window->windowHandle()->isExposed())
             return;
-        std::printf("ready %ld\n", peakResidentKiB());
+        phases.mark("idle");
+        if (qEnvironmentVariableIsSet("STARTUP_BENCH_GEOMETRY"))
+            printGeometry(*window);
+        std::printf("ready %ld %dx%d %.2f\n", peakResidentKiB(), window->width(), window->height(), cpuMs());
         std::fflush(stdout);
-        QCoreApplication::exit(0);
+        // Tearing down is not start-up: leave now, so a profile of the child holds
+        // nothing after the report.
+        std::_Exit(0);
     });
     return app.exec();
 }
 
+// Start-up must not make what follows slower: a key typed into a field (the event and
+// the field's repaint) and the fighting order of 19 filled rows (with the list's repaint).
+// Each loop is a function of its own, so a profile shows its cost apart.
+Q_NEVER_INLINE double typeKeys(QLineEdit *field, int count)
+{
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < count; ++i) {
+        const bool erase = i % 20 == 19; // keep the text short, as typed text is
+        QKeyEvent press(QEvent::KeyPress, erase ? Qt::Key_Backspace : Qt::Key_A, Qt::NoModifier,
+                        erase ? QString() : QStringLiteral("a"));
+        QApplication::sendEvent(field, &press);
+        field->repaint();
+    }
+    return double(timer.nsecsElapsed()) / 1e6 / count;
+}
+
+Q_NEVER_INLINE double orderFights(MainFrm &window, int count)
+{
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < count; ++i) {
+        window.Command1_Click();
+        window.List->repaint();
+    }
+    return double(timer.nsecsElapsed()) / 1e6 / count;
+}
+
+int runInteractive(int argc, char **argv, int count)
+{
+    QApplication app(argc, argv);
+    setUpApplication(app);
+    MainFrm window;
+    window.show();
+    while (!window.windowHandle() || !window.windowHandle()->isExposed())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    QCoreApplication::processEvents();
+
+    QLineEdit *field = window.ChrNote[7];
+    field->setFocus();
+    QCoreApplication::processEvents();
+    const double keyMs = typeKeys(field, count);
+
+    roster::Roster roster;
+    for (int r = 0; r < roster::RowCount; ++r) {
+        roster::Row &row = roster.rows[std::size_t(r)];
+        row.name = QStringLiteral("Goblin %1").arg(r + 1);
+        row.ini = QString::number((r * 7) % 23);
+        row.hp = QString::number(10 + r * 3);
+        row.ac = QString::number(12 + r % 6);
+        row.attack = QStringLiteral("+5");
+        row.damage = QStringLiteral("1d8+2");
+        row.check = 1;
+    }
+    window.writeRoster(roster);
+    QCoreApplication::processEvents();
+    const int orders = std::max(1, count / 10);
+    const double orderMs = orderFights(window, orders);
+    std::printf("key press with repaint: %.3f ms (%d presses)\n", keyMs, count);
+    std::printf("fighting order with repaint: %.3f ms (%d runs, %d names listed)\n", orderMs, orders,
+                int(window.List->count()));
+    std::fflush(stdout);
+    std::_Exit(0);
+}
+
 struct Sample
 {
-    double ms = 0;
-    long kib = 0;
+    double ms = -1;
+    long kib = -1;
+    QString size;
+    double cpuMs = -1;
 };
 
-Sample runOnce(const QString &self, const QString &kind)
+Sample runOnce(const QString &self, const QString &kind, const QString &size)
 {
     QProcess child;
     QElapsedTimer timer;
     timer.start();
-    child.start(self, {QStringLiteral("child"), kind});
-    if (!child.waitForStarted() || !child.waitForReadyRead(30000))
-        return {-1, -1};
-    const double ms = double(timer.nsecsElapsed()) / 1e6;
-    const QStringList words = QString::fromLatin1(child.readAllStandardOutput()).split(u' ');
+    QStringList arguments{QStringLiteral("child"), kind};
+    if (!size.isEmpty())
+        arguments << size;
+    child.start(self, arguments);
+    if (!child.waitForStarted())
+        return {};
+    // The report is one line; the time is taken when its first byte arrives.
+    double ms = -1;
+    while (!child.canReadLine() && child.waitForReadyRead(30000)) {
+        if (ms < 0)
+            ms = double(timer.nsecsElapsed()) / 1e6;
+    }
+    const QByteArray output = child.readAllStandardOutput();
+    const QStringList words = QString::fromLatin1(output).trimmed().split(u' ');
     child.waitForFinished(30000);
-    return {ms, words.size() > 1 ? words[1].trimmed().toLong() : -1};
+    if (ms < 0 || words.size() < 4 || words[0] != QLatin1String("ready")) {
+        std::fprintf(stderr, "the %s child said \"%s\" and on stderr:\n%s\n", qPrintable(kind), output.constData(),
+                     child.readAllStandardError().constData());
+        return {};
+    }
+    return {ms, words[1].toLong(), words[2], words[3].toDouble()};
 }
 
 template <typename T>
@@ -85,33 +258,60 @@ T median(std::vector<T> values)
     return values[values.size() / 2];
 }
 
-int runDriver(const QString &self, int rounds)
+int runDriver(const QString &self, int rounds, QStringList kinds)
 {
-    const QStringList kinds{QStringLiteral("bare"), QStringLiteral("label"), QStringLiteral("fraymark")};
+    // Fraymark first: the floor takes its window size from it.
+    if (kinds.removeAll(QStringLiteral("fraymark")) > 0)
+        kinds.prepend(QStringLiteral("fraymark"));
+    QString size;
+    for (const QString &kind : kinds) { // also warms the file cache
+        const Sample s = runOnce(self, kind, size);
+        if (s.ms < 0) {
+            std::fprintf(stderr, "the %s child did not report; is a display or QT_QPA_PLATFORM set?\n",
+                         qPrintable(kind));
+            return 1;
+        }
+        if (kind == QLatin1String("fraymark"))
+            size = s.size;
+    }
     std::vector<std::vector<double>> ms(kinds.size());
     std::vector<std::vector<long>> kib(kinds.size());
-    for (const QString &kind : kinds)
-        runOnce(self, kind); // warm the file cache
+    std::vector<std::vector<double>> cpu(kinds.size());
     for (int i = 0; i < rounds; ++i) {
         for (qsizetype k = 0; k < kinds.size(); ++k) {
-            const Sample s = runOnce(self, kinds[k]);
+            const Sample s = runOnce(self, kinds[k], size);
             if (s.ms < 0) {
-                std::fprintf(stderr, "a child did not report; is a display or QT_QPA_PLATFORM set?\n");
+                std::fprintf(stderr, "the %s child did not report\n", qPrintable(kinds[k]));
                 return 1;
             }
             ms[k].push_back(s.ms);
             kib[k].push_back(s.kib);
+            cpu[k].push_back(s.cpuMs);
         }
     }
+
+    // Shown from the simplest window up; ratios against the floor when it ran.
+    static const QStringList order{QStringLiteral("bare"), QStringLiteral("label"), QStringLiteral("floor"),
+                                   QStringLiteral("fraymark")};
+    std::vector<qsizetype> rows;
+    for (const QString &kind : order) {
+        if (const qsizetype k = kinds.indexOf(kind); k >= 0)
+            rows.push_back(k);
+    }
+    const qsizetype base = std::max<qsizetype>(kinds.indexOf(QStringLiteral("floor")), 0);
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
-    std::printf("platform: %s, rounds: %d (medians)\n", platform.isEmpty() ? "default" : platform.constData(),
+    std::printf("platform: %s, window %s, rounds: %d (medians)\n",
+                platform.isEmpty() ? "default" : platform.constData(), qPrintable(size.isEmpty() ? QStringLiteral("-") : size),
                 rounds);
-    std::printf("%-10s %12s %16s %10s %10s\n", "window", "start (ms)", "peak RSS (KiB)", "time/bare", "mem/bare");
-    for (qsizetype k = 0; k < kinds.size(); ++k) {
+    const QString over = u'/' + kinds[base];
+    std::printf("%-10s %10s %10s %10s %12s %10s %10s\n", "window", "start (ms)", qPrintable(u't' + over),
+                "CPU (ms)", qPrintable(QStringLiteral("cpu") + over), "peak (KiB)", qPrintable(QStringLiteral("mem") + over));
+    for (const qsizetype k : rows) {
         const double m = median(ms[k]);
+        const double c = median(cpu[k]);
         const long r = median(kib[k]);
-        std::printf("%-10s %12.1f %16ld %10.2f %10.2f\n", qPrintable(kinds[k]), m, r, m / median(ms[0]),
-                    double(r) / double(median(kib[0])));
+        std::printf("%-10s %10.1f %10.2f %10.1f %12.2f %10ld %10.2f\n", qPrintable(kinds[k]), m, m / median(ms[base]), c,
+                    c / median(cpu[base]), r, double(r) / double(median(kib[base])));
     }
     return 0;
 }
@@ -120,10 +320,25 @@ int runDriver(const QString &self, int rounds)
 
 int main(int argc, char **argv)
 {
-    if (argc >= 3 && qstrcmp(argv[1], "child") == 0)
-        return runChild(argc, argv, QByteArray(argv[2]));
+    if (argc >= 3 && qstrcmp(argv[1], "child") == 0) {
+        QSize size;
+        if (argc >= 4) {
+            const QList<QByteArray> parts = QByteArray(argv[3]).split('x');
+            if (parts.size() == 2)
+                size = QSize(parts[0].toInt(), parts[1].toInt());
+        }
+        return runChild(argc, argv, QByteArray(argv[2]), size);
+    }
+
+    if (argc >= 2 && qstrcmp(argv[1], "interactive") == 0)
+        return runInteractive(argc, argv, argc >= 3 ? std::max(10, std::atoi(argv[2])) : 2000);
 
     const int rounds = argc >= 2 ? std::max(1, std::atoi(argv[1])) : 15;
+    QStringList kinds;
+    for (int i = 2; i < argc; ++i)
+        kinds << QString::fromLocal8Bit(argv[i]);
+    if (kinds.isEmpty())
+        kinds = {QStringLiteral("bare"), QStringLiteral("floor"), QStringLiteral("fraymark")};
     QCoreApplication app(argc, argv);
-    return runDriver(QCoreApplication::applicationFilePath(), rounds);
+    return runDriver(QCoreApplication::applicationFilePath(), rounds, kinds);
 }

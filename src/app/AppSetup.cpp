@@ -1,0 +1,18 @@
+#include "app/AppSetup.h"
+
+#include "app/FieldStyle.h"
+#include "app/Version.h"
+#include "app/WindowIcon.h"
+
+#include <QApplication>
+
+void setUpApplication(QApplication &)
+{
+    QApplication::setApplicationName(QStringLiteral("Fraymark"));
+    QApplication::setApplicationVersion(QLatin1String(FraymarkVersion));
+    QApplication::setDesktopFileName(QStringLiteral("fraymark"));
+    // Before any widget exists: the menu bar asks the style for its overflow icon
+    // while it is being made.
+    QApplication::setStyle(new FieldStyle);
+    QApplication::setWindowIcon(fraymarkWindowIcon());
+}
