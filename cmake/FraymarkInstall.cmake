@@ -1,13 +1,15 @@
 # Install layout of a desktop game and the Debian package built from it with
 # `cpack -G DEB`. Include it before the source folders: the executable's own
-# install rule, which lives with its target, uses CMAKE_INSTALL_BINDIR.
+# install rule, which lives with its target, uses FRAYMARK_INSTALL_BINDIR.
 include_guard(GLOBAL)
-
-# A tabletop aid is a game to Debian: binary in games/ (/usr/games), section
-# games, manual in section 6. Set before GNUInstallDirs, which keeps a cached value.
-set(CMAKE_INSTALL_BINDIR games CACHE PATH "Where the fraymark program is installed")
-set(CMAKE_INSTALL_DOCDIR share/doc/fraymark CACHE PATH "Copyright and changelogs")
 include(GNUInstallDirs)
+
+# A tabletop aid is a game to Debian: program in games/ (/usr/games), section
+# games, manual in section 6. Variables of our own, as Qt's CMake files have
+# already cached GNUInstallDirs' bin/ before this runs.
+set(FRAYMARK_INSTALL_BINDIR games CACHE PATH "Where the fraymark program is installed")
+set(FRAYMARK_INSTALL_DOCDIR ${CMAKE_INSTALL_DATADIR}/doc/fraymark CACHE PATH
+    "Where the copyright and the changelogs are installed")
 
 set(FRAYMARK_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)
 # The desktop file's name is the AppStream id, which the metainfo's launchable
@@ -45,7 +47,7 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/gz/fraymark.6.gz
 install(FILES ${FRAYMARK_PACKAGING_DIR}/copyright
               ${CMAKE_CURRENT_BINARY_DIR}/gz/changelog.gz
               ${CMAKE_CURRENT_BINARY_DIR}/gz/changelog.Debian.gz
-        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+        DESTINATION ${FRAYMARK_INSTALL_DOCDIR})
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME fraymark)
