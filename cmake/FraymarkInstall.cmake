@@ -48,6 +48,8 @@ install(FILES ${FRAYMARK_PACKAGING_DIR}/copyright
               ${CMAKE_CURRENT_BINARY_DIR}/gz/changelog.gz
               ${CMAKE_CURRENT_BINARY_DIR}/gz/changelog.Debian.gz
         DESTINATION ${FRAYMARK_INSTALL_DOCDIR})
+install(FILES ${FRAYMARK_PACKAGING_DIR}/fraymark.lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME fraymark)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME fraymark)
