@@ -1,34 +1,22 @@
-# The two commands of the README: `make run` and `make test`.
-MAKEFLAGS += --no-print-directory
-BUILD_DIR ?= build
-SANITIZE_DIR ?= build-sanitize
-JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+# Shorthands for the two commands of the README and the package check.
+.PHONY: run test setup build deb clean
 
-.PHONY: run test setup configure build sanitize fuzz clean
+run:
+	@./run.sh
+
+test:
+	@./test.sh
 
 setup:
 	@bash scripts/setup.sh
 
-configure: setup
-	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+build: setup
+	@bash scripts/build.sh build
 
-build: configure
-	@cmake --build $(BUILD_DIR) -j $(JOBS)
-
-run: build
-	./$(BUILD_DIR)/src/app/fraymark
-
-# The unit and widget tests again, built with AddressSanitizer and UBSan.
-sanitize: setup
-	@bash scripts/sanitize.sh $(SANITIZE_DIR) $(JOBS)
-
-# The combat file reader and loader under libFuzzer, when clang is present.
-fuzz: setup
-	@bash scripts/fuzz.sh
-
-# Every test; CTest's summary of the main build comes last.
-test: build sanitize fuzz
-	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+# Builds, lints, installs, starts and removes the Debian package (as root).
+deb: build
+	@bash scripts/setup.sh --packaging
+	@bash scripts/check-deb.sh build
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) build-fuzz
+	rm -rf build build-sanitize build-fuzz

@@ -2,10 +2,12 @@
 # usage: scripts/check-deb.sh [--keep] [build-dir]
 #
 # Builds the Debian package from a configured build directory (default:
-# build), installs it with apt-get, starts the installed /usr/bin/fraymark on
-# a private Xvfb display, waits for its main window, closes it through
-# File > Exit and removes the package again (unless --keep is given or the
-# package was installed before). Needs root. Exits non-zero on any failure.
+# build), checks it with lintian (any error or warning fails), installs it
+# with apt-get, checks the installed /usr/games/fraymark with hardening-check,
+# starts it on a private Xvfb display, waits for its main window, closes it
+# through File > Exit and removes the package again (unless --keep is given or
+# the package was installed before). Needs root; installs lintian and
+# devscripts when they are missing. Exits non-zero on any failure.
 set -uo pipefail
 
 keep=0
@@ -13,7 +15,7 @@ build_dir=build
 for arg in "$@"; do
   case $arg in
     --keep) keep=1 ;;
-    -h|--help) sed -n '2,9s/^# \{0,1\}//p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,11s/^# \{0,1\}//p' "$0"; exit 0 ;;
     -*) echo "check-deb: unknown option $arg" >&2; exit 2 ;;
     *) build_dir=$arg ;;
   esac
@@ -81,12 +83,13 @@ app_log_tail() {
 # --- preconditions -----------------------------------------------------------
 [ "$(id -u)" -eq 0 ] || die "must run as root (it installs and removes the package with apt-get)"
 
+bash "$(dirname "$0")/setup.sh" --packaging || die "could not install the packages the check needs"
 missing=()
-for cmd in cmake cpack dpkg-deb dpkg-query apt-get Xvfb xdotool timeout; do
+for cmd in cmake cpack dpkg-deb dpkg-query apt-get Xvfb xdotool timeout lintian hardening-check; do
   command -v "$cmd" >/dev/null 2>&1 || missing+=("$cmd")
 done
 [ ${#missing[@]} -eq 0 ] ||
-  die "missing commands: ${missing[*]} (Debian packages: cmake dpkg-dev apt xvfb xdotool coreutils)"
+  die "missing commands: ${missing[*]} (Debian packages: cmake dpkg-dev apt xvfb xdotool coreutils lintian devscripts)"
 command -v dpkg-shlibdeps >/dev/null 2>&1 ||
   log "dpkg-shlibdeps not found (dpkg-dev): the package lists its dependencies by hand"
 
@@ -100,8 +103,10 @@ chmod 755 "$scratch"
 
 # --- build the package -------------------------------------------------------
 log "building fraymark in $build_dir"
-cmake --build "$build_dir" --target fraymark -j "$(nproc 2>/dev/null || echo 2)" >"$scratch/build.log" 2>&1 ||
+cmake --build "$build_dir" --target fraymark fraymark_docs -j "$(nproc 2>/dev/null || echo 2)" >"$scratch/build.log" 2>&1 ||
   { tail -n 30 "$scratch/build.log" >&2; die "building the fraymark target failed"; }
+grep -q '^CMAKE_BUILD_TYPE:STRING=\(Release\|RelWithDebInfo\)$' "$build_dir/CMakeCache.txt" ||
+  die "$build_dir is not a Release or RelWithDebInfo build: the package would not be hardened"
 
 log "running cpack -G DEB"
 cpack -G DEB --config "$build_dir/CPackConfig.cmake" -B "$scratch/out" >"$scratch/cpack.log" 2>&1 ||
@@ -118,7 +123,14 @@ chmod 755 "$scratch/out"
 version=$(dpkg-deb -f "$deb" Version)
 depends=$(dpkg-deb -f "$deb" Depends)
 log "package $(basename "$deb")"
+log "Section: $(dpkg-deb -f "$deb" Section)"
 log "Depends: $depends"
+log "Recommends: $(dpkg-deb -f "$deb" Recommends)"
+[ "$(dpkg-deb -f "$deb" Section)" = games ] || die "the package is not in section games"
+case ", $(dpkg-deb -f "$deb" Recommends)," in
+  *", qt6-wayland,"*) ;;
+  *) die "the package does not recommend qt6-wayland" ;;
+esac
 for lib in libqt6core6 libqt6gui6 libqt6widgets6; do
   case ", $depends" in
     *", $lib "*|*", $lib,"*|*", $lib") ;;
@@ -126,10 +138,24 @@ for lib in libqt6core6 libqt6gui6 libqt6widgets6; do
   esac
 done
 dpkg-deb -c "$deb" >"$scratch/contents" || die "dpkg-deb cannot list $(basename "$deb")"
-for path in ./usr/bin/fraymark ./usr/share/applications/fraymark.desktop \
-            ./usr/share/icons/hicolor/scalable/apps/fraymark.svg; do
+for path in ./usr/games/fraymark ./usr/share/applications/io.github.fraymark.Fraymark.desktop \
+            ./usr/share/icons/hicolor/scalable/apps/fraymark.svg \
+            ./usr/share/metainfo/io.github.fraymark.Fraymark.metainfo.xml \
+            ./usr/share/man/man6/fraymark.6.gz ./usr/share/doc/fraymark/copyright \
+            ./usr/share/doc/fraymark/changelog.gz ./usr/share/doc/fraymark/changelog.Debian.gz; do
   grep -q " $path\$" "$scratch/contents" || die "the package lacks $path"
 done
+
+# --- lintian -----------------------------------------------------------------
+# Informational tags are shown too; only errors and warnings fail the check.
+log "lintian $(lintian --version | sed 's/^Lintian v//')"
+lintian --display-info --fail-on error,warning "$deb" >"$scratch/lintian.log" 2>&1
+lintian_rc=$?
+sed 's/^/  /' "$scratch/lintian.log"
+if [ "$lintian_rc" -ne 0 ] || grep -q '^[EW]: ' "$scratch/lintian.log"; then
+  die "lintian reports errors or warnings (exit $lintian_rc)"
+fi
+log "lintian: no error, no warning"
 
 # --- install -----------------------------------------------------------------
 was_installed=0
@@ -145,7 +171,44 @@ package_installed || die "dpkg does not list fraymark as installed"
 installed_version=$(dpkg-query -W -f='${Version}' fraymark)
 [ "$installed_version" = "$version" ] ||
   die "installed version is $installed_version, the package is $version"
-[ -x /usr/bin/fraymark ] || die "/usr/bin/fraymark is missing after the install"
+[ -x /usr/games/fraymark ] || die "/usr/games/fraymark is missing after the install"
+
+# --- hardening -----------------------------------------------------------------
+# PIE, stack protector, RELRO and immediate binding must show in the installed
+# program. Three more are checked where they can be seen:
+# - fortify: hardening-check looks for __*_chk calls, which the compiler emits
+#   only where a buffer's size is known at compile time; Fraymark's remaining
+#   memcpy/memmove calls (from the C++ library's containers) have none, so it
+#   reports "only unprotected functions". Every compile must carry the flag.
+# - control flow: the linker marks a program IBT/SHSTK only when every object
+#   is marked, the C library's start files included; Debian 12 builds glibc
+#   without CET, so no program linked there is marked. Our objects must be.
+# - stack clash: probes appear only in frames over a page, which Fraymark
+#   does not have; hardening-check then says "unknown".
+hardening-check /usr/games/fraymark >"$scratch/hardening.log" 2>&1
+sed 's/^/  /' "$scratch/hardening.log"
+hardening-check --nofortify --nocfprotection /usr/games/fraymark >/dev/null 2>&1 ||
+  die "hardening-check finds PIE, stack protector, RELRO or immediate binding missing in /usr/games/fraymark"
+
+unfortified=$(awk '/"command":/ { fortified = /-D_FORTIFY_SOURCE=2/ && /-O[123s]/ }
+                   /"file":/ && /\/src\// && !fortified { print }' "$build_dir/compile_commands.json")
+[ -z "$unfortified" ] || die "compiled without -O and -D_FORTIFY_SOURCE=2: $unfortified"
+log "every compile of src/ has -D_FORTIFY_SOURCE=2 with optimisation"
+
+if ! grep -q 'Control flow integrity: yes' "$scratch/hardening.log"; then
+  start_file=$(c++ -print-file-name=Scrt1.o)
+  readelf -n "$start_file" | grep -q 'x86 feature: IBT, SHSTK' &&
+    die "the C library's $start_file is CET-marked, but /usr/games/fraymark is not"
+  unmarked=0
+  objects=0
+  while IFS= read -r object; do
+    objects=$((objects + 1))
+    readelf -n "$object" | grep -q 'x86 feature: IBT, SHSTK' || { log "not CET-marked: $object"; unmarked=$((unmarked + 1)); }
+  done < <(find "$build_dir/src" -name '*.o')
+  [ "$objects" -gt 0 ] && [ "$unmarked" -eq 0 ] ||
+    die "$unmarked of the $objects objects of src/ lack -fcf-protection's IBT/SHSTK marking"
+  log "all $objects objects of src/ are CET-marked; $start_file of Debian's glibc is not, so the program cannot be"
+fi
 
 # --- start the installed program ---------------------------------------------
 # Xvfb picks a free display itself and writes its number once it accepts clients.
@@ -166,7 +229,7 @@ log "Xvfb on display $DISPLAY"
 
 mkdir -m 700 "$scratch/runtime"
 XDG_RUNTIME_DIR=$scratch/runtime QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8 LANG=C.UTF-8 \
-  /usr/bin/fraymark >"$scratch/fraymark.log" 2>&1 &
+  /usr/games/fraymark >"$scratch/fraymark.log" 2>&1 &
 app_pid=$!
 
 window=
@@ -216,8 +279,8 @@ else
     { tail -n 30 "$scratch/apt.log" >&2; die "apt-get remove fraymark failed"; }
   installed_by_us=0
   package_installed && die "fraymark is still installed after apt-get remove"
-  [ -e /usr/bin/fraymark ] && die "/usr/bin/fraymark is still there after apt-get remove"
+  [ -e /usr/games/fraymark ] && die "/usr/games/fraymark is still there after apt-get remove"
   log "package removed"
 fi
 
-log "OK: fraymark $version builds as a .deb, installs, starts and closes"
+log "OK: fraymark $version builds as a lintian-clean, hardened .deb, installs, starts and closes"

@@ -1,6 +1,11 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing Fraymark need.
-# Only what is missing is installed; a machine that has everything is left alone.
+# usage: scripts/setup.sh [--packaging]
+#
+# Installs the Debian packages that building, running and testing Fraymark
+# need; with --packaging also those that scripts/check-deb.sh uses (lintian,
+# hardening-check). Only what is missing is installed, with apt-get: directly
+# as root, through sudo for anyone else. Without either it prints what to
+# install and fails. A machine that has everything is left alone.
 set -euo pipefail
 
 packages=(
@@ -8,7 +13,17 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth xdotool fonts-dejavu-core
   appstream desktop-file-utils dpkg-dev
+  # the fuzz run: clang with its libFuzzer runtime
+  clang libclang-rt-dev
 )
+
+for arg in "$@"; do
+  case $arg in
+    --packaging) packages+=(lintian devscripts) ;;
+    -h|--help) sed -n '2,9s/^# \{0,1\}//p' "$0"; exit 0 ;;
+    *) echo "setup: unknown argument $arg" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do
@@ -21,14 +36,23 @@ if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi
 
-if [ "$(id -u)" -ne 0 ] || ! command -v apt-get >/dev/null 2>&1; then
+# Only apt-get needs root; everything else runs as the user who called.
+if [ "$(id -u)" -eq 0 ]; then
+  as_root=(env DEBIAN_FRONTEND=noninteractive)
+elif command -v sudo >/dev/null 2>&1; then
+  as_root=(sudo)
+else
   echo "Fraymark needs these Debian packages, which are not installed:" >&2
   echo "  ${missing[*]}" >&2
-  echo "Install them as root with: apt-get install ${missing[*]}" >&2
+  echo "Install them as root with:" >&2
+  echo "  apt-get update && apt-get install --no-install-recommends ${missing[*]}" >&2
   exit 1
 fi
 
-echo "Installing: ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}"
+echo "setup: installing ${missing[*]}"
+if ! "${as_root[@]}" apt-get update -qq ||
+   ! "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"; then
+  echo "setup: installing failed; as root, run:" >&2
+  echo "  apt-get update && apt-get install --no-install-recommends ${missing[*]}" >&2
+  exit 1
+fi

@@ -2,7 +2,8 @@
 # usage: check-install.sh <cmake> <build-dir> <project-version>
 # Runs `cmake --install` into a scratch prefix and checks the installed
 # program, desktop file, icon and AppStream metainfo, and that they name
-# each other consistently.
+# each other consistently; the manual page, the copyright and the changelogs,
+# compressed and named as Debian expects.
 set -uo pipefail
 
 if [ $# -ne 3 ]; then
@@ -51,15 +52,19 @@ else
   fi
 fi
 
-exe=$prefix/bin/fraymark
-if [ -x "$exe" ]; then pass "bin/fraymark"; else fail "bin/fraymark missing or not executable"; fi
+# A game's program goes to games/, as Debian's /usr/games.
+exe=$prefix/games/fraymark
+if [ -x "$exe" ]; then pass "games/fraymark"; else fail "games/fraymark missing or not executable"; fi
+[ -e "$prefix/bin/fraymark" ] && fail "bin/fraymark installed besides games/fraymark"
 
-# The desktop file's name must be the application id the program gives Qt.
-desktop=$prefix/share/applications/fraymark.desktop
+# The desktop file is named after the AppStream id (the metainfo checks below
+# tie the two together) and starts the installed program.
+app_id=io.github.fraymark.Fraymark
+desktop=$prefix/share/applications/$app_id.desktop
 if [ ! -f "$desktop" ]; then
-  fail "share/applications/fraymark.desktop missing"
+  fail "share/applications/$app_id.desktop missing"
 else
-  pass "share/applications/fraymark.desktop"
+  pass "share/applications/$app_id.desktop"
   name=$(desktop_key Name "$desktop")
   exec_line=$(desktop_key Exec "$desktop")
   icon=$(desktop_key Icon "$desktop")
@@ -90,7 +95,7 @@ else
     if desktop-file-validate "$desktop"; then
       pass "desktop-file-validate"
     else
-      fail "desktop-file-validate rejects fraymark.desktop"
+      fail "desktop-file-validate rejects $app_id.desktop"
     fi
   else
     echo "skip: desktop-file-validate not installed (desktop-file-utils)"
@@ -111,7 +116,8 @@ else
   binary=$(sed -n 's:.*<binary>\(.*\)</binary>.*:\1:p' "$metainfo")
   newest=$(sed -n 's:.*<release [^>]*version="\([^"]*\)".*:\1:p' "$metainfo" | head -n 1)
   [ "$cid" = "$base" ] || fail "metainfo id '$cid' differs from its file name '$base'"
-  [ "$launchable" = "fraymark.desktop" ] || fail "metainfo launchable is '$launchable', not fraymark.desktop"
+  [ "$launchable" = "$cid.desktop" ] || fail "metainfo launchable is '$launchable', not $cid.desktop"
+  [ "$launchable" = "$(basename "$desktop")" ] || fail "metainfo launchable '$launchable' is not the installed desktop file"
   [ "$binary" = "fraymark" ] || fail "metainfo provides binary '$binary', not fraymark"
   [ "$newest" = "$version" ] || fail "newest metainfo release is '$newest', the project is $version"
   if command -v appstreamcli >/dev/null 2>&1; then
@@ -123,6 +129,71 @@ else
   else
     echo "skip: appstreamcli not installed (appstream)"
   fi
+fi
+
+# gzip -9n leaves no file name and a zero time stamp in the header, so that
+# the package builds the same twice (lintian: package-contains-timestamped-gzip).
+check_gzip() { # <file> <what>
+  local header
+  if [ ! -f "$1" ]; then
+    fail "$2 missing"
+    return 1
+  fi
+  if ! gzip -t "$1" 2>/dev/null; then
+    fail "$2 is not gzip data"
+    return 1
+  fi
+  header=$(od -An -tx1 -N8 "$1" | tr -d ' \n')
+  case $header in
+    1f8b080[01]00000000) pass "$2" ;; # flags: at most FTEXT; no FNAME; MTIME 0
+    *) fail "$2 carries a file name or time stamp (header $header); compress with gzip -9n" ;;
+  esac
+}
+
+# The manual page of a game is in section 6 and names this release.
+man_page=$prefix/share/man/man6/fraymark.6.gz
+if check_gzip "$man_page" "share/man/man6/fraymark.6.gz"; then
+  th=$(gzip -dc "$man_page" | grep -m1 '^\.TH ')
+  case $th in
+    '.TH FRAYMARK 6 '*"\"Fraymark $version\""*) pass "manual page header: $th" ;;
+    *) fail "manual page header '$th' is not section 6 of Fraymark $version" ;;
+  esac
+fi
+
+doc=$prefix/share/doc/fraymark
+copyright=$doc/copyright
+if [ ! -f "$copyright" ]; then
+  fail "share/doc/fraymark/copyright missing"
+else
+  if head -n 1 "$copyright" | grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/'; then
+    pass "share/doc/fraymark/copyright in the machine-readable format"
+  else
+    fail "share/doc/fraymark/copyright lacks the copyright-format 1.0 Format line"
+  fi
+  # Its licence text is LICENSE's, in the format's indented form.
+  license=$(cd "$(dirname "$0")/../.." && pwd)/LICENSE
+  expected=$(sed -n '/^Permission is hereby granted/,$p' "$license")
+  actual=$(sed -n '/^License: Expat$/,$p' "$copyright" | sed -n '/^ Permission is hereby granted/,/^[^ ]/p' |
+    sed -n 's/^ \.$//p; t; s/^ //p')
+  if [ -n "$expected" ] && [ "$expected" = "$actual" ]; then
+    pass "copyright carries the licence text of LICENSE"
+  else
+    fail "the licence text in share/doc/fraymark/copyright differs from LICENSE"
+  fi
+fi
+
+# The upstream changelog starts with this release; the Debian one with its
+# first packaging.
+if check_gzip "$doc/changelog.gz" "share/doc/fraymark/changelog.gz"; then
+  newest=$(gzip -dc "$doc/changelog.gz" | sed -n 's/^## \([^ ]*\).*/\1/p' | head -n 1)
+  [ "$newest" = "$version" ] || fail "newest entry of changelog.gz is '$newest', the project is $version"
+fi
+if check_gzip "$doc/changelog.Debian.gz" "share/doc/fraymark/changelog.Debian.gz"; then
+  first=$(gzip -dc "$doc/changelog.Debian.gz" | head -n 1)
+  case $first in
+    "fraymark ($version-"[0-9]*") "*) pass "changelog.Debian.gz: $first" ;;
+    *) fail "changelog.Debian.gz starts '$first', not fraymark ($version-N)" ;;
+  esac
 fi
 
 if [ "$failures" -ne 0 ]; then
