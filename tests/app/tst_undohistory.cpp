@@ -1,0 +1,78 @@
+// The undo history's bounds: many small steps, and a huge note edited again and again.
+#include "app/UndoHistory.h"
+
+#include <QtTest>
+
+namespace {
+CombatState withNote(const QString &note)
+{
+    CombatState state;
+    state.roster.generalNote = note;
+    return state;
+}
+} // namespace
+
+class TestUndoHistory : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void keepsHundredsOfSmallSteps();
+    void aHugeNoteCannotFillTheMemory();
+    void mergedStepsUndoTogether();
+};
+
+void TestUndoHistory::keepsHundredsOfSmallSteps()
+{
+    UndoHistory history;
+    CombatState state;
+    for (int i = 0; i < 600; ++i) {
+        CombatState next = state;
+        next.roster.rows[i % 19].hp = QString::number(i);
+        history.push(QStringLiteral("step %1").arg(i), state, next);
+        state = next;
+    }
+    QCOMPARE(history.count(), UndoHistory::MaxSteps);
+    QVERIFY(UndoHistory::MaxSteps >= 100);
+    int undone = 0;
+    while (history.canUndo()) {
+        history.undo();
+        ++undone;
+    }
+    QCOMPARE(undone, UndoHistory::MaxSteps);
+    QCOMPARE(history.redoText(), QStringLiteral("step 100")); // the oldest went first
+}
+
+void TestUndoHistory::aHugeNoteCannotFillTheMemory()
+{
+    UndoHistory history;
+    const QString huge(4 * 1024 * 1024, u'x'); // 8 MiB of text
+    CombatState state = withNote(huge);
+    for (int i = 0; i < 100; ++i) {
+        CombatState next = withNote(huge + QString::number(i)); // a new copy each time
+        history.push(QStringLiteral("typing in Other Notes"), state, next);
+        state = next;
+    }
+    QVERIFY(history.bytes() <= UndoHistory::MaxBytes);
+    QVERIFY(history.count() >= 1);
+    QVERIFY(history.count() < 100);
+    QCOMPARE(history.undo().roster.generalNote, huge + QString::number(98)); // the newest step stays
+}
+
+void TestUndoHistory::mergedStepsUndoTogether()
+{
+    UndoHistory history;
+    const CombatState a = withNote(QStringLiteral("a")), ab = withNote(QStringLiteral("ab")),
+                      abc = withNote(QStringLiteral("abc"));
+    history.push(QStringLiteral("typing"), a, ab, QStringLiteral("NotesTxt"));
+    history.push(QStringLiteral("typing"), ab, abc, QStringLiteral("NotesTxt"));
+    QCOMPARE(history.count(), 1);
+    history.closeMerge();
+    history.push(QStringLiteral("typing"), abc, a, QStringLiteral("NotesTxt"));
+    QCOMPARE(history.count(), 2);
+    history.undo();
+    QCOMPARE(history.undo(), a);
+}
+
+QTEST_GUILESS_MAIN(TestUndoHistory)
+#include "tst_undohistory.moc"
