@@ -186,7 +186,9 @@ void SpinButton::keyPressEvent(QKeyEvent *event)
 
 bool SpinButton::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_buddy && event->type() == QEvent::KeyPress && isEnabled())
+    // The event's type first: while the buddy is being destroyed it is no QLineEdit
+    // any more, and comparing through the QPointer would cast it to one.
+    if (event->type() == QEvent::KeyPress && watched == m_buddy && isEnabled())
         return stepForKey(static_cast<QKeyEvent *>(event));
     return QWidget::eventFilter(watched, event);
 }
