@@ -4,7 +4,7 @@
 // in a scroll area, so a screen smaller than the window still reaches every control.
 #include "app/MainFrm.h"
 
-#include "app/FieldStyle.h"
+#include "app/FixedSizeItem.h"
 #include "app/SpinButton.h"
 #include "app/WrappingButton.h"
 
@@ -52,10 +52,10 @@ QString rowName(int index, const char *what)
     return QStringLiteral("Row %1 %2").arg(index + 1).arg(QLatin1String(what));
 }
 
-QLineEdit *makeField(QWidget *parent, QStyle *style, const char *array, int index, const char *label)
+// Fields draw with the application's style (FieldStyle, set up before any window).
+QLineEdit *makeField(QWidget *parent, const char *array, int index, const char *label)
 {
     auto *field = new QLineEdit(parent);
-    field->setStyle(style);
     field->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(array)).arg(index));
     field->setAccessibleName(rowName(index, label));
     // Fields are free text of any length; a line edit would cut at 32767 characters.
@@ -110,10 +110,8 @@ void MainFrm::createControls()
     }
     Label1[5]->setWordWrap(true);
 
-    auto *fieldStyle = new FieldStyle;
-    fieldStyle->setParent(this); // shared by every text field, lives as long as the window
     auto makeField = [&](const char *array, int index, const char *label) {
-        return ::makeField(central, fieldStyle, array, index, label);
+        return ::makeField(central, array, index, label);
     };
 
     for (int r = 0; r < roster::RowCount; ++r) {
@@ -235,18 +233,19 @@ void MainFrm::layOutControls()
     auto fieldWithSpin = [&](QLineEdit *field, SpinButton *spin, int width) {
         auto *pair = new QHBoxLayout;
         pair->setSpacing(0);
-        field->setFixedWidth(width);
+        // Fixed controls give the layout their size without working out size hints.
+        field->setFixedSize(width, fieldHeight);
         spin->setFixedSize(spinWidth, fieldHeight);
-        pair->addWidget(field);
-        pair->addWidget(spin);
+        pair->addItem(new FixedSizeItem(field));
+        pair->addItem(new FixedSizeItem(spin));
         return pair;
     };
 
     for (int r = 0; r < roster::RowCount; ++r) {
         const int row = r + 1;
         auto place = [&](QWidget *widget, int column, int width) {
-            widget->setFixedWidth(width);
-            grid->addWidget(widget, row, column);
+            widget->setFixedSize(width, fieldHeight);
+            grid->addItem(new FixedSizeItem(widget), row, column);
         };
         auto stretch = [&](QWidget *widget, int column, int width) {
             widget->setMinimumWidth(width);
@@ -266,8 +265,6 @@ void MainFrm::layOutControls()
         place(cmdClear[r], ClearCol, clearWidth);
         place(SubsTxt[r], SubsTxtCol, subsTxtWidth);
         place(SubsCmd[r], SubsCmdCol, subsCmdWidth);
-        for (QPushButton *button : {cmdClear[r], SubsCmd[r]})
-            button->setFixedHeight(fieldHeight);
     }
 
     // Under the roster: the fighting order, its button, and the general note. The
