@@ -12,8 +12,8 @@ packages=(
   build-essential cmake
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth xdotool fonts-dejavu-core
-  # the end-to-end run takes pictures of the window to see the turn marker
-  imagemagick
+  # the end-to-end run takes pictures of the window and reads the round in them
+  imagemagick tesseract-ocr
   appstream desktop-file-utils dpkg-dev
   # the fuzz run: clang with its libFuzzer runtime
   clang libclang-rt-dev

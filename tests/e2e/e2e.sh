@@ -4,13 +4,14 @@
 #
 #   e2e.sh <path to the fraymark binary> <path to e2e_dragsource>
 #
-# Exit codes: 0 passed, 1 failed, 77 skipped (Xvfb, xdotool or ImageMagick not installed).
+# Exit codes: 0 passed, 1 failed, 77 skipped (Xvfb, xdotool, ImageMagick or tesseract
+# not installed).
 set -u -o pipefail
 
 readonly app_bin=${1:?usage: e2e.sh <path to fraymark> <path to e2e_dragsource>}
 readonly drag_bin=${2:?usage: e2e.sh <path to fraymark> <path to e2e_dragsource>}
 
-for tool in Xvfb xdotool import convert; do
+for tool in Xvfb xdotool import convert tesseract; do
     if ! command -v "$tool" >/dev/null; then
         echo "SKIP: $tool is not installed"
         exit 77
@@ -400,9 +401,13 @@ same_bytes "$files/turns.ini" "$files/dropped.ini"
 shot() { # <name>: the main window as a picture
     import -window "$main_win" "png:$work/$1.png" 2>/dev/null || fail "no picture of the window"
 }
-differing_box() { # <a> <b>: width and height of the box around the pixels that differ
+differing_box() { # <a> <b>: width, height, left and top of the box around the pixels that differ
     convert "$work/$1.png" "$work/$2.png" -compose difference -composite -threshold 0 -trim \
-        -format '%w %h' info: 2>/dev/null
+        -format '%w %h %X %Y' info: 2>/dev/null | tr -d +
+}
+read_line() { # <picture> <left> <top> <width> <height>: the one line of text there, by OCR
+    convert "$work/$1.png" -crop "$4x$5+$2+$3" +repage -resize 400% "$work/$1-line.png" 2>/dev/null &&
+        tesseract "$work/$1-line.png" - --psm 7 2>/dev/null | tr -d '\f' | sed '/^$/d'
 }
 step='marking turns'
 focus_main
@@ -417,11 +422,14 @@ sleep 0.3
 shot round2
 # Past the end the mark is on the first item again and only the round's number,
 # "Round 1" to "Round 2", changed: the pictures differ in one small place.
-read -r w h <<<"$(differing_box round1 round2)"
+read -r w h x y <<<"$(differing_box round1 round2)"
 ((w > 0 && h > 0)) || fail 'the round did not change after Next Turn past the end of the list'
 ((w < 40 && h < 40)) || fail "round 2 differs from round 1 in a ${w}x${h} area, not just the round's number"
+# The number ends the label: read the label from a little to the left of it.
+label=$(read_line round2 $((x - 70)) $((y - 6)) $((w + 90)) $((h + 12)))
+[[ $label == 'Round 2' ]] || fail "the round label reads \"$label\", not \"Round 2\""
 # While the second item is marked, the list itself looks different.
-read -r w h <<<"$(differing_box round1 second)"
+read -r w h x y <<<"$(differing_box round1 second)"
 ((w > 40)) || fail 'Next Turn did not move the mark to the second item'
 
 # --- A bigger window --------------------------------------------------------------
