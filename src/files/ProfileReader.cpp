@@ -24,11 +24,20 @@ QStringView trimBlanks(QStringView s)
 // The unit at `i` as QString::compare(Qt::CaseInsensitive) sees it: case-folded,
 // the low half of a surrogate pair as the folded pair. Equal names are the ones
 // whose units all fold alike, so hash and comparison agree with Qt's rule.
+// The folds of the first 256 code points, the range a Windows-1252 file decodes to
+// almost whole, looked up instead of asked of Qt for every unit.
+const std::array<char16_t, 256> Latin1Folds = [] {
+    std::array<char16_t, 256> folds{};
+    for (char32_t c = 0; c < folds.size(); ++c)
+        folds[c] = char16_t(QChar::toCaseFolded(c));
+    return folds;
+}();
+
 char32_t foldedUnit(QStringView s, qsizetype i)
 {
     const char16_t c = s.at(i).unicode();
-    if (c < 0x80) // all that combat files use; no need for the tables
-        return c >= u'A' && c <= u'Z' ? c + 32 : c;
+    if (c < 0x100)
+        return Latin1Folds[c];
     char32_t code = c;
     if (QChar::isLowSurrogate(c) && i > 0 && QChar::isHighSurrogate(s.at(i - 1).unicode()))
         code = QChar::surrogateToUcs4(s.at(i - 1), QChar(c));
@@ -42,7 +51,7 @@ char32_t foldedUnit(QStringView s, qsizetype i)
 ProfileReader::Name::Name(QStringView name)
     : text(trimBlanks(name)), hash(QHashSeed::globalSeed())
 {
-    std::array<char32_t, 32> chunk{};
+    std::array<char32_t, 32> chunk; // filled before it is read
     for (qsizetype i = 0; i < text.size();) {
         std::size_t n = 0;
         for (; n < chunk.size() && i < text.size(); ++n, ++i)
@@ -86,7 +95,11 @@ ProfileReader::ProfileReader(const QByteArray &bytes)
 
         const QStringView head = trimBlanks(line);
         if (head.startsWith(u'[')) {
-            const qsizetype close = head.indexOf(u']');
+            qsizetype close = 1; // section names are short: a plain loop beats a search call
+            while (close < head.size() && head.at(close) != u']')
+                ++close;
+            if (close == head.size())
+                close = -1;
             const Name name(close < 0 ? head.sliced(1) : head.sliced(1, close - 1));
             const qsizetype before = m_sections.size();
             Section &section = m_sections[name];
