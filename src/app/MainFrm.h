@@ -136,7 +136,9 @@ private:
     // The undo history's side of every change.
     CombatState currentState() const;
     void recordChange(const QString &what, const QString &mergeKey = QString());
-    void runCommand(const QString &what, const std::function<void()> &body);
+    // Runs a command and records what it changed as one step; steps with the same
+    // non-empty merge key that follow each other (a held spin button) become one.
+    void runCommand(const QString &what, const std::function<void()> &body, const QString &mergeKey = QString());
     void applyState(const CombatState &state, const CombatState &shown);
     void focusFirstChange(const CombatState &from, const CombatState &to);
     void updateUndoActions();

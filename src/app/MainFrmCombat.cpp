@@ -53,20 +53,15 @@ void MainFrm::stepSpinButton(SpinButton *spin, qint16 index, int direction, Spin
     // A held click or key is one step of the history, however often it repeats.
     if (!spin->isRepeatingStep())
         m_history.closeMerge();
-    ++m_commandDepth;
-    runHandler([=, this] {
+    const QString what = (hitPoints ? QStringLiteral("HP step in ") : QStringLiteral("AC step in ")) + rowLabel(index);
+    runCommand(what, [=, this] {
         // UpDown1 reports the change through valueChanged()
         if (spin->stepBy(direction) == SpinStepResult::Unreadable) {
             const QString text = spin->buddy()->text();
             throw hitPoints ? combat::hitPointsOutOfRange(index, readRow(index).name, text)
                             : combat::armourClassOutOfRange(index, readRow(index).name, text);
         }
-    });
-    --m_commandDepth;
-    if (m_commandDepth == 0)
-        recordChange(QStringLiteral("%1 step in %2").arg(hitPoints ? QStringLiteral("HP") : QStringLiteral("AC"),
-                                                         rowLabel(index)),
-                     spin->objectName());
+    }, spin->objectName());
 }
 
 void MainFrm::SubsCmd_Click(qint16 index)

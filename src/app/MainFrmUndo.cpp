@@ -2,6 +2,8 @@
 // step, and undoing writes a whole earlier state back without running any rule.
 #include "app/MainFrm.h"
 
+#include "combat/RowErrors.h"
+
 #include <QAction>
 #include <QMimeData>
 #include <QApplication>
@@ -29,9 +31,7 @@ CombatState MainFrm::currentState() const
 
 QString MainFrm::rowLabel(int index) const
 {
-    const QString row = QStringLiteral("Row %1").arg(index + 1);
-    const QString name = ChrName[index]->text().trimmed();
-    return name.isEmpty() ? row : QStringLiteral("%1 (%2)").arg(row, name);
+    return combat::rowPlace(index, ChrName[index]->text());
 }
 
 void MainFrm::recordChange(const QString &what, const QString &mergeKey)
@@ -44,15 +44,16 @@ void MainFrm::recordChange(const QString &what, const QString &mergeKey)
     updateUndoActions();
 }
 
-void MainFrm::runCommand(const QString &what, const std::function<void()> &body)
+void MainFrm::runCommand(const QString &what, const std::function<void()> &body, const QString &mergeKey)
 {
     ++m_commandDepth;
     runHandler(body);
     --m_commandDepth;
-    if (m_commandDepth == 0) {
+    if (m_commandDepth > 0)
+        return; // part of an outer command, which records the whole
+    if (mergeKey.isEmpty())
         m_history.closeMerge();
-        recordChange(what);
-    }
+    recordChange(what, mergeKey);
 }
 
 void MainFrm::fieldEdited(QLineEdit *field)
