@@ -3,7 +3,26 @@
 #include "FakePrompts.h"
 #include "app/MainFrm.h"
 
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QStringList>
+
 #include <memory>
+
+// The window's whole visible state: texts and enabled flags of every row's fields,
+// each row's box (12 entries a row), then the note.
+inline QStringList visibleState(MainFrm &w)
+{
+    QStringList state;
+    for (int r = 0; r < roster::RowCount; ++r) {
+        for (QLineEdit *field : {w.ChrName[r], w.ChrHP[r], w.ChrAC[r], w.ChrIni[r], w.ChrNote[r], w.ChrWill[r],
+                                 w.ChrFort[r], w.ChrRex[r], w.ChrAttack[r], w.ChrDamage[r], w.SubsTxt[r]})
+            state << field->text() + (field->isEnabled() ? QStringLiteral("+") : QStringLiteral("-"));
+        state << (w.ChrChk[r]->isChecked() ? QStringLiteral("checked") : QStringLiteral("clear"));
+    }
+    state << w.readNote();
+    return state;
+}
 
 // A main window with fake dialogs, as every widget test needs it.
 struct WindowFixture

@@ -75,17 +75,10 @@ void TestAppearance::fieldFrame()
     const QRgb frame = option.palette.color(ring).rgb();
     const QRgb base = option.palette.color(QPalette::Base).rgb();
     QVERIFY(frame != base);
-    for (int x : {0, 20, 39}) {
-        for (int depth = 0; depth < ringWidth; ++depth) {
-            QCOMPARE(image.pixel(x, depth), frame);
-            QCOMPARE(image.pixel(x, 19 - depth), frame);
-        }
-    }
-    for (int y : {0, 10, 19}) {
-        for (int depth = 0; depth < ringWidth; ++depth) {
-            QCOMPARE(image.pixel(depth, y), frame);
-            QCOMPARE(image.pixel(39 - depth, y), frame);
-        }
+    // The ring, as deep as it should be, on each of the four sides.
+    for (int depth = 0; depth < ringWidth; ++depth) {
+        for (const QPoint at : {QPoint(20, depth), QPoint(20, 19 - depth), QPoint(depth, 10), QPoint(39 - depth, 10)})
+            QCOMPARE(image.pixel(at), frame);
     }
     QCOMPARE(image.pixel(ringWidth, ringWidth), base);
     QCOMPARE(image.pixel(39 - ringWidth, 19 - ringWidth), base);
@@ -125,9 +118,7 @@ void TestAppearance::windowIconHasEverySizeAsDrawn()
     for (const int side : fraymarkWindowIconSizes())
         expected.push_back(QSize(side, side));
     QCOMPARE(icon.availableSizes(), expected);
-    QCOMPARE(fraymarkWindowIconSizes().first(), 16);
-    QCOMPARE(fraymarkWindowIconSizes().last(), 256);
-    QCOMPARE(fraymarkWindowIcon(64).availableSizes().last(), QSize(64, 64));
+    QCOMPARE(fraymarkWindowIcon(64).availableSizes().last(), QSize(64, 64)); // what the window gets
 
     for (const int side : fraymarkWindowIconSizes()) {
         // The source PNG, read as the program must not: here only, to compare.
@@ -144,23 +135,18 @@ void TestAppearance::windowIconHasEverySizeAsDrawn()
 void TestAppearance::fixedSizeItemAnswersAsTheControl_data()
 {
     QTest::addColumn<QSize>("fixed"); // invalid: not of fixed size
-    QTest::addColumn<bool>("hidden");
-    QTest::newRow("fixed") << QSize(57, 23) << false;
-    QTest::newRow("fixed, hidden") << QSize(57, 23) << true;
-    QTest::newRow("free") << QSize() << false;
-    QTest::newRow("free, hidden") << QSize() << true;
+    QTest::newRow("fixed") << QSize(57, 23);
+    QTest::newRow("free") << QSize();
 }
 
 void TestAppearance::fixedSizeItemAnswersAsTheControl()
 {
     // A layout must place a control the same whichever item stands for it.
     QFETCH(QSize, fixed);
-    QFETCH(bool, hidden);
     QWidget parent;
     auto *field = new QLineEdit(&parent);
     if (fixed.isValid())
         field->setFixedSize(fixed);
-    field->setVisible(!hidden);
 
     const FixedSizeItem item(field);
     const QWidgetItem reference(field);
@@ -169,7 +155,7 @@ void TestAppearance::fixedSizeItemAnswersAsTheControl()
     QCOMPARE(item.maximumSize(), reference.maximumSize());
     QCOMPARE(item.expandingDirections(), reference.expandingDirections());
     QCOMPARE(item.isEmpty(), reference.isEmpty());
-    if (fixed.isValid() && !hidden)
+    if (fixed.isValid())
         QCOMPARE(item.sizeHint(), fixed);
 }
 

@@ -27,20 +27,6 @@ void writeAll(const QString &path, const QByteArray &bytes)
     QCOMPARE(file.write(bytes), bytes.size());
 }
 
-// The window's whole visible state: texts, boxes and enabled flags of every row, and the note.
-QStringList snapshot(MainFrm &w)
-{
-    QStringList state;
-    for (int r = 0; r < roster::RowCount; ++r) {
-        for (QLineEdit *field : {w.ChrName[r], w.ChrHP[r], w.ChrAC[r], w.ChrIni[r], w.ChrNote[r], w.ChrWill[r],
-                                 w.ChrFort[r], w.ChrRex[r], w.ChrAttack[r], w.ChrDamage[r], w.SubsTxt[r]})
-            state << field->text() + (field->isEnabled() ? u"+"_s : u"-"_s);
-        state << (w.ChrChk[r]->isChecked() ? u"checked"_s : u"clear"_s);
-    }
-    state << w.NotesTxt->toPlainText();
-    return state;
-}
-
 // An old file: the sections of a combat without any "Check" key.
 QByteArray fileWithoutChecks(int rows)
 {
@@ -117,7 +103,7 @@ void TestFilesWindow::saveAndLoadBringTheCombatBack()
     QCOMPARE(w.SavePath, path);
     QVERIFY(readAll(path).startsWith("[Info0]\r\nName=Goblin archer\r\n"));
 
-    QStringList expected = snapshot(w);
+    QStringList expected = visibleState(w);
     // The row unchecked by hand comes back checked: the load recomputes every box.
     expected[18 * 12 + 11] = u"checked"_s;
     w.mnuNew_Click();
@@ -128,7 +114,7 @@ void TestFilesWindow::saveAndLoadBringTheCombatBack()
     QCOMPARE(prompts().openDialogs.size(), 1);
     QCOMPARE(prompts().openDialogs[0].title, u"Load Combat"_s);
     QCOMPARE(prompts().openDialogs[0].filter, u"Ini Files (*.ini)"_s);
-    QCOMPARE(snapshot(w), expected);
+    QCOMPARE(visibleState(w), expected);
     QVERIFY(!w.ChrName[1]->isEnabled());
     QVERIFY(prompts().messages.isEmpty());
 
@@ -152,12 +138,12 @@ void TestFilesWindow::cancelledDialogsChangeNothing()
 {
     MainFrm &w = window();
     fillCombat();
-    const QStringList before = snapshot(w);
+    const QStringList before = visibleState(w);
     w.mnuSave1_Click();
     w.mnuLoad1_Click();
     QCOMPARE(prompts().saveDialogs.size(), 1);
     QCOMPARE(prompts().openDialogs.size(), 1);
-    QCOMPARE(snapshot(w), before);
+    QCOMPARE(visibleState(w), before);
     QVERIFY(prompts().messages.isEmpty());
     QVERIFY(QDir(m_dir->path()).isEmpty());
 }
@@ -168,12 +154,12 @@ void TestFilesWindow::failedSaveKeepsTheOldFileAndSays()
     fillCombat();
     const QString missing = m_dir->filePath(u"no such folder/combat.ini"_s);
     prompts().answers << missing;
-    const QStringList before = snapshot(w);
+    const QStringList before = visibleState(w);
     w.mnuSave_Click();
     QCOMPARE(prompts().messages.size(), 1);
     QVERIFY2(prompts().messages[0].text.contains(missing), qPrintable(prompts().messages[0].text));
     QCOMPARE(prompts().messages[0].icon, Prompts::Icon::Stop);
-    QCOMPARE(snapshot(w), before);
+    QCOMPARE(visibleState(w), before);
     QVERIFY(!QFile::exists(missing));
 }
 
@@ -214,12 +200,12 @@ void TestFilesWindow::badCheckValueChangesNothing()
     w.ChrName[2]->setText(u"Survivor"_s);
     w.ChrHP[2]->setText(u"-12"_s);
     w.UpDown1_Change(2);
-    const QStringList before = snapshot(w);
+    const QStringList before = visibleState(w);
 
     prompts().answers << path;
     w.mnuLoad_Click();
 
-    QCOMPARE(snapshot(w), before);
+    QCOMPARE(visibleState(w), before);
     QCOMPARE(prompts().messages.size(), 1);
     const FakePrompts::Message &box = prompts().messages[0];
     QVERIFY(!box.text.isEmpty());
@@ -245,12 +231,12 @@ void TestFilesWindow::whatIsNoCombatIsRefused()
     const QString path = m_dir->filePath(name);
     if (!bytes.isEmpty())
         writeAll(path, bytes);
-    const QStringList before = snapshot(w);
+    const QStringList before = visibleState(w);
 
     prompts().answers << path;
     w.mnuLoad_Click();
 
-    QCOMPARE(snapshot(w), before);
+    QCOMPARE(visibleState(w), before);
     QCOMPARE(prompts().messages.size(), 1);
     QVERIFY2(prompts().messages[0].text.contains(name), qPrintable(prompts().messages[0].text));
     QCOMPARE(prompts().messages[0].title, u"Fraymark"_s);

@@ -19,7 +19,6 @@ class TestUndoHistory : public QObject
 private slots:
     void keepsHundredsOfSmallSteps();
     void aHugeNoteCannotFillTheMemory();
-    void mergedStepsUndoTogether();
 };
 
 void TestUndoHistory::keepsHundredsOfSmallSteps()
@@ -57,21 +56,6 @@ void TestUndoHistory::aHugeNoteCannotFillTheMemory()
     QVERIFY(history.count() >= 1);
     QVERIFY(history.count() < 100);
     QCOMPARE(history.undo().roster.generalNote, huge + QString::number(98)); // the newest step stays
-}
-
-void TestUndoHistory::mergedStepsUndoTogether()
-{
-    UndoHistory history;
-    const CombatState a = withNote(QStringLiteral("a")), ab = withNote(QStringLiteral("ab")),
-                      abc = withNote(QStringLiteral("abc"));
-    history.push(QStringLiteral("typing"), a, ab, QStringLiteral("NotesTxt"));
-    history.push(QStringLiteral("typing"), ab, abc, QStringLiteral("NotesTxt"));
-    QCOMPARE(history.count(), 1);
-    history.closeMerge();
-    history.push(QStringLiteral("typing"), abc, a, QStringLiteral("NotesTxt"));
-    QCOMPARE(history.count(), 2);
-    history.undo();
-    QCOMPARE(history.undo(), a);
 }
 
 QTEST_GUILESS_MAIN(TestUndoHistory)
