@@ -8,7 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 svg=$root/packaging/fraymark.svg
 out=$root/src/app/resources/icons
 mkdir -p "$out"
-for size in 16 24 32 48 64 128 256; do
+for size in 16 24 32 48 64; do
   rsvg-convert --width "$size" --height "$size" --format png --output "$out/fraymark-$size.png" "$svg"
 done
 ls -l "$out"

@@ -14,7 +14,5 @@ void setUpApplication(QApplication &)
     // Before any widget exists: the menu bar asks the style for its overflow icon
     // while it is being made.
     QApplication::setStyle(new FieldStyle);
-    // Task bars show 16 to 64 pixels; the X11 plugin sends every size at start-up, and the
-    // large ones would be most of that work. An installed copy has the SVG for the rest.
-    QApplication::setWindowIcon(fraymarkWindowIcon(64));
+    QApplication::setWindowIcon(fraymarkWindowIcon());
 }

@@ -24,12 +24,10 @@ struct IconImage
     }
 };
 
-QList<IconImage> iconImages(int largestSide)
+QList<IconImage> iconImages()
 {
     QList<IconImage> images;
     for (const int side : fraymarkWindowIconSizes()) {
-        if (side > largestSide)
-            break;
         const QResource resource(QStringLiteral(":/icons/fraymark-%1.argb").arg(side));
         const QByteArray data = resource.compressionAlgorithm() == QResource::NoCompression
                                     ? QByteArray::fromRawData(reinterpret_cast<const char *>(resource.data()),
@@ -110,10 +108,10 @@ private:
 
 QList<int> fraymarkWindowIconSizes()
 {
-    return {16, 24, 32, 48, 64, 128, 256};
+    return {16, 24, 32, 48, 64};
 }
 
-QIcon fraymarkWindowIcon(int largestSide)
+QIcon fraymarkWindowIcon()
 {
-    return QIcon(new WindowIconEngine(iconImages(largestSide)));
+    return QIcon(new WindowIconEngine(iconImages()));
 }
