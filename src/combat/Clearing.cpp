@@ -1,19 +1,13 @@
 #include "combat/Clearing.h"
 
+#include "roster/Fields.h"
+
 namespace combat {
 
 void clearRow(roster::Row &row)
 {
-    row.name.clear();
-    row.hp.clear();
-    row.ac.clear();
-    row.note.clear();
-    row.ini.clear();
-    row.fort.clear();
-    row.rex.clear();
-    row.will.clear();
-    row.attack.clear();
-    row.damage.clear();
+    for (const roster::FieldInfo &field : roster::RowFields)
+        (row.*field.text).clear();
     row.check = 1;
     row.down = false;
 }

@@ -15,7 +15,11 @@ bool isDownHitPoints(const QString &hpText)
 
 void applyDownRowRule(roster::Row &row)
 {
-    const bool down = isDownHitPoints(row.hp); // may throw; nothing written before it
+    setDownState(row, isDownHitPoints(row.hp)); // may throw; nothing written before it
+}
+
+void setDownState(roster::Row &row, bool down)
+{
     row.down = down;
     row.check = down ? 0 : 1;
 }

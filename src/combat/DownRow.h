@@ -14,4 +14,7 @@ bool isDownHitPoints(const QString &hpText);
 // Throws like isDownHitPoints; the row is unchanged then.
 void applyDownRowRule(roster::Row &row);
 
+// Puts the row into the down (check 0) or active (check 1) state.
+void setDownState(roster::Row &row, bool down);
+
 } // namespace combat

@@ -16,7 +16,7 @@ QString shortened(const QString &value)
 
 // One pass of arg(), so a "%1" typed into a field is shown as typed.
 roster::FieldError outOfRange(const QString &format, int rowIndex, const QString &name, const QString &text,
-                              roster::RowField field)
+                              roster::Field field)
 {
     return {roster::FieldError::Kind::Overflow, format.arg(rowPlace(rowIndex, name), quotedValue(text)),
             roster::FieldLocation{rowIndex, field}};
@@ -43,19 +43,19 @@ QString rowPlace(int rowIndex, const QString &name, const QString &detail)
 roster::FieldError initiativeOutOfRange(int rowIndex, const QString &name, const QString &text)
 {
     return outOfRange(QStringLiteral("%1: the initiative %2 is out of range."), rowIndex, name, text,
-                      roster::RowField::Initiative);
+                      roster::Field::Initiative);
 }
 
 roster::FieldError hitPointsOutOfRange(int rowIndex, const QString &name, const QString &text)
 {
     return outOfRange(QStringLiteral("%1: the hit points %2 are out of range."), rowIndex, name, text,
-                      roster::RowField::HitPoints);
+                      roster::Field::HitPoints);
 }
 
 roster::FieldError armourClassOutOfRange(int rowIndex, const QString &name, const QString &text)
 {
     return outOfRange(QStringLiteral("%1: the armour class %2 is out of range."), rowIndex, name, text,
-                      roster::RowField::ArmourClass);
+                      roster::Field::ArmourClass);
 }
 
 } // namespace combat

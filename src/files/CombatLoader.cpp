@@ -6,6 +6,7 @@
 #include "files/CombatFormat.h"
 #include "roster/FieldError.h"
 #include "roster/FieldText.h"
+#include "roster/Fields.h"
 
 #include <QDir>
 
@@ -15,7 +16,7 @@ namespace {
 using roster::FieldError;
 
 // "Row 5 (Goblin, section [Info4])": where a failure is, as the user and the file see it.
-QString rowPlace(int row, const QString &name)
+QString sectionPlace(int row, const QString &name)
 {
     return combat::rowPlace(row, name, QStringLiteral("section [%1]").arg(rowSectionName(row)));
 }
@@ -31,29 +32,24 @@ qint16 checkValue(const QString &text, int row, const QString &name)
             throw;
         throw FieldError(FieldError::Kind::Overflow,
                          QStringLiteral("%1 has the check value %2, which is out of range; it must be 0, 1 or 2.")
-                             .arg(rowPlace(row, name), combat::quotedValue(text)));
+                             .arg(sectionPlace(row, name), combat::quotedValue(text)));
     }
     if (value < 0 || value > 2)
         throw FieldError(FieldError::Kind::InvalidValue,
                          QStringLiteral("%1 has the check value %2, which is not 0, 1 or 2.")
-                             .arg(rowPlace(row, name), combat::quotedValue(text)));
+                             .arg(sectionPlace(row, name), combat::quotedValue(text)));
     return value;
 }
 
-bool isDown(const QString &hp, int row, const QString &name)
+// The down-row rule on a loaded row, its error naming the row's section.
+void applyDownRowRule(roster::Row &row, int index)
 {
     try {
-        return combat::isDownHitPoints(hp);
+        combat::applyDownRowRule(row);
     } catch (const FieldError &e) {
         throw FieldError(e.kind(), QStringLiteral("%1 has the hit points %2, a number too large to use.")
-                                       .arg(rowPlace(row, name), combat::quotedValue(hp)));
+                                       .arg(sectionPlace(index, row.name), combat::quotedValue(row.hp)));
     }
-}
-
-void setDown(roster::Row &row, bool down)
-{
-    row.down = down;
-    row.check = down ? 0 : 1;
 }
 
 LoadOutcome refused(const roster::Roster &current, const QString &message)
@@ -104,16 +100,8 @@ LoadOutcome loadCombat(const ProfileReader &file, const roster::Roster &current)
         const QString section = rowSectionName(r);
         auto read = [&](const char *key) { return file.ReadIniValue(section, QLatin1StringView(key)); };
         roster::Row &row = outcome.roster.rows[static_cast<std::size_t>(r)];
-        row.name = read("Name");
-        row.hp = read("HP");
-        row.ac = read("AC");
-        row.note = read("Note");
-        row.ini = read("Ini");
-        row.fort = read("Fort");
-        row.rex = read("Rex");
-        row.will = read("Will");
-        row.attack = read("Attack");
-        row.damage = read("Damage");
+        for (const roster::FieldInfo &field : roster::RowFields)
+            row.*field.text = read(field.fileKey);
         try {
             row.check = checkValue(read("Check"), r, row.name);
         } catch (const FieldError &e) {
@@ -125,11 +113,11 @@ LoadOutcome loadCombat(const ProfileReader &file, const roster::Roster &current)
             }
         }
         try {
-            setDown(row, isDown(row.hp, r, row.name));
+            applyDownRowRule(row, r);
         } catch (const FieldError &e) {
             if (!ignoring)
                 return failed(current, e.message());
-            setDown(row, true); // the step after a failed test is the down branch
+            combat::setDownState(row, true); // the step after a failed test is the down branch
         }
     }
     // Each row reads the general note in turn and the last one read stays.

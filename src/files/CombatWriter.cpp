@@ -3,6 +3,7 @@
 #include "files/CombatFormat.h"
 #include "files/TextEncoding.h"
 #include "roster/FieldText.h"
+#include "roster/Fields.h"
 
 namespace files {
 namespace {
@@ -39,16 +40,8 @@ QString combatFileText(const roster::Roster &roster)
         out += rowSectionName(r);
         out += u']';
         out += QLatin1StringView(LineEnd);
-        appendLine(out, QLatin1StringView("Name"), singleLine(row.name));
-        appendLine(out, QLatin1StringView("HP"), singleLine(row.hp));
-        appendLine(out, QLatin1StringView("AC"), singleLine(row.ac));
-        appendLine(out, QLatin1StringView("Ini"), singleLine(row.ini));
-        appendLine(out, QLatin1StringView("Note"), singleLine(row.note));
-        appendLine(out, QLatin1StringView("Will"), singleLine(row.will));
-        appendLine(out, QLatin1StringView("Fort"), singleLine(row.fort));
-        appendLine(out, QLatin1StringView("Rex"), singleLine(row.rex));
-        appendLine(out, QLatin1StringView("Attack"), singleLine(row.attack));
-        appendLine(out, QLatin1StringView("Damage"), singleLine(row.damage));
+        for (const roster::FieldInfo &field : roster::RowFields)
+            appendLine(out, QLatin1StringView(field.fileKey), singleLine(row.*field.text));
         appendLine(out, QLatin1StringView("Check"), roster::integerToText(row.check));
         appendLine(out, QLatin1StringView("GeneralNote"), note);
     }

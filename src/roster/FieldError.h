@@ -1,5 +1,7 @@
 #pragma once
 
+#include "roster/Fields.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -8,14 +10,11 @@
 
 namespace roster {
 
-// The fields of a row that an error can point at.
-enum class RowField { HitPoints, ArmourClass, Initiative };
-
 // Where an error happened: the row (0 .. 18) and its field.
 struct FieldLocation
 {
     int row = 0;
-    RowField field = RowField::HitPoints;
+    Field field = Field::HitPoints;
     friend bool operator==(const FieldLocation &, const FieldLocation &) = default;
 };
 

@@ -4,7 +4,7 @@
 
 using namespace Qt::StringLiterals;
 using roster::FieldLocation;
-using roster::RowField;
+using roster::Field;
 
 Q_DECLARE_METATYPE(roster::FieldLocation)
 
@@ -20,21 +20,21 @@ private slots:
         QTest::addColumn<FieldLocation>("location");
         QTest::newRow("initiative") << combat::initiativeOutOfRange(4, u"Goblin"_s, u"1e999"_s)
                                     << u"Row 5 (Goblin): the initiative \"1e999\" is out of range."_s
-                                    << FieldLocation{4, RowField::Initiative};
+                                    << FieldLocation{4, Field::Initiative};
         QTest::newRow("hit points, blank name") << combat::hitPointsOutOfRange(0, u"  "_s, u"-1e999"_s)
                                                 << u"Row 1: the hit points \"-1e999\" are out of range."_s
-                                                << FieldLocation{0, RowField::HitPoints};
+                                                << FieldLocation{0, Field::HitPoints};
         QTest::newRow("armour class") << combat::armourClassOutOfRange(18, u"Orc"_s, u"9e9999x"_s)
                                       << u"Row 19 (Orc): the armour class \"9e9999x\" is out of range."_s
-                                      << FieldLocation{18, RowField::ArmourClass};
+                                      << FieldLocation{18, Field::ArmourClass};
         QTest::newRow("place markers typed")
             << combat::initiativeOutOfRange(2, u"%2"_s, u"1e999 %1 %2"_s)
             << u"Row 3 (%2): the initiative \"1e999 %1 %2\" is out of range."_s
-            << FieldLocation{2, RowField::Initiative};
+            << FieldLocation{2, Field::Initiative};
         QTest::newRow("huge texts cut") << combat::initiativeOutOfRange(1, QString(50, u'n'), u"1e999"_s + QString(20000, u'9'))
                                         << u"Row 2 ("_s + QString(40, u'n') + u"…): the initiative \"1e999"_s
                                                + QString(35, u'9') + u"…\" is out of range."_s
-                                        << FieldLocation{1, RowField::Initiative};
+                                        << FieldLocation{1, Field::Initiative};
     }
 
     void messages()
