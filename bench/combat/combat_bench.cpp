@@ -58,7 +58,7 @@ int main(int argc, char **argv)
     qsizetype sink = 0; // printed, so the work cannot be dropped
 
     const double order = nsPerCall(iterations, [&](long) {
-        sink += combat::fightingOrder(r).size();
+        sink += combat::fightingOrderEntries(r).size();
     });
 
     // Alternate damage and healing so the hit points stay in a small range.

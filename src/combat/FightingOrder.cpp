@@ -74,14 +74,4 @@ QList<OrderEntry> fightingOrderEntries(const roster::Roster &roster)
     return order;
 }
 
-QStringList fightingOrder(const roster::Roster &roster)
-{
-    const QList<OrderEntry> entries = fightingOrderEntries(roster);
-    QStringList order;
-    order.reserve(entries.size());
-    for (const OrderEntry &entry : entries)
-        order.append(entry.text);
-    return order;
-}
-
 } // namespace combat

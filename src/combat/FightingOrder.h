@@ -12,13 +12,6 @@ namespace combat {
 // Initiatives from 0 to 9 get a leading "0" ("05 - Orc"); others are written plainly.
 QString orderItemText(double initiative, const QString &name);
 
-// The whole list, top to bottom, for every row that takes part: include flag not 0,
-// not down, name not empty (blanks count as a name). Highest initiative first, compared
-// as numbers; equal initiatives by item text descending, case-insensitively first.
-// Throws roster::FieldError (Overflow) with the message
-// "Row 5 (Orc): the initiative "1e999" is out of range." when an initiative does not fit a double.
-QStringList fightingOrder(const roster::Roster &roster);
-
 // One line of the list with the row it stands for (0-based), so that the line can be
 // traced back to its combatant after the rows change.
 struct OrderEntry
@@ -29,7 +22,11 @@ struct OrderEntry
     bool operator==(const OrderEntry &) const = default;
 };
 
-// The list fightingOrder gives, line for line, with each line's row; same rules, same error.
+// The whole list, top to bottom, for every row that takes part: include flag not 0,
+// not down, name not empty (blanks count as a name). Highest initiative first, compared
+// as numbers; equal initiatives by item text descending, case-insensitively first.
+// Throws roster::FieldError (Overflow) with the message
+// "Row 5 (Orc): the initiative "1e999" is out of range." when an initiative does not fit a double.
 QList<OrderEntry> fightingOrderEntries(const roster::Roster &roster);
 
 } // namespace combat

@@ -1,6 +1,5 @@
 #include "files/ProfileReader.h"
 
-#include "files/CombatFileRead.h"
 #include "files/TextEncoding.h"
 
 #include <array>
@@ -125,14 +124,6 @@ QString ProfileReader::ReadIniValue(const QString &section, const QString &key) 
 bool ProfileReader::hasSection(const QString &section) const
 {
     return m_sections.contains(Name(section));
-}
-
-QString ReadIniValue(const QString &section, const QString &key, const QString &path)
-{
-    QByteArray bytes;
-    if (!readCombatFileBytes(path, bytes).isEmpty())
-        return QString();
-    return ProfileReader(bytes).ReadIniValue(section, key);
 }
 
 } // namespace files

@@ -44,8 +44,4 @@ private:
 bool operator==(const ProfileReader::Name &a, const ProfileReader::Name &b) noexcept;
 size_t qHash(const ProfileReader::Name &name, size_t seed = 0) noexcept;
 
-// The value of one key of one section of the file at `path`; "" when there is
-// no readable ordinary file there, or the section or key is missing.
-QString ReadIniValue(const QString &section, const QString &key, const QString &path);
-
 } // namespace files

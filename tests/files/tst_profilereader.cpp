@@ -16,7 +16,6 @@ private slots:
     void manySectionsFirstWins();
     void hasSection_data();
     void hasSection();
-    void readFromPath();
 };
 
 void TestProfileReader::readValue_data()
@@ -125,25 +124,6 @@ void TestProfileReader::hasSection()
     QFETCH(QString, section);
     QFETCH(bool, expected);
     QCOMPARE(ProfileReader(file).hasSection(section), expected);
-}
-
-void TestProfileReader::readFromPath()
-{
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("combat.ini"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("[Info0]\r\nName=Orc=chief\r\nHP=\r\n");
-    file.close();
-
-    const QString section = QStringLiteral("Info0");
-    QCOMPARE(files::ReadIniValue(section, QStringLiteral("Name"), path), QStringLiteral("Orc=chief"));
-    QCOMPARE(files::ReadIniValue(section, QStringLiteral("HP"), path), QString());
-    QCOMPARE(files::ReadIniValue(section, QStringLiteral("AC"), path), QString());
-    QCOMPARE(files::ReadIniValue(section, QStringLiteral("Name"), dir.filePath(QStringLiteral("none.ini"))), QString());
-    QCOMPARE(files::ReadIniValue(section, QStringLiteral("Name"), dir.path()), QString());
-    QCOMPARE(files::ReadIniValue(section, QStringLiteral("Name"), QString()), QString());
 }
 
 QTEST_GUILESS_MAIN(TestProfileReader)
