@@ -1,6 +1,7 @@
 #include "app/MainFrm.h"
 
 #include "app/QtPrompts.h"
+#include "app/RowFieldControls.h"
 #include "app/SpinButton.h"
 #include "app/StartUp.h"
 #include "app/Version.h"
@@ -13,11 +14,13 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTextBlock>
+#include <QSignalBlocker>
 #include <QTextDocument>
 
 #include <limits>
 
 namespace {
+
 void setTextIfChanged(QLineEdit *field, const QString &text)
 {
     if (field->text() == text)
@@ -33,7 +36,6 @@ MainFrm::MainFrm(std::unique_ptr<Prompts> prompts, QWidget *parent)
     , m_startProgram([](const QString &program) { return QProcess::startDetached(program, {}); })
 {
     setObjectName(QStringLiteral("MainFrm"));
-    setWindowTitle(QStringLiteral("Fraymark (unknown version) - By Vesmar"));
     createControls();
     layOutControls();
     setToolTips();
@@ -41,8 +43,8 @@ MainFrm::MainFrm(std::unique_ptr<Prompts> prompts, QWidget *parent)
     createMenus();
     connectHandlers();
     watchFields();
-    MainFrm_Load();
-    m_committed = currentState(); // the combat as it starts: the history's first "before"
+    MainFrm_Load(); // empty rows, each included: the document's own first state
+    followDocument();
     fitToScreen();
 }
 
@@ -56,11 +58,8 @@ void MainFrm::runHandler(const std::function<void()> &body)
         showError(error.message());
         // The user need not count rows: the field at fault takes the focus.
         if (const auto &place = error.location(); place && place->row >= 0 && place->row < roster::RowCount) {
-            QLineEdit *field = place->field == roster::RowField::HitPoints     ? ChrHP[place->row]
-                               : place->field == roster::RowField::ArmourClass ? ChrAC[place->row]
-                                                                               : ChrIni[place->row];
-            if (field->isEnabled())
-                field->setFocus(Qt::OtherFocusReason);
+            if (QLineEdit *at = field(place->row, place->field); at->isEnabled())
+                at->setFocus(Qt::OtherFocusReason);
         }
     } catch (const std::exception &error) {
         showError(QString::fromUtf8(error.what()));
@@ -94,19 +93,16 @@ void MainFrm::MainFrm_Load()
     }
 }
 
+QLineEdit *MainFrm::field(int index, roster::Field field) const
+{
+    return (this->*FieldControls[static_cast<std::size_t>(field)])[static_cast<std::size_t>(index)];
+}
+
 roster::Row MainFrm::readRow(int r) const
 {
     roster::Row row;
-    row.name = ChrName[r]->text();
-    row.hp = ChrHP[r]->text();
-    row.ac = ChrAC[r]->text();
-    row.ini = ChrIni[r]->text();
-    row.note = ChrNote[r]->text();
-    row.will = ChrWill[r]->text();
-    row.fort = ChrFort[r]->text();
-    row.rex = ChrRex[r]->text();
-    row.attack = ChrAttack[r]->text();
-    row.damage = ChrDamage[r]->text();
+    for (const roster::FieldInfo &info : roster::RowFields)
+        row.*info.text = field(r, info.field)->text();
     row.amount = SubsTxt[r]->text();
     row.check = ChrChk[r]->isChecked() ? 1 : 0;
     // The row's own state: a disabled ancestor (a modal moment, say) must not read as down.
@@ -127,44 +123,36 @@ QString MainFrm::readNote() const
 {
     // toPlainText() would turn a non-breaking space into a blank and U+2028 into a
     // line break; the blocks' own texts keep every character.
-    if (!m_noteRead) {
-        QString text;
-        for (QTextBlock block = NotesTxt->document()->begin(); block.isValid(); block = block.next()) {
-            if (block != NotesTxt->document()->begin())
-                text += u'\n';
-            text += block.text();
-        }
-        m_noteText = text;
-        m_noteRead = true;
+    QString text;
+    for (QTextBlock block = NotesTxt->document()->begin(); block.isValid(); block = block.next()) {
+        if (block != NotesTxt->document()->begin())
+            text += u'\n';
+        text += block.text();
     }
-    return m_noteText;
+    return text;
 }
-
 
 void MainFrm::writeRow(int r, const roster::Row &row)
 {
-    setTextIfChanged(ChrName[r], row.name);
-    setTextIfChanged(ChrHP[r], row.hp);
-    setTextIfChanged(ChrAC[r], row.ac);
-    setTextIfChanged(ChrIni[r], row.ini);
-    setTextIfChanged(ChrNote[r], row.note);
-    setTextIfChanged(ChrWill[r], row.will);
-    setTextIfChanged(ChrFort[r], row.fort);
-    setTextIfChanged(ChrRex[r], row.rex);
-    setTextIfChanged(ChrAttack[r], row.attack);
-    setTextIfChanged(ChrDamage[r], row.damage);
+    for (const roster::FieldInfo &info : roster::RowFields) {
+        QLineEdit *control = field(r, info.field);
+        setTextIfChanged(control, row.*info.text);
+        if (info.greyedWhenDown)
+            control->setEnabled(!row.down);
+    }
     setTextIfChanged(SubsTxt[r], row.amount);
     ChrChk[r]->setChecked(row.check != 0);
-    for (QLineEdit *field : {ChrName[r], ChrHP[r], ChrAC[r], ChrNote[r], ChrIni[r]})
-        field->setEnabled(!row.down);
 }
 
 void MainFrm::writeRoster(const roster::Roster &roster)
 {
     for (int r = 0; r < roster::RowCount; ++r)
         writeRow(r, roster.rows[r]);
-    if (readNote() != roster.generalNote)
+    if (readNote() != roster.generalNote) {
+        // The note tells of the user's edits only.
+        const QSignalBlocker quiet(NotesTxt);
         NotesTxt->setPlainText(roster.generalNote);
+    }
 }
 
 void MainFrm::connectHandlers()
@@ -183,6 +171,5 @@ void MainFrm::connectHandlers()
         connect(UpDown2[r], &SpinButton::stepRequested, this, [this, index](int direction) {
             stepSpinButton(UpDown2[index], index, direction, SpinField::ArmourClass);
         });
-        connect(UpDown1[r], &SpinButton::valueChanged, this, [this, index] { UpDown1_Change(index); });
     }
 }

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "app/CombatState.h"
 #include "app/Prompts.h"
-#include "app/UndoHistory.h"
-#include "combat/TurnTracker.h"
+#include "document/CombatDocument.h"
+#include "roster/Fields.h"
 #include "roster/Roster.h"
 
 #include <QMainWindow>
@@ -26,9 +25,9 @@ class SpinButton;
 template <typename Control>
 using RowControls = std::array<Control *, roster::RowCount>;
 
-// The program's only window. Its controls hold the state of the combat; each
-// handler reads what it needs into the roster types, runs a rule, and writes back.
-// Every change to the combat is also a step of one undo history.
+// The program's only window: a view of one combat document. It reads and writes
+// its controls, hands the user's commands with what it shows to the document, and
+// shows what the document tells it.
 class MainFrm : public QMainWindow
 {
     Q_OBJECT
@@ -51,6 +50,9 @@ public:
     void writeRoster(const roster::Roster &roster);
     // The general note exactly as typed: only real line breaks become '\n'.
     QString readNote() const;
+
+    // The row field of `field` in row `index`.
+    QLineEdit *field(int index, roster::Field field) const;
 
     // Handlers. Each runs its body through runHandler(), so no error ends the program.
     void MainFrm_Load();
@@ -79,7 +81,7 @@ public:
     // "Fraymark" and the program goes on.
     void runHandler(const std::function<void()> &body);
 
-    const UndoHistory &history() const { return m_history; }
+    const CombatDocument &document() const { return m_document; }
 
     // The row controls, one element per row 0 to 18.
     RowControls<QLineEdit> ChrName{}, ChrHP{}, ChrIni{}, ChrAC{}, ChrNote{};
@@ -106,7 +108,6 @@ public:
     QAction *mnuLoad1 = nullptr, *mnuSave1 = nullptr, *mnuCalc = nullptr;
     QAction *mnuHelp = nullptr, *mnuAbout = nullptr;
 
-    QString SavePath;
     QString VerTxt;
 
 protected:
@@ -126,6 +127,7 @@ private:
     void createMenus();
     void connectHandlers();
     void watchFields();
+    void followDocument();
 
     void stepSpinButton(SpinButton *spin, qint16 index, int direction, SpinField field);
     void showError(const QString &message);
@@ -133,37 +135,22 @@ private:
     // The one local file a drag carries, or "" when it carries anything else.
     static QString droppedCombatFile(const QMimeData *data);
 
-    // The undo history's side of every change.
-    CombatState currentState() const;
-    void recordChange(const QString &what, const QString &mergeKey = QString());
-    // Runs a command and records what it changed as one step; steps with the same
-    // non-empty merge key that follow each other (a held spin button) become one.
-    void runCommand(const QString &what, const std::function<void()> &body, const QString &mergeKey = QString());
-    void applyState(const CombatState &state, const CombatState &shown);
-    void focusFirstChange(const CombatState &from, const CombatState &to);
-    void updateUndoActions();
-    void fieldEdited(QLineEdit *field);
-    void noteEdited();
+    // Runs a command of the document on what the window shows.
+    void runCommand(const QString &what, const CombatDocument::Change &change, const QString &mergeKey = QString());
+    void userEdited(const QString &what, const QString &mergeKey = QString());
+    void undoOrRedo(bool undo);
     QString rowLabel(int index) const; // "Row 3" or "Row 3 (Goblin)"
+    bool eventForField(QWidget *field, QEvent *event);
 
-    // Whose turn it is, shown in the list and the round label.
-    void setTurn(const combat::TurnState &turn);
-    void clearTurn();
-    int markedRow() const;
+    // Showing the document.
+    void showState();
+    void showOrder();
+    void showTurn();
+    void updateUndoActions();
+    void focusFirstChange(const roster::Roster &from, const roster::Roster &to);
 
     std::unique_ptr<Prompts> m_prompts;
     ProgramStarter m_startProgram;
-
-    UndoHistory m_history;
-    CombatState m_committed; // the state as of the newest step: what the next step starts from
-    int m_commandDepth = 0;  // inside a command, its own changes are not recorded as typing
-
-    mutable QString m_noteText; // the note read once per change, shared with the history
-    mutable bool m_noteRead = false;
-
-    QString m_lastCombatPath; // the last combat file saved or loaded in this run
-    QString m_draggedPath;    // the combat file of the drag now over the window
-
-    QList<int> m_listRows;   // the row behind each item of the list, as last calculated
-    combat::TurnState m_turn; // the marked item of that list, and the round
+    CombatDocument m_document;
+    QString m_draggedPath; // the combat file of the drag now over the window
 };

@@ -1,50 +1,46 @@
 // The commands that change a running combat: the fighting order, the spin buttons
-// with the down-row rule, "Substract", "Clear" and "New Combat".
+// with the down-row rule, "Substract", "Clear" and "New Combat". Each is a command
+// of the document on what the window shows.
 #include "app/MainFrm.h"
 
 #include "app/SpinButton.h"
 #include "combat/Clearing.h"
 #include "combat/Damage.h"
 #include "combat/DownRow.h"
-#include "combat/FightingOrder.h"
 #include "combat/RowErrors.h"
+#include "combat/SpinStep.h"
 #include "roster/FieldError.h"
 
 #include <QLineEdit>
-#include <QListWidget>
+
+namespace {
+
+// The down-row rule from a spin button: a number beyond a double names the row.
+void applyDownRowRule(roster::Row &row, int index)
+{
+    try {
+        combat::applyDownRowRule(row);
+    } catch (const roster::FieldError &) {
+        throw combat::hitPointsOutOfRange(index, row.name, row.hp);
+    }
+}
+
+} // namespace
+
+void MainFrm::runCommand(const QString &what, const CombatDocument::Change &change, const QString &mergeKey)
+{
+    runHandler([&] { m_document.run(readRoster(), what, change, mergeKey); });
+}
 
 void MainFrm::Command1_Click()
 {
-    runHandler([this] {
-        // Computed in full before the list is touched: an unreadable initiative
-        // leaves the previous order on screen.
-        const QList<combat::OrderEntry> order = combat::fightingOrderEntries(readRoster());
-        QList<int> rows;
-        List->clear();
-        for (const combat::OrderEntry &entry : order) {
-            List->addItem(entry.text);
-            rows << entry.row;
-        }
-        const combat::TurnState turn = combat::afterRecalculation(m_turn, m_listRows, rows);
-        m_listRows = rows;
-        setTurn(turn);
-        // The list is no part of the history: the marker follows it without a step.
-        m_committed.markedRow = markedRow();
-        m_committed.round = m_turn.round;
-    });
+    runHandler([this] { m_document.calculateOrder(readRoster()); });
 }
 
 void MainFrm::UpDown1_Change(qint16 index)
 {
-    runHandler([this, index] {
-        roster::Row row = readRow(index);
-        try {
-            combat::applyDownRowRule(row);
-        } catch (const roster::FieldError &) {
-            throw combat::hitPointsOutOfRange(index, row.name, row.hp);
-        }
-        writeRow(index, row);
-    });
+    runCommand(QStringLiteral("HP step in ") + rowLabel(index),
+               [index](CombatState &next) { applyDownRowRule(next.roster.rows[index], index); });
 }
 
 void MainFrm::stepSpinButton(SpinButton *spin, qint16 index, int direction, SpinField field)
@@ -52,42 +48,48 @@ void MainFrm::stepSpinButton(SpinButton *spin, qint16 index, int direction, Spin
     const bool hitPoints = field == SpinField::HitPoints;
     // A held click or key is one step of the history, however often it repeats.
     if (!spin->isRepeatingStep())
-        m_history.closeMerge();
+        m_document.closeMerge();
     const QString what = (hitPoints ? QStringLiteral("HP step in ") : QStringLiteral("AC step in ")) + rowLabel(index);
-    runCommand(what, [=, this] {
-        // UpDown1 reports the change through valueChanged()
-        if (spin->stepBy(direction) == SpinStepResult::Unreadable) {
-            const QString text = spin->buddy()->text();
-            throw hitPoints ? combat::hitPointsOutOfRange(index, readRow(index).name, text)
-                            : combat::armourClassOutOfRange(index, readRow(index).name, text);
+    bool stepped = false;
+    runCommand(what, [&](CombatState &next) {
+        roster::Row &row = next.roster.rows[index];
+        QString &text = hitPoints ? row.hp : row.ac;
+        std::optional<QString> stepText;
+        try {
+            stepText = combat::spinStep(text, direction);
+        } catch (const roster::FieldError &) {
+            spin->stopRepeat();
+            throw hitPoints ? combat::hitPointsOutOfRange(index, row.name, text)
+                            : combat::armourClassOutOfRange(index, row.name, text);
         }
+        if (!stepText)
+            return;
+        text = *stepText;
+        if (hitPoints)
+            applyDownRowRule(row, index);
+        stepped = true;
     }, spin->objectName());
+    if (stepped)
+        spin->reportStep();
 }
 
 void MainFrm::SubsCmd_Click(qint16 index)
 {
-    runCommand(QStringLiteral("Substract ") + rowLabel(index), [this, index] {
-        roster::Row row = readRow(index);
-        combat::subtractDamage(row);
-        writeRow(index, row);
-    });
+    runCommand(QStringLiteral("Substract ") + rowLabel(index),
+               [index](CombatState &next) { combat::subtractDamage(next.roster.rows[index]); });
 }
 
 void MainFrm::cmdClear_Click(qint16 index)
 {
-    runCommand(QStringLiteral("Clear ") + rowLabel(index), [this, index] {
-        roster::Row row = readRow(index);
-        combat::clearRow(row);
-        writeRow(index, row);
-    });
+    runCommand(QStringLiteral("Clear ") + rowLabel(index),
+               [index](CombatState &next) { combat::clearRow(next.roster.rows[index]); });
 }
 
 void MainFrm::mnuNew_Click()
 {
-    runCommand(QStringLiteral("New Combat"), [this] {
-        roster::Roster roster = readRoster();
-        combat::newCombat(roster);
-        writeRoster(roster);
-        clearTurn();
+    runCommand(QStringLiteral("New Combat"), [](CombatState &next) {
+        combat::newCombat(next.roster);
+        next.markedRow = -1;
+        next.round = 0;
     });
 }

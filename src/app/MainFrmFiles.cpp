@@ -24,18 +24,15 @@ void MainFrm::mnuSave_Click()
 {
     runHandler([this] {
         // The dialog offers the last combat file of this run, or the last path chosen.
-        const QString offered = m_lastCombatPath.isEmpty() ? SavePath : m_lastCombatPath;
+        const QString &last = m_document.lastCombatPath();
+        const QString offered = last.isEmpty() ? m_document.savePath() : last;
         const QString path = m_prompts->askSavePath(this, QStringLiteral("Save Combat"),
                                                     QStringLiteral("Ini Files(.ini) (*.ini)"), offered, CombatSuffix);
         if (path.isEmpty())
             return; // cancelled: nothing written, nothing shown
-        SavePath = withCombatSuffix(path);
-        const files::SaveOutcome outcome = files::saveCombatFile(readRoster(), SavePath);
-        if (!outcome.ok) {
+        const files::SaveOutcome outcome = m_document.save(withCombatSuffix(path), readRoster());
+        if (!outcome.ok)
             showError(outcome.error);
-            return;
-        }
-        m_lastCombatPath = SavePath;
     });
 }
 
@@ -52,7 +49,8 @@ QString MainFrm::ShowOpenFileDialog(const QString &filter, const QString &title,
 void MainFrm::mnuLoad_Click()
 {
     runHandler([this] {
-        const QString startFolder = m_lastCombatPath.isEmpty() ? QString() : QFileInfo(m_lastCombatPath).absolutePath();
+        const QString &last = m_document.lastCombatPath();
+        const QString startFolder = last.isEmpty() ? QString() : QFileInfo(last).absolutePath();
         const QString path = ShowOpenFileDialog(QStringLiteral("Ini Files (*.ini)"), QStringLiteral("Load Combat"),
                                                 startFolder);
         if (!path.isEmpty()) // cancelled: nothing changes
@@ -62,11 +60,8 @@ void MainFrm::mnuLoad_Click()
 
 void MainFrm::loadCombatFrom(const QString &path)
 {
-    bool loaded = false;
-    std::optional<int> oldVersionRow;
-    runCommand(QStringLiteral("Load Combat"), [&, this] {
-        // The loader works on a copy: the window changes only when the whole load succeeds.
-        const files::LoadOutcome outcome = files::loadCombatFile(path, readRoster());
+    runHandler([&, this] {
+        const files::LoadOutcome outcome = m_document.load(path, readRoster());
         switch (outcome.status) {
         case files::LoadOutcome::Status::Refused:
             showError(outcome.message);
@@ -76,22 +71,13 @@ void MainFrm::loadCombatFrom(const QString &path)
                                Prompts::Icon::Stop);
             return;
         case files::LoadOutcome::Status::Loaded:
-            writeRoster(outcome.roster);
-            clearTurn();
-            loaded = true;
-            oldVersionRow = outcome.oldVersionRow;
+            // Shown once the load is a step of the history, so the box cannot split it.
+            if (outcome.oldVersionRow)
+                m_prompts->message(this, files::oldVersionWarningText(VerTxt), files::OldVersionTitle,
+                                   Prompts::Icon::Stop);
             return;
         }
     });
-    if (!loaded)
-        return;
-    m_lastCombatPath = path;
-    // Shown once the load is a step of the history, so the box cannot split it.
-    if (oldVersionRow)
-        runHandler([this] {
-            m_prompts->message(this, files::oldVersionWarningText(VerTxt), files::OldVersionTitle,
-                               Prompts::Icon::Stop);
-        });
 }
 
 void MainFrm::mnuLoad1_Click()

@@ -5,6 +5,7 @@
 #include "app/MainFrm.h"
 
 #include "app/FixedSizeItem.h"
+#include "app/RowFieldControls.h"
 #include "app/SpinButton.h"
 #include "app/WrappingButton.h"
 
@@ -43,9 +44,13 @@ constexpr int FrameAllowanceHeight = 48;
 // The smallest roster area on a screen too small for the whole window.
 constexpr QSize SmallestScrolledArea(320, 240);
 
-// Grid columns, left to right.
-enum Column { NameCol, HpCol, IniCol, AcCol, NoteCol, WillCol, FortCol, RexCol, AttackCol,
-              DamageCol, ChkCol, ClearCol, SubsTxtCol, SubsCmdCol };
+// Grid columns after the row fields' own, left to right.
+enum Column { ChkCol = roster::FieldCount, ClearCol, SubsTxtCol, SubsCmdCol };
+
+int columnOf(roster::Field field)
+{
+    return roster::fieldInfo(field).column;
+}
 
 QString rowName(int index, const char *what)
 {
@@ -100,11 +105,10 @@ void MainFrm::createControls()
     central->setObjectName(QStringLiteral("central"));
     setAcceptDrops(true); // a combat file dropped on the window loads
 
-    static const char *const captions[10] = {"Name", "HP", "AC", "Random Note", "Attack",
-                                             "Current Initiative", "Fort", "Will", "Reflx", "Damage"};
-    for (int i = 0; i < 10; ++i) {
-        Label1[i] = i == 5 ? new TwoLineCaption(QLatin1String(captions[i]), central)
-                           : new QLabel(QLatin1String(captions[i]), central);
+    for (int i = 0; i < roster::FieldCount; ++i) {
+        const char *caption = roster::fieldInfo(CaptionFields[i]).caption;
+        Label1[i] = CaptionFields[i] == roster::Field::Initiative ? new TwoLineCaption(QLatin1String(caption), central)
+                                                                 : new QLabel(QLatin1String(caption), central);
         Label1[i]->setObjectName(QStringLiteral("Label1_%1").arg(i));
         Label1[i]->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
     }
@@ -115,18 +119,15 @@ void MainFrm::createControls()
     };
 
     for (int r = 0; r < roster::RowCount; ++r) {
-        ChrName[r] = makeField("ChrName", r, "Name");
-        ChrHP[r] = makeField("ChrHP", r, "HP");
-        UpDown1[r] = named(new SpinButton(central), "UpDown1", r, "HP up/down");
-        ChrIni[r] = makeField("ChrIni", r, "Current Initiative");
-        ChrAC[r] = makeField("ChrAC", r, "AC");
-        UpDown2[r] = named(new SpinButton(central), "UpDown2", r, "AC up/down");
-        ChrNote[r] = makeField("ChrNote", r, "Random Note");
-        ChrWill[r] = makeField("ChrWill", r, "Fort");
-        ChrFort[r] = makeField("ChrFort", r, "Reflx");
-        ChrRex[r] = makeField("ChrRex", r, "Will");
-        ChrAttack[r] = makeField("ChrAttack", r, "Attack");
-        ChrDamage[r] = makeField("ChrDamage", r, "Damage");
+        // Left to right, each spin button after its field.
+        for (const roster::Field f : roster::FieldsInColumnOrder) {
+            const roster::FieldInfo &info = roster::fieldInfo(f);
+            (this->*FieldControls[static_cast<std::size_t>(f)])[r] = makeField(FieldArrays[static_cast<std::size_t>(f)], r, info.caption);
+            if (f == roster::Field::HitPoints)
+                UpDown1[r] = named(new SpinButton(central), "UpDown1", r, "HP up/down");
+            else if (f == roster::Field::ArmourClass)
+                UpDown2[r] = named(new SpinButton(central), "UpDown2", r, "AC up/down");
+        }
         ChrChk[r] = named(new QCheckBox(central), "ChrChk", r, "include");
         cmdClear[r] = named(new QPushButton(QStringLiteral("Clear"), central), "cmdClear", r, "Clear");
         SubsTxt[r] = makeField("SubsTxt", r, "amount");
@@ -185,23 +186,28 @@ void MainFrm::layOutControls()
     auto buttonWidth = [&](int twips, const QString &caption) {
         return std::max(pixels(twips), metrics.horizontalAdvance(caption) + ButtonMargin);
     };
-    auto captionWidth = [&](int i) { return boldMetrics.horizontalAdvance(Label1[i]->text()) + CaptionMargin; };
+    auto captionWidth = [&](roster::Field f) {
+        return boldMetrics.horizontalAdvance(QLatin1String(roster::fieldInfo(f).caption)) + CaptionMargin;
+    };
 
     // Field widths: the twips of the original layout, or what the font needs for a
     // typical value and for the caption above, whichever is larger. The text columns
     // (name, note, attack, damage) start there and grow with the window.
     const int nameWidth = fieldWidth(2535, "");
     const int spinWidth = std::max(pixels(255), MinSpinWidth);
-    const int hpWidth = std::max(fieldWidth(420, "-5000"), captionWidth(1) - spinWidth);
+    const int hpWidth = std::max(fieldWidth(420, "-5000"), captionWidth(roster::Field::HitPoints) - spinWidth);
     const int iniWidth = std::max(fieldWidth(750, "-10"),
                                   boldMetrics.horizontalAdvance(QStringLiteral("Initiative")) + CaptionMargin);
-    const int acWidth = std::max(fieldWidth(420, "-10"), captionWidth(2) - spinWidth);
+    const int acWidth = std::max(fieldWidth(420, "-10"), captionWidth(roster::Field::ArmourClass) - spinWidth);
     const int noteWidth = fieldWidth(2400, "");
-    const int willWidth = std::max(fieldWidth(375, "+12"), captionWidth(6));
-    const int fortWidth = std::max(fieldWidth(375, "+12"), captionWidth(8));
-    const int rexWidth = std::max(fieldWidth(375, "+12"), captionWidth(7));
-    const int attackWidth = std::max(fieldWidth(615, "+4 shortbow"), captionWidth(4));
-    const int damageWidth = std::max(fieldWidth(615, "2d8+7"), captionWidth(9));
+    const int willWidth = std::max(fieldWidth(375, "+12"), captionWidth(roster::Field::Will));
+    const int fortWidth = std::max(fieldWidth(375, "+12"), captionWidth(roster::Field::Fort));
+    const int rexWidth = std::max(fieldWidth(375, "+12"), captionWidth(roster::Field::Rex));
+    const int attackWidth = std::max(fieldWidth(615, "+4 shortbow"), captionWidth(roster::Field::Attack));
+    const int damageWidth = std::max(fieldWidth(615, "2d8+7"), captionWidth(roster::Field::Damage));
+    // The starting width of each field, in the order of roster::Field.
+    const std::array<int, roster::FieldCount> widths{nameWidth, hpWidth,   acWidth,     iniWidth,   noteWidth,
+                                                     willWidth, fortWidth, rexWidth,    attackWidth, damageWidth};
     const int clearWidth = buttonWidth(600, cmdClear[0]->text());
     const int subsTxtWidth = fieldWidth(735, "-100");
     const int subsCmdWidth = buttonWidth(855, SubsCmd[0]->text());
@@ -210,25 +216,14 @@ void MainFrm::layOutControls()
     grid->setHorizontalSpacing(ColumnSpacing);
     grid->setVerticalSpacing(RowSpacing);
     // The extra width goes to the free-text columns, the long ones taking more.
-    grid->setColumnStretch(NameCol, 3);
-    grid->setColumnStretch(NoteCol, 3);
-    grid->setColumnStretch(AttackCol, 2);
-    grid->setColumnStretch(DamageCol, 2);
+    grid->setColumnStretch(columnOf(roster::Field::Name), 3);
+    grid->setColumnStretch(columnOf(roster::Field::Note), 3);
+    grid->setColumnStretch(columnOf(roster::Field::Attack), 2);
+    grid->setColumnStretch(columnOf(roster::Field::Damage), 2);
 
-    auto caption = [&](int label, int column) {
-        grid->addWidget(Label1[label], 0, column, Qt::AlignLeft | Qt::AlignBottom);
-    };
-    caption(0, NameCol);
-    caption(1, HpCol);
-    caption(5, IniCol);
+    for (int i = 0; i < roster::FieldCount; ++i)
+        grid->addWidget(Label1[i], 0, roster::fieldInfo(CaptionFields[i]).column, Qt::AlignLeft | Qt::AlignBottom);
     Label1[5]->setFixedSize(iniWidth + BottomSpacing, 2 * boldMetrics.height());
-    caption(2, AcCol);
-    caption(3, NoteCol);
-    caption(6, WillCol);
-    caption(8, FortCol);
-    caption(7, RexCol);
-    caption(4, AttackCol);
-    caption(9, DamageCol);
 
     auto fieldWithSpin = [&](QLineEdit *field, SpinButton *spin, int width) {
         auto *pair = new QHBoxLayout;
@@ -251,16 +246,27 @@ void MainFrm::layOutControls()
             widget->setMinimumWidth(width);
             grid->addWidget(widget, row, column);
         };
-        stretch(ChrName[r], NameCol, nameWidth);
-        grid->addLayout(fieldWithSpin(ChrHP[r], UpDown1[r], hpWidth), row, HpCol);
-        place(ChrIni[r], IniCol, iniWidth);
-        grid->addLayout(fieldWithSpin(ChrAC[r], UpDown2[r], acWidth), row, AcCol);
-        stretch(ChrNote[r], NoteCol, noteWidth);
-        place(ChrWill[r], WillCol, willWidth);
-        place(ChrFort[r], FortCol, fortWidth);
-        place(ChrRex[r], RexCol, rexWidth);
-        stretch(ChrAttack[r], AttackCol, attackWidth);
-        stretch(ChrDamage[r], DamageCol, damageWidth);
+        for (const roster::FieldInfo &info : roster::RowFields) {
+            QLineEdit *control = field(r, info.field);
+            const int width = widths[static_cast<std::size_t>(info.field)];
+            switch (info.field) {
+            case roster::Field::HitPoints:
+                grid->addLayout(fieldWithSpin(control, UpDown1[r], width), row, info.column);
+                break;
+            case roster::Field::ArmourClass:
+                grid->addLayout(fieldWithSpin(control, UpDown2[r], width), row, info.column);
+                break;
+            case roster::Field::Name:
+            case roster::Field::Note:
+            case roster::Field::Attack:
+            case roster::Field::Damage:
+                stretch(control, info.column, width);
+                break;
+            default:
+                place(control, info.column, width);
+                break;
+            }
+        }
         grid->addWidget(ChrChk[r], row, ChkCol, Qt::AlignCenter);
         place(cmdClear[r], ClearCol, clearWidth);
         place(SubsTxt[r], SubsTxtCol, subsTxtWidth);

@@ -1,51 +1,58 @@
-// Whose turn it is: the marked item of the fighting-order list and the round.
-// The list's items never change here; only which one is marked.
+// The fighting-order list and whose turn it is, as the document has them. The
+// list's items change only when the order is calculated; only the marker moves.
 #include "app/MainFrm.h"
 
 #include <QAccessible>
 #include <QLabel>
 #include <QListWidget>
 
-int MainFrm::markedRow() const
+void MainFrm::showOrder()
 {
-    return m_turn.marked >= 0 && m_turn.marked < m_listRows.size() ? m_listRows.at(m_turn.marked) : -1;
+    List->clear();
+    for (const combat::OrderEntry &entry : m_document.order())
+        List->addItem(entry.text);
 }
 
-void MainFrm::setTurn(const combat::TurnState &turn)
+void MainFrm::showTurn()
 {
-    m_turn = turn;
-    const bool marked = turn.marked >= 0 && turn.marked < List->count();
+    const int markedItem = m_document.markedItem();
+    const bool marked = markedItem >= 0 && markedItem < List->count();
     if (marked) {
-        List->setCurrentRow(turn.marked, QItemSelectionModel::ClearAndSelect);
-        List->scrollToItem(List->currentItem());
-        // Told to screen readers as the current item even while the focus is elsewhere.
-        QAccessibleEvent focus(List, QAccessible::Focus);
-        focus.setChild(turn.marked);
-        QAccessible::updateAccessibility(&focus);
-    } else {
+        if (List->currentRow() != markedItem || List->selectedItems().size() != 1) {
+            List->setCurrentRow(markedItem, QItemSelectionModel::ClearAndSelect);
+            List->scrollToItem(List->currentItem());
+            // Told to screen readers as the current item even while the focus is elsewhere.
+            QAccessibleEvent focus(List, QAccessible::Focus);
+            focus.setChild(markedItem);
+            QAccessible::updateAccessibility(&focus);
+        }
+    } else if (List->currentRow() >= 0 || !List->selectedItems().isEmpty()) {
         List->clearSelection();
         List->setCurrentRow(-1, QItemSelectionModel::Clear);
     }
     for (int i = 0; i < List->count(); ++i) {
-        QFont font = List->item(i)->font();
-        font.setBold(marked && i == turn.marked);
-        List->item(i)->setFont(font);
+        QListWidgetItem *item = List->item(i);
+        if (item->font().bold() != (i == markedItem)) {
+            QFont font = item->font();
+            font.setBold(i == markedItem);
+            item->setFont(font);
+        }
     }
-    RoundLbl->setText(turn.round > 0 ? QStringLiteral("Round %1").arg(turn.round) : QString());
-}
-
-void MainFrm::clearTurn()
-{
-    setTurn({});
+    const int round = m_document.state().round;
+    const QString text = round > 0 ? QStringLiteral("Round %1").arg(round) : QString();
+    if (RoundLbl->text() != text) {
+        RoundLbl->setText(text);
+        // A screen reader says the round, not just "Round".
+        RoundLbl->setAccessibleName(round > 0 ? text : QStringLiteral("Round"));
+    }
 }
 
 void MainFrm::mnuNextTurn_Click()
 {
-    runCommand(QStringLiteral("Next Turn"), [this] { setTurn(combat::nextTurn(m_turn, m_listRows, readRoster())); });
+    runHandler([this] { m_document.nextTurn(readRoster()); });
 }
 
 void MainFrm::mnuPreviousTurn_Click()
 {
-    runCommand(QStringLiteral("Previous Turn"),
-               [this] { setTurn(combat::previousTurn(m_turn, m_listRows, readRoster())); });
+    runHandler([this] { m_document.previousTurn(readRoster()); });
 }

@@ -1,15 +1,17 @@
-// The undo history's side of the window: every change to the combat becomes one
-// step, and undoing writes a whole earlier state back without running any rule.
+// The window as a view of its document: the user's edits go to the document as
+// steps, and whatever the document changes (a command, undo, redo) is shown again.
 #include "app/MainFrm.h"
 
 #include "combat/RowErrors.h"
 
 #include <QAction>
-#include <QMimeData>
 #include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QTextDocument>
@@ -22,77 +24,88 @@ bool isUndoOrRedoKey(const QKeyEvent *key)
         || QKeySequence(key->keyCombination()) == QKeySequence(Qt::CTRL | Qt::Key_Y);
 }
 
-} // namespace
-
-CombatState MainFrm::currentState() const
+// A field's own menu with its Undo and Redo working on the window's one history.
+std::unique_ptr<QMenu> contextMenu(QWidget *field, QAction *undo, QAction *redo)
 {
-    return {readRoster(), markedRow(), m_turn.round};
+    std::unique_ptr<QMenu> menu;
+    if (auto *line = qobject_cast<QLineEdit *>(field)) {
+        menu.reset(line->createStandardContextMenu());
+        // Before Qt 6.5 a line edit's menu names no action; Undo and Redo open it.
+        const QList<QAction *> items = menu->actions();
+        if (!line->isReadOnly() && items.size() >= 2 && items[0]->objectName().isEmpty()) {
+            items[0]->setObjectName(QStringLiteral("edit-undo"));
+            items[1]->setObjectName(QStringLiteral("edit-redo"));
+        }
+    } else if (auto *note = qobject_cast<QPlainTextEdit *>(field)) {
+        menu.reset(note->createStandardContextMenu());
+    }
+    if (!menu)
+        return menu;
+    for (QAction *item : menu->actions()) {
+        QAction *window = item->objectName() == QLatin1String("edit-undo")   ? undo
+                          : item->objectName() == QLatin1String("edit-redo") ? redo
+                                                                              : nullptr;
+        if (!window)
+            continue;
+        item->disconnect(); // from the field's own history
+        item->setEnabled(window->isEnabled());
+        QObject::connect(item, &QAction::triggered, window, &QAction::trigger);
+    }
+    return menu;
 }
+
+} // namespace
 
 QString MainFrm::rowLabel(int index) const
 {
     return combat::rowPlace(index, ChrName[index]->text());
 }
 
-void MainFrm::recordChange(const QString &what, const QString &mergeKey)
+void MainFrm::followDocument()
 {
-    CombatState now = currentState();
-    if (now == m_committed)
-        return;
-    m_history.push(what, m_committed, now, mergeKey);
-    m_committed = std::move(now);
+    connect(&m_document, &CombatDocument::orderChanged, this, &MainFrm::showOrder);
+    connect(&m_document, &CombatDocument::changed, this, &MainFrm::showState);
+    showState();
+}
+
+void MainFrm::showState()
+{
+    writeRoster(m_document.state().roster);
+    showTurn();
     updateUndoActions();
 }
 
-void MainFrm::runCommand(const QString &what, const std::function<void()> &body, const QString &mergeKey)
+void MainFrm::userEdited(const QString &what, const QString &mergeKey)
 {
-    ++m_commandDepth;
-    runHandler(body);
-    --m_commandDepth;
-    if (m_commandDepth > 0)
-        return; // part of an outer command, which records the whole
-    if (mergeKey.isEmpty())
-        m_history.closeMerge();
-    recordChange(what, mergeKey);
-}
-
-void MainFrm::fieldEdited(QLineEdit *field)
-{
-    if (m_commandDepth == 0)
-        recordChange(QStringLiteral("typing in ") + field->accessibleName(), field->objectName());
-}
-
-void MainFrm::noteEdited()
-{
-    m_noteRead = false;
-    if (m_commandDepth == 0)
-        recordChange(QStringLiteral("typing in Other Notes"), NotesTxt->objectName());
+    runHandler([&] { m_document.edited(readRoster(), what, mergeKey); });
 }
 
 void MainFrm::watchFields()
 {
     auto watch = [this](QLineEdit *field) {
         field->installEventFilter(this);
-        connect(field, &QLineEdit::textEdited, this, [this, field] { fieldEdited(field); });
+        connect(field, &QLineEdit::textEdited, this,
+                [this, field] { userEdited(QStringLiteral("typing in ") + field->accessibleName(), field->objectName()); });
     };
     for (int r = 0; r < roster::RowCount; ++r) {
-        for (QLineEdit *field : {ChrName[r], ChrHP[r], ChrIni[r], ChrAC[r], ChrNote[r], ChrWill[r], ChrFort[r],
-                                 ChrRex[r], ChrAttack[r], ChrDamage[r], SubsTxt[r]})
-            watch(field);
+        for (const roster::FieldInfo &info : roster::RowFields)
+            watch(field(r, info.field));
+        watch(SubsTxt[r]);
         connect(ChrChk[r], &QCheckBox::clicked, this, [this, r](bool checked) {
-            m_history.closeMerge();
-            recordChange((checked ? QStringLiteral("Include ") : QStringLiteral("Exclude ")) + rowLabel(r));
+            m_document.closeMerge();
+            userEdited((checked ? QStringLiteral("Include ") : QStringLiteral("Exclude ")) + rowLabel(r));
         });
     }
     // The window's history replaces the note's own, which would also keep copies of a long note.
     NotesTxt->setUndoRedoEnabled(false);
     NotesTxt->installEventFilter(this);
     NotesTxt->viewport()->installEventFilter(this);
-    connect(NotesTxt->document(), &QTextDocument::contentsChanged, this, &MainFrm::noteEdited);
+    connect(NotesTxt, &QPlainTextEdit::textChanged, this,
+            [this] { userEdited(QStringLiteral("typing in Other Notes"), NotesTxt->objectName()); });
 
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
         // Keystrokes merge into one step only while the focus stays in their field.
-        m_history.closeMerge();
+        m_document.closeMerge();
         // Tab, undo or an error may put the focus on a row scrolled out of sight.
         if (now && RosterArea->widget()->isAncestorOf(now))
             RosterArea->ensureWidgetVisible(now);
@@ -107,6 +120,14 @@ bool MainFrm::eventFilter(QObject *watched, QEvent *event)
         if (isUndoOrRedoKey(static_cast<QKeyEvent *>(event))) {
             event->ignore();
             return true;
+        }
+        break;
+    case QEvent::ContextMenu:
+        if (QWidget *field = watched == NotesTxt->viewport() ? NotesTxt : qobject_cast<QWidget *>(watched)) {
+            if (std::unique_ptr<QMenu> menu = contextMenu(field, mnuUndo, mnuRedo)) {
+                menu->exec(static_cast<QContextMenuEvent *>(event)->globalPos());
+                return true;
+            }
         }
         break;
     case QEvent::DragEnter:
@@ -126,40 +147,32 @@ bool MainFrm::eventFilter(QObject *watched, QEvent *event)
 
 void MainFrm::updateUndoActions()
 {
-    mnuUndo->setEnabled(m_history.canUndo());
-    mnuUndo->setText(m_history.canUndo() ? QStringLiteral("&Undo ") + m_history.undoText() : QStringLiteral("&Undo"));
-    mnuRedo->setEnabled(m_history.canRedo());
-    mnuRedo->setText(m_history.canRedo() ? QStringLiteral("&Redo ") + m_history.redoText() : QStringLiteral("&Redo"));
+    const UndoHistory &history = m_document.history();
+    mnuUndo->setEnabled(history.canUndo());
+    mnuUndo->setText(history.canUndo() ? QStringLiteral("&Undo ") + history.undoText() : QStringLiteral("&Undo"));
+    mnuRedo->setEnabled(history.canRedo());
+    mnuRedo->setText(history.canRedo() ? QStringLiteral("&Redo ") + history.redoText() : QStringLiteral("&Redo"));
 }
 
-void MainFrm::applyState(const CombatState &state, const CombatState &shown)
-{
-    ++m_commandDepth;
-    writeRoster(state.roster);
-    setTurn({int(m_listRows.indexOf(state.markedRow)), state.round});
-    --m_commandDepth;
-    m_committed = currentState();
-    focusFirstChange(shown, state);
-    updateUndoActions();
-}
-
-void MainFrm::focusFirstChange(const CombatState &from, const CombatState &to)
+void MainFrm::focusFirstChange(const roster::Roster &from, const roster::Roster &to)
 {
     for (int r = 0; r < roster::RowCount; ++r) {
-        const roster::Row &a = from.roster.rows[r];
-        const roster::Row &b = to.roster.rows[r];
+        const roster::Row &a = from.rows[r];
+        const roster::Row &b = to.rows[r];
         if (a == b)
             continue;
-        const std::pair<QWidget *, bool> controls[] = {
-            {ChrName[r], a.name != b.name},       {ChrHP[r], a.hp != b.hp},
-            {ChrIni[r], a.ini != b.ini},          {ChrAC[r], a.ac != b.ac},
-            {ChrNote[r], a.note != b.note},       {ChrWill[r], a.will != b.will},
-            {ChrFort[r], a.fort != b.fort},       {ChrRex[r], a.rex != b.rex},
-            {ChrAttack[r], a.attack != b.attack}, {ChrDamage[r], a.damage != b.damage},
-            {ChrChk[r], a.check != b.check},      {SubsTxt[r], a.amount != b.amount},
-        };
-        for (const auto &[control, changed] : controls) {
-            if (changed && control->isEnabled()) {
+        QList<QWidget *> changed;
+        for (const roster::Field f : roster::FieldsInColumnOrder) {
+            const QString roster::Row::*text = roster::fieldInfo(f).text;
+            if (a.*text != b.*text)
+                changed << field(r, f);
+        }
+        if (a.check != b.check)
+            changed << ChrChk[r];
+        if (a.amount != b.amount)
+            changed << SubsTxt[r];
+        for (QWidget *control : changed) {
+            if (control->isEnabled()) {
                 control->setFocus(Qt::OtherFocusReason);
                 return;
             }
@@ -168,26 +181,25 @@ void MainFrm::focusFirstChange(const CombatState &from, const CombatState &to)
         SubsTxt[r]->setFocus(Qt::OtherFocusReason);
         return;
     }
-    if (from.roster.generalNote != to.roster.generalNote)
+    if (from.generalNote != to.generalNote)
         NotesTxt->setFocus(Qt::OtherFocusReason);
+}
+
+void MainFrm::undoOrRedo(bool undo)
+{
+    runHandler([&] {
+        const roster::Roster shown = readRoster();
+        if (undo ? m_document.undo(shown) : m_document.redo(shown))
+            focusFirstChange(shown, m_document.state().roster);
+    });
 }
 
 void MainFrm::mnuUndo_Click()
 {
-    runHandler([this] {
-        if (!m_history.canUndo())
-            return;
-        const CombatState shown = m_history.undoFrom();
-        applyState(m_history.undo(), shown);
-    });
+    undoOrRedo(true);
 }
 
 void MainFrm::mnuRedo_Click()
 {
-    runHandler([this] {
-        if (!m_history.canRedo())
-            return;
-        const CombatState shown = m_history.redoFrom();
-        applyState(m_history.redo(), shown);
-    });
+    undoOrRedo(false);
 }

@@ -59,10 +59,17 @@ SpinStepResult SpinButton::stepBy(int direction)
     if (!next)
         return SpinStepResult::Unchanged;
     m_buddy->setText(*next);
-    QAccessibleValueChangeEvent changed(this, *next);
-    QAccessible::updateAccessibility(&changed);
-    emit valueChanged();
+    reportStep();
     return SpinStepResult::Stepped;
+}
+
+void SpinButton::reportStep()
+{
+    if (m_buddy) {
+        QAccessibleValueChangeEvent changed(this, m_buddy->text());
+        QAccessible::updateAccessibility(&changed);
+    }
+    emit valueChanged();
 }
 
 void SpinButton::requestStep(int direction, bool repeating)

@@ -29,6 +29,10 @@ public:
     // Unreadable (and stops a held repeat), a bound or no buddy gives Unchanged.
     SpinStepResult stepBy(int direction);
 
+    // Reports a step that the owner wrote into the buddy itself: tells screen readers
+    // the new value and emits valueChanged(), as stepBy() does.
+    void reportStep();
+
     // Ends a held click's repetition, for instance when a step has failed.
     void stopRepeat();
 

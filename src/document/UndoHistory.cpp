@@ -1,4 +1,6 @@
-#include "app/UndoHistory.h"
+#include "document/UndoHistory.h"
+
+#include "roster/Fields.h"
 
 namespace {
 
@@ -13,10 +15,10 @@ qsizetype textBytes(const QString &a, const QString &b)
 
 qsizetype rowBytes(const roster::Row &a, const roster::Row &b)
 {
-    return textBytes(a.name, b.name) + textBytes(a.hp, b.hp) + textBytes(a.ac, b.ac) + textBytes(a.ini, b.ini)
-        + textBytes(a.note, b.note) + textBytes(a.will, b.will) + textBytes(a.fort, b.fort)
-        + textBytes(a.rex, b.rex) + textBytes(a.attack, b.attack) + textBytes(a.damage, b.damage)
-        + textBytes(a.amount, b.amount);
+    qsizetype bytes = textBytes(a.amount, b.amount);
+    for (const roster::FieldInfo &field : roster::RowFields)
+        bytes += textBytes(a.*field.text, b.*field.text);
+    return bytes;
 }
 
 } // namespace
@@ -42,9 +44,18 @@ void UndoHistory::push(const QString &text, const CombatState &before, const Com
     if (m_mergeOpen && !mergeKey.isEmpty() && !m_steps.isEmpty() && m_steps.last().mergeKey == mergeKey) {
         Step &newest = m_steps.last();
         m_bytes -= newest.bytes;
+        if (newest.before == after) {
+            // Typed and taken back: the step changes nothing any more.
+            m_steps.removeLast();
+            m_current = m_steps.size();
+            m_mergeOpen = false; // the step before it is another edit
+            return;
+        }
         newest.after = after;
         newest.bytes = changedBytes(newest.before, newest.after);
         m_bytes += newest.bytes;
+    } else if (before == after) {
+        return;
     } else {
         Step step{text, before, after, mergeKey, changedBytes(before, after)};
         m_bytes += step.bytes;

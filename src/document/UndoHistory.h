@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/CombatState.h"
+#include "document/CombatState.h"
 
 #include <QList>
 #include <QString>
@@ -21,6 +21,7 @@ public:
     // Adds a step after the current one (dropping what could be redone). A step
     // whose non-empty `mergeKey` equals the newest step's, while merging is open,
     // extends that step instead: successive keystrokes in one field are one step.
+    // A step that changes nothing, also once merged, is no step.
     void push(const QString &text, const CombatState &before, const CombatState &after,
               const QString &mergeKey = QString());
     // The next push starts a step of its own (the user moved on to something else).

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QStringList>
+#include <QtTest>
 
 #include <memory>
 
@@ -22,6 +23,15 @@ inline QStringList visibleState(MainFrm &w)
     }
     state << w.readNote();
     return state;
+}
+
+// Types `text` into a field in place of what it held, as a user would.
+inline void typeInto(QWidget *field, const QString &text)
+{
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(field, Qt::Key_Delete);
+    QTest::keyClicks(field, text);
 }
 
 // A main window with fake dialogs, as every widget test needs it.

@@ -20,13 +20,6 @@ QStringList listTexts(const QListWidget *list)
     return texts;
 }
 
-void type(QLineEdit *field, const QString &text)
-{
-    field->selectAll();
-    QTest::keyClick(field, Qt::Key_Delete);
-    QTest::keyClicks(field, text);
-}
-
 bool isDown(MainFrm &w, int r)
 {
     const bool disabled = !w.ChrName[r]->isEnabled();
@@ -66,20 +59,20 @@ void TestCombatWindow::shortCombat()
     const struct { int row; const char *name, *hp, *ini; } party[] = {
         {0, "Goblin", "7", "12"}, {1, "Orc", "15", "5"}, {2, "Ogre", "30", "20"}, {18, "Wolf", "11", "9.5"}};
     for (const auto &c : party) {
-        type(w.ChrName[c.row], QString::fromLatin1(c.name));
-        type(w.ChrHP[c.row], QString::fromLatin1(c.hp));
-        type(w.ChrIni[c.row], QString::fromLatin1(c.ini));
+        typeInto(w.ChrName[c.row], QString::fromLatin1(c.name));
+        typeInto(w.ChrHP[c.row], QString::fromLatin1(c.hp));
+        typeInto(w.ChrIni[c.row], QString::fromLatin1(c.ini));
     }
     QTest::mouseClick(w.Command1, Qt::LeftButton);
     QCOMPARE(listTexts(w.List), (QStringList{u"20 - Ogre"_s, u"12 - Goblin"_s, u"9.5 - Wolf"_s, u"05 - Orc"_s}));
 
     // The orc takes 10, then 15: at -10 it goes down.
-    type(w.SubsTxt[1], u"10"_s);
+    typeInto(w.SubsTxt[1], u"10"_s);
     QTest::mouseClick(w.SubsCmd[1], Qt::LeftButton);
     QCOMPARE(w.ChrHP[1]->text(), u"5"_s);
     QVERIFY(w.SubsTxt[1]->text().isEmpty());
     QVERIFY(!isDown(w, 1));
-    type(w.SubsTxt[1], u"15"_s);
+    typeInto(w.SubsTxt[1], u"15"_s);
     QTest::mouseClick(w.SubsCmd[1], Qt::LeftButton);
     QCOMPARE(w.ChrHP[1]->text(), u"-10"_s);
     QVERIFY(isDown(w, 1));
@@ -102,7 +95,7 @@ void TestCombatWindow::shortCombat()
     QCOMPARE(listTexts(w.List).last(), u"05 - Orc"_s);
 
     // Cleared, it is empty and out of the order; the other rows are untouched.
-    type(w.SubsTxt[1], u"3"_s);
+    typeInto(w.SubsTxt[1], u"3"_s);
     QTest::mouseClick(w.cmdClear[1], Qt::LeftButton);
     QVERIFY(w.ChrName[1]->text().isEmpty() && w.ChrHP[1]->text().isEmpty() && w.ChrIni[1]->text().isEmpty());
     QCOMPARE(w.SubsTxt[1]->text(), u"3"_s);
@@ -115,7 +108,7 @@ void TestCombatWindow::shortCombat()
 void TestCombatWindow::typingHitPointsRunsNoRule()
 {
     MainFrm &w = window();
-    type(w.ChrHP[3], u"-15"_s);
+    typeInto(w.ChrHP[3], u"-15"_s);
     QVERIFY(!isDown(w, 3));
     QVERIFY(w.ChrChk[3]->isChecked());
     // The next subtraction applies the rule.
@@ -127,13 +120,13 @@ void TestCombatWindow::typingHitPointsRunsNoRule()
 void TestCombatWindow::unreadableInitiativeKeepsThePreviousOrder()
 {
     MainFrm &w = window();
-    type(w.ChrName[0], u"Goblin"_s);
-    type(w.ChrIni[0], u"3"_s);
+    typeInto(w.ChrName[0], u"Goblin"_s);
+    typeInto(w.ChrIni[0], u"3"_s);
     QTest::mouseClick(w.Command1, Qt::LeftButton);
     QCOMPARE(listTexts(w.List), QStringList{u"03 - Goblin"_s});
 
-    type(w.ChrName[4], u"Dragon"_s);
-    type(w.ChrIni[4], u"1e999"_s);
+    typeInto(w.ChrName[4], u"Dragon"_s);
+    typeInto(w.ChrIni[4], u"1e999"_s);
     QTest::mouseClick(w.Command1, Qt::LeftButton);
 
     QCOMPARE(listTexts(w.List), QStringList{u"03 - Goblin"_s});
@@ -147,15 +140,15 @@ void TestCombatWindow::unreadableInitiativeKeepsThePreviousOrder()
 void TestCombatWindow::newCombatKeepsAmountsNoteAndList()
 {
     MainFrm &w = window();
-    type(w.ChrName[2], u"Troll"_s);
-    type(w.ChrHP[2], u"-3"_s);
-    type(w.SubsTxt[2], u"20"_s);
+    typeInto(w.ChrName[2], u"Troll"_s);
+    typeInto(w.ChrHP[2], u"-3"_s);
+    typeInto(w.SubsTxt[2], u"20"_s);
     QTest::mouseClick(w.SubsCmd[2], Qt::LeftButton); // down at -23
-    type(w.ChrName[7], u"Bat"_s);
+    typeInto(w.ChrName[7], u"Bat"_s);
     QTest::mouseClick(w.ChrChk[7], Qt::LeftButton);
-    type(w.SubsTxt[5], u"4"_s);
+    typeInto(w.SubsTxt[5], u"4"_s);
     w.NotesTxt->setPlainText(u"Bridge\nRiver"_s);
-    type(w.ChrName[0], u"Goblin"_s);
+    typeInto(w.ChrName[0], u"Goblin"_s);
     QTest::mouseClick(w.Command1, Qt::LeftButton);
     const QStringList order = listTexts(w.List);
     QCOMPARE(order, QStringList{u"00 - Goblin"_s});

@@ -100,7 +100,7 @@ void TestFilesWindow::saveAndLoadBringTheCombatBack()
     QCOMPARE(prompts().saveDialogs.size(), 1);
     QCOMPARE(prompts().saveDialogs[0].title, u"Save Combat"_s);
     QCOMPARE(prompts().saveDialogs[0].filter, u"Ini Files(.ini) (*.ini)"_s);
-    QCOMPARE(w.SavePath, path);
+    QCOMPARE(w.document().savePath(), path);
     QVERIFY(readAll(path).startsWith("[Info0]\r\nName=Goblin archer\r\n"));
 
     QStringList expected = visibleState(w);

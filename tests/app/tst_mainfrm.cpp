@@ -82,7 +82,7 @@ void TestMainFrm::everyRowStartsEmptyEnabledAndChecked()
     }
     QCOMPARE(w.List->count(), 0);
     QVERIFY(w.NotesTxt->toPlainText().isEmpty());
-    QVERIFY(w.SavePath.isEmpty());
+    QVERIFY(w.document().savePath().isEmpty());
 }
 
 void TestMainFrm::spinButtonsAreTiedToTheirOwnRow()

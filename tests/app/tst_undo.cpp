@@ -2,7 +2,10 @@
 #include "WindowFixture.h"
 #include "app/SpinButton.h"
 
+#include <QAccessible>
 #include <QAction>
+#include <QContextMenuEvent>
+#include <QTimer>
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
@@ -13,14 +16,6 @@
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-void typeInto(QWidget *field, const QString &text)
-{
-    field->setFocus();
-    QTest::keyClicks(field, text);
-}
-} // namespace
 
 class TestUndo : public QObject
 {
@@ -45,6 +40,9 @@ private slots:
     void keystrokesInOneFieldAreOneStep();
     void ctrlZInsideAFieldUndoesTheWindowsHistory();
     void aHeldSpinRepeatIsOneStep();
+    void aTextSetWithoutKeystrokesIsUndoneApart();
+    void contextMenuUndoIsTheWindows();
+    void typedAndErasedIsNoStep();
 
 private:
     MainFrm &window() { return *m_fixture->window; }
@@ -134,13 +132,13 @@ void TestUndo::everyCommandUndoesAndRedoes()
 void TestUndo::keystrokesInOneFieldAreOneStep()
 {
     MainFrm &w = window();
-    const int steps = w.history().count();
+    const int steps = w.document().history().count();
     typeInto(w.ChrNote[1], u"Bloodied"_s);
     typeInto(w.ChrNote[2], u"Hides"_s);
-    QCOMPARE(w.history().count(), steps + 2);
+    QCOMPARE(w.document().history().count(), steps + 2);
     w.ChrNote[1]->setFocus(); // back in a field: a new edit, a new step
     QTest::keyClicks(w.ChrNote[1], u"!"_s);
-    QCOMPARE(w.history().count(), steps + 3);
+    QCOMPARE(w.document().history().count(), steps + 3);
 }
 
 void TestUndo::ctrlZInsideAFieldUndoesTheWindowsHistory()
@@ -160,17 +158,65 @@ void TestUndo::ctrlZInsideAFieldUndoesTheWindowsHistory()
 void TestUndo::aHeldSpinRepeatIsOneStep()
 {
     MainFrm &w = window();
-    const int steps = w.history().count();
+    const int steps = w.document().history().count();
     const QPoint up(w.UpDown2[1]->width() / 2, 2);
     QTest::mousePress(w.UpDown2[1], Qt::LeftButton, {}, up);
     QTRY_COMPARE(w.ChrAC[1]->text(), u"3"_s); // the first step and two repeats
     QTest::mouseRelease(w.UpDown2[1], Qt::LeftButton, {}, up);
-    QCOMPARE(w.history().count(), steps + 1);
+    QCOMPARE(w.document().history().count(), steps + 1);
     QTest::mouseClick(w.UpDown2[1], Qt::LeftButton, {}, up); // a new click: a new step
-    QCOMPARE(w.history().count(), steps + 2);
+    QCOMPARE(w.document().history().count(), steps + 2);
     w.mnuUndo_Click();
     w.mnuUndo_Click();
     QCOMPARE(w.ChrAC[1]->text(), QString());
+}
+
+void TestUndo::aTextSetWithoutKeystrokesIsUndoneApart()
+{
+    MainFrm &w = window();
+    // As an assistive tool sets it: no keystroke, no step yet.
+    QAccessible::queryAccessibleInterface(w.SubsTxt[1])->setText(QAccessible::Value, u"2"_s);
+    QCOMPARE(w.SubsTxt[1]->text(), u"2"_s);
+    QTest::mouseClick(w.SubsCmd[1], Qt::LeftButton);
+    QCOMPARE(w.ChrHP[1]->text(), u"3"_s);
+    QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(w.ChrHP[1]->text(), u"5"_s);
+    QCOMPARE(w.SubsTxt[1]->text(), u"2"_s);
+    QCOMPARE(w.mnuUndo->text().remove(u'&'), u"Undo typing in Row 2 amount"_s);
+}
+
+void TestUndo::contextMenuUndoIsTheWindows()
+{
+    MainFrm &w = window();
+    typeInto(w.ChrNote[1], u"Bloodied"_s);
+    w.ChrName[2]->setFocus();
+    // The name field's own menu: its Undo takes back the window's newest step, the note.
+    bool triggered = false;
+    QTimer::singleShot(0, this, [&triggered] {
+        QWidget *menu = QApplication::activePopupWidget();
+        QAction *undo = menu ? menu->findChild<QAction *>(u"edit-undo"_s) : nullptr;
+        if (undo && undo->isEnabled()) {
+            undo->trigger();
+            triggered = true;
+        }
+        if (menu)
+            menu->close();
+    });
+    QContextMenuEvent open(QContextMenuEvent::Keyboard, QPoint(5, 5), w.ChrName[2]->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(w.ChrName[2], &open);
+    QVERIFY(triggered);
+    QCOMPARE(w.ChrNote[1]->text(), QString());
+    QCOMPARE(w.ChrName[2]->text(), u"Goblin"_s);
+}
+
+void TestUndo::typedAndErasedIsNoStep()
+{
+    MainFrm &w = window();
+    const int steps = w.document().history().count();
+    typeInto(w.ChrName[5], u"x"_s);
+    QTest::keyClick(w.ChrName[5], Qt::Key_Backspace);
+    QCOMPARE(w.document().history().count(), steps);
+    QCOMPARE(w.mnuUndo->text().remove(u'&'), u"Undo typing in Row 3 HP"_s);
 }
 
 QTEST_MAIN(TestUndo)

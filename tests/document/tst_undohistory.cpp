@@ -1,5 +1,5 @@
 // The undo history's bounds: many small steps, and a huge note edited again and again.
-#include "app/UndoHistory.h"
+#include "document/UndoHistory.h"
 
 #include <QtTest>
 
