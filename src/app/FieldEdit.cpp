@@ -65,6 +65,12 @@ void FieldEdit::leaveShownInPart()
     setToolTip(m_ownToolTip);
 }
 
+void FieldEdit::insert(const QString &text)
+{
+    if (!isReadOnly() && !refuses(text.size()))
+        QLineEdit::insert(text);
+}
+
 bool FieldEdit::refuses(qsizetype inserted)
 {
     const qsizetype length = QLineEdit::text().size() - selectedText().size() + inserted;
@@ -127,8 +133,7 @@ void FieldEdit::mouseReleaseEvent(QMouseEvent *event)
     // The middle button pastes the selection clipboard.
     if (event->button() == Qt::MiddleButton && QGuiApplication::clipboard()->supportsSelection() && !isReadOnly()) {
         deselect();
-        if (!refuses(QGuiApplication::clipboard()->text(QClipboard::Selection).size()))
-            insert(QGuiApplication::clipboard()->text(QClipboard::Selection));
+        insert(QGuiApplication::clipboard()->text(QClipboard::Selection));
         event->accept();
         return;
     }

@@ -28,6 +28,8 @@ public:
 
     QString text() const;
     void setText(const QString &text);
+    // Inserts at the cursor as a paste does: refused whole past the bound.
+    void insert(const QString &text);
     // True while the field holds a text longer than it can edit, shown in part.
     bool isShownInPart() const { return m_shownInPart; }
 
