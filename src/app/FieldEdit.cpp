@@ -1,5 +1,7 @@
 #include "app/FieldEdit.h"
 
+#include "app/EditMenu.h"
+
 #include "app/LongText.h"
 
 #include <QApplication>
@@ -151,8 +153,10 @@ void FieldEdit::dropEvent(QDropEvent *event)
 
 void FieldEdit::contextMenuEvent(QContextMenuEvent *event)
 {
-    QMenu *menu = createStandardContextMenu();
+    QMenu *menu = namedLineEditMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
+    if (m_undo && m_redo)
+        routeHistoryActions(menu, m_undo, m_redo);
     // Paste and Copy go through the same checks as their keys.
     if (auto *paste = menu->findChild<QAction *>(QStringLiteral("edit-paste"))) {
         disconnect(paste, &QAction::triggered, nullptr, nullptr);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QLineEdit>
+#include <QPointer>
 
 class QMimeData;
 
@@ -30,6 +31,12 @@ public:
     void setText(const QString &text);
     // Inserts at the cursor as a paste does: refused whole past the bound.
     void insert(const QString &text);
+    // The window's Undo and Redo, which the field's menu offers in place of its own.
+    void setHistoryActions(QAction *undo, QAction *redo)
+    {
+        m_undo = undo;
+        m_redo = redo;
+    }
     // True while the field holds a text longer than it can edit, shown in part.
     bool isShownInPart() const { return m_shownInPart; }
 
@@ -49,6 +56,7 @@ private:
     void copyWhole();
     void leaveShownInPart();
 
+    QPointer<QAction> m_undo, m_redo;
     QString m_whole;          // the whole text while shown in part
     QString m_ownToolTip;     // the tooltip to put back when it is no longer
     bool m_shownInPart = false;

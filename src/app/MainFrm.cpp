@@ -17,11 +17,10 @@
 #include <QSignalBlocker>
 #include <QTextDocument>
 
-#include <limits>
 
 namespace {
 
-void setTextIfChanged(QLineEdit *field, const QString &text)
+void setTextIfChanged(FieldEdit *field, const QString &text)
 {
     if (field->text() == text)
         return;
@@ -58,7 +57,7 @@ void MainFrm::runHandler(const std::function<void()> &body)
         showError(error.message());
         // The user need not count rows: the field at fault takes the focus.
         if (const auto &place = error.location(); place && place->row >= 0 && place->row < roster::RowCount) {
-            if (QLineEdit *at = field(place->row, place->field); at->isEnabled())
+            if (FieldEdit *at = field(place->row, place->field); at->isEnabled())
                 at->setFocus(Qt::OtherFocusReason);
         }
     } catch (const std::exception &error) {
@@ -93,7 +92,7 @@ void MainFrm::MainFrm_Load()
     }
 }
 
-QLineEdit *MainFrm::field(int index, roster::Field field) const
+FieldEdit *MainFrm::field(int index, roster::Field field) const
 {
     return (this->*FieldControls[static_cast<std::size_t>(field)])[static_cast<std::size_t>(index)];
 }
@@ -121,21 +120,13 @@ roster::Roster MainFrm::readRoster() const
 
 QString MainFrm::readNote() const
 {
-    // toPlainText() would turn a non-breaking space into a blank and U+2028 into a
-    // line break; the blocks' own texts keep every character.
-    QString text;
-    for (QTextBlock block = NotesTxt->document()->begin(); block.isValid(); block = block.next()) {
-        if (block != NotesTxt->document()->begin())
-            text += u'\n';
-        text += block.text();
-    }
-    return text;
+    return NotesTxt->text();
 }
 
 void MainFrm::writeRow(int r, const roster::Row &row)
 {
     for (const roster::FieldInfo &info : roster::RowFields) {
-        QLineEdit *control = field(r, info.field);
+        FieldEdit *control = field(r, info.field);
         setTextIfChanged(control, row.*info.text);
         if (info.greyedWhenDown)
             control->setEnabled(!row.down);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/FieldEdit.h"
+#include "app/NoteEdit.h"
 #include "app/Prompts.h"
 #include "document/CombatDocument.h"
 #include "roster/Fields.h"
@@ -52,7 +54,7 @@ public:
     QString readNote() const;
 
     // The row field of `field` in row `index`.
-    QLineEdit *field(int index, roster::Field field) const;
+    FieldEdit *field(int index, roster::Field field) const;
 
     // Handlers. Each runs its body through runHandler(), so no error ends the program.
     void MainFrm_Load();
@@ -84,11 +86,11 @@ public:
     const CombatDocument &document() const { return m_document; }
 
     // The row controls, one element per row 0 to 18.
-    RowControls<QLineEdit> ChrName{}, ChrHP{}, ChrIni{}, ChrAC{}, ChrNote{};
-    RowControls<QLineEdit> ChrWill{}, ChrFort{}, ChrRex{}, ChrAttack{}, ChrDamage{};
+    RowControls<FieldEdit> ChrName{}, ChrHP{}, ChrIni{}, ChrAC{}, ChrNote{};
+    RowControls<FieldEdit> ChrWill{}, ChrFort{}, ChrRex{}, ChrAttack{}, ChrDamage{};
     RowControls<QCheckBox> ChrChk{};
     RowControls<QPushButton> cmdClear{};
-    RowControls<QLineEdit> SubsTxt{};
+    RowControls<FieldEdit> SubsTxt{};
     RowControls<QPushButton> SubsCmd{};
     RowControls<SpinButton> UpDown1{}, UpDown2{};
 
@@ -98,7 +100,7 @@ public:
     QPushButton *NextTurnCmd = nullptr;
     QLabel *RoundLbl = nullptr;
     QLabel *Label2 = nullptr;
-    QPlainTextEdit *NotesTxt = nullptr;
+    NoteEdit *NotesTxt = nullptr;
     QScrollArea *RosterArea = nullptr;
 
     QAction *mnuNew = nullptr, *mnuLoad = nullptr, *mnuSave = nullptr, *mnuExit = nullptr;
@@ -140,7 +142,6 @@ private:
     void userEdited(const QString &what, const QString &mergeKey = QString());
     void undoOrRedo(bool undo);
     QString rowLabel(int index) const; // "Row 3" or "Row 3 (Goblin)"
-    bool eventForField(QWidget *field, QEvent *event);
 
     // Showing the document.
     void showState();

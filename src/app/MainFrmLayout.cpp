@@ -22,7 +22,6 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
-#include <limits>
 
 namespace {
 
@@ -58,13 +57,11 @@ QString rowName(int index, const char *what)
 }
 
 // Fields draw with the application's style (FieldStyle, set up before any window).
-QLineEdit *makeField(QWidget *parent, const char *array, int index, const char *label)
+FieldEdit *makeField(QWidget *parent, const char *array, int index, const char *label)
 {
-    auto *field = new QLineEdit(parent);
+    auto *field = new FieldEdit(parent);
     field->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(array)).arg(index));
     field->setAccessibleName(rowName(index, label));
-    // Fields are free text of any length; a line edit would cut at 32767 characters.
-    field->setMaxLength(std::numeric_limits<int>::max());
     return field;
 }
 
@@ -162,7 +159,7 @@ void MainFrm::createControls()
     Label2 = new QLabel(QStringLiteral("Other Notes"), central);
     Label2->setObjectName(QStringLiteral("Label2"));
 
-    NotesTxt = new QPlainTextEdit(central);
+    NotesTxt = new NoteEdit(central);
     NotesTxt->setObjectName(QStringLiteral("NotesTxt"));
     NotesTxt->setAccessibleName(QStringLiteral("Other Notes"));
     NotesTxt->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -247,7 +244,7 @@ void MainFrm::layOutControls()
             grid->addWidget(widget, row, column);
         };
         for (const roster::FieldInfo &info : roster::RowFields) {
-            QLineEdit *control = field(r, info.field);
+            FieldEdit *control = field(r, info.field);
             const int width = widths[static_cast<std::size_t>(info.field)];
             switch (info.field) {
             case roster::Field::HitPoints:

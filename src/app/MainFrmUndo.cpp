@@ -7,10 +7,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScrollArea>
@@ -22,36 +20,6 @@ bool isUndoOrRedoKey(const QKeyEvent *key)
 {
     return key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo)
         || QKeySequence(key->keyCombination()) == QKeySequence(Qt::CTRL | Qt::Key_Y);
-}
-
-// A field's own menu with its Undo and Redo working on the window's one history.
-std::unique_ptr<QMenu> contextMenu(QWidget *field, QAction *undo, QAction *redo)
-{
-    std::unique_ptr<QMenu> menu;
-    if (auto *line = qobject_cast<QLineEdit *>(field)) {
-        menu.reset(line->createStandardContextMenu());
-        // Before Qt 6.5 a line edit's menu names no action; Undo and Redo open it.
-        const QList<QAction *> items = menu->actions();
-        if (!line->isReadOnly() && items.size() >= 2 && items[0]->objectName().isEmpty()) {
-            items[0]->setObjectName(QStringLiteral("edit-undo"));
-            items[1]->setObjectName(QStringLiteral("edit-redo"));
-        }
-    } else if (auto *note = qobject_cast<QPlainTextEdit *>(field)) {
-        menu.reset(note->createStandardContextMenu());
-    }
-    if (!menu)
-        return menu;
-    for (QAction *item : menu->actions()) {
-        QAction *window = item->objectName() == QLatin1String("edit-undo")   ? undo
-                          : item->objectName() == QLatin1String("edit-redo") ? redo
-                                                                              : nullptr;
-        if (!window)
-            continue;
-        item->disconnect(); // from the field's own history
-        item->setEnabled(window->isEnabled());
-        QObject::connect(item, &QAction::triggered, window, &QAction::trigger);
-    }
-    return menu;
 }
 
 } // namespace
@@ -82,8 +50,10 @@ void MainFrm::userEdited(const QString &what, const QString &mergeKey)
 
 void MainFrm::watchFields()
 {
-    auto watch = [this](QLineEdit *field) {
+    auto watch = [this](FieldEdit *field) {
         field->installEventFilter(this);
+        field->setHistoryActions(mnuUndo, mnuRedo);
+        connect(field, &FieldEdit::inputRefused, this, &MainFrm::showError);
         connect(field, &QLineEdit::textEdited, this,
                 [this, field] { userEdited(QStringLiteral("typing in ") + field->accessibleName(), field->objectName()); });
     };
@@ -98,6 +68,8 @@ void MainFrm::watchFields()
     }
     // The window's history replaces the note's own, which would also keep copies of a long note.
     NotesTxt->setUndoRedoEnabled(false);
+    NotesTxt->setHistoryActions(mnuUndo, mnuRedo);
+    connect(NotesTxt, &NoteEdit::inputRefused, this, &MainFrm::showError);
     NotesTxt->installEventFilter(this);
     NotesTxt->viewport()->installEventFilter(this);
     connect(NotesTxt, &QPlainTextEdit::textChanged, this,
@@ -120,14 +92,6 @@ bool MainFrm::eventFilter(QObject *watched, QEvent *event)
         if (isUndoOrRedoKey(static_cast<QKeyEvent *>(event))) {
             event->ignore();
             return true;
-        }
-        break;
-    case QEvent::ContextMenu:
-        if (QWidget *field = watched == NotesTxt->viewport() ? NotesTxt : qobject_cast<QWidget *>(watched)) {
-            if (std::unique_ptr<QMenu> menu = contextMenu(field, mnuUndo, mnuRedo)) {
-                menu->exec(static_cast<QContextMenuEvent *>(event)->globalPos());
-                return true;
-            }
         }
         break;
     case QEvent::DragEnter:

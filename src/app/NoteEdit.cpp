@@ -1,9 +1,12 @@
 #include "app/NoteEdit.h"
 
+#include "app/EditMenu.h"
 #include "app/LongText.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMetaMethod>
 #include <QMimeData>
 #include <QTextBlock>
@@ -209,4 +212,13 @@ void NoteEdit::keyPressEvent(QKeyEvent *event)
         }
     }
     QPlainTextEdit::keyPressEvent(event);
+}
+
+void NoteEdit::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu *menu = createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    if (m_undo && m_redo)
+        routeHistoryActions(menu, m_undo, m_redo);
+    menu->popup(event->globalPos());
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPlainTextEdit>
+#include <QPointer>
 
 class QLabel;
 
@@ -34,6 +35,12 @@ public:
     // once per change.
     QString text() const;
     void setPlainText(const QString &text);
+    // The window's Undo and Redo, which the note's menu offers in place of its own.
+    void setHistoryActions(QAction *undo, QAction *redo)
+    {
+        m_undo = undo;
+        m_redo = redo;
+    }
     // True while the note holds a text longer than it can edit, shown in part.
     bool isShownInPart() const { return m_shownInPart; }
     // What the notice under a note shown in part says; empty otherwise.
@@ -48,8 +55,10 @@ protected:
     void insertFromMimeData(const QMimeData *source) override;
     QMimeData *createMimeDataFromSelection() const override;
     void resizeEvent(QResizeEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
+    QPointer<QAction> m_undo, m_redo;
     // The longest line the edit would leave, or -1 when it passes a bound (reported).
     qsizetype lineAfterInsert(const QString &inserted);
     void contentsEdited(int position, int removed, int added);

@@ -6,7 +6,7 @@
 
 // The window's side of the row fields, in the order of roster::Field: the control
 // array of each field and the array's name, which names its controls ("ChrName_3").
-inline constexpr std::array<RowControls<QLineEdit> MainFrm::*, roster::FieldCount> FieldControls{
+inline constexpr std::array<RowControls<FieldEdit> MainFrm::*, roster::FieldCount> FieldControls{
     &MainFrm::ChrName, &MainFrm::ChrHP,   &MainFrm::ChrAC,  &MainFrm::ChrIni,    &MainFrm::ChrNote,
     &MainFrm::ChrWill, &MainFrm::ChrFort, &MainFrm::ChrRex, &MainFrm::ChrAttack, &MainFrm::ChrDamage,
 };

@@ -5,7 +5,6 @@
 #include <QAccessible>
 #include <QAction>
 #include <QContextMenuEvent>
-#include <QTimer>
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
@@ -191,20 +190,14 @@ void TestUndo::contextMenuUndoIsTheWindows()
     typeInto(w.ChrNote[1], u"Bloodied"_s);
     w.ChrName[2]->setFocus();
     // The name field's own menu: its Undo takes back the window's newest step, the note.
-    bool triggered = false;
-    QTimer::singleShot(0, this, [&triggered] {
-        QWidget *menu = QApplication::activePopupWidget();
-        QAction *undo = menu ? menu->findChild<QAction *>(u"edit-undo"_s) : nullptr;
-        if (undo && undo->isEnabled()) {
-            undo->trigger();
-            triggered = true;
-        }
-        if (menu)
-            menu->close();
-    });
     QContextMenuEvent open(QContextMenuEvent::Keyboard, QPoint(5, 5), w.ChrName[2]->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(w.ChrName[2], &open);
-    QVERIFY(triggered);
+    QTRY_VERIFY(QApplication::activePopupWidget());
+    QWidget *menu = QApplication::activePopupWidget();
+    QAction *undo = menu->findChild<QAction *>(u"edit-undo"_s);
+    QVERIFY(undo && undo->isEnabled());
+    undo->trigger();
+    menu->close();
     QCOMPARE(w.ChrNote[1]->text(), QString());
     QCOMPARE(w.ChrName[2]->text(), u"Goblin"_s);
 }
