@@ -127,6 +127,12 @@ bool ProfileReader::hasSection(const QString &section) const
     return m_sections.contains(Name(section));
 }
 
+bool ProfileReader::hasKey(const QString &section, const QString &key) const
+{
+    const auto found = m_sections.constFind(Name(section));
+    return found != m_sections.cend() && found->contains(Name(key));
+}
+
 QString ReadIniValue(const QString &section, const QString &key, const QString &path)
 {
     QByteArray bytes;
