@@ -241,7 +241,7 @@ void TestCombatSave::refusedTargets_data()
     QTest::newRow("name of 256 bytes") << QString(252, u'n') + QStringLiteral(".ini")
                                        << QStringLiteral("the file name is too long; a name may have at most 255 bytes there");
     QTest::newRow("path of 4,500 bytes") << (QString(200, u'f') + u'/').repeated(22) + QStringLiteral("combat.ini")
-                                         << QStringLiteral("the path is too long; a path may have at most 4,096 bytes");
+                                         << QStringLiteral("the path is too long; a path may have at most 4,095 bytes");
     QTest::newRow("root's file") << QStringLiteral("root/combat.ini")
                                  << QStringLiteral("the file belongs to the user \"root\", who does not let you change it");
 }

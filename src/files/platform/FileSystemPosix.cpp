@@ -74,7 +74,7 @@ Result tooLong(const QByteArray &path)
         }
     }
     Result result = failed(Fault::PathTooLong, path);
-    result.limit = PATH_MAX;
+    result.limit = PATH_MAX - 1; // the terminating NUL counts
     return result;
 }
 
