@@ -4,6 +4,7 @@
 #include "combat/RowErrors.h"
 #include "files/CombatFileRead.h"
 #include "files/CombatFormat.h"
+#include "files/CutOffFile.h"
 #include "roster/FieldError.h"
 #include "roster/FieldText.h"
 #include "roster/Fields.h"
@@ -139,8 +140,13 @@ LoadOutcome loadCombatFile(const QString &path, const roster::Roster &current)
     bool anyRow = false;
     for (int r = 0; r < roster::RowCount && !anyRow; ++r)
         anyRow = reader.hasSection(rowSectionName(r));
-    if (anyRow)
+    if (anyRow) {
+        // A cut-off file is no older version: loading it would empty its missing rows and note.
+        if (const QString reason = endsEarlyReason(reader); !reason.isEmpty())
+            return refused(current, reason.arg(shown)
+                                        + QStringLiteral(" Nothing was loaded; the combat on screen is unchanged."));
         return loadCombat(reader, current);
+    }
     if (bytes.isEmpty())
         return refused(current, QStringLiteral("The file \"%1\" is empty, not a combat file.").arg(shown));
     if (looksLikeUtf16(bytes))

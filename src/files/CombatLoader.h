@@ -30,8 +30,8 @@ LoadOutcome loadCombat(const QByteArray &bytes, const roster::Roster &current);
 LoadOutcome loadCombat(const ProfileReader &file, const roster::Roster &current);
 
 // Refuses what is no combat file (no ordinary file at the path, unreadable, over
-// 16 MiB, empty, UTF-16 text, none of the row sections), then loads it as
-// loadCombat does. Never waits on what is not an ordinary file, such as a pipe.
+// 16 MiB, empty, UTF-16 text, none of the row sections) and a combat file that
+// ends early (endsEarlyReason), then loads it as loadCombat does. Never waits on what is not an ordinary file, such as a pipe.
 LoadOutcome loadCombatFile(const QString &path, const roster::Roster &current);
 
 // "You are loading a combat prior to " + verTxt + ", there may be some errors"

@@ -13,13 +13,16 @@ struct SaveOutcome
     QString error; // a whole sentence for the user, naming the file and the reason
 };
 
-// Writes all of `bytes` to `path` or nothing at all. The target is never written
-// itself: a new file beside it receives the bytes, is flushed to the disk and then
-// renamed over it. Any failure (a full disk included) removes that file and leaves
-// an existing target exactly as it was.
-SaveOutcome saveBytesAtomically(const QByteArray &bytes, const QString &path);
+// Writes all of `bytes` to `path` or nothing at all, and the file stays what it
+// was: a link leads to its target (made if missing), an existing file keeps its
+// owner, group, permissions, extended attributes, ACLs and hard links. A new file
+// beside it is renamed over it where that keeps all of these; otherwise the file
+// is written in place after a synced copy of its old content. Any failure (a full
+// disk included) leaves an existing file as it was and no file beside it; the
+// message names the real cause.
+SaveOutcome saveBytesKeepingTheFile(const QByteArray &bytes, const QString &path);
 
-// The combat file of `roster` at `path`, atomically. A combat whose file would be
+// The combat file of `roster` at `path`, as saveBytesKeepingTheFile writes it. A combat whose file would be
 // over MaxCombatFileSize, which no load accepts, is refused before anything is written.
 SaveOutcome saveCombatFile(const roster::Roster &roster, const QString &path);
 

@@ -126,4 +126,10 @@ bool ProfileReader::hasSection(const QString &section) const
     return m_sections.contains(Name(section));
 }
 
+bool ProfileReader::hasKey(const QString &section, const QString &key) const
+{
+    const auto found = m_sections.constFind(Name(section));
+    return found != m_sections.cend() && found->contains(Name(key));
+}
+
 } // namespace files

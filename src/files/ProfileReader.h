@@ -23,6 +23,8 @@ public:
     // Missing section, missing key and empty value all read as "".
     QString ReadIniValue(const QString &section, const QString &key) const;
     bool hasSection(const QString &section) const;
+    // A key line present, even with an empty value.
+    bool hasKey(const QString &section, const QString &key) const;
 
     // A section or key name, hashed and compared as Qt compares without regard to
     // case. The hash is kept: comparing it first spares reading most names' text.

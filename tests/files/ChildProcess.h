@@ -54,4 +54,17 @@ inline QByteArray asOrdinaryUser(const QString &folder, const std::function<QByt
     });
 }
 
+// `work` in a child that has become "nobody" (65534) without being given anything;
+// as any other user, `work` runs as that user.
+inline QByteArray asNobody(const std::function<QByteArray()> &work)
+{
+    if (geteuid() != 0)
+        return work();
+    constexpr uid_t Nobody = 65534;
+    return inChild([&] {
+        const bool changed = setgroups(0, nullptr) == 0 && setgid(Nobody) == 0 && setuid(Nobody) == 0;
+        return changed ? work() : QByteArray("<no user change>");
+    });
+}
+
 } // namespace testing

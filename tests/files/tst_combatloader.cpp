@@ -111,6 +111,8 @@ private slots:
     void longValueCutInFailureMessage();
     void noteOfTheLastSection();
     void onlyTenSections();
+    void cutOffFile_data();
+    void cutOffFile();
     void lineFeedOnlyFile();
     void windows1252File();
     void refusals_data();
@@ -275,6 +277,66 @@ void TestCombatLoader::onlyTenSections()
         expected.rows[r] = {{}, {}, {}, {}, {}, {}, {}, {}, {}, {}, QStringLiteral("3"), 1, false};
     expected.generalNote.clear();
     QCOMPARE(outcome.roster, expected);
+}
+
+void TestCombatLoader::cutOffFile_data()
+{
+    QTest::addColumn<int>("lines"); // kept from the start of the file
+    QTest::addColumn<bool>("checks");
+    QTest::addColumn<Status>("status");
+    QTest::addColumn<int>("warningRow"); // -1: none
+    QTest::addColumn<QString>("message"); // "%1": the file
+
+    const QString early = QStringLiteral("The file \"%1\" ends early: its last row is ");
+    const QString unchanged = QStringLiteral(" Nothing was loaded; the combat on screen is unchanged.");
+    QTest::newRow("inside [Info8]") << 8 * 13 + 4 << true << Status::Refused << -1
+                                    << early + QStringLiteral("Row 9 (Name 8, section [Info8]), which stops before its "
+                                                              "\"Ini\" line, and Rows 10 to 19 (sections [Info9] to "
+                                                              "[Info18]) are missing.") + unchanged;
+    QTest::newRow("after [Info9]") << 10 * 13 << true << Status::Refused << -1
+                                   << early + QStringLiteral("Row 10 (Name 9, section [Info9]), and Rows 11 to 19 "
+                                                             "(sections [Info10] to [Info18]) are missing.") + unchanged;
+    QTest::newRow("after [Info17]") << 18 * 13 << true << Status::Refused << -1
+                                    << early + QStringLiteral("Row 18 (Name 17, section [Info17]), and Row 19 (section "
+                                                              "[Info18]) is missing.") + unchanged;
+    QTest::newRow("before the last note") << 19 * 13 - 1 << true << Status::Refused << -1
+                                          << early + QStringLiteral("Row 19 (Name 18, section [Info18]), which stops "
+                                                                    "before its \"GeneralNote\" line.") + unchanged;
+    QTest::newRow("whole file") << 19 * 13 << true << Status::Loaded << -1 << QString();
+    QTest::newRow("older version, inside [Info8]") << 8 * 12 + 3 << false << Status::Loaded << 0 << QString();
+    QTest::newRow("older version, after [Info9]") << 10 * 12 << false << Status::Loaded << 0 << QString();
+}
+
+// A file of this version that stops short is refused as such, not loaded as an
+// older version with its missing rows and note emptied.
+void TestCombatLoader::cutOffFile()
+{
+    QFETCH(int, lines);
+    QFETCH(bool, checks);
+    QFETCH(Status, status);
+    QFETCH(int, warningRow);
+    QFETCH(QString, message);
+
+    FileLines file;
+    if (!checks)
+        file.removeAll(QStringLiteral("Check"));
+    file.lines = file.lines.first(lines);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("combat.ini"));
+    QFile out(path);
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    QVERIFY(out.write(file.bytes()) > 0);
+    out.close();
+
+    const LoadOutcome outcome = files::loadCombatFile(path, currentRoster());
+    QCOMPARE(outcome.status, status);
+    QCOMPARE(outcome.oldVersionRow.value_or(-1), warningRow);
+    QCOMPARE(outcome.message, message.isEmpty() ? QString() : message.arg(QDir::toNativeSeparators(path)));
+    if (status == Status::Refused)
+        QCOMPARE(outcome.roster, currentRoster());
+    else
+        QCOMPARE(outcome.roster.rows[7].name, QStringLiteral("Name 7"));
 }
 
 void TestCombatLoader::lineFeedOnlyFile()

@@ -12,6 +12,8 @@
 #include <csignal>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 using roster::Roster;
@@ -50,6 +52,52 @@ QStringList entries(const QString &dir)
     return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
 
+QByteArray native(const QString &path) { return QFile::encodeName(path); }
+
+// What a save must keep of a name: whether it is a link, and the file's owner,
+// permissions, links and extended attributes (ACLs included).
+struct Snapshot
+{
+    bool link = false;
+    bool exists = false;
+    uid_t uid = 0;
+    gid_t gid = 0;
+    mode_t mode = 0;
+    nlink_t links = 0;
+    QMap<QByteArray, QByteArray> attributes;
+    bool operator==(const Snapshot &) const = default;
+};
+
+Snapshot snapshot(const QString &path)
+{
+    Snapshot shot;
+    struct stat info {};
+    shot.link = lstat(native(path).constData(), &info) == 0 && S_ISLNK(info.st_mode);
+    shot.exists = stat(native(path).constData(), &info) == 0;
+    if (!shot.exists)
+        return shot;
+    shot = {shot.link, true, info.st_uid, info.st_gid, info.st_mode, info.st_nlink, {}};
+    char names[4096];
+    const ssize_t size = listxattr(native(path).constData(), names, sizeof names);
+    for (const QByteArray &name : QByteArray(names, qMax<ssize_t>(size, 0)).split('\0')) {
+        char value[4096];
+        const ssize_t n = name.isEmpty() ? -1 : getxattr(native(path).constData(), name.constData(), value, sizeof value);
+        if (n >= 0)
+            shot.attributes.insert(name, QByteArray(value, n));
+    }
+    return shot;
+}
+
+// An access ACL: the owner reads and writes, "nobody" reads, no one else anything.
+QByteArray aclForNobody()
+{
+    const quint16 entries[][4] = {{0x01, 6, 0xFFFF, 0xFFFF}, {0x02, 4, 65534, 0}, {0x04, 0, 0xFFFF, 0xFFFF},
+                                  {0x10, 4, 0xFFFF, 0xFFFF}, {0x20, 0, 0xFFFF, 0xFFFF}};
+    QByteArray acl("\2\0\0\0", 4); // version 2, little-endian as the kernel stores it
+    acl.append(reinterpret_cast<const char *>(entries), sizeof entries);
+    return acl;
+}
+
 Roster sampleRoster(const QString &name)
 {
     Roster roster;
@@ -67,6 +115,8 @@ class TestCombatSave : public QObject
 
 private slots:
     void replacesAllOfAnExistingFile();
+    void keepsTheFile_data();
+    void keepsTheFile();
     void refusedTargets_data();
     void refusedTargets();
     void noFileName();
@@ -92,6 +142,90 @@ void TestCombatSave::replacesAllOfAnExistingFile()
     QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("combat.ini")});
 }
 
+void TestCombatSave::keepsTheFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("byNobody"); // saved by "nobody" rather than root
+
+    QTest::newRow("permission bits 0640") << QStringLiteral("mode") << false;
+    QTest::newRow("nobody's file 0600, saved by root") << QStringLiteral("others") << false;
+    QTest::newRow("root's file 0666, saved by nobody") << QStringLiteral("writable") << true;
+    QTest::newRow("hard link") << QStringLiteral("hard link") << false;
+    QTest::newRow("link to a file") << QStringLiteral("link") << false;
+    QTest::newRow("link to a missing file") << QStringLiteral("dangling link") << false;
+    QTest::newRow("extended attribute") << QStringLiteral("xattr") << false;
+    QTest::newRow("ACL") << QStringLiteral("acl") << false;
+    QTest::newRow("name of 255 bytes") << QStringLiteral("long name") << false;
+}
+
+// The new combat is in every name of the file, which stays what it was, and
+// nothing else is left in the folder.
+void TestCombatSave::keepsTheFile()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, byNobody);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(chmod(native(dir.path()).constData(), 0755) == 0); // "nobody" may enter
+    const QString path = dir.filePath(kind == u"long name" ? QString(251, u'n') + QStringLiteral(".ini")
+                                                           : QStringLiteral("combat.ini"));
+    QStringList names{path};
+    const QByteArray oldBytes = files::combatFileBytes(sampleRoster(QStringLiteral("Old chief")));
+    if (kind.contains(u"link") && kind != u"hard link") {
+        names << dir.filePath(QStringLiteral("real.ini"));
+        QCOMPARE(symlink("real.ini", native(path).constData()), 0);
+        if (kind == u"link")
+            QVERIFY(writeFile(names.last(), oldBytes));
+    } else if (kind != u"long name") {
+        QVERIFY(writeFile(path, oldBytes));
+    }
+    if (kind == u"mode")
+        QCOMPARE(chmod(native(path).constData(), 0640), 0);
+    if (kind == u"others") {
+        QCOMPARE(chmod(native(path).constData(), 0600), 0);
+        QCOMPARE(chown(native(path).constData(), 65534, 65534), 0);
+    }
+    if (kind == u"writable") {
+        QCOMPARE(chmod(native(path).constData(), 0666), 0);
+        QCOMPARE(chown(native(dir.path()).constData(), 65534, 65534), 0); // room for a copy beside it
+    }
+    if (kind == u"hard link") {
+        names << dir.filePath(QStringLiteral("other.ini"));
+        QCOMPARE(link(native(path).constData(), native(names.last()).constData()), 0);
+    }
+    if (kind == u"xattr" || kind == u"acl") {
+        const QByteArray name = kind == u"xattr" ? "user.fraymark" : "system.posix_acl_access";
+        const QByteArray value = kind == u"xattr" ? QByteArray("kept") : aclForNobody();
+        if (setxattr(native(path).constData(), name.constData(), value.constData(), size_t(value.size()), 0) != 0)
+            QSKIP(qPrintable(QStringLiteral("the file system of %1 refuses %2: %3")
+                                 .arg(dir.path(), QString::fromLatin1(name), qt_error_string(errno))));
+        QCOMPARE(snapshot(path).attributes.value(name), value);
+    }
+    QList<Snapshot> before;
+    for (const QString &name : names)
+        before << snapshot(name);
+
+    const Roster roster = sampleRoster(QStringLiteral("New chief"));
+    auto save = [&] {
+        const files::SaveOutcome outcome = files::saveCombatFile(roster, path);
+        return outcome.ok ? QByteArray("saved") : outcome.error.toUtf8();
+    };
+    QCOMPARE(QString::fromUtf8(byNobody ? testing::asNobody(save) : save()), QStringLiteral("saved"));
+
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        QCOMPARE(contents(names.at(i)), files::combatFileBytes(roster));
+        if (before.at(i).exists)
+            QVERIFY2(snapshot(names.at(i)) == before.at(i), qPrintable(names.at(i)));
+    }
+    QVERIFY(snapshot(path).link == before.first().link);
+    QStringList expected;
+    for (const QString &name : names)
+        expected << QFileInfo(name).fileName();
+    expected.sort();
+    QCOMPARE(entries(dir.path()), expected);
+}
+
 void TestCombatSave::refusedTargets_data()
 {
     QTest::addColumn<QString>("target"); // under a fresh folder unless it starts with '/'
@@ -103,6 +237,13 @@ void TestCombatSave::refusedTargets_data()
                                       << QStringLiteral("does not allow creating files (Permission denied)");
     QTest::newRow("read-only file system") << QStringLiteral("/proc/self/combat.ini")
                                            << QStringLiteral("does not allow creating files");
+    QTest::newRow("link loop") << QStringLiteral("loop.ini") << QStringLiteral("leads round in a loop and never reaches a file");
+    QTest::newRow("name of 256 bytes") << QString(252, u'n') + QStringLiteral(".ini")
+                                       << QStringLiteral("the file name is too long; a name may have at most 255 bytes there");
+    QTest::newRow("path of 4,500 bytes") << (QString(200, u'f') + u'/').repeated(22) + QStringLiteral("combat.ini")
+                                         << QStringLiteral("the path is too long; a path may have at most 4,095 bytes");
+    QTest::newRow("root's file") << QStringLiteral("root/combat.ini")
+                                 << QStringLiteral("the file belongs to the user \"root\", who does not let you change it");
 }
 
 // Nothing is written and the message names the file.
@@ -121,6 +262,19 @@ void TestCombatSave::refusedTargets()
     if (target.startsWith(QStringLiteral("locked/"))) {
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("locked")));
         QVERIFY(QFile::setPermissions(dir.filePath(QStringLiteral("locked")), QFile::ReadOwner | QFile::ExeOwner));
+    }
+    if (target == u"loop.ini") {
+        QCOMPARE(symlink("loop2.ini", native(path).constData()), 0);
+        QCOMPARE(symlink("loop.ini", native(dir.filePath(QStringLiteral("loop2.ini"))).constData()), 0);
+    }
+    // Outside the folder that the ordinary user is given, so it stays root's.
+    QTemporaryDir rootsFolder;
+    if (target.startsWith(QStringLiteral("root/"))) {
+        if (geteuid() != 0)
+            QSKIP("a file of another user needs the tests to run as root");
+        QVERIFY(rootsFolder.isValid() && chmod(native(rootsFolder.path()).constData(), 0755) == 0);
+        path = rootsFolder.filePath(QStringLiteral("combat.ini"));
+        QVERIFY(writeFile(path, "root's"));
     }
     const QStringList before = entries(QFileInfo(path).absolutePath());
 
@@ -146,29 +300,42 @@ void TestCombatSave::noFileName()
 
 void TestCombatSave::fullDisk_data()
 {
-    QTest::addColumn<bool>("existing");
+    QTest::addColumn<QString>("shape"); // "new file", "file" or "hard link": what is at the path
+    QTest::addColumn<int>("oldNoteLength");
     QTest::addColumn<int>("noteLength"); // 80: a 3 KB file; 2000: over 16 KiB
     QTest::addColumn<qint64>("limit");
     QTest::addColumn<bool>("fromSize"); // the limit is added to the new file's size
 
-    for (const bool existing : {false, true}) {
-        const char *over = existing ? "over an old file" : "new file";
+    for (const char *shape : {"new file", "file"}) {
         for (const qint64 limit : {0, 1})
-            QTest::addRow("%s, 3 KB, limit %lld", over, limit) << existing << 80 << limit << false;
+            QTest::addRow("%s, 3 KB, limit %lld", shape, limit) << shape << 240 << 80 << limit << false;
         for (const qint64 limit : {16383, 16384, 16385})
-            QTest::addRow("%s, over 16 KiB, limit %lld", over, limit) << existing << 2000 << limit << false;
+            QTest::addRow("%s, over 16 KiB, limit %lld", shape, limit) << shape << 6000 << 2000 << limit << false;
         for (const int noteLength : {80, 2000}) {
-            QTest::addRow("%s, %d, one byte short", over, noteLength) << existing << noteLength << qint64(-1) << true;
-            QTest::addRow("%s, %d, limit the size", over, noteLength) << existing << noteLength << qint64(0) << true;
+            QTest::addRow("%s, %d, one byte short", shape, noteLength) << shape << 3 * noteLength << noteLength << qint64(-1) << true;
+            QTest::addRow("%s, %d, limit the size", shape, noteLength) << shape << 3 * noteLength << noteLength << qint64(0) << true;
+        }
+    }
+    // Written in place: a copy of the old content comes first, then the new bytes
+    // over the old ones; a smaller old file is put back after a write that failed.
+    for (const int noteLength : {80, 2000}) {
+        for (const int oldNoteLength : {noteLength / 4, 3 * noteLength}) {
+            const char *old = oldNoteLength < noteLength ? "smaller" : "larger";
+            for (const qint64 limit : {-1, 0})
+                QTest::addRow("hard link, %d, %s old file, %lld", noteLength, old, limit)
+                    << "hard link" << oldNoteLength << noteLength << limit << true;
+            QTest::addRow("hard link, %d, %s old file, limit 1", noteLength, old)
+                << "hard link" << oldNoteLength << noteLength << qint64(1) << false;
         }
     }
 }
 
-// Saved whole or not at all: a refused write leaves the old file byte for byte,
-// no other file, and a message with the file and the kernel's reason.
+// Saved whole or not at all: a refused write leaves the old file byte for byte in
+// every name, no other file, and a message with the file and the kernel's reason.
 void TestCombatSave::fullDisk()
 {
-    QFETCH(bool, existing);
+    QFETCH(QString, shape);
+    QFETCH(int, oldNoteLength);
     QFETCH(int, noteLength);
     QFETCH(qint64, limit);
     QFETCH(bool, fromSize);
@@ -176,11 +343,16 @@ void TestCombatSave::fullDisk()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("combat.ini"));
+    QStringList names{QStringLiteral("combat.ini")};
     Roster old = sampleRoster(QStringLiteral("Old chief"));
-    old.generalNote = QString(3 * noteLength, u'o');
+    old.generalNote = QString(oldNoteLength, u'o');
     const QByteArray oldBytes = files::combatFileBytes(old);
-    if (existing)
+    if (shape != u"new file")
         QVERIFY(writeFile(path, oldBytes));
+    if (shape == u"hard link") {
+        names << QStringLiteral("other.ini");
+        QCOMPARE(link(native(path).constData(), native(dir.filePath(names.last())).constData()), 0);
+    }
 
     Roster roster = sampleRoster(QStringLiteral("New chief"));
     roster.generalNote = QString(noteLength, u'n');
@@ -188,19 +360,24 @@ void TestCombatSave::fullDisk()
     QVERIFY(noteLength > 1000 ? fresh.size() > 16 * 1024 : fresh.size() > 2500 && fresh.size() < 4096);
     if (fromSize)
         limit += fresh.size();
+    // In place the copy of the old content must fit as well.
+    const qint64 needed = shape == u"hard link" ? qMax(fresh.size(), oldBytes.size()) : fresh.size();
 
     const files::SaveOutcome outcome = saveWithFileSizeLimit(roster, path, rlim_t(limit));
-    if (limit >= fresh.size()) {
+    if (limit >= needed) {
         QVERIFY2(outcome.ok, qPrintable(outcome.error));
-        QCOMPARE(contents(path), fresh);
+        for (const QString &name : names)
+            QCOMPARE(contents(dir.filePath(name)), fresh);
     } else {
         QVERIFY(!outcome.ok);
         QCOMPARE(outcome.error, QStringLiteral("The combat could not be saved to \"%1\": File too large.")
                                     .arg(QDir::toNativeSeparators(path)));
-        if (existing)
-            QCOMPARE(contents(path), oldBytes);
+        if (shape != u"new file")
+            for (const QString &name : names)
+                QCOMPARE(contents(dir.filePath(name)), oldBytes);
     }
-    QCOMPARE(entries(dir.path()), existing || outcome.ok ? QStringList{QStringLiteral("combat.ini")} : QStringList());
+    names.sort();
+    QCOMPARE(entries(dir.path()), shape != u"new file" || outcome.ok ? names : QStringList());
 }
 
 // What is saved loads: a file exactly at the load limit saves and loads, one byte

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Every call the files floor makes to the operating system goes through here.
+// One implementation per platform family (FileSystemPosix.cpp today); the floor
+// above turns the results into the sentences the user reads.
+namespace files::platform {
+
+// What went wrong, sorted by what the user is told.
+enum class Fault {
+    None,
+    Missing,          // nothing at the path, or (saving) its folder does not exist; `place` says which
+    NotAFolder,       // a part of the path that should be a folder is a file
+    FolderClosed,     // a folder on the path may not be entered
+    NameTooLong,      // the name is longer than the folder's file system allows (`limit` bytes)
+    PathTooLong,      // the whole path is longer than the system allows (`limit` bytes)
+    LinkLoop,         // the link at `place` leads round in a circle
+    IsFolder,
+    NotOrdinary,      // a pipe, a device, a socket
+    ReadOnly,         // the user's own file, which may not be written
+    OthersFile,       // a file of `owner` that this user may not write
+    FolderReadOnly,   // the folder `place` does not let this user create files
+    TooLarge,         // reading: over the size asked for
+    Failed,           // any other refusal of the system; `systemText` has its words
+};
+
+struct Result
+{
+    Fault fault = Fault::None;
+    QString place;      // the path the fault is about
+    QString systemText; // the system's own words for the error, when it gave one
+    QString owner;      // OthersFile: the owner's name
+    qint64 limit = 0;   // NameTooLong, PathTooLong: the allowed bytes
+    QString keptCopy;   // saving in place failed part way: where the old content was left
+    bool ok() const { return fault == Fault::None; }
+};
+
+// The whole ordinary file at `path` into `bytes`, at most `maxSize` bytes. Never
+// waits on what is not an ordinary file, such as a pipe.
+Result readWholeFile(const QString &path, qint64 maxSize, QByteArray &bytes);
+
+// Puts `bytes` into the file at `path`, following links to their target (made if
+// missing). The file stays what it was: owner, group, permissions, extended
+// attributes and ACLs, hard links. Either the whole new content is in the file
+// or the old content is; only when even putting the old content back fails does
+// a copy of it stay beside the file, named in `keptCopy`.
+Result replaceFileContents(const QString &path, const QByteArray &bytes);
+
+} // namespace files::platform
