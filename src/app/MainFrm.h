@@ -147,6 +147,8 @@ private:
     void showState();
     void showOrder();
     void showTurn();
+    QList<QWidget *> rowControls(int r) const;
+    void lightRow(int r, bool lit);
     void updateUndoActions();
     void focusFirstChange(const roster::Roster &from, const roster::Roster &to);
 

@@ -89,7 +89,6 @@ void MainFrm::mnuNew_Click()
 {
     runCommand(QStringLiteral("New Combat"), [](CombatState &next) {
         combat::newCombat(next.roster);
-        next.markedRow = -1;
-        next.round = 0;
+        next.turn = {};
     });
 }

@@ -37,6 +37,7 @@ constexpr int BottomRows = 5;         // the list and the note show at least thi
 constexpr int PageMargin = 8;
 constexpr int PageTopMargin = 4;
 constexpr int PageSpacing = 10;
+constexpr double TurnLineScale = 1.6;
 // What a window manager's frame and title bar take from the screen, at most.
 constexpr int FrameAllowanceWidth = 16;
 constexpr int FrameAllowanceHeight = 48;
@@ -149,7 +150,12 @@ void MainFrm::createControls()
     RoundLbl = new QLabel(central);
     RoundLbl->setObjectName(QStringLiteral("RoundLbl"));
     RoundLbl->setAccessibleName(QStringLiteral("Round"));
-    RoundLbl->setAlignment(Qt::AlignCenter);
+    RoundLbl->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // The turn line reads across a table: larger and bold.
+    QFont turnFont = RoundLbl->font();
+    turnFont.setPointSizeF(turnFont.pointSizeF() * TurnLineScale);
+    turnFont.setBold(true);
+    RoundLbl->setFont(turnFont);
     // The marked turn stays as clear when the focus is elsewhere as when it is in the list.
     QPalette marked = List->palette();
     for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
@@ -275,11 +281,11 @@ void MainFrm::layOutControls()
     const int bottomHeight = std::max(pixels(1455), BottomRows * fieldHeight);
     List->setMinimumSize(nameWidth + hpWidth + spinWidth + ColumnSpacing + 40, bottomHeight);
     const int orderWidth = std::max(pixels(1095), Command1->sizeHint().width());
-    const int roundHeight = RoundLbl->fontMetrics().height();
     const int nextTurnHeight = NextTurnCmd->sizeHint().height();
-    Command1->setFixedSize(orderWidth, bottomHeight - nextTurnHeight - roundHeight - 2 * RowSpacing);
+    Command1->setFixedSize(orderWidth, bottomHeight - nextTurnHeight - RowSpacing);
     NextTurnCmd->setFixedSize(orderWidth, nextTurnHeight);
-    RoundLbl->setFixedSize(orderWidth, roundHeight);
+    RoundLbl->setFixedHeight(RoundLbl->fontMetrics().height());
+    RoundLbl->setMinimumWidth(orderWidth);
     NotesTxt->setMinimumHeight(bottomHeight - Label2->sizeHint().height() - RowSpacing);
 
     auto *notes = new QVBoxLayout;
@@ -289,14 +295,21 @@ void MainFrm::layOutControls()
 
     auto *bottom = new QHBoxLayout;
     bottom->setSpacing(BottomSpacing);
-    bottom->addWidget(List, 1);
+    // The list with its buttons, and the turn line under both.
     auto *order = new QVBoxLayout;
     order->setSpacing(RowSpacing);
     order->addWidget(Command1);
     order->addWidget(NextTurnCmd);
-    order->addWidget(RoundLbl);
     order->addStretch(1);
-    bottom->addLayout(order);
+    auto *listAndButtons = new QHBoxLayout;
+    listAndButtons->setSpacing(BottomSpacing);
+    listAndButtons->addWidget(List, 1);
+    listAndButtons->addLayout(order);
+    auto *fight = new QVBoxLayout;
+    fight->setSpacing(RowSpacing);
+    fight->addLayout(listAndButtons, 1);
+    fight->addWidget(RoundLbl);
+    bottom->addLayout(fight, 1);
     bottom->addLayout(notes, 2);
 
     auto *page = new QVBoxLayout(central);

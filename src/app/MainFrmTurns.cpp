@@ -1,16 +1,68 @@
 // The fighting-order list and whose turn it is, as the document has them. The
-// list's items change only when the order is calculated; only the marker moves.
+// list's items change only when the order is calculated; the marker moves, items
+// whose combatant left the fight grey out, and the current combatant's row is lit.
 #include "app/MainFrm.h"
 
+#include "app/CurrentRowPalette.h"
+#include "app/SpinButton.h"
+
 #include <QAccessible>
+#include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
+
+namespace {
+
+const QString CurrentTurn = QStringLiteral("Current turn");
+const QString OutOfTheFight = QStringLiteral("Out of the fight");
+
+// Grey and struck through when out of the fight, bold when marked. The text and
+// accessible name stay as calculated; screen readers hear the state as the description.
+void showItem(QListWidgetItem *item, bool inFight, bool marked, const QPalette &palette)
+{
+    QFont font = item->font();
+    font.setStrikeOut(!inFight);
+    font.setBold(marked);
+    if (font != item->font())
+        item->setFont(font);
+    const QVariant foreground = inFight ? QVariant() : QVariant(palette.brush(QPalette::Disabled, QPalette::Text));
+    if (item->data(Qt::ForegroundRole) != foreground)
+        item->setData(Qt::ForegroundRole, foreground);
+    const QString description = inFight ? QString() : OutOfTheFight;
+    if (item->data(Qt::AccessibleDescriptionRole).toString() != description)
+        item->setData(Qt::AccessibleDescriptionRole, description);
+}
+
+} // namespace
 
 void MainFrm::showOrder()
 {
     List->clear();
     for (const combat::OrderEntry &entry : m_document.order())
         List->addItem(entry.text);
+}
+
+QList<QWidget *> MainFrm::rowControls(int r) const
+{
+    QList<QWidget *> controls;
+    for (const roster::Field f : roster::FieldsInColumnOrder)
+        controls << field(r, f);
+    controls << UpDown1[r] << UpDown2[r] << ChrChk[r] << cmdClear[r] << SubsTxt[r] << SubsCmd[r];
+    return controls;
+}
+
+void MainFrm::lightRow(int r, bool lit)
+{
+    // The name field's description says whether the row is lit, so nothing is done twice.
+    if ((ChrName[r]->accessibleDescription() == CurrentTurn) == lit)
+        return;
+    const QPalette colours = lit ? currentRowPalette(palette(), currentRowColours(palette())) : QPalette();
+    for (QWidget *control : rowControls(r)) {
+        control->setPalette(colours);
+        control->setAutoFillBackground(lit);
+        control->setAccessibleDescription(lit ? CurrentTurn : QString());
+    }
 }
 
 void MainFrm::showTurn()
@@ -30,20 +82,26 @@ void MainFrm::showTurn()
         List->clearSelection();
         List->setCurrentRow(-1, QItemSelectionModel::Clear);
     }
-    for (int i = 0; i < List->count(); ++i) {
-        QListWidgetItem *item = List->item(i);
-        if (item->font().bold() != (i == markedItem)) {
-            QFont font = item->font();
-            font.setBold(i == markedItem);
-            item->setFont(font);
-        }
+    for (int i = 0; i < List->count(); ++i)
+        showItem(List->item(i), m_document.isInFight(i), i == markedItem, List->palette());
+
+    // The row is lit while it still holds the current combatant.
+    const combat::Turn &turn = m_document.state().turn;
+    const int currentRow = m_document.currentRow();
+    const bool rowHolds = currentRow >= 0 && ChrName[currentRow]->text() == turn.current().name;
+    for (int r = 0; r < roster::RowCount; ++r)
+        lightRow(r, rowHolds && r == currentRow);
+
+    QString line;
+    if (turn.round > 0) {
+        line = QStringLiteral("Round %1").arg(turn.round);
+        if (rowHolds && !turn.current().name.trimmed().isEmpty())
+            line += QStringLiteral(" \u2014 ") + turn.current().name;
     }
-    const int round = m_document.state().round;
-    const QString text = round > 0 ? QStringLiteral("Round %1").arg(round) : QString();
-    if (RoundLbl->text() != text) {
-        RoundLbl->setText(text);
-        // A screen reader says the round, not just "Round".
-        RoundLbl->setAccessibleName(round > 0 ? text : QStringLiteral("Round"));
+    if (RoundLbl->text() != line) {
+        RoundLbl->setText(line);
+        // A screen reader says the round and whose turn it is, not just "Round".
+        RoundLbl->setAccessibleName(line.isEmpty() ? QStringLiteral("Round") : line);
     }
 }
 

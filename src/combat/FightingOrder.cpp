@@ -70,7 +70,7 @@ QList<OrderEntry> fightingOrderEntries(const roster::Roster &roster)
     QList<OrderEntry> order;
     order.reserve(static_cast<qsizetype>(entries.size()));
     for (Entry &entry : entries)
-        order.append({entry.rowIndex, std::move(entry.text)});
+        order.append({entry.rowIndex, std::move(entry.text), roster.rows[static_cast<std::size_t>(entry.rowIndex)].name});
     return order;
 }
 

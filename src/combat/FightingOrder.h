@@ -18,6 +18,7 @@ struct OrderEntry
 {
     int row;
     QString text;
+    QString name; // the row's name when the order was calculated
 
     bool operator==(const OrderEntry &) const = default;
 };

@@ -1,38 +1,61 @@
 #pragma once
 
+#include "combat/FightingOrder.h"
 #include "roster/Roster.h"
 
 #include <QList>
+#include <QString>
 
-// Whose turn it is in the fighting-order list. The list changes only when the order is
-// calculated, so the marker is an index into the list as last calculated; listRows gives
-// the row each item of that list stands for, top to bottom.
+// Whose turn it is. The fighting-order list changes only when the order is calculated;
+// each of its items stands for a combatant: the row it was calculated from and the name
+// that row had then. The turn follows combatants, never places in a list.
 namespace combat {
 
-// Whose turn it is: an index into the list as last calculated (-1: none marked) and the round (0 until a turn is marked).
-struct TurnState
+struct Combatant
 {
-    int marked = -1;
-    int round = 0;
+    int row = -1; // -1: nobody
+    QString name;
 
-    bool operator==(const TurnState &) const = default;
+    bool isNobody() const { return row < 0; }
+    bool operator==(const Combatant &) const = default;
 };
 
-// listRows: the row index of each list item, top to bottom (as calculated). roster: the rows now
-// (a row that has gone down since the calculation is skipped; the list still shows it).
-//
-// Next marks the first item that is not skipped when none is marked (round 0 becomes 1),
-// else the next one; past the last it wraps to the first and the round goes up by one.
-// Previous goes back the same way and wraps to the last item with the round down by one,
-// never below round 1; with nothing marked it does nothing. A marker out of range of
-// listRows counts as none marked; a marked item that has gone down is still moved from.
-// An empty list, or one whose items are all skipped, leaves the state unchanged.
-// A row index outside the roster is skipped like a down row.
-TurnState nextTurn(const TurnState &turn, const QList<int> &listRows, const roster::Roster &roster);
-TurnState previousTurn(const TurnState &turn, const QList<int> &listRows, const roster::Roster &roster);
+// A round of turns: who has had their turn in it, in the order they had it (the last is
+// the current combatant), and who joined the order above the marker and so waits for the
+// next round. Nobody has a second turn in a round, and nobody due is passed over.
+struct Turn
+{
+    QList<Combatant> acted;
+    QList<Combatant> late;
+    int round = 0; // 0 until the first turn
 
-// After a new calculation: keep the marker on the same combatant (matched by row) when its item is
-// still in the new list, at its new index, else clear the marker; the round stays.
-TurnState afterRecalculation(const TurnState &turn, const QList<int> &oldRows, const QList<int> &newRows);
+    Combatant current() const { return acted.isEmpty() ? Combatant{} : acted.constLast(); }
+    bool operator==(const Turn &) const = default;
+};
+
+// The combatant an item stands for.
+Combatant combatantOf(const OrderEntry &item);
+
+// The item's row still holds its combatant: the same name, not down, its check box set.
+bool isInFight(const OrderEntry &item, const roster::Roster &roster);
+
+// The item of `combatant` in `order`, or -1.
+int itemOf(const QList<OrderEntry> &order, const Combatant &combatant);
+
+// The first combatant in the list who is in the fight and has not had a turn this round;
+// when everyone has, the first in the fight opens a new round. Items out of the fight are
+// skipped; with none in the fight nothing changes.
+Turn nextTurn(const Turn &turn, const QList<OrderEntry> &order, const roster::Roster &roster);
+
+// Back to the one who acted before the current combatant (passing over those no longer in
+// the fight); from the first turn of a round, to the last in the fight in the round before,
+// never below round 1. With nothing marked it does nothing.
+Turn previousTurn(const Turn &turn, const QList<OrderEntry> &order, const roster::Roster &roster);
+
+// After the order is calculated again (from `before` to `after`): the turn stays with its
+// combatant, and whoever is new in the order above the marker waits for the next round. When
+// the current combatant left the order, the marker's place is where the first who followed
+// them and is still in the order now stands.
+Turn afterRecalculation(const Turn &turn, const QList<OrderEntry> &before, const QList<OrderEntry> &after);
 
 } // namespace combat

@@ -1,6 +1,5 @@
 #include "document/CombatDocument.h"
 
-#include "combat/TurnTracker.h"
 #include "roster/Fields.h"
 
 namespace {
@@ -37,28 +36,17 @@ CombatDocument::CombatDocument(QObject *parent)
 
 int CombatDocument::markedItem() const
 {
-    return m_state.markedRow < 0 ? -1 : int(orderRows().indexOf(m_state.markedRow));
+    return combat::itemOf(m_order, m_state.turn.current());
 }
 
-QList<int> CombatDocument::orderRows() const
+bool CombatDocument::isInFight(int item) const
 {
-    QList<int> rows;
-    rows.reserve(m_order.size());
-    for (const combat::OrderEntry &entry : m_order)
-        rows << entry.row;
-    return rows;
+    return item >= 0 && item < m_order.size() && combat::isInFight(m_order[item], m_state.roster);
 }
 
-combat::TurnState CombatDocument::turn() const
+int CombatDocument::currentRow() const
 {
-    return {markedItem(), m_state.round};
-}
-
-void CombatDocument::applyTurn(CombatState &state, const combat::TurnState &turn) const
-{
-    const QList<int> rows = orderRows();
-    state.markedRow = turn.marked >= 0 && turn.marked < rows.size() ? rows.at(turn.marked) : -1;
-    state.round = turn.round;
+    return markedItem() >= 0 ? m_state.turn.current().row : -1;
 }
 
 void CombatDocument::recordShown(const roster::Roster &shown)
@@ -123,28 +111,24 @@ void CombatDocument::calculateOrder(const roster::Roster &shown)
 {
     recordShown(shown);
     // Computed in full before anything changes: an unreadable initiative keeps the old list.
-    QList<combat::OrderEntry> order = combat::fightingOrderEntries(m_state.roster);
-    const QList<int> oldRows = orderRows();
-    const combat::TurnState before = turn();
-    m_order = std::move(order);
+    const QList<combat::OrderEntry> order = combat::fightingOrderEntries(m_state.roster);
+    m_state.turn = combat::afterRecalculation(m_state.turn, m_order, order);
     // The list is no part of the history: the turn follows its combatant without a step.
-    applyTurn(m_state, combat::afterRecalculation(before, oldRows, orderRows()));
+    m_order = std::move(order);
     emit orderChanged();
     emit changed();
 }
 
 void CombatDocument::nextTurn(const roster::Roster &shown)
 {
-    run(shown, QStringLiteral("Next Turn"), [this](CombatState &next) {
-        applyTurn(next, combat::nextTurn(turn(), orderRows(), next.roster));
-    });
+    run(shown, QStringLiteral("Next Turn"),
+        [this](CombatState &next) { next.turn = combat::nextTurn(next.turn, m_order, next.roster); });
 }
 
 void CombatDocument::previousTurn(const roster::Roster &shown)
 {
-    run(shown, QStringLiteral("Previous Turn"), [this](CombatState &next) {
-        applyTurn(next, combat::previousTurn(turn(), orderRows(), next.roster));
-    });
+    run(shown, QStringLiteral("Previous Turn"),
+        [this](CombatState &next) { next.turn = combat::previousTurn(next.turn, m_order, next.roster); });
 }
 
 files::LoadOutcome CombatDocument::load(const QString &path, const roster::Roster &shown)
@@ -155,7 +139,7 @@ files::LoadOutcome CombatDocument::load(const QString &path, const roster::Roste
     if (outcome.status != files::LoadOutcome::Status::Loaded)
         return outcome;
     run(shown, QStringLiteral("Load Combat"), [&outcome](CombatState &next) {
-        next = CombatState{outcome.roster, -1, 0};
+        next = CombatState{outcome.roster, {}};
     });
     m_lastCombatPath = path;
     return outcome;

@@ -33,6 +33,10 @@ public:
     // The fighting-order list as last calculated, and the item of the current turn (-1: none).
     const QList<combat::OrderEntry> &order() const { return m_order; }
     int markedItem() const;
+    // The item's combatant is still in the fight (its row holds them, not down, included).
+    bool isInFight(int item) const;
+    // The row of the current combatant, or -1.
+    int currentRow() const;
     const UndoHistory &history() const { return m_history; }
 
     // The path last chosen in the save dialog, and the last combat file saved or loaded.
@@ -73,9 +77,6 @@ signals:
 private:
     void recordShown(const roster::Roster &shown);
     void commit(CombatState next, const QString &what, const QString &mergeKey);
-    void applyTurn(CombatState &state, const combat::TurnState &turn) const;
-    combat::TurnState turn() const;
-    QList<int> orderRows() const;
 
     UndoHistory m_history;
     CombatState m_state;

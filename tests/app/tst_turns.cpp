@@ -1,9 +1,11 @@
 // Whose turn it is, through the window's keys: the marked item of the list and the round.
 #include "WindowFixture.h"
+#include "app/CurrentRowPalette.h"
 
 #include <QAccessible>
 #include <QAction>
 #include <QLabel>
+#include <QStyle>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -34,6 +36,9 @@ private slots:
     void keysMoveTheMarkerAndTheRound_data();
     void keysMoveTheMarkerAndTheRound();
     void nextTurnButtonIsNoTabStop();
+    void currentRowIsLitInBothPalettes_data();
+    void currentRowIsLitInBothPalettes();
+    void leftCombatantIsStruckThrough();
 
 private:
     MainFrm &window() { return *m_fixture->window; }
@@ -48,9 +53,9 @@ void TestTurns::keysMoveTheMarkerAndTheRound_data()
     QTest::addColumn<QString>("round");
     // The rule itself is the document's (tst_combatdocument); here, what the window shows of it.
     QTest::newRow("nothing before the first turn") << u"5"_s << u""_s << u""_s;
-    QTest::newRow("round two") << u"56666"_s << u"12 - Ogre"_s << u"Round 2"_s;
-    QTest::newRow("back over the start") << u"56666S"_s << u"10 - Orc"_s << u"Round 1"_s;
-    QTest::newRow("undo a turn") << u"566Z"_s << u"12 - Ogre"_s << u"Round 1"_s;
+    QTest::newRow("round two") << u"56666"_s << u"12 - Ogre"_s << u"Round 2 — Ogre"_s;
+    QTest::newRow("back over the start") << u"56666S"_s << u"10 - Orc"_s << u"Round 1 — Orc"_s;
+    QTest::newRow("undo a turn") << u"566Z"_s << u"12 - Ogre"_s << u"Round 1 — Ogre"_s;
     QTest::newRow("new combat clears") << u"566N"_s << u""_s << u""_s;
 }
 
@@ -90,6 +95,58 @@ void TestTurns::nextTurnButtonIsNoTabStop()
     QTest::mouseClick(w.NextTurnCmd, Qt::LeftButton);
     QCOMPARE(w.List->selectedItems().size(), 1);
     QCOMPARE(w.mnuUndo->text().remove(u'&'), u"Undo Next Turn"_s);
+}
+
+void TestTurns::currentRowIsLitInBothPalettes_data()
+{
+    QTest::addColumn<QPalette>("palette");
+    QTest::newRow("light") << QApplication::style()->standardPalette();
+    QPalette dark;
+    for (const auto &[role, colour] : {std::pair{QPalette::Window, QColor(0x30, 0x30, 0x30)},
+                                       {QPalette::Base, QColor(0x20, 0x20, 0x20)},
+                                       {QPalette::Text, QColor(Qt::white)},
+                                       {QPalette::WindowText, QColor(Qt::white)},
+                                       {QPalette::Highlight, QColor(0x2a, 0x82, 0xda)}})
+        dark.setColor(role, colour);
+    QTest::newRow("dark") << dark;
+}
+
+void TestTurns::currentRowIsLitInBothPalettes()
+{
+    QFETCH(QPalette, palette);
+    QApplication::setPalette(palette);
+    MainFrm &w = window();
+    QTest::keyClick(&w, Qt::Key_F5);
+    QTest::keyClick(&w, Qt::Key_F6); // the Ogre, row 3
+    for (int r = 0; r < 3; ++r) {
+        const bool lit = r == 2;
+        for (QWidget *control : QList<QWidget *>{w.ChrName[r], w.ChrNote[r], w.ChrChk[r], w.SubsCmd[r]}) {
+            const QColor background = control->palette().color(QPalette::Base);
+            QCOMPARE(background == control->palette().color(QPalette::Button), lit);
+            if (lit)
+                QVERIFY2(contrastRatio(background, control->palette().color(QPalette::Text)) >= 4.5,
+                         qPrintable(control->objectName()));
+            QCOMPARE(control->accessibleDescription(), lit ? u"Current turn"_s : QString());
+        }
+    }
+    QTest::keyClick(&w, Qt::Key_F6); // on to the Goblin: the Ogre's row goes back to normal
+    QCOMPARE(w.ChrName[2]->accessibleDescription(), QString());
+    QCOMPARE(w.ChrName[1]->accessibleDescription(), u"Current turn"_s);
+    QApplication::setPalette(QApplication::style()->standardPalette());
+}
+
+void TestTurns::leftCombatantIsStruckThrough()
+{
+    MainFrm &w = window();
+    QTest::keyClick(&w, Qt::Key_F5);
+    QTest::mouseClick(w.cmdClear[1], Qt::LeftButton); // the Goblin
+    QListWidgetItem *goblin = w.List->item(1);
+    QCOMPARE(goblin->text(), u"11 - Goblin"_s);
+    QVERIFY(goblin->font().strikeOut());
+    QCOMPARE(goblin->data(Qt::AccessibleDescriptionRole).toString(), u"Out of the fight"_s);
+    QVERIFY(!w.List->item(0)->font().strikeOut());
+    QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier); // back in the fight
+    QVERIFY(!goblin->font().strikeOut());
 }
 
 QTEST_MAIN(TestTurns)

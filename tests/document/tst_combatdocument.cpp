@@ -93,22 +93,35 @@ void TestCombatDocument::steps()
     QTEST(doc.history().canRedo(), "canRedo");
 }
 
-// Keys: 5 calculate, 6 next, S previous, Z undo, D Goblin goes down,
-// R Orc's initiative becomes 20 and the order is calculated again, N new combat.
+// The marker rule. The party: Ogre 12, Goblin 11, Orc 10, Wolf 5 (rows 2, 1, 0, 3).
+// Keys: 5 calculate, 6 next, S previous, Z undo, N new combat; to Goblin: D down, C Clear,
+// W renamed "Wolf 2", X box cleared; V Wolf down; L Orc's initiative becomes 20;
+// K a Kobold with initiative 20 in row 4; E a Elf with initiative 1 in row 5.
 void TestCombatDocument::turnFollowsItsCombatant_data()
 {
     QTest::addColumn<QString>("keys");
-    QTest::addColumn<int>("markedRow");
+    QTest::addColumn<QString>("marked"); // the marked item's text
     QTest::addColumn<int>("round");
-    QTest::newRow("nothing before the first turn") << u"5"_s << -1 << 0;
-    QTest::newRow("first turn") << u"56"_s << 2 << 1;
-    QTest::newRow("round two") << u"56666"_s << 2 << 2;
-    QTest::newRow("back over the start") << u"56666S"_s << 0 << 1;
-    QTest::newRow("down rows are skipped") << u"56D6"_s << 0 << 1;
-    QTest::newRow("undo a turn") << u"566Z"_s << 2 << 1;
-    QTest::newRow("recalculation keeps the combatant") << u"5666R"_s << 0 << 1;
-    QTest::newRow("new combat clears") << u"566N"_s << -1 << 0;
-    QTest::newRow("empty list does nothing") << u"66S"_s << -1 << 0;
+    QTest::newRow("nothing before the first turn") << u"5"_s << u""_s << 0;
+    QTest::newRow("first turn") << u"56"_s << u"12 - Ogre"_s << 1;
+    QTest::newRow("round two") << u"566666"_s << u"12 - Ogre"_s << 2;
+    QTest::newRow("back over the start") << u"566666S"_s << u"05 - Wolf"_s << 1;
+    QTest::newRow("never before the first turn") << u"56SS"_s << u"12 - Ogre"_s << 1;
+    QTest::newRow("down is skipped") << u"56D6"_s << u"10 - Orc"_s << 1;
+    QTest::newRow("cleared row is skipped") << u"56C6"_s << u"10 - Orc"_s << 1;
+    QTest::newRow("renamed row is skipped") << u"56W6"_s << u"10 - Orc"_s << 1;
+    QTest::newRow("unchecked box is skipped") << u"56X6"_s << u"10 - Orc"_s << 1;
+    QTest::newRow("back passes over the skipped") << u"566D6S"_s << u"12 - Ogre"_s << 1;
+    QTest::newRow("nobody left: nothing") << u"566N6"_s << u""_s << 0;
+    QTest::newRow("undo a turn") << u"566Z"_s << u"12 - Ogre"_s << 1;
+    QTest::newRow("current down, again: the next in this round") << u"566D56"_s << u"10 - Orc"_s << 1;
+    QTest::newRow("last down, again: a new round") << u"56666V56"_s << u"12 - Ogre"_s << 2;
+    QTest::newRow("moved up: the marker stays") << u"5666L5"_s << u"20 - Orc"_s << 1;
+    QTest::newRow("moved up: nobody acts twice") << u"5666L56"_s << u"05 - Wolf"_s << 1;
+    QTest::newRow("moved up: first in the next round") << u"5666L566"_s << u"20 - Orc"_s << 2;
+    QTest::newRow("new above the marker waits") << u"566K56"_s << u"10 - Orc"_s << 1;
+    QTest::newRow("then acts first in the next round") << u"566K5666"_s << u"20 - Kobold"_s << 2;
+    QTest::newRow("new below the marker acts this round") << u"566E5666"_s << u"01 - Elf"_s << 1;
 }
 
 void TestCombatDocument::turnFollowsItsCombatant()
@@ -116,29 +129,34 @@ void TestCombatDocument::turnFollowsItsCombatant()
     QFETCH(QString, keys);
     CombatDocument doc;
     roster::Roster shown = party();
+    shown.rows[3].name = u"Wolf"_s;
+    shown.rows[3].ini = u"5"_s;
+    auto arrive = [&shown](int row, const QString &name, const QString &ini) {
+        shown.rows[row].name = name;
+        shown.rows[row].ini = ini;
+    };
     for (const QChar key : keys) {
         switch (key.unicode()) {
         case u'5': doc.calculateOrder(shown); break;
         case u'6': doc.nextTurn(shown); break;
         case u'S': doc.previousTurn(shown); break;
         case u'Z': doc.undo(shown); break;
-        case u'D':
-            shown.rows[1].amount = u"20"_s;
-            doc.run(shown, u"Substract"_s, [](CombatState &next) { combat::subtractDamage(next.roster.rows[1]); });
-            break;
-        case u'R':
-            shown.rows[0].ini = u"20"_s;
-            doc.calculateOrder(shown);
-            break;
-        case u'N':
-            doc.run(shown, u"New Combat"_s, [](CombatState &next) { next = CombatState{}; });
-            break;
+        case u'N': doc.run(shown, u"New Combat"_s, [](CombatState &next) { next = CombatState{}; }); break;
+        case u'D': shown.rows[1].hp = u"-12"_s; shown.rows[1].down = true; shown.rows[1].check = 0; break;
+        case u'V': shown.rows[3].hp = u"-12"_s; shown.rows[3].down = true; shown.rows[3].check = 0; break;
+        case u'C': shown.rows[1] = roster::Row{}; break;
+        case u'W': shown.rows[1].name = u"Wolf 2"_s; break;
+        case u'X': shown.rows[1].check = 0; break;
+        case u'L': shown.rows[0].ini = u"20"_s; break;
+        case u'K': arrive(4, u"Kobold"_s, u"20"_s); break;
+        case u'E': arrive(5, u"Elf"_s, u"1"_s); break;
         }
-        shown = doc.state().roster;
+        if (key == u'5' || key == u'6' || key == u'S' || key == u'Z' || key == u'N')
+            shown = doc.state().roster;
     }
-    QTEST(doc.state().markedRow, "markedRow");
-    QTEST(doc.state().round, "round");
-    QCOMPARE(doc.markedItem() >= 0, doc.state().markedRow >= 0);
+    const int item = doc.markedItem();
+    QTEST(item >= 0 ? doc.order().at(item).text : QString(), "marked");
+    QTEST(doc.state().turn.round, "round");
 }
 
 QTEST_GUILESS_MAIN(TestCombatDocument)
