@@ -75,6 +75,7 @@ public:
     void mnuRedo_Click();
     void mnuNextTurn_Click();
     void mnuPreviousTurn_Click();
+    void mnuDamage_Click();
 
     // Loads the combat file at `path` as "Load Combat..." does after its dialog.
     void loadCombatFrom(const QString &path);
@@ -106,7 +107,7 @@ public:
     QAction *mnuNew = nullptr, *mnuLoad = nullptr, *mnuSave = nullptr, *mnuExit = nullptr;
     QAction *mnuUndo = nullptr, *mnuRedo = nullptr;
     QAction *mnuOrder = nullptr; // "Calculate Fighting Order", the same command as Command1
-    QAction *mnuNextTurn = nullptr, *mnuPreviousTurn = nullptr;
+    QAction *mnuNextTurn = nullptr, *mnuPreviousTurn = nullptr, *mnuDamage = nullptr;
     QAction *mnuLoad1 = nullptr, *mnuSave1 = nullptr, *mnuCalc = nullptr;
     QAction *mnuHelp = nullptr, *mnuAbout = nullptr;
 
@@ -148,6 +149,7 @@ private:
     void showOrder();
     void showTurn();
     QList<QWidget *> rowControls(int r) const;
+    int focusedRow() const; // the row of the control with the focus, or -1
     void lightRow(int r, bool lit);
     void updateUndoActions();
     void focusFirstChange(const roster::Roster &from, const roster::Roster &to);

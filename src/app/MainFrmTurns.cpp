@@ -7,6 +7,7 @@
 #include "app/SpinButton.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
@@ -103,6 +104,28 @@ void MainFrm::showTurn()
         // A screen reader says the round and whose turn it is, not just "Round".
         RoundLbl->setAccessibleName(line.isEmpty() ? QStringLiteral("Round") : line);
     }
+}
+
+int MainFrm::focusedRow() const
+{
+    QWidget *focus = QApplication::focusWidget();
+    for (int r = 0; focus && r < roster::RowCount; ++r) {
+        if (rowControls(r).contains(focus))
+            return r;
+    }
+    return -1;
+}
+
+void MainFrm::mnuDamage_Click()
+{
+    runHandler([this] {
+        // The current combatant's amount box; with no turn marked, that of the focused row.
+        const int row = m_document.currentRow() >= 0 ? m_document.currentRow() : focusedRow();
+        if (row < 0)
+            return;
+        SubsTxt[row]->setFocus(Qt::ShortcutFocusReason);
+        SubsTxt[row]->selectAll();
+    });
 }
 
 void MainFrm::mnuNextTurn_Click()

@@ -39,6 +39,7 @@ private slots:
     void currentRowIsLitInBothPalettes_data();
     void currentRowIsLitInBothPalettes();
     void leftCombatantIsStruckThrough();
+    void damageTheCurrentCombatantFromTheKeyboard();
 
 private:
     MainFrm &window() { return *m_fixture->window; }
@@ -147,6 +148,21 @@ void TestTurns::leftCombatantIsStruckThrough()
     QVERIFY(!w.List->item(0)->font().strikeOut());
     QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier); // back in the fight
     QVERIFY(!goblin->font().strikeOut());
+}
+
+void TestTurns::damageTheCurrentCombatantFromTheKeyboard()
+{
+    MainFrm &w = window();
+    // The loop at the table: F5, F6, F8, a number, Enter, F6.
+    QTest::keyClick(&w, Qt::Key_F5);
+    QTest::keyClick(&w, Qt::Key_F6); // the Ogre, row 3
+    QTest::keyClick(&w, Qt::Key_F8);
+    QCOMPARE(QApplication::focusWidget(), w.SubsTxt[2]);
+    QTest::keyClicks(QApplication::focusWidget(), u"3"_s);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(w.ChrHP[2]->text(), u"2"_s);
+    QTest::keyClick(&w, Qt::Key_F6);
+    QCOMPARE(w.RoundLbl->text(), u"Round 1 \u2014 Goblin"_s);
 }
 
 QTEST_MAIN(TestTurns)

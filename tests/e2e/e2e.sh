@@ -421,13 +421,14 @@ xdotool key F6 F6
 sleep 0.3
 shot round2
 # Past the end the mark is on the first item again and only the round's number,
-# "Round 1" to "Round 2", changed: the pictures differ in one small place.
+# "Round 1 — Ogre" to "Round 2 — Ogre", changed: the pictures differ in one small place.
 read -r w h x y <<<"$(differing_box round1 round2)"
 ((w > 0 && h > 0)) || fail 'the round did not change after Next Turn past the end of the list'
 ((w < 40 && h < 40)) || fail "round 2 differs from round 1 in a ${w}x${h} area, not just the round's number"
-# The number ends the label: read the label from a little to the left of it.
-label=$(read_line round2 $((x - 70)) $((y - 6)) $((w + 90)) $((h + 12)))
-[[ $label == 'Round 2' ]] || fail "the round label reads \"$label\", not \"Round 2\""
+# Read the turn line from a little to the left of the number to past the name.
+left=$((x > 110 ? x - 110 : 0))
+label=$(read_line round2 $left $((y - 6)) $((x - left + w + 160)) $((h + 12)))
+[[ $label == 'Round 2'*'Ogre' ]] || fail "the turn line reads \"$label\", not \"Round 2 — Ogre\""
 # While the second item is marked, the list itself looks different.
 read -r w h x y <<<"$(differing_box round1 second)"
 ((w > 40)) || fail 'Next Turn did not move the mark to the second item'
