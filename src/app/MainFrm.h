@@ -65,6 +65,7 @@ public:
     void mnuNew_Click();
     void mnuLoad_Click();
     void mnuLoad1_Click();
+    void mnuAdd_Click();
     void mnuSave_Click();
     void mnuSave1_Click();
     void mnuAbout_Click();
@@ -79,6 +80,8 @@ public:
 
     // Loads the combat file at `path` as "Load Combat..." does after its dialog.
     void loadCombatFrom(const QString &path);
+    // Adds the combatants of the file at `path` as "Add Combatants..." does after its dialog.
+    void addCombatantsFrom(const QString &path);
 
     // Runs a handler's body; an error that escapes it is shown in a stop box titled
     // "Fraymark" and the program goes on.
@@ -104,7 +107,7 @@ public:
     NoteEdit *NotesTxt = nullptr;
     QScrollArea *RosterArea = nullptr;
 
-    QAction *mnuNew = nullptr, *mnuLoad = nullptr, *mnuSave = nullptr, *mnuExit = nullptr;
+    QAction *mnuNew = nullptr, *mnuLoad = nullptr, *mnuAdd = nullptr, *mnuSave = nullptr, *mnuExit = nullptr;
     QAction *mnuUndo = nullptr, *mnuRedo = nullptr;
     QAction *mnuOrder = nullptr; // "Calculate Fighting Order", the same command as Command1
     QAction *mnuNextTurn = nullptr, *mnuPreviousTurn = nullptr, *mnuDamage = nullptr;
@@ -134,6 +137,8 @@ private:
 
     void stepSpinButton(SpinButton *spin, qint16 index, int direction, SpinField field);
     void showError(const QString &message);
+    // Says why a combat file was not read, or warns of an old one; true when it was read.
+    bool showReadOutcome(const files::LoadOutcome &outcome);
     QString ShowOpenFileDialog(const QString &filter, const QString &title, const QString &startFolder);
     // The one local file a drag carries, or "" when it carries anything else.
     static QString droppedCombatFile(const QMimeData *data);

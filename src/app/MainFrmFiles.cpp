@@ -4,6 +4,7 @@
 #include "files/CombatLoader.h"
 #include "files/CombatSave.h"
 
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -58,25 +59,56 @@ void MainFrm::mnuLoad_Click()
     });
 }
 
+bool MainFrm::showReadOutcome(const files::LoadOutcome &outcome)
+{
+    switch (outcome.status) {
+    case files::LoadOutcome::Status::Refused:
+        showError(outcome.message);
+        return false;
+    case files::LoadOutcome::Status::Failed:
+        m_prompts->message(this, outcome.message, files::unknownErrorTitle(outcome.message), Prompts::Icon::Stop);
+        return false;
+    case files::LoadOutcome::Status::Loaded:
+        break;
+    }
+    // Shown once the load is a step of the history, so the box cannot split it.
+    if (outcome.oldVersionRow)
+        m_prompts->message(this, files::oldVersionWarningText(VerTxt), files::OldVersionTitle, Prompts::Icon::Stop);
+    return true;
+}
+
 void MainFrm::loadCombatFrom(const QString &path)
 {
+    runHandler([&, this] { showReadOutcome(m_document.load(path, readRoster())); });
+}
+
+void MainFrm::mnuAdd_Click()
+{
+    runHandler([this] {
+        const QString &last = m_document.lastAddedPath();
+        const QString startFolder = last.isEmpty() ? QString() : QFileInfo(last).absolutePath();
+        const QString path = ShowOpenFileDialog(QStringLiteral("Ini Files (*.ini)"), QStringLiteral("Add Combatants"),
+                                                startFolder);
+        if (!path.isEmpty())
+            addCombatantsFrom(path);
+    });
+}
+
+void MainFrm::addCombatantsFrom(const QString &path)
+{
     runHandler([&, this] {
-        const files::LoadOutcome outcome = m_document.load(path, readRoster());
-        switch (outcome.status) {
-        case files::LoadOutcome::Status::Refused:
-            showError(outcome.message);
-            return;
-        case files::LoadOutcome::Status::Failed:
-            m_prompts->message(this, outcome.message, files::unknownErrorTitle(outcome.message),
-                               Prompts::Icon::Stop);
-            return;
-        case files::LoadOutcome::Status::Loaded:
-            // Shown once the load is a step of the history, so the box cannot split it.
-            if (outcome.oldVersionRow)
-                m_prompts->message(this, files::oldVersionWarningText(VerTxt), files::OldVersionTitle,
-                                   Prompts::Icon::Stop);
-            return;
-        }
+        const CombatDocument::AddOutcome outcome = m_document.addCombatants(path, readRoster());
+        const QString shown = QDir::toNativeSeparators(path);
+        if (outcome.load.status == files::LoadOutcome::Status::Loaded && outcome.added.named == 0)
+            showError(QStringLiteral("The file \"%1\" has no named combatants; nothing was added.").arg(shown));
+        else if (outcome.load.status == files::LoadOutcome::Status::Loaded && outcome.added.rows.isEmpty())
+            showError(QStringLiteral("The file \"%1\" has %2 named combatants, but only %3 rows are free; "
+                                     "nothing was added.")
+                          .arg(shown)
+                          .arg(outcome.added.named)
+                          .arg(outcome.added.free));
+        else
+            showReadOutcome(outcome.load);
     });
 }
 
@@ -116,5 +148,8 @@ void MainFrm::dropEvent(QDropEvent *event)
         return;
     event->acceptProposedAction();
     // Loaded once the drag has ended, so a message box does not open inside the drop.
-    QMetaObject::invokeMethod(this, [this, path] { loadCombatFrom(path); }, Qt::QueuedConnection);
+    // With Ctrl held, its combatants join the running fight instead.
+    const bool add = event->modifiers().testFlag(Qt::ControlModifier);
+    QMetaObject::invokeMethod(
+        this, [this, path, add] { add ? addCombatantsFrom(path) : loadCombatFrom(path); }, Qt::QueuedConnection);
 }

@@ -18,6 +18,7 @@ void MainFrm::createMenus()
     file->setObjectName(QStringLiteral("mnuFile"));
     mnuNew = action(file, "mnuNew", QStringLiteral("&New Combat"), QKeySequence(Qt::CTRL | Qt::Key_N));
     mnuLoad = action(file, "mnuLoad", QStringLiteral("&Load Combat..."), QKeySequence(Qt::CTRL | Qt::Key_L));
+    mnuAdd = action(file, "mnuAdd", QStringLiteral("&Add Combatants..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
     mnuSave = action(file, "mnuSave", QStringLiteral("&Save Combat..."), QKeySequence(Qt::CTRL | Qt::Key_S));
     mnuExit = action(file, "mnuExit", QStringLiteral("E&xit"), QKeySequence());
 
@@ -59,6 +60,7 @@ void MainFrm::createMenus()
     connect(mnuPreviousTurn, &QAction::triggered, this, &MainFrm::mnuPreviousTurn_Click);
     connect(mnuDamage, &QAction::triggered, this, &MainFrm::mnuDamage_Click);
     connect(mnuLoad, &QAction::triggered, this, &MainFrm::mnuLoad_Click);
+    connect(mnuAdd, &QAction::triggered, this, &MainFrm::mnuAdd_Click);
     connect(mnuSave, &QAction::triggered, this, &MainFrm::mnuSave_Click);
     connect(mnuExit, &QAction::triggered, this, &MainFrm::mnuExit_Click);
     connect(mnuLoad1, &QAction::triggered, this, &MainFrm::mnuLoad1_Click);

@@ -145,6 +145,20 @@ files::LoadOutcome CombatDocument::load(const QString &path, const roster::Roste
     return outcome;
 }
 
+CombatDocument::AddOutcome CombatDocument::addCombatants(const QString &path, const roster::Roster &shown)
+{
+    recordShown(shown);
+    AddOutcome outcome{files::loadCombatFile(path, m_state.roster), {}};
+    if (outcome.load.status != files::LoadOutcome::Status::Loaded)
+        return outcome;
+    m_lastAddedPath = path;
+    CombatState next = m_state;
+    outcome.added = combat::addCombatants(next.roster, outcome.load.roster);
+    if (!outcome.added.rows.isEmpty())
+        commit(std::move(next), QStringLiteral("Add Combatants (%1)").arg(outcome.added.rows.size()), QString());
+    return outcome;
+}
+
 files::SaveOutcome CombatDocument::save(const QString &path, const roster::Roster &shown)
 {
     recordShown(shown);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "combat/FightingOrder.h"
+#include "combat/Reinforcements.h"
 #include "combat/TurnTracker.h"
 #include "document/CombatState.h"
 #include "document/UndoHistory.h"
@@ -42,6 +43,8 @@ public:
     // The path last chosen in the save dialog, and the last combat file saved or loaded.
     const QString &savePath() const { return m_savePath; }
     const QString &lastCombatPath() const { return m_lastCombatPath; }
+    // The last file whose combatants were added.
+    const QString &lastAddedPath() const { return m_lastAddedPath; }
 
     // The user changed what is shown: recorded as a step named `what`. Successive
     // edits under one non-empty merge key are one step until closeMerge().
@@ -65,6 +68,14 @@ public:
 
     // Loads the file at `path` as one step; any other outcome changes nothing.
     files::LoadOutcome load(const QString &path, const roster::Roster &shown);
+    // Adds the named rows of the combat file at `path` to the free rows, as one step
+    // (combat::addCombatants); the file is read as a load reads it.
+    struct AddOutcome
+    {
+        files::LoadOutcome load;
+        combat::Reinforcement added;
+    };
+    AddOutcome addCombatants(const QString &path, const roster::Roster &shown);
     // Saves the shown combat to `path`, which becomes the save path.
     files::SaveOutcome save(const QString &path, const roster::Roster &shown);
 
@@ -83,4 +94,5 @@ private:
     QList<combat::OrderEntry> m_order;
     QString m_savePath;
     QString m_lastCombatPath;
+    QString m_lastAddedPath;
 };

@@ -72,7 +72,8 @@ void TestMenus::menuBarHasTheItemsInOrder()
     for (QAction *action : barActions[0]->menu()->actions())
         file << withoutMnemonic(action->text());
     QCOMPARE(file, (QStringList{QStringLiteral("New Combat"), QStringLiteral("Load Combat..."),
-                                QStringLiteral("Save Combat..."), QStringLiteral("Exit")}));
+                                QStringLiteral("Add Combatants..."), QStringLiteral("Save Combat..."),
+                                QStringLiteral("Exit")}));
     QStringList help;
     for (QAction *action : barActions[6]->menu()->actions())
         help << withoutMnemonic(action->text());
@@ -86,6 +87,8 @@ void TestMenus::items_data()
     QTest::addColumn<QKeySequence>("shortcut");
     QTest::newRow("mnuNew") << u"mnuNew"_s << u"New Combat"_s << QKeySequence(QStringLiteral("Ctrl+N"));
     QTest::newRow("mnuLoad") << u"mnuLoad"_s << u"Load Combat..."_s << QKeySequence(QStringLiteral("Ctrl+L"));
+    QTest::newRow("mnuAdd") << u"mnuAdd"_s << u"Add Combatants..."_s << QKeySequence(QStringLiteral("Ctrl+Shift+L"));
+    QTest::newRow("mnuDamage") << u"mnuDamage"_s << u"Damage Current Combatant"_s << QKeySequence(QStringLiteral("F8"));
     QTest::newRow("mnuSave") << u"mnuSave"_s << u"Save Combat..."_s << QKeySequence(QStringLiteral("Ctrl+S"));
     QTest::newRow("mnuExit") << u"mnuExit"_s << u"Exit"_s << QKeySequence();
     QTest::newRow("mnuLoad1") << u"mnuLoad1"_s << u"Load"_s << QKeySequence();

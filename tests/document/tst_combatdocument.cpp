@@ -2,7 +2,10 @@
 #include "document/CombatDocument.h"
 
 #include "combat/Damage.h"
+#include "files/CombatWriter.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -32,6 +35,8 @@ private slots:
     void steps();
     void turnFollowsItsCombatant_data();
     void turnFollowsItsCombatant();
+    void addCombatants_data();
+    void addCombatants();
 };
 
 // Each script runs on a document whose window shows `party()`; letters are actions:
@@ -157,6 +162,85 @@ void TestCombatDocument::turnFollowsItsCombatant()
     const int item = doc.markedItem();
     QTEST(item >= 0 ? doc.order().at(item).text : QString(), "marked");
     QTEST(doc.state().turn.round, "round");
+}
+
+// A combat file of the named rows `rows` ("Name" or "Name:HP"), with or without check values.
+QByteArray combatFile(const QStringList &rows, bool checks = true)
+{
+    roster::Roster arrivals;
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const QStringList parts = rows[i].split(u':');
+        arrivals.rows[i].name = parts[0];
+        arrivals.rows[i].hp = parts.value(1);
+    }
+    QByteArray bytes = files::combatFileBytes(arrivals);
+    if (!checks)
+        bytes.replace("Check=1\r\n", "");
+    return bytes;
+}
+
+// Into a combat of Aldric, Sela and Wolf in rows 1, 2 and 4: rows 3 and 5 to 19 are free.
+void TestCombatDocument::addCombatants_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QStringList>("names"); // rows 1 to 6 afterwards
+    QTest::addColumn<QString>("undoText");  // "" when nothing was added
+    QTest::addColumn<bool>("oldVersion");
+    QStringList sixteen;
+    for (int i = 1; i <= 16; ++i)
+        sixteen << u"Rat %1"_s.arg(i);
+    const QStringList party{u"Aldric"_s, u"Sela"_s, u""_s, u"Wolf"_s, u""_s, u""_s};
+    QTest::newRow("free rows in the middle") << combatFile({u"Goblin"_s, u""_s, u"Orc"_s})
+        << QStringList{u"Aldric"_s, u"Sela"_s, u"Goblin"_s, u"Wolf"_s, u"Orc"_s, u""_s}
+        << u"Add Combatants (2)"_s << false;
+    QTest::newRow("exactly enough") << combatFile(sixteen)
+        << QStringList{u"Aldric"_s, u"Sela"_s, u"Rat 1"_s, u"Wolf"_s, u"Rat 2"_s, u"Rat 3"_s}
+        << u"Add Combatants (16)"_s << false;
+    QTest::newRow("one too few") << combatFile(sixteen + QStringList{u"Rat 17"_s}) << party << u""_s << false;
+    QTest::newRow("duplicate names") << combatFile({u" wolf "_s, u"Wolf"_s, u"Sela"_s})
+        << QStringList{u"Aldric"_s, u"Sela"_s, u"wolf 2"_s, u"Wolf"_s, u"Wolf 3"_s, u"Sela 2"_s}
+        << u"Add Combatants (3)"_s << false;
+    QTest::newRow("an older file") << combatFile({u"Kobold"_s}, false)
+        << QStringList{u"Aldric"_s, u"Sela"_s, u"Kobold"_s, u"Wolf"_s, u""_s, u""_s}
+        << u"Add Combatants (1)"_s << true;
+    QTest::newRow("a down row") << combatFile({u"Troll:-12"_s})
+        << QStringList{u"Aldric"_s, u"Sela"_s, u"Troll"_s, u"Wolf"_s, u""_s, u""_s}
+        << u"Add Combatants (1)"_s << false;
+    QTest::newRow("no named rows") << combatFile({u"  "_s}) << party << u""_s << false;
+}
+
+void TestCombatDocument::addCombatants()
+{
+    QFETCH(QByteArray, file);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"arrivals.ini"_s);
+    QFile out(path);
+    QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) == file.size());
+    out.close();
+
+    CombatDocument doc;
+    roster::Roster shown;
+    shown.rows[0].name = u"Aldric"_s;
+    shown.rows[1].name = u"Sela"_s;
+    shown.rows[3].name = u"Wolf"_s;
+    shown.rows[2].amount = u"4"_s; // a free row's amount box stays
+    doc.edited(shown, u"typing"_s);
+    const CombatDocument::AddOutcome outcome = doc.addCombatants(path, shown);
+
+    QStringList names;
+    for (int r = 0; r < 6; ++r)
+        names << doc.state().roster.rows[r].name;
+    QTEST(names, "names");
+    QFETCH(QString, undoText);
+    QCOMPARE(doc.history().undoText(), undoText.isEmpty() ? u"typing"_s : undoText);
+    QTEST(outcome.load.oldVersionRow.has_value(), "oldVersion");
+    QCOMPARE(doc.state().roster.rows[2].amount, u"4"_s);
+    QCOMPARE(doc.lastAddedPath(), path);
+    QCOMPARE(doc.state().roster.rows[2].down, doc.state().roster.rows[2].hp == u"-12"_s);
+    if (!undoText.isEmpty()) {
+        doc.undo(doc.state().roster);
+        QCOMPARE(doc.state().roster, shown); // one step takes it all back
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCombatDocument)
