@@ -111,9 +111,9 @@ void MainFrm::createControls()
     central->setObjectName(QStringLiteral("central"));
     setAcceptDrops(true); // a combat file dropped on the window loads
 
+    QWidget *strip = area->captionStrip();
     for (int i = 0; i < roster::FieldCount; ++i) {
         const char *caption = roster::fieldInfo(CaptionFields[i]).caption;
-        QWidget *strip = area->captionStrip();
         Label1[i] = CaptionFields[i] == roster::Field::Initiative ? new TwoLineCaption(QLatin1String(caption), strip)
                                                                  : new QLabel(QLatin1String(caption), strip);
         Label1[i]->setObjectName(QStringLiteral("Label1_%1").arg(i));
