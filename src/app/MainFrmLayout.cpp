@@ -1,9 +1,11 @@
 // Creating the window's controls and laying them out. Column widths start from the
 // original twips table (15 twips to a pixel), grow where a Linux font needs more, and
 // the text columns take whatever width the window has beyond that. The roster sits
-// in a scroll area, so a screen smaller than the window still reaches every control.
+// in a scroll area, so a screen smaller than the window still reaches every control;
+// the column captions stand above the area's viewport, so they stay in view.
 #include "app/MainFrm.h"
 
+#include "app/CaptionedScrollArea.h"
 #include "app/FixedSizeItem.h"
 #include "app/RowFieldControls.h"
 #include "app/SpinButton.h"
@@ -89,11 +91,18 @@ int pixels(int twips)
     return twips / TwipsPerPixel;
 }
 
+// RosterArea is a CaptionedScrollArea (made in createControls).
+CaptionedScrollArea *captioned(QScrollArea *area)
+{
+    return static_cast<CaptionedScrollArea *>(area);
+}
+
 } // namespace
 
 void MainFrm::createControls()
 {
-    RosterArea = new QScrollArea(this);
+    auto *area = new CaptionedScrollArea(this);
+    RosterArea = area;
     RosterArea->setObjectName(QStringLiteral("RosterArea"));
     RosterArea->setFrameShape(QFrame::NoFrame);
     RosterArea->setWidgetResizable(true);
@@ -103,10 +112,11 @@ void MainFrm::createControls()
     central->setObjectName(QStringLiteral("central"));
     setAcceptDrops(true); // a combat file dropped on the window loads
 
+    QWidget *strip = area->captionStrip();
     for (int i = 0; i < roster::FieldCount; ++i) {
         const char *caption = roster::fieldInfo(CaptionFields[i]).caption;
-        Label1[i] = CaptionFields[i] == roster::Field::Initiative ? new TwoLineCaption(QLatin1String(caption), central)
-                                                                 : new QLabel(QLatin1String(caption), central);
+        Label1[i] = CaptionFields[i] == roster::Field::Initiative ? new TwoLineCaption(QLatin1String(caption), strip)
+                                                                 : new QLabel(QLatin1String(caption), strip);
         Label1[i]->setObjectName(QStringLiteral("Label1_%1").arg(i));
         Label1[i]->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
     }
@@ -175,7 +185,7 @@ void MainFrm::createControls()
 
 void MainFrm::layOutControls()
 {
-    QWidget *central = Label1[0]->parentWidget(); // the page inside the scroll area
+    QWidget *central = ChrName[0]->parentWidget(); // the page inside the scroll area
 
     const QFontMetrics metrics(font());
     QFont bold = font();
@@ -224,9 +234,13 @@ void MainFrm::layOutControls()
     grid->setColumnStretch(columnOf(roster::Field::Attack), 2);
     grid->setColumnStretch(columnOf(roster::Field::Damage), 2);
 
-    for (int i = 0; i < roster::FieldCount; ++i)
-        grid->addWidget(Label1[i], 0, roster::fieldInfo(CaptionFields[i]).column, Qt::AlignLeft | Qt::AlignBottom);
+    // The captions stand above the page; each column keeps room for its caption.
     Label1[5]->setFixedSize(iniWidth + BottomSpacing, 2 * boldMetrics.height());
+    for (int i = 0; i < roster::FieldCount; ++i) {
+        const int column = roster::fieldInfo(CaptionFields[i]).column;
+        const int width = i == 5 ? Label1[5]->width() : captionWidth(CaptionFields[i]);
+        grid->setColumnMinimumWidth(column, width);
+    }
 
     auto fieldWithSpin = [&](QLineEdit *field, SpinButton *spin, int width) {
         auto *pair = new QHBoxLayout;
@@ -240,24 +254,23 @@ void MainFrm::layOutControls()
     };
 
     for (int r = 0; r < roster::RowCount; ++r) {
-        const int row = r + 1;
         auto place = [&](QWidget *widget, int column, int width) {
             widget->setFixedSize(width, fieldHeight);
-            grid->addItem(new FixedSizeItem(widget), row, column);
+            grid->addItem(new FixedSizeItem(widget), r, column);
         };
         auto stretch = [&](QWidget *widget, int column, int width) {
             widget->setMinimumWidth(width);
-            grid->addWidget(widget, row, column);
+            grid->addWidget(widget, r, column);
         };
         for (const roster::FieldInfo &info : roster::RowFields) {
             FieldEdit *control = field(r, info.field);
             const int width = widths[static_cast<std::size_t>(info.field)];
             switch (info.field) {
             case roster::Field::HitPoints:
-                grid->addLayout(fieldWithSpin(control, UpDown1[r], width), row, info.column);
+                grid->addLayout(fieldWithSpin(control, UpDown1[r], width), r, info.column);
                 break;
             case roster::Field::ArmourClass:
-                grid->addLayout(fieldWithSpin(control, UpDown2[r], width), row, info.column);
+                grid->addLayout(fieldWithSpin(control, UpDown2[r], width), r, info.column);
                 break;
             case roster::Field::Name:
             case roster::Field::Note:
@@ -270,7 +283,7 @@ void MainFrm::layOutControls()
                 break;
             }
         }
-        grid->addWidget(ChrChk[r], row, ChkCol, Qt::AlignCenter);
+        grid->addWidget(ChrChk[r], r, ChkCol, Qt::AlignCenter);
         place(cmdClear[r], ClearCol, clearWidth);
         place(SubsTxt[r], SubsTxtCol, subsTxtWidth);
         place(SubsCmd[r], SubsCmdCol, subsCmdWidth);
@@ -313,18 +326,25 @@ void MainFrm::layOutControls()
     bottom->addLayout(notes, 2);
 
     auto *page = new QVBoxLayout(central);
-    page->setContentsMargins(PageMargin, PageTopMargin, PageMargin, PageMargin);
+    page->setContentsMargins(PageMargin, 0, PageMargin, PageMargin); // the caption strip holds the top margin
     page->setSpacing(PageSpacing);
     page->addLayout(grid);
     page->addLayout(bottom, 1);
     RosterArea->setWidget(central);
+
+    CaptionedScrollArea *area = captioned(RosterArea);
+    area->setCaptionMargins(PageTopMargin, RowSpacing);
+    for (int i = 0; i < roster::FieldCount; ++i)
+        area->standOver(Label1[i], field(0, CaptionFields[i]));
 }
 
 void MainFrm::fitToScreen()
 {
     // Nothing is clipped at the content's minimum; a screen smaller than that gets
     // a window that fits it and a roster that scrolls.
-    const QSize content = RosterArea->widget()->minimumSizeHint();
+    CaptionedScrollArea *area = captioned(RosterArea);
+    area->fitCaptions(); // the captions are bold by now
+    const QSize content = RosterArea->widget()->minimumSizeHint() + QSize(0, area->stripHeight());
     const QSize chrome(0, menuBar()->sizeHint().height());
     const QSize usable = screen()->availableGeometry().size() - QSize(FrameAllowanceWidth, FrameAllowanceHeight);
     const QSize whole = content + chrome;

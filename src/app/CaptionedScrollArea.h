@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QScrollArea>
+
+#include <utility>
+#include <vector>
+
+class QLabel;
+
+// A scroll area with a strip of column captions above its viewport. The captions stay
+// in view when the page scrolls down and follow it sideways, each standing over the
+// left edge of the control of its column (a control on the page, followed through
+// every layout and resize). The strip is as high as the tallest caption plus its
+// margins; the captions stand on its bottom margin.
+// Use: make the captions with captionStrip() as parent, setWidget(page), then
+// standOver() each caption.
+class CaptionedScrollArea : public QScrollArea
+{
+public:
+    explicit CaptionedScrollArea(QWidget *parent = nullptr);
+
+    QWidget *captionStrip() const { return m_strip; }
+    // Room above and below the captions inside the strip.
+    void setCaptionMargins(int top, int bottom);
+    void standOver(QLabel *caption, QWidget *column);
+    // Fits the strip to the captions now, as after a change of their font; a shown
+    // strip does so by itself.
+    void fitCaptions();
+    int stripHeight() const { return viewportMargins().top(); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override; // the viewport's
+
+private:
+    bool isColumn(const QObject *object) const;
+
+    QWidget *m_strip;
+    int m_topMargin = 0;
+    int m_bottomMargin = 0;
+    std::vector<std::pair<QLabel *, QWidget *>> m_captions;
+};
