@@ -26,7 +26,9 @@ struct Found
 
 bool isBlank(char32_t c)
 {
-    return c == U'\t' || QChar::category(c) == QChar::Separator_Space;
+    if (c < 0x80)
+        return c == U' ' || c == U'\t';
+    return QChar::category(c) == QChar::Separator_Space;
 }
 
 bool isMark(char32_t c)
@@ -65,11 +67,13 @@ qsizetype skipName(QStringView s, qsizetype i, bool *named)
     while (i < s.size()) {
         qsizetype units = 1;
         const char32_t c = codePointAt(s, i, &units);
-        if (QChar::isLetter(c) || QChar::isDigit(c))
+        const bool ascii = c < 0x80; // the usual case, without a look-up
+        if (ascii ? (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z') || (c >= U'0' && c <= U'9')
+                  : QChar::isLetter(c) || QChar::isDigit(c))
             *named = onLetter = true;
         else if (isBlank(c) || c == U'-' || c == U'\'' || c == U'\u2019')
             onLetter = false;
-        else if (!isMark(c) || !onLetter)
+        else if (ascii || !isMark(c) || !onLetter)
             break;
         i += units;
     }
@@ -117,7 +121,7 @@ template<typename Visit>
 void forEachCondition(QStringView s, Visit visit)
 {
     qsizetype i = 0;
-    while ((i = s.indexOf(u'[', i)) >= 0) {
+    while (i < s.size() && (s[i] == u'[' || (i = s.indexOf(u'[', i)) >= 0)) {
         qsizetype resume = i + 1;
         if (const std::optional<Found> f = conditionAt(s, i, &resume)) {
             visit(*f);
