@@ -52,12 +52,14 @@ struct ConditionTick
 QList<TimedCondition> timedConditions(const QString &note);
 
 // The start of the combatant's turn: every count down by one; a condition at 1 is taken out
-// with one adjoining blank (the one after it, else the one before it).
+// with one adjoining blank: the one after it, else the last one kept before it, so that
+// "Orc [Held: 1] [Bless: 1]" becomes "Orc". Linear in the note's length.
 ConditionTick tickConditions(const QString &note);
 
 // The exact inverse of tickConditions on its result: the removed text put back and every
 // other condition counted up by one. On a note that no tick produced, every condition goes
-// up by one except one at 99, which stays; positions beyond the note are taken as its end.
+// up by one except one at 99, which stays; a position beyond the note or before the one
+// preceding it is taken as the nearest it can be. Linear in the note's length.
 QString untickConditions(const QString &note, const QList<RemovedText> &removed);
 
 // True when `name`, trimmed, can stand as a condition's name.
