@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+// Conditions with a duration, written in a row's note as "[Stunned: 2]": a name, a colon
+// and a whole number of rounds. At the start of the combatant's turn each goes down by one
+// and one that reaches 0 leaves the note; the turn taken back restores the note exactly.
+//
+// Inside the brackets: optional blanks, the name, optional blanks, ':', optional blanks, the
+// count, optional blanks. The name holds letters of any script (with their combining marks),
+// digits, blanks, '-', ' and ’, and at least one letter or digit. The count is 1 to 99 in
+// ASCII digits with no sign and no leading zero: "[Held: 02]" is not a condition, so that a
+// count never changes its spelling except by the tick itself. Blanks are tabs and Unicode
+// space separators; a line break inside the brackets means it is not a condition. Any other
+// text, in brackets or not, is left alone.
+namespace combat {
+
+inline constexpr int MaximumConditionRounds = 99;
+
+struct TimedCondition
+{
+    QString name;        // trimmed
+    int rounds = 0;      // 1 to 99
+    qsizetype position = 0; // of the '['
+    qsizetype length = 0;   // through the ']'
+
+    // Ends at the next start of its combatant's turn.
+    bool isLastRound() const { return rounds == 1; }
+    bool operator==(const TimedCondition &) const = default;
+};
+
+// Text a tick took out of the note: `text` goes back in at `position` of the ticked note.
+struct RemovedText
+{
+    qsizetype position = 0;
+    QString text;
+
+    bool operator==(const RemovedText &) const = default;
+};
+
+struct ConditionTick
+{
+    QString note;                // the note after the tick
+    QList<RemovedText> removed;  // ascending positions, for untickConditions
+    QStringList ended;           // names of the conditions that reached 0, in note order
+};
+
+// The timed conditions of a note, in note order.
+QList<TimedCondition> timedConditions(const QString &note);
+
+// The start of the combatant's turn: every count down by one; a condition at 1 is taken out
+// with one adjoining blank: the one after it, else the last one kept before it, so that
+// "Orc [Held: 1] [Bless: 1]" becomes "Orc". Linear in the note's length.
+ConditionTick tickConditions(const QString &note);
+
+// The exact inverse of tickConditions on its result: the removed text put back and every
+// other condition counted up by one. On a note that no tick produced, every condition goes
+// up by one except one at 99, which stays; a position beyond the note or before the one
+// preceding it is taken as the nearest it can be. Linear in the note's length.
+QString untickConditions(const QString &note, const QList<RemovedText> &removed);
+
+// True when `name`, trimmed, can stand as a condition's name.
+bool isConditionName(const QString &name);
+
+// The note with "[Name: N]" added at its end (name trimmed), after one blank unless the note
+// is empty or ends with white space. The note unchanged when the name or count cannot be one.
+QString withCondition(const QString &note, const QString &name, int rounds);
+
+// "Stunned 2, Bless 10" for displays; empty when the note has no timed condition.
+QString conditionsText(const QString &note);
+
+} // namespace combat
