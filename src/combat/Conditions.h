@@ -46,6 +46,8 @@ struct ConditionTick
     QString note;                // the note after the tick
     QList<RemovedText> removed;  // ascending positions, for untickConditions
     QStringList ended;           // names of the conditions that reached 0, in note order
+
+    bool operator==(const ConditionTick &) const = default;
 };
 
 // The timed conditions of a note, in note order.

@@ -67,10 +67,13 @@ Turn nextTurn(const Turn &turn, const QList<OrderEntry> &order, const roster::Ro
         for (const OrderEntry &item : order) {
             const Combatant combatant = combatantOf(item);
             if (isInFight(item, roster) && !turn.acted.contains(combatant) && !turn.late.contains(combatant))
-                return {turn.acted + QList<Combatant>{combatant}, turn.late, turn.round};
+                return {turn.acted + QList<Combatant>{combatant}, turn.late, turn.round, turn.ticks, turn.earlier};
         }
     }
-    return {{combatantOf(order[first])}, {}, turn.round + 1};
+    QList<Turn::Past> earlier = turn.earlier;
+    if (turn.round > 0)
+        earlier << Turn::Past{turn.acted, turn.ticks};
+    return {{combatantOf(order[first])}, {}, turn.round + 1, {}, earlier};
 }
 
 Turn previousTurn(const Turn &turn, const QList<OrderEntry> &order, const roster::Roster &roster)
@@ -81,15 +84,23 @@ Turn previousTurn(const Turn &turn, const QList<OrderEntry> &order, const roster
     back.acted.removeLast();
     while (!back.acted.isEmpty() && !isInFight(back.acted.constLast(), order, roster))
         back.acted.removeLast();
-    if (!back.acted.isEmpty())
+    if (!back.acted.isEmpty()) {
+        back.ticks.resize(qMin(back.ticks.size(), back.acted.size()));
         return back;
+    }
     if (turn.round <= 1)
         return turn; // already at the very first turn
-    // The round before, as it ended: everyone in the fight had their turn, in list order.
-    Turn before{{}, {}, turn.round - 1};
-    for (const OrderEntry &item : order) {
-        if (isInFight(item, roster))
-            before.acted << combatantOf(item);
+    // The round before, as it ended; without a record of it, everyone in the fight in list order.
+    Turn before{{}, {}, turn.round - 1, {}, turn.earlier};
+    if (!before.earlier.isEmpty()) {
+        const Turn::Past past = before.earlier.takeLast();
+        before.acted = past.acted;
+        before.ticks = past.ticks;
+    } else {
+        for (const OrderEntry &item : order) {
+            if (isInFight(item, roster))
+                before.acted << combatantOf(item);
+        }
     }
     return before.acted.isEmpty() ? turn : before;
 }

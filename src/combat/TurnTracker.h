@@ -1,5 +1,6 @@
 #pragma once
 
+#include "combat/Conditions.h"
 #include "combat/FightingOrder.h"
 #include "roster/Roster.h"
 
@@ -28,6 +29,17 @@ struct Turn
     QList<Combatant> acted;
     QList<Combatant> late;
     int round = 0; // 0 until the first turn
+    // What the start of each turn in `acted` did to its row's timed conditions, in the same
+    // order; the rules here carry it along, the one who marks a turn adds to it.
+    QList<ConditionTick> ticks;
+    // The rounds before, as they ended, so that going back over a round's start restores them.
+    struct Past
+    {
+        QList<Combatant> acted;
+        QList<ConditionTick> ticks;
+        bool operator==(const Past &) const = default;
+    };
+    QList<Past> earlier;
 
     Combatant current() const { return acted.isEmpty() ? Combatant{} : acted.constLast(); }
     bool operator==(const Turn &) const = default;

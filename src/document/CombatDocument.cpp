@@ -121,14 +121,35 @@ void CombatDocument::calculateOrder(const roster::Roster &shown)
 
 void CombatDocument::nextTurn(const roster::Roster &shown)
 {
-    run(shown, QStringLiteral("Next Turn"),
-        [this](CombatState &next) { next.turn = combat::nextTurn(next.turn, m_order, next.roster); });
+    run(shown, QStringLiteral("Next Turn"), [this](CombatState &next) {
+        const combat::Turn before = next.turn;
+        next.turn = combat::nextTurn(before, m_order, next.roster);
+        if (next.turn.acted == before.acted && next.turn.round == before.round)
+            return; // nobody to mark
+        next.turn.ticks.resize(next.turn.acted.size() - 1); // a turn of unknown ticks stays without one
+        // The start of the marked combatant's turn: their timed conditions count down.
+        QString &note = next.roster.rows[static_cast<std::size_t>(next.turn.current().row)].note;
+        combat::ConditionTick tick = combat::tickConditions(note);
+        note = tick.note;
+        next.turn.ticks << std::move(tick);
+    });
 }
 
 void CombatDocument::previousTurn(const roster::Roster &shown)
 {
-    run(shown, QStringLiteral("Previous Turn"),
-        [this](CombatState &next) { next.turn = combat::previousTurn(next.turn, m_order, next.roster); });
+    run(shown, QStringLiteral("Previous Turn"), [this](CombatState &next) {
+        const combat::Turn before = next.turn;
+        next.turn = combat::previousTurn(before, m_order, next.roster);
+        if (next.turn == before)
+            return;
+        // Give back what the start of the turn taken back took off, unless the note changed since.
+        if (before.ticks.size() == before.acted.size() && !before.ticks.isEmpty()) {
+            const combat::ConditionTick &tick = before.ticks.constLast();
+            QString &note = next.roster.rows[static_cast<std::size_t>(before.current().row)].note;
+            if (note == tick.note)
+                note = combat::untickConditions(note, tick.removed);
+        }
+    });
 }
 
 files::LoadOutcome CombatDocument::load(const QString &path, const roster::Roster &shown)

@@ -35,6 +35,8 @@ private slots:
     void steps();
     void turnFollowsItsCombatant_data();
     void turnFollowsItsCombatant();
+    void conditionsCountDownWithTheTurns_data();
+    void conditionsCountDownWithTheTurns();
     void addCombatants_data();
     void addCombatants();
 };
@@ -162,6 +164,53 @@ void TestCombatDocument::turnFollowsItsCombatant()
     const int item = doc.markedItem();
     QTEST(item >= 0 ? doc.order().at(item).text : QString(), "marked");
     QTEST(doc.state().turn.round, "round");
+}
+
+// The Ogre's note holds "[Held: 1]", the Goblin's "Goblin [Stunned: 2] angry"; the order is
+// Ogre, Goblin, Orc. Keys: 5 calculate, 6 next, S previous, Z undo, Y redo.
+void TestCombatDocument::conditionsCountDownWithTheTurns_data()
+{
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("ogre");
+    QTest::addColumn<QString>("goblin");
+    QTest::addColumn<QStringList>("ended"); // at the start of the current turn
+    const QString held = u"[Held: 1]"_s, stunned2 = u"Goblin [Stunned: 2] angry"_s;
+    const QString stunned1 = u"Goblin [Stunned: 1] angry"_s;
+    QTest::newRow("before any turn") << u"5"_s << held << stunned2 << QStringList{};
+    QTest::newRow("the Ogre's turn ends Held") << u"56"_s << u""_s << stunned2 << QStringList{u"Held"_s};
+    QTest::newRow("the Goblin's counts down") << u"566"_s << u""_s << stunned1 << QStringList{};
+    QTest::newRow("and ends in round two") << u"566666"_s << u""_s << u"Goblin angry"_s << QStringList{u"Stunned"_s};
+    QTest::newRow("back gives it back") << u"566666S"_s << u""_s << stunned1 << QStringList{};
+    QTest::newRow("back over the wrap, to the first turn") << u"566666SSSSS"_s << u""_s << stunned2
+                                                           << QStringList{u"Held"_s};
+    QTest::newRow("undo restores the note") << u"56Z"_s << held << stunned2 << QStringList{};
+    QTest::newRow("redo ticks again") << u"56ZY"_s << u""_s << stunned2 << QStringList{u"Held"_s};
+    QTest::newRow("forth and back and forth") << u"566S6"_s << u""_s << stunned1 << QStringList{};
+}
+
+void TestCombatDocument::conditionsCountDownWithTheTurns()
+{
+    QFETCH(QString, keys);
+    CombatDocument doc;
+    roster::Roster shown = party();
+    shown.rows[2].note = u"[Held: 1]"_s;
+    shown.rows[1].note = u"Goblin [Stunned: 2] angry"_s;
+    for (const QChar key : keys) {
+        switch (key.unicode()) {
+        case u'5': doc.calculateOrder(shown); break;
+        case u'6': doc.nextTurn(shown); break;
+        case u'S': doc.previousTurn(shown); break;
+        case u'Z': doc.undo(shown); break;
+        case u'Y': doc.redo(shown); break;
+        }
+        shown = doc.state().roster;
+    }
+    QTEST(doc.state().roster.rows[2].note, "ogre");
+    QTEST(doc.state().roster.rows[1].note, "goblin");
+    const combat::Turn &turn = doc.state().turn;
+    QTEST(turn.ticks.size() == turn.acted.size() && !turn.ticks.isEmpty() ? turn.ticks.constLast().ended
+                                                                           : QStringList{},
+          "ended");
 }
 
 // A combat file of the named rows `rows` ("Name" or "Name:HP"), with or without check values.
