@@ -30,6 +30,10 @@ using RowControls = std::array<Control *, roster::RowCount>;
 // The program's only window: a view of one combat document. It reads and writes
 // its controls, hands the user's commands with what it shows to the document, and
 // shows what the document tells it.
+// What the turn line says: "Round 3 — Sela · Stunned 1 · Held ended"; the name only while
+// `rowHolds` (the row still holds the current combatant).
+QString turnLine(const CombatState &state, bool rowHolds);
+
 class MainFrm : public QMainWindow
 {
     Q_OBJECT
@@ -77,6 +81,7 @@ public:
     void mnuNextTurn_Click();
     void mnuPreviousTurn_Click();
     void mnuDamage_Click();
+    void mnuCondition_Click();
 
     // Loads the combat file at `path` as "Load Combat..." does after its dialog.
     void loadCombatFrom(const QString &path);
@@ -111,6 +116,7 @@ public:
     QAction *mnuUndo = nullptr, *mnuRedo = nullptr;
     QAction *mnuOrder = nullptr; // "Calculate Fighting Order", the same command as Command1
     QAction *mnuNextTurn = nullptr, *mnuPreviousTurn = nullptr, *mnuDamage = nullptr;
+    QAction *mnuCondition = nullptr;
     QAction *mnuLoad1 = nullptr, *mnuSave1 = nullptr, *mnuCalc = nullptr;
     QAction *mnuHelp = nullptr, *mnuAbout = nullptr;
 

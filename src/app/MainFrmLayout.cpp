@@ -7,6 +7,7 @@
 
 #include "app/CaptionedScrollArea.h"
 #include "app/FixedSizeItem.h"
+#include "app/OrderItemDelegate.h"
 #include "app/RowFieldControls.h"
 #include "app/SpinButton.h"
 #include "app/WrappingButton.h"
@@ -148,6 +149,7 @@ void MainFrm::createControls()
     List = new QListWidget(central);
     List->setObjectName(QStringLiteral("List"));
     List->setAccessibleName(QStringLiteral("Fighting order"));
+    List->setItemDelegate(new OrderItemDelegate(List));
 
     Command1 = new WrappingButton(QStringLiteral("Calculate Fighting Order"), central);
     Command1->setObjectName(QStringLiteral("Command1"));

@@ -36,6 +36,7 @@ void MainFrm::createMenus()
         action(combat, "mnuPreviousTurn", QStringLiteral("&Previous Turn"), QKeySequence(Qt::SHIFT | Qt::Key_F6));
     // A function key: no text field takes it for editing.
     mnuDamage = action(combat, "mnuDamage", QStringLiteral("&Damage Current Combatant"), QKeySequence(Qt::Key_F8));
+    mnuCondition = action(combat, "mnuCondition", QStringLiteral("Add &Condition..."), QKeySequence(Qt::Key_F9));
 
     // "Load", "Save" and "Calculator" are commands on the menu bar itself.
     auto barCommand = [this](const char *name, const QString &caption) {
@@ -59,6 +60,7 @@ void MainFrm::createMenus()
     connect(mnuNextTurn, &QAction::triggered, this, &MainFrm::mnuNextTurn_Click);
     connect(mnuPreviousTurn, &QAction::triggered, this, &MainFrm::mnuPreviousTurn_Click);
     connect(mnuDamage, &QAction::triggered, this, &MainFrm::mnuDamage_Click);
+    connect(mnuCondition, &QAction::triggered, this, &MainFrm::mnuCondition_Click);
     connect(mnuLoad, &QAction::triggered, this, &MainFrm::mnuLoad_Click);
     connect(mnuAdd, &QAction::triggered, this, &MainFrm::mnuAdd_Click);
     connect(mnuSave, &QAction::triggered, this, &MainFrm::mnuSave_Click);

@@ -17,7 +17,9 @@ void MainFrm::setToolTips()
         "The combatant's name; only named rows enter the fighting order.",
         "Hit points. A combatant at -10 hit points or below is down and leaves the fighting order.",
         "Armour class.",
-        "Any note on this combatant.",
+        "Any note on this combatant. A condition that runs out is written [Stunned: 2]: a name of "
+        "letters, digits, spaces, hyphens and apostrophes, a colon and 1 to 99 rounds; it counts "
+        "down at the start of each of the combatant's turns and leaves the note at 0.",
         "The combatant's attack, such as +4 shortbow.",
         "The initiative; the fighting order lists the highest first.",
         "Fortitude save.",
@@ -42,6 +44,7 @@ void MainFrm::setToolTips()
         cmdClear[r]->setToolTip(clear);
         UpDown1[r]->setToolTip(hpSpin);
         UpDown2[r]->setToolTip(acSpin);
+        ChrNote[r]->setToolTip(Label1[3]->toolTip());
     }
 
     Command1->setToolTip(QStringLiteral("Lists the included, named combatants, highest initiative first (F5)."));

@@ -4,6 +4,7 @@
 #include "app/MainFrm.h"
 
 #include "app/CurrentRowPalette.h"
+#include "app/OrderItemDelegate.h"
 #include "app/SpinButton.h"
 
 #include <QAccessible>
@@ -18,10 +19,13 @@ namespace {
 const QString CurrentTurn = QStringLiteral("Current turn");
 const QString OutOfTheFight = QStringLiteral("Out of the fight");
 
-// Grey and struck through when out of the fight, bold when marked. The text and
-// accessible name stay as calculated; screen readers hear the state as the description.
-void showItem(QListWidgetItem *item, bool inFight, bool marked, const QPalette &palette)
+// Grey and struck through when out of the fight, bold when marked, the timed conditions
+// beside it. The text and accessible name stay as calculated; screen readers hear the
+// state and the conditions as the description.
+void showItem(QListWidgetItem *item, bool inFight, bool marked, const QString &conditions, const QPalette &palette)
 {
+    if (item->data(OrderItemDelegate::ConditionsRole).toString() != conditions)
+        item->setData(OrderItemDelegate::ConditionsRole, conditions);
     QFont font = item->font();
     font.setStrikeOut(!inFight);
     font.setBold(marked);
@@ -30,12 +34,36 @@ void showItem(QListWidgetItem *item, bool inFight, bool marked, const QPalette &
     const QVariant foreground = inFight ? QVariant() : QVariant(palette.brush(QPalette::Disabled, QPalette::Text));
     if (item->data(Qt::ForegroundRole) != foreground)
         item->setData(Qt::ForegroundRole, foreground);
-    const QString description = inFight ? QString() : OutOfTheFight;
+    QStringList said;
+    if (!inFight)
+        said << OutOfTheFight;
+    if (!conditions.isEmpty())
+        said << conditions;
+    const QString description = said.join(QStringLiteral("; "));
     if (item->data(Qt::AccessibleDescriptionRole).toString() != description)
         item->setData(Qt::AccessibleDescriptionRole, description);
 }
 
 } // namespace
+
+QString turnLine(const CombatState &state, bool rowHolds)
+{
+    const combat::Turn &turn = state.turn;
+    if (turn.round <= 0)
+        return QString();
+    QString line = QStringLiteral("Round %1").arg(turn.round);
+    const combat::Combatant current = turn.current();
+    if (!rowHolds || current.name.trimmed().isEmpty())
+        return line;
+    line += QStringLiteral(" \u2014 ") + current.name;
+    const QString conditions = conditionsShown(state.roster.rows[static_cast<std::size_t>(current.row)].note);
+    if (!conditions.isEmpty())
+        line += QStringLiteral(" \u00b7 ") + conditions;
+    if (turn.ticks.size() == turn.acted.size() && !turn.ticks.isEmpty())
+        for (const QString &ended : turn.ticks.constLast().ended)
+            line += QStringLiteral(" \u00b7 ") + ended + QStringLiteral(" ended");
+    return line;
+}
 
 void MainFrm::showOrder()
 {
@@ -83,8 +111,14 @@ void MainFrm::showTurn()
         List->clearSelection();
         List->setCurrentRow(-1, QItemSelectionModel::Clear);
     }
-    for (int i = 0; i < List->count(); ++i)
-        showItem(List->item(i), m_document.isInFight(i), i == markedItem, List->palette());
+    const roster::Roster &roster = m_document.state().roster;
+    for (int i = 0; i < List->count(); ++i) {
+        const combat::OrderEntry &entry = m_document.order().at(i);
+        const bool inFight = m_document.isInFight(i);
+        showItem(List->item(i), inFight, i == markedItem,
+                 inFight ? conditionsShown(roster.rows[static_cast<std::size_t>(entry.row)].note) : QString(),
+                 List->palette());
+    }
 
     // The row is lit while it still holds the current combatant.
     const combat::Turn &turn = m_document.state().turn;
@@ -93,12 +127,7 @@ void MainFrm::showTurn()
     for (int r = 0; r < roster::RowCount; ++r)
         lightRow(r, rowHolds && r == currentRow);
 
-    QString line;
-    if (turn.round > 0) {
-        line = QStringLiteral("Round %1").arg(turn.round);
-        if (rowHolds && !turn.current().name.trimmed().isEmpty())
-            line += QStringLiteral(" \u2014 ") + turn.current().name;
-    }
+    const QString line = turnLine(m_document.state(), rowHolds);
     if (RoundLbl->text() != line) {
         RoundLbl->setText(line);
         // A screen reader says the round and whose turn it is, not just "Round".
@@ -125,6 +154,33 @@ void MainFrm::mnuDamage_Click()
             return;
         SubsTxt[row]->setFocus(Qt::ShortcutFocusReason);
         SubsTxt[row]->selectAll();
+    });
+}
+
+void MainFrm::mnuCondition_Click()
+{
+    runHandler([this] {
+        // The focused row, or the current combatant's.
+        const int row = focusedRow() >= 0 ? focusedRow() : m_document.currentRow();
+        if (row < 0) {
+            showError(QStringLiteral("Put the cursor in a combatant's row, or mark a turn, to add a condition."));
+            return;
+        }
+        static const QStringList usual{
+            QStringLiteral("Blinded"),    QStringLiteral("Confused"),  QStringLiteral("Dazed"),
+            QStringLiteral("Dazzled"),    QStringLiteral("Deafened"),  QStringLiteral("Entangled"),
+            QStringLiteral("Exhausted"),  QStringLiteral("Fatigued"),  QStringLiteral("Frightened"),
+            QStringLiteral("Grappled"),   QStringLiteral("Helpless"),  QStringLiteral("Nauseated"),
+            QStringLiteral("Panicked"),   QStringLiteral("Paralyzed"), QStringLiteral("Prone"),
+            QStringLiteral("Shaken"),     QStringLiteral("Sickened"),  QStringLiteral("Stunned")};
+        const std::optional<Prompts::Condition> condition =
+            m_prompts->askCondition(this, QStringLiteral("Add Condition to ") + rowLabel(row), usual);
+        if (!condition || !combat::isConditionName(condition->name))
+            return;
+        runCommand(QStringLiteral("Add Condition ") + rowLabel(row), [&](CombatState &next) {
+            QString &note = next.roster.rows[static_cast<std::size_t>(row)].note;
+            note = combat::withCondition(note, condition->name, condition->rounds);
+        });
     });
 }
 

@@ -1,5 +1,7 @@
 #include "app/QtPrompts.h"
 
+#include "app/ConditionDialog.h"
+
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -31,4 +33,14 @@ QString QtPrompts::askOpenPath(QWidget *parent, const QString &title, const QStr
                                const QString &startFolder)
 {
     return QFileDialog::getOpenFileName(parent, title, startFolder, filter);
+}
+
+std::optional<Prompts::Condition> QtPrompts::askCondition(QWidget *parent, const QString &title,
+                                                          const QStringList &names)
+{
+    ConditionDialog dialog(names, parent);
+    dialog.setWindowTitle(title);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return Condition{dialog.name(), dialog.rounds()};
 }

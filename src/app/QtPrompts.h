@@ -2,7 +2,7 @@
 
 #include "app/Prompts.h"
 
-// The real dialogs: QMessageBox and QFileDialog.
+// The real dialogs: QMessageBox, QFileDialog and the condition dialog.
 class QtPrompts final : public Prompts
 {
 public:
@@ -11,4 +11,5 @@ public:
                         const QString &startPath, const QString &defaultSuffix) override;
     QString askOpenPath(QWidget *parent, const QString &title, const QString &filter,
                         const QString &startFolder) override;
+    std::optional<Condition> askCondition(QWidget *parent, const QString &title, const QStringList &names) override;
 };

@@ -40,6 +40,7 @@ private slots:
     void currentRowIsLitInBothPalettes();
     void leftCombatantIsStruckThrough();
     void damageTheCurrentCombatantFromTheKeyboard();
+    void addedConditionCountsDownOnTheTurnLine();
 
 private:
     MainFrm &window() { return *m_fixture->window; }
@@ -163,6 +164,27 @@ void TestTurns::damageTheCurrentCombatantFromTheKeyboard()
     QCOMPARE(w.ChrHP[2]->text(), u"2"_s);
     QTest::keyClick(&w, Qt::Key_F6);
     QCOMPARE(w.RoundLbl->text(), u"Round 1 \u2014 Goblin"_s);
+}
+
+void TestTurns::addedConditionCountsDownOnTheTurnLine()
+{
+    MainFrm &w = window();
+    w.ChrNote[1]->setText(u"angry"_s);
+    w.ChrNote[1]->setFocus(); // the Goblin's row
+    m_fixture->prompts->conditionAnswers << Prompts::Condition{u"Stunned"_s, 2};
+    QTest::keyClick(&w, Qt::Key_F9);
+    QCOMPARE(w.ChrNote[1]->text(), u"angry [Stunned: 2]"_s);
+    QCOMPARE(w.mnuUndo->text().remove(u'&'), u"Undo Add Condition Row 2 (Goblin)"_s);
+    QTest::keyClick(&w, Qt::Key_F5);
+    QTest::keyClick(&w, Qt::Key_F6);
+    QTest::keyClick(&w, Qt::Key_F6); // the Goblin's turn starts
+    QCOMPARE(w.RoundLbl->text(), u"Round 1 \u2014 Goblin \u00b7 Stunned (last round)"_s);
+    QCOMPARE(w.List->item(1)->data(Qt::AccessibleDescriptionRole).toString(), u"Stunned (last round)"_s);
+    QTest::keyClick(&w, Qt::Key_F6);
+    QTest::keyClick(&w, Qt::Key_F6);
+    QTest::keyClick(&w, Qt::Key_F6); // round 2: it ends
+    QCOMPARE(w.ChrNote[1]->text(), u"angry"_s);
+    QCOMPARE(w.RoundLbl->text(), u"Round 2 \u2014 Goblin \u00b7 Stunned ended"_s);
 }
 
 QTEST_MAIN(TestTurns)

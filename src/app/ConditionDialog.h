@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QDialog>
+
+class QComboBox;
+class QDialogButtonBox;
+class QSpinBox;
+
+// Asks for a timed condition: a name, from the usual ones or typed, and its rounds.
+// OK is offered only for a name a note can hold as a condition.
+class ConditionDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit ConditionDialog(const QStringList &names, QWidget *parent = nullptr);
+
+    QString name() const;
+    int rounds() const;
+
+private:
+    QComboBox *m_name = nullptr;
+    QSpinBox *m_rounds = nullptr;
+    QDialogButtonBox *m_buttons = nullptr;
+};
