@@ -310,21 +310,13 @@ void MainFrm::layOutControls()
 
     auto *bottom = new QHBoxLayout;
     bottom->setSpacing(BottomSpacing);
-    // The list with its buttons, and the turn line under both.
+    bottom->addWidget(List, 1);
     auto *order = new QVBoxLayout;
     order->setSpacing(RowSpacing);
     order->addWidget(Command1);
     order->addWidget(NextTurnCmd);
     order->addStretch(1);
-    auto *listAndButtons = new QHBoxLayout;
-    listAndButtons->setSpacing(BottomSpacing);
-    listAndButtons->addWidget(List, 1);
-    listAndButtons->addLayout(order);
-    auto *fight = new QVBoxLayout;
-    fight->setSpacing(RowSpacing);
-    fight->addLayout(listAndButtons, 1);
-    fight->addWidget(RoundLbl);
-    bottom->addLayout(fight, 1);
+    bottom->addLayout(order);
     bottom->addLayout(notes, 2);
 
     auto *page = new QVBoxLayout(central);
@@ -332,6 +324,8 @@ void MainFrm::layOutControls()
     page->setSpacing(PageSpacing);
     page->addLayout(grid);
     page->addLayout(bottom, 1);
+    // The turn line under the list, its buttons and the note: the whole width for long names.
+    page->addWidget(RoundLbl);
     RosterArea->setWidget(central);
 
     CaptionedScrollArea *area = captioned(RosterArea);
