@@ -8,12 +8,14 @@
 #include "roster/Roster.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <array>
 #include <functional>
 #include <memory>
 
 class QAction;
+class PlayerWindow;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -75,6 +77,7 @@ public:
     void mnuRedo_Click();
     void mnuNextTurn_Click();
     void mnuPreviousTurn_Click();
+    void mnuPlayerWindow_Click();
 
     // Loads the combat file at `path` as "Load Combat..." does after its dialog.
     void loadCombatFrom(const QString &path);
@@ -106,7 +109,7 @@ public:
     QAction *mnuNew = nullptr, *mnuLoad = nullptr, *mnuSave = nullptr, *mnuExit = nullptr;
     QAction *mnuUndo = nullptr, *mnuRedo = nullptr;
     QAction *mnuOrder = nullptr; // "Calculate Fighting Order", the same command as Command1
-    QAction *mnuNextTurn = nullptr, *mnuPreviousTurn = nullptr;
+    QAction *mnuNextTurn = nullptr, *mnuPreviousTurn = nullptr, *mnuPlayerWindow = nullptr;
     QAction *mnuLoad1 = nullptr, *mnuSave1 = nullptr, *mnuCalc = nullptr;
     QAction *mnuHelp = nullptr, *mnuAbout = nullptr;
 
@@ -114,6 +117,7 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragLeaveEvent(QDragLeaveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
@@ -156,4 +160,5 @@ private:
     ProgramStarter m_startProgram;
     CombatDocument m_document;
     QString m_draggedPath; // the combat file of the drag now over the window
+    QPointer<PlayerWindow> m_players; // made when first opened
 };

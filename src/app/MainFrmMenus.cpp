@@ -33,6 +33,7 @@ void MainFrm::createMenus()
     mnuNextTurn = action(combat, "mnuNextTurn", QStringLiteral("&Next Turn"), QKeySequence(Qt::Key_F6));
     mnuPreviousTurn =
         action(combat, "mnuPreviousTurn", QStringLiteral("&Previous Turn"), QKeySequence(Qt::SHIFT | Qt::Key_F6));
+    mnuPlayerWindow = action(combat, "mnuPlayerWindow", QStringLiteral("&Player Window"), QKeySequence(Qt::Key_F7));
 
     // "Load", "Save" and "Calculator" are commands on the menu bar itself.
     auto barCommand = [this](const char *name, const QString &caption) {
@@ -55,6 +56,7 @@ void MainFrm::createMenus()
     connect(mnuOrder, &QAction::triggered, this, &MainFrm::Command1_Click);
     connect(mnuNextTurn, &QAction::triggered, this, &MainFrm::mnuNextTurn_Click);
     connect(mnuPreviousTurn, &QAction::triggered, this, &MainFrm::mnuPreviousTurn_Click);
+    connect(mnuPlayerWindow, &QAction::triggered, this, &MainFrm::mnuPlayerWindow_Click);
     connect(mnuLoad, &QAction::triggered, this, &MainFrm::mnuLoad_Click);
     connect(mnuSave, &QAction::triggered, this, &MainFrm::mnuSave_Click);
     connect(mnuExit, &QAction::triggered, this, &MainFrm::mnuExit_Click);
