@@ -1,9 +1,8 @@
-// The players' window: made when first asked for, gone with the main window.
+// The players' window: made when first asked for. As a child of this window it never keeps
+// the program running and goes when the program ends.
 #include "app/MainFrm.h"
 
 #include "app/PlayerWindow.h"
-
-#include <QCloseEvent>
 
 void MainFrm::mnuPlayerWindow_Click()
 {
@@ -17,11 +16,4 @@ void MainFrm::mnuPlayerWindow_Click()
         m_players->raise();
         m_players->activateWindow();
     });
-}
-
-void MainFrm::closeEvent(QCloseEvent *event)
-{
-    QMainWindow::closeEvent(event);
-    if (event->isAccepted() && m_players)
-        m_players->close();
 }
