@@ -4,6 +4,8 @@
 # With a combat file, it is loaded through the open dialog and the fighting order
 # computed before the picture is taken; the keys (xdotool names) are pressed after.
 # SCREEN (default 1100x800) sets the screen, WINDOW (e.g. 1600x1000) resizes the window.
+# A key click:X,Y clicks there instead. PLAYERS=1 takes the players' window (opened by a
+# key F7 among the keys) sized to the whole screen.
 set -euo pipefail
 binary=$1
 out=$2
@@ -40,8 +42,20 @@ if [ -n "$combat" ]; then
   # Without a window manager the focus does not come back by itself.
   xdotool windowfocus --sync "$main" key space
 fi
-for key in "$@"; do xdotool windowfocus --sync "$main" key "$key"; done
+for key in "$@"; do
+  case $key in
+    click:*) xy=${key#click:}; xdotool mousemove --sync "${xy%,*}" "${xy#*,}" click 1 ;;
+    *) xdotool windowfocus --sync "$main" key "$key" ;;
+  esac
+done
 if [ -n "${WINDOW:-}" ]; then xdotool windowsize --sync "$main" "${WINDOW%x*}" "${WINDOW#*x}"; fi
+shot=$main
+if [ -n "${PLAYERS:-}" ]; then
+  shot=$(wait_for_window 'Players$')
+  # Without a window manager F11 is not granted full screen: the window takes the screen.
+  screen=${SCREEN:-1100x800}
+  xdotool windowmove --sync "$shot" 0 0 windowsize --sync "$shot" "${screen%x*}" "${screen#*x}"
+fi
 sleep 0.5
-import -window "$main" "$out"
+import -window "$shot" "$out"
 echo "$out"
