@@ -8,6 +8,8 @@
 # (shift+Tab takes the focus to the note at the bottom), is
 #   SCREEN=1366x768 QT_SCALE_FACTOR=1.25 scripts/screenshot.sh build/src/app/fraymark \
 #     docs/window-1366x768-scale125-scrolled.png docs/example-combat.ini shift+Tab
+# A key click:X,Y clicks there instead. PLAYERS=1 takes the players' window (opened by a
+# key F7 among the keys) sized to the whole screen.
 set -euo pipefail
 binary=$1
 out=$2
@@ -44,8 +46,20 @@ if [ -n "$combat" ]; then
   # Without a window manager the focus does not come back by itself.
   xdotool windowfocus --sync "$main" key space
 fi
-for key in "$@"; do xdotool windowfocus --sync "$main" key "$key"; done
+for key in "$@"; do
+  case $key in
+    click:*) xy=${key#click:}; xdotool mousemove --sync "${xy%,*}" "${xy#*,}" click 1 ;;
+    *) xdotool windowfocus --sync "$main" key "$key" ;;
+  esac
+done
 if [ -n "${WINDOW:-}" ]; then xdotool windowsize --sync "$main" "${WINDOW%x*}" "${WINDOW#*x}"; fi
+shot=$main
+if [ -n "${PLAYERS:-}" ]; then
+  shot=$(wait_for_window 'Players$')
+  # Without a window manager F11 is not granted full screen: the window takes the screen.
+  screen=${SCREEN:-1100x800}
+  xdotool windowmove --sync "$shot" 0 0 windowsize --sync "$shot" "${screen%x*}" "${screen#*x}"
+fi
 sleep 0.5
-import -window "$main" "$out"
+import -window "$shot" "$out"
 echo "$out"

@@ -8,12 +8,14 @@
 #include "roster/Roster.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <array>
 #include <functional>
 #include <memory>
 
 class QAction;
+class PlayerWindow;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -30,10 +32,6 @@ using RowControls = std::array<Control *, roster::RowCount>;
 // The program's only window: a view of one combat document. It reads and writes
 // its controls, hands the user's commands with what it shows to the document, and
 // shows what the document tells it.
-// What the turn line says: "Round 3 — Sela · Stunned 1 · Held ended"; the name only while
-// `rowHolds` (the row still holds the current combatant).
-QString turnLine(const CombatState &state, bool rowHolds);
-
 class MainFrm : public QMainWindow
 {
     Q_OBJECT
@@ -82,6 +80,7 @@ public:
     void mnuPreviousTurn_Click();
     void mnuDamage_Click();
     void mnuCondition_Click();
+    void mnuPlayerWindow_Click();
 
     // Loads the combat file at `path` as "Load Combat..." does after its dialog.
     void loadCombatFrom(const QString &path);
@@ -116,7 +115,7 @@ public:
     QAction *mnuUndo = nullptr, *mnuRedo = nullptr;
     QAction *mnuOrder = nullptr; // "Calculate Fighting Order", the same command as Command1
     QAction *mnuNextTurn = nullptr, *mnuPreviousTurn = nullptr, *mnuDamage = nullptr;
-    QAction *mnuCondition = nullptr;
+    QAction *mnuCondition = nullptr, *mnuPlayerWindow = nullptr;
     QAction *mnuLoad1 = nullptr, *mnuSave1 = nullptr, *mnuCalc = nullptr;
     QAction *mnuHelp = nullptr, *mnuAbout = nullptr;
 
@@ -169,4 +168,5 @@ private:
     ProgramStarter m_startProgram;
     CombatDocument m_document;
     QString m_draggedPath; // the combat file of the drag now over the window
+    QPointer<PlayerWindow> m_players; // made when first opened
 };

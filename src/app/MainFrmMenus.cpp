@@ -37,6 +37,7 @@ void MainFrm::createMenus()
     // A function key: no text field takes it for editing.
     mnuDamage = action(combat, "mnuDamage", QStringLiteral("&Damage Current Combatant"), QKeySequence(Qt::Key_F8));
     mnuCondition = action(combat, "mnuCondition", QStringLiteral("Add &Condition..."), QKeySequence(Qt::Key_F9));
+    mnuPlayerWindow = action(combat, "mnuPlayerWindow", QStringLiteral("&Player Window"), QKeySequence(Qt::Key_F7));
 
     // "Load", "Save" and "Calculator" are commands on the menu bar itself.
     auto barCommand = [this](const char *name, const QString &caption) {
@@ -61,6 +62,7 @@ void MainFrm::createMenus()
     connect(mnuPreviousTurn, &QAction::triggered, this, &MainFrm::mnuPreviousTurn_Click);
     connect(mnuDamage, &QAction::triggered, this, &MainFrm::mnuDamage_Click);
     connect(mnuCondition, &QAction::triggered, this, &MainFrm::mnuCondition_Click);
+    connect(mnuPlayerWindow, &QAction::triggered, this, &MainFrm::mnuPlayerWindow_Click);
     connect(mnuLoad, &QAction::triggered, this, &MainFrm::mnuLoad_Click);
     connect(mnuAdd, &QAction::triggered, this, &MainFrm::mnuAdd_Click);
     connect(mnuSave, &QAction::triggered, this, &MainFrm::mnuSave_Click);

@@ -5,6 +5,7 @@
 
 #include "app/CurrentRowPalette.h"
 #include "app/OrderItemDelegate.h"
+#include "app/TurnLine.h"
 #include "app/SpinButton.h"
 
 #include <QAccessible>
@@ -45,25 +46,6 @@ void showItem(QListWidgetItem *item, bool inFight, bool marked, const QString &c
 }
 
 } // namespace
-
-QString turnLine(const CombatState &state, bool rowHolds)
-{
-    const combat::Turn &turn = state.turn;
-    if (turn.round <= 0)
-        return QString();
-    QString line = QStringLiteral("Round %1").arg(turn.round);
-    const combat::Combatant current = turn.current();
-    if (!rowHolds || current.name.trimmed().isEmpty())
-        return line;
-    line += QStringLiteral(" \u2014 ") + current.name;
-    const QString conditions = conditionsShown(state.roster.rows[static_cast<std::size_t>(current.row)].note);
-    if (!conditions.isEmpty())
-        line += QStringLiteral(" \u00b7 ") + conditions;
-    if (turn.ticks.size() == turn.acted.size() && !turn.ticks.isEmpty())
-        for (const QString &ended : turn.ticks.constLast().ended)
-            line += QStringLiteral(" \u00b7 ") + ended + QStringLiteral(" ended");
-    return line;
-}
 
 void MainFrm::showOrder()
 {
@@ -121,13 +103,12 @@ void MainFrm::showTurn()
     }
 
     // The row is lit while it still holds the current combatant.
-    const combat::Turn &turn = m_document.state().turn;
     const int currentRow = m_document.currentRow();
-    const bool rowHolds = currentRow >= 0 && ChrName[currentRow]->text() == turn.current().name;
+    const bool rowHolds = currentRowHolds(m_document);
     for (int r = 0; r < roster::RowCount; ++r)
         lightRow(r, rowHolds && r == currentRow);
 
-    const QString line = turnLine(m_document.state(), rowHolds);
+    const QString line = turnLine(m_document);
     if (RoundLbl->text() != line) {
         RoundLbl->setText(line);
         // A screen reader says the round and whose turn it is, not just "Round".

@@ -95,6 +95,7 @@ void TestMenus::items_data()
     QTest::newRow("mnuSave1") << u"mnuSave1"_s << u"Save"_s << QKeySequence();
     QTest::newRow("mnuCalc") << u"mnuCalc"_s << u"Calculator"_s << QKeySequence();
     QTest::newRow("mnuOrder") << u"mnuOrder"_s << u"Calculate Fighting Order"_s << QKeySequence(QStringLiteral("F5"));
+    QTest::newRow("mnuPlayerWindow") << u"mnuPlayerWindow"_s << u"Player Window"_s << QKeySequence(QStringLiteral("F7"));
     QTest::newRow("mnuHelp") << u"mnuHelp"_s << u"Help"_s << QKeySequence(QStringLiteral("F1"));
     QTest::newRow("mnuAbout") << u"mnuAbout"_s << u"About"_s << QKeySequence(QStringLiteral("F2"));
 }

@@ -1,0 +1,103 @@
+// The players' window: made by F7, it shows whose turn it is as the main window does and
+// moves the turn from its own keys.
+#include "WindowFixture.h"
+#include "app/PlayerWindow.h"
+
+#include <QAccessible>
+#include <QLabel>
+#include <QListWidget>
+#include <QPointer>
+#include <QTimer>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+QStringList names(const QListWidget *list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts << list->item(i)->text();
+    return texts;
+}
+
+// The item lit as the current turn, -1 when none; screen readers hear the same.
+int litItem(const QListWidget *list)
+{
+    int lit = -1;
+    for (int i = 0; i < list->count(); ++i) {
+        const QListWidgetItem *item = list->item(i);
+        const bool current = item->data(Qt::AccessibleDescriptionRole).toString().startsWith(u"Current turn"_s);
+        if (item->data(Qt::BackgroundRole).isValid() != current || item->font().bold() != current)
+            return -2;
+        if (current)
+            lit = lit == -1 ? i : -2;
+    }
+    return lit;
+}
+} // namespace
+
+class TestPlayerWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void followsTheTurnAndMovesIt();
+};
+
+void TestPlayerWindow::followsTheTurnAndMovesIt()
+{
+    WindowFixture fixture;
+    MainFrm &w = *fixture.window;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    const QStringList rows{u"Orc"_s, u"Goblin"_s, u"Ogre"_s};
+    for (int r = 0; r < 3; ++r) {
+        w.ChrName[r]->setText(rows[r]);
+        w.ChrHP[r]->setText(u"5"_s);
+        w.ChrIni[r]->setText(QString::number(10 + r)); // the order: Ogre, Goblin, Orc
+    }
+    QTest::keyClick(&w, Qt::Key_F5);
+    QTest::keyClick(&w, Qt::Key_F6);
+    QVERIFY(!w.findChild<PlayerWindow *>()); // nothing made before it is asked for
+
+    QTest::keyClick(&w, Qt::Key_F7);
+    auto *players = w.findChild<PlayerWindow *>();
+    QVERIFY(players);
+    QVERIFY(QTest::qWaitForWindowActive(players));
+    QCOMPARE(names(players->list()), (QStringList{u"Ogre"_s, u"Goblin"_s, u"Orc"_s}));
+    QCOMPARE(litItem(players->list()), 0);
+    QCOMPARE(players->turnLabel()->text(), u"Round 1 — Ogre"_s);
+
+    // F6 in the players' window moves the turn for both windows.
+    QTest::keyClick(players, Qt::Key_F6);
+    QCOMPARE(litItem(players->list()), 1);
+    QCOMPARE(w.List->currentRow(), 1);
+    QCOMPARE(players->turnLabel()->text(), w.RoundLbl->text());
+    QCOMPARE(QAccessible::queryAccessibleInterface(players->turnLabel())->text(QAccessible::Name),
+             u"Round 1 — Goblin"_s);
+
+    // Undone in the main window, and the orc's box cleared: followed at once.
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+    QTest::mouseClick(w.ChrChk[0], Qt::LeftButton);
+    QCOMPARE(litItem(players->list()), 0);
+    QCOMPARE(players->turnLabel()->text(), u"Round 1 — Ogre"_s);
+    const QListWidgetItem *orc = players->list()->item(2);
+    QVERIFY(orc->font().strikeOut());
+    QCOMPARE(orc->data(Qt::AccessibleDescriptionRole).toString(), u"Out of the fight"_s);
+
+    // Closing the main window takes the players' window with it and ends the program.
+    const QPointer<PlayerWindow> guard = players;
+    QTimer::singleShot(0, &w, &QWidget::close);
+    QTimer stuck;
+    stuck.setSingleShot(true);
+    connect(&stuck, &QTimer::timeout, qApp, [] { QCoreApplication::exit(1); });
+    stuck.start(5000);
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(!guard || !guard->isVisible());
+}
+
+QTEST_MAIN(TestPlayerWindow)
+#include "tst_playerwindow.moc"
