@@ -79,6 +79,8 @@ if [ ! -x "$dir/usr/bin/sudo" ]; then
   chroot "$dir" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
   chroot "$dir" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends sudo
 fi
+# As an installed system has it; sudo warns about a host name it cannot find.
+grep -qw "$(hostname)" "$dir/etc/hosts" 2>/dev/null || echo "127.0.1.1 $(hostname)" >>"$dir/etc/hosts"
 echo 'tester ALL=(ALL) NOPASSWD: ALL' >"$dir/etc/sudoers.d/tester"
 chmod 0440 "$dir/etc/sudoers.d/tester"
 clone_to /home/tester tester
