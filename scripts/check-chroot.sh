@@ -9,12 +9,15 @@
 #   user  ./run.sh as a user "tester" with sudo (NOPASSWD) on a display of
 #         Xvfb: it passes when Fraymark's window comes up.
 # A run installs packages, so give each a bare system of its own (cp -a one).
+# A later run in the same system checks HEAD out in the clone it left, builds
+# kept, as a user pulling would. Two runs at once must use separate displays:
+# chroots share the X servers' socket names, so run their test.sh one by one.
 # proc, sys and dev are mounted for the run and unmounted after it.
 # The mirror is $MIRROR (default http://deb.debian.org/debian).
 set -euo pipefail
 
 if [ $# -ne 3 ] || [[ $3 != root && $3 != user ]]; then
-  sed -n '2,13s/^# \{0,1\}//p' "$0" >&2
+  sed -n '2,16s/^# \{0,1\}//p' "$0" >&2
   exit 2
 fi
 suite=$1
@@ -59,9 +62,15 @@ in_chroot() { # <user> <home> <command...>
 }
 
 clone_to() { # <home inside> <owner>
-  rm -rf "$dir$1/fraymark"
-  git clone -q --no-hardlinks "$repo" "$dir$1/fraymark"
-  git -C "$dir$1/fraymark" checkout -q "$commit"
+  local dest=$dir$1/fraymark
+  if [ -d "$dest/.git" ]; then
+    # A second run updates the clone as a user pulling would; its builds stay.
+    git -c safe.directory='*' -C "$dest" fetch -q "$repo" HEAD
+    git -c safe.directory='*' -C "$dest" checkout -q "$commit"
+  else
+    git clone -q --no-hardlinks "$repo" "$dest"
+    git -C "$dest" checkout -q "$commit"
+  fi
   chroot "$dir" chown -R "$2:" "$1/fraymark"
 }
 
@@ -85,12 +94,16 @@ echo 'tester ALL=(ALL) NOPASSWD: ALL' >"$dir/etc/sudoers.d/tester"
 chmod 0440 "$dir/etc/sudoers.d/tester"
 clone_to /home/tester tester
 
+# X servers of every chroot (and of the machine) share the abstract socket
+# names: take a display number none of them listens on.
+n=99
+while grep -q "@/tmp/.X11-unix/X$n\$" /proc/net/unix; do n=$((n + 1)); done
+
 # run.sh installs Xvfb itself; start it as soon as it is there, then wait for
 # run.sh to become Fraymark (it execs the program) and for its window.
-in_chroot tester /home/tester bash -c '
+in_chroot tester /home/tester DISPLAY=":$n" bash -c '
   cd ~/fraymark
-  export DISPLAY=:99
-  ( until [ -x /usr/bin/Xvfb ]; do sleep 2; done; exec Xvfb :99 -nolisten tcp ) >/dev/null 2>&1 &
+  ( until [ -x /usr/bin/Xvfb ]; do sleep 2; done; exec Xvfb "$DISPLAY" -nolisten tcp ) >/dev/null 2>&1 &
   xvfb=$!
   ./run.sh </dev/null &
   run=$!
