@@ -120,6 +120,23 @@ else
   [ "$launchable" = "$(basename "$desktop")" ] || fail "metainfo launchable '$launchable' is not the installed desktop file"
   [ "$binary" = "fraymark" ] || fail "metainfo provides binary '$binary', not fraymark"
   [ "$newest" = "$version" ] || fail "newest metainfo release is '$newest', the project is $version"
+  # Debian 12's appstreamcli accepts what Debian 13's rejects (no homepage, the
+  # old developer_name), so the form both need is checked here, the same on each.
+  homepage=$(sed -n 's:.*<url type="homepage">\(.*\)</url>.*:\1:p' "$metainfo" | head -n 1)
+  owner=$(echo "$cid" | sed -n 's/^io\.github\.\([^.]*\)\..*/\1/p')
+  case $homepage in
+    "https://github.com/$owner/"?* | "https://$owner.github.io"*)
+      pass "metainfo homepage $homepage belongs to the id $cid" ;;
+    *) fail "metainfo homepage '$homepage' is not under https://github.com/$owner/ as the id $cid says" ;;
+  esac
+  if grep -q '<developer_name>' "$metainfo"; then
+    fail "metainfo uses the deprecated developer_name; use <developer id=...><name>"
+  elif ! grep -q '<developer id="[^"]\{1,\}">' "$metainfo" ||
+       ! sed -n '/<developer /,/<\/developer>/p' "$metainfo" | grep -q '<name>[^<]\{1,\}</name>'; then
+    fail "metainfo lacks <developer id=...> with a <name>"
+  else
+    pass "metainfo developer with an id and a name"
+  fi
   if command -v appstreamcli >/dev/null 2>&1; then
     if appstreamcli validate --no-net "$metainfo"; then
       pass "appstreamcli validate"
