@@ -441,9 +441,84 @@ wait_for 'the window at 1500x950' 10 window_size 1500x950
 save_as "$files/resized.ini"
 same_bytes "$files/turns.ini" "$files/resized.ini"
 
+# --- Reinforcements and a condition that runs out ---------------------------------
+# combat_file <general note> <row:name:hp:ini>...: a whole combat file as the program writes it.
+combat_file() {
+    local note=$1 r spec name hp ini
+    shift
+    for ((r = 0; r < rows; r++)); do
+        name='' hp='' ini=''
+        for spec in "$@"; do
+            [[ ${spec%%:*} == "$r" ]] && IFS=: read -r _ name hp ini <<<"$spec"
+        done
+        printf '[Info%d]\r\nName=%s\r\nHP=%s\r\nAC=\r\nIni=%s\r\n' "$r" "$name" "$hp" "$ini"
+        printf '%s=\r\n' Note Will Fort Rex Attack Damage
+        printf 'Check=1\r\nGeneralNote=%s\r\n' "$note"
+    done
+}
+step='adding three monsters to the party'
+combat_file Party 0:Aldric:24:14 1:Sela:17:21 >"$files/party.ini"
+combat_file Monsters 0:Goblin:7:18 1:Orc:15:5 2:Wolf:11:12 >"$files/monsters.ini"
+load_from "$files/party.ini"
+answer_file_dialog 'ctrl+shift+l' 'Add Combatants' "$files/monsters.ini"
+wait_for 'the add dialog to close' 10 window_gone 'Add Combatants'
+save_as "$files/reinforced.ini"
+combat_file Party 0:Aldric:24:14 1:Sela:17:21 2:Goblin:7:18 3:Orc:15:5 4:Wolf:11:12 >"$files/expected_reinforced.ini"
+same_bytes "$files/expected_reinforced.ini" "$files/reinforced.ini"
+
+# The order is Sela, Goblin, Aldric, Wolf, Orc. On the Goblin's turn it is stunned for two
+# rounds; at the start of its turn in round 3 the condition ends and leaves the note.
+step='stunning the Goblin'
+focus_main
+# F8 takes the cursor to the current combatant's row, where F9 adds the condition.
+xdotool key F5 F6 F6 F8 F9
+condition_dialog() { xdotool search --onlyvisible --name '^Add Condition to Row 3' >/dev/null 2>&1; }
+wait_for 'the condition dialog' 10 condition_dialog
+focus_window "$(xdotool search --onlyvisible --name '^Add Condition to Row 3' | head -n 1)" 'the condition dialog'
+xdotool key ctrl+a
+xdotool type --delay 5 -- 'Stunned'
+xdotool key Tab ctrl+a 2 Return
+focus_main
+save_as "$files/stunned.ini"
+grep -q $'^Note=\\[Stunned: 2\\]\r$' "$files/stunned.ini" || fail "the Goblin's note does not hold [Stunned: 2]"
+step='counting the condition down'
+focus_main
+xdotool key F6 F6 F6 F6 F6 F6 F6 F6 F6 F6 # two more of the Goblin's turns
+sleep 0.3
+shot stunned_ended
+read -r w h _ <<<"$(identify -format '%w %h' "$work/stunned_ended.png")"
+line=$(read_line stunned_ended 0 $((h - 44)) "$w" 44)
+[[ $line == *'Goblin'*'Stunned ended'* ]] || fail "the turn line reads \"$line\", not that Stunned ended"
+save_as "$files/unstunned.ini"
+grep -q 'Stunned' "$files/unstunned.ini" && fail 'the ended condition is still in a note'
+
+# --- The players' window -------------------------------------------------------------
+step='the player window'
+focus_main
+xdotool key F7
+readonly players_title='Fraymark — Players'
+wait_for 'the player window' 10 window_shown "$players_title"
+players_win=$(window_of "$players_title")
+focus_window "$players_win" 'the player window'
+import -window "$players_win" "png:$work/players_before.png" 2>/dev/null || fail 'no picture of the player window'
+shot main_before
+xdotool key F6 # pressed in the player window
+sleep 0.3
+import -window "$players_win" "png:$work/players_after.png" 2>/dev/null || fail 'no picture of the player window'
+shot main_after
+read -r w h x y <<<"$(differing_box players_before players_after)"
+((w > 40)) || fail 'F6 in the player window did not move its mark'
+read -r w h x y <<<"$(differing_box main_before main_after)"
+((w > 40)) || fail 'F6 in the player window did not move the mark of the main list'
+# Goblin's turn was current; now the one after it, Aldric, is lit in both windows.
+convert "$work/players_after.png" -resize 50% "$work/players_small.png" 2>/dev/null
+tesseract "$work/players_small.png" - --psm 6 2>/dev/null | grep -q 'Aldric' ||
+    fail 'the player window does not name Aldric'
+
 # --- Exit through the File menu ---------------------------------------------------
 step='leaving through File > Exit'
-focus_main
+# The player window stays open: Exit of the main window closes both.
+focus_window "$main_win" 'the main window'
 xdotool key alt+f
 xdotool key x
 program_ended() { ! kill -0 "$app_pid" 2>/dev/null; }
@@ -454,4 +529,4 @@ wait "$pid"
 status=$?
 ((status == 0)) || fail "the program ended with status $status"
 
-echo 'PASS: typed, saved, undid New Combat, reloaded, loaded an old combat, took a dropped file, marked round 2, resized and left through the menu'
+echo 'PASS: typed, saved, undid New Combat, reloaded, loaded an old combat, took a dropped file, marked round 2, resized, added monsters, ran out a condition, used the player window and left through the menu'
