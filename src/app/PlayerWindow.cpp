@@ -1,5 +1,6 @@
 #include "app/PlayerWindow.h"
 
+#include "app/OrderItemDelegate.h"
 #include "app/TurnLine.h"
 #include "document/CombatDocument.h"
 
@@ -128,6 +129,14 @@ void PlayerWindow::showTurn()
         QListWidgetItem *item = m_list->item(i);
         const bool current = i == marked;
         const bool inFight = m_document.isInFight(i);
+        // The combatant's timed conditions after the name, while they are in the fight.
+        const combat::OrderEntry &entry = m_document.order().at(i);
+        const QString conditions =
+            inFight ? conditionsShown(m_document.state().roster.rows[static_cast<std::size_t>(entry.row)].note)
+                    : QString();
+        const QString text = conditions.isEmpty() ? entry.name : entry.name + QStringLiteral(" \u00b7 ") + conditions;
+        if (item->text() != text)
+            item->setText(text);
         item->setData(Qt::BackgroundRole, current ? QVariant(QBrush(Marker)) : QVariant());
         item->setData(Qt::ForegroundRole, QBrush(current ? MarkerText : inFight ? Text : OutText));
         QStringList description;
