@@ -245,27 +245,18 @@ if [[ -z ${XDG_RUNTIME_DIR:-} ]]; then
     export XDG_RUNTIME_DIR=$work/runtime
     mkdir -m 0700 -- "$XDG_RUNTIME_DIR"
 fi
-for ((n = 140; n < 200; n++)); do
-    [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-    # -noreset: the server would otherwise restart, and refuse connections for a
-    # moment, each time its last client (the probe below) disconnects.
-    Xvfb ":$n" -nolisten tcp -noreset -screen 0 1600x1000x24 >"$work/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    export DISPLAY=":$n"
-    deadline=$(($(now_ms) + 10000))
-    while kill -0 "$xvfb_pid" 2>/dev/null && (($(now_ms) < deadline)); do
-        xdotool getdisplaygeometry >/dev/null 2>&1 && break
-        sleep 0.05
-    done
-    if xdotool getdisplaygeometry >/dev/null 2>&1; then
-        display=":$n"
-        break
-    fi
-    # Lost a race for this number to another server, or it would not start.
-    kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-    xvfb_pid=''
-done
-[[ -n $display ]] || { cat -- "$work/xvfb.log"; fail 'no display from :140 to :199 could be started'; }
+# Xvfb picks a display number nobody holds and writes it once it is ready, so a run
+# never drives another run's server (chroots share the servers' socket names).
+exec {displayfd}<> <(:)
+Xvfb -displayfd "$displayfd" -nolisten tcp -noreset -screen 0 1600x1000x24 >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+read -r -t 20 -u "$displayfd" n || n=''
+exec {displayfd}>&-
+if [[ -n $n ]] && kill -0 "$xvfb_pid" 2>/dev/null; then
+    display=":$n"
+    export DISPLAY=$display
+fi
+[[ -n $display ]] || { cat -- "$work/xvfb.log"; fail 'Xvfb could not be started'; }
 
 # --- The program ------------------------------------------------------------------
 step='starting the program'
