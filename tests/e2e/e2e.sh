@@ -435,12 +435,12 @@ same_bytes "$files/turns.ini" "$files/resized.ini"
 # --- Reinforcements and a condition that runs out ---------------------------------
 # combat_file <general note> <row:name:hp:ini>...: a whole combat file as the program writes it.
 combat_file() {
-    local note=$1 r spec name hp ini
+    local note=$1 r entry name hp ini
     shift
     for ((r = 0; r < rows; r++)); do
         name='' hp='' ini=''
-        for spec in "$@"; do
-            [[ ${spec%%:*} == "$r" ]] && IFS=: read -r _ name hp ini <<<"$spec"
+        for entry in "$@"; do
+            [[ ${entry%%:*} == "$r" ]] && IFS=: read -r _ name hp ini <<<"$entry"
         done
         printf '[Info%d]\r\nName=%s\r\nHP=%s\r\nAC=\r\nIni=%s\r\n' "$r" "$name" "$hp" "$ini"
         printf '%s=\r\n' Note Will Fort Rex Attack Damage
