@@ -1,5 +1,6 @@
 #include "app/MainFrm.h"
 
+#include "app/PlayerWindow.h"
 #include "app/QtPrompts.h"
 #include "app/RowFieldControls.h"
 #include "app/SpinButton.h"
@@ -7,6 +8,7 @@
 #include "app/Version.h"
 #include "roster/FieldError.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -47,7 +49,14 @@ MainFrm::MainFrm(std::unique_ptr<Prompts> prompts, QWidget *parent)
     fitToScreen();
 }
 
-MainFrm::~MainFrm() = default;
+MainFrm::~MainFrm()
+{
+    // Members go before the child widgets: the controls and the players' view, which
+    // reach the document, go first, and focus changes as they go no longer reach it.
+    disconnect(qApp, nullptr, this, nullptr);
+    delete m_players;
+    delete takeCentralWidget();
+}
 
 void MainFrm::runHandler(const std::function<void()> &body)
 {
