@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QStringList>
 #include <QtTest>
 
@@ -23,6 +24,15 @@ inline QStringList visibleState(MainFrm &w)
     }
     state << w.readNote();
     return state;
+}
+
+// The texts of a list's items, top to bottom.
+inline QStringList listTexts(const QListWidget *list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts << list->item(i)->text();
+    return texts;
 }
 
 // Types `text` into a field in place of what it held, as a user would.

@@ -12,14 +12,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-QStringList listTexts(const QListWidget *list)
-{
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts << list->item(i)->text();
-    return texts;
-}
-
 bool isDown(MainFrm &w, int r)
 {
     const bool disabled = !w.ChrName[r]->isEnabled();

@@ -13,14 +13,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-QStringList names(const QListWidget *list)
-{
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts << list->item(i)->text();
-    return texts;
-}
-
 // The item lit as the current turn, -1 when none; screen readers hear the same.
 int litItem(const QListWidget *list)
 {
@@ -65,7 +57,7 @@ void TestPlayerWindow::followsTheTurnAndMovesIt()
     auto *players = w.findChild<PlayerWindow *>();
     QVERIFY(players);
     QVERIFY(QTest::qWaitForWindowActive(players));
-    QCOMPARE(names(players->list()), (QStringList{u"Ogre"_s, u"Goblin"_s, u"Orc"_s}));
+    QCOMPARE(listTexts(players->list()), (QStringList{u"Ogre"_s, u"Goblin"_s, u"Orc"_s}));
     QCOMPARE(litItem(players->list()), 0);
     QCOMPARE(players->turnLabel()->text(), u"Round 1 — Ogre"_s);
 
