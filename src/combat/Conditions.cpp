@@ -189,6 +189,11 @@ ConditionTick tickConditions(const QString &note)
         }
         spans.append({out.size(), from, copied});
     });
+    if (copied == 0) {
+        // No condition: the note is shared, not copied, so a turn costs nothing of a long note.
+        tick.note = note;
+        return tick;
+    }
     out.append(QStringView(note).sliced(copied));
 
     tick.removed.reserve(spans.size());

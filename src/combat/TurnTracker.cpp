@@ -1,22 +1,85 @@
 #include "combat/TurnTracker.h"
 
+#include <QHash>
+
 namespace combat {
 namespace {
 
-// The first item at or after `from`, stepping by `step`, that is in the fight; -1 when none.
-int findInFight(const QList<OrderEntry> &order, const roster::Roster &roster, qsizetype from, int step)
+std::size_t fingerprint(const QString &note)
 {
-    for (qsizetype i = from; i >= 0 && i < order.size(); i += step) {
-        if (isInFight(order[i], roster))
-            return int(i);
-    }
-    return -1;
+    return qHash(note, std::size_t(0x5eed)) ^ std::size_t(note.size());
+}
+
+QString &noteOf(roster::Roster &roster, const Combatant &combatant)
+{
+    return roster.rows[static_cast<std::size_t>(combatant.row)].note;
 }
 
 bool isInFight(const Combatant &combatant, const QList<OrderEntry> &order, const roster::Roster &roster)
 {
     const int item = itemOf(order, combatant);
     return item >= 0 && isInFight(order[item], roster);
+}
+
+// The start of a turn: the combatant's timed conditions count down.
+TurnTick tick(QString &note)
+{
+    const std::size_t before = fingerprint(note);
+    ConditionTick counted = tickConditions(note);
+    note = std::move(counted.note);
+    return {std::move(counted.removed), std::move(counted.ended), before, fingerprint(note), false};
+}
+
+// A turn taken back gives back what its start took, unless the note changed since.
+void giveBack(TurnRecord &record, roster::Roster &roster)
+{
+    QString &note = noteOf(roster, record.who);
+    record.tick.givenBack = fingerprint(note) == record.tick.after;
+    if (record.tick.givenBack)
+        note = untickConditions(note, record.tick.removed);
+}
+
+// The first combatant in the list who is in the fight and may still act in `round`.
+Combatant firstDue(const Turn &turn, int round, const QList<OrderEntry> &order, const roster::Roster &roster)
+{
+    for (const OrderEntry &item : order) {
+        const Combatant combatant = combatantOf(item);
+        if (isInFight(item, roster) && !turn.hasActed(combatant, round) && !turn.isWaiting(combatant, round))
+            return combatant;
+    }
+    return {};
+}
+
+Combatant firstInFight(const QList<OrderEntry> &order, const roster::Roster &roster)
+{
+    for (const OrderEntry &item : order) {
+        if (isInFight(item, roster))
+            return combatantOf(item);
+    }
+    return {};
+}
+
+// How many turns taken back Next Turn gives back: up to and with the first whose combatant
+// is in the fight and may act in its round, or 0 when that turn cannot be given back.
+qsizetype turnsToGiveBack(const Turn &turn, const QList<OrderEntry> &order, const roster::Roster &roster)
+{
+    qsizetype count = 0;
+    const TurnRecord *resumed = nullptr;
+    turn.takenBack.walk([&](const TurnRecord &record) {
+        ++count;
+        if (isInFight(record.who, order, roster))
+            resumed = &record;
+        return !resumed;
+    });
+    if (!resumed)
+        return 0;
+    const int round = turn.round();
+    if (resumed->round == round)
+        return turn.hasActed(resumed->who, round) || turn.isWaiting(resumed->who, round) ? 0 : count;
+    // A new round opens only when nobody due in this one would be passed over.
+    if (resumed->round == round + 1 && firstDue(turn, round, order, roster).isNobody())
+        return count;
+    return 0;
 }
 
 // Where the marker stands in `after`: the current combatant's item, or the item of the first
@@ -32,7 +95,34 @@ qsizetype markerPlace(const Combatant &current, const QList<OrderEntry> &before,
     return after.size();
 }
 
+qsizetype recordBytes(const TurnRecord &record)
+{
+    qsizetype bytes = qsizetype(sizeof(TurnRecord)) + 2 * record.who.name.size();
+    for (const RemovedText &removed : record.tick.removed)
+        bytes += qsizetype(sizeof(RemovedText)) + 2 * removed.text.size();
+    for (const QString &name : record.tick.ended)
+        bytes += qsizetype(sizeof(QString)) + 2 * name.size();
+    return bytes;
+}
+
 } // namespace
+
+bool Turn::hasActed(const Combatant &combatant, int inRound) const
+{
+    bool acted = false;
+    taken.walk([&](const TurnRecord &record) {
+        if (record.round < inRound)
+            return false;
+        acted = record.round == inRound && record.who == combatant;
+        return !acted;
+    });
+    return acted;
+}
+
+bool Turn::isWaiting(const Combatant &combatant, int inRound) const
+{
+    return waiting.contains(Waiting{combatant, inRound});
+}
 
 Combatant combatantOf(const OrderEntry &item)
 {
@@ -58,65 +148,75 @@ int itemOf(const QList<OrderEntry> &order, const Combatant &combatant)
     return -1;
 }
 
-Turn nextTurn(const Turn &turn, const QList<OrderEntry> &order, const roster::Roster &roster)
+bool nextTurn(Turn &turn, const QList<OrderEntry> &order, roster::Roster &roster)
 {
-    const int first = findInFight(order, roster, 0, +1);
-    if (first < 0)
-        return turn; // an empty list, or nobody left to act
-    if (turn.round > 0) {
-        for (const OrderEntry &item : order) {
-            const Combatant combatant = combatantOf(item);
-            if (isInFight(item, roster) && !turn.acted.contains(combatant) && !turn.late.contains(combatant))
-                return {turn.acted + QList<Combatant>{combatant}, turn.late, turn.round, turn.ticks, turn.earlier};
+    if (qsizetype count = turnsToGiveBack(turn, order, roster); count > 0) {
+        // The turns Previous Turn took back, given back with their ticks.
+        for (; count > 0; --count) {
+            TurnRecord record = turn.takenBack.pop();
+            if (record.tick.givenBack)
+                record.tick = tick(noteOf(roster, record.who));
+            turn.taken.push(std::move(record));
         }
+        return true;
     }
-    QList<Turn::Past> earlier = turn.earlier;
-    if (turn.round > 0)
-        earlier << Turn::Past{turn.acted, turn.ticks};
-    return {{combatantOf(order[first])}, {}, turn.round + 1, {}, earlier};
+
+    const int round = turn.round();
+    Combatant next = round > 0 ? firstDue(turn, round, order, roster) : Combatant{};
+    int nextRound = round;
+    if (next.isNobody()) {
+        next = firstInFight(order, roster);
+        nextRound = round + 1;
+    }
+    if (next.isNobody())
+        return false; // an empty list, or nobody left to act
+    // A new turn: what was taken back, and who waited in rounds not yet reached, is gone.
+    turn.takenBack.clear();
+    turn.waiting.removeIf([round](const Waiting &w) { return w.round > round; });
+    turn.taken.push({next, nextRound, tick(noteOf(roster, next))});
+    return true;
 }
 
-Turn previousTurn(const Turn &turn, const QList<OrderEntry> &order, const roster::Roster &roster)
+bool previousTurn(Turn &turn, const QList<OrderEntry> &order, roster::Roster &roster)
 {
-    if (turn.acted.isEmpty())
-        return turn;
-    Turn back = turn;
-    back.acted.removeLast();
-    while (!back.acted.isEmpty() && !isInFight(back.acted.constLast(), order, roster))
-        back.acted.removeLast();
-    if (!back.acted.isEmpty()) {
-        back.ticks.resize(qMin(back.ticks.size(), back.acted.size()));
-        return back;
-    }
-    if (turn.round <= 1)
-        return turn; // already at the very first turn
-    // The round before, as it ended; without a record of it, everyone in the fight in list order.
-    Turn before{{}, {}, turn.round - 1, {}, turn.earlier};
-    if (!before.earlier.isEmpty()) {
-        const Turn::Past past = before.earlier.takeLast();
-        before.acted = past.acted;
-        before.ticks = past.ticks;
-    } else {
-        for (const OrderEntry &item : order) {
-            if (isInFight(item, roster))
-                before.acted << combatantOf(item);
-        }
-    }
-    return before.acted.isEmpty() ? turn : before;
+    if (turn.taken.isEmpty())
+        return false;
+    do {
+        TurnRecord record = turn.taken.pop();
+        giveBack(record, roster);
+        turn.takenBack.push(std::move(record));
+    } while (!turn.taken.isEmpty() && !isInFight(turn.current(), order, roster));
+    return true;
 }
 
-Turn afterRecalculation(const Turn &turn, const QList<OrderEntry> &before, const QList<OrderEntry> &after)
+void afterRecalculation(Turn &turn, const QList<OrderEntry> &before, const QList<OrderEntry> &after)
 {
-    if (turn.acted.isEmpty())
-        return turn;
-    Turn next = turn;
+    turn.takenBack.clear();
+    if (turn.taken.isEmpty())
+        return;
+    const int round = turn.round();
     const qsizetype marker = markerPlace(turn.current(), before, after);
     for (qsizetype i = 0; i < marker && i < after.size(); ++i) {
         const Combatant combatant = combatantOf(after[i]);
-        if (itemOf(before, combatant) < 0 && !next.acted.contains(combatant) && !next.late.contains(combatant))
-            next.late << combatant;
+        if (itemOf(before, combatant) < 0 && !turn.hasActed(combatant, round) && !turn.isWaiting(combatant, round))
+            turn.waiting << Waiting{combatant, round};
     }
-    return next;
+}
+
+qsizetype unsharedBytes(const Turn &turn, const Turn &other)
+{
+    qsizetype bytes = 0;
+    for (auto stack : {&Turn::taken, &Turn::takenBack}) {
+        qsizetype count = (turn.*stack).unsharedWith(other.*stack);
+        if (count > 0)
+            (turn.*stack).walk([&](const TurnRecord &record) {
+            bytes += recordBytes(record);
+            return --count > 0;
+        });
+    }
+    if (turn.waiting.constData() != other.waiting.constData())
+        bytes += turn.waiting.size() * qsizetype(sizeof(Waiting));
+    return bytes;
 }
 
 } // namespace combat

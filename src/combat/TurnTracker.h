@@ -2,6 +2,7 @@
 
 #include "combat/Conditions.h"
 #include "combat/FightingOrder.h"
+#include "combat/SharedStack.h"
 #include "roster/Roster.h"
 
 #include <QList>
@@ -21,27 +22,55 @@ struct Combatant
     bool operator==(const Combatant &) const = default;
 };
 
-// A round of turns: who has had their turn in it, in the order they had it (the last is
-// the current combatant), and who joined the order above the marker and so waits for the
-// next round. Nobody has a second turn in a round, and nobody due is passed over.
+// What the start of one turn did to its row's timed conditions. The notes themselves are
+// not kept (a note may be megabytes long); a fingerprint tells whether a note is still the
+// one the tick left, or the one it was given back as.
+struct TurnTick
+{
+    QList<RemovedText> removed;
+    QStringList ended;
+    std::size_t before = 0; // fingerprint of the note before the tick
+    std::size_t after = 0;  // and after it
+    bool givenBack = false; // Previous Turn put the note back as it was before the tick
+
+    bool operator==(const TurnTick &) const = default;
+};
+
+struct TurnRecord
+{
+    Combatant who;
+    int round = 0;
+    TurnTick tick;
+
+    bool operator==(const TurnRecord &) const = default;
+};
+
+// A combatant who joined the order above the marker in `round` and so waits for the next.
+struct Waiting
+{
+    Combatant who;
+    int round = 0;
+
+    bool operator==(const Waiting &) const = default;
+};
+
+// The whole fight's turns. Every turn taken, in order (the top is the current one); the
+// turns that Previous Turn took back, the next on top, for Next Turn to give back; and who
+// waits for the next round. Each turn carries its own tick, so what a turn did to the
+// conditions is given back with the turn and never with another.
 struct Turn
 {
-    QList<Combatant> acted;
-    QList<Combatant> late;
-    int round = 0; // 0 until the first turn
-    // What the start of each turn in `acted` did to its row's timed conditions, in the same
-    // order; the rules here carry it along, the one who marks a turn adds to it.
-    QList<ConditionTick> ticks;
-    // The rounds before, as they ended, so that going back over a round's start restores them.
-    struct Past
-    {
-        QList<Combatant> acted;
-        QList<ConditionTick> ticks;
-        bool operator==(const Past &) const = default;
-    };
-    QList<Past> earlier;
+    SharedStack<TurnRecord> taken;
+    SharedStack<TurnRecord> takenBack;
+    QList<Waiting> waiting;
 
-    Combatant current() const { return acted.isEmpty() ? Combatant{} : acted.constLast(); }
+    int round() const { return taken.isEmpty() ? 0 : taken.top().round; }
+    Combatant current() const { return taken.isEmpty() ? Combatant{} : taken.top().who; }
+    // The names of the conditions that ended at the start of the current turn.
+    QStringList endedThisTurn() const { return taken.isEmpty() ? QStringList() : taken.top().tick.ended; }
+    bool hasActed(const Combatant &combatant, int round) const;
+    bool isWaiting(const Combatant &combatant, int round) const;
+
     bool operator==(const Turn &) const = default;
 };
 
@@ -54,20 +83,27 @@ bool isInFight(const OrderEntry &item, const roster::Roster &roster);
 // The item of `combatant` in `order`, or -1.
 int itemOf(const QList<OrderEntry> &order, const Combatant &combatant);
 
-// The first combatant in the list who is in the fight and has not had a turn this round;
-// when everyone has, the first in the fight opens a new round. Items out of the fight are
-// skipped; with none in the fight nothing changes.
-Turn nextTurn(const Turn &turn, const QList<OrderEntry> &order, const roster::Roster &roster);
+// Next Turn. A turn just taken back by Previous Turn is given back when its combatant is
+// still in the fight and may act (passing again over those out of the fight that Previous
+// Turn passed). Otherwise the first in the list who is in the fight and has neither acted
+// this round nor waits for the next; when there is none, the first in the fight opens a new
+// round. The marked combatant's timed conditions count down in `roster`. False when nobody
+// is in the fight: nothing changes then.
+bool nextTurn(Turn &turn, const QList<OrderEntry> &order, roster::Roster &roster);
 
-// Back to the one who acted before the current combatant (passing over those no longer in
-// the fight); from the first turn of a round, to the last in the fight in the round before,
-// never below round 1. With nothing marked it does nothing.
-Turn previousTurn(const Turn &turn, const QList<OrderEntry> &order, const roster::Roster &roster);
+// Previous Turn: the current turn is taken back, and so is each one before it whose
+// combatant is no longer in the fight, down to the one before the fight's first turn.
+// Each turn taken back gives back its tick, unless its note changed since. False when no
+// turn was taken.
+bool previousTurn(Turn &turn, const QList<OrderEntry> &order, roster::Roster &roster);
 
 // After the order is calculated again (from `before` to `after`): the turn stays with its
 // combatant, and whoever is new in the order above the marker waits for the next round. When
 // the current combatant left the order, the marker's place is where the first who followed
-// them and is still in the order now stands.
-Turn afterRecalculation(const Turn &turn, const QList<OrderEntry> &before, const QList<OrderEntry> &after);
+// them and is still in the order now stands. Turns taken back are forgotten.
+void afterRecalculation(Turn &turn, const QList<OrderEntry> &before, const QList<OrderEntry> &after);
+
+// The bytes the turn holds that `other` does not share with it.
+qsizetype unsharedBytes(const Turn &turn, const Turn &other);
 
 } // namespace combat

@@ -1,30 +1,40 @@
 #include "document/CombatDocument.h"
 
-#include "roster/Fields.h"
+#include "combat/Clearing.h"
+#include "combat/Damage.h"
+#include "combat/DownRow.h"
+#include "combat/RowErrors.h"
+#include "combat/SpinStep.h"
+#include "roster/FieldError.h"
 
 namespace {
 
-// How the window names a change it made without a step: "typing in Row 19 amount",
-// after the one field that differs, or "Changes" when several do.
-QString unrecordedChangeName(const roster::Roster &from, const roster::Roster &to)
+// The merge keys: successive edits of one text, or steps of one held spin button.
+QString fieldKey(int row, roster::Field field)
 {
-    QStringList places;
-    for (int r = 0; r < roster::RowCount; ++r) {
-        const roster::Row &a = from.rows[static_cast<std::size_t>(r)];
-        const roster::Row &b = to.rows[static_cast<std::size_t>(r)];
-        const QString row = QStringLiteral("Row %1 ").arg(r + 1);
-        for (const roster::FieldInfo &field : roster::RowFields) {
-            if (a.*field.text != b.*field.text)
-                places << row + QLatin1StringView(field.caption);
-        }
-        if (a.amount != b.amount)
-            places << row + QStringLiteral("amount");
-        if (a.check != b.check || a.down != b.down)
-            places << row + QStringLiteral("include");
+    return QStringLiteral("field %1 %2").arg(row).arg(int(field));
+}
+
+QString amountKey(int row)
+{
+    return QStringLiteral("amount %1").arg(row);
+}
+
+const QString NoteKey = QStringLiteral("note");
+
+QString rowPlace(int row, const char *what)
+{
+    return QStringLiteral("Row %1 %2").arg(row + 1).arg(QLatin1StringView(what));
+}
+
+// The down-row rule after a change of hit points: a number beyond a double names the row.
+void applyDownRowRule(roster::Row &row, int index)
+{
+    try {
+        combat::applyDownRowRule(row);
+    } catch (const roster::FieldError &) {
+        throw combat::hitPointsOutOfRange(index, row.name, row.hp);
     }
-    if (from.generalNote != to.generalNote)
-        places << QStringLiteral("Other Notes");
-    return places.size() == 1 ? QStringLiteral("typing in ") + places.constFirst() : QStringLiteral("Changes");
 }
 
 } // namespace
@@ -36,12 +46,12 @@ CombatDocument::CombatDocument(QObject *parent)
 
 int CombatDocument::markedItem() const
 {
-    return combat::itemOf(m_order, m_state.turn.current());
+    return combat::itemOf(m_state.order, m_state.turn.current());
 }
 
 bool CombatDocument::isInFight(int item) const
 {
-    return item >= 0 && item < m_order.size() && combat::isInFight(m_order[item], m_state.roster);
+    return item >= 0 && item < m_state.order.size() && combat::isInFight(m_state.order[item], m_state.roster);
 }
 
 int CombatDocument::currentRow() const
@@ -49,140 +59,203 @@ int CombatDocument::currentRow() const
     return markedItem() >= 0 ? m_state.turn.current().row : -1;
 }
 
-void CombatDocument::recordShown(const roster::Roster &shown)
+bool CombatDocument::currentRowHolds() const
 {
-    if (shown == m_state.roster)
-        return;
-    CombatState next = m_state;
-    next.roster = shown;
-    m_history.closeMerge();
-    commit(std::move(next), unrecordedChangeName(m_state.roster, shown), QString());
-    m_history.closeMerge();
+    const int current = currentRow();
+    return current >= 0 && row(current).name == m_state.turn.current().name;
+}
+
+QString CombatDocument::rowLabel(int index) const
+{
+    return combat::rowPlace(index, row(index).name);
 }
 
 void CombatDocument::commit(CombatState next, const QString &what, const QString &mergeKey)
 {
+    if (mergeKey.isEmpty())
+        m_history.closeMerge();
+    if (next == m_state && mergeKey.isEmpty())
+        return;
+    const bool orderChanges = next.order != m_state.order;
     m_history.push(what, m_state, next, mergeKey);
     m_state = std::move(next);
+    if (orderChanges)
+        emit orderChanged();
     emit changed();
 }
 
-void CombatDocument::edited(const roster::Roster &shown, const QString &what, const QString &mergeKey)
+void CombatDocument::show(const CombatState &state)
+{
+    const bool orderChanges = state.order != m_state.order;
+    m_state = state;
+    if (orderChanges)
+        emit orderChanged();
+    emit changed();
+}
+
+void CombatDocument::edit(const QString &what, const QString &mergeKey,
+                          const std::function<void(roster::Roster &)> &change)
 {
     CombatState next = m_state;
-    next.roster = shown;
-    if (next == m_state && mergeKey.isEmpty())
+    change(next.roster);
+    if (next == m_state)
         return;
     commit(std::move(next), what, mergeKey);
 }
 
-void CombatDocument::run(const roster::Roster &shown, const QString &what, const Change &change,
-                         const QString &mergeKey)
+void CombatDocument::setFieldText(int r, roster::Field field, const QString &text)
 {
-    recordShown(shown);
-    CombatState next = m_state;
-    change(next); // may throw: nothing is committed then
-    if (mergeKey.isEmpty())
-        m_history.closeMerge();
-    commit(std::move(next), what, mergeKey);
+    const roster::FieldInfo &info = roster::fieldInfo(field);
+    edit(QStringLiteral("typing in ") + rowPlace(r, info.caption), fieldKey(r, field),
+         [&](roster::Roster &next) { next.rows[static_cast<std::size_t>(r)].*info.text = text; });
 }
 
-bool CombatDocument::undo(const roster::Roster &shown)
+void CombatDocument::setAmount(int r, const QString &text)
 {
-    recordShown(shown);
+    edit(QStringLiteral("typing in ") + rowPlace(r, "amount"), amountKey(r),
+         [&](roster::Roster &next) { next.rows[static_cast<std::size_t>(r)].amount = text; });
+}
+
+void CombatDocument::setGeneralNote(const QString &text)
+{
+    edit(QStringLiteral("typing in Other Notes"), NoteKey, [&](roster::Roster &next) { next.generalNote = text; });
+}
+
+void CombatDocument::setIncluded(int r, bool included)
+{
+    closeMerge();
+    edit((included ? QStringLiteral("Include ") : QStringLiteral("Exclude ")) + rowLabel(r), QString(),
+         [&](roster::Roster &next) { next.rows[static_cast<std::size_t>(r)].check = included ? 1 : 0; });
+}
+
+bool CombatDocument::stepSpin(int r, SpinField field, int direction, bool held)
+{
+    // A held click or key is one step of the history, however often it repeats.
+    if (!held)
+        closeMerge();
+    const bool hitPoints = field == SpinField::HitPoints;
+    CombatState next = m_state;
+    roster::Row &row = next.roster.rows[static_cast<std::size_t>(r)];
+    QString &text = hitPoints ? row.hp : row.ac;
+    std::optional<QString> stepped;
+    try {
+        stepped = combat::spinStep(text, direction);
+    } catch (const roster::FieldError &) {
+        throw hitPoints ? combat::hitPointsOutOfRange(r, row.name, text)
+                        : combat::armourClassOutOfRange(r, row.name, text);
+    }
+    if (!stepped)
+        return false;
+    text = *stepped;
+    if (hitPoints)
+        applyDownRowRule(row, r);
+    commit(std::move(next), (hitPoints ? QStringLiteral("HP step in ") : QStringLiteral("AC step in ")) + rowLabel(r),
+           QStringLiteral("spin %1 %2").arg(r).arg(int(field)));
+    return true;
+}
+
+void CombatDocument::subtract(int r)
+{
+    CombatState next = m_state;
+    combat::subtractDamage(next.roster.rows[static_cast<std::size_t>(r)]);
+    commit(std::move(next), QStringLiteral("Substract ") + rowLabel(r));
+}
+
+void CombatDocument::clearRow(int r)
+{
+    CombatState next = m_state;
+    combat::clearRow(next.roster.rows[static_cast<std::size_t>(r)]);
+    commit(std::move(next), QStringLiteral("Clear ") + rowLabel(r));
+}
+
+void CombatDocument::newCombat()
+{
+    CombatState next = m_state;
+    combat::newCombat(next.roster);
+    next.turn = {};
+    commit(std::move(next), QStringLiteral("New Combat"));
+}
+
+void CombatDocument::calculateOrder()
+{
+    CombatState next = m_state;
+    // Computed in full before anything changes: an unreadable initiative keeps the old list.
+    next.order = combat::fightingOrderEntries(next.roster);
+    combat::afterRecalculation(next.turn, m_state.order, next.order);
+    commit(std::move(next), QStringLiteral("Calculate Fighting Order"));
+}
+
+void CombatDocument::nextTurn()
+{
+    CombatState next = m_state;
+    if (combat::nextTurn(next.turn, next.order, next.roster))
+        commit(std::move(next), QStringLiteral("Next Turn"));
+}
+
+void CombatDocument::previousTurn()
+{
+    CombatState next = m_state;
+    if (combat::previousTurn(next.turn, next.order, next.roster))
+        commit(std::move(next), QStringLiteral("Previous Turn"));
+}
+
+bool CombatDocument::addCondition(int r, const QString &name, int rounds)
+{
+    CombatState next = m_state;
+    QString &note = next.roster.rows[static_cast<std::size_t>(r)].note;
+    const QString added = combat::withCondition(note, name, rounds);
+    if (added == note)
+        return false;
+    note = added;
+    commit(std::move(next), QStringLiteral("Add Condition ") + rowLabel(r));
+    return true;
+}
+
+bool CombatDocument::undo()
+{
     if (!m_history.canUndo())
         return false;
-    m_state = m_history.undo();
-    emit changed();
+    show(m_history.undo());
     return true;
 }
 
-bool CombatDocument::redo(const roster::Roster &shown)
+bool CombatDocument::redo()
 {
-    recordShown(shown);
     if (!m_history.canRedo())
         return false;
-    m_state = m_history.redo();
-    emit changed();
+    show(m_history.redo());
     return true;
 }
 
-void CombatDocument::calculateOrder(const roster::Roster &shown)
+files::LoadOutcome CombatDocument::load(const QString &path)
 {
-    recordShown(shown);
-    // Computed in full before anything changes: an unreadable initiative keeps the old list.
-    const QList<combat::OrderEntry> order = combat::fightingOrderEntries(m_state.roster);
-    m_state.turn = combat::afterRecalculation(m_state.turn, m_order, order);
-    // The list is no part of the history: the turn follows its combatant without a step.
-    m_order = std::move(order);
-    emit orderChanged();
-    emit changed();
-}
-
-void CombatDocument::nextTurn(const roster::Roster &shown)
-{
-    run(shown, QStringLiteral("Next Turn"), [this](CombatState &next) {
-        const combat::Turn before = next.turn;
-        next.turn = combat::nextTurn(before, m_order, next.roster);
-        if (next.turn.acted == before.acted && next.turn.round == before.round)
-            return; // nobody to mark
-        next.turn.ticks.resize(next.turn.acted.size() - 1); // a turn of unknown ticks stays without one
-        // The start of the marked combatant's turn: their timed conditions count down.
-        QString &note = next.roster.rows[static_cast<std::size_t>(next.turn.current().row)].note;
-        combat::ConditionTick tick = combat::tickConditions(note);
-        note = tick.note;
-        next.turn.ticks << std::move(tick);
-    });
-}
-
-void CombatDocument::previousTurn(const roster::Roster &shown)
-{
-    run(shown, QStringLiteral("Previous Turn"), [this](CombatState &next) {
-        const combat::Turn before = next.turn;
-        next.turn = combat::previousTurn(before, m_order, next.roster);
-        if (next.turn == before)
-            return;
-        // Give back what the start of the turn taken back took off, unless the note changed since.
-        if (before.ticks.size() == before.acted.size() && !before.ticks.isEmpty()) {
-            const combat::ConditionTick &tick = before.ticks.constLast();
-            QString &note = next.roster.rows[static_cast<std::size_t>(before.current().row)].note;
-            if (note == tick.note)
-                note = combat::untickConditions(note, tick.removed);
-        }
-    });
-}
-
-files::LoadOutcome CombatDocument::load(const QString &path, const roster::Roster &shown)
-{
-    recordShown(shown);
     // The loader works on a copy: the combat changes only when the whole load succeeds.
     files::LoadOutcome outcome = files::loadCombatFile(path, m_state.roster);
     if (outcome.status != files::LoadOutcome::Status::Loaded)
         return outcome;
-    run(shown, QStringLiteral("Load Combat"), [&outcome](CombatState &next) {
-        next = CombatState{outcome.roster, {}};
-    });
+    // The list stays as it was until the order is calculated again; the turns start anew.
+    commit(CombatState{outcome.roster, m_state.order, {}}, QStringLiteral("Load Combat"));
     m_lastCombatPath = path;
     return outcome;
 }
 
-CombatDocument::AddOutcome CombatDocument::addCombatants(const QString &path, const roster::Roster &shown)
+CombatDocument::AddOutcome CombatDocument::addCombatants(const QString &path)
 {
-    recordShown(shown);
-    AddOutcome outcome{files::loadCombatFile(path, m_state.roster), {}};
+    AddOutcome outcome{files::loadCombatFile(path, m_state.roster), {}, {}};
     if (outcome.load.status != files::LoadOutcome::Status::Loaded)
         return outcome;
     m_lastAddedPath = path;
     CombatState next = m_state;
     outcome.added = combat::addCombatants(next.roster, outcome.load.roster);
-    if (!outcome.added.rows.isEmpty())
-        commit(std::move(next), QStringLiteral("Add Combatants (%1)").arg(outcome.added.rows.size()), QString());
+    if (outcome.added.rows.isEmpty())
+        outcome.message = files::nothingAddedText(path, outcome.added.named, outcome.added.free);
+    else
+        commit(std::move(next), QStringLiteral("Add Combatants (%1)").arg(outcome.added.rows.size()));
     return outcome;
 }
 
-files::SaveOutcome CombatDocument::save(const QString &path, const roster::Roster &shown)
+files::SaveOutcome CombatDocument::save(const QString &path)
 {
-    recordShown(shown);
     m_savePath = path;
     files::SaveOutcome outcome = files::saveCombatFile(m_state.roster, path);
     if (outcome.ok)

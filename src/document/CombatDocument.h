@@ -1,44 +1,44 @@
 #pragma once
 
-#include "combat/FightingOrder.h"
 #include "combat/Reinforcements.h"
-#include "combat/TurnTracker.h"
 #include "document/CombatState.h"
 #include "document/UndoHistory.h"
 #include "files/CombatLoader.h"
 #include "files/CombatSave.h"
+#include "roster/Fields.h"
 
 #include <QList>
 #include <QObject>
 #include <QString>
 
-#include <functional>
-
-// One combat beyond the window that shows it: its state as of the newest step of
-// the undo history, the fighting-order list as last calculated with whose turn it
-// is, and the files it was saved to or loaded from.
-//
-// The window passes what it shows to every command. What the window shows that no
-// step has recorded yet (a text set by an assistive tool, say) first becomes a step
-// of its own, so that undoing the command brings back exactly what was on screen.
+// One combat: its state as of the newest step of the undo history, and the files it was
+// saved to or loaded from. The windows show it and tell it what the user did the moment
+// it happens; every change goes through one private path that records it as one step of
+// the history, named as the Edit menu shows it.
 class CombatDocument : public QObject
 {
     Q_OBJECT
 
 public:
-    using Change = std::function<void(CombatState &)>;
+    enum class SpinField { HitPoints, ArmourClass };
 
     explicit CombatDocument(QObject *parent = nullptr);
 
     const CombatState &state() const { return m_state; }
+    const roster::Roster &roster() const { return m_state.roster; }
+    const roster::Row &row(int index) const { return m_state.roster.rows[static_cast<std::size_t>(index)]; }
     // The fighting-order list as last calculated, and the item of the current turn (-1: none).
-    const QList<combat::OrderEntry> &order() const { return m_order; }
+    const QList<combat::OrderEntry> &order() const { return m_state.order; }
     int markedItem() const;
     // The item's combatant is still in the fight (its row holds them, not down, included).
     bool isInFight(int item) const;
     // The row of the current combatant, or -1.
     int currentRow() const;
+    // The current combatant's row still holds them (not cleared or renamed since).
+    bool currentRowHolds() const;
     const UndoHistory &history() const { return m_history; }
+    // "Row 3" or "Row 3 (Goblin)", as step names and messages call a row.
+    QString rowLabel(int index) const;
 
     // The path last chosen in the save dialog, and the last combat file saved or loaded.
     const QString &savePath() const { return m_savePath; }
@@ -46,52 +46,63 @@ public:
     // The last file whose combatants were added.
     const QString &lastAddedPath() const { return m_lastAddedPath; }
 
-    // The user changed what is shown: recorded as a step named `what`. Successive
-    // edits under one non-empty merge key are one step until closeMerge().
-    void edited(const roster::Roster &shown, const QString &what, const QString &mergeKey = QString());
+    // The user's edits. Successive edits of one text are one step until closeMerge();
+    // a text equal to the document's is no edit.
+    void setFieldText(int row, roster::Field field, const QString &text);
+    void setAmount(int row, const QString &text);
+    void setGeneralNote(const QString &text);
+    void setIncluded(int row, bool included);
+    // The user moved on: the next edit starts a step of its own.
     void closeMerge() { m_history.closeMerge(); }
 
-    // Runs `change` on the shown combat and records the result as one step. When
-    // `change` throws, nothing of it is kept and the error goes on to the caller.
-    void run(const roster::Roster &shown, const QString &what, const Change &change,
-             const QString &mergeKey = QString());
+    // The commands. One that throws roster::FieldError changes nothing.
+    // A spin button's step; the steps of one held button are one step of the history.
+    // False when the text stays (at a bound).
+    bool stepSpin(int row, SpinField field, int direction, bool held);
+    void subtract(int row);
+    void clearRow(int row);
+    void newCombat();
+    // The list is calculated again; the turn stays with its combatant.
+    void calculateOrder();
+    void nextTurn();
+    void previousTurn();
+    // False when the name or rounds cannot be a condition.
+    bool addCondition(int row, const QString &name, int rounds);
 
     // One step back or forward; false when there is none.
-    bool undo(const roster::Roster &shown);
-    bool redo(const roster::Roster &shown);
-
-    // Calculates the list again; the turn stays with its combatant. Throws the
-    // order's error, and then the list and the turn stay as they were.
-    void calculateOrder(const roster::Roster &shown);
-    void nextTurn(const roster::Roster &shown);
-    void previousTurn(const roster::Roster &shown);
+    bool undo();
+    bool redo();
 
     // Loads the file at `path` as one step; any other outcome changes nothing.
-    files::LoadOutcome load(const QString &path, const roster::Roster &shown);
+    files::LoadOutcome load(const QString &path);
     // Adds the named rows of the combat file at `path` to the free rows, as one step
-    // (combat::addCombatants); the file is read as a load reads it.
+    // (combat::addCombatants); the file is read as a load reads it. `message` says why
+    // nothing was added, when the file was read.
     struct AddOutcome
     {
         files::LoadOutcome load;
         combat::Reinforcement added;
+        QString message;
     };
-    AddOutcome addCombatants(const QString &path, const roster::Roster &shown);
-    // Saves the shown combat to `path`, which becomes the save path.
-    files::SaveOutcome save(const QString &path, const roster::Roster &shown);
+    AddOutcome addCombatants(const QString &path);
+    // Saves the combat to `path`, which becomes the save path.
+    files::SaveOutcome save(const QString &path);
 
 signals:
-    // The state, the turn or the history changed: show them again.
+    // The state or the history changed: show them again.
     void changed();
-    // The list was calculated again.
+    // The list was calculated again, or a step brought another list back.
     void orderChanged();
 
 private:
-    void recordShown(const roster::Roster &shown);
-    void commit(CombatState next, const QString &what, const QString &mergeKey);
+    // The one path of every change: `next` becomes the state, recorded as the step `what`.
+    void commit(CombatState next, const QString &what, const QString &mergeKey = QString());
+    // Becomes the state without a step (undo, redo).
+    void show(const CombatState &state);
+    void edit(const QString &what, const QString &mergeKey, const std::function<void(roster::Roster &)> &change);
 
     UndoHistory m_history;
     CombatState m_state;
-    QList<combat::OrderEntry> m_order;
     QString m_savePath;
     QString m_lastCombatPath;
     QString m_lastAddedPath;

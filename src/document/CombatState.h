@@ -1,15 +1,19 @@
 #pragma once
 
+#include "combat/FightingOrder.h"
 #include "combat/TurnTracker.h"
 #include "roster/Roster.h"
 
+#include <QList>
+
 // Everything the undo history restores: the rows with their amount boxes, include
-// flags and down states, the general note, and whose turn it is in which round.
-// The fighting-order list, the save path and the files on disk are not part of it;
-// the turn names its combatant, so it stays true whatever list is shown.
+// flags and down states, the general note, the fighting-order list as last calculated,
+// and the whole record of the fight's turns. The save path and the files on disk are
+// not part of it.
 struct CombatState
 {
     roster::Roster roster;
+    QList<combat::OrderEntry> order;
     combat::Turn turn;
 
     bool operator==(const CombatState &) const = default;

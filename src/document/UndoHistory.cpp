@@ -29,7 +29,16 @@ qsizetype UndoHistory::changedBytes(const CombatState &before, const CombatState
     qsizetype bytes = 2 * qsizetype(sizeof(CombatState));
     for (int r = 0; r < roster::RowCount; ++r)
         bytes += rowBytes(before.roster.rows[r], after.roster.rows[r]);
-    return bytes + textBytes(before.roster.generalNote, after.roster.generalNote);
+    bytes += textBytes(before.roster.generalNote, after.roster.generalNote);
+    // The fight's record: each side's turns that the other does not share, and a new list.
+    bytes += combat::unsharedBytes(before.turn, after.turn) + combat::unsharedBytes(after.turn, before.turn);
+    if (before.order.constData() != after.order.constData()) {
+        for (const auto *order : {&before.order, &after.order}) {
+            for (const combat::OrderEntry &entry : *order)
+                bytes += qsizetype(sizeof(entry)) + (entry.text.size() + entry.name.size()) * qsizetype(sizeof(QChar));
+        }
+    }
+    return bytes;
 }
 
 void UndoHistory::push(const QString &text, const CombatState &before, const CombatState &after,

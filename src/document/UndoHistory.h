@@ -35,9 +35,6 @@ public:
     // The state to show after undoing or redoing one step; the caller checks canUndo/canRedo.
     const CombatState &undo();
     const CombatState &redo();
-    // The state that undo() would leave behind (the step's other side), for finding what it changes.
-    const CombatState &undoFrom() const { return m_steps.at(m_current - 1).after; }
-    const CombatState &redoFrom() const { return m_steps.at(m_current).before; }
 
     int count() const { return int(m_steps.size()); }
     qsizetype bytes() const { return m_bytes; }

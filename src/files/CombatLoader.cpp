@@ -164,6 +164,17 @@ QString oldVersionWarningText(const QString &verTxt)
         + QStringLiteral(", there may be some errors");
 }
 
+QString nothingAddedText(const QString &path, int named, int free)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    if (named == 0)
+        return QStringLiteral("The file \"%1\" has no named combatants; nothing was added.").arg(shown);
+    return QStringLiteral("The file \"%1\" has %2 named combatants, but only %3 rows are free; nothing was added.")
+        .arg(shown)
+        .arg(named)
+        .arg(free);
+}
+
 QString unknownErrorTitle(const QString &message)
 {
     return QStringLiteral("Unknown Error. Contact Vesmar:") + QStringLiteral("\r\n") + message;

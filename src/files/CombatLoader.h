@@ -38,6 +38,10 @@ LoadOutcome loadCombatFile(const QString &path, const roster::Roster &current);
 QString oldVersionWarningText(const QString &verTxt);
 inline const QString OldVersionTitle = QStringLiteral("Old Version Combat");
 
+// Why Add Combatants added nothing from the file at `path`, which was read: it has no named
+// combatants, or `named` of them do not fit the `free` rows.
+QString nothingAddedText(const QString &path, int named, int free);
+
 // "Unknown Error. Contact Vesmar:" + CR LF + message
 QString unknownErrorTitle(const QString &message);
 
