@@ -204,6 +204,24 @@ QString passedOver(const CombatState &before, const CombatState &after)
     return {};
 }
 
+QStringList notes(const roster::Roster &roster)
+{
+    QStringList all;
+    for (const roster::Row &row : roster.rows)
+        all << row.note;
+    return all;
+}
+
+// Previous Turn back to before the fight gives back every tick the turns took: the notes are
+// those the fight began with.
+QString ticksGivenBack(const CombatState &state, const QStringList &atStart)
+{
+    CombatState moved = state;
+    while (combat::previousTurn(moved.turn, moved.order, moved.roster)) {
+    }
+    return notes(moved.roster) == atStart ? QString() : u"Shift+F6 to the start did not give back every tick"_s;
+}
+
 } // namespace
 
 class TestTurnSequences : public QObject
@@ -234,6 +252,8 @@ void TestTurnSequences::randomFights()
     Driver driver(seed, party, arrivals);
     CombatDocument &doc = driver.document();
     QStringList recent;
+    QStringList atStart = notes(doc.roster()); // the notes as the fight began
+    bool notesTouched = false; // since then, by anything but the turns
     for (int i = 0; i < OperationsPerSeed; ++i) {
         const CombatState before = doc.state();
         const QString undoText = doc.history().undoText();
@@ -270,6 +290,14 @@ void TestTurnSequences::randomFights()
             if (!(doc.state() == done))
                 broken = u"redo did not give back the state after "_s + operation;
         }
+        for (const QString &touching : {u"note"_s, u"Add"_s, u"Clear"_s, u"New"_s, u"load"_s, u"undo"_s, u"redo"_s})
+            notesTouched = notesTouched || operation.startsWith(touching);
+        if (after.turn.taken.isEmpty()) {
+            atStart = notes(after.roster);
+            notesTouched = false;
+        }
+        if (broken.isEmpty() && !notesTouched)
+            broken = ticksGivenBack(after, atStart);
         if (operation.endsWith(u"changed the combat"_s))
             broken = operation;
         QVERIFY2(broken.isEmpty(), qPrintable(u"seed %1, operation %2: %3; the last operations: %4"_s.arg(seed)
