@@ -19,6 +19,7 @@ class TestUndoHistory : public QObject
 private slots:
     void keepsHundredsOfSmallSteps();
     void aHugeNoteCannotFillTheMemory();
+    void turnRecordsCount();
 };
 
 void TestUndoHistory::keepsHundredsOfSmallSteps()
@@ -56,6 +57,23 @@ void TestUndoHistory::aHugeNoteCannotFillTheMemory()
     QVERIFY(history.count() >= 1);
     QVERIFY(history.count() < 100);
     QCOMPARE(history.undo().roster.generalNote, huge + QString::number(98)); // the newest step stays
+}
+
+// What the turns' records hold counts against the bound, once per step that adds it.
+void TestUndoHistory::turnRecordsCount()
+{
+    UndoHistory history;
+    CombatState state;
+    const QString longName(100'000, u'x');
+    for (int i = 0; i < 10; ++i) {
+        CombatState next = state;
+        next.turn.taken.push({{0, QStringLiteral("Ogre")}, 1, {{{0, longName}}, {}, 0, 0, false}});
+        history.push(QStringLiteral("Next Turn"), state, next);
+        state = next;
+    }
+    const qsizetype perTurn = longName.size() * qsizetype(sizeof(QChar));
+    QVERIFY(history.bytes() >= 10 * perTurn);
+    QVERIFY(history.bytes() < 11 * perTurn + 10 * 2 * qsizetype(sizeof(CombatState)));
 }
 
 QTEST_GUILESS_MAIN(TestUndoHistory)
