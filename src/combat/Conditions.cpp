@@ -255,8 +255,14 @@ QString conditionsText(const QString &note)
 {
     QStringList parts;
     for (const TimedCondition &c : timedConditions(note))
-        parts.append(c.name + u' ' + QString::number(c.rounds));
+        parts.append(c.isLastRound() ? c.name + u" (last round)"_s : c.name + u' ' + QString::number(c.rounds));
     return parts.join(u", "_s);
 }
+
+const QStringList UsualConditions{
+    u"Blinded"_s,   u"Confused"_s,  u"Dazed"_s,     u"Dazzled"_s,    u"Deafened"_s,  u"Entangled"_s,
+    u"Exhausted"_s, u"Fatigued"_s,  u"Frightened"_s, u"Grappled"_s,  u"Helpless"_s,  u"Nauseated"_s,
+    u"Panicked"_s,  u"Paralyzed"_s, u"Prone"_s,     u"Shaken"_s,     u"Sickened"_s,  u"Stunned"_s,
+};
 
 } // namespace combat

@@ -71,7 +71,11 @@ bool isConditionName(const QString &name);
 // is empty or ends with white space. The note unchanged when the name or count cannot be one.
 QString withCondition(const QString &note, const QString &name, int rounds);
 
-// "Stunned 2, Bless 10" for displays; empty when the note has no timed condition.
+// "Stunned 2, Held (last round)", as the windows show a note's timed conditions; empty when
+// the note has none.
 QString conditionsText(const QString &note);
+
+// The usual conditions of a d20 game, offered when a condition is added.
+extern const QStringList UsualConditions;
 
 } // namespace combat

@@ -60,7 +60,7 @@ Combatant firstInFight(const QList<OrderEntry> &order, const roster::Roster &ros
 }
 
 // How many turns taken back Next Turn gives back: up to and with the first whose combatant
-// is in the fight and may act in its round, or 0 when that turn cannot be given back.
+// is in the fight, or 0 when that turn cannot be given back (its combatant acted since).
 qsizetype turnsToGiveBack(const Turn &turn, const QList<OrderEntry> &order, const roster::Roster &roster)
 {
     qsizetype count = 0;
@@ -73,13 +73,9 @@ qsizetype turnsToGiveBack(const Turn &turn, const QList<OrderEntry> &order, cons
     });
     if (!resumed)
         return 0;
-    const int round = turn.round();
-    if (resumed->round == round)
-        return turn.hasActed(resumed->who, round) || turn.isWaiting(resumed->who, round) ? 0 : count;
-    // A new round opens only when nobody due in this one would be passed over.
-    if (resumed->round == round + 1 && firstDue(turn, round, order, roster).isNobody())
-        return count;
-    return 0;
+    // Given back as it was, also a turn that opened the next round: whoever is in the fight
+    // now and was not at that round's end has no claim on the round gone by.
+    return turn.hasActed(resumed->who, resumed->round) ? 0 : count;
 }
 
 // Where the marker stands in `after`: the current combatant's item, or the item of the first

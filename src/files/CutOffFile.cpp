@@ -4,6 +4,7 @@
 #include "files/CombatFormat.h"
 #include "roster/FieldError.h"
 #include "roster/FieldText.h"
+#include "roster/Fields.h"
 #include "roster/Roster.h"
 
 #include <array>
@@ -11,9 +12,16 @@
 namespace files {
 namespace {
 
-// The key lines of a row section in the order the writer puts them.
-constexpr std::array<const char *, 12> WrittenKeys = {"Name", "HP",  "AC",   "Ini",    "Note",  "Will",
-                                                      "Fort", "Rex", "Attack", "Damage", "Check", "GeneralNote"};
+// The key lines of a row section in the order the writer puts them: the ten fields, then
+// the check value and the general note.
+constexpr std::array<const char *, roster::FieldCount + 2> WrittenKeys = [] {
+    std::array<const char *, roster::FieldCount + 2> keys{};
+    for (std::size_t i = 0; i < roster::RowFields.size(); ++i)
+        keys[i] = roster::RowFields[i].fileKey;
+    keys[roster::FieldCount] = "Check";
+    keys[roster::FieldCount + 1] = "GeneralNote";
+    return keys;
+}();
 
 // A number the text-to-integer rule reads, too large ones included; an earlier
 // version wrote none.
@@ -52,7 +60,7 @@ QString endsEarlyReason(const ProfileReader &file)
         return QString();
 
     QString reason = QStringLiteral("The file \"%1\" ends early: its last row is ")
-        + combat::rowPlace(last, file.ReadIniValue(section, QStringLiteral("Name")),
+        + combat::rowPlace(last, file.ReadIniValue(section, QLatin1StringView(roster::fieldInfo(roster::Field::Name).fileKey)),
                            QStringLiteral("section [%1]").arg(section));
     if (cutInside)
         reason += QStringLiteral(", which stops before its \"%1\" line").arg(QLatin1StringView(WrittenKeys[held]));

@@ -63,7 +63,7 @@ private slots:
         const struct { const char *note, *text; } cases[] = {
             {"[Stunned: 2] [Bless: 10]", "Stunned 2, Bless 10"},
             {"[ Hunter's  Mark :\t99 ]", "Hunter's  Mark 99"},
-            {"[Sleep-walking 2: 1] [Hunter\u2019s Mark: 3]", "Sleep-walking 2 1, Hunter\u2019s Mark 3"},
+            {"[Sleep-walking 2: 1] [Hunter\u2019s Mark: 3]", "Sleep-walking 2 (last round), Hunter\u2019s Mark 3"},
             {"[\u00c4ngstlich: 3] [\U00020000: 4] [Cafe\u0301: 5]", "\u00c4ngstlich 3, \U00020000 4, Cafe\u0301 5"},
             {"[: 2] [  : 2] [-': 2] [\u0301Held: 2] [Held!: 2] [Held\n: 2]", ""},
             {"[Held: 0] [Held: 02] [Held: 100] [Held: -1] [Held: +2] [Held: 1.5]", ""},

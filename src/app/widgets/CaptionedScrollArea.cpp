@@ -1,14 +1,70 @@
 #include "app/widgets/CaptionedScrollArea.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QEvent>
 #include <QLabel>
+#include <QScrollBar>
 
 #include <algorithm>
+
+namespace {
+// Qt's interface for a scroll area lists only the viewport, the shown scroll bars and
+// the corner, so the strip (a child of the area itself) would be out of the tree.
+// This one lists the strip first, then what Qt's does.
+class CaptionedScrollAreaAccessible : public QAccessibleWidget
+{
+public:
+    explicit CaptionedScrollAreaAccessible(CaptionedScrollArea *area)
+        : QAccessibleWidget(area, QAccessible::Client)
+    {
+    }
+
+    int childCount() const override { return static_cast<int>(children().size()); }
+    QAccessibleInterface *child(int index) const override
+    {
+        const QWidgetList list = children();
+        return index >= 0 && index < list.size() ? QAccessible::queryAccessibleInterface(list.at(index)) : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        return child ? static_cast<int>(children().indexOf(qobject_cast<QWidget *>(child->object()))) : -1;
+    }
+
+    static QAccessibleInterface *create(const QString &className, QObject *object)
+    {
+        if (className == QLatin1String(CaptionedScrollArea::staticMetaObject.className()))
+            if (auto *area = qobject_cast<CaptionedScrollArea *>(object))
+                return new CaptionedScrollAreaAccessible(area);
+        return nullptr;
+    }
+
+private:
+    QWidgetList children() const
+    {
+        const auto *area = static_cast<const CaptionedScrollArea *>(widget());
+        QWidgetList list{area->captionStrip(), area->viewport()};
+        // A scroll bar stands in a container of Qt's, which is the child to list.
+        for (const QScrollBar *bar : {area->horizontalScrollBar(), area->verticalScrollBar()})
+            if (bar->isVisible())
+                list.append(bar->parentWidget());
+        if (QWidget *corner = area->cornerWidget(); corner && corner->isVisible())
+            list.append(corner);
+        return list;
+    }
+};
+} // namespace
 
 CaptionedScrollArea::CaptionedScrollArea(QWidget *parent)
     : QScrollArea(parent)
     , m_strip(new QWidget(this))
 {
+    static const bool accessibleInstalled = [] {
+        QAccessible::installFactory(&CaptionedScrollAreaAccessible::create);
+        return true;
+    }();
+    Q_UNUSED(accessibleInstalled);
+
     m_strip->setObjectName(QStringLiteral("CaptionStrip"));
     // A caption that changes its size asks the strip to lay out again.
     m_strip->installEventFilter(this);

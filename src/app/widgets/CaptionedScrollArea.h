@@ -14,8 +14,11 @@ class QLabel;
 // margins; the captions stand on its bottom margin.
 // Use: make the captions with captionStrip() as parent, setWidget(page), then
 // standOver() each caption.
+// A screen reader finds the strip, and the captions in it, before the viewport.
 class CaptionedScrollArea : public QScrollArea
 {
+    Q_OBJECT
+
 public:
     explicit CaptionedScrollArea(QWidget *parent = nullptr);
 

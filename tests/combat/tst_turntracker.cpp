@@ -1,0 +1,150 @@
+// Whose turn it is, over scripts of the game master's keys, and what the turns do to the
+// timed conditions.
+#include "combat/Clearing.h"
+#include "combat/TurnTracker.h"
+
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+class TestTurnTracker : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void turns_data();
+    void turns();
+};
+
+namespace {
+
+// The party: Ogre 12, Goblin 11, Orc 10, Wolf 5 (rows 2, 1, 0, 3); the Ogre's note holds
+// "[Held: 1]", the Goblin's "Goblin [Stunned: 2] angry".
+roster::Roster party()
+{
+    roster::Roster r;
+    const char *names[] = {"Orc", "Goblin", "Ogre", "Wolf"};
+    const char *inis[] = {"10", "11", "12", "5"};
+    for (int i = 0; i < 4; ++i) {
+        r.rows[i].name = QString::fromLatin1(names[i]);
+        r.rows[i].ini = QString::fromLatin1(inis[i]);
+    }
+    r.rows[2].note = u"[Held: 1]"_s;
+    r.rows[1].note = u"Goblin [Stunned: 2] angry"_s;
+    return r;
+}
+
+} // namespace
+
+// Keys: 5 calculate, 6 next, S previous, N new combat; to the Goblin: D down, C Clear,
+// W renamed "Wolf 2", X box cleared, I box set again; V the Wolf down, O the Kobold's box cleared;
+// L the Orc's initiative becomes 20; K a Kobold with initiative 20 and "[Held: 3]" in row 4;
+// E an Elf with initiative 1 in row 5.
+void TestTurnTracker::turns_data()
+{
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("marked"); // the marked item's text
+    QTest::addColumn<int>("round");
+    QTest::addColumn<QString>("notes"); // of the Ogre, the Goblin and the Kobold
+    QTest::addColumn<QStringList>("ended"); // at the start of the current turn
+    const QString start = u"[Held: 1] | Goblin [Stunned: 2] angry | "_s;
+    const QString goblin1 = u" | Goblin [Stunned: 1] angry | "_s;
+
+    // Who is marked.
+    QTest::newRow("nothing before the first turn") << u"5"_s << u""_s << 0 << start << QStringList{};
+    QTest::newRow("first turn") << u"56"_s << u"12 - Ogre"_s << 1 << u" | Goblin [Stunned: 2] angry | "_s
+                                << QStringList{u"Held"_s};
+    QTest::newRow("round two") << u"566666"_s << u"12 - Ogre"_s << 2 << goblin1 << QStringList{};
+    QTest::newRow("back over the start") << u"566666S"_s << u"05 - Wolf"_s << 1 << goblin1 << QStringList{};
+    QTest::newRow("down is skipped") << u"56D6"_s << u"10 - Orc"_s << 1 << u" | Goblin [Stunned: 2] angry | "_s
+                                     << QStringList{};
+    QTest::newRow("cleared row is skipped") << u"56C6"_s << u"10 - Orc"_s << 1 << u" |  | "_s << QStringList{};
+    QTest::newRow("renamed row is skipped") << u"56W6"_s << u"10 - Orc"_s << 1
+                                            << u" | Goblin [Stunned: 2] angry | "_s << QStringList{};
+    QTest::newRow("unchecked box is skipped") << u"56X6"_s << u"10 - Orc"_s << 1
+                                              << u" | Goblin [Stunned: 2] angry | "_s << QStringList{};
+    QTest::newRow("nobody left: nothing") << u"566N6"_s << u""_s << 0 << u" |  | "_s << QStringList{};
+    QTest::newRow("current down, again: the next in this round") << u"566D56"_s << u"10 - Orc"_s << 1
+                                                                 << goblin1 << QStringList{};
+    QTest::newRow("last down, again: a new round") << u"56666V56"_s << u"12 - Ogre"_s << 2 << goblin1
+                                                   << QStringList{};
+    QTest::newRow("moved up: the marker stays") << u"5666L5"_s << u"20 - Orc"_s << 1 << goblin1 << QStringList{};
+    QTest::newRow("moved up: nobody acts twice") << u"5666L56"_s << u"05 - Wolf"_s << 1 << goblin1
+                                                 << QStringList{};
+    QTest::newRow("moved up: first in the next round") << u"5666L566"_s << u"20 - Orc"_s << 2 << goblin1
+                                                       << QStringList{};
+    QTest::newRow("new above the marker waits") << u"566K56"_s << u"10 - Orc"_s << 1
+                                                << goblin1 + u"[Held: 3]"_s << QStringList{};
+    QTest::newRow("then acts first in the next round") << u"566K5666"_s << u"20 - Kobold"_s << 2
+                                                       << goblin1 + u"[Held: 2]"_s << QStringList{};
+    QTest::newRow("new below the marker acts this round") << u"566E5666"_s << u"01 - Elf"_s << 1 << goblin1
+                                                          << QStringList{};
+
+    // Previous Turn, and Next Turn after it.
+    QTest::newRow("back passes over the skipped") << u"566D6S"_s << u"12 - Ogre"_s << 1
+                                                  << u" | Goblin [Stunned: 2] angry | "_s << QStringList{u"Held"_s};
+    QTest::newRow("back from the first turn: before the fight, Held given back") << u"56S"_s << u""_s << 0
+                                                                                 << start << QStringList{};
+    QTest::newRow("back and again from the first turn") << u"56S6"_s << u"12 - Ogre"_s << 1
+                                                        << u" | Goblin [Stunned: 2] angry | "_s
+                                                        << QStringList{u"Held"_s};
+    QTest::newRow("back over the start, and again: a waiting one keeps waiting")
+        << u"56666K56S6"_s << u"20 - Kobold"_s << 2 << goblin1 + u"[Held: 2]"_s << QStringList{};
+    QTest::newRow("and acts once in that round") << u"56666K56S66"_s << u"12 - Ogre"_s << 2
+                                                 << goblin1 + u"[Held: 2]"_s << QStringList{};
+    QTest::newRow("back over the start, recalculated: still waiting") << u"56666K56S56"_s << u"20 - Kobold"_s << 2
+                                                                      << goblin1 + u"[Held: 2]"_s << QStringList{};
+    QTest::newRow("back over an excluded one gives back its tick") << u"K56666666OS"_s << u"05 - Wolf"_s << 1
+                                                                   << goblin1 + u"[Held: 2]"_s << QStringList{};
+    QTest::newRow("back over the excluded, and forth again") << u"K56666666OS6"_s << u"12 - Ogre"_s << 2
+                                                             << goblin1 + u"[Held: 1]"_s << QStringList{};
+    QTest::newRow("taken back, recalculated: the usual next") << u"5666S5L56"_s << u"20 - Orc"_s << 1
+                                                              << goblin1 << QStringList{};
+    QTest::newRow("taken back while excluded, included again: given back") << u"566X6SI6"_s << u"11 - Goblin"_s
+                                                                           << 1 << goblin1 << QStringList{};
+    QTest::newRow("and the one after it") << u"566X6SI66"_s << u"10 - Orc"_s << 1 << goblin1 << QStringList{};
+}
+
+void TestTurnTracker::turns()
+{
+    QFETCH(QString, keys);
+    roster::Roster roster = party();
+    QList<combat::OrderEntry> order;
+    combat::Turn turn;
+    auto arrive = [&roster](int row, const QString &name, const QString &ini, const QString &note) {
+        roster.rows[row].name = name;
+        roster.rows[row].ini = ini;
+        roster.rows[row].note = note;
+    };
+    for (const QChar key : keys) {
+        switch (key.unicode()) {
+        case u'5': {
+            const QList<combat::OrderEntry> after = combat::fightingOrderEntries(roster);
+            combat::afterRecalculation(turn, order, after);
+            order = after;
+            break;
+        }
+        case u'6': combat::nextTurn(turn, order, roster); break;
+        case u'S': combat::previousTurn(turn, order, roster); break;
+        case u'N': combat::newCombat(roster); turn = {}; break;
+        case u'D': roster.rows[1].down = true; roster.rows[1].check = 0; break;
+        case u'V': roster.rows[3].down = true; roster.rows[3].check = 0; break;
+        case u'C': combat::clearRow(roster.rows[1]); break;
+        case u'W': roster.rows[1].name = u"Wolf 2"_s; break;
+        case u'X': roster.rows[1].check = 0; break;
+        case u'I': roster.rows[1].check = 1; break;
+        case u'O': roster.rows[4].check = 0; break;
+        case u'L': roster.rows[0].ini = u"20"_s; break;
+        case u'K': arrive(4, u"Kobold"_s, u"20"_s, u"[Held: 3]"_s); break;
+        case u'E': arrive(5, u"Elf"_s, u"1"_s, QString()); break;
+        }
+    }
+    const int item = combat::itemOf(order, turn.current());
+    QTEST(item >= 0 ? order.at(item).text : QString(), "marked");
+    QTEST(turn.round(), "round");
+    QTEST(QStringList({roster.rows[2].note, roster.rows[1].note, roster.rows[4].note}).join(u" | "_s), "notes");
+    QTEST(turn.endedThisTurn(), "ended");
+}
+
+QTEST_GUILESS_MAIN(TestTurnTracker)
+#include "tst_turntracker.moc"
