@@ -32,7 +32,7 @@ OrderModel::Item OrderModel::itemAt(int i) const
     item.inFight = m_document.isInFight(i);
     item.current = i == m_document.markedItem();
     if (item.inFight)
-        item.conditions = conditionsShown(m_document.row(m_document.order().at(i).row).note);
+        item.conditions = combat::conditionsText(m_document.row(m_document.order().at(i).row).note);
     return item;
 }
 
@@ -94,15 +94,6 @@ QVariant OrderModel::data(const QModelIndex &index, int role) const
     default:
         return {};
     }
-}
-
-QString conditionsShown(const QString &note)
-{
-    QStringList shown;
-    for (const combat::TimedCondition &condition : combat::timedConditions(note))
-        shown << (condition.isLastRound() ? condition.name + QStringLiteral(" (last round)")
-                                          : condition.name + u' ' + QString::number(condition.rounds));
-    return shown.join(QStringLiteral(", "));
 }
 
 void showMarked(QListView *list, int marked, QItemSelectionModel::SelectionFlags selection)

@@ -53,9 +53,6 @@ private:
     QList<Item> m_items; // as last shown: only what changed is told to the views
 };
 
-// "Stunned 2, Held (last round)": a note's timed conditions as the displays show them.
-QString conditionsShown(const QString &note);
-
 // Makes the marked item the list's current one, in sight, and tells screen readers of it
 // even while the focus is elsewhere; nothing when it already is.
 void showMarked(QListView *list, int marked, QItemSelectionModel::SelectionFlags selection);

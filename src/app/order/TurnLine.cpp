@@ -1,6 +1,6 @@
 #include "app/order/TurnLine.h"
 
-#include "app/order/OrderModel.h"
+#include "combat/Conditions.h"
 #include "document/CombatDocument.h"
 
 #include <QLabel>
@@ -15,7 +15,7 @@ QString turnLine(const CombatDocument &document)
     if (!document.currentRowHolds() || current.name.trimmed().isEmpty())
         return line;
     line += QStringLiteral(" \u2014 ") + current.name;
-    const QString conditions = conditionsShown(document.row(current.row).note);
+    const QString conditions = combat::conditionsText(document.row(current.row).note);
     if (!conditions.isEmpty())
         line += QStringLiteral(" \u00b7 ") + conditions;
     for (const QString &ended : turn.endedThisTurn())

@@ -6,6 +6,7 @@
 #include "app/shell/StartUp.h"
 #include "app/shell/Version.h"
 #include "app/widgets/SpinButton.h"
+#include "combat/Conditions.h"
 #include "roster/FieldError.h"
 
 #include <QAction>
@@ -178,15 +179,9 @@ void MainFrm::mnuCondition_Click()
             showError(QStringLiteral("Put the cursor in a combatant's row, or mark a turn, to add a condition."));
             return;
         }
-        static const QStringList usual{
-            QStringLiteral("Blinded"),    QStringLiteral("Confused"),  QStringLiteral("Dazed"),
-            QStringLiteral("Dazzled"),    QStringLiteral("Deafened"),  QStringLiteral("Entangled"),
-            QStringLiteral("Exhausted"),  QStringLiteral("Fatigued"),  QStringLiteral("Frightened"),
-            QStringLiteral("Grappled"),   QStringLiteral("Helpless"),  QStringLiteral("Nauseated"),
-            QStringLiteral("Panicked"),   QStringLiteral("Paralyzed"), QStringLiteral("Prone"),
-            QStringLiteral("Shaken"),     QStringLiteral("Sickened"),  QStringLiteral("Stunned")};
         const std::optional<Prompts::Condition> condition =
-            m_prompts->askCondition(this, QStringLiteral("Add Condition to ") + m_document.rowLabel(row), usual);
+            m_prompts->askCondition(this, QStringLiteral("Add Condition to ") + m_document.rowLabel(row),
+                                    combat::UsualConditions);
         if (condition)
             m_document.addCondition(row, condition->name, condition->rounds);
     });
