@@ -49,12 +49,13 @@ public:
 
     QVariant data(const QModelIndex &index, int role) const override
     {
-        const bool current = index.data(OrderModel::CurrentRole).toBool();
-        const bool inFight = index.data(OrderModel::InFightRole).toBool();
+        const QModelIndex item = mapToSource(index);
+        const bool current = item.data(OrderModel::CurrentRole).toBool();
+        const bool inFight = item.data(OrderModel::InFightRole).toBool();
         switch (role) {
         case Qt::DisplayRole: {
-            const QString name = index.data(OrderModel::NameRole).toString();
-            const QString conditions = index.data(OrderModel::ConditionsRole).toString();
+            const QString name = item.data(OrderModel::NameRole).toString();
+            const QString conditions = item.data(OrderModel::ConditionsRole).toString();
             return conditions.isEmpty() ? name : name + QStringLiteral(" \u00b7 ") + conditions;
         }
         case Qt::FontRole: {
