@@ -3,6 +3,7 @@
 #include "app/order/OrderModel.h"
 #include "app/players/PlayerWindow.h"
 #include "app/shell/QtPrompts.h"
+#include "app/shell/WindowEventsFilter.h"
 #include "app/shell/StartUp.h"
 #include "app/shell/Version.h"
 #include "app/widgets/SpinButton.h"
@@ -11,7 +12,7 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QKeyEvent>
+#include <QDropEvent>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QProcess>
@@ -24,12 +25,6 @@ constexpr QSize FrameAllowance(16, 48);
 // The smallest roster area on a screen too small for the whole window.
 constexpr QSize SmallestScrolledArea(320, 240);
 
-bool isUndoOrRedoKey(const QKeyEvent *key)
-{
-    return key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo)
-        || QKeySequence(key->keyCombination()) == QKeySequence(Qt::CTRL | Qt::Key_Y);
-}
-
 } // namespace
 
 MainFrm::MainFrm(CombatDocument &document, std::unique_ptr<Prompts> prompts, QWidget *parent)
@@ -41,6 +36,7 @@ MainFrm::MainFrm(CombatDocument &document, std::unique_ptr<Prompts> prompts, QWi
     setObjectName(QStringLiteral("MainFrm"));
     VerTxt = versionText(FraymarkVersionMajor, FraymarkVersionMinor);
     setWindowTitle(windowCaption(VerTxt));
+    m_files = std::make_unique<CombatFiles>(m_document, *m_prompts, this, VerTxt);
     setAcceptDrops(true); // a combat file dropped on the window loads
     m_order = new OrderModel(m_document, this);
     m_roster = new RosterView(m_document, *m_order, [this](const std::function<void()> &body) { runHandler(body); });
@@ -85,13 +81,14 @@ void MainFrm::showError(const QString &message)
 void MainFrm::watchFields()
 {
     m_roster->setHistoryActions(mnuUndo, mnuRedo);
+    auto *filter = new WindowEventsFilter(this);
     for (FieldEdit *field : m_roster->widget()->findChildren<FieldEdit *>()) {
-        field->installEventFilter(this);
+        field->installEventFilter(filter);
         connect(field, &FieldEdit::inputRefused, this, &MainFrm::showError);
     }
     connect(m_roster->NotesTxt, &NoteEdit::inputRefused, this, &MainFrm::showError);
-    m_roster->NotesTxt->installEventFilter(this);
-    m_roster->NotesTxt->viewport()->installEventFilter(this);
+    m_roster->NotesTxt->installEventFilter(filter);
+    m_roster->NotesTxt->viewport()->installEventFilter(filter);
 
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
         // Keystrokes merge into one step only while the focus stays in their field.
@@ -100,31 +97,6 @@ void MainFrm::watchFields()
         if (now && m_roster->widget()->isAncestorOf(now))
             m_roster->ensureWidgetVisible(now);
     });
-}
-
-bool MainFrm::eventFilter(QObject *watched, QEvent *event)
-{
-    switch (event->type()) {
-    case QEvent::ShortcutOverride:
-        // A text field would take Ctrl+Z for its own history; there is one history, the window's.
-        if (isUndoOrRedoKey(static_cast<QKeyEvent *>(event))) {
-            event->ignore();
-            return true;
-        }
-        break;
-    case QEvent::DragEnter:
-    case QEvent::DragMove:
-        // A field would take a dropped file's path as text: it passes the drag on to
-        // the window, which loads the file.
-        if (!droppedCombatFile(static_cast<QDropEvent *>(event)->mimeData()).isEmpty()) {
-            event->ignore();
-            return true;
-        }
-        break;
-    default:
-        break;
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainFrm::fitToScreen()
@@ -201,4 +173,33 @@ void MainFrm::showPlayers()
         m_players->raise();
         m_players->activateWindow();
     });
+}
+
+void MainFrm::dragEnterEvent(QDragEnterEvent *event)
+{
+    m_draggedPath = draggedCombatFile(event->mimeData());
+    if (!m_draggedPath.isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainFrm::dragLeaveEvent(QDragLeaveEvent *)
+{
+    m_draggedPath.clear();
+}
+
+void MainFrm::dropEvent(QDropEvent *event)
+{
+    // A source that no longer answers for its data at the drop still dragged this file.
+    QString path = draggedCombatFile(event->mimeData());
+    if (path.isEmpty())
+        path = m_draggedPath;
+    m_draggedPath.clear();
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // Loaded once the drag has ended, so a message box does not open inside the drop.
+    // With Ctrl held, its combatants join the running fight instead.
+    const bool add = event->modifiers().testFlag(Qt::ControlModifier);
+    QMetaObject::invokeMethod(
+        this, [this, path, add] { add ? addCombatantsFrom(path) : loadCombatFrom(path); }, Qt::QueuedConnection);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/roster/RosterView.h"
+#include "app/shell/CombatFiles.h"
 #include "app/shell/Prompts.h"
 #include "document/CombatDocument.h"
 
@@ -13,7 +14,6 @@
 class OrderModel;
 class PlayerWindow;
 class QAction;
-class QMimeData;
 
 // The program's main window: the shell around the roster view of one combat document.
 // It holds the menus, the dialogs, the window's own keys and the focus, and takes
@@ -36,13 +36,13 @@ public:
     const CombatDocument &document() const { return m_document; }
 
     // Handlers of the commands that ask something first.
-    void mnuLoad_Click();
-    void mnuAdd_Click();
-    void mnuSave_Click();
+    void mnuLoad_Click() { runHandler([this] { m_files->askAndLoad(); }); }
+    void mnuAdd_Click() { runHandler([this] { m_files->askAndAdd(); }); }
+    void mnuSave_Click() { runHandler([this] { m_files->save(); }); }
     void mnuCondition_Click();
     // Loads, or adds the combatants of, the combat file at `path`, as the menus do after their dialogs.
-    void loadCombatFrom(const QString &path);
-    void addCombatantsFrom(const QString &path);
+    void loadCombatFrom(const QString &path) { runHandler([&] { m_files->load(path); }); }
+    void addCombatantsFrom(const QString &path) { runHandler([&] { m_files->add(path); }); }
 
     // Runs a handler's body; an error that escapes it is shown in a stop box titled
     // "Fraymark" and the program goes on.
@@ -59,7 +59,6 @@ public:
     QString VerTxt;
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragLeaveEvent(QDragLeaveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
@@ -70,10 +69,6 @@ private:
     void watchFields();
     void fitToScreen();
     void showError(const QString &message);
-    // Says why a combat file was not read, or warns of an old one; true when it was read.
-    bool showReadOutcome(const files::LoadOutcome &outcome);
-    // The one local file a drag carries, or "" when it carries anything else.
-    static QString droppedCombatFile(const QMimeData *data);
     void updateUndoActions();
     void undoOrRedo(bool undo);
     void damageCurrent();
@@ -85,6 +80,7 @@ private:
     CombatDocument &m_document;
     std::unique_ptr<Prompts> m_prompts;
     ProgramStarter m_startProgram;
+    std::unique_ptr<CombatFiles> m_files;
     OrderModel *m_order = nullptr;
     RosterView *m_roster = nullptr;
     QString m_draggedPath; // the combat file of the drag now over the window
