@@ -4,6 +4,7 @@
 #include "app/shell/StartUp.h"
 #include "roster/FieldError.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -33,6 +34,7 @@ private slots:
     void controlArraysHaveNineteenNamedElements();
     void escapingErrorIsShownAndTheWindowGoesOn();
     void fieldsHoldTextOfAnyLength();
+    void everyChangeOfATextReachesTheDocument();
 
 private:
     MainFrm &window() { return *m_fixture->window; }
@@ -171,6 +173,30 @@ void TestMainFrm::fieldsHoldTextOfAnyLength()
     w.roster().ChrAttack[5]->insert(QString(40000, u'y'));
     QCOMPARE(w.document().row(5).attack, QString());
     QCOMPARE(m_fixture->prompts->messages.size(), 1);
+}
+
+void TestMainFrm::everyChangeOfATextReachesTheDocument()
+{
+    MainFrm &w = window();
+    RosterView &v = w.roster();
+    v.ChrName[0]->insert(QStringLiteral("Orc")); // a paste
+    QAccessible::queryAccessibleInterface(v.ChrNote[1])->editableTextInterface()->insertText(0, QStringLiteral("tired"));
+    v.SubsTxt[2]->insert(QStringLiteral("4"));
+    v.NotesTxt->insertPlainText(QStringLiteral("Dusk"));
+    v.ChrChk[3]->setChecked(false);
+    const CombatDocument &d = w.document();
+    QCOMPARE(d.row(0).name, QStringLiteral("Orc"));
+    QCOMPARE(d.row(1).note, QStringLiteral("tired"));
+    QCOMPARE(d.row(2).amount, QStringLiteral("4"));
+    QCOMPARE(d.roster().generalNote, QStringLiteral("Dusk"));
+    QCOMPARE(d.row(3).check, 0);
+
+    // Undone, each shows what the document holds again, and showing it is no edit.
+    const int steps = d.history().count();
+    w.mnuUndo->trigger();
+    QCOMPARE(v.ChrChk[3]->isChecked(), true);
+    QCOMPARE(d.history().count(), steps);
+    QVERIFY(w.mnuRedo->isEnabled());
 }
 
 QTEST_MAIN(TestMainFrm)

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QSignalBlocker>
+#include <QTextDocument>
 
 namespace {
 
@@ -107,7 +108,9 @@ void RosterView::tellDocument()
         // Enter in the amount box takes the damage off, as "Substract" beside it does.
         edits(SubsTxt[r], &QLineEdit::returnPressed, [this, r] { m_document.subtract(r); });
     }
-    edits(NotesTxt, &QPlainTextEdit::textChanged, [this] { m_document.setGeneralNote(NotesTxt->text()); });
+    // The document's signal, not the editor's: the note has its new text only by then.
+    edits(NotesTxt->document(), &QTextDocument::contentsChanged,
+          [this] { m_document.setGeneralNote(NotesTxt->text()); });
     edits(Command1, &QPushButton::clicked, [this] { m_document.calculateOrder(); });
     edits(NextTurnCmd, &QPushButton::clicked, [this] { m_document.nextTurn(); });
 }
