@@ -13,8 +13,8 @@
 // Kinds:
 //   bare      an empty QMainWindow
 //   label     a QMainWindow with one line of text: what loading fonts costs
-//   floor     a window of Fraymark's size with a menu bar and the 209 plain line edits
-//             (19 rows of 11) that Fraymark shows: the least its window can cost
+//   floor     plain Qt showing the controls Fraymark shows, at its window's size: the
+//             least its window can cost
 //   fraymark  Fraymark's window, set up as main() sets it up
 // The driver runs fraymark first and gives the floor the size fraymark reported.
 #include "app/shell/AppSetup.h"
@@ -24,13 +24,18 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QCheckBox>
 #include <QGridLayout>
+#include <QListWidget>
 #include <QKeyEvent>
 #include <QListView>
 #include <QPushButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QToolButton>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTextStream>
@@ -71,20 +76,45 @@ void printGeometry(const QWidget &window)
     }
 }
 
-// Stock Qt only: no style of our own, nothing set up beyond what the window shows.
+// Stock Qt only, no style of our own, showing the controls Fraymark's window shows: a menu
+// bar, a scroll area of 19 rows of 11 line edits, a check box, two buttons and two spin
+// arrows each, the column captions, the list, the note and their buttons and labels.
 std::unique_ptr<QMainWindow> makeFloor(const QSize &size)
 {
     auto window = std::make_unique<QMainWindow>();
-    for (const char *caption : {"&File", "&Load", "&Save", "&Calculator", "&Help"})
+    for (const char *caption : {"&File", "&Edit", "Com&bat", "&Load", "&Save", "&Calculator", "&Help"})
         window->menuBar()->addMenu(QLatin1String(caption));
     auto *central = new QWidget(window.get());
-    auto *grid = new QGridLayout(central);
+    auto *page = new QWidget;
+    auto *grid = new QGridLayout(page);
     grid->setSpacing(2);
-    for (int r = 0; r < FloorRows; ++r) {
-        for (int c = 0; c < FloorFieldsPerRow; ++c)
-            grid->addWidget(new QLineEdit(central), r, c);
+    for (int c = 0; c < 10; ++c)
+        grid->addWidget(new QLabel(QStringLiteral("Caption"), page), 0, c);
+    for (int r = 1; r <= FloorRows; ++r) {
+        int c = 0;
+        for (; c < FloorFieldsPerRow; ++c)
+            grid->addWidget(new QLineEdit(page), r, c);
+        grid->addWidget(new QCheckBox(page), r, c++);
+        grid->addWidget(new QPushButton(QStringLiteral("Clear"), page), r, c++);
+        grid->addWidget(new QPushButton(QStringLiteral("Substract"), page), r, c++);
+        for (int spin = 0; spin < 2; ++spin) {
+            auto *arrows = new QToolButton(page);
+            arrows->setArrowType(Qt::UpArrow);
+            grid->addWidget(arrows, r, c++);
+        }
     }
-    grid->setRowStretch(FloorRows, 1);
+    grid->setRowStretch(FloorRows + 1, 1);
+    auto *area = new QScrollArea(central);
+    area->setWidgetResizable(true);
+    area->setWidget(page);
+    auto *layout = new QGridLayout(central);
+    layout->addWidget(area, 0, 0, 1, 4);
+    layout->addWidget(new QListWidget(central), 1, 0, 2, 1);
+    layout->addWidget(new QPushButton(QStringLiteral("Calculate Fighting Order"), central), 1, 1);
+    layout->addWidget(new QPushButton(QStringLiteral("Next Turn"), central), 2, 1);
+    layout->addWidget(new QLabel(QStringLiteral("Other Notes"), central), 1, 2);
+    layout->addWidget(new QPlainTextEdit(central), 2, 2);
+    layout->addWidget(new QLabel(QStringLiteral("Round"), central), 3, 0, 1, 4);
     window->setCentralWidget(central);
     if (size.isValid())
         window->resize(size);
