@@ -98,8 +98,9 @@ char16_t windows1252Char(unsigned char byte)
 QByteArray encodeCombatText(const QString &text)
 {
     QByteArray bytes;
-    // A Windows-1252 text whose bytes happen to form valid UTF-8 (such as "Ã©")
-    // would read back as other characters; UTF-8 keeps it whole.
+    // A Windows-1252 text whose bytes happen to form valid UTF-8 (such as "Ã©"), also
+    // but for a last character cut off, would read back as other characters; UTF-8
+    // keeps it whole.
     if (toWindows1252(text, bytes) && (isAscii(bytes) || !utf8Part(bytes)))
         return bytes;
     return text.toUtf8();
