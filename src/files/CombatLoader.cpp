@@ -55,13 +55,13 @@ void applyDownRowRule(roster::Row &row, int index)
 
 LoadOutcome refused(const roster::Roster &current, const QString &message)
 {
-    return {LoadOutcome::Status::Refused, current, std::nullopt, message};
+    return {LoadOutcome::Status::Refused, current, std::nullopt, message, {}};
 }
 
 LoadOutcome failed(const roster::Roster &current, const QString &message)
 {
     return {LoadOutcome::Status::Failed, current, std::nullopt,
-            message + QStringLiteral(" Nothing was loaded; the combat on screen is unchanged.")};
+            message + QStringLiteral(" Nothing was loaded; the combat on screen is unchanged."), {}};
 }
 
 // A text saved as UTF-16: a byte-order mark, or every other byte of its start a NUL.
@@ -92,7 +92,7 @@ LoadOutcome loadCombat(const QByteArray &bytes, const roster::Roster &current)
 
 LoadOutcome loadCombat(const ProfileReader &file, const roster::Roster &current)
 {
-    LoadOutcome outcome{LoadOutcome::Status::Loaded, current, std::nullopt, QString()};
+    LoadOutcome outcome{LoadOutcome::Status::Loaded, current, std::nullopt, QString(), QString()};
     // Until the first old-version warning a failure ends the load; after it every
     // failure is passed over, as a file of an earlier version needs.
     bool ignoring = false;
@@ -141,11 +141,16 @@ LoadOutcome loadCombatFile(const QString &path, const roster::Roster &current)
     for (int r = 0; r < roster::RowCount && !anyRow; ++r)
         anyRow = reader.hasSection(rowSectionName(r));
     if (anyRow) {
-        // A cut-off file is no older version: loading it would empty its missing rows and note.
-        if (const QString reason = endsEarlyReason(reader); !reason.isEmpty())
-            return refused(current, reason.arg(shown)
-                                        + QStringLiteral(" Nothing was loaded; the combat on screen is unchanged."));
-        return loadCombat(reader, current);
+        LoadOutcome outcome = loadCombat(reader, current);
+        const std::optional<CutOff> cut = findCutOff(reader);
+        if (outcome.status != LoadOutcome::Status::Loaded || !cut)
+            return outcome;
+        // What the cut took is said by the notice; the old-version warning stays only
+        // for a row the file held whole without a check value.
+        outcome.cutNotice = cutOffNotice(*cut, reader, shown);
+        if (outcome.oldVersionRow && checkLostToCut(*cut, reader, *outcome.oldVersionRow))
+            outcome.oldVersionRow.reset();
+        return outcome;
     }
     if (bytes.isEmpty())
         return refused(current, QStringLiteral("The file \"%1\" is empty, not a combat file.").arg(shown));

@@ -18,6 +18,8 @@ struct LoadOutcome
     std::optional<int> oldVersionRow; // row at which the old-version warning is due (at most one per load)
     QString message;                  // Refused: why, a sentence for the user; Failed: the failure's
                                       // message and that nothing was loaded
+    QString cutNotice;                // Loaded from a file cut short: where it ends and what was left
+                                      // empty, to show as a warning after the load
 };
 
 // Fills a copy of `current` from the bytes of a combat file, row by row, and
@@ -30,13 +32,17 @@ LoadOutcome loadCombat(const QByteArray &bytes, const roster::Roster &current);
 LoadOutcome loadCombat(const ProfileReader &file, const roster::Roster &current);
 
 // Refuses what is no combat file (no ordinary file at the path, unreadable, over
-// 16 MiB, empty, UTF-16 text, none of the row sections) and a combat file that
-// ends early (endsEarlyReason), then loads it as loadCombat does. Never waits on what is not an ordinary file, such as a pipe.
+// 16 MiB, empty, UTF-16 text, none of the row sections), then loads it as loadCombat
+// does. A file cut short (CutOffFile.h) loads what it holds with a cutNotice, which
+// takes the place of an old-version warning that the cut alone brought. Never waits
+// on what is not an ordinary file, such as a pipe.
 LoadOutcome loadCombatFile(const QString &path, const roster::Roster &current);
 
 // "You are loading a combat prior to " + verTxt + ", there may be some errors"
 QString oldVersionWarningText(const QString &verTxt);
 inline const QString OldVersionTitle = QStringLiteral("Old Version Combat");
+// The title of the box that shows a cutNotice.
+inline const QString CutOffTitle = QStringLiteral("Combat File Ends Early");
 
 // Why Add Combatants added nothing from the file at `path`, which was read: it has no named
 // combatants, or `named` of them do not fit the `free` rows.

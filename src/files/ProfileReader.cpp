@@ -82,12 +82,17 @@ ProfileReader::ProfileReader(const QByteArray &bytes)
     // Null before the first section and in a repeated one. It is used only until the
     // next section is added, which may move the sections.
     Section *current = nullptr;
+    QStringView currentName;
     qsizetype pos = 0;
     while (pos < size) {
         qsizetype end = pos;
         while (end < size && all.at(end) != u'\n' && all.at(end) != u'\r')
             ++end;
         const QStringView line = all.sliced(pos, end - pos);
+        if (end == size) {
+            m_unendedLine = line;
+            m_sectionBeforeUnended = currentName;
+        }
         pos = end + 1;
         if (end + 1 < size && all.at(end) == u'\r' && all.at(end + 1) == u'\n')
             ++pos;
@@ -100,6 +105,7 @@ ProfileReader::ProfileReader(const QByteArray &bytes)
             if (close == head.size())
                 close = -1;
             const Name name(close < 0 ? head.sliced(1) : head.sliced(1, close - 1));
+            currentName = name.text;
             const qsizetype before = m_sections.size();
             Section &section = m_sections[name];
             current = m_sections.size() > before ? &section : nullptr;

@@ -26,6 +26,13 @@ public:
     // A key line present, even with an empty value.
     bool hasKey(const QString &section, const QString &key) const;
 
+    // The last line when no line end closes it, as in a file cut short; empty when
+    // the text ends with one.
+    QStringView unendedLine() const { return m_unendedLine; }
+    // The name of the last section line before the unended line, blanks trimmed;
+    // null when none comes before it.
+    QStringView sectionBeforeUnendedLine() const { return m_sectionBeforeUnended; }
+
     // A section or key name, hashed and compared as Qt compares without regard to
     // case. The hash is kept: comparing it first spares reading most names' text.
     struct Name
@@ -41,6 +48,8 @@ private:
     using Section = QHash<Name, QStringView>; // key -> value, the first of each key
     QString m_text;
     QHash<Name, Section> m_sections; // the first section of each name
+    QStringView m_unendedLine;
+    QStringView m_sectionBeforeUnended;
 };
 
 bool operator==(const ProfileReader::Name &a, const ProfileReader::Name &b) noexcept;

@@ -1,6 +1,7 @@
 #include "files/TextEncoding.h"
 
 #include <array>
+#include <optional>
 
 namespace files {
 namespace {
@@ -29,12 +30,50 @@ bool toWindows1252(const QString &text, QByteArray &out)
     return true;
 }
 
-bool isAscii(const QByteArray &bytes)
+bool isAscii(QByteArrayView bytes)
 {
     for (const char c : bytes)
         if (static_cast<unsigned char>(c) >= 0x80)
             return false;
     return true;
+}
+
+// How many bytes at the end begin a UTF-8 character that never ends: a lead byte
+// followed by fewer continuation bytes than it needs. 0 when there is none.
+qsizetype unfinishedUtf8(QByteArrayView bytes)
+{
+    for (qsizetype k = 1; k <= 3 && k <= bytes.size(); ++k) {
+        const auto c = static_cast<unsigned char>(bytes.at(bytes.size() - k));
+        if (c >= 0x80 && c < 0xC0)
+            continue;
+        const int needs = c >= 0xF5 ? 0 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 ? 2 : 0;
+        return needs > k ? k : 0;
+    }
+    return 0;
+}
+
+// The bytes that read as UTF-8: all of them when they are valid UTF-8; without
+// the last character when a file cut short broke it off, and what comes before
+// shows UTF-8, since bytes of ASCII alone tell nothing. Empty when they read as
+// Windows-1252.
+std::optional<QByteArrayView> utf8Part(QByteArrayView bytes)
+{
+    if (bytes.isValidUtf8())
+        return bytes;
+    if (const qsizetype tail = unfinishedUtf8(bytes); tail > 0) {
+        const QByteArrayView whole = bytes.chopped(tail);
+        if (!isAscii(whole) && whole.isValidUtf8())
+            return whole;
+    }
+    return std::nullopt;
+}
+
+QString fromUtf8(QByteArrayView bytes)
+{
+    QString text = QString::fromUtf8(bytes);
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    return text;
 }
 
 } // namespace
@@ -59,21 +98,18 @@ char16_t windows1252Char(unsigned char byte)
 QByteArray encodeCombatText(const QString &text)
 {
     QByteArray bytes;
-    // A Windows-1252 text whose bytes happen to form valid UTF-8 (such as "Ã©")
-    // would read back as other characters; UTF-8 keeps it whole.
-    if (toWindows1252(text, bytes) && (isAscii(bytes) || !bytes.isValidUtf8()))
+    // A Windows-1252 text whose bytes happen to form valid UTF-8 (such as "Ã©"), also
+    // but for a last character cut off, would read back as other characters; UTF-8
+    // keeps it whole.
+    if (toWindows1252(text, bytes) && (isAscii(bytes) || !utf8Part(bytes)))
         return bytes;
     return text.toUtf8();
 }
 
 QString decodeCombatText(const QByteArray &bytes)
 {
-    if (bytes.isValidUtf8()) {
-        QString text = QString::fromUtf8(bytes);
-        if (text.startsWith(QChar(0xFEFF)))
-            text.remove(0, 1);
-        return text;
-    }
+    if (const std::optional<QByteArrayView> utf8 = utf8Part(bytes))
+        return fromUtf8(*utf8);
     QString text(bytes.size(), Qt::Uninitialized);
     QChar *data = text.data();
     for (qsizetype i = 0; i < bytes.size(); ++i)

@@ -11,8 +11,9 @@ namespace files {
 // UTF-8 on reading; UTF-8 otherwise. No byte-order mark.
 QByteArray encodeCombatText(const QString &text);
 
-// UTF-8 when the bytes are valid UTF-8 (a leading byte-order mark is dropped),
-// Windows-1252 otherwise.
+// UTF-8 when the bytes are valid UTF-8 (a leading byte-order mark is dropped), or
+// are but for a character cut off at their end, which is dropped; Windows-1252
+// otherwise.
 QString decodeCombatText(const QByteArray &bytes);
 
 // The Windows-1252 byte of a character, or -1 when the code page lacks it.

@@ -2,6 +2,7 @@
 #include "files/CombatLoader.h"
 #include "files/CombatWriter.h"
 #include "files/ChildProcess.h"
+#include "roster/Fields.h"
 
 #include <QDir>
 #include <QFile>
@@ -110,9 +111,8 @@ private slots:
     void laterFailuresAfterTheWarningPassSilently();
     void longValueCutInFailureMessage();
     void noteOfTheLastSection();
-    void onlyTenSections();
-    void cutOffFile_data();
-    void cutOffFile();
+    void cutFiles_data();
+    void cutFiles();
     void lineFeedOnlyFile();
     void windows1252File();
     void refusals_data();
@@ -260,83 +260,99 @@ void TestCombatLoader::noteOfTheLastSection()
     file.set(0, QStringLiteral("GeneralNote"), QStringLiteral("first"));
     file.set(18, QStringLiteral("GeneralNote"), QStringLiteral("a(t55)b(T55)c(t55"));
     QCOMPARE(file.load().roster.generalNote, QStringLiteral("a\nb(T55)c(t55"));
-    file.set(18, QStringLiteral("GeneralNote"), std::nullopt);
-    QCOMPARE(file.load().roster.generalNote, QString());
 }
 
-void TestCombatLoader::onlyTenSections()
+void TestCombatLoader::cutFiles_data()
 {
-    FileLines file;
-    file.lines = file.lines.first(10 * 13);
-    const LoadOutcome outcome = file.load();
-    QCOMPARE(outcome.status, Status::Loaded);
-    QCOMPARE(outcome.oldVersionRow, std::optional<int>(10));
-
-    Roster expected = expectedLoad();
-    for (int r = 10; r < roster::RowCount; ++r)
-        expected.rows[r] = {{}, {}, {}, {}, {}, {}, {}, {}, {}, {}, QStringLiteral("3"), 1, false};
-    expected.generalNote.clear();
-    QCOMPARE(outcome.roster, expected);
-}
-
-void TestCombatLoader::cutOffFile_data()
-{
-    QTest::addColumn<int>("lines"); // kept from the start of the file
-    QTest::addColumn<bool>("checks");
-    QTest::addColumn<Status>("status");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("whole");      // rows 0 to whole - 1 come as the file has them
+    QTest::addColumn<QString>("partial"); // the ten texts of row `whole`, '|' between; empty: an empty row
+    QTest::addColumn<QString>("note");
     QTest::addColumn<int>("warningRow"); // -1: none
-    QTest::addColumn<QString>("message"); // "%1": the file
+    QTest::addColumn<QString>("notice"); // "%1": the file
 
-    const QString early = QStringLiteral("The file \"%1\" ends early: its last row is ");
-    const QString unchanged = QStringLiteral(" Nothing was loaded; the combat on screen is unchanged.");
-    QTest::newRow("inside [Info8]") << 8 * 13 + 4 << true << Status::Refused << -1
-                                    << early + QStringLiteral("Row 9 (Name 8, section [Info8]), which stops before its "
-                                                              "\"Ini\" line, and Rows 10 to 19 (sections [Info9] to "
-                                                              "[Info18]) are missing.") + unchanged;
-    QTest::newRow("after [Info9]") << 10 * 13 << true << Status::Refused << -1
-                                   << early + QStringLiteral("Row 10 (Name 9, section [Info9]), and Rows 11 to 19 "
-                                                             "(sections [Info10] to [Info18]) are missing.") + unchanged;
-    QTest::newRow("after [Info17]") << 18 * 13 << true << Status::Refused << -1
-                                    << early + QStringLiteral("Row 18 (Name 17, section [Info17]), and Row 19 (section "
-                                                              "[Info18]) is missing.") + unchanged;
-    QTest::newRow("before the last note") << 19 * 13 - 1 << true << Status::Refused << -1
-                                          << early + QStringLiteral("Row 19 (Name 18, section [Info18]), which stops "
-                                                                    "before its \"GeneralNote\" line.") + unchanged;
-    QTest::newRow("whole file") << 19 * 13 << true << Status::Loaded << -1 << QString();
-    QTest::newRow("older version, inside [Info8]") << 8 * 12 + 3 << false << Status::Loaded << 0 << QString();
-    QTest::newRow("older version, after [Info9]") << 10 * 12 << false << Status::Loaded << 0 << QString();
+    auto linesOf = [](const FileLines &file, qsizetype count) {
+        return file.lines.first(count).join(QStringLiteral("\r\n")).toUtf8() + "\r\n";
+    };
+    const QByteArray whole = FileLines().bytes();
+    const QString early = QStringLiteral("The file \"%1\" ends early, in the middle of ");
+    const QString keep = QStringLiteral(" Everything before the cut was loaded; keep a copy of the file before you save "
+                                        "over it.");
+    const QString fileNote = fileRoster().generalNote;
+
+    QTest::newRow("6 whole sections") << linesOf(FileLines(), 6 * 13) << 6 << QString() << QString() << 6 << QString();
+    QTest::newRow("no last GeneralNote line") << linesOf(FileLines(), 19 * 13 - 1) << 19 << QString() << QString() << -1
+                                              << QString();
+    QTest::newRow("rows 0 to 9") << linesOf(FileLines(), 10 * 13) << 10 << QString() << QString() << 10 << QString();
+    QTest::newRow("blanks after the last line end") << whole + "  " << 19 << QString() << fileNote << -1 << QString();
+
+    QTest::newRow("cut inside row 0") << linesOf(FileLines(), 5) + "Note=No" << 0
+                                      << QStringLiteral("Name 0|10|AC 0|Ini 0|No|||||") << QString() << -1
+                                      << early + QStringLiteral("the \"Note\" line of Row 1 (Name 0, section [Info0]). "
+                                                                "The rest of Row 1, Rows 2 to 19 and the general note "
+                                                                "were left empty.") + keep;
+    const QString lastNoteCut = early + QStringLiteral("the \"GeneralNote\" line of Row 19 (Name 18, section [Info18]).")
+        + keep;
+    QTest::newRow("cut inside the last GeneralNote line") << whole.chopped(5) << 19 << QString()
+                                                          << QStringLiteral("line one\nline ") << -1 << lastNoteCut;
+    FileLines huge;
+    const QString hugeNote = QString(50'010, u'n');
+    huge.lines.replaceInStrings(QStringLiteral("line one(t55)line two"), hugeNote);
+    QTest::newRow("cut inside a 50,010-character note") << huge.bytes().chopped(2 + 50'010 - 20'012) << 19 << QString()
+                                                        << hugeNote.first(20'012) << -1 << lastNoteCut;
+    FileLines utf8;
+    utf8.lines.replaceInStrings(QStringLiteral("line one(t55)line two"), QStringLiteral("Brücke über"));
+    QTest::newRow("cut inside a UTF-8 character") << utf8.bytes().chopped(2 + 4) << 19 << QString()
+                                                  << QStringLiteral("Brücke ") << -1 << lastNoteCut;
+    QTest::newRow("cut inside a section line") << linesOf(FileLines(), 10 * 13) + "[Info1" << 10 << QString() << QString()
+                                               << -1
+                                               << early + QStringLiteral("the section line of Row 11 (section [Info10]). "
+                                                                         "Rows 11 to 19 and the general note were left "
+                                                                         "empty.") + keep;
+    FileLines old;
+    old.removeAll(QStringLiteral("Check"));
+    QTest::newRow("older version cut inside a key") << linesOf(old, 12 * 4 + 10) + "Dama" << 4
+                                                    << QStringLiteral("Name 4|14|AC 4|Ini 4|Note 4|Will 4|Fort 4|Rex 4|Attack 4|")
+                                                    << QString() << 0
+                                                    << early + QStringLiteral("the \"Damage\" line of Row 5 (Name 4, section "
+                                                                              "[Info4]). The rest of Row 5, Rows 6 to 19 "
+                                                                              "and the general note were left empty.")
+                                                           + keep;
 }
 
-// A file of this version that stops short is refused as such, not loaded as an
-// older version with its missing rows and note emptied.
-void TestCombatLoader::cutOffFile()
+// What the file holds is loaded, and what it lacks is empty. A file whose last line has
+// no line end was cut short: its notice takes the place of the old-version warning that
+// the cut brought.
+void TestCombatLoader::cutFiles()
 {
-    QFETCH(int, lines);
-    QFETCH(bool, checks);
-    QFETCH(Status, status);
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, whole);
+    QFETCH(QString, partial);
+    QFETCH(QString, note);
     QFETCH(int, warningRow);
-    QFETCH(QString, message);
+    QFETCH(QString, notice);
 
-    FileLines file;
-    if (!checks)
-        file.removeAll(QStringLiteral("Check"));
-    file.lines = file.lines.first(lines);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("combat.ini"));
     QFile out(path);
     QVERIFY(out.open(QIODevice::WriteOnly));
-    QVERIFY(out.write(file.bytes()) > 0);
+    QCOMPARE(out.write(bytes), bytes.size());
     out.close();
-
     const LoadOutcome outcome = files::loadCombatFile(path, currentRoster());
-    QCOMPARE(outcome.status, status);
+    QCOMPARE(outcome.status, Status::Loaded);
     QCOMPARE(outcome.oldVersionRow.value_or(-1), warningRow);
-    QCOMPARE(outcome.message, message.isEmpty() ? QString() : message.arg(QDir::toNativeSeparators(path)));
-    if (status == Status::Refused)
-        QCOMPARE(outcome.roster, currentRoster());
-    else
-        QCOMPARE(outcome.roster.rows[7].name, QStringLiteral("Name 7"));
+    QCOMPARE(outcome.cutNotice, notice.isEmpty() ? QString() : notice.arg(QDir::toNativeSeparators(path)));
+
+    Roster expected = expectedLoad();
+    for (int r = whole; r < roster::RowCount; ++r) {
+        expected.rows[r] = {{}, {}, {}, {}, {}, {}, {}, {}, {}, {}, QStringLiteral("3"), 1, false};
+        if (r == whole && !partial.isEmpty())
+            for (std::size_t f = 0; f < roster::RowFields.size(); ++f)
+                expected.rows[r].*roster::RowFields[f].text = partial.section(u'|', int(f), int(f));
+    }
+    expected.generalNote = note;
+    QCOMPARE(outcome.roster, expected);
 }
 
 void TestCombatLoader::lineFeedOnlyFile()

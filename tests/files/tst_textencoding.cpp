@@ -37,6 +37,8 @@ void TestTextEncoding::encode_data()
     // Its Windows-1252 bytes C3 A9 would read back as "é".
     QTest::newRow("1252 bytes that look like utf-8")
         << QStringLiteral("Ã©") << QByteArray("\xC3\x83\xC2\xA9");
+    QTest::newRow("1252 bytes that look like cut utf-8")
+        << QStringLiteral("Ã© Ã") << QByteArray("\xC3\x83\xC2\xA9 \xC3\x83");
     QTest::newRow("C1 control outside the code page") << QStringLiteral("\u0080") << QByteArray("\xC2\x80");
 }
 
@@ -62,6 +64,8 @@ void TestTextEncoding::decode_data()
         << QByteArray("\xED\xA0\x80") << QStringLiteral("í\u00A0€");
     QTest::newRow("unassigned bytes") << QByteArray("\x8D\x8F\x90\x9D") << QStringLiteral("\u008D\u008F\u0090\u009D");
     QTest::newRow("line ends untouched") << QByteArray("a\r\nb\rc\n") << QStringLiteral("a\r\nb\rc\n");
+    QTest::newRow("utf-8 cut inside its last character") << QByteArray("\xC3\xA9 \xE2\x82") << QStringLiteral("é ");
+    QTest::newRow("ascii then a lead byte is windows-1252") << QByteArray("Orc \xE9") << QStringLiteral("Orc é");
     QTest::newRow("nul kept") << QByteArray("a\0b", 3) << QString::fromUtf16(u"a\0b", 3);
 }
 

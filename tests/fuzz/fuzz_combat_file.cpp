@@ -1,13 +1,20 @@
-// libFuzzer target: any bytes through the profile reader and the combat loader.
-// Besides crashes and sanitizer reports it stops on a broken promise of the
-// loader: a load that did not complete changes nothing, every loaded row's flag
-// follows its down state, and what was loaded saves and loads back the same.
+// libFuzzer target: any bytes through the profile reader, the combat loader, the
+// cut-off rule and the conditions' tick. Besides crashes and sanitizer reports it
+// stops on a broken promise: a load that did not complete changes nothing, every
+// loaded row's flag follows its down state, what was loaded saves and loads back
+// the same, a saved file cut anywhere keeps the rows before the cut, and a tick
+// taken back gives the note back.
 
+#include "combat/Conditions.h"
+#include "files/CombatFormat.h"
 #include "files/CombatLoader.h"
 #include "files/CombatWriter.h"
+#include "files/CutOffFile.h"
 #include "files/ProfileReader.h"
+#include "files/TextEncoding.h"
 #include "roster/FieldError.h"
 #include "roster/FieldText.h"
+#include "roster/Fields.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -35,6 +42,63 @@ bool hitPointsAllUsable(const roster::Roster &roster)
     return true;
 }
 
+bool endsWithLineEnd(const QByteArray &bytes)
+{
+    return bytes.endsWith('\n') || bytes.endsWith('\r');
+}
+
+// The cut-off rule on any bytes: only a last line without a line end is a cut, the
+// rows it names exist, and the notice names the file.
+void checkCutOff(const QByteArray &bytes, const files::ProfileReader &reader, const files::LoadOutcome &outcome)
+{
+    const std::optional<files::CutOff> cut = files::findCutOff(reader);
+    if (!cut)
+        return;
+    require(!bytes.isEmpty() && !endsWithLineEnd(bytes), "a cut where the last line ends");
+    require(cut->row >= -1 && cut->row < roster::RowCount, "cut row out of range");
+    require(files::cutOffNotice(*cut, reader, QStringLiteral("/f.ini")).startsWith(QStringLiteral("The file \"/f.ini\"")),
+            "a notice without the file");
+    if (outcome.oldVersionRow)
+        (void)files::checkLostToCut(*cut, reader, *outcome.oldVersionRow);
+}
+
+// A file this writer saved, cut short at `length` bytes: what came before the cut
+// loads as saved, what came after is empty, and an old-version warning comes only
+// from the cut, so that the notice takes its place.
+void checkSavedFileCut(const QByteArray &saved, qsizetype length, const roster::Roster &roster,
+                       const roster::Roster &current)
+{
+    const QByteArray bytes = saved.first(length);
+    const files::ProfileReader reader(bytes);
+    const files::LoadOutcome outcome = files::loadCombat(reader, current);
+    const std::optional<files::CutOff> cut = files::findCutOff(reader);
+    require(outcome.status == files::LoadOutcome::Status::Loaded, "a cut saved file did not load");
+    require(cut.has_value() == !endsWithLineEnd(bytes), "a cut not found, or found at a line end");
+    if (!cut)
+        return;
+    require(cut->row >= 0, "a cut saved file cut in no row");
+    // Windows-1252 bytes before a cut that look like UTF-8 but for a half character
+    // at the cut read as UTF-8; no rule can tell those apart.
+    if (!files::decodeCombatText(saved).startsWith(files::decodeCombatText(bytes)))
+        return;
+    for (int r = 0; r < roster::RowCount; ++r) {
+        const roster::Row &row = outcome.roster.rows[static_cast<std::size_t>(r)];
+        if (r < cut->row)
+            require(row == roster.rows[static_cast<std::size_t>(r)], "a row before the cut loaded different");
+        for (const roster::FieldInfo &field : roster::RowFields)
+            require(r <= cut->row || (row.*field.text).isEmpty(), "a row after the cut holds text");
+    }
+    require(!outcome.oldVersionRow || files::checkLostToCut(*cut, reader, *outcome.oldVersionRow),
+            "the cut of a saved file left an old-version warning standing");
+}
+
+// Taking a tick back gives the note back, whatever the note holds.
+void checkConditionTick(const QString &note)
+{
+    const combat::ConditionTick tick = combat::tickConditions(note);
+    require(combat::untickConditions(tick.note, tick.removed) == note, "untick(tick(note)) is not the note");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
@@ -52,6 +116,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     current.rows[3].amount = QStringLiteral("5");
     current.generalNote = QStringLiteral("kept note");
     const files::LoadOutcome outcome = files::loadCombat(reader, current);
+    checkCutOff(bytes, reader, outcome);
+    checkConditionTick(files::decodeCombatText(bytes));
 
     using Status = files::LoadOutcome::Status;
     require(outcome.status != Status::Refused, "the byte loader refused");
@@ -71,8 +137,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     if (!hitPointsAllUsable(outcome.roster))
         return 0; // only an old-version load passes over such hit points
-    const files::LoadOutcome again = files::loadCombat(files::combatFileBytes(outcome.roster), current);
+    const QByteArray saved = files::combatFileBytes(outcome.roster);
+    const files::LoadOutcome again = files::loadCombat(saved, current);
     require(again.status == Status::Loaded && !again.oldVersionRow, "a saved load does not load cleanly");
     require(again.roster == outcome.roster, "a saved load reads back different");
+    checkSavedFileCut(saved, static_cast<qsizetype>(qHashBits(data, size) % std::size_t(saved.size())) + 1,
+                      outcome.roster, current);
     return 0;
 }
