@@ -18,6 +18,8 @@ struct LoadOutcome
     std::optional<int> oldVersionRow; // row at which the old-version warning is due (at most one per load)
     QString message;                  // Refused: why, a sentence for the user; Failed: the failure's
                                       // message and that nothing was loaded
+    QString notice;                   // whatever the status: an earlier save of the file was cut off
+                                      // and had to be undone (or could not be), a sentence for the user
 };
 
 // Fills a copy of `current` from the bytes of a combat file, row by row, and
@@ -31,7 +33,8 @@ LoadOutcome loadCombat(const ProfileReader &file, const roster::Roster &current)
 
 // Refuses what is no combat file (no ordinary file at the path, unreadable, over
 // 16 MiB, empty, UTF-16 text, none of the row sections) and a combat file that
-// ends early (endsEarlyReason), then loads it as loadCombat does. Never waits on what is not an ordinary file, such as a pipe.
+// ends early (endsEarlyReason), then loads it as loadCombat does. A save of the
+// file that was cut off is undone first (`notice`). Never waits on what is not an ordinary file, such as a pipe.
 LoadOutcome loadCombatFile(const QString &path, const roster::Roster &current);
 
 // "You are loading a combat prior to " + verTxt + ", there may be some errors"

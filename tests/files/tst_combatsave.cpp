@@ -32,7 +32,7 @@ files::SaveOutcome saveWithFileSizeLimit(const Roster &roster, const QString &pa
         const files::SaveOutcome outcome = files::saveCombatFile(roster, path);
         return (outcome.ok ? "1" : "0") + outcome.error.toUtf8();
     });
-    return {report.startsWith('1'), QString::fromUtf8(report.mid(1))};
+    return {report.startsWith('1'), QString::fromUtf8(report.mid(1)), QString()};
 }
 
 QByteArray contents(const QString &path)
@@ -281,7 +281,7 @@ void TestCombatSave::refusedTargets()
     const files::SaveOutcome outcome{false, QString::fromUtf8(testing::asOrdinaryUser(dir.path(), [&] {
         const files::SaveOutcome saved = files::saveCombatFile(Roster(), path);
         return saved.ok ? QByteArray("<saved>") : saved.error.toUtf8();
-    }))};
+    })), QString()};
     QFile::setPermissions(dir.filePath(QStringLiteral("locked")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QVERIFY(!outcome.ok);
     QVERIFY2(outcome.error.startsWith(QStringLiteral("The combat could not be saved to \"%1\": ")
