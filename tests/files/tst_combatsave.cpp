@@ -1,4 +1,5 @@
 #include "files/ChildProcess.h"
+#include "files/CombatFileRead.h"
 #include "files/CombatFormat.h"
 #include "files/CombatLoader.h"
 #include "files/CombatSave.h"
@@ -10,6 +11,10 @@
 #include <QtTest>
 
 #include <csignal>
+#include <cstring>
+
+#include <dirent.h>
+#include <fcntl.h>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -123,6 +128,14 @@ private slots:
     void fullDisk_data();
     void fullDisk();
     void loadLimit();
+    void linksInSharedFolders_data();
+    void linksInSharedFolders();
+    void temporaryFilesUnreadable_data();
+    void temporaryFilesUnreadable();
+    void killedSave_data();
+    void killedSave();
+    void longPaths_data();
+    void longPaths();
 };
 
 void TestCombatSave::replacesAllOfAnExistingFile()
@@ -410,6 +423,253 @@ void TestCombatSave::loadLimit()
                                            "the file smaller.")
                                 .arg(QDir::toNativeSeparators(path)));
     QCOMPARE(entries(dir.path()), QStringList());
+}
+
+void TestCombatSave::linksInSharedFolders_data()
+{
+    QTest::addColumn<int>("folderMode");
+    QTest::addColumn<bool>("plantedByNobody"); // else by root, the folder's owner
+    QTest::addColumn<bool>("savedByNobody");
+    QTest::addColumn<bool>("dangling");
+    QTest::addColumn<bool>("followed");
+
+    QTest::newRow("sticky, nobody's link, root saves") << 01777 << true << false << false << false;
+    QTest::newRow("sticky, nobody's dangling link, root saves") << 01777 << true << false << true << false;
+    QTest::newRow("sticky, nobody's link, nobody saves") << 01777 << true << true << false << true;
+    QTest::newRow("sticky, the owner's link, nobody saves") << 01777 << false << true << false << true;
+    QTest::newRow("not sticky, nobody's link, root saves") << 0777 << true << false << false << true;
+    QTest::newRow("not sticky, nobody's dangling link, root saves") << 0777 << true << false << true << true;
+}
+
+// In a folder where anyone may plant links, only links of the saver or of the
+// folder's owner lead anywhere; any other is refused before a byte is written.
+void TestCombatSave::linksInSharedFolders()
+{
+    QFETCH(int, folderMode);
+    QFETCH(bool, plantedByNobody);
+    QFETCH(bool, savedByNobody);
+    QFETCH(bool, dangling);
+    QFETCH(bool, followed);
+    if (geteuid() != 0)
+        QSKIP("a link of another user needs the tests to run as root");
+
+    QTemporaryDir dir; // under /tmp, itself such a folder
+    QVERIFY(dir.isValid() && chmod(native(dir.path()).constData(), 0755) == 0);
+    const QString shared = dir.filePath(QStringLiteral("shared"));
+    const QString targets = dir.filePath(QStringLiteral("targets"));
+    QVERIFY(QDir().mkdir(shared) && QDir().mkdir(targets));
+    QVERIFY(chmod(native(shared).constData(), mode_t(folderMode)) == 0 && chmod(native(targets).constData(), 0777) == 0);
+    const QString target = targets + QStringLiteral("/notes.txt");
+    const QString link = shared + QStringLiteral("/fight.ini");
+    if (!dangling)
+        QVERIFY(writeFile(target, "notes") && chmod(native(target).constData(), 0666) == 0);
+    auto plant = [&] { return QByteArray::number(symlink(native(target).constData(), native(link).constData())); };
+    QCOMPARE(plantedByNobody ? testing::asNobody(plant) : plant(), QByteArray("0"));
+
+    const Roster roster = sampleRoster(QStringLiteral("Mallory's bait"));
+    auto save = [&] {
+        const files::SaveOutcome outcome = files::saveCombatFile(roster, link);
+        return outcome.ok ? QByteArray("saved") : outcome.error.toUtf8();
+    };
+    const QString said = QString::fromUtf8(savedByNobody ? testing::asNobody(save) : save());
+    if (followed) {
+        QCOMPARE(said, QStringLiteral("saved"));
+        QCOMPARE(contents(target), files::combatFileBytes(roster));
+    } else {
+        QCOMPARE(said, QStringLiteral("The combat could not be saved to \"%1\": \"%1\" is a link of the user "
+                                      "\"nobody\" in a folder where anyone may put links, so it is not followed. "
+                                      "Nothing was written; save under another name.")
+                           .arg(link));
+        QCOMPARE(contents(target), dangling ? QByteArray("<unreadable>") : QByteArray("notes"));
+    }
+    QCOMPARE(entries(shared), QStringList{QStringLiteral("fight.ini")});
+    QCOMPARE(entries(targets), dangling && !followed ? QStringList() : QStringList{QStringLiteral("notes.txt")});
+}
+
+void TestCombatSave::temporaryFilesUnreadable_data()
+{
+    QTest::addColumn<bool>("hardLink"); // saved in place, beside a journal
+
+    QTest::newRow("one name") << false;
+    QTest::newRow("hard link") << true;
+}
+
+// While root saves its 0600 combat, "nobody" keeps opening every other file that it
+// sees in the folder, and never gets one open.
+void TestCombatSave::temporaryFilesUnreadable()
+{
+    QFETCH(bool, hardLink);
+    if (geteuid() != 0)
+        QSKIP("another user needs the tests to run as root");
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid() && chmod(native(dir.path()).constData(), 0755) == 0);
+    const QString path = dir.filePath(QStringLiteral("combat.ini"));
+    Roster roster = sampleRoster(QStringLiteral("Secret"));
+    roster.generalNote = QString(50'000, u's'); // about 1 MB: the save takes a while
+    QVERIFY(writeFile(path, "old") && chmod(native(path).constData(), 0600) == 0);
+    if (hardLink)
+        QCOMPARE(link(native(path).constData(), native(dir.filePath(QStringLiteral("other.ini"))).constData()), 0);
+
+    int stop[2], report[2];
+    QVERIFY(pipe(stop) == 0 && pipe(report) == 0);
+    const pid_t watcher = fork();
+    if (watcher == 0) {
+        close(stop[1]);
+        fcntl(stop[0], F_SETFL, O_NONBLOCK);
+        long seen = 0, opened = 0;
+        char byte;
+        if (setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0) {
+            while (read(stop[0], &byte, 1) < 0) {
+                DIR *folder = opendir(native(dir.path()).constData());
+                while (const dirent *entry = folder ? readdir(folder) : nullptr) {
+                    const char *name = entry->d_name;
+                    if (!strcmp(name, ".") || !strcmp(name, "..") || !strcmp(name, "combat.ini") || !strcmp(name, "other.ini"))
+                        continue;
+                    ++seen;
+                    const int fd = openat(dirfd(folder), entry->d_name, O_RDONLY | O_NONBLOCK);
+                    opened += fd >= 0;
+                    if (fd >= 0)
+                        close(fd);
+                }
+                if (folder)
+                    closedir(folder);
+            }
+        }
+        const long counts[2] = {seen, opened};
+        _exit(write(report[1], counts, sizeof counts) == sizeof counts ? 0 : 1);
+    }
+    close(report[1]);
+    for (int i = 0; i < 20; ++i) {
+        roster.rows[1].name = QString::number(i);
+        const files::SaveOutcome outcome = files::saveCombatFile(roster, path);
+        QVERIFY2(outcome.ok, qPrintable(outcome.error));
+    }
+    close(stop[1]);
+    long counts[2] = {0, -1};
+    const bool reported = read(report[0], counts, sizeof counts) == sizeof counts;
+    close(stop[0]);
+    close(report[0]);
+    QVERIFY(waitpid(watcher, nullptr, 0) == watcher && reported);
+    QVERIFY2(counts[0] > 0, "the watcher never saw a save under way");
+    QCOMPARE(counts[1], 0L);
+    QCOMPARE(snapshot(path).mode & 07777, mode_t(0600));
+}
+
+void TestCombatSave::killedSave_data()
+{
+    QTest::addColumn<QString>("killedWhen"); // while this name of ours is in the folder
+    QTest::addColumn<bool>("thenSave");      // the next step: a save, else a load
+
+    for (const bool thenSave : {false, true}) {
+        const char *next = thenSave ? "save" : "load";
+        QTest::addRow("journal being written, %s", next) << QStringLiteral(".fraymark-save-") << thenSave;
+        QTest::addRow("journal whole, %s", next) << QStringLiteral(".fraymark-journal-") << thenSave;
+    }
+}
+
+// A save in place killed at a given moment costs nothing: the next load finds one
+// combat whole, or the next save writes its own, says so when it had to put the
+// old combat back, and nothing of the killed save stays.
+void TestCombatSave::killedSave()
+{
+    QFETCH(QString, killedWhen);
+    QFETCH(bool, thenSave);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("combat.ini"));
+    const QString other = dir.filePath(QStringLiteral("other.ini"));
+    QList<Roster> combats;
+    for (const char16_t c : {u'a', u'b', u'c'}) {
+        combats << sampleRoster(QString(1, c));
+        combats.last().generalNote = QString(50'000, c);
+    }
+    QVERIFY(writeFile(path, files::combatFileBytes(combats[0])));
+    QCOMPARE(link(native(path).constData(), native(other).constData()), 0);
+
+    const pid_t saver = fork();
+    if (saver == 0)
+        for (int i = 0;; i ^= 1)
+            files::saveCombatFile(combats[i], path);
+    bool caught = false;
+    for (int look = 0; !caught && look < 100'000; ++look) { // a save shows it within a few hundred
+        const QStringList names = QDir(dir.path()).entryList({killedWhen + u'*'}, QDir::Files | QDir::Hidden);
+        if (names.isEmpty())
+            continue;
+        kill(saver, SIGSTOP);
+        caught = QFile::exists(dir.filePath(names.first()));
+        if (!caught)
+            kill(saver, SIGCONT);
+    }
+    kill(saver, SIGKILL);
+    QCOMPARE(waitpid(saver, nullptr, 0), saver);
+    QVERIFY2(caught, "the save never showed that name");
+    const bool journal = !QDir(dir.path()).entryList({QStringLiteral(".fraymark-journal-*")}, QDir::Files | QDir::Hidden).isEmpty();
+    QCOMPARE(journal, killedWhen.contains(u"journal"));
+
+    QString notice;
+    QByteArray expected = files::combatFileBytes(combats[2]);
+    if (thenSave) {
+        const files::SaveOutcome outcome = files::saveCombatFile(combats[2], path);
+        QVERIFY2(outcome.ok, qPrintable(outcome.error));
+        notice = outcome.notice;
+    } else {
+        const files::LoadOutcome outcome = files::loadCombatFile(path, Roster());
+        QCOMPARE(outcome.status, files::LoadOutcome::Status::Loaded);
+        notice = outcome.notice;
+        expected = files::combatFileBytes(outcome.roster);
+        QVERIFY(expected == files::combatFileBytes(combats[0]) || expected == files::combatFileBytes(combats[1]));
+    }
+    QCOMPARE(notice, journal ? files::interruptedSaveNotice(path) : QString());
+    QCOMPARE(contents(path), expected);
+    QCOMPARE(contents(other), expected);
+    QCOMPARE(entries(dir.path()), (QStringList{QStringLiteral("combat.ini"), QStringLiteral("other.ini")}));
+}
+
+void TestCombatSave::longPaths_data()
+{
+    QTest::addColumn<int>("length");
+    QTest::addColumn<QString>("shape"); // what is at the path: "new file", "file" or "hard link"
+
+    for (const int length : {4087, 4095})
+        for (const char *shape : {"new file", "file", "hard link"})
+            QTest::addRow("%d bytes, %s", length, shape) << length << QString::fromLatin1(shape);
+}
+
+// A path that can be opened can be saved, whatever names the save uses beside it.
+void TestCombatSave::longPaths()
+{
+    QFETCH(int, length);
+    QFETCH(QString, shape);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString name = QStringLiteral("c"); // a short name leaves no room beside it for a longer one
+    QString folder = dir.path();
+    while (folder.size() + 1 + name.size() < length) {
+        folder += u'/' + QString(qMin(200, length - int(folder.size()) - 2 - int(name.size())), u'f');
+        QVERIFY(QDir().mkdir(folder));
+    }
+    const QString path = folder + u'/' + name;
+    QCOMPARE(native(path).size(), length);
+    QStringList names{name};
+    if (shape != u"new file")
+        QVERIFY(writeFile(path, "old"));
+    if (shape == u"hard link") {
+        names << QStringLiteral("o");
+        QCOMPARE(link(native(path).constData(), native(folder + u'/' + names.last()).constData()), 0);
+    }
+
+    const Roster roster = sampleRoster(QStringLiteral("Far away"));
+    const files::SaveOutcome outcome = files::saveCombatFile(roster, path);
+    QVERIFY2(outcome.ok, qPrintable(outcome.error));
+    for (const QString &each : names)
+        QCOMPARE(contents(folder + u'/' + each), files::combatFileBytes(roster));
+    const files::LoadOutcome loaded = files::loadCombatFile(path, Roster());
+    QCOMPARE(loaded.status, files::LoadOutcome::Status::Loaded);
+    QCOMPARE(loaded.roster.rows[0].name, roster.rows[0].name);
+    names.sort();
+    QCOMPARE(entries(folder), names);
 }
 
 QTEST_GUILESS_MAIN(TestCombatSave)
