@@ -432,13 +432,17 @@ void TestCombatSave::linksInSharedFolders_data()
     QTest::addColumn<bool>("savedByNobody");
     QTest::addColumn<bool>("dangling");
     QTest::addColumn<bool>("followed");
+    QTest::addColumn<bool>("toFolder"); // the link leads to the target's folder, the path goes on through it
 
-    QTest::newRow("sticky, nobody's link, root saves") << 01777 << true << false << false << false;
-    QTest::newRow("sticky, nobody's dangling link, root saves") << 01777 << true << false << true << false;
-    QTest::newRow("sticky, nobody's link, nobody saves") << 01777 << true << true << false << true;
-    QTest::newRow("sticky, the owner's link, nobody saves") << 01777 << false << true << false << true;
-    QTest::newRow("not sticky, nobody's link, root saves") << 0777 << true << false << false << true;
-    QTest::newRow("not sticky, nobody's dangling link, root saves") << 0777 << true << false << true << true;
+    for (const bool toFolder : {false, true}) {
+        const char *to = toFolder ? "to a folder" : "to a file";
+        QTest::addRow("sticky, nobody's link %s, root saves", to) << 01777 << true << false << false << false << toFolder;
+        QTest::addRow("sticky, nobody's dangling link %s, root saves", to) << 01777 << true << false << true << false << toFolder;
+        QTest::addRow("sticky, nobody's link %s, nobody saves", to) << 01777 << true << true << false << true << toFolder;
+        QTest::addRow("sticky, the owner's link %s, nobody saves", to) << 01777 << false << true << false << true << toFolder;
+        QTest::addRow("not sticky, nobody's link %s, root saves", to) << 0777 << true << false << false << true << toFolder;
+        QTest::addRow("not sticky, nobody's dangling link %s, root saves", to) << 0777 << true << false << true << true << toFolder;
+    }
 }
 
 // In a folder where anyone may plant links, only links of the saver or of the
@@ -450,6 +454,7 @@ void TestCombatSave::linksInSharedFolders()
     QFETCH(bool, savedByNobody);
     QFETCH(bool, dangling);
     QFETCH(bool, followed);
+    QFETCH(bool, toFolder);
     if (geteuid() != 0)
         QSKIP("a link of another user needs the tests to run as root");
 
@@ -461,14 +466,17 @@ void TestCombatSave::linksInSharedFolders()
     QVERIFY(chmod(native(shared).constData(), mode_t(folderMode)) == 0 && chmod(native(targets).constData(), 0777) == 0);
     const QString target = targets + QStringLiteral("/notes.txt");
     const QString link = shared + QStringLiteral("/fight.ini");
+    const QString path = toFolder ? link + QStringLiteral("/notes.txt") : link;
     if (!dangling)
         QVERIFY(writeFile(target, "notes") && chmod(native(target).constData(), 0666) == 0);
-    auto plant = [&] { return QByteArray::number(symlink(native(target).constData(), native(link).constData())); };
+    auto plant = [&] {
+        return QByteArray::number(symlink(native(toFolder ? targets : target).constData(), native(link).constData()));
+    };
     QCOMPARE(plantedByNobody ? testing::asNobody(plant) : plant(), QByteArray("0"));
 
     const Roster roster = sampleRoster(QStringLiteral("Mallory's bait"));
     auto save = [&] {
-        const files::SaveOutcome outcome = files::saveCombatFile(roster, link);
+        const files::SaveOutcome outcome = files::saveCombatFile(roster, path);
         return outcome.ok ? QByteArray("saved") : outcome.error.toUtf8();
     };
     const QString said = QString::fromUtf8(savedByNobody ? testing::asNobody(save) : save());
@@ -476,10 +484,10 @@ void TestCombatSave::linksInSharedFolders()
         QCOMPARE(said, QStringLiteral("saved"));
         QCOMPARE(contents(target), files::combatFileBytes(roster));
     } else {
-        QCOMPARE(said, QStringLiteral("The combat could not be saved to \"%1\": \"%1\" is a link of the user "
+        QCOMPARE(said, QStringLiteral("The combat could not be saved to \"%1\": \"%2\" is a link of the user "
                                       "\"nobody\" in a folder where anyone may put links, so it is not followed. "
                                       "Nothing was written; save under another name.")
-                           .arg(link));
+                           .arg(path, link));
         QCOMPARE(contents(target), dangling ? QByteArray("<unreadable>") : QByteArray("notes"));
     }
     QCOMPARE(entries(shared), QStringList{QStringLiteral("fight.ini")});

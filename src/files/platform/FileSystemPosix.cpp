@@ -156,24 +156,85 @@ Result linkRefusal(int folder, const struct stat &link, const QByteArray &path)
     return result;
 }
 
-// `path` with the links at its end followed, as far as they lead: to an existing
-// file (`exists`, `info` filled) or to a name still free in an existing folder.
-// Each step opens one folder and looks at one name in it.
+// The target of the link `name` in `folder`, when the rule above lets us follow it.
+Result readLink(int folder, const QByteArray &name, const struct stat &info, const QByteArray &path, int &hops,
+                QByteArray &next)
+{
+    if (++hops > MaxLinkHops)
+        return failed(Fault::LinkLoop, path);
+    if (Result refusal = linkRefusal(folder, info, path); !refusal.ok())
+        return refusal;
+    std::string link(PATH_MAX + 1, '\0');
+    const ssize_t n = ::readlinkat(folder, name.constData(), link.data(), link.size());
+    if (n < 0)
+        return lookupFault(path, errno, folder);
+    if (size_t(n) >= link.size())
+        return tooLong(path, folder);
+    next = QByteArray(link.data(), qsizetype(n));
+    return {};
+}
+
+// The folder `path` (from `base` when relative), opened one name at a time so that
+// each link on the way is followed by the rule above. `shownPath` is `path` for
+// messages, as the user gave it.
+Result openFolder(int base, const QByteArray &path, QByteArray shownPath, Descriptor &folder, int &hops)
+{
+    QList<QByteArray> names = path.split('/');
+    folder = Descriptor(::openat(base, path.startsWith('/') ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!folder.valid())
+        return lookupFault(shownPath, errno);
+    bool absolute = path.startsWith('/');
+    QByteArray walked;
+    while (!names.isEmpty()) {
+        const QByteArray name = names.takeFirst();
+        if (name.isEmpty() || name == ".")
+            continue;
+        const QByteArray place = walked.isEmpty() && !absolute ? name : walked + '/' + name;
+        struct stat info {};
+        if (::fstatat(folder.get(), name.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+            return lookupFault(errno == ENOENT ? place : shownPath, errno, folder.get());
+        if (S_ISLNK(info.st_mode)) {
+            QByteArray next;
+            if (Result result = readLink(folder.get(), name, info, place, hops, next); !result.ok())
+                return result;
+            names = next.split('/') + names;
+            if (next.startsWith('/')) {
+                folder = Descriptor(::openat(AT_FDCWD, "/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+                walked.clear();
+                absolute = true;
+            }
+            continue;
+        }
+        Descriptor opened(::openat(folder.get(), name.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!opened.valid())
+            return lookupFault(errno == ENOTDIR ? place : shownPath, errno);
+        folder = std::move(opened);
+        walked = place;
+    }
+    return {};
+}
+
+// `path` with its links followed, as far as they lead: to an existing file
+// (`exists`, `info` filled) or to a name still free in an existing folder. No
+// path is longer than the system lets any call take, though each step is short.
 Result followLinks(const QByteArray &given, Target &target)
 {
+    if (given.size() >= PATH_MAX)
+        return tooLong(given);
     QByteArray rest = given;
     target.path = given;
-    int base = AT_FDCWD;
-    for (int hop = 0; hop <= MaxLinkHops; ++hop) {
+    Descriptor base; // none: the working folder
+    int hops = 0;
+    for (;;) {
         const qsizetype slash = rest.lastIndexOf('/');
         const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : rest.left(slash);
         target.name = slash < 0 ? rest : rest.mid(slash + 1);
         if (target.name.isEmpty())
             target.name = ".";
-        Descriptor opened(::openat(base, folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-        if (!opened.valid())
-            return lookupFault(target.folderPath(), errno);
-        target.folder = std::move(opened);
+        if (Result result = openFolder(base.valid() ? base.get() : AT_FDCWD, folder, target.folderPath(),
+                                       target.folder, hops);
+            !result.ok())
+            return result;
         const int fd = target.folder.get();
         if (::fstatat(fd, target.name.constData(), &target.info, AT_SYMLINK_NOFOLLOW) != 0) {
             if (errno != ENOENT)
@@ -185,19 +246,11 @@ Result followLinks(const QByteArray &given, Target &target)
             target.exists = true;
             return {};
         }
-        if (Result refusal = linkRefusal(fd, target.info, target.path); !refusal.ok())
-            return refusal;
-        std::string link(PATH_MAX + 1, '\0');
-        const ssize_t n = ::readlinkat(fd, target.name.constData(), link.data(), link.size());
-        if (n < 0)
-            return lookupFault(target.path, errno, fd);
-        if (size_t(n) >= link.size())
-            return tooLong(target.path, fd);
-        rest = QByteArray(link.data(), qsizetype(n));
+        if (Result result = readLink(fd, target.name, target.info, target.path, hops, rest); !result.ok())
+            return result;
         target.path = rest.startsWith('/') ? rest : target.folderPath() + '/' + rest;
-        base = rest.startsWith('/') ? AT_FDCWD : fd;
+        base = rest.startsWith('/') ? Descriptor() : std::move(target.folder);
     }
-    return failed(Fault::LinkLoop, given);
 }
 
 // Every byte at `offset`, or false with errno set. A write may take part of the
@@ -444,11 +497,20 @@ bool rollBack(int journal, int fd)
     return copyContent(journal, JournalHeaderSize, fd, 0, copied) && ::fsync(fd) == 0;
 }
 
-// Whether `journal` is a whole journal of the file `file`.
-bool journalOf(int journal, const struct stat &file)
+// Whether a file of ours owned by `owner` may be of a save of the file `target`:
+// made by this user, by its owner or by root. Anyone may put a file of that name
+// in a shared folder; it is no leftover of ours.
+bool ownedByASaver(uid_t owner, const Target &target)
+{
+    return owner == ::geteuid() || owner == 0 || (target.exists && owner == target.info.st_uid);
+}
+
+// Whether `journal` is a whole journal of the file `target`, made by one of its savers.
+bool journalOf(int journal, const Target &target)
 {
     struct stat info {};
-    if (::fstat(journal, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < JournalHeaderSize)
+    if (::fstat(journal, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < JournalHeaderSize
+        || !ownedByASaver(info.st_uid, target))
         return false;
     QByteArray header(JournalHeaderSize, '\0');
     if (::pread(journal, header.data(), size_t(header.size()), 0) != JournalHeaderSize)
@@ -456,7 +518,7 @@ bool journalOf(int journal, const struct stat &file)
     QCryptographicHash hash(QCryptographicHash::Sha256);
     qint64 size = 0;
     return copyContent(journal, JournalHeaderSize, -1, 0, size, &hash)
-        && header == journalHeader(file, size, hash.result());
+        && header == journalHeader(target.info, size, hash.result());
 }
 
 // The bytes go into the file itself, which so stays the same file. The journal
@@ -505,8 +567,9 @@ bool isTemporaryName(const char *name)
 }
 
 // Removes the temporary files of ours in `folder` that no running save holds.
-void clearLeftovers(int folder)
+void clearLeftovers(const Target &target)
 {
+    const int folder = target.folder.get();
     const int listed = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     DIR *dir = listed >= 0 ? ::fdopendir(listed) : nullptr;
     if (!dir) {
@@ -516,12 +579,12 @@ void clearLeftovers(int folder)
     }
     bool removed = false;
     while (const dirent *entry = ::readdir(dir)) {
-        if (!isTemporaryName(entry->d_name))
+        struct stat named {}, held {};
+        if (!isTemporaryName(entry->d_name) || ::fstatat(folder, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) != 0
+            || !S_ISREG(named.st_mode) || !ownedByASaver(named.st_uid, target))
             continue;
         const Descriptor fd(::openat(folder, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-        struct stat held {}, named {};
         if (fd.valid() && ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0 && ::fstat(fd.get(), &held) == 0
-            && ::fstatat(folder, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(held.st_mode)
             && held.st_dev == named.st_dev && held.st_ino == named.st_ino)
             removed = ::unlinkat(folder, entry->d_name, 0) == 0 || removed;
     }
@@ -546,7 +609,7 @@ Result recover(const Target &target)
         }
         if (journal.valid() && ::flock(journal.get(), LOCK_EX | LOCK_NB) != 0)
             return failed(Fault::Busy, target.path);
-        if (journal.valid() && journalOf(journal.get(), target.info)) {
+        if (journal.valid() && journalOf(journal.get(), target)) {
             Descriptor fd(openExisting(target, O_RDWR));
             if (!fd.valid() || !rollBack(journal.get(), fd.get())) {
                 result = failed(Fault::Failed, target.path, errno);
@@ -555,7 +618,8 @@ Result recover(const Target &target)
             }
             ::unlinkat(folder, name.constData(), 0);
             result.putBack = true;
-        } else if (journal.valid()) {
+        } else if (struct stat info {}; journal.valid() && ::fstat(journal.get(), &info) == 0
+                   && S_ISREG(info.st_mode) && ownedByASaver(info.st_uid, target)) {
             // Of an earlier file that had this inode: it belongs to nothing now.
             char magic[sizeof JournalMagic - 1];
             if (::pread(journal.get(), magic, sizeof magic, 0) == qint64(sizeof magic)
@@ -563,7 +627,7 @@ Result recover(const Target &target)
                 ::unlinkat(folder, name.constData(), 0);
         }
     }
-    clearLeftovers(folder);
+    clearLeftovers(target);
     return result;
 }
 
