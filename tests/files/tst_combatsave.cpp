@@ -566,13 +566,15 @@ void TestCombatSave::temporaryFilesUnreadable()
 void TestCombatSave::killedSave_data()
 {
     QTest::addColumn<QString>("killedWhen"); // while this name of ours is in the folder
-    QTest::addColumn<bool>("thenSave");      // the next step: a save, else a load
+    QTest::addColumn<bool>("thenSave");      // the next step, by root: a save, else a load
+    QTest::addColumn<bool>("byNobody");      // the killed save: by "nobody" in root's 0666 file, else by root
 
     for (const bool thenSave : {false, true}) {
         const char *next = thenSave ? "save" : "load";
-        QTest::addRow("journal being written, %s", next) << QStringLiteral(".fraymark-save-") << thenSave;
-        QTest::addRow("journal whole, %s", next) << QStringLiteral(".fraymark-journal-") << thenSave;
+        QTest::addRow("journal being written, %s", next) << QStringLiteral(".fraymark-save-") << thenSave << false;
+        QTest::addRow("journal whole, %s", next) << QStringLiteral(".fraymark-journal-") << thenSave << false;
     }
+    QTest::newRow("journal whole, nobody's save, load") << QStringLiteral(".fraymark-journal-") << false << true;
 }
 
 // A save in place killed at a given moment costs nothing: the next load finds one
@@ -582,9 +584,12 @@ void TestCombatSave::killedSave()
 {
     QFETCH(QString, killedWhen);
     QFETCH(bool, thenSave);
+    QFETCH(bool, byNobody);
+    if (byNobody && geteuid() != 0)
+        QSKIP("another user needs the tests to run as root");
 
     QTemporaryDir dir;
-    QVERIFY(dir.isValid());
+    QVERIFY(dir.isValid() && chmod(native(dir.path()).constData(), byNobody ? 0777 : 0700) == 0);
     const QString path = dir.filePath(QStringLiteral("combat.ini"));
     const QString other = dir.filePath(QStringLiteral("other.ini"));
     QList<Roster> combats;
@@ -592,10 +597,12 @@ void TestCombatSave::killedSave()
         combats << sampleRoster(QString(1, c));
         combats.last().generalNote = QString(50'000, c);
     }
-    QVERIFY(writeFile(path, files::combatFileBytes(combats[0])));
+    QVERIFY(writeFile(path, files::combatFileBytes(combats[0])) && chmod(native(path).constData(), 0666) == 0);
     QCOMPARE(link(native(path).constData(), native(other).constData()), 0);
 
     const pid_t saver = fork();
+    if (saver == 0 && byNobody && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
+        _exit(1);
     if (saver == 0)
         for (int i = 0;; i ^= 1)
             files::saveCombatFile(combats[i], path);

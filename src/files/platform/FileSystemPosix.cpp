@@ -14,6 +14,7 @@
 #include <utility>
 
 #include <dirent.h>
+#include <grp.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
@@ -497,12 +498,28 @@ bool rollBack(int journal, int fd)
     return copyContent(journal, JournalHeaderSize, fd, 0, copied) && ::fsync(fd) == 0;
 }
 
-// Whether a file of ours owned by `owner` may be of a save of the file `target`:
-// made by this user, by its owner or by root. Anyone may put a file of that name
-// in a shared folder; it is no leftover of ours.
-bool ownedByASaver(uid_t owner, const Target &target)
+// Whether the user `owner` may write the file `target` anyway. Only then is a file
+// of our names that it owns trusted as a journal or cleared as a leftover: anyone
+// may put a file of such a name in a shared folder.
+bool mayWrite(uid_t owner, const Target &target)
 {
-    return owner == ::geteuid() || owner == 0 || (target.exists && owner == target.info.st_uid);
+    if (owner == ::geteuid() || owner == 0)
+        return true;
+    const struct stat &file = target.info;
+    if (!target.exists || owner == file.st_uid || (file.st_mode & S_IWOTH))
+        return target.exists;
+    const passwd *user = (file.st_mode & S_IWGRP) ? ::getpwuid(owner) : nullptr;
+    if (!user)
+        return false;
+    const QByteArray name(user->pw_name);
+    int count = 64;
+    QList<gid_t> groups(count);
+    if (::getgrouplist(name.constData(), user->pw_gid, groups.data(), &count) < 0) {
+        groups.resize(count);
+        if (::getgrouplist(name.constData(), user->pw_gid, groups.data(), &count) < 0)
+            return false;
+    }
+    return groups.first(qMin<qsizetype>(count, groups.size())).contains(file.st_gid);
 }
 
 // Whether `journal` is a whole journal of the file `target`, made by one of its savers.
@@ -510,7 +527,7 @@ bool journalOf(int journal, const Target &target)
 {
     struct stat info {};
     if (::fstat(journal, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < JournalHeaderSize
-        || !ownedByASaver(info.st_uid, target))
+        || !mayWrite(info.st_uid, target))
         return false;
     QByteArray header(JournalHeaderSize, '\0');
     if (::pread(journal, header.data(), size_t(header.size()), 0) != JournalHeaderSize)
@@ -581,7 +598,7 @@ void clearLeftovers(const Target &target)
     while (const dirent *entry = ::readdir(dir)) {
         struct stat named {}, held {};
         if (!isTemporaryName(entry->d_name) || ::fstatat(folder, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) != 0
-            || !S_ISREG(named.st_mode) || !ownedByASaver(named.st_uid, target))
+            || !S_ISREG(named.st_mode) || !mayWrite(named.st_uid, target))
             continue;
         const Descriptor fd(::openat(folder, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
         if (fd.valid() && ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0 && ::fstat(fd.get(), &held) == 0
@@ -619,7 +636,7 @@ Result recover(const Target &target)
             ::unlinkat(folder, name.constData(), 0);
             result.putBack = true;
         } else if (struct stat info {}; journal.valid() && ::fstat(journal.get(), &info) == 0
-                   && S_ISREG(info.st_mode) && ownedByASaver(info.st_uid, target)) {
+                   && S_ISREG(info.st_mode) && mayWrite(info.st_uid, target)) {
             // Of an earlier file that had this inode: it belongs to nothing now.
             char magic[sizeof JournalMagic - 1];
             if (::pread(journal.get(), magic, sizeof magic, 0) == qint64(sizeof magic)
