@@ -35,5 +35,7 @@ for ((i = 1; i <= kills; i++)); do
     [[ $left -gt 0 ]] && echo "kill $i: $left name(s) of a killed save before the load; $after after it; $which"
 done
 links=$(stat -c %h "$file")
+remaining=$(find "$dir" -mindepth 1 -maxdepth 1 ! -name combat.ini ! -name other.ini | wc -l)
 echo "kills: $kills; torn loads: $torn; loads with combat A: $old, combat B: $new;" \
-     "old combat put back: $putBack; leftovers after the loads: $leftovers; links of the file: $links"
+     "old combat put back: $putBack; leftovers summed over the loads: $leftovers;" \
+     "left in the folder at the end: $remaining; links of the file: $links"
