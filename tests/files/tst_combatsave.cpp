@@ -130,8 +130,6 @@ private slots:
     void temporaryFilesUnreadable();
     void killedSave_data();
     void killedSave();
-    void longPaths_data();
-    void longPaths();
 };
 
 void TestCombatSave::replacesAllOfAnExistingFile()
@@ -165,6 +163,11 @@ void TestCombatSave::keepsTheFile_data()
     QTest::newRow("extended attribute") << QStringLiteral("xattr") << false;
     QTest::newRow("ACL") << QStringLiteral("acl") << false;
     QTest::newRow("name of 255 bytes") << QStringLiteral("long name") << false;
+    // A short name leaves no room beside it for a longer one in the same folder.
+    for (const int length : {4087, 4095})
+        for (const char *shape : {"", ", hard link", ", new file"})
+            QTest::addRow("path of %d bytes%s", length, shape)
+                << QStringLiteral("path of %1 bytes%2").arg(length).arg(QLatin1StringView(shape)) << false;
 }
 
 // The new combat is in every name of the file, which stays what it was, and
@@ -177,16 +180,23 @@ void TestCombatSave::keepsTheFile()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     QVERIFY(chmod(native(dir.path()).constData(), 0755) == 0); // "nobody" may enter
-    const QString path = dir.filePath(kind == u"long name" ? QString(251, u'n') + QStringLiteral(".ini")
-                                                           : QStringLiteral("combat.ini"));
+    const int pathLength = kind.startsWith(u"path of ") ? kind.mid(8, 4).toInt() : 0;
+    QString folder = dir.path();
+    while (folder.size() + 2 < pathLength) {
+        folder += u'/' + QString(qMin(200, pathLength - int(folder.size()) - 3), u'f');
+        QVERIFY(QDir().mkdir(folder));
+    }
+    const QString path = folder + u'/' + (kind == u"long name" ? QString(251, u'n') + QStringLiteral(".ini")
+                                          : pathLength ? QStringLiteral("c") : QStringLiteral("combat.ini"));
+    QVERIFY(!pathLength || native(path).size() == pathLength);
     QStringList names{path};
     const QByteArray oldBytes = files::combatFileBytes(sampleRoster(QStringLiteral("Old chief")));
-    if (kind.contains(u"link") && kind != u"hard link") {
+    if (kind.contains(u"link") && !kind.endsWith(u"hard link")) {
         names << dir.filePath(QStringLiteral("real.ini"));
         QCOMPARE(symlink("real.ini", native(path).constData()), 0);
         if (kind == u"link")
             QVERIFY(writeFile(names.last(), oldBytes));
-    } else if (kind != u"long name") {
+    } else if (kind != u"long name" && !kind.endsWith(u"new file")) {
         QVERIFY(writeFile(path, oldBytes));
     }
     if (kind == u"mode")
@@ -199,8 +209,8 @@ void TestCombatSave::keepsTheFile()
         QCOMPARE(chmod(native(path).constData(), 0666), 0);
         QCOMPARE(chown(native(dir.path()).constData(), 65534, 65534), 0); // room for a copy beside it
     }
-    if (kind == u"hard link") {
-        names << dir.filePath(QStringLiteral("other.ini"));
+    if (kind.endsWith(u"hard link")) {
+        names << folder + (pathLength ? QStringLiteral("/o") : QStringLiteral("/other.ini"));
         QCOMPARE(link(native(path).constData(), native(names.last()).constData()), 0);
     }
     if (kind == u"xattr" || kind == u"acl") {
@@ -232,7 +242,7 @@ void TestCombatSave::keepsTheFile()
     for (const QString &name : names)
         expected << QFileInfo(name).fileName();
     expected.sort();
-    QCOMPARE(entries(dir.path()), expected);
+    QCOMPARE(entries(folder), expected);
 }
 
 void TestCombatSave::refusedTargets_data()
@@ -621,52 +631,6 @@ void TestCombatSave::killedSave()
     QCOMPARE(contents(path), expected);
     QCOMPARE(contents(other), expected);
     QCOMPARE(entries(dir.path()), (QStringList{QStringLiteral("combat.ini"), QStringLiteral("other.ini")}));
-}
-
-void TestCombatSave::longPaths_data()
-{
-    QTest::addColumn<int>("length");
-    QTest::addColumn<QString>("shape"); // what is at the path: "new file", "file" or "hard link"
-
-    for (const int length : {4087, 4095})
-        for (const char *shape : {"new file", "file", "hard link"})
-            QTest::addRow("%d bytes, %s", length, shape) << length << QString::fromLatin1(shape);
-}
-
-// A path that can be opened can be saved, whatever names the save uses beside it.
-void TestCombatSave::longPaths()
-{
-    QFETCH(int, length);
-    QFETCH(QString, shape);
-
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString name = QStringLiteral("c"); // a short name leaves no room beside it for a longer one
-    QString folder = dir.path();
-    while (folder.size() + 1 + name.size() < length) {
-        folder += u'/' + QString(qMin(200, length - int(folder.size()) - 2 - int(name.size())), u'f');
-        QVERIFY(QDir().mkdir(folder));
-    }
-    const QString path = folder + u'/' + name;
-    QCOMPARE(native(path).size(), length);
-    QStringList names{name};
-    if (shape != u"new file")
-        QVERIFY(writeFile(path, "old"));
-    if (shape == u"hard link") {
-        names << QStringLiteral("o");
-        QCOMPARE(link(native(path).constData(), native(folder + u'/' + names.last()).constData()), 0);
-    }
-
-    const Roster roster = sampleRoster(QStringLiteral("Far away"));
-    const files::SaveOutcome outcome = files::saveCombatFile(roster, path);
-    QVERIFY2(outcome.ok, qPrintable(outcome.error));
-    for (const QString &each : names)
-        QCOMPARE(contents(folder + u'/' + each), files::combatFileBytes(roster));
-    const files::LoadOutcome loaded = files::loadCombatFile(path, Roster());
-    QCOMPARE(loaded.status, files::LoadOutcome::Status::Loaded);
-    QCOMPARE(loaded.roster.rows[0].name, roster.rows[0].name);
-    names.sort();
-    QCOMPARE(entries(folder), names);
 }
 
 QTEST_GUILESS_MAIN(TestCombatSave)
