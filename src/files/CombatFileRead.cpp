@@ -3,6 +3,8 @@
 #include "files/CombatFormat.h"
 #include "files/platform/FileSystem.h"
 
+#include <QDir>
+
 namespace files {
 
 QString readCombatFileBytes(const QString &path, QByteArray &bytes)
@@ -28,6 +30,28 @@ QString readCombatFileBytes(const QString &path, QByteArray &bytes)
     default:
         return QStringLiteral("The file \"%1\" cannot be read: %2.").arg(u"%1", result.systemText);
     }
+}
+
+QString interruptedSaveNotice(const QString &path)
+{
+    return QStringLiteral("An earlier save of \"%1\" was cut off before it ended; the combat it was replacing has "
+                          "been put back whole.")
+        .arg(QDir::toNativeSeparators(path));
+}
+
+QString recoverCombatFile(const QString &path)
+{
+    const platform::Result result = platform::recoverInterruptedSave(path);
+    const QString shown = QDir::toNativeSeparators(path);
+    if (result.fault == platform::Fault::Busy)
+        return QStringLiteral("\"%1\" is being saved by another Fraymark at this moment; what was read may be "
+                              "only partly written.")
+            .arg(shown);
+    if (!result.ok())
+        return QStringLiteral("An earlier save of \"%1\" was cut off before it ended, and the combat it was "
+                              "replacing could not be put back (%2); it is kept in \"%3\".")
+            .arg(shown, result.systemText, QDir::toNativeSeparators(result.keptCopy));
+    return result.putBack ? interruptedSaveNotice(path) : QString();
 }
 
 } // namespace files

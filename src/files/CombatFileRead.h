@@ -11,4 +11,12 @@ namespace files {
 // over MaxCombatFileSize, or a failed read.
 QString readCombatFileBytes(const QString &path, QByteArray &bytes);
 
+// Undoes a save of the file at `path` that was cut off part way and clears what
+// such saves left beside it. Returns "" when there was nothing to undo, else a
+// sentence for the user: the old combat was put back, or why it could not be.
+QString recoverCombatFile(const QString &path);
+
+// That an earlier save of `path` was cut off and its old combat put back.
+QString interruptedSaveNotice(const QString &path);
+
 } // namespace files

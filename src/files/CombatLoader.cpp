@@ -55,13 +55,13 @@ void applyDownRowRule(roster::Row &row, int index)
 
 LoadOutcome refused(const roster::Roster &current, const QString &message)
 {
-    return {LoadOutcome::Status::Refused, current, std::nullopt, message, {}};
+    return {LoadOutcome::Status::Refused, current, std::nullopt, message, {}, {}};
 }
 
 LoadOutcome failed(const roster::Roster &current, const QString &message)
 {
     return {LoadOutcome::Status::Failed, current, std::nullopt,
-            message + QStringLiteral(" Nothing was loaded; the combat on screen is unchanged."), {}};
+            message + QStringLiteral(" Nothing was loaded; the combat on screen is unchanged."), {}, {}};
 }
 
 // A text saved as UTF-16: a byte-order mark, or every other byte of its start a NUL.
@@ -127,10 +127,10 @@ LoadOutcome loadCombat(const ProfileReader &file, const roster::Roster &current)
     return outcome;
 }
 
-LoadOutcome loadCombatFile(const QString &path, const roster::Roster &current)
+namespace {
+
+LoadOutcome loadFromFile(const QString &path, const roster::Roster &current)
 {
-    if (path.isEmpty())
-        return refused(current, QStringLiteral("No combat file was named."));
     const QString shown = QDir::toNativeSeparators(path);
     QByteArray bytes;
     if (const QString reason = readCombatFileBytes(path, bytes); !reason.isEmpty())
@@ -161,6 +161,18 @@ LoadOutcome loadCombatFile(const QString &path, const roster::Roster &current)
     return refused(current, QStringLiteral("The file \"%1\" is not a combat file: it has none of the "
                                            "sections [Info0] to [Info18].")
                                 .arg(shown));
+}
+
+} // namespace
+
+LoadOutcome loadCombatFile(const QString &path, const roster::Roster &current)
+{
+    if (path.isEmpty())
+        return refused(current, QStringLiteral("No combat file was named."));
+    const QString notice = recoverCombatFile(path);
+    LoadOutcome outcome = loadFromFile(path, current);
+    outcome.notice = notice;
+    return outcome;
 }
 
 QString oldVersionWarningText(const QString &verTxt)

@@ -20,6 +20,8 @@ struct LoadOutcome
                                       // message and that nothing was loaded
     QString cutNotice;                // Loaded from a file cut short: where it ends and what was left
                                       // empty, to show as a warning after the load
+    QString notice;                   // whatever the status: an earlier save of the file was cut off
+                                      // and had to be undone (or could not be), a sentence for the user
 };
 
 // Fills a copy of `current` from the bytes of a combat file, row by row, and
@@ -33,9 +35,10 @@ LoadOutcome loadCombat(const ProfileReader &file, const roster::Roster &current)
 
 // Refuses what is no combat file (no ordinary file at the path, unreadable, over
 // 16 MiB, empty, UTF-16 text, none of the row sections), then loads it as loadCombat
-// does. A file cut short (CutOffFile.h) loads what it holds with a cutNotice, which
-// takes the place of an old-version warning that the cut alone brought. Never waits
-// on what is not an ordinary file, such as a pipe.
+// does. A save of the file that was cut off is undone first (`notice`). A file cut short
+// (CutOffFile.h) loads what it holds with a cutNotice, which takes the place of an
+// old-version warning that the cut alone brought. Never waits on what is not an ordinary
+// file, such as a pipe.
 LoadOutcome loadCombatFile(const QString &path, const roster::Roster &current);
 
 // "You are loading a combat prior to " + verTxt + ", there may be some errors"

@@ -1,5 +1,6 @@
 #include "files/CombatSave.h"
 
+#include "files/CombatFileRead.h"
 #include "files/CombatFormat.h"
 #include "files/CombatWriter.h"
 #include "files/platform/FileSystem.h"
@@ -18,7 +19,8 @@ SaveOutcome failure(const QString &path, QString reason)
         reason = QStringLiteral("an unknown error");
     return {false,
             QStringLiteral("The combat could not be saved to \"%1\": %2.")
-                .arg(QDir::toNativeSeparators(path), reason)};
+                .arg(QDir::toNativeSeparators(path), reason),
+            QString()};
 }
 
 QString number(qint64 value)
@@ -47,6 +49,12 @@ QString reason(const platform::Result &result)
         return QStringLiteral("the path is too long; a path may have at most %1 bytes").arg(number(result.limit));
     case Fault::LinkLoop:
         return QStringLiteral("the link \"%1\" leads round in a loop and never reaches a file").arg(place);
+    case Fault::ForeignLink:
+        return QStringLiteral("\"%1\" is a link of the user \"%2\" in a folder where anyone may put links, so it "
+                              "is not followed. Nothing was written; save under another name")
+            .arg(place, result.owner);
+    case Fault::Busy:
+        return QStringLiteral("another save of this file is still under way");
     case Fault::IsFolder:
         return QStringLiteral("that is a folder, not a file");
     case Fault::NotOrdinary:
@@ -73,11 +81,12 @@ QString reason(const platform::Result &result)
 SaveOutcome saveBytesKeepingTheFile(const QByteArray &bytes, const QString &path)
 {
     if (path.isEmpty())
-        return {false, QStringLiteral("The combat could not be saved: no file name was given.")};
+        return {false, QStringLiteral("The combat could not be saved: no file name was given."), QString()};
     const platform::Result result = platform::replaceFileContents(path, bytes);
-    if (!result.ok())
-        return failure(path, reason(result));
-    return {true, QString()};
+    SaveOutcome outcome = result.ok() ? SaveOutcome{true, QString(), QString()} : failure(path, reason(result));
+    if (result.putBack)
+        outcome.notice = interruptedSaveNotice(path);
+    return outcome;
 }
 
 SaveOutcome saveCombatFile(const roster::Roster &roster, const QString &path)

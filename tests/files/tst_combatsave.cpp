@@ -1,4 +1,5 @@
 #include "files/ChildProcess.h"
+#include "files/CombatFileRead.h"
 #include "files/CombatFormat.h"
 #include "files/CombatLoader.h"
 #include "files/CombatSave.h"
@@ -32,7 +33,7 @@ files::SaveOutcome saveWithFileSizeLimit(const Roster &roster, const QString &pa
         const files::SaveOutcome outcome = files::saveCombatFile(roster, path);
         return (outcome.ok ? "1" : "0") + outcome.error.toUtf8();
     });
-    return {report.startsWith('1'), QString::fromUtf8(report.mid(1))};
+    return {report.startsWith('1'), QString::fromUtf8(report.mid(1)), QString()};
 }
 
 QByteArray contents(const QString &path)
@@ -123,6 +124,12 @@ private slots:
     void fullDisk_data();
     void fullDisk();
     void loadLimit();
+    void linksInSharedFolders_data();
+    void linksInSharedFolders();
+    void temporaryFilesUnreadable_data();
+    void temporaryFilesUnreadable();
+    void killedSave_data();
+    void killedSave();
 };
 
 void TestCombatSave::replacesAllOfAnExistingFile()
@@ -156,6 +163,11 @@ void TestCombatSave::keepsTheFile_data()
     QTest::newRow("extended attribute") << QStringLiteral("xattr") << false;
     QTest::newRow("ACL") << QStringLiteral("acl") << false;
     QTest::newRow("name of 255 bytes") << QStringLiteral("long name") << false;
+    // A short name leaves no room beside it for a longer one in the same folder.
+    for (const int length : {4087, 4095})
+        for (const char *shape : {"", ", hard link", ", new file"})
+            QTest::addRow("path of %d bytes%s", length, shape)
+                << QStringLiteral("path of %1 bytes%2").arg(length).arg(QLatin1StringView(shape)) << false;
 }
 
 // The new combat is in every name of the file, which stays what it was, and
@@ -168,16 +180,23 @@ void TestCombatSave::keepsTheFile()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     QVERIFY(chmod(native(dir.path()).constData(), 0755) == 0); // "nobody" may enter
-    const QString path = dir.filePath(kind == u"long name" ? QString(251, u'n') + QStringLiteral(".ini")
-                                                           : QStringLiteral("combat.ini"));
+    const int pathLength = kind.startsWith(u"path of ") ? kind.mid(8, 4).toInt() : 0;
+    QString folder = dir.path();
+    while (folder.size() + 2 < pathLength) {
+        folder += u'/' + QString(qMin(200, pathLength - int(folder.size()) - 3), u'f');
+        QVERIFY(QDir().mkdir(folder));
+    }
+    const QString path = folder + u'/' + (kind == u"long name" ? QString(251, u'n') + QStringLiteral(".ini")
+                                          : pathLength ? QStringLiteral("c") : QStringLiteral("combat.ini"));
+    QVERIFY(!pathLength || native(path).size() == pathLength);
     QStringList names{path};
     const QByteArray oldBytes = files::combatFileBytes(sampleRoster(QStringLiteral("Old chief")));
-    if (kind.contains(u"link") && kind != u"hard link") {
+    if (kind.contains(u"link") && !kind.endsWith(u"hard link")) {
         names << dir.filePath(QStringLiteral("real.ini"));
         QCOMPARE(symlink("real.ini", native(path).constData()), 0);
         if (kind == u"link")
             QVERIFY(writeFile(names.last(), oldBytes));
-    } else if (kind != u"long name") {
+    } else if (kind != u"long name" && !kind.endsWith(u"new file")) {
         QVERIFY(writeFile(path, oldBytes));
     }
     if (kind == u"mode")
@@ -190,8 +209,8 @@ void TestCombatSave::keepsTheFile()
         QCOMPARE(chmod(native(path).constData(), 0666), 0);
         QCOMPARE(chown(native(dir.path()).constData(), 65534, 65534), 0); // room for a copy beside it
     }
-    if (kind == u"hard link") {
-        names << dir.filePath(QStringLiteral("other.ini"));
+    if (kind.endsWith(u"hard link")) {
+        names << folder + (pathLength ? QStringLiteral("/o") : QStringLiteral("/other.ini"));
         QCOMPARE(link(native(path).constData(), native(names.last()).constData()), 0);
     }
     if (kind == u"xattr" || kind == u"acl") {
@@ -223,7 +242,7 @@ void TestCombatSave::keepsTheFile()
     for (const QString &name : names)
         expected << QFileInfo(name).fileName();
     expected.sort();
-    QCOMPARE(entries(dir.path()), expected);
+    QCOMPARE(entries(folder), expected);
 }
 
 void TestCombatSave::refusedTargets_data()
@@ -281,7 +300,7 @@ void TestCombatSave::refusedTargets()
     const files::SaveOutcome outcome{false, QString::fromUtf8(testing::asOrdinaryUser(dir.path(), [&] {
         const files::SaveOutcome saved = files::saveCombatFile(Roster(), path);
         return saved.ok ? QByteArray("<saved>") : saved.error.toUtf8();
-    }))};
+    })), QString()};
     QFile::setPermissions(dir.filePath(QStringLiteral("locked")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QVERIFY(!outcome.ok);
     QVERIFY2(outcome.error.startsWith(QStringLiteral("The combat could not be saved to \"%1\": ")
@@ -410,6 +429,208 @@ void TestCombatSave::loadLimit()
                                            "the file smaller.")
                                 .arg(QDir::toNativeSeparators(path)));
     QCOMPARE(entries(dir.path()), QStringList());
+}
+
+void TestCombatSave::linksInSharedFolders_data()
+{
+    QTest::addColumn<int>("folderMode");
+    QTest::addColumn<bool>("plantedByNobody"); // else by root, the folder's owner
+    QTest::addColumn<bool>("savedByNobody");
+    QTest::addColumn<bool>("dangling");
+    QTest::addColumn<bool>("followed");
+    QTest::addColumn<bool>("toFolder"); // the link leads to the target's folder, the path goes on through it
+
+    for (const bool toFolder : {false, true}) {
+        const char *to = toFolder ? "to a folder" : "to a file";
+        QTest::addRow("sticky, nobody's link %s, root saves", to) << 01777 << true << false << false << false << toFolder;
+        QTest::addRow("sticky, nobody's dangling link %s, root saves", to) << 01777 << true << false << true << false << toFolder;
+        QTest::addRow("sticky, nobody's link %s, nobody saves", to) << 01777 << true << true << false << true << toFolder;
+        QTest::addRow("sticky, the owner's link %s, nobody saves", to) << 01777 << false << true << false << true << toFolder;
+        QTest::addRow("not sticky, nobody's link %s, root saves", to) << 0777 << true << false << false << true << toFolder;
+        QTest::addRow("not sticky, nobody's dangling link %s, root saves", to) << 0777 << true << false << true << true << toFolder;
+    }
+}
+
+// In a folder where anyone may plant links, only links of the saver or of the
+// folder's owner lead anywhere; any other is refused before a byte is written.
+void TestCombatSave::linksInSharedFolders()
+{
+    QFETCH(int, folderMode);
+    QFETCH(bool, plantedByNobody);
+    QFETCH(bool, savedByNobody);
+    QFETCH(bool, dangling);
+    QFETCH(bool, followed);
+    QFETCH(bool, toFolder);
+    if (geteuid() != 0)
+        QSKIP("a link of another user needs the tests to run as root");
+
+    QTemporaryDir dir; // under /tmp, itself such a folder
+    QVERIFY(dir.isValid() && chmod(native(dir.path()).constData(), 0755) == 0);
+    const QString shared = dir.filePath(QStringLiteral("shared"));
+    const QString targets = dir.filePath(QStringLiteral("targets"));
+    QVERIFY(QDir().mkdir(shared) && QDir().mkdir(targets));
+    QVERIFY(chmod(native(shared).constData(), mode_t(folderMode)) == 0 && chmod(native(targets).constData(), 0777) == 0);
+    const QString target = targets + QStringLiteral("/notes.txt");
+    const QString link = shared + QStringLiteral("/fight.ini");
+    const QString path = toFolder ? link + QStringLiteral("/notes.txt") : link;
+    if (!dangling)
+        QVERIFY(writeFile(target, "notes") && chmod(native(target).constData(), 0666) == 0);
+    auto plant = [&] {
+        return QByteArray::number(symlink(native(toFolder ? targets : target).constData(), native(link).constData()));
+    };
+    QCOMPARE(plantedByNobody ? testing::asNobody(plant) : plant(), QByteArray("0"));
+
+    const Roster roster = sampleRoster(QStringLiteral("Mallory's bait"));
+    auto save = [&] {
+        const files::SaveOutcome outcome = files::saveCombatFile(roster, path);
+        return outcome.ok ? QByteArray("saved") : outcome.error.toUtf8();
+    };
+    const QString said = QString::fromUtf8(savedByNobody ? testing::asNobody(save) : save());
+    if (followed) {
+        QCOMPARE(said, QStringLiteral("saved"));
+        QCOMPARE(contents(target), files::combatFileBytes(roster));
+    } else {
+        QCOMPARE(said, QStringLiteral("The combat could not be saved to \"%1\": \"%2\" is a link of the user "
+                                      "\"nobody\" in a folder where anyone may put links, so it is not followed. "
+                                      "Nothing was written; save under another name.")
+                           .arg(path, link));
+        QCOMPARE(contents(target), dangling ? QByteArray("<unreadable>") : QByteArray("notes"));
+    }
+    QCOMPARE(entries(shared), QStringList{QStringLiteral("fight.ini")});
+    QCOMPARE(entries(targets), dangling && !followed ? QStringList() : QStringList{QStringLiteral("notes.txt")});
+}
+
+void TestCombatSave::temporaryFilesUnreadable_data()
+{
+    QTest::addColumn<bool>("hardLink"); // saved in place, beside a journal
+
+    QTest::newRow("one name") << false;
+    QTest::newRow("hard link") << true;
+}
+
+// While root saves its 0600 combat, "nobody" keeps opening every other file that it
+// sees in the folder, and never gets one open.
+void TestCombatSave::temporaryFilesUnreadable()
+{
+    QFETCH(bool, hardLink);
+    if (geteuid() != 0)
+        QSKIP("another user needs the tests to run as root");
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid() && chmod(native(dir.path()).constData(), 0755) == 0);
+    const QString path = dir.filePath(QStringLiteral("combat.ini"));
+    Roster roster = sampleRoster(QStringLiteral("Secret"));
+    roster.generalNote = QString(50'000, u's'); // about 1 MB: the save takes a while
+    QVERIFY(writeFile(path, "old") && chmod(native(path).constData(), 0600) == 0);
+    if (hardLink)
+        QCOMPARE(link(native(path).constData(), native(dir.filePath(QStringLiteral("other.ini"))).constData()), 0);
+
+    const QString done = dir.filePath(QStringLiteral("done"));
+    const pid_t saver = fork();
+    if (saver == 0) {
+        bool saved = true;
+        for (int i = 0; i < 20; ++i) {
+            roster.rows[1].name = QString::number(i);
+            saved = files::saveCombatFile(roster, path).ok && saved;
+        }
+        _exit(writeFile(done, "") && saved ? 0 : 1);
+    }
+    const QList<QByteArray> counts = testing::asNobody([&] {
+        int seen = 0, opened = 0;
+        while (!QFile::exists(done)) {
+            for (const QString &name : entries(dir.path())) {
+                QFile file(dir.filePath(name));
+                if (name != u"combat.ini" && name != u"other.ini" && name != u"done") {
+                    ++seen;
+                    opened += file.open(QIODevice::ReadOnly);
+                }
+            }
+        }
+        return QByteArray::number(seen) + ' ' + QByteArray::number(opened);
+    }).split(' ');
+    int status = -1;
+    QVERIFY(waitpid(saver, &status, 0) == saver && WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    QCOMPARE(counts.size(), 2);
+    QVERIFY2(counts[0].toInt() > 0, "the watcher never saw a save under way");
+    QCOMPARE(counts[1].toInt(), 0);
+    QCOMPARE(snapshot(path).mode & 07777, mode_t(0600));
+}
+
+void TestCombatSave::killedSave_data()
+{
+    QTest::addColumn<QString>("killedWhen"); // while this name of ours is in the folder
+    QTest::addColumn<bool>("thenSave");      // the next step, by root: a save, else a load
+    QTest::addColumn<bool>("byNobody");      // the killed save: by "nobody" in root's 0666 file, else by root
+
+    for (const bool thenSave : {false, true}) {
+        const char *next = thenSave ? "save" : "load";
+        QTest::addRow("journal being written, %s", next) << QStringLiteral(".fraymark-save-") << thenSave << false;
+        QTest::addRow("journal whole, %s", next) << QStringLiteral(".fraymark-journal-") << thenSave << false;
+    }
+    QTest::newRow("journal whole, nobody's save, load") << QStringLiteral(".fraymark-journal-") << false << true;
+}
+
+// A save in place killed at a given moment costs nothing: the next load finds one
+// combat whole, or the next save writes its own, says so when it had to put the
+// old combat back, and nothing of the killed save stays.
+void TestCombatSave::killedSave()
+{
+    QFETCH(QString, killedWhen);
+    QFETCH(bool, thenSave);
+    QFETCH(bool, byNobody);
+    if (byNobody && geteuid() != 0)
+        QSKIP("another user needs the tests to run as root");
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid() && chmod(native(dir.path()).constData(), byNobody ? 0777 : 0700) == 0);
+    const QString path = dir.filePath(QStringLiteral("combat.ini"));
+    const QString other = dir.filePath(QStringLiteral("other.ini"));
+    QList<Roster> combats;
+    for (const char16_t c : {u'a', u'b', u'c'}) {
+        combats << sampleRoster(QString(1, c));
+        combats.last().generalNote = QString(50'000, c);
+    }
+    QVERIFY(writeFile(path, files::combatFileBytes(combats[0])) && chmod(native(path).constData(), 0666) == 0);
+    QCOMPARE(link(native(path).constData(), native(other).constData()), 0);
+
+    const pid_t saver = fork();
+    if (saver == 0 && byNobody && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
+        _exit(1);
+    if (saver == 0)
+        for (int i = 0;; i ^= 1)
+            files::saveCombatFile(combats[i], path);
+    bool caught = false;
+    for (int look = 0; !caught && look < 100'000; ++look) { // a save shows it within a few hundred
+        const QStringList names = QDir(dir.path()).entryList({killedWhen + u'*'}, QDir::Files | QDir::Hidden);
+        if (names.isEmpty())
+            continue;
+        kill(saver, SIGSTOP);
+        caught = QFile::exists(dir.filePath(names.first()));
+        if (!caught)
+            kill(saver, SIGCONT);
+    }
+    kill(saver, SIGKILL);
+    QCOMPARE(waitpid(saver, nullptr, 0), saver);
+    QVERIFY2(caught, "the save never showed that name");
+    const bool journal = !QDir(dir.path()).entryList({QStringLiteral(".fraymark-journal-*")}, QDir::Files | QDir::Hidden).isEmpty();
+    QCOMPARE(journal, killedWhen.contains(u"journal"));
+
+    QString notice;
+    QByteArray expected = files::combatFileBytes(combats[2]);
+    if (thenSave) {
+        const files::SaveOutcome outcome = files::saveCombatFile(combats[2], path);
+        QVERIFY2(outcome.ok, qPrintable(outcome.error));
+        notice = outcome.notice;
+    } else {
+        const files::LoadOutcome outcome = files::loadCombatFile(path, Roster());
+        QCOMPARE(outcome.status, files::LoadOutcome::Status::Loaded);
+        notice = outcome.notice;
+        expected = files::combatFileBytes(outcome.roster);
+        QVERIFY(expected == files::combatFileBytes(combats[0]) || expected == files::combatFileBytes(combats[1]));
+    }
+    QCOMPARE(notice, journal ? files::interruptedSaveNotice(path) : QString());
+    QCOMPARE(contents(path), expected);
+    QCOMPARE(contents(other), expected);
+    QCOMPARE(entries(dir.path()), (QStringList{QStringLiteral("combat.ini"), QStringLiteral("other.ini")}));
 }
 
 QTEST_GUILESS_MAIN(TestCombatSave)

@@ -17,6 +17,8 @@ enum class Fault {
     NameTooLong,      // the name is longer than the folder's file system allows (`limit` bytes)
     PathTooLong,      // the whole path is longer than the system allows (`limit` bytes)
     LinkLoop,         // the link at `place` leads round in a circle
+    ForeignLink,      // the link at `place`, of `owner`, sits in a folder open to all; not followed
+    Busy,             // another save of the file at `place` is under way
     IsFolder,
     NotOrdinary,      // a pipe, a device, a socket
     ReadOnly,         // the user's own file, which may not be written
@@ -31,9 +33,10 @@ struct Result
     Fault fault = Fault::None;
     QString place;      // the path the fault is about
     QString systemText; // the system's own words for the error, when it gave one
-    QString owner;      // OthersFile: the owner's name
+    QString owner;      // OthersFile, ForeignLink: the owner's name
     qint64 limit = 0;   // NameTooLong, PathTooLong: the allowed bytes
     QString keptCopy;   // saving in place failed part way: where the old content was left
+    bool putBack = false; // a save of the file cut off earlier was undone first: its old content is back
     bool ok() const { return fault == Fault::None; }
 };
 
@@ -42,10 +45,17 @@ struct Result
 Result readWholeFile(const QString &path, qint64 maxSize, QByteArray &bytes);
 
 // Puts `bytes` into the file at `path`, following links to their target (made if
-// missing). The file stays what it was: owner, group, permissions, extended
+// missing) as the kernel's protected links do: in a sticky folder writable by
+// others only a link of this user or of the folder's owner is followed. The file stays what it was: owner, group, permissions, extended
 // attributes and ACLs, hard links. Either the whole new content is in the file
 // or the old content is; only when even putting the old content back fails does
-// a copy of it stay beside the file, named in `keptCopy`.
+// a copy of it stay beside the file, named in `keptCopy`. A save cut off earlier
+// (the process killed) is undone first, and `putBack` says so.
 Result replaceFileContents(const QString &path, const QByteArray &bytes);
+
+// Undoes a save of the file at `path` that was cut off part way (its old content
+// comes back whole from the journal beside it; `putBack` says so) and clears what
+// such saves left in its folder. Nothing to do is no fault.
+Result recoverInterruptedSave(const QString &path);
 
 } // namespace files::platform
