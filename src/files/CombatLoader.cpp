@@ -92,7 +92,7 @@ LoadOutcome loadCombat(const QByteArray &bytes, const roster::Roster &current)
 
 LoadOutcome loadCombat(const ProfileReader &file, const roster::Roster &current)
 {
-    LoadOutcome outcome{LoadOutcome::Status::Loaded, current, std::nullopt, QString(), QString()};
+    LoadOutcome outcome{LoadOutcome::Status::Loaded, current, std::nullopt, QString(), QString(), QString()};
     // Until the first old-version warning a failure ends the load; after it every
     // failure is passed over, as a file of an earlier version needs.
     bool ignoring = false;

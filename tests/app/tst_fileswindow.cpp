@@ -61,6 +61,7 @@ private slots:
     void cancelledDialogsChangeNothing();
     void failedSaveKeepsTheOldFileAndSays();
     void oldFileWarnsOnceAndLoadsWhole();
+    void cutFileLoadsWhatItHoldsAndWarns();
     void badCheckValueChangesNothing();
     void whatIsNoCombatIsRefused_data();
     void whatIsNoCombatIsRefused();
@@ -183,6 +184,32 @@ void TestFilesWindow::oldFileWarnsOnceAndLoadsWhole()
     QVERIFY(w.roster().ChrName[10]->text().isEmpty());
     QVERIFY(w.roster().ChrChk[10]->isChecked());
     QVERIFY(w.roster().NotesTxt->toPlainText().isEmpty()); // the last sections have no note
+}
+
+void TestFilesWindow::cutFileLoadsWhatItHoldsAndWarns()
+{
+    MainFrm &w = window();
+    fillCombat();
+    const QString saved = m_dir->filePath(u"saved.ini"_s);
+    prompts().answers << saved;
+    w.mnuSave_Click();
+    QFile file(saved);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    file.close();
+    const QString cut = m_dir->filePath(u"cut.ini"_s);
+    writeAll(cut, bytes.left(bytes.indexOf("[Info1]") + 15)); // "Name=O": inside row 2's name line
+    w.mnuNew->trigger();
+
+    prompts().answers << cut;
+    w.mnuLoad_Click();
+    QCOMPARE(prompts().messages.size(), 1);
+    QCOMPARE(prompts().messages[0].title, u"Combat File Ends Early"_s);
+    QCOMPARE(prompts().messages[0].icon, Prompts::Icon::Warning);
+    QVERIFY2(prompts().messages[0].text.contains(u"cut.ini"_s), qPrintable(prompts().messages[0].text));
+    QCOMPARE(w.roster().ChrName[0]->text(), u"Goblin archer"_s); // the first row came whole
+    QCOMPARE(w.roster().ChrName[1]->text(), u"O"_s);              // the second up to the cut
+    QVERIFY(w.roster().ChrHP[1]->text().isEmpty());
 }
 
 void TestFilesWindow::badCheckValueChangesNothing()

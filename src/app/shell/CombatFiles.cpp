@@ -41,6 +41,7 @@ void CombatFiles::save()
     if (path.isEmpty())
         return; // cancelled: nothing written, nothing shown
     const files::SaveOutcome outcome = m_document.save(withCombatSuffix(path));
+    showNotice(outcome.notice);
     if (!outcome.ok)
         showError(outcome.error);
 }
@@ -55,8 +56,16 @@ void CombatFiles::askAndLoad()
         load(path);
 }
 
+void CombatFiles::showNotice(const QString &notice)
+{
+    if (!notice.isEmpty())
+        m_prompts.message(m_window, notice, QStringLiteral("Fraymark"), Prompts::Icon::Warning);
+}
+
 bool CombatFiles::showReadOutcome(const files::LoadOutcome &outcome)
 {
+    // An earlier save of the file cut off and put back: said whatever the load did.
+    showNotice(outcome.notice);
     switch (outcome.status) {
     case files::LoadOutcome::Status::Refused:
         showError(outcome.message);
@@ -70,6 +79,8 @@ bool CombatFiles::showReadOutcome(const files::LoadOutcome &outcome)
     // Shown once the load is a step of the history, so the box cannot split it.
     if (outcome.oldVersionRow)
         m_prompts.message(m_window, files::oldVersionWarningText(m_version), files::OldVersionTitle, Prompts::Icon::Stop);
+    if (!outcome.cutNotice.isEmpty())
+        m_prompts.message(m_window, outcome.cutNotice, files::CutOffTitle, Prompts::Icon::Warning);
     return true;
 }
 
@@ -91,10 +102,12 @@ void CombatFiles::askAndAdd()
 void CombatFiles::add(const QString &path)
 {
     const CombatDocument::AddOutcome outcome = m_document.addCombatants(path);
-    if (!outcome.message.isEmpty())
-        showError(outcome.message);
-    else
+    if (outcome.message.isEmpty()) {
         showReadOutcome(outcome.load);
+        return;
+    }
+    showNotice(outcome.load.notice);
+    showError(outcome.message); // the file was read, and nothing of it was added
 }
 
 QString draggedCombatFile(const QMimeData *data)

@@ -24,6 +24,8 @@ public:
 private:
     void showError(const QString &message);
     // Says why a combat file was not read, or warns of an old one; true when it was read.
+    // A sentence of the files floor that the user must read, as a warning; nothing when empty.
+    void showNotice(const QString &notice);
     bool showReadOutcome(const files::LoadOutcome &outcome);
 
     CombatDocument &m_document;

@@ -12,7 +12,7 @@ class QWidget;
 class Prompts
 {
 public:
-    enum class Icon { Information, Stop };
+    enum class Icon { Information, Warning, Stop };
 
     virtual ~Prompts() = default;
 

@@ -7,7 +7,9 @@
 
 void QtPrompts::message(QWidget *parent, const QString &text, const QString &title, Icon icon)
 {
-    QMessageBox box(icon == Icon::Stop ? QMessageBox::Critical : QMessageBox::Information,
+    QMessageBox box(icon == Icon::Stop      ? QMessageBox::Critical
+                    : icon == Icon::Warning ? QMessageBox::Warning
+                                            : QMessageBox::Information,
                     // A window title holds one line; the load's error titles carry a line break.
                     QString(title).replace(QStringLiteral("\r\n"), QStringLiteral(" ")), text,
                     QMessageBox::Ok, parent);
