@@ -1,5 +1,7 @@
 #include "combat/Conditions.h"
 
+#include "roster/ShownText.h"
+
 #include <QStringView>
 
 #include <algorithm>
@@ -253,9 +255,19 @@ QString withCondition(const QString &note, const QString &name, int rounds)
 
 QString conditionsText(const QString &note)
 {
+    // Read from the note's start only, and a few shown: a note can hold a megabyte of them.
+    constexpr qsizetype ReadLength = 2000;
+    constexpr qsizetype ShownCount = 8;
+    const QList<TimedCondition> conditions = timedConditions(note.size() > ReadLength ? note.first(ReadLength) : note);
     QStringList parts;
-    for (const TimedCondition &c : timedConditions(note))
-        parts.append(c.isLastRound() ? c.name + u" (last round)"_s : c.name + u' ' + QString::number(c.rounds));
+    for (const TimedCondition &c : conditions) {
+        if (parts.size() == ShownCount) {
+            parts.append(u"\u2026"_s);
+            break;
+        }
+        const QString name = roster::shownText(c.name, 40);
+        parts.append(c.isLastRound() ? name + u" (last round)"_s : name + u' ' + QString::number(c.rounds));
+    }
     return parts.join(u", "_s);
 }
 

@@ -72,7 +72,8 @@ bool isConditionName(const QString &name);
 QString withCondition(const QString &note, const QString &name, int rounds);
 
 // "Stunned 2, Held (last round)", as the windows show a note's timed conditions; empty when
-// the note has none.
+// the note has none. Only the note's first 2,000 characters are read and 8 conditions shown,
+// then "…".
 QString conditionsText(const QString &note);
 
 // The usual conditions of a d20 game, offered when a condition is added.

@@ -1,5 +1,7 @@
 #include "combat/RowErrors.h"
 
+#include "roster/ShownText.h"
+
 #include <QStringList>
 
 namespace combat {
@@ -7,11 +9,7 @@ namespace {
 
 QString shortened(const QString &value)
 {
-    constexpr qsizetype Longest = 40;
-    if (value.size() <= Longest)
-        return value;
-    const qsizetype cut = value.at(Longest - 1).isHighSurrogate() ? Longest - 1 : Longest;
-    return value.first(cut) + u'…';
+    return roster::shownText(value, 40);
 }
 
 // One pass of arg(), so a "%1" typed into a field is shown as typed.

@@ -85,6 +85,17 @@ private slots:
         }
     }
 
+    // A note of a megabyte of conditions is shown by its first few, read from its start.
+    void shownFromTheStartOnly()
+    {
+        QString note;
+        for (int i = 0; i < 170'000; ++i)
+            note += u"[a: 2]"_s;
+        QCOMPARE(combat::conditionsText(note), u"a 2, a 2, a 2, a 2, a 2, a 2, a 2, a 2, \u2026"_s);
+        QCOMPARE(combat::conditionsText(QString(5000, u' ') + u"[Held: 2]"_s), QString());
+        QCOMPARE(combat::conditionsText(u"[%1: 2]"_s.arg(QString(100, u'n'))), QString(40, u'n') + u"\u2026 2"_s);
+    }
+
     void add_data()
     {
         QTest::addColumn<QString>("note");

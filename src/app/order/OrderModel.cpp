@@ -2,6 +2,7 @@
 
 #include "combat/Conditions.h"
 #include "document/CombatDocument.h"
+#include "roster/ShownText.h"
 
 #include <QAccessible>
 #include <QFont>
@@ -67,10 +68,11 @@ QVariant OrderModel::data(const QModelIndex &index, int role) const
     const Item &item = m_items[index.row()];
     const combat::OrderEntry &entry = m_document.order().at(index.row());
     switch (role) {
+    // A name can be megabytes long: the views lay out a bounded part of it.
     case Qt::DisplayRole:
-        return entry.text;
+        return roster::shownText(entry.text, roster::ShownNameLength + 16);
     case NameRole:
-        return entry.name;
+        return roster::shownText(entry.name, roster::ShownNameLength);
     case ConditionsRole:
         return item.conditions;
     case InFightRole:

@@ -2,6 +2,7 @@
 
 #include "combat/Conditions.h"
 #include "document/CombatDocument.h"
+#include "roster/ShownText.h"
 
 #include <QLabel>
 
@@ -14,7 +15,7 @@ QString turnLine(const CombatDocument &document)
     const combat::Combatant current = turn.current();
     if (!document.currentRowHolds() || current.name.trimmed().isEmpty())
         return line;
-    line += QStringLiteral(" \u2014 ") + current.name;
+    line += QStringLiteral(" \u2014 ") + roster::shownText(current.name, roster::ShownNameLength);
     const QString conditions = combat::conditionsText(document.row(current.row).note);
     if (!conditions.isEmpty())
         line += QStringLiteral(" \u00b7 ") + conditions;

@@ -53,9 +53,16 @@ void NoteEdit::setPlainText(const QString &text)
     m_text = text; // also keeps the characters that the document turns into line breaks
     m_textRead = true;
     m_setting = true;
-    wrapFor(inPart ? longtext::longestLine(shown) : longest);
+    // Wrapping goes off before a long line comes in and on only once it has gone: a long
+    // line laid out wrapped, even on its way out, would freeze the window.
+    const qsizetype shownLongest = inPart ? longtext::longestLine(shown) : longest;
+    const bool wraps = shownLongest <= WrappedLineLength;
+    if (!wraps)
+        wrapFor(shownLongest);
     setShownInPart(inPart, text.size());
     QPlainTextEdit::setPlainText(shown);
+    if (wraps)
+        wrapFor(shownLongest);
     m_setting = false;
 }
 

@@ -1,0 +1,109 @@
+// What texts a file can hold cost the window: a 16 Mi-character name and a 1 Mi-character
+// note of 170,000 conditions in a fight, with the player window open. Prints the CPU time of
+// each action, with the windows repainted after it.
+//   window_text_bench [name characters] [conditions]
+#include "app/roster/RosterView.h"
+#include "app/shell/AppSetup.h"
+#include "app/shell/MainFrm.h"
+#include "app/shell/Prompts.h"
+#include "app/widgets/FieldEdit.h"
+#include "app/widgets/NoteEdit.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <functional>
+
+namespace {
+
+double cpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+void time(const char *action, const std::function<void()> &body)
+{
+    const double start = cpuMs();
+    body();
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (window->isVisible())
+            window->repaint();
+    }
+    QApplication::processEvents();
+    std::printf("%-28s %9.1f ms\n", action, cpuMs() - start);
+    std::fflush(stdout);
+}
+
+// Message boxes counted, not shown: the benchmark runs without anyone to close them.
+class QuietPrompts : public Prompts
+{
+public:
+    void message(QWidget *, const QString &, const QString &, Icon) override { ++messages; }
+    QString askSavePath(QWidget *, const QString &, const QString &, const QString &, const QString &) override
+    {
+        return {};
+    }
+    QString askOpenPath(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
+    std::optional<Condition> askCondition(QWidget *, const QString &, const QStringList &) override { return {}; }
+    int messages = 0;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    setUpApplication(app);
+    const qsizetype nameLength = argc > 1 ? std::atol(argv[1]) : 16 * 1024 * 1024;
+    const int conditions = argc > 2 ? std::atoi(argv[2]) : 170'000;
+
+    CombatDocument doc;
+    auto prompts = std::make_unique<QuietPrompts>();
+    QuietPrompts &said = *prompts;
+    MainFrm window(doc, std::move(prompts));
+    window.show();
+    QString note;
+    for (int i = 0; i < conditions; ++i)
+        note += QStringLiteral("[a: 2]");
+    time("a long name and note", [&] {
+        doc.setFieldText(0, roster::Field::Name, QString(nameLength, u'N'));
+        doc.setFieldText(0, roster::Field::Initiative, QStringLiteral("20"));
+        doc.setFieldText(1, roster::Field::Name, QStringLiteral("Sela"));
+        doc.setFieldText(1, roster::Field::Note, note);
+        doc.setFieldText(1, roster::Field::Initiative, QStringLiteral("15"));
+        doc.closeMerge();
+    });
+    time("F5 Calculate", [&] { window.mnuOrder->trigger(); });
+    time("F7 Player Window", [&] { window.mnuPlayerWindow->trigger(); });
+    time("F6 the long name's turn", [&] { window.mnuNextTurn->trigger(); });
+    time("F6 the conditions' turn", [&] { window.mnuNextTurn->trigger(); });
+    time("Shift+F6", [&] { window.mnuPreviousTurn->trigger(); });
+    time("F6 again", [&] { window.mnuNextTurn->trigger(); });
+    time("Ctrl+Z", [&] { window.mnuUndo->trigger(); });
+    time("a key in another field", [&] {
+        FieldEdit *field = window.roster().ChrName[5];
+        field->setFocus();
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+        QApplication::sendEvent(field, &press);
+    });
+    for (const qsizetype length : {qsizetype(NoteEdit::EditableLineLength), NoteEdit::EditableLineLength + 1}) {
+        const bool refused = length > NoteEdit::EditableLineLength;
+        time(refused ? "a longer paste, refused" : "a long paste", [&] {
+            QApplication::clipboard()->setText(QString(length, u'x'));
+            NoteEdit *notes = window.roster().NotesTxt;
+            notes->setFocus();
+            QKeyEvent paste(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier);
+            QApplication::sendEvent(notes, &paste);
+        });
+        time("Ctrl+Z after it", [&] { window.mnuUndo->trigger(); });
+    }
+    std::printf("messages shown: %d\n", said.messages);
+    return 0;
+}
