@@ -23,10 +23,13 @@ roster::Roster filledRoster()
 }
 
 // A row as start-up leaves it, apart from the amount box.
-roster::Row clearedRow(const QString &amount)
+// The row cleared: its amount box kept, and a new combatant number, so that the list's items
+// no longer stand for anyone in it.
+roster::Row clearedRow(const roster::Row &before)
 {
     roster::Row row;
-    row.amount = amount;
+    row.amount = before.amount;
+    row.serial = before.serial + 1;
     return row;
 }
 
@@ -52,7 +55,7 @@ private slots:
         const auto i = static_cast<std::size_t>(row);
         roster::Roster r = filledRoster();
         roster::Roster expected = r;
-        expected.rows[i] = clearedRow(r.rows[i].amount);
+        expected.rows[i] = clearedRow(r.rows[i]);
         combat::clearRow(r.rows[i]);
         QCOMPARE(r, expected);
     }
@@ -63,12 +66,12 @@ private slots:
         const roster::Roster before = r;
         combat::newCombat(r);
         for (std::size_t i = 0; i < r.rows.size(); ++i)
-            QCOMPARE(r.rows[i], clearedRow(before.rows[i].amount));
+            QCOMPARE(r.rows[i], clearedRow(before.rows[i]));
         QCOMPARE(r.generalNote, before.generalNote);
 
         const roster::Row emptied = r.rows[5];
         combat::newCombat(r);
-        QCOMPARE(r.rows[5], emptied); // nothing left to change
+        QCOMPARE(r.rows[5], clearedRow(emptied)); // nothing left to change but who it holds
     }
 };
 
