@@ -1,8 +1,8 @@
 // Draws the window mid-fight into a PNG, in the light or a dark palette, without a display:
 //   window_picture <out.png> <combat.ini> [dark] [WIDTHxHEIGHT]
 // It loads the combat, calculates the order and marks the second turn.
-#include "app/AppSetup.h"
-#include "app/MainFrm.h"
+#include "app/shell/AppSetup.h"
+#include "app/shell/MainFrm.h"
 
 #include <QApplication>
 #include <QPalette>
@@ -43,12 +43,13 @@ int main(int argc, char *argv[])
     if (dark)
         QApplication::setPalette(darkPalette());
 
-    MainFrm window;
+    CombatDocument document;
+    MainFrm window(document);
     window.show();
     window.loadCombatFrom(args.at(2));
-    window.Command1_Click();
-    window.mnuNextTurn_Click();
-    window.mnuNextTurn_Click();
+    window.mnuOrder->trigger();
+    window.mnuNextTurn->trigger();
+    window.mnuNextTurn->trigger();
     for (const QString &arg : args.mid(3)) {
         if (const QStringList size = arg.split(u'x'); size.size() == 2)
             window.resize(size.at(0).toInt(), size.at(1).toInt());

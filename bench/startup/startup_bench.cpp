@@ -17,8 +17,8 @@
 //             (19 rows of 11) that Fraymark shows: the least its window can cost
 //   fraymark  Fraymark's window, set up as main() sets it up
 // The driver runs fraymark first and gives the floor the size fraymark reported.
-#include "app/AppSetup.h"
-#include "app/MainFrm.h"
+#include "app/shell/AppSetup.h"
+#include "app/shell/MainFrm.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
@@ -26,7 +26,7 @@
 #include <QFile>
 #include <QGridLayout>
 #include <QKeyEvent>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QLabel>
 #include <QLineEdit>
@@ -119,10 +119,11 @@ int runChild(int argc, char **argv, const QByteArray &kind, const QSize &size)
     const Phases phases;
     QApplication app(argc, argv);
     phases.mark("application");
+    CombatDocument document;
     std::unique_ptr<QMainWindow> window;
     if (kind == "fraymark") {
         setUpApplication(app);
-        window = std::make_unique<MainFrm>();
+        window = std::make_unique<MainFrm>(document);
     } else if (kind == "floor") {
         window = makeFloor(size);
     } else {
@@ -172,8 +173,8 @@ Q_NEVER_INLINE double orderFights(MainFrm &window, int count)
     QElapsedTimer timer;
     timer.start();
     for (int i = 0; i < count; ++i) {
-        window.Command1_Click();
-        window.List->repaint();
+        window.mnuOrder->trigger();
+        window.roster().List->repaint();
     }
     return double(timer.nsecsElapsed()) / 1e6 / count;
 }
@@ -182,35 +183,33 @@ int runInteractive(int argc, char **argv, int count)
 {
     QApplication app(argc, argv);
     setUpApplication(app);
-    MainFrm window;
+    CombatDocument document;
+    MainFrm window(document);
     window.show();
     while (!window.windowHandle() || !window.windowHandle()->isExposed())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     QCoreApplication::processEvents();
 
-    QLineEdit *field = window.ChrNote[7];
+    QLineEdit *field = window.roster().ChrNote[7];
     field->setFocus();
     QCoreApplication::processEvents();
     const double keyMs = typeKeys(field, count);
 
-    roster::Roster roster;
     for (int r = 0; r < roster::RowCount; ++r) {
-        roster::Row &row = roster.rows[std::size_t(r)];
-        row.name = QStringLiteral("Goblin %1").arg(r + 1);
-        row.ini = QString::number((r * 7) % 23);
-        row.hp = QString::number(10 + r * 3);
-        row.ac = QString::number(12 + r % 6);
-        row.attack = QStringLiteral("+5");
-        row.damage = QStringLiteral("1d8+2");
-        row.check = 1;
+        document.setFieldText(r, roster::Field::Name, QStringLiteral("Goblin %1").arg(r + 1));
+        document.setFieldText(r, roster::Field::Initiative, QString::number((r * 7) % 23));
+        document.setFieldText(r, roster::Field::HitPoints, QString::number(10 + r * 3));
+        document.setFieldText(r, roster::Field::ArmourClass, QString::number(12 + r % 6));
+        document.setFieldText(r, roster::Field::Attack, QStringLiteral("+5"));
+        document.setFieldText(r, roster::Field::Damage, QStringLiteral("1d8+2"));
+        document.setIncluded(r, true);
     }
-    window.writeRoster(roster);
     QCoreApplication::processEvents();
     const int orders = std::max(1, count / 10);
     const double orderMs = orderFights(window, orders);
     std::printf("key press with repaint: %.3f ms (%d presses)\n", keyMs, count);
     std::printf("fighting order with repaint: %.3f ms (%d runs, %d names listed)\n", orderMs, orders,
-                int(window.List->count()));
+                window.roster().List->model()->rowCount());
     std::fflush(stdout);
     std::_Exit(0);
 }

@@ -18,8 +18,8 @@
 // Shapes: note-1m is one line of 1 Mi characters in words, note-solid-1m one without
 // blanks (nowhere to wrap), note-lines 16 Mi characters in lines of 80, note-lines-1m
 // 1 Mi so, field-10m a field of 10 Mi characters; any size as <n>k or <n>m.
-#include "app/FieldEdit.h"
-#include "app/NoteEdit.h"
+#include "app/widgets/FieldEdit.h"
+#include "app/widgets/NoteEdit.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,5 +1,5 @@
-#include "app/AppSetup.h"
-#include "app/MainFrm.h"
+#include "app/shell/AppSetup.h"
+#include "app/shell/MainFrm.h"
 
 #include <QApplication>
 
@@ -8,7 +8,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     setUpApplication(app);
 
-    MainFrm window;
+    CombatDocument document; // outlives the windows that show it
+    MainFrm window(document);
     window.show();
     return app.exec();
 }

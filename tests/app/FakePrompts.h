@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Prompts.h"
+#include "app/shell/Prompts.h"
 
 #include <QList>
 #include <QString>

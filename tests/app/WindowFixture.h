@@ -1,11 +1,11 @@
 #pragma once
 
 #include "FakePrompts.h"
-#include "app/MainFrm.h"
+#include "app/shell/MainFrm.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QAbstractItemView>
 #include <QStringList>
 #include <QtTest>
 
@@ -17,21 +17,23 @@ inline QStringList visibleState(MainFrm &w)
 {
     QStringList state;
     for (int r = 0; r < roster::RowCount; ++r) {
-        for (QLineEdit *field : {w.ChrName[r], w.ChrHP[r], w.ChrAC[r], w.ChrIni[r], w.ChrNote[r], w.ChrWill[r],
-                                 w.ChrFort[r], w.ChrRex[r], w.ChrAttack[r], w.ChrDamage[r], w.SubsTxt[r]})
+        QList<FieldEdit *> fields;
+        for (const roster::FieldInfo &info : roster::RowFields)
+            fields << w.roster().field(r, info.field);
+        for (FieldEdit *field : fields << w.roster().SubsTxt[r])
             state << field->text() + (field->isEnabled() ? QStringLiteral("+") : QStringLiteral("-"));
-        state << (w.ChrChk[r]->isChecked() ? QStringLiteral("checked") : QStringLiteral("clear"));
+        state << (w.roster().ChrChk[r]->isChecked() ? QStringLiteral("checked") : QStringLiteral("clear"));
     }
-    state << w.readNote();
+    state << w.roster().NotesTxt->text();
     return state;
 }
 
 // The texts of a list's items, top to bottom.
-inline QStringList listTexts(const QListWidget *list)
+inline QStringList listTexts(const QAbstractItemView *list)
 {
     QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts << list->item(i)->text();
+    for (int i = 0; i < list->model()->rowCount(); ++i)
+        texts << list->model()->index(i, 0).data().toString();
     return texts;
 }
 
@@ -51,13 +53,14 @@ struct WindowFixture
     {
         auto fake = std::make_unique<FakePrompts>();
         prompts = fake.get();
-        window = std::make_unique<MainFrm>(std::move(fake));
+        window = std::make_unique<MainFrm>(document, std::move(fake));
         window->setProgramStarter([this](const QString &program) {
             startedPrograms.append(program);
             return true;
         });
     }
 
+    CombatDocument document; // outlives the window
     FakePrompts *prompts = nullptr;
     std::unique_ptr<MainFrm> window;
     QStringList startedPrograms;

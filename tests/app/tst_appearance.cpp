@@ -1,10 +1,10 @@
 // What the program sets up before its window: the style (field frames, overflow
 // arrows) and the window icon, and that none of it loads an image plugin.
 #include "WindowFixture.h"
-#include "app/AppSetup.h"
-#include "app/FieldStyle.h"
-#include "app/FixedSizeItem.h"
-#include "app/WindowIcon.h"
+#include "app/shell/AppSetup.h"
+#include "app/widgets/FieldStyle.h"
+#include "app/widgets/FixedSizeItem.h"
+#include "app/shell/WindowIcon.h"
 
 #include <QFile>
 #include <QImageReader>

@@ -1,5 +1,5 @@
 // The column captions over a scroll area, as a screen reader reaches them.
-#include "app/CaptionedScrollArea.h"
+#include "app/widgets/CaptionedScrollArea.h"
 
 #include <QAccessible>
 #include <QHBoxLayout>

@@ -6,7 +6,8 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
+#include <QPushButton>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -77,17 +78,17 @@ private:
 void TestFilesWindow::fillCombat()
 {
     MainFrm &w = window();
-    w.ChrName[0]->setText(u"Goblin archer"_s);
-    w.ChrHP[0]->setText(u"7"_s);
-    w.ChrIni[0]->setText(u"18"_s);
-    w.ChrWill[0]->setText(u"-1"_s);
-    w.ChrName[1]->setText(u"Ogre"_s);
-    w.ChrHP[1]->setText(u"-2"_s);
-    w.SubsTxt[1]->setText(u"10"_s);
-    w.SubsCmd_Click(1); // down at -12
-    w.ChrName[18]->setText(u"Orc=chief é€"_s);
-    w.ChrChk[18]->setChecked(false);
-    w.NotesTxt->setPlainText(u"Ambush at the ford\nWolves arrive at dusk"_s);
+    w.roster().ChrName[0]->setText(u"Goblin archer"_s);
+    w.roster().ChrHP[0]->setText(u"7"_s);
+    w.roster().ChrIni[0]->setText(u"18"_s);
+    w.roster().ChrWill[0]->setText(u"-1"_s);
+    w.roster().ChrName[1]->setText(u"Ogre"_s);
+    w.roster().ChrHP[1]->setText(u"-2"_s);
+    w.roster().SubsTxt[1]->setText(u"10"_s);
+    w.roster().SubsCmd[1]->click(); // down at -12
+    w.roster().ChrName[18]->setText(u"Orc=chief é€"_s);
+    w.roster().ChrChk[18]->setChecked(false);
+    w.roster().NotesTxt->setPlainText(u"Ambush at the ford\nWolves arrive at dusk"_s);
 }
 
 void TestFilesWindow::saveAndLoadBringTheCombatBack()
@@ -106,8 +107,8 @@ void TestFilesWindow::saveAndLoadBringTheCombatBack()
     QStringList expected = visibleState(w);
     // The row unchecked by hand comes back checked: the load recomputes every box.
     expected[18 * 12 + 11] = u"checked"_s;
-    w.mnuNew_Click();
-    w.NotesTxt->clear();
+    w.mnuNew->trigger();
+    w.roster().NotesTxt->clear();
 
     prompts().answers << path;
     w.mnuLoad_Click();
@@ -115,7 +116,7 @@ void TestFilesWindow::saveAndLoadBringTheCombatBack()
     QCOMPARE(prompts().openDialogs[0].title, u"Load Combat"_s);
     QCOMPARE(prompts().openDialogs[0].filter, u"Ini Files (*.ini)"_s);
     QCOMPARE(visibleState(w), expected);
-    QVERIFY(!w.ChrName[1]->isEnabled());
+    QVERIFY(!w.roster().ChrName[1]->isEnabled());
     QVERIFY(prompts().messages.isEmpty());
 
     // The next save starts from the last name chosen.
@@ -139,8 +140,8 @@ void TestFilesWindow::cancelledDialogsChangeNothing()
     MainFrm &w = window();
     fillCombat();
     const QStringList before = visibleState(w);
-    w.mnuSave1_Click();
-    w.mnuLoad1_Click();
+    w.mnuSave1->trigger();
+    w.mnuLoad1->trigger();
     QCOMPARE(prompts().saveDialogs.size(), 1);
     QCOMPARE(prompts().openDialogs.size(), 1);
     QCOMPARE(visibleState(w), before);
@@ -175,13 +176,13 @@ void TestFilesWindow::oldFileWarnsOnceAndLoadsWhole()
     QCOMPARE(prompts().messages[0].text, u"You are loading a combat prior to v1.9, there may be some errors"_s);
     QCOMPARE(prompts().messages[0].title, u"Old Version Combat"_s);
     QCOMPARE(prompts().messages[0].icon, Prompts::Icon::Stop);
-    QCOMPARE(w.ChrName[9]->text(), u"Foe 9"_s);
-    QCOMPARE(w.ChrHP[7]->text(), u"-11"_s);
-    QVERIFY(!w.ChrName[7]->isEnabled()); // -11 is down
-    QVERIFY(w.ChrName[6]->isEnabled());  // -8 is not
-    QVERIFY(w.ChrName[10]->text().isEmpty());
-    QVERIFY(w.ChrChk[10]->isChecked());
-    QVERIFY(w.NotesTxt->toPlainText().isEmpty()); // the last sections have no note
+    QCOMPARE(w.roster().ChrName[9]->text(), u"Foe 9"_s);
+    QCOMPARE(w.roster().ChrHP[7]->text(), u"-11"_s);
+    QVERIFY(!w.roster().ChrName[7]->isEnabled()); // -11 is down
+    QVERIFY(w.roster().ChrName[6]->isEnabled());  // -8 is not
+    QVERIFY(w.roster().ChrName[10]->text().isEmpty());
+    QVERIFY(w.roster().ChrChk[10]->isChecked());
+    QVERIFY(w.roster().NotesTxt->toPlainText().isEmpty()); // the last sections have no note
 }
 
 void TestFilesWindow::badCheckValueChangesNothing()
@@ -196,10 +197,11 @@ void TestFilesWindow::badCheckValueChangesNothing()
     bytes.replace(bytes.indexOf("Check=1", row4), 7, "Check=7");
     writeAll(path, bytes);
 
-    w.mnuNew_Click();
-    w.ChrName[2]->setText(u"Survivor"_s);
-    w.ChrHP[2]->setText(u"-12"_s);
-    w.UpDown1_Change(2);
+    w.mnuNew->trigger();
+    w.roster().ChrName[2]->setText(u"Survivor"_s);
+    w.roster().ChrHP[2]->setText(u"-11"_s);
+    w.roster().SubsTxt[2]->setText(u"1"_s);
+    w.roster().SubsCmd[2]->click(); // down
     const QStringList before = visibleState(w);
 
     prompts().answers << path;
@@ -250,23 +252,23 @@ void TestFilesWindow::noteKeepsEveryCharacter()
     MainFrm &w = window();
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    w.NotesTxt->setFocus();
+    w.roster().NotesTxt->setFocus();
     for (const QChar c : u"a\u00a0b\u2028c"_s) { // keyClicks() types Latin-1 only
         QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w.NotesTxt, &key);
+        QApplication::sendEvent(w.roster().NotesTxt, &key);
     }
-    QTest::keyClick(w.NotesTxt, Qt::Key_Return);
-    QTest::keyClicks(w.NotesTxt, u"d"_s);
-    QCOMPARE(w.readRoster().generalNote, u"a\u00a0b\u2028c\nd"_s);
+    QTest::keyClick(w.roster().NotesTxt, Qt::Key_Return);
+    QTest::keyClicks(w.roster().NotesTxt, u"d"_s);
+    QCOMPARE(w.document().roster().generalNote, u"a\u00a0b\u2028c\nd"_s);
 
     const QString path = m_dir->filePath(u"note.ini"_s);
     prompts().answers << path;
     w.mnuSave_Click();
     QVERIFY(readAll(path).contains(u"GeneralNote=a\u00a0b\u2028c(t55)d\r\n"_s.toUtf8()));
-    w.NotesTxt->clear();
+    w.roster().NotesTxt->clear();
     prompts().answers << path;
     w.mnuLoad_Click();
-    QCOMPARE(w.readRoster().generalNote, u"a\u00a0b\u2028c\nd"_s);
+    QCOMPARE(w.document().roster().generalNote, u"a\u00a0b\u2028c\nd"_s);
 }
 
 void TestFilesWindow::typedNameGetsTheCombatSuffixAndIsOfferedAgain()

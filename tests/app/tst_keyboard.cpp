@@ -1,12 +1,12 @@
 // Everything can be done without a mouse, and every control tells a screen reader its name.
 #include "WindowFixture.h"
-#include "app/SpinButton.h"
+#include "app/widgets/SpinButton.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
@@ -87,29 +87,29 @@ private:
 void TestKeyboard::focusOrderFollowsTheRows()
 {
     MainFrm &w = window();
-    QCOMPARE(focused(), w.Command1);
-    const QList<QWidget *> row0{w.ChrName[0], w.ChrHP[0], w.UpDown1[0], w.ChrIni[0], w.ChrAC[0], w.UpDown2[0],
-                                w.ChrNote[0], w.ChrWill[0], w.ChrFort[0], w.ChrRex[0], w.ChrAttack[0],
-                                w.ChrDamage[0], w.ChrChk[0], w.cmdClear[0]};
-    const QList<QWidget *> row1{w.ChrName[1], w.ChrHP[1], w.ChrIni[1], w.ChrAC[1], w.ChrNote[1], w.ChrWill[1],
-                                w.ChrFort[1], w.ChrRex[1], w.ChrAttack[1], w.ChrDamage[1], w.ChrChk[1],
-                                w.cmdClear[1], w.UpDown2[1], w.UpDown1[1], w.ChrName[2]};
+    QCOMPARE(focused(), w.roster().Command1);
+    const QList<QWidget *> row0{w.roster().ChrName[0], w.roster().ChrHP[0], w.roster().UpDown1[0], w.roster().ChrIni[0], w.roster().ChrAC[0], w.roster().UpDown2[0],
+                                w.roster().ChrNote[0], w.roster().ChrWill[0], w.roster().ChrFort[0], w.roster().ChrRex[0], w.roster().ChrAttack[0],
+                                w.roster().ChrDamage[0], w.roster().ChrChk[0], w.roster().cmdClear[0]};
+    const QList<QWidget *> row1{w.roster().ChrName[1], w.roster().ChrHP[1], w.roster().ChrIni[1], w.roster().ChrAC[1], w.roster().ChrNote[1], w.roster().ChrWill[1],
+                                w.roster().ChrFort[1], w.roster().ChrRex[1], w.roster().ChrAttack[1], w.roster().ChrDamage[1], w.roster().ChrChk[1],
+                                w.roster().cmdClear[1], w.roster().UpDown2[1], w.roster().UpDown1[1], w.roster().ChrName[2]};
     for (QWidget *expected : row0 + row1) {
         press(Qt::Key_Tab);
         QCOMPARE(focused(), expected);
     }
-    QVERIFY(tabTo(w.cmdClear[18]));
-    for (QWidget *expected : {static_cast<QWidget *>(w.UpDown2[18]), static_cast<QWidget *>(w.UpDown1[18]),
-                              static_cast<QWidget *>(w.SubsTxt[0]), static_cast<QWidget *>(w.SubsCmd[0]),
-                              static_cast<QWidget *>(w.SubsTxt[1])}) {
+    QVERIFY(tabTo(w.roster().cmdClear[18]));
+    for (QWidget *expected : {static_cast<QWidget *>(w.roster().UpDown2[18]), static_cast<QWidget *>(w.roster().UpDown1[18]),
+                              static_cast<QWidget *>(w.roster().SubsTxt[0]), static_cast<QWidget *>(w.roster().SubsCmd[0]),
+                              static_cast<QWidget *>(w.roster().SubsTxt[1])}) {
         press(Qt::Key_Tab);
         QCOMPARE(focused(), expected);
     }
-    QVERIFY(tabTo(w.SubsCmd[18]));
+    QVERIFY(tabTo(w.roster().SubsCmd[18]));
     press(Qt::Key_Tab);
-    QCOMPARE(focused(), w.List);
+    QCOMPARE(focused(), w.roster().List);
     press(Qt::Key_Tab);
-    QCOMPARE(focused(), w.NotesTxt);
+    QCOMPARE(focused(), w.roster().NotesTxt);
 }
 
 void TestKeyboard::aFullCombatWithoutTheMouse()
@@ -127,52 +127,52 @@ void TestKeyboard::aFullCombatWithoutTheMouse()
     press(Qt::Key_Up);
     press(Qt::Key_Tab);
     QTest::keyClicks(focused(), u"12"_s);
-    QVERIFY(tabTo(w.ChrName[1]));
+    QVERIFY(tabTo(w.roster().ChrName[1]));
     QTest::keyClicks(focused(), u"Orc"_s);
     press(Qt::Key_Tab);
     QTest::keyClicks(focused(), u"15"_s);
     press(Qt::Key_Tab);
     QTest::keyClicks(focused(), u"7"_s);
-    QCOMPARE(w.ChrHP[0]->text(), u"6"_s);
+    QCOMPARE(w.roster().ChrHP[0]->text(), u"6"_s);
 
     // Back to the first control, and the order is computed with Space.
     press(Qt::Key_Backtab, Qt::ShiftModifier);
-    while (focused() != w.Command1)
+    while (focused() != w.roster().Command1)
         press(Qt::Key_Backtab, Qt::ShiftModifier);
     press(Qt::Key_Space);
-    QCOMPARE(w.List->count(), 2);
-    QCOMPARE(w.List->item(0)->text(), u"12 - Goblin"_s);
+    QCOMPARE(listTexts(w.roster().List).size(), 2);
+    QCOMPARE(listTexts(w.roster().List).constFirst(), u"12 - Goblin"_s);
 
     // 16 damage takes the goblin down with Enter on "Substract".
-    QVERIFY(tabTo(w.SubsTxt[0]));
+    QVERIFY(tabTo(w.roster().SubsTxt[0]));
     QTest::keyClicks(focused(), u"16"_s);
     press(Qt::Key_Tab);
-    QCOMPARE(focused(), w.SubsCmd[0]);
+    QCOMPARE(focused(), w.roster().SubsCmd[0]);
     press(Qt::Key_Return);
-    QCOMPARE(w.ChrHP[0]->text(), u"-10"_s);
-    QVERIFY(!w.ChrName[0]->isEnabled());
+    QCOMPARE(w.roster().ChrHP[0]->text(), u"-10"_s);
+    QVERIFY(!w.roster().ChrName[0]->isEnabled());
 
     // Enter in an amount box takes the damage off too.
-    QVERIFY(tabTo(w.SubsTxt[1]));
+    QVERIFY(tabTo(w.roster().SubsTxt[1]));
     QTest::keyClicks(focused(), u"3"_s);
     press(Qt::Key_Enter);
-    QCOMPARE(w.ChrHP[1]->text(), u"12"_s);
-    QVERIFY(w.SubsTxt[1]->text().isEmpty());
+    QCOMPARE(w.roster().ChrHP[1]->text(), u"12"_s);
+    QVERIFY(w.roster().SubsTxt[1]->text().isEmpty());
 
     // The orc's box is cleared with Space; the order then holds nobody.
-    QVERIFY(tabTo(w.ChrChk[1]));
+    QVERIFY(tabTo(w.roster().ChrChk[1]));
     press(Qt::Key_Space);
-    QVERIFY(!w.ChrChk[1]->isChecked());
-    QVERIFY(tabTo(w.Command1));
+    QVERIFY(!w.roster().ChrChk[1]->isChecked());
+    QVERIFY(tabTo(w.roster().Command1));
     press(Qt::Key_Space);
-    QCOMPARE(w.List->count(), 0);
+    QCOMPARE(listTexts(w.roster().List), QStringList());
 
     // Clear the orc's row with Space on its button, then the menus by their keys.
-    QVERIFY(tabTo(w.cmdClear[1]));
+    QVERIFY(tabTo(w.roster().cmdClear[1]));
     press(Qt::Key_Space);
-    QVERIFY(w.ChrName[1]->text().isEmpty());
+    QVERIFY(w.roster().ChrName[1]->text().isEmpty());
     press(Qt::Key_N, Qt::ControlModifier);
-    QVERIFY(w.ChrName[0]->isEnabled());
+    QVERIFY(w.roster().ChrName[0]->isEnabled());
     press(Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(m_fixture->prompts->saveDialogs.size(), 1);
     press(Qt::Key_F2);
@@ -185,7 +185,7 @@ void TestKeyboard::aFullCombatWithoutTheMouse()
 void TestKeyboard::everyControlHasAName()
 {
     MainFrm &w = window();
-    QWidget *page = w.RosterArea->widget();
+    QWidget *page = w.roster().widget();
     const QList<QWidget *> controls = page->findChildren<QWidget *>();
     int checked = 0;
     for (QWidget *control : controls) {
@@ -198,17 +198,17 @@ void TestKeyboard::everyControlHasAName()
     }
     QCOMPARE(checked, roster::RowCount * 16 + 3);
 
-    QCOMPARE(spokenName(w.ChrName[0]), u"Row 1 Name"_s);
-    QCOMPARE(spokenName(w.ChrHP[0]), u"Row 1 HP"_s);
-    QCOMPARE(spokenName(w.UpDown1[0]), u"Row 1 HP up/down"_s);
-    QCOMPARE(spokenName(w.ChrChk[0]), u"Row 1 include"_s);
-    QCOMPARE(spokenName(w.cmdClear[0]), u"Row 1 Clear"_s);
-    QCOMPARE(spokenName(w.SubsTxt[0]), u"Row 1 amount"_s);
-    QCOMPARE(spokenName(w.ChrWill[4]), u"Row 5 Fort"_s); // named by the caption the user sees
-    QCOMPARE(spokenName(w.SubsCmd[18]), u"Row 19 Substract"_s);
-    QCOMPARE(spokenName(w.List), u"Fighting order"_s);
-    QCOMPARE(spokenName(w.NotesTxt), u"Other Notes"_s);
-    QCOMPARE(spokenName(w.Command1), u"Calculate Fighting Order"_s);
+    QCOMPARE(spokenName(w.roster().ChrName[0]), u"Row 1 Name"_s);
+    QCOMPARE(spokenName(w.roster().ChrHP[0]), u"Row 1 HP"_s);
+    QCOMPARE(spokenName(w.roster().UpDown1[0]), u"Row 1 HP up/down"_s);
+    QCOMPARE(spokenName(w.roster().ChrChk[0]), u"Row 1 include"_s);
+    QCOMPARE(spokenName(w.roster().cmdClear[0]), u"Row 1 Clear"_s);
+    QCOMPARE(spokenName(w.roster().SubsTxt[0]), u"Row 1 amount"_s);
+    QCOMPARE(spokenName(w.roster().ChrWill[4]), u"Row 5 Fort"_s); // named by the caption the user sees
+    QCOMPARE(spokenName(w.roster().SubsCmd[18]), u"Row 19 Substract"_s);
+    QCOMPARE(spokenName(w.roster().List), u"Fighting order"_s);
+    QCOMPARE(spokenName(w.roster().NotesTxt), u"Other Notes"_s);
+    QCOMPARE(spokenName(w.roster().Command1), u"Calculate Fighting Order"_s);
 }
 
 QTEST_MAIN(TestKeyboard)

@@ -5,7 +5,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -38,7 +38,7 @@ private:
     MainFrm &window() { return *m_fixture->window; }
     bool fitsTheScreen()
     {
-        const QSize content = window().RosterArea->widget()->minimumSizeHint();
+        const QSize content = window().roster().widget()->minimumSizeHint();
         return window().screen()->availableGeometry().height() >= content.height() + 100;
     }
     std::unique_ptr<WindowFixture> m_fixture;
@@ -49,20 +49,20 @@ void TestLayout::opensWithinTheScreen()
     MainFrm &w = window();
     const QRect screen = w.screen()->availableGeometry();
     QVERIFY(w.width() <= screen.width() && w.height() <= screen.height());
-    const QSize content = w.RosterArea->widget()->minimumSizeHint();
+    const QSize content = w.roster().widget()->minimumSizeHint();
     if (fitsTheScreen()) {
         // Nothing clipped: the window cannot be made smaller than its content.
-        QVERIFY(w.RosterArea->viewport()->width() >= content.width());
-        QVERIFY(w.RosterArea->viewport()->height() >= content.height());
-        QVERIFY(!w.RosterArea->verticalScrollBar()->isVisible());
+        QVERIFY(w.roster().viewport()->width() >= content.width());
+        QVERIFY(w.roster().viewport()->height() >= content.height());
+        QVERIFY(!w.roster().verticalScrollBar()->isVisible());
         w.resize(200, 200);
-        QVERIFY(w.RosterArea->width() >= content.width());
+        QVERIFY(w.roster().width() >= content.width());
     } else {
-        QVERIFY(w.RosterArea->verticalScrollBar()->isVisible());
-        QVERIFY(w.RosterArea->verticalScrollBar()->maximum() > 0);
+        QVERIFY(w.roster().verticalScrollBar()->isVisible());
+        QVERIFY(w.roster().verticalScrollBar()->maximum() > 0);
     }
     // A typical attack is not cut.
-    const QLineEdit *attack = w.ChrAttack[0];
+    const QLineEdit *attack = w.roster().ChrAttack[0];
     QVERIFY(attack->fontMetrics().horizontalAdvance(u"+4 shortbow"_s) < attack->width() - 6);
 }
 
@@ -89,8 +89,8 @@ void TestLayout::captionsStayOverTheirColumns()
     if ((right || down) && fitsTheScreen())
         QSKIP("The roster scrolls only on a screen too small for the window");
     w.resize(int(w.width() * widthShare), int(w.height() * heightShare));
-    QScrollBar *across = w.RosterArea->horizontalScrollBar();
-    QScrollBar *upDown = w.RosterArea->verticalScrollBar();
+    QScrollBar *across = w.roster().horizontalScrollBar();
+    QScrollBar *upDown = w.roster().verticalScrollBar();
     if (right) {
         QTRY_VERIFY(across->maximum() > 0);
         across->setValue(across->maximum());
@@ -104,13 +104,13 @@ void TestLayout::captionsStayOverTheirColumns()
     // In the window's coordinates: the rows' area, and the last row, in view when
     // scrolled down.
     auto place = [&](const QWidget *widget) { return QRect(widget->mapTo(&w, QPoint(0, 0)), widget->size()); };
-    const QRect rows = place(w.RosterArea->viewport());
-    const QRect area = place(w.RosterArea);
+    const QRect rows = place(w.roster().viewport());
+    const QRect area = place(&w.roster());
     const std::pair<QLabel *, QLineEdit *> columns[] = {
-        {w.Label1[0], w.ChrName[18]},  {w.Label1[1], w.ChrHP[18]},    {w.Label1[5], w.ChrIni[18]},
-        {w.Label1[2], w.ChrAC[18]},    {w.Label1[3], w.ChrNote[18]},  {w.Label1[6], w.ChrWill[18]},
-        {w.Label1[8], w.ChrFort[18]},  {w.Label1[7], w.ChrRex[18]},   {w.Label1[4], w.ChrAttack[18]},
-        {w.Label1[9], w.ChrDamage[18]},
+        {w.roster().Label1[0], w.roster().ChrName[18]},  {w.roster().Label1[1], w.roster().ChrHP[18]},    {w.roster().Label1[5], w.roster().ChrIni[18]},
+        {w.roster().Label1[2], w.roster().ChrAC[18]},    {w.roster().Label1[3], w.roster().ChrNote[18]},  {w.roster().Label1[6], w.roster().ChrWill[18]},
+        {w.roster().Label1[8], w.roster().ChrFort[18]},  {w.roster().Label1[7], w.roster().ChrRex[18]},   {w.roster().Label1[4], w.roster().ChrAttack[18]},
+        {w.roster().Label1[9], w.roster().ChrDamage[18]},
     };
     int seen = 0;
     for (const auto &[caption, field] : columns) {
@@ -128,27 +128,27 @@ void TestLayout::captionsStayOverTheirColumns()
     }
     QVERIFY(seen > 0);
     if (down)
-        QVERIFY(rows.intersects(place(w.ChrDamage[18])) && !rows.intersects(place(w.ChrDamage[0])));
+        QVERIFY(rows.intersects(place(w.roster().ChrDamage[18])) && !rows.intersects(place(w.roster().ChrDamage[0])));
     for (int r = 1; r < roster::RowCount; ++r)
-        QVERIFY(w.ChrName[r]->y() > w.ChrName[r - 1]->y()); // the rows keep their order
+        QVERIFY(w.roster().ChrName[r]->y() > w.roster().ChrName[r - 1]->y()); // the rows keep their order
 }
 
 void TestLayout::extraWidthGoesToTheTextColumns()
 {
     MainFrm &w = window();
-    const QList<QWidget *> grow{w.ChrName[0], w.ChrNote[0], w.ChrAttack[0], w.ChrDamage[0], w.NotesTxt, w.List};
-    const QList<QWidget *> keep{w.ChrHP[0], w.ChrIni[0], w.ChrAC[0], w.ChrWill[0], w.SubsTxt[0], w.SubsCmd[0]};
+    const QList<QWidget *> grow{w.roster().ChrName[0], w.roster().ChrNote[0], w.roster().ChrAttack[0], w.roster().ChrDamage[0], w.roster().NotesTxt, w.roster().List};
+    const QList<QWidget *> keep{w.roster().ChrHP[0], w.roster().ChrIni[0], w.roster().ChrAC[0], w.roster().ChrWill[0], w.roster().SubsTxt[0], w.roster().SubsCmd[0]};
     QList<QSize> before;
     for (QWidget *widget : grow + keep)
         before << widget->size();
     w.resize(w.width() + 300, w.height() + 200);
-    QTRY_VERIFY(w.ChrName[0]->width() > before[0].width());
+    QTRY_VERIFY(w.roster().ChrName[0]->width() > before[0].width());
     for (int i = 0; i < grow.size(); ++i)
         QVERIFY2(grow[i]->width() > before[i].width(), qPrintable(grow[i]->objectName()));
-    QVERIFY(w.NotesTxt->height() > before[4].height());
+    QVERIFY(w.roster().NotesTxt->height() > before[4].height());
     for (int i = 0; i < keep.size(); ++i)
         QCOMPARE(keep[i]->size(), before[grow.size() + i]);
-    QCOMPARE(w.ChrName[18]->height(), before[0].height());
+    QCOMPARE(w.roster().ChrName[18]->height(), before[0].height());
 }
 
 void TestLayout::focusedControlsAreScrolledIntoView()
@@ -156,9 +156,9 @@ void TestLayout::focusedControlsAreScrolledIntoView()
     MainFrm &w = window();
     if (fitsTheScreen())
         QSKIP("The roster scrolls only on a screen too small for the window");
-    QTRY_VERIFY(w.RosterArea->verticalScrollBar()->maximum() > 0);
-    QWidget *viewport = w.RosterArea->viewport();
-    for (QWidget *control : std::initializer_list<QWidget *>{w.SubsCmd[18], w.ChrName[0], w.NotesTxt}) {
+    QTRY_VERIFY(w.roster().verticalScrollBar()->maximum() > 0);
+    QWidget *viewport = w.roster().viewport();
+    for (QWidget *control : std::initializer_list<QWidget *>{w.roster().SubsCmd[18], w.roster().ChrName[0], w.roster().NotesTxt}) {
         control->setFocus();
         const QRect shown(control->mapTo(viewport, QPoint(0, 0)), control->size());
         QVERIFY2(viewport->rect().intersects(shown), qPrintable(control->objectName()));

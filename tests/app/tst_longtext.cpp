@@ -1,8 +1,8 @@
 // Huge texts in the row fields and the general note: every character set comes back,
 // and an edit past the bounds is refused whole, with a message.
-#include "app/FieldEdit.h"
-#include "app/LongText.h"
-#include "app/NoteEdit.h"
+#include "app/widgets/FieldEdit.h"
+#include "app/widgets/LongText.h"
+#include "app/widgets/NoteEdit.h"
 
 #include <QClipboard>
 #include <QtTest>

@@ -1,13 +1,14 @@
 // Start-up state of the window and the error policy of its handlers.
 #include "WindowFixture.h"
-#include "app/SpinButton.h"
-#include "app/StartUp.h"
+#include "app/widgets/SpinButton.h"
+#include "app/shell/StartUp.h"
 #include "roster/FieldError.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
@@ -33,7 +34,7 @@ private slots:
     void controlArraysHaveNineteenNamedElements();
     void escapingErrorIsShownAndTheWindowGoesOn();
     void fieldsHoldTextOfAnyLength();
-    void downIsTheRowsOwnState();
+    void everyChangeOfATextReachesTheDocument();
 
 private:
     MainFrm &window() { return *m_fixture->window; }
@@ -68,20 +69,20 @@ void TestMainFrm::everyRowStartsEmptyEnabledAndChecked()
 {
     MainFrm &w = window();
     for (int r = 0; r < roster::RowCount; ++r) {
-        for (QLineEdit *field : {w.ChrName[r], w.ChrHP[r], w.ChrIni[r], w.ChrAC[r], w.ChrNote[r], w.ChrWill[r],
-                                 w.ChrFort[r], w.ChrRex[r], w.ChrAttack[r], w.ChrDamage[r], w.SubsTxt[r]}) {
+        for (QLineEdit *field : {w.roster().ChrName[r], w.roster().ChrHP[r], w.roster().ChrIni[r], w.roster().ChrAC[r], w.roster().ChrNote[r], w.roster().ChrWill[r],
+                                 w.roster().ChrFort[r], w.roster().ChrRex[r], w.roster().ChrAttack[r], w.roster().ChrDamage[r], w.roster().SubsTxt[r]}) {
             QVERIFY2(field->text().isEmpty(), qPrintable(field->objectName()));
             QVERIFY2(field->isEnabled(), qPrintable(field->objectName()));
         }
-        QVERIFY(w.ChrChk[r]->isChecked());
-        QVERIFY(w.ChrChk[r]->isEnabled());
-        QVERIFY(w.cmdClear[r]->isEnabled());
-        QVERIFY(w.SubsCmd[r]->isEnabled());
-        QVERIFY(w.UpDown1[r]->isEnabled());
-        QVERIFY(w.UpDown2[r]->isEnabled());
+        QVERIFY(w.roster().ChrChk[r]->isChecked());
+        QVERIFY(w.roster().ChrChk[r]->isEnabled());
+        QVERIFY(w.roster().cmdClear[r]->isEnabled());
+        QVERIFY(w.roster().SubsCmd[r]->isEnabled());
+        QVERIFY(w.roster().UpDown1[r]->isEnabled());
+        QVERIFY(w.roster().UpDown2[r]->isEnabled());
     }
-    QCOMPARE(w.List->count(), 0);
-    QVERIFY(w.NotesTxt->toPlainText().isEmpty());
+    QCOMPARE(w.roster().List->model()->rowCount(), 0);
+    QVERIFY(w.roster().NotesTxt->toPlainText().isEmpty());
     QVERIFY(w.document().savePath().isEmpty());
 }
 
@@ -89,8 +90,8 @@ void TestMainFrm::spinButtonsAreTiedToTheirOwnRow()
 {
     MainFrm &w = window();
     for (int r = 0; r < roster::RowCount; ++r) {
-        QCOMPARE(w.UpDown1[r]->buddy(), w.ChrHP[r]);
-        QCOMPARE(w.UpDown2[r]->buddy(), w.ChrAC[r]);
+        QCOMPARE(w.roster().UpDown1[r]->buddy(), w.roster().ChrHP[r]);
+        QCOMPARE(w.roster().UpDown2[r]->buddy(), w.roster().ChrAC[r]);
     }
 }
 
@@ -102,13 +103,13 @@ void TestMainFrm::onlyColumnCaptionsAreBold()
                                QStringLiteral("Current Initiative"), QStringLiteral("Fort"),
                                QStringLiteral("Will"), QStringLiteral("Reflx"), QStringLiteral("Damage")};
     for (int i = 0; i < 10; ++i) {
-        QCOMPARE(w.Label1[i]->text(), captions[i]);
-        QVERIFY2(w.Label1[i]->font().bold(), qPrintable(captions[i]));
+        QCOMPARE(w.roster().Label1[i]->text(), captions[i]);
+        QVERIFY2(w.roster().Label1[i]->font().bold(), qPrintable(captions[i]));
     }
-    QCOMPARE(w.Label2->text(), QStringLiteral("Other Notes"));
-    QCOMPARE(w.Command1->text(), QStringLiteral("Calculate Fighting Order"));
-    const QList<QWidget *> plain{w.Label2, w.Command1, w.NotesTxt, w.List, w.ChrName[0], w.ChrHP[18],
-                                 w.cmdClear[3], w.SubsCmd[18], w.ChrChk[0]};
+    QCOMPARE(w.roster().Label2->text(), QStringLiteral("Other Notes"));
+    QCOMPARE(w.roster().Command1->text(), QStringLiteral("Calculate Fighting Order"));
+    const QList<QWidget *> plain{w.roster().Label2, w.roster().Command1, w.roster().NotesTxt, w.roster().List, w.roster().ChrName[0], w.roster().ChrHP[18],
+                                 w.roster().cmdClear[3], w.roster().SubsCmd[18], w.roster().ChrChk[0]};
     for (QWidget *widget : plain)
         QVERIFY2(!widget->font().bold(), qPrintable(widget->objectName()));
 }
@@ -120,22 +121,22 @@ void TestMainFrm::savingThrowCaptionsStandOverTheirFields()
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     const auto left = [&](QWidget *widget) { return widget->mapTo(&w, QPoint(0, 0)).x(); };
-    QCOMPARE(left(w.Label1[6]), left(w.ChrWill[0]));
-    QCOMPARE(left(w.Label1[8]), left(w.ChrFort[0]));
-    QCOMPARE(left(w.Label1[7]), left(w.ChrRex[0]));
-    QVERIFY(left(w.ChrWill[0]) < left(w.ChrFort[0]));
-    QVERIFY(left(w.ChrFort[0]) < left(w.ChrRex[0]));
+    QCOMPARE(left(w.roster().Label1[6]), left(w.roster().ChrWill[0]));
+    QCOMPARE(left(w.roster().Label1[8]), left(w.roster().ChrFort[0]));
+    QCOMPARE(left(w.roster().Label1[7]), left(w.roster().ChrRex[0]));
+    QVERIFY(left(w.roster().ChrWill[0]) < left(w.roster().ChrFort[0]));
+    QVERIFY(left(w.roster().ChrFort[0]) < left(w.roster().ChrRex[0]));
 }
 
 void TestMainFrm::controlArraysHaveNineteenNamedElements()
 {
     MainFrm &w = window();
     for (int r : {0, 7, 18}) {
-        QCOMPARE(w.findChild<QLineEdit *>(QStringLiteral("ChrName_%1").arg(r)), w.ChrName[r]);
-        QCOMPARE(w.findChild<QPushButton *>(QStringLiteral("SubsCmd_%1").arg(r)), w.SubsCmd[r]);
-        QCOMPARE(w.findChild<SpinButton *>(QStringLiteral("UpDown2_%1").arg(r)), w.UpDown2[r]);
-        QCOMPARE(w.cmdClear[r]->text(), QStringLiteral("Clear"));
-        QCOMPARE(w.SubsCmd[r]->text(), QStringLiteral("Substract"));
+        QCOMPARE(w.findChild<QLineEdit *>(QStringLiteral("ChrName_%1").arg(r)), w.roster().ChrName[r]);
+        QCOMPARE(w.findChild<QPushButton *>(QStringLiteral("SubsCmd_%1").arg(r)), w.roster().SubsCmd[r]);
+        QCOMPARE(w.findChild<SpinButton *>(QStringLiteral("UpDown2_%1").arg(r)), w.roster().UpDown2[r]);
+        QCOMPARE(w.roster().cmdClear[r]->text(), QStringLiteral("Clear"));
+        QCOMPARE(w.roster().SubsCmd[r]->text(), QStringLiteral("Substract"));
     }
     QCOMPARE(w.findChildren<QLineEdit *>(QRegularExpression(QStringLiteral("^ChrHP_\\d+$"))).size(),
              roster::RowCount);
@@ -163,27 +164,39 @@ void TestMainFrm::fieldsHoldTextOfAnyLength()
 {
     // A line edit cuts at 32767 characters unless told otherwise; a loaded note must not be cut.
     MainFrm &w = window();
-    roster::Roster roster = w.readRoster();
-    roster.rows[3].note = QString(40000, u'x');
-    roster.rows[3].name = QStringLiteral("Orc");
-    w.writeRoster(roster);
-    QCOMPARE(w.readRoster(), roster);
+    const QString note(40000, u'x');
+    m_fixture->document.setFieldText(3, roster::Field::Note, note);
+    QCOMPARE(w.roster().ChrNote[3]->text(), note);
+    QCOMPARE(w.document().row(3).note, note); // not cut on its way back
 
     // A paste past what a field can edit is refused whole, and the window says so.
-    w.ChrAttack[5]->insert(QString(40000, u'y'));
-    QCOMPARE(w.readRow(5).attack, QString());
+    w.roster().ChrAttack[5]->insert(QString(40000, u'y'));
+    QCOMPARE(w.document().row(5).attack, QString());
     QCOMPARE(m_fixture->prompts->messages.size(), 1);
 }
 
-void TestMainFrm::downIsTheRowsOwnState()
+void TestMainFrm::everyChangeOfATextReachesTheDocument()
 {
     MainFrm &w = window();
-    w.ChrHP[2]->setText(QStringLiteral("-15"));
-    w.UpDown1_Change(2);
-    // A disabled page around the rows (as while a modal moment lasts) is no down row.
-    w.RosterArea->widget()->setEnabled(false);
-    QVERIFY(w.readRow(2).down);
-    QVERIFY(!w.readRow(3).down);
+    RosterView &v = w.roster();
+    v.ChrName[0]->insert(QStringLiteral("Orc")); // a paste
+    QAccessible::queryAccessibleInterface(v.ChrNote[1])->editableTextInterface()->insertText(0, QStringLiteral("tired"));
+    v.SubsTxt[2]->insert(QStringLiteral("4"));
+    v.NotesTxt->insertPlainText(QStringLiteral("Dusk"));
+    v.ChrChk[3]->setChecked(false);
+    const CombatDocument &d = w.document();
+    QCOMPARE(d.row(0).name, QStringLiteral("Orc"));
+    QCOMPARE(d.row(1).note, QStringLiteral("tired"));
+    QCOMPARE(d.row(2).amount, QStringLiteral("4"));
+    QCOMPARE(d.roster().generalNote, QStringLiteral("Dusk"));
+    QCOMPARE(d.row(3).check, 0);
+
+    // Undone, each shows what the document holds again, and showing it is no edit.
+    const int steps = d.history().count();
+    w.mnuUndo->trigger();
+    QCOMPARE(v.ChrChk[3]->isChecked(), true);
+    QCOMPARE(d.history().count(), steps);
+    QVERIFY(w.mnuRedo->isEnabled());
 }
 
 QTEST_MAIN(TestMainFrm)

@@ -1,6 +1,6 @@
 // The menu bar: items, captions, shortcuts, and the commands that do not touch the roster.
 #include "WindowFixture.h"
-#include "app/Calculator.h"
+#include "app/shell/Calculator.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -133,12 +133,12 @@ void TestMenus::shortcutsReachTheirCommands()
     MainFrm &w = window();
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    w.ChrName[4]->setText(QStringLiteral("Orc"));
+    w.roster().ChrName[4]->setText(QStringLiteral("Orc"));
 
     QTest::keyClick(&w, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
 
     if (effect == u"new") {
-        QVERIFY(w.ChrName[4]->text().isEmpty());
+        QVERIFY(w.roster().ChrName[4]->text().isEmpty());
     } else if (effect == u"Load Combat") {
         QCOMPARE(prompts().openDialogs.size(), 1);
         QCOMPARE(prompts().openDialogs[0].title, effect);
@@ -223,8 +223,8 @@ void TestMenus::exitClosesWithoutAQuestion()
     MainFrm &w = window();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    w.ChrName[0]->setText(QStringLiteral("Goblin"));
-    w.ChrHP[0]->setText(QStringLiteral("7"));
+    w.roster().ChrName[0]->setText(QStringLiteral("Goblin"));
+    w.roster().ChrHP[0]->setText(QStringLiteral("7"));
     w.mnuExit->trigger();
     QVERIFY(!w.isVisible());
     QVERIFY(prompts().messages.isEmpty());

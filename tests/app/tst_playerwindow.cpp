@@ -1,11 +1,11 @@
 // The players' window: made by F7, it shows whose turn it is as the main window does and
 // moves the turn from its own keys.
 #include "WindowFixture.h"
-#include "app/PlayerWindow.h"
+#include "app/players/PlayerWindow.h"
 
 #include <QAccessible>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QPointer>
 #include <QTimer>
 #include <QtTest>
@@ -14,13 +14,13 @@ using namespace Qt::StringLiterals;
 
 namespace {
 // The item lit as the current turn, -1 when none; screen readers hear the same.
-int litItem(const QListWidget *list)
+int litItem(const QListView *list)
 {
     int lit = -1;
-    for (int i = 0; i < list->count(); ++i) {
-        const QListWidgetItem *item = list->item(i);
-        const bool current = item->data(Qt::AccessibleDescriptionRole).toString().startsWith(u"Current turn"_s);
-        if (item->data(Qt::BackgroundRole).isValid() != current || item->font().bold() != current)
+    for (int i = 0; i < list->model()->rowCount(); ++i) {
+        const QModelIndex item = list->model()->index(i, 0);
+        const bool current = item.data(Qt::AccessibleDescriptionRole).toString().startsWith(u"Current turn"_s);
+        if (item.data(Qt::BackgroundRole).isValid() != current || item.data(Qt::FontRole).value<QFont>().bold() != current)
             return -2;
         if (current)
             lit = lit == -1 ? i : -2;
@@ -45,9 +45,9 @@ void TestPlayerWindow::followsTheTurnAndMovesIt()
     QVERIFY(QTest::qWaitForWindowActive(&w));
     const QStringList rows{u"Orc"_s, u"Goblin"_s, u"Ogre"_s};
     for (int r = 0; r < 3; ++r) {
-        w.ChrName[r]->setText(rows[r]);
-        w.ChrHP[r]->setText(u"5"_s);
-        w.ChrIni[r]->setText(QString::number(10 + r)); // the order: Ogre, Goblin, Orc
+        w.roster().ChrName[r]->setText(rows[r]);
+        w.roster().ChrHP[r]->setText(u"5"_s);
+        w.roster().ChrIni[r]->setText(QString::number(10 + r)); // the order: Ogre, Goblin, Orc
     }
     QTest::keyClick(&w, Qt::Key_F5);
     QTest::keyClick(&w, Qt::Key_F6);
@@ -64,8 +64,8 @@ void TestPlayerWindow::followsTheTurnAndMovesIt()
     // F6 in the players' window moves the turn for both windows.
     QTest::keyClick(players, Qt::Key_F6);
     QCOMPARE(litItem(players->list()), 1);
-    QCOMPARE(w.List->currentRow(), 1);
-    QCOMPARE(players->turnLabel()->text(), w.RoundLbl->text());
+    QCOMPARE(w.roster().List->currentIndex().row(), 1);
+    QCOMPARE(players->turnLabel()->text(), w.roster().RoundLbl->text());
     QCOMPARE(QAccessible::queryAccessibleInterface(players->turnLabel())->text(QAccessible::Name),
              u"Round 1 — Goblin"_s);
 
@@ -73,12 +73,12 @@ void TestPlayerWindow::followsTheTurnAndMovesIt()
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
     QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
-    QTest::mouseClick(w.ChrChk[0], Qt::LeftButton);
+    QTest::mouseClick(w.roster().ChrChk[0], Qt::LeftButton);
     QCOMPARE(litItem(players->list()), 0);
     QCOMPARE(players->turnLabel()->text(), u"Round 1 — Ogre"_s);
-    const QListWidgetItem *orc = players->list()->item(2);
-    QVERIFY(orc->font().strikeOut());
-    QCOMPARE(orc->data(Qt::AccessibleDescriptionRole).toString(), u"Out of the fight"_s);
+    const QModelIndex orc = players->list()->model()->index(2, 0);
+    QVERIFY(orc.data(Qt::FontRole).value<QFont>().strikeOut());
+    QCOMPARE(orc.data(Qt::AccessibleDescriptionRole).toString(), u"Out of the fight"_s);
 
     // Closing the main window takes the players' window with it and ends the program.
     const QPointer<PlayerWindow> guard = players;

@@ -1,5 +1,5 @@
 // The real message box, opened and read by a timer: what the user typed is shown as text.
-#include "app/QtPrompts.h"
+#include "app/shell/QtPrompts.h"
 
 #include <QApplication>
 #include <QMessageBox>

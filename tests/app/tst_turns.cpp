@@ -1,13 +1,13 @@
 // Whose turn it is, through the window's keys: the marked item of the list and the round.
 #include "WindowFixture.h"
-#include "app/CurrentRowPalette.h"
+#include "app/roster/CurrentRowPalette.h"
 
 #include <QAccessible>
 #include <QAction>
 #include <QLabel>
 #include <QStyle>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QtTest>
 
@@ -26,9 +26,9 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&w));
         const QStringList names{u"Orc"_s, u"Goblin"_s, u"Ogre"_s};
         for (int r = 0; r < 3; ++r) {
-            w.ChrName[r]->setText(names[r]);
-            w.ChrHP[r]->setText(u"5"_s);
-            w.ChrIni[r]->setText(QString::number(10 + r)); // the order: Ogre, Goblin, Orc
+            w.roster().ChrName[r]->setText(names[r]);
+            w.roster().ChrHP[r]->setText(u"5"_s);
+            w.roster().ChrIni[r]->setText(QString::number(10 + r)); // the order: Ogre, Goblin, Orc
         }
     }
     void cleanup() { m_fixture.reset(); }
@@ -76,15 +76,15 @@ void TestTurns::keysMoveTheMarkerAndTheRound()
         case u'N': QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier); break;
         }
     }
-    const QList<QListWidgetItem *> selected = w.List->selectedItems();
-    QCOMPARE(selected.isEmpty() ? QString() : selected.constFirst()->text(), marked);
+    const QModelIndexList selected = w.roster().List->selectionModel()->selectedIndexes();
+    QCOMPARE(selected.isEmpty() ? QString() : selected.constFirst().data().toString(), marked);
     if (!marked.isEmpty()) {
-        QCOMPARE(w.List->currentItem(), selected.constFirst()); // what a screen reader announces
-        QVERIFY(selected.constFirst()->font().bold());
+        QCOMPARE(w.roster().List->currentIndex(), selected.constFirst()); // what a screen reader announces
+        QVERIFY(selected.constFirst().data(Qt::FontRole).value<QFont>().bold());
     }
-    QCOMPARE(w.RoundLbl->text(), round);
+    QCOMPARE(w.roster().RoundLbl->text(), round);
     // A screen reader says which round it is.
-    QCOMPARE(QAccessible::queryAccessibleInterface(w.RoundLbl)->text(QAccessible::Name),
+    QCOMPARE(QAccessible::queryAccessibleInterface(w.roster().RoundLbl)->text(QAccessible::Name),
              round.isEmpty() ? u"Round"_s : round);
     QVERIFY(m_fixture->prompts->messages.isEmpty());
 }
@@ -92,10 +92,10 @@ void TestTurns::keysMoveTheMarkerAndTheRound()
 void TestTurns::nextTurnButtonIsNoTabStop()
 {
     MainFrm &w = window();
-    QCOMPARE(w.NextTurnCmd->focusPolicy(), Qt::NoFocus);
+    QCOMPARE(w.roster().NextTurnCmd->focusPolicy(), Qt::NoFocus);
     QTest::keyClick(&w, Qt::Key_F5);
-    QTest::mouseClick(w.NextTurnCmd, Qt::LeftButton);
-    QCOMPARE(w.List->selectedItems().size(), 1);
+    QTest::mouseClick(w.roster().NextTurnCmd, Qt::LeftButton);
+    QCOMPARE(w.roster().List->selectionModel()->selectedIndexes().size(), 1);
     QCOMPARE(w.mnuUndo->text().remove(u'&'), u"Undo Next Turn"_s);
 }
 
@@ -122,7 +122,7 @@ void TestTurns::currentRowIsLitInBothPalettes()
     QTest::keyClick(&w, Qt::Key_F6); // the Ogre, row 3
     for (int r = 0; r < 3; ++r) {
         const bool lit = r == 2;
-        for (QWidget *control : QList<QWidget *>{w.ChrName[r], w.ChrNote[r], w.ChrChk[r], w.SubsCmd[r]}) {
+        for (QWidget *control : QList<QWidget *>{w.roster().ChrName[r], w.roster().ChrNote[r], w.roster().ChrChk[r], w.roster().SubsCmd[r]}) {
             const QColor background = control->palette().color(QPalette::Base);
             QCOMPARE(background == control->palette().color(QPalette::Button), lit);
             if (lit)
@@ -132,8 +132,8 @@ void TestTurns::currentRowIsLitInBothPalettes()
         }
     }
     QTest::keyClick(&w, Qt::Key_F6); // on to the Goblin: the Ogre's row goes back to normal
-    QCOMPARE(w.ChrName[2]->accessibleDescription(), QString());
-    QCOMPARE(w.ChrName[1]->accessibleDescription(), u"Current turn"_s);
+    QCOMPARE(w.roster().ChrName[2]->accessibleDescription(), QString());
+    QCOMPARE(w.roster().ChrName[1]->accessibleDescription(), u"Current turn"_s);
     QApplication::setPalette(QApplication::style()->standardPalette());
 }
 
@@ -141,14 +141,15 @@ void TestTurns::leftCombatantIsStruckThrough()
 {
     MainFrm &w = window();
     QTest::keyClick(&w, Qt::Key_F5);
-    QTest::mouseClick(w.cmdClear[1], Qt::LeftButton); // the Goblin
-    QListWidgetItem *goblin = w.List->item(1);
-    QCOMPARE(goblin->text(), u"11 - Goblin"_s);
-    QVERIFY(goblin->font().strikeOut());
-    QCOMPARE(goblin->data(Qt::AccessibleDescriptionRole).toString(), u"Out of the fight"_s);
-    QVERIFY(!w.List->item(0)->font().strikeOut());
+    QTest::mouseClick(w.roster().cmdClear[1], Qt::LeftButton); // the Goblin
+    const QAbstractItemModel *order = w.roster().List->model();
+    auto struck = [&](int item) { return order->index(item, 0).data(Qt::FontRole).value<QFont>().strikeOut(); };
+    QCOMPARE(order->index(1, 0).data().toString(), u"11 - Goblin"_s);
+    QVERIFY(struck(1));
+    QCOMPARE(order->index(1, 0).data(Qt::AccessibleDescriptionRole).toString(), u"Out of the fight"_s);
+    QVERIFY(!struck(0));
     QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier); // back in the fight
-    QVERIFY(!goblin->font().strikeOut());
+    QVERIFY(!struck(1));
 }
 
 void TestTurns::damageTheCurrentCombatantFromTheKeyboard()
@@ -158,33 +159,33 @@ void TestTurns::damageTheCurrentCombatantFromTheKeyboard()
     QTest::keyClick(&w, Qt::Key_F5);
     QTest::keyClick(&w, Qt::Key_F6); // the Ogre, row 3
     QTest::keyClick(&w, Qt::Key_F8);
-    QCOMPARE(QApplication::focusWidget(), w.SubsTxt[2]);
+    QCOMPARE(QApplication::focusWidget(), w.roster().SubsTxt[2]);
     QTest::keyClicks(QApplication::focusWidget(), u"3"_s);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    QCOMPARE(w.ChrHP[2]->text(), u"2"_s);
+    QCOMPARE(w.roster().ChrHP[2]->text(), u"2"_s);
     QTest::keyClick(&w, Qt::Key_F6);
-    QCOMPARE(w.RoundLbl->text(), u"Round 1 \u2014 Goblin"_s);
+    QCOMPARE(w.roster().RoundLbl->text(), u"Round 1 \u2014 Goblin"_s);
 }
 
 void TestTurns::addedConditionCountsDownOnTheTurnLine()
 {
     MainFrm &w = window();
-    w.ChrNote[1]->setText(u"angry"_s);
-    w.ChrNote[1]->setFocus(); // the Goblin's row
+    w.roster().ChrNote[1]->setText(u"angry"_s);
+    w.roster().ChrNote[1]->setFocus(); // the Goblin's row
     m_fixture->prompts->conditionAnswers << Prompts::Condition{u"Stunned"_s, 2};
     QTest::keyClick(&w, Qt::Key_F9);
-    QCOMPARE(w.ChrNote[1]->text(), u"angry [Stunned: 2]"_s);
+    QCOMPARE(w.roster().ChrNote[1]->text(), u"angry [Stunned: 2]"_s);
     QCOMPARE(w.mnuUndo->text().remove(u'&'), u"Undo Add Condition Row 2 (Goblin)"_s);
     QTest::keyClick(&w, Qt::Key_F5);
     QTest::keyClick(&w, Qt::Key_F6);
     QTest::keyClick(&w, Qt::Key_F6); // the Goblin's turn starts
-    QCOMPARE(w.RoundLbl->text(), u"Round 1 \u2014 Goblin \u00b7 Stunned (last round)"_s);
-    QCOMPARE(w.List->item(1)->data(Qt::AccessibleDescriptionRole).toString(), u"Stunned (last round)"_s);
+    QCOMPARE(w.roster().RoundLbl->text(), u"Round 1 \u2014 Goblin \u00b7 Stunned (last round)"_s);
+    QCOMPARE(w.roster().List->model()->index(1, 0).data(Qt::AccessibleDescriptionRole).toString(), u"Stunned (last round)"_s);
     QTest::keyClick(&w, Qt::Key_F6);
     QTest::keyClick(&w, Qt::Key_F6);
     QTest::keyClick(&w, Qt::Key_F6); // round 2: it ends
-    QCOMPARE(w.ChrNote[1]->text(), u"angry"_s);
-    QCOMPARE(w.RoundLbl->text(), u"Round 2 \u2014 Goblin \u00b7 Stunned ended"_s);
+    QCOMPARE(w.roster().ChrNote[1]->text(), u"angry"_s);
+    QCOMPARE(w.roster().RoundLbl->text(), u"Round 2 \u2014 Goblin \u00b7 Stunned ended"_s);
 }
 
 QTEST_MAIN(TestTurns)

@@ -1,6 +1,6 @@
 // The one undo history, driven through the window as a user would.
 #include "WindowFixture.h"
-#include "app/SpinButton.h"
+#include "app/widgets/SpinButton.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -27,10 +27,10 @@ private slots:
         window().show();
         QVERIFY(QTest::qWaitForWindowActive(&window()));
         // A small combat typed by hand, each field its own step.
-        typeInto(window().ChrName[1], u"Orc"_s);
-        typeInto(window().ChrHP[1], u"5"_s);
-        typeInto(window().ChrName[2], u"Goblin"_s);
-        typeInto(window().ChrHP[2], u"3"_s);
+        typeInto(window().roster().ChrName[1], u"Orc"_s);
+        typeInto(window().roster().ChrHP[1], u"5"_s);
+        typeInto(window().roster().ChrName[2], u"Goblin"_s);
+        typeInto(window().roster().ChrHP[2], u"3"_s);
     }
     void cleanup() { m_fixture.reset(); }
 
@@ -81,18 +81,18 @@ void TestUndo::everyCommandUndoesAndRedoes()
 
     const QStringList before = visibleState(w);
     if (command == u"type") {
-        typeInto(w.ChrHP[4], u"12"_s);
+        typeInto(w.roster().ChrHP[4], u"12"_s);
     } else if (command == u"check") {
-        QTest::mouseClick(w.ChrChk[2], Qt::LeftButton);
+        QTest::mouseClick(w.roster().ChrChk[2], Qt::LeftButton);
     } else if (command == u"substract") {
-        typeInto(w.SubsTxt[1], u"20"_s);
-        QTest::mouseClick(w.SubsCmd[1], Qt::LeftButton); // 5 - 20: down
-        QVERIFY(!w.ChrHP[1]->isEnabled());
+        typeInto(w.roster().SubsTxt[1], u"20"_s);
+        QTest::mouseClick(w.roster().SubsCmd[1], Qt::LeftButton); // 5 - 20: down
+        QVERIFY(!w.roster().ChrHP[1]->isEnabled());
     } else if (command == u"spin") {
-        QTest::mouseClick(w.UpDown1[1], Qt::LeftButton, {}, QPoint(w.UpDown1[1]->width() / 2, 2));
-        QCOMPARE(w.ChrHP[1]->text(), u"6"_s);
+        QTest::mouseClick(w.roster().UpDown1[1], Qt::LeftButton, {}, QPoint(w.roster().UpDown1[1]->width() / 2, 2));
+        QCOMPARE(w.roster().ChrHP[1]->text(), u"6"_s);
     } else if (command == u"clear") {
-        QTest::mouseClick(w.cmdClear[2], Qt::LeftButton);
+        QTest::mouseClick(w.roster().cmdClear[2], Qt::LeftButton);
     } else if (command == u"new") {
         QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier);
     } else if (command == u"drop") {
@@ -100,14 +100,14 @@ void TestUndo::everyCommandUndoesAndRedoes()
         data.setUrls({QUrl::fromLocalFile(file)});
         // Onto a text field, which would otherwise take the path as text.
         QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
-        QApplication::sendEvent(w.ChrNote[0], &enter);
+        QApplication::sendEvent(w.roster().ChrNote[0], &enter);
         QVERIFY(enter.isAccepted());
         QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
-        QApplication::sendEvent(w.ChrNote[0], &drop);
-        QTRY_COMPARE(w.ChrName[0]->text(), u"Troll"_s);
-        QCOMPARE(w.ChrNote[0]->text(), QString());
+        QApplication::sendEvent(w.roster().ChrNote[0], &drop);
+        QTRY_COMPARE(w.roster().ChrName[0]->text(), u"Troll"_s);
+        QCOMPARE(w.roster().ChrNote[0]->text(), QString());
     } else if (command == u"note") {
-        typeInto(w.NotesTxt, u"Wolves\u00a0at dusk"_s);
+        typeInto(w.roster().NotesTxt, u"Wolves\u00a0at dusk"_s);
     }
     // Steps done before the command were typing, so the newest step must be the command itself.
     // (A typed amount before Substract is a step of its own.)
@@ -132,82 +132,82 @@ void TestUndo::keystrokesInOneFieldAreOneStep()
 {
     MainFrm &w = window();
     const int steps = w.document().history().count();
-    typeInto(w.ChrNote[1], u"Bloodied"_s);
-    typeInto(w.ChrNote[2], u"Hides"_s);
+    typeInto(w.roster().ChrNote[1], u"Bloodied"_s);
+    typeInto(w.roster().ChrNote[2], u"Hides"_s);
     QCOMPARE(w.document().history().count(), steps + 2);
-    w.ChrNote[1]->setFocus(); // back in a field: a new edit, a new step
-    QTest::keyClicks(w.ChrNote[1], u"!"_s);
+    w.roster().ChrNote[1]->setFocus(); // back in a field: a new edit, a new step
+    QTest::keyClicks(w.roster().ChrNote[1], u"!"_s);
     QCOMPARE(w.document().history().count(), steps + 3);
 }
 
 void TestUndo::ctrlZInsideAFieldUndoesTheWindowsHistory()
 {
     MainFrm &w = window();
-    typeInto(w.ChrIni[1], u"14"_s);
-    w.ChrName[2]->setFocus();
+    typeInto(w.roster().ChrIni[1], u"14"_s);
+    w.roster().ChrName[2]->setFocus();
     // The name field has no typing of its own to undo here: the window's newest step goes.
-    QTest::keyClick(w.ChrName[2], Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(w.ChrIni[1]->text(), QString());
-    QCOMPARE(w.ChrName[2]->text(), u"Goblin"_s);
-    QCOMPARE(QApplication::focusWidget(), w.ChrIni[1]);
-    QTest::keyClick(w.ChrIni[1], Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-    QCOMPARE(w.ChrIni[1]->text(), u"14"_s);
+    QTest::keyClick(w.roster().ChrName[2], Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(w.roster().ChrIni[1]->text(), QString());
+    QCOMPARE(w.roster().ChrName[2]->text(), u"Goblin"_s);
+    QCOMPARE(QApplication::focusWidget(), w.roster().ChrIni[1]);
+    QTest::keyClick(w.roster().ChrIni[1], Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(w.roster().ChrIni[1]->text(), u"14"_s);
 }
 
 void TestUndo::aHeldSpinRepeatIsOneStep()
 {
     MainFrm &w = window();
     const int steps = w.document().history().count();
-    const QPoint up(w.UpDown2[1]->width() / 2, 2);
-    QTest::mousePress(w.UpDown2[1], Qt::LeftButton, {}, up);
-    QTRY_COMPARE(w.ChrAC[1]->text(), u"3"_s); // the first step and two repeats
-    QTest::mouseRelease(w.UpDown2[1], Qt::LeftButton, {}, up);
+    const QPoint up(w.roster().UpDown2[1]->width() / 2, 2);
+    QTest::mousePress(w.roster().UpDown2[1], Qt::LeftButton, {}, up);
+    QTRY_COMPARE(w.roster().ChrAC[1]->text(), u"3"_s); // the first step and two repeats
+    QTest::mouseRelease(w.roster().UpDown2[1], Qt::LeftButton, {}, up);
     QCOMPARE(w.document().history().count(), steps + 1);
-    QTest::mouseClick(w.UpDown2[1], Qt::LeftButton, {}, up); // a new click: a new step
+    QTest::mouseClick(w.roster().UpDown2[1], Qt::LeftButton, {}, up); // a new click: a new step
     QCOMPARE(w.document().history().count(), steps + 2);
-    w.mnuUndo_Click();
-    w.mnuUndo_Click();
-    QCOMPARE(w.ChrAC[1]->text(), QString());
+    w.mnuUndo->trigger();
+    w.mnuUndo->trigger();
+    QCOMPARE(w.roster().ChrAC[1]->text(), QString());
 }
 
 void TestUndo::aTextSetWithoutKeystrokesIsUndoneApart()
 {
     MainFrm &w = window();
     // As an assistive tool sets it: no keystroke, no step yet.
-    QAccessible::queryAccessibleInterface(w.SubsTxt[1])->setText(QAccessible::Value, u"2"_s);
-    QCOMPARE(w.SubsTxt[1]->text(), u"2"_s);
-    QTest::mouseClick(w.SubsCmd[1], Qt::LeftButton);
-    QCOMPARE(w.ChrHP[1]->text(), u"3"_s);
+    QAccessible::queryAccessibleInterface(w.roster().SubsTxt[1])->setText(QAccessible::Value, u"2"_s);
+    QCOMPARE(w.roster().SubsTxt[1]->text(), u"2"_s);
+    QTest::mouseClick(w.roster().SubsCmd[1], Qt::LeftButton);
+    QCOMPARE(w.roster().ChrHP[1]->text(), u"3"_s);
     QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(w.ChrHP[1]->text(), u"5"_s);
-    QCOMPARE(w.SubsTxt[1]->text(), u"2"_s);
+    QCOMPARE(w.roster().ChrHP[1]->text(), u"5"_s);
+    QCOMPARE(w.roster().SubsTxt[1]->text(), u"2"_s);
     QCOMPARE(w.mnuUndo->text().remove(u'&'), u"Undo typing in Row 2 amount"_s);
 }
 
 void TestUndo::contextMenuUndoIsTheWindows()
 {
     MainFrm &w = window();
-    typeInto(w.ChrNote[1], u"Bloodied"_s);
-    w.ChrName[2]->setFocus();
+    typeInto(w.roster().ChrNote[1], u"Bloodied"_s);
+    w.roster().ChrName[2]->setFocus();
     // The name field's own menu: its Undo takes back the window's newest step, the note.
-    QContextMenuEvent open(QContextMenuEvent::Keyboard, QPoint(5, 5), w.ChrName[2]->mapToGlobal(QPoint(5, 5)));
-    QApplication::sendEvent(w.ChrName[2], &open);
+    QContextMenuEvent open(QContextMenuEvent::Keyboard, QPoint(5, 5), w.roster().ChrName[2]->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(w.roster().ChrName[2], &open);
     QTRY_VERIFY(QApplication::activePopupWidget());
     QWidget *menu = QApplication::activePopupWidget();
     QAction *undo = menu->findChild<QAction *>(u"edit-undo"_s);
     QVERIFY(undo && undo->isEnabled());
     undo->trigger();
     menu->close();
-    QCOMPARE(w.ChrNote[1]->text(), QString());
-    QCOMPARE(w.ChrName[2]->text(), u"Goblin"_s);
+    QCOMPARE(w.roster().ChrNote[1]->text(), QString());
+    QCOMPARE(w.roster().ChrName[2]->text(), u"Goblin"_s);
 }
 
 void TestUndo::typedAndErasedIsNoStep()
 {
     MainFrm &w = window();
     const int steps = w.document().history().count();
-    typeInto(w.ChrName[5], u"x"_s);
-    QTest::keyClick(w.ChrName[5], Qt::Key_Backspace);
+    typeInto(w.roster().ChrName[5], u"x"_s);
+    QTest::keyClick(w.roster().ChrName[5], Qt::Key_Backspace);
     QCOMPARE(w.document().history().count(), steps);
     QCOMPARE(w.mnuUndo->text().remove(u'&'), u"Undo typing in Row 3 HP"_s);
 }

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QAbstractListModel>
+#include <QItemSelectionModel>
+#include <QList>
+#include <QString>
+
+class CombatDocument;
+class QListView;
+
+// The fighting-order list as the document has it, for every window that shows it: each
+// item's text as calculated, its combatant's name, whether they are still in the fight,
+// their timed conditions while they are, and which item is the current turn.
+class OrderModel : public QAbstractListModel
+{
+    Q_OBJECT
+
+public:
+    enum Role {
+        ConditionsRole = Qt::UserRole + 1, // "Stunned 2, Held (last round)"; empty out of the fight
+        NameRole,
+        InFightRole,
+        CurrentRole,
+    };
+
+    explicit OrderModel(const CombatDocument &document, QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    // The text as calculated, struck through out of the fight, bold when current; screen
+    // readers hear the state and the conditions as the description. The grey is the
+    // delegate's, from the list's own palette.
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    int markedItem() const;
+
+signals:
+    // The items were shown again (the marker may have moved).
+    void shown();
+
+private:
+    struct Item
+    {
+        bool inFight = false;
+        bool current = false;
+        QString conditions;
+        bool operator==(const Item &) const = default;
+    };
+
+    Item itemAt(int index) const;
+    void reset();
+    void update();
+
+    const CombatDocument &m_document;
+    QList<Item> m_items; // as last shown: only what changed is told to the views
+};
+
+// Makes the marked item the list's current one, in sight, and tells screen readers of it
+// even while the focus is elsewhere; nothing when it already is.
+void showMarked(QListView *list, int marked, QItemSelectionModel::SelectionFlags selection);

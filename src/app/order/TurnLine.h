@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+class CombatDocument;
+class QLabel;
+
+// "Round 3 — Sela · Stunned 1 · Held ended": the round, and while their row still holds
+// them the current combatant's name, timed conditions and what ended at the start of the
+// turn. Empty before the first turn.
+QString turnLine(const CombatDocument &document);
+
+// Shows the turn line in `label`, which a screen reader then names by it ("Round" before
+// the first turn). False when it already did.
+bool showTurnLine(QLabel *label, const CombatDocument &document);

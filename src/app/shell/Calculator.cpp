@@ -1,0 +1,19 @@
+#include "app/shell/Calculator.h"
+
+#include <QStandardPaths>
+
+QStringList calculatorCandidates()
+{
+    return {QStringLiteral("gnome-calculator"), QStringLiteral("kcalc"), QStringLiteral("qalculate-gtk"),
+            QStringLiteral("galculator"), QStringLiteral("mate-calc"), QStringLiteral("xcalc")};
+}
+
+QString findCalculator(const QStringList &searchPaths)
+{
+    for (const QString &name : calculatorCandidates()) {
+        const QString path = QStandardPaths::findExecutable(name, searchPaths);
+        if (!path.isEmpty())
+            return path;
+    }
+    return {};
+}

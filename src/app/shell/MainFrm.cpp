@@ -1,0 +1,205 @@
+#include "app/shell/MainFrm.h"
+
+#include "app/order/OrderModel.h"
+#include "app/players/PlayerWindow.h"
+#include "app/shell/QtPrompts.h"
+#include "app/shell/WindowEventsFilter.h"
+#include "app/shell/StartUp.h"
+#include "app/shell/Version.h"
+#include "app/widgets/SpinButton.h"
+#include "combat/Conditions.h"
+#include "roster/FieldError.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDropEvent>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProcess>
+#include <QScreen>
+
+namespace {
+
+// What a window manager's frame and title bar take from the screen, at most.
+constexpr QSize FrameAllowance(16, 48);
+// The smallest roster area on a screen too small for the whole window.
+constexpr QSize SmallestScrolledArea(320, 240);
+
+} // namespace
+
+MainFrm::MainFrm(CombatDocument &document, std::unique_ptr<Prompts> prompts, QWidget *parent)
+    : QMainWindow(parent)
+    , m_document(document)
+    , m_prompts(prompts ? std::move(prompts) : std::make_unique<QtPrompts>())
+    , m_startProgram([](const QString &program) { return QProcess::startDetached(program, {}); })
+{
+    setObjectName(QStringLiteral("MainFrm"));
+    VerTxt = versionText(FraymarkVersionMajor, FraymarkVersionMinor);
+    setWindowTitle(windowCaption(VerTxt));
+    m_files = std::make_unique<CombatFiles>(m_document, *m_prompts, this, VerTxt);
+    setAcceptDrops(true); // a combat file dropped on the window loads
+    m_order = new OrderModel(m_document, this);
+    m_roster = new RosterView(m_document, *m_order, [this](const std::function<void()> &body) { runHandler(body); });
+    setCentralWidget(m_roster);
+    createMenus();
+    connectMenus();
+    watchFields();
+    connect(&m_document, &CombatDocument::changed, this, &MainFrm::updateUndoActions);
+    updateUndoActions();
+    fitToScreen();
+}
+
+MainFrm::~MainFrm()
+{
+    // The controls go after this: focus changes as they go are none of the window's.
+    disconnect(qApp, nullptr, this, nullptr);
+}
+
+void MainFrm::runHandler(const std::function<void()> &body)
+{
+    try {
+        body();
+    } catch (const roster::FieldError &error) {
+        showError(error.message());
+        // The user need not count rows: the field at fault takes the focus.
+        if (const auto &place = error.location(); place && place->row >= 0 && place->row < roster::RowCount) {
+            if (FieldEdit *at = m_roster->field(place->row, place->field); at->isEnabled())
+                at->setFocus(Qt::OtherFocusReason);
+        }
+    } catch (const std::exception &error) {
+        showError(QString::fromUtf8(error.what()));
+    } catch (...) {
+        showError(QStringLiteral("An unexpected error occurred."));
+    }
+}
+
+void MainFrm::showError(const QString &message)
+{
+    m_prompts->message(this, message, QStringLiteral("Fraymark"), Prompts::Icon::Stop);
+}
+
+void MainFrm::watchFields()
+{
+    m_roster->setHistoryActions(mnuUndo, mnuRedo);
+    auto *filter = new WindowEventsFilter(this);
+    for (FieldEdit *field : m_roster->widget()->findChildren<FieldEdit *>()) {
+        field->installEventFilter(filter);
+        connect(field, &FieldEdit::inputRefused, this, &MainFrm::showError);
+    }
+    connect(m_roster->NotesTxt, &NoteEdit::inputRefused, this, &MainFrm::showError);
+    m_roster->NotesTxt->installEventFilter(filter);
+    m_roster->NotesTxt->viewport()->installEventFilter(filter);
+
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        // Keystrokes merge into one step only while the focus stays in their field.
+        m_document.closeMerge();
+        // Tab, undo or an error may put the focus on a row scrolled out of sight.
+        if (now && m_roster->widget()->isAncestorOf(now))
+            m_roster->ensureWidgetVisible(now);
+    });
+}
+
+void MainFrm::fitToScreen()
+{
+    // Nothing is clipped at the content's minimum; a screen smaller than that gets
+    // a window that fits it and a roster that scrolls.
+    m_roster->fitCaptions(); // the captions are bold by now
+    const QSize content = m_roster->widget()->minimumSizeHint() + QSize(0, m_roster->stripHeight());
+    const QSize usable = screen()->availableGeometry().size() - FrameAllowance;
+    const QSize whole = content + QSize(0, menuBar()->sizeHint().height());
+    const bool fits = whole.width() <= usable.width() && whole.height() <= usable.height();
+    m_roster->setMinimumSize(fits ? content : SmallestScrolledArea.boundedTo(content));
+    resize(whole.boundedTo(usable));
+}
+
+void MainFrm::updateUndoActions()
+{
+    const UndoHistory &history = m_document.history();
+    mnuUndo->setEnabled(history.canUndo());
+    mnuUndo->setText(history.canUndo() ? QStringLiteral("&Undo ") + history.undoText() : QStringLiteral("&Undo"));
+    mnuRedo->setEnabled(history.canRedo());
+    mnuRedo->setText(history.canRedo() ? QStringLiteral("&Redo ") + history.redoText() : QStringLiteral("&Redo"));
+}
+
+void MainFrm::undoOrRedo(bool undo)
+{
+    runHandler([&] {
+        const CombatState before = m_document.state();
+        if (undo ? m_document.undo() : m_document.redo())
+            m_roster->focusFirstChange(before, m_document.state());
+    });
+}
+
+void MainFrm::damageCurrent()
+{
+    runHandler([this] {
+        // The current combatant's amount box; with no turn marked, that of the focused row.
+        const int row = m_document.currentRow() >= 0 ? m_document.currentRow() : m_roster->focusedRow();
+        if (row < 0)
+            return;
+        m_roster->SubsTxt[row]->setFocus(Qt::ShortcutFocusReason);
+        m_roster->SubsTxt[row]->selectAll();
+    });
+}
+
+void MainFrm::mnuCondition_Click()
+{
+    runHandler([this] {
+        // The focused row, or the current combatant's.
+        const int row = m_roster->focusedRow() >= 0 ? m_roster->focusedRow() : m_document.currentRow();
+        if (row < 0) {
+            showError(QStringLiteral("Put the cursor in a combatant's row, or mark a turn, to add a condition."));
+            return;
+        }
+        const std::optional<Prompts::Condition> condition =
+            m_prompts->askCondition(this, QStringLiteral("Add Condition to ") + m_document.rowLabel(row),
+                                    combat::UsualConditions);
+        if (condition)
+            m_document.addCondition(row, condition->name, condition->rounds);
+    });
+}
+
+void MainFrm::showPlayers()
+{
+    runHandler([this] {
+        // Made when first asked for. As a child of this window it never keeps the program
+        // running and goes when the program ends.
+        if (!m_players) {
+            m_players = new PlayerWindow(m_document, *m_order, this);
+            connect(m_players, &PlayerWindow::nextTurnRequested, mnuNextTurn, &QAction::trigger);
+            connect(m_players, &PlayerWindow::previousTurnRequested, mnuPreviousTurn, &QAction::trigger);
+        }
+        m_players->show();
+        m_players->raise();
+        m_players->activateWindow();
+    });
+}
+
+void MainFrm::dragEnterEvent(QDragEnterEvent *event)
+{
+    m_draggedPath = draggedCombatFile(event->mimeData());
+    if (!m_draggedPath.isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainFrm::dragLeaveEvent(QDragLeaveEvent *)
+{
+    m_draggedPath.clear();
+}
+
+void MainFrm::dropEvent(QDropEvent *event)
+{
+    // A source that no longer answers for its data at the drop still dragged this file.
+    QString path = draggedCombatFile(event->mimeData());
+    if (path.isEmpty())
+        path = m_draggedPath;
+    m_draggedPath.clear();
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // Loaded once the drag has ended, so a message box does not open inside the drop.
+    // With Ctrl held, its combatants join the running fight instead.
+    const bool add = event->modifiers().testFlag(Qt::ControlModifier);
+    QMetaObject::invokeMethod(
+        this, [this, path, add] { add ? addCombatantsFrom(path) : loadCombatFrom(path); }, Qt::QueuedConnection);
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "app/roster/RosterView.h"
+#include "app/shell/CombatFiles.h"
+#include "app/shell/Prompts.h"
+#include "document/CombatDocument.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+
+class OrderModel;
+class PlayerWindow;
+class QAction;
+
+// The program's main window: the shell around the roster view of one combat document.
+// It holds the menus, the dialogs, the window's own keys and the focus, and takes
+// dropped combat files.
+class MainFrm : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // Starts a program detached; true when it started.
+    using ProgramStarter = std::function<bool(const QString &program)>;
+
+    // The document outlives the window.
+    explicit MainFrm(CombatDocument &document, std::unique_ptr<Prompts> prompts = {}, QWidget *parent = nullptr);
+    ~MainFrm() override;
+
+    Prompts &prompts() { return *m_prompts; }
+    void setProgramStarter(ProgramStarter starter) { m_startProgram = std::move(starter); }
+    RosterView &roster() const { return *m_roster; }
+    const CombatDocument &document() const { return m_document; }
+
+    // Handlers of the commands that ask something first.
+    void mnuLoad_Click() { runHandler([this] { m_files->askAndLoad(); }); }
+    void mnuAdd_Click() { runHandler([this] { m_files->askAndAdd(); }); }
+    void mnuSave_Click() { runHandler([this] { m_files->save(); }); }
+    void mnuCondition_Click();
+    // Loads, or adds the combatants of, the combat file at `path`, as the menus do after their dialogs.
+    void loadCombatFrom(const QString &path) { runHandler([&] { m_files->load(path); }); }
+    void addCombatantsFrom(const QString &path) { runHandler([&] { m_files->add(path); }); }
+
+    // Runs a handler's body; an error that escapes it is shown in a stop box titled
+    // "Fraymark" and the program goes on.
+    void runHandler(const std::function<void()> &body);
+
+    QAction *mnuNew = nullptr, *mnuLoad = nullptr, *mnuAdd = nullptr, *mnuSave = nullptr, *mnuExit = nullptr;
+    QAction *mnuUndo = nullptr, *mnuRedo = nullptr;
+    QAction *mnuOrder = nullptr; // "Calculate Fighting Order", the same command as Command1
+    QAction *mnuNextTurn = nullptr, *mnuPreviousTurn = nullptr, *mnuDamage = nullptr;
+    QAction *mnuCondition = nullptr, *mnuPlayerWindow = nullptr;
+    QAction *mnuLoad1 = nullptr, *mnuSave1 = nullptr, *mnuCalc = nullptr;
+    QAction *mnuHelp = nullptr, *mnuAbout = nullptr;
+
+    QString VerTxt;
+
+protected:
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragLeaveEvent(QDragLeaveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    void createMenus();
+    void connectMenus();
+    void watchFields();
+    void fitToScreen();
+    void showError(const QString &message);
+    void updateUndoActions();
+    void undoOrRedo(bool undo);
+    void damageCurrent();
+    void showPlayers();
+    void showAbout();
+    void showHelp();
+    void startCalculator();
+
+    CombatDocument &m_document;
+    std::unique_ptr<Prompts> m_prompts;
+    ProgramStarter m_startProgram;
+    std::unique_ptr<CombatFiles> m_files;
+    OrderModel *m_order = nullptr;
+    RosterView *m_roster = nullptr;
+    QString m_draggedPath; // the combat file of the drag now over the window
+    QPointer<PlayerWindow> m_players; // made when first opened
+};

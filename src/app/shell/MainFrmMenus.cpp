@@ -1,0 +1,111 @@
+// The menu bar, and the commands that do not touch the combat.
+#include "app/shell/MainFrm.h"
+
+#include "app/shell/Calculator.h"
+
+#include <QMenuBar>
+
+void MainFrm::createMenus()
+{
+    auto action = [this](QMenu *menu, const char *name, const QString &caption, const QKeySequence &shortcut) {
+        QAction *item = menu->addAction(caption);
+        item->setObjectName(QLatin1String(name));
+        item->setShortcut(shortcut);
+        return item;
+    };
+
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    mnuNew = action(file, "mnuNew", QStringLiteral("&New Combat"), QKeySequence(Qt::CTRL | Qt::Key_N));
+    mnuLoad = action(file, "mnuLoad", QStringLiteral("&Load Combat..."), QKeySequence(Qt::CTRL | Qt::Key_L));
+    mnuAdd = action(file, "mnuAdd", QStringLiteral("&Add Combatants..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
+    mnuSave = action(file, "mnuSave", QStringLiteral("&Save Combat..."), QKeySequence(Qt::CTRL | Qt::Key_S));
+    mnuExit = action(file, "mnuExit", QStringLiteral("E&xit"), QKeySequence());
+
+    QMenu *edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit->setObjectName(QStringLiteral("mnuEdit"));
+    mnuUndo = action(edit, "mnuUndo", QStringLiteral("&Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    mnuRedo = action(edit, "mnuRedo", QStringLiteral("&Redo"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    mnuRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+
+    QMenu *combat = menuBar()->addMenu(QStringLiteral("Co&mbat"));
+    combat->setObjectName(QStringLiteral("mnuCombat"));
+    mnuOrder = action(combat, "mnuOrder", QStringLiteral("&Calculate Fighting Order"), QKeySequence(Qt::Key_F5));
+    mnuNextTurn = action(combat, "mnuNextTurn", QStringLiteral("&Next Turn"), QKeySequence(Qt::Key_F6));
+    mnuPreviousTurn =
+        action(combat, "mnuPreviousTurn", QStringLiteral("&Previous Turn"), QKeySequence(Qt::SHIFT | Qt::Key_F6));
+    // A function key: no text field takes it for editing.
+    mnuDamage = action(combat, "mnuDamage", QStringLiteral("&Damage Current Combatant"), QKeySequence(Qt::Key_F8));
+    mnuCondition = action(combat, "mnuCondition", QStringLiteral("Add &Condition..."), QKeySequence(Qt::Key_F9));
+    mnuPlayerWindow = action(combat, "mnuPlayerWindow", QStringLiteral("&Player Window"), QKeySequence(Qt::Key_F7));
+
+    // "Load", "Save" and "Calculator" are commands on the menu bar itself.
+    auto barCommand = [this](const char *name, const QString &caption) {
+        QAction *item = menuBar()->addAction(caption);
+        item->setObjectName(QLatin1String(name));
+        return item;
+    };
+    mnuLoad1 = barCommand("mnuLoad1", QStringLiteral("&Load"));
+    mnuSave1 = barCommand("mnuSave1", QStringLiteral("&Save"));
+    mnuCalc = barCommand("mnuCalc", QStringLiteral("&Calculator"));
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("mnuHelp1"));
+    mnuHelp = action(help, "mnuHelp", QStringLiteral("&Help"), QKeySequence(Qt::Key_F1));
+    mnuAbout = action(help, "mnuAbout", QStringLiteral("&About"), QKeySequence(Qt::Key_F2));
+}
+
+void MainFrm::connectMenus()
+{
+    auto run = [this](QAction *action, std::function<void()> body) {
+        connect(action, &QAction::triggered, this, [this, body = std::move(body)] { runHandler(body); });
+    };
+    run(mnuNew, [this] { m_document.newCombat(); });
+    run(mnuOrder, [this] { m_document.calculateOrder(); });
+    run(mnuNextTurn, [this] { m_document.nextTurn(); });
+    run(mnuPreviousTurn, [this] { m_document.previousTurn(); });
+    connect(mnuUndo, &QAction::triggered, this, [this] { undoOrRedo(true); });
+    connect(mnuRedo, &QAction::triggered, this, [this] { undoOrRedo(false); });
+    connect(mnuDamage, &QAction::triggered, this, &MainFrm::damageCurrent);
+    connect(mnuCondition, &QAction::triggered, this, &MainFrm::mnuCondition_Click);
+    connect(mnuPlayerWindow, &QAction::triggered, this, &MainFrm::showPlayers);
+    for (QAction *load : {mnuLoad, mnuLoad1})
+        connect(load, &QAction::triggered, this, &MainFrm::mnuLoad_Click);
+    for (QAction *save : {mnuSave, mnuSave1})
+        connect(save, &QAction::triggered, this, &MainFrm::mnuSave_Click);
+    connect(mnuAdd, &QAction::triggered, this, &MainFrm::mnuAdd_Click);
+    connect(mnuExit, &QAction::triggered, this, &QWidget::close);
+    connect(mnuCalc, &QAction::triggered, this, &MainFrm::startCalculator);
+    connect(mnuHelp, &QAction::triggered, this, &MainFrm::showHelp);
+    connect(mnuAbout, &QAction::triggered, this, &MainFrm::showAbout);
+}
+
+void MainFrm::showAbout()
+{
+    runHandler([this] {
+        const QString text = QStringLiteral("Fraymark made by Vesmar (spellchecked :-P).\r\n"
+                                            "Helper for organizing d20 game combats.\r\n"
+                                            "Thanks to Tembry for the save and load components.\r\n"
+                                            "Enjoy!!");
+        m_prompts->message(this, text, QStringLiteral("Fraymark"), Prompts::Icon::Information);
+    });
+}
+
+void MainFrm::showHelp()
+{
+    runHandler([this] {
+        m_prompts->message(this, QStringLiteral("I refuse to write a help file for such a simple program."),
+                           QStringLiteral("..."), Prompts::Icon::Information);
+    });
+}
+
+void MainFrm::startCalculator()
+{
+    runHandler([this] {
+        const QString calculator = findCalculator();
+        if (calculator.isEmpty())
+            showError(QStringLiteral("No calculator program was found."));
+        else if (!m_startProgram(calculator))
+            showError(QStringLiteral("The calculator %1 could not be started.").arg(calculator));
+    });
+}

@@ -1,0 +1,46 @@
+#include "app/shell/QtPrompts.h"
+
+#include "app/dialogs/ConditionDialog.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+void QtPrompts::message(QWidget *parent, const QString &text, const QString &title, Icon icon)
+{
+    QMessageBox box(icon == Icon::Stop ? QMessageBox::Critical : QMessageBox::Information,
+                    // A window title holds one line; the load's error titles carry a line break.
+                    QString(title).replace(QStringLiteral("\r\n"), QStringLiteral(" ")), text,
+                    QMessageBox::Ok, parent);
+    // Messages quote what the user typed or a file holds: never render that as markup.
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+QString QtPrompts::askSavePath(QWidget *parent, const QString &title, const QString &filter,
+                               const QString &startPath, const QString &defaultSuffix)
+{
+    QFileDialog dialog(parent, title, startPath, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // Added before the overwrite question, so the question names the file really written.
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+QString QtPrompts::askOpenPath(QWidget *parent, const QString &title, const QString &filter,
+                               const QString &startFolder)
+{
+    return QFileDialog::getOpenFileName(parent, title, startFolder, filter);
+}
+
+std::optional<Prompts::Condition> QtPrompts::askCondition(QWidget *parent, const QString &title,
+                                                          const QStringList &names)
+{
+    ConditionDialog dialog(names, parent);
+    dialog.setWindowTitle(title);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return Condition{dialog.name(), dialog.rounds()};
+}

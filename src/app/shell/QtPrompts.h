@@ -1,0 +1,15 @@
+#pragma once
+
+#include "app/shell/Prompts.h"
+
+// The real dialogs: QMessageBox, QFileDialog and the condition dialog.
+class QtPrompts final : public Prompts
+{
+public:
+    void message(QWidget *parent, const QString &text, const QString &title, Icon icon) override;
+    QString askSavePath(QWidget *parent, const QString &title, const QString &filter,
+                        const QString &startPath, const QString &defaultSuffix) override;
+    QString askOpenPath(QWidget *parent, const QString &title, const QString &filter,
+                        const QString &startFolder) override;
+    std::optional<Condition> askCondition(QWidget *parent, const QString &title, const QStringList &names) override;
+};
