@@ -1,6 +1,7 @@
 #include "app/order/TurnLine.h"
 
 #include "combat/Conditions.h"
+#include "combat/DownRow.h"
 #include "document/CombatDocument.h"
 
 #include <QLabel>
@@ -11,11 +12,16 @@ QString turnLine(const CombatDocument &document)
     if (turn.round() <= 0)
         return QString();
     QString line = QStringLiteral("Round %1").arg(turn.round());
-    const combat::Combatant current = turn.current();
-    if (!document.currentRowHolds() || current.name.trimmed().isEmpty())
+    const roster::Row &row = document.row(turn.current().row);
+    if (!document.currentRowHolds() || row.name.trimmed().isEmpty())
         return line;
-    line += QStringLiteral(" \u2014 ") + current.name;
-    const QString conditions = combat::conditionsText(document.row(current.row).note);
+    // The row's name as it is now: a rename keeps the combatant.
+    line += QStringLiteral(" \u2014 ") + row.name;
+    if (row.down)
+        line += QStringLiteral(" \u00b7 down");
+    else if (combat::isDying(row))
+        line += QStringLiteral(" \u00b7 dying");
+    const QString conditions = combat::conditionsText(row.note);
     if (!conditions.isEmpty())
         line += QStringLiteral(" \u00b7 ") + conditions;
     for (const QString &ended : turn.endedThisTurn())
