@@ -10,7 +10,6 @@ void clearRow(roster::Row &row)
         (row.*field.text).clear();
     row.check = 1;
     row.down = false;
-    ++row.serial; // whoever it held has left
 }
 
 void newCombat(roster::Roster &roster)

@@ -5,8 +5,7 @@
 
 namespace combat {
 
-// The ten texts emptied, check 1, not down, and its combatant gone (a new serial). The
-// amount box keeps its text.
+// The ten texts emptied, check 1, not down. The amount box keeps its text.
 void clearRow(roster::Row &row);
 
 // clearRow on all 19 rows; the general note is kept.

@@ -84,6 +84,15 @@ void CombatDocument::commit(CombatState next, const QString &what, const QString
 {
     if (mergeKey.isEmpty())
         m_history.closeMerge();
+    // A row emptied of its name (typed away, Clear, New Combat) has lost the combatant the
+    // list knows it by; a rename keeps it.
+    for (int r = 0; r < roster::RowCount; ++r) {
+        roster::Row &row = next.roster.rows[static_cast<std::size_t>(r)];
+        const roster::Row &was = this->row(r);
+        if (row.name.isEmpty() && !was.name.isEmpty() && row.serial == was.serial
+            && combat::itemOf(next.order, {r, was.serial}) >= 0)
+            ++row.serial;
+    }
     combat::followHitPoints(next.order, next.roster);
     if (next == m_state && mergeKey.isEmpty())
         return;
@@ -117,13 +126,8 @@ void CombatDocument::edit(const QString &what, const QString &mergeKey,
 void CombatDocument::setFieldText(int r, roster::Field field, const QString &text)
 {
     const roster::FieldInfo &info = roster::fieldInfo(field);
-    edit(QStringLiteral("typing in ") + rowPlace(r, info.caption), fieldKey(r, field), [&](roster::Roster &next) {
-        roster::Row &row = next.rows[static_cast<std::size_t>(r)];
-        // A row emptied of its name has lost its combatant; a rename keeps it.
-        if (field == roster::Field::Name && text.isEmpty() && !row.name.isEmpty())
-            ++row.serial;
-        row.*info.text = text;
-    });
+    edit(QStringLiteral("typing in ") + rowPlace(r, info.caption), fieldKey(r, field),
+         [&](roster::Roster &next) { next.rows[static_cast<std::size_t>(r)].*info.text = text; });
 }
 
 void CombatDocument::setAmount(int r, const QString &text)
