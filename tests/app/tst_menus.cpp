@@ -36,6 +36,7 @@ private slots:
     void cleanup() { m_fixture.reset(); }
 
     void menuBarHasTheItemsInOrder();
+    void mnemonicsAreUniqueInEachMenu();
     void items_data();
     void items();
     void shortcutsReachTheirCommands_data();
@@ -80,6 +81,28 @@ void TestMenus::menuBarHasTheItemsInOrder()
     QCOMPARE(help, (QStringList{QStringLiteral("Help"), QStringLiteral("About")}));
 }
 
+void TestMenus::mnemonicsAreUniqueInEachMenu()
+{
+    QList<QWidget *> menus{window().menuBar()};
+    for (QAction *action : window().menuBar()->actions()) {
+        if (action->menu())
+            menus << action->menu();
+    }
+    for (QWidget *menu : menus) {
+        QStringList letters;
+        for (QAction *action : menu->actions()) {
+            if (action->isSeparator())
+                continue;
+            const QString text = action->text();
+            const qsizetype at = text.indexOf(u'&');
+            QVERIFY2(at >= 0 && at + 1 < text.size(), qPrintable(text + u" has no access key"_s));
+            const QString letter = text.at(at + 1).toLower();
+            QVERIFY2(!letters.contains(letter), qPrintable(text + u" shares its access key in "_s + menu->objectName()));
+            letters << letter;
+        }
+    }
+}
+
 void TestMenus::items_data()
 {
     QTest::addColumn<QString>("name");
@@ -95,6 +118,8 @@ void TestMenus::items_data()
     QTest::newRow("mnuSave1") << u"mnuSave1"_s << u"Save"_s << QKeySequence();
     QTest::newRow("mnuCalc") << u"mnuCalc"_s << u"Calculator"_s << QKeySequence();
     QTest::newRow("mnuOrder") << u"mnuOrder"_s << u"Calculate Fighting Order"_s << QKeySequence(QStringLiteral("F5"));
+    QTest::newRow("mnuHide") << u"mnuHide"_s << u"Hide from Players"_s << QKeySequence(QStringLiteral("Ctrl+H"));
+    QTest::newRow("mnuHealthWords") << u"mnuHealthWords"_s << u"Health Words"_s << QKeySequence(QStringLiteral("Ctrl+Shift+H"));
     QTest::newRow("mnuPlayerWindow") << u"mnuPlayerWindow"_s << u"Player Window"_s << QKeySequence(QStringLiteral("F7"));
     QTest::newRow("mnuHelp") << u"mnuHelp"_s << u"Help"_s << QKeySequence(QStringLiteral("F1"));
     QTest::newRow("mnuAbout") << u"mnuAbout"_s << u"About"_s << QKeySequence(QStringLiteral("F2"));

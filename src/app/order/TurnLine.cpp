@@ -2,11 +2,22 @@
 
 #include "combat/Conditions.h"
 #include "combat/DownRow.h"
+#include "combat/NoteTags.h"
+#include "combat/TurnTracker.h"
 #include "document/CombatDocument.h"
 
 #include <QLabel>
 
-QString turnLine(const CombatDocument &document)
+namespace {
+
+bool isHidden(const CombatDocument &document, const combat::OrderEntry &item)
+{
+    return combat::hasTag(document.row(item.row).note, combat::HiddenTag);
+}
+
+} // namespace
+
+QString turnLine(const CombatDocument &document, Viewers viewers)
 {
     const combat::Turn &turn = document.state().turn;
     if (turn.round() <= 0)
@@ -15,6 +26,8 @@ QString turnLine(const CombatDocument &document)
     const roster::Row &row = document.row(turn.current().row);
     if (!document.currentRowHolds() || row.name.trimmed().isEmpty())
         return line;
+    if (viewers == Viewers::Players && combat::hasTag(row.note, combat::HiddenTag))
+        return line; // nothing of them, not even that someone unseen acts
     // The row's name as it is now: a rename keeps the combatant.
     line += QStringLiteral(" \u2014 ") + row.name;
     if (row.down)
@@ -29,9 +42,22 @@ QString turnLine(const CombatDocument &document)
     return line;
 }
 
-bool showTurnLine(QLabel *label, const CombatDocument &document)
+QString nextLine(const CombatDocument &document)
 {
-    const QString line = turnLine(document);
+    const combat::Turn &turn = document.state().turn;
+    if (turn.round() <= 0)
+        return QString();
+    const combat::Combatant next =
+        combat::upcoming(turn, document.order(), document.roster(),
+                         [&](const combat::OrderEntry &item) { return isHidden(document, item); });
+    if (next.isNobody() || document.row(next.row).name.trimmed().isEmpty())
+        return QString();
+    return QStringLiteral("Next: ") + document.row(next.row).name;
+}
+
+bool showTurnLine(QLabel *label, const CombatDocument &document, Viewers viewers)
+{
+    const QString line = turnLine(document, viewers);
     if (label->text() == line)
         return false;
     label->setText(line);
