@@ -47,29 +47,22 @@ void TestQtPrompts::messagesShowMarkupAsText()
 
 void TestQtPrompts::conditionNameIsReplacedByTypingUnderAWholeTitle()
 {
-    const QString title = u"Add Condition to Row 13 (Goblin archer)"_s;
-    int width = 0, titleWidth = 0;
+    int width = 0;
     QTimer typist;
-    typist.setInterval(10);
     QObject::connect(&typist, &QTimer::timeout, &typist, [&] {
-        QWidget *dialog = QApplication::activeModalWidget();
-        if (!dialog || !QApplication::focusWidget())
+        if (!QApplication::activeModalWidget() || !QApplication::focusWidget())
             return;
         typist.stop();
-        width = dialog->width();
-        QFont bold = dialog->font();
-        bold.setBold(true);
-        titleWidth = QFontMetrics(bold).horizontalAdvance(dialog->windowTitle());
-        QTest::keyClicks(QApplication::focusWidget(), u"Held"_s);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        width = QApplication::activeModalWidget()->width();
+        QTest::keyClicks(QApplication::focusWidget(), u"Held\r"_s);
     });
-    typist.start();
-
-    QtPrompts prompts;
-    const std::optional<Prompts::Condition> answer = prompts.askCondition(nullptr, title, {u"Stunned"_s, u"Prone"_s});
-    QVERIFY(answer);
-    QCOMPARE(answer->name, u"Held"_s);
-    QVERIFY2(width > titleWidth, qPrintable(u"%1 px for a title of %2 px"_s.arg(width).arg(titleWidth)));
+    typist.start(10);
+    const QString title = u"Add Condition to Row 13 (Goblin archer)"_s;
+    const auto answer = QtPrompts().askCondition(nullptr, title, {u"Stunned"_s, u"Prone"_s});
+    QCOMPARE(answer ? answer->name : QString(), u"Held"_s);
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    QVERIFY(width > QFontMetrics(bold).horizontalAdvance(title));
 }
 
 QTEST_MAIN(TestQtPrompts)
