@@ -42,9 +42,9 @@ OrderModel::Item OrderModel::itemAt(int i) const
     const roster::Row &row = m_document.row(entry.row);
     item.dying = !row.down && combat::isDying(row);
     item.hidden = combat::hasTag(row.note, combat::HiddenTag);
-    item.player = combat::hasTag(row.note, combat::PlayerTag);
     item.rowName = row.name;
-    const bool told = m_words == HealthWords::Everyone || (m_words == HealthWords::Monsters && !item.player);
+    const bool told = m_words == HealthWords::Everyone
+                      || (m_words == HealthWords::Monsters && !combat::hasTag(row.note, combat::PlayerTag));
     if (told)
         item.health = combat::healthWord(combat::healthOf(entry, m_document.roster()));
     if (item.inFight)

@@ -59,7 +59,6 @@ private:
         bool current = false;
         bool dying = false;
         bool hidden = false;
-        bool player = false;
         QString rowName;
         QString health;
         QString conditions;

@@ -197,8 +197,8 @@ void PlayerWindow::placeOnAnotherScreen()
 
 void PlayerWindow::showTurn()
 {
-    // Before the first calculation, and once no item holds its row any more (New Combat,
-    // a load), nothing of a fight is shown, not even an old round.
+    // With nobody to show (before the first calculation, once no item holds its row after
+    // New Combat or a load, or while all are hidden) nothing of a fight shows, not even a round.
     const bool waiting = m_shown->rowCount() == 0;
     m_waiting->setVisible(waiting);
     m_list->setVisible(!waiting);
@@ -222,8 +222,8 @@ void PlayerWindow::resizeEvent(QResizeEvent *event)
 }
 
 // Type as large as the window allows: the turn line a ninth of its height, who is next an
-// eighteenth, the names
-// sharing what is left, each smaller only where a line would not fit across.
+// eighteenth, the names sharing what is left, each smaller only where a line would not fit
+// across.
 void PlayerWindow::fitType()
 {
     const int h = std::max(height(), 1);
