@@ -9,7 +9,12 @@
 #   SCREEN=1366x768 QT_SCALE_FACTOR=1.25 scripts/screenshot.sh build/src/app/fraymark \
 #     docs/window-1366x768-scale125-scrolled.png docs/example-combat.ini shift+Tab
 # A key click:X,Y clicks there instead. PLAYERS=1 takes the players' window (opened by a
-# key F7 among the keys) sized to the whole screen.
+# key F7 among the keys) sized to the whole screen. The players' window in docs/, mid-fight
+# (the goblin archer bloodied by 4, the kobold dying) and after New Combat, is
+#   SCREEN=1920x1080 PLAYERS=1 scripts/screenshot.sh build/src/app/fraymark \
+#     docs/player-window-1920x1080.png docs/example-combat.ini F5 F6 F6 F8 4 Return F6 F7
+#   SCREEN=1920x1080 PLAYERS=1 scripts/screenshot.sh build/src/app/fraymark \
+#     docs/player-window-waiting-1920x1080.png docs/example-combat.ini F5 F6 F7 ctrl+n
 set -euo pipefail
 binary=$1
 out=$2

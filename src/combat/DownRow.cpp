@@ -1,5 +1,6 @@
 #include "combat/DownRow.h"
 
+#include "roster/FieldError.h"
 #include "roster/FieldText.h"
 
 namespace combat {
@@ -16,6 +17,21 @@ bool isDownHitPoints(const QString &hpText)
 void applyDownRowRule(roster::Row &row)
 {
     setDownState(row, isDownHitPoints(row.hp)); // may throw; nothing written before it
+}
+
+double hitPoints(const roster::Row &row)
+{
+    try {
+        return roster::textToNumber(row.hp);
+    } catch (const roster::FieldError &) {
+        return 0.0;
+    }
+}
+
+bool isDying(const roster::Row &row)
+{
+    const double hp = hitPoints(row);
+    return !row.down && hp < 0.0 && hp > DownThreshold;
 }
 
 void setDownState(roster::Row &row, bool down)

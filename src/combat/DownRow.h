@@ -14,6 +14,13 @@ bool isDownHitPoints(const QString &hpText);
 // Throws like isDownHitPoints; the row is unchanged then.
 void applyDownRowRule(roster::Row &row);
 
+// The row's hit points as a number; 0 when they cannot be read (no number, beyond a double).
+double hitPoints(const roster::Row &row);
+
+// Below 0 and above the down limit: dying, unconscious, not acting. At 0 a combatant is
+// disabled and still acts.
+bool isDying(const roster::Row &row);
+
 // Puts the row into the down (check 0) or active (check 1) state.
 void setDownState(roster::Row &row, bool down);
 

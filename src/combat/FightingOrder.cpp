@@ -1,5 +1,6 @@
 #include "combat/FightingOrder.h"
 
+#include "combat/DownRow.h"
 #include "combat/RowErrors.h"
 #include "roster/FieldError.h"
 #include "roster/FieldText.h"
@@ -69,8 +70,10 @@ QList<OrderEntry> fightingOrderEntries(const roster::Roster &roster)
 
     QList<OrderEntry> order;
     order.reserve(static_cast<qsizetype>(entries.size()));
-    for (Entry &entry : entries)
-        order.append({entry.rowIndex, std::move(entry.text), roster.rows[static_cast<std::size_t>(entry.rowIndex)].name});
+    for (Entry &entry : entries) {
+        const roster::Row &row = roster.rows[static_cast<std::size_t>(entry.rowIndex)];
+        order.append({entry.rowIndex, std::move(entry.text), row.name, row.serial, hitPoints(row)});
+    }
     return order;
 }
 

@@ -19,6 +19,8 @@ struct OrderEntry
     int row;
     QString text;
     QString name; // the row's name when the order was calculated
+    quint32 serial = 0; // the row's combatant then (roster::Row::serial)
+    double highest = 0; // the most hit points the combatant has had since it entered the fight
 
     bool operator==(const OrderEntry &) const = default;
 };

@@ -61,8 +61,10 @@ Reinforcement addCombatants(roster::Roster &roster, const roster::Roster &arriva
     for (qsizetype i = 0; i < named.size(); ++i) {
         roster::Row &target = roster.rows[static_cast<std::size_t>(freeRows[i])];
         const QString amount = target.amount;
+        const quint32 serial = target.serial; // a free row holds nobody of the list
         target = *named[i];
         target.amount = amount;
+        target.serial = serial;
         target.name = distinctName(target.name, taken);
         taken.insert(nameKey(target.name));
         result.rows << freeRows[i];

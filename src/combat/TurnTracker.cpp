@@ -1,5 +1,8 @@
 #include "combat/TurnTracker.h"
 
+#include "combat/DownRow.h"
+#include "combat/NoteTags.h"
+
 #include <QHash>
 
 namespace combat {
@@ -15,19 +18,21 @@ QString &noteOf(roster::Roster &roster, const Combatant &combatant)
     return roster.rows[static_cast<std::size_t>(combatant.row)].note;
 }
 
-bool isInFight(const Combatant &combatant, const QList<OrderEntry> &order, const roster::Roster &roster)
+bool canAct(const Combatant &combatant, const QList<OrderEntry> &order, const roster::Roster &roster)
 {
     const int item = itemOf(order, combatant);
-    return item >= 0 && isInFight(order[item], roster);
+    return item >= 0 && canAct(order[item], roster);
 }
 
-// The start of a turn: the combatant's timed conditions count down.
+// The start of a turn: a hidden combatant is revealed, and its timed conditions count down.
 TurnTick tick(QString &note)
 {
     const std::size_t before = fingerprint(note);
-    ConditionTick counted = tickConditions(note);
+    TagRemoval revealed = withoutTag(note, HiddenTag);
+    ConditionTick counted = tickConditions(revealed.note);
     note = std::move(counted.note);
-    return {std::move(counted.removed), std::move(counted.ended), before, fingerprint(note), false};
+    return {std::move(revealed.removed), std::move(counted.removed), std::move(counted.ended), before,
+            fingerprint(note), false};
 }
 
 // A turn taken back gives back what its start took, unless the note changed since.
@@ -36,7 +41,7 @@ void giveBack(TurnRecord &record, roster::Roster &roster)
     QString &note = noteOf(roster, record.who);
     record.tick.givenBack = fingerprint(note) == record.tick.after;
     if (record.tick.givenBack)
-        note = untickConditions(note, record.tick.removed);
+        note = restoreText(untickConditions(note, record.tick.removed), record.tick.revealed);
 }
 
 // The first combatant in the list who is in the fight and may still act in `round`.
@@ -44,16 +49,16 @@ Combatant firstDue(const Turn &turn, int round, const QList<OrderEntry> &order, 
 {
     for (const OrderEntry &item : order) {
         const Combatant combatant = combatantOf(item);
-        if (isInFight(item, roster) && !turn.hasActed(combatant, round) && !turn.isWaiting(combatant, round))
+        if (canAct(item, roster) && !turn.hasActed(combatant, round) && !turn.isWaiting(combatant, round))
             return combatant;
     }
     return {};
 }
 
-Combatant firstInFight(const QList<OrderEntry> &order, const roster::Roster &roster)
+Combatant firstToAct(const QList<OrderEntry> &order, const roster::Roster &roster)
 {
     for (const OrderEntry &item : order) {
-        if (isInFight(item, roster))
+        if (canAct(item, roster))
             return combatantOf(item);
     }
     return {};
@@ -67,7 +72,7 @@ qsizetype turnsToGiveBack(const Turn &turn, const QList<OrderEntry> &order, cons
     const TurnRecord *resumed = nullptr;
     turn.takenBack.walk([&](const TurnRecord &record) {
         ++count;
-        if (isInFight(record.who, order, roster))
+        if (canAct(record.who, order, roster))
             resumed = &record;
         return !resumed;
     });
@@ -76,6 +81,34 @@ qsizetype turnsToGiveBack(const Turn &turn, const QList<OrderEntry> &order, cons
     // Given back as it was, also a turn that opened the next round: whoever is in the fight
     // now and was not at that round's end has no claim on the round gone by.
     return turn.hasActed(resumed->who, resumed->round) ? 0 : count;
+}
+
+// Whom Next Turn marks in which round, or how many taken back it gives back.
+struct Choice
+{
+    Combatant who;
+    int round = 0;
+    qsizetype givenBack = 0;
+};
+
+Choice chooseNext(const Turn &turn, const QList<OrderEntry> &order, const roster::Roster &roster)
+{
+    if (const qsizetype count = turnsToGiveBack(turn, order, roster); count > 0) {
+        Choice resumed{{}, 0, count};
+        qsizetype left = count;
+        turn.takenBack.walk([&](const TurnRecord &record) {
+            resumed.who = record.who;
+            resumed.round = record.round;
+            return --left > 0;
+        });
+        return resumed;
+    }
+    const int round = turn.round();
+    if (round > 0) {
+        if (const Combatant due = firstDue(turn, round, order, roster); !due.isNobody())
+            return {due, round, 0};
+    }
+    return {firstToAct(order, roster), round + 1, 0};
 }
 
 // Where the marker stands in `after`: the current combatant's item, or the item of the first
@@ -93,9 +126,11 @@ qsizetype markerPlace(const Combatant &current, const QList<OrderEntry> &before,
 
 qsizetype recordBytes(const TurnRecord &record)
 {
-    qsizetype bytes = qsizetype(sizeof(TurnRecord)) + 2 * record.who.name.size();
-    for (const RemovedText &removed : record.tick.removed)
-        bytes += qsizetype(sizeof(RemovedText)) + 2 * removed.text.size();
+    qsizetype bytes = qsizetype(sizeof(TurnRecord));
+    for (const auto *texts : {&record.tick.removed, &record.tick.revealed}) {
+        for (const RemovedText &removed : *texts)
+            bytes += qsizetype(sizeof(RemovedText)) + 2 * removed.text.size();
+    }
     for (const QString &name : record.tick.ended)
         bytes += qsizetype(sizeof(QString)) + 2 * name.size();
     return bytes;
@@ -122,15 +157,28 @@ bool Turn::isWaiting(const Combatant &combatant, int inRound) const
 
 Combatant combatantOf(const OrderEntry &item)
 {
-    return {item.row, item.name};
+    return {item.row, item.serial};
 }
 
-bool isInFight(const OrderEntry &item, const roster::Roster &roster)
+bool holdsCombatant(const OrderEntry &item, const roster::Roster &roster)
 {
     if (item.row < 0 || item.row >= roster::RowCount)
         return false;
     const roster::Row &row = roster.rows[static_cast<std::size_t>(item.row)];
-    return row.name == item.name && !row.down && row.check != 0;
+    return row.serial == item.serial && !row.name.isEmpty();
+}
+
+bool isInFight(const OrderEntry &item, const roster::Roster &roster)
+{
+    if (!holdsCombatant(item, roster))
+        return false;
+    const roster::Row &row = roster.rows[static_cast<std::size_t>(item.row)];
+    return !row.down && row.check != 0;
+}
+
+bool canAct(const OrderEntry &item, const roster::Roster &roster)
+{
+    return isInFight(item, roster) && !isDying(roster.rows[static_cast<std::size_t>(item.row)]);
 }
 
 int itemOf(const QList<OrderEntry> &order, const Combatant &combatant)
@@ -138,7 +186,7 @@ int itemOf(const QList<OrderEntry> &order, const Combatant &combatant)
     if (combatant.isNobody())
         return -1;
     for (qsizetype i = 0; i < order.size(); ++i) {
-        if (order[i].row == combatant.row && order[i].name == combatant.name)
+        if (combatantOf(order[i]) == combatant)
             return int(i);
     }
     return -1;
@@ -146,9 +194,10 @@ int itemOf(const QList<OrderEntry> &order, const Combatant &combatant)
 
 bool nextTurn(Turn &turn, const QList<OrderEntry> &order, roster::Roster &roster)
 {
-    if (qsizetype count = turnsToGiveBack(turn, order, roster); count > 0) {
+    const Choice choice = chooseNext(turn, order, roster);
+    if (choice.givenBack > 0) {
         // The turns Previous Turn took back, given back with their ticks.
-        for (; count > 0; --count) {
+        for (qsizetype count = choice.givenBack; count > 0; --count) {
             TurnRecord record = turn.takenBack.pop();
             if (record.tick.givenBack)
                 record.tick = tick(noteOf(roster, record.who));
@@ -156,20 +205,13 @@ bool nextTurn(Turn &turn, const QList<OrderEntry> &order, roster::Roster &roster
         }
         return true;
     }
-
-    const int round = turn.round();
-    Combatant next = round > 0 ? firstDue(turn, round, order, roster) : Combatant{};
-    int nextRound = round;
-    if (next.isNobody()) {
-        next = firstInFight(order, roster);
-        nextRound = round + 1;
-    }
-    if (next.isNobody())
+    if (choice.who.isNobody())
         return false; // an empty list, or nobody left to act
     // A new turn: what was taken back, and who waited in rounds not yet reached, is gone.
+    const int round = turn.round();
     turn.takenBack.clear();
     turn.waiting.removeIf([round](const Waiting &w) { return w.round > round; });
-    turn.taken.push({next, nextRound, tick(noteOf(roster, next))});
+    turn.taken.push({choice.who, choice.round, tick(noteOf(roster, choice.who))});
     return true;
 }
 
@@ -181,7 +223,7 @@ bool previousTurn(Turn &turn, const QList<OrderEntry> &order, roster::Roster &ro
         TurnRecord record = turn.taken.pop();
         giveBack(record, roster);
         turn.takenBack.push(std::move(record));
-    } while (!turn.taken.isEmpty() && !isInFight(turn.current(), order, roster));
+    } while (!turn.taken.isEmpty() && !canAct(turn.current(), order, roster));
     return true;
 }
 
@@ -197,6 +239,18 @@ void afterRecalculation(Turn &turn, const QList<OrderEntry> &before, const QList
         if (itemOf(before, combatant) < 0 && !turn.hasActed(combatant, round) && !turn.isWaiting(combatant, round))
             turn.waiting << Waiting{combatant, round};
     }
+}
+
+Combatant upcoming(const Turn &turn, const QList<OrderEntry> &order, const roster::Roster &roster,
+                   const std::function<bool(const OrderEntry &)> &skip)
+{
+    // As Next Turn would choose with the skipped combatants out of the fight.
+    roster::Roster copy = roster;
+    for (const OrderEntry &item : order) {
+        if (holdsCombatant(item, copy) && skip(item))
+            copy.rows[static_cast<std::size_t>(item.row)].check = 0;
+    }
+    return chooseNext(turn, order, copy).who;
 }
 
 qsizetype unsharedBytes(const Turn &turn, const Turn &other)

@@ -8,15 +8,18 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 // Whose turn it is. The fighting-order list changes only when the order is calculated;
-// each of its items stands for a combatant: the row it was calculated from and the name
-// that row had then. The turn follows combatants, never places in a list.
+// each of its items stands for a combatant: the row it was calculated from and who that row
+// held then, which a rename does not change (roster::Row::serial). The turn follows
+// combatants, never places in a list.
 namespace combat {
 
 struct Combatant
 {
     int row = -1; // -1: nobody
-    QString name;
+    quint32 serial = 0;
 
     bool isNobody() const { return row < 0; }
     bool operator==(const Combatant &) const = default;
@@ -27,6 +30,7 @@ struct Combatant
 // one the tick left, or the one it was given back as.
 struct TurnTick
 {
+    QList<RemovedText> revealed; // the "[Hidden]" tags the turn's start took out
     QList<RemovedText> removed;
     QStringList ended;
     std::size_t before = 0; // fingerprint of the note before the tick
@@ -77,22 +81,28 @@ struct Turn
 // The combatant an item stands for.
 Combatant combatantOf(const OrderEntry &item);
 
-// The item's row still holds its combatant: the same name, not down, its check box set.
+// The item's row still holds its combatant: not emptied of its name, cleared or filled anew.
+bool holdsCombatant(const OrderEntry &item, const roster::Roster &roster);
+
+// The item's row holds its combatant, not down, its check box set.
 bool isInFight(const OrderEntry &item, const roster::Roster &roster);
+
+// In the fight and not dying: the combatant can take a turn.
+bool canAct(const OrderEntry &item, const roster::Roster &roster);
 
 // The item of `combatant` in `order`, or -1.
 int itemOf(const QList<OrderEntry> &order, const Combatant &combatant);
 
-// Next Turn. A turn just taken back by Previous Turn is given back when its combatant is
-// still in the fight and may act (passing again over those out of the fight that Previous
-// Turn passed). Otherwise the first in the list who is in the fight and has neither acted
-// this round nor waits for the next; when there is none, the first in the fight opens a new
-// round. The marked combatant's timed conditions count down in `roster`. False when nobody
-// is in the fight: nothing changes then.
+// Next Turn. A turn just taken back by Previous Turn is given back when its combatant can
+// still act (passing again over those who cannot that Previous Turn passed). Otherwise the
+// first in the list who can act and has neither acted this round nor waits for the next; when
+// there is none, the first who can act opens a new round. At the start of the marked
+// combatant's turn a "[Hidden]" tag leaves its note and its timed conditions count down.
+// False when nobody can act: nothing changes then.
 bool nextTurn(Turn &turn, const QList<OrderEntry> &order, roster::Roster &roster);
 
 // Previous Turn: the current turn is taken back, and so is each one before it whose
-// combatant is no longer in the fight, down to the one before the fight's first turn.
+// combatant can no longer act, down to the one before the fight's first turn.
 // Each turn taken back gives back its tick, unless its note changed since. False when no
 // turn was taken.
 bool previousTurn(Turn &turn, const QList<OrderEntry> &order, roster::Roster &roster);
@@ -102,6 +112,11 @@ bool previousTurn(Turn &turn, const QList<OrderEntry> &order, roster::Roster &ro
 // the current combatant left the order, the marker's place is where the first who followed
 // them and is still in the order now stands. Turns taken back are forgotten.
 void afterRecalculation(Turn &turn, const QList<OrderEntry> &before, const QList<OrderEntry> &after);
+
+// Who Next Turn would mark as things stand, passing over those `skip` names; nobody when
+// nobody would be.
+Combatant upcoming(const Turn &turn, const QList<OrderEntry> &order, const roster::Roster &roster,
+                   const std::function<bool(const OrderEntry &)> &skip);
 
 // The bytes the turn holds that `other` does not share with it.
 qsizetype unsharedBytes(const Turn &turn, const Turn &other);

@@ -3,6 +3,8 @@
 #include "combat/Clearing.h"
 #include "combat/Damage.h"
 #include "combat/DownRow.h"
+#include "combat/Health.h"
+#include "combat/NoteTags.h"
 #include "combat/RowErrors.h"
 #include "combat/SpinStep.h"
 #include "roster/FieldError.h"
@@ -21,6 +23,14 @@ QString amountKey(int row)
 }
 
 const QString NoteKey = QStringLiteral("note");
+
+// The same items, whatever the hit points they followed since.
+bool sameItems(const QList<combat::OrderEntry> &a, const QList<combat::OrderEntry> &b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto &x, const auto &y) {
+        return x.row == y.row && x.serial == y.serial && x.text == y.text;
+    });
+}
 
 QString rowPlace(int row, const char *what)
 {
@@ -61,8 +71,8 @@ int CombatDocument::currentRow() const
 
 bool CombatDocument::currentRowHolds() const
 {
-    const int current = currentRow();
-    return current >= 0 && row(current).name == m_state.turn.current().name;
+    const int item = markedItem();
+    return item >= 0 && combat::holdsCombatant(m_state.order[item], m_state.roster);
 }
 
 QString CombatDocument::rowLabel(int index) const
@@ -74,9 +84,19 @@ void CombatDocument::commit(CombatState next, const QString &what, const QString
 {
     if (mergeKey.isEmpty())
         m_history.closeMerge();
+    // A row emptied of its name (typed away, Clear, New Combat) has lost the combatant the
+    // list knows it by; a rename keeps it.
+    for (int r = 0; r < roster::RowCount; ++r) {
+        roster::Row &row = next.roster.rows[static_cast<std::size_t>(r)];
+        const roster::Row &was = this->row(r);
+        if (row.name.isEmpty() && !was.name.isEmpty() && row.serial == was.serial
+            && combat::itemOf(next.order, {r, was.serial}) >= 0)
+            ++row.serial;
+    }
+    combat::followHitPoints(next.order, next.roster);
     if (next == m_state && mergeKey.isEmpty())
         return;
-    const bool orderChanges = next.order != m_state.order;
+    const bool orderChanges = !sameItems(next.order, m_state.order);
     m_history.push(what, m_state, next, mergeKey);
     m_state = std::move(next);
     if (orderChanges)
@@ -86,7 +106,7 @@ void CombatDocument::commit(CombatState next, const QString &what, const QString
 
 void CombatDocument::show(const CombatState &state)
 {
-    const bool orderChanges = state.order != m_state.order;
+    const bool orderChanges = !sameItems(state.order, m_state.order);
     m_state = state;
     if (orderChanges)
         emit orderChanged();
@@ -181,6 +201,11 @@ void CombatDocument::calculateOrder()
     CombatState next = m_state;
     // Computed in full before anything changes: an unreadable initiative keeps the old list.
     next.order = combat::fightingOrderEntries(next.roster);
+    for (combat::OrderEntry &item : next.order) {
+        // A combatant already in the fight keeps the most hit points it had.
+        if (const int before = combat::itemOf(m_state.order, combat::combatantOf(item)); before >= 0)
+            item.highest = std::max(item.highest, m_state.order[before].highest);
+    }
     combat::afterRecalculation(next.turn, m_state.order, next.order);
     commit(std::move(next), QStringLiteral("Calculate Fighting Order"));
 }
@@ -211,6 +236,15 @@ bool CombatDocument::addCondition(int r, const QString &name, int rounds)
     return true;
 }
 
+void CombatDocument::toggleHidden(int r)
+{
+    CombatState next = m_state;
+    QString &note = next.roster.rows[static_cast<std::size_t>(r)].note;
+    const bool hidden = combat::hasTag(note, combat::HiddenTag);
+    note = hidden ? combat::withoutTag(note, combat::HiddenTag).note : combat::withTag(note, combat::HiddenTag);
+    commit(std::move(next), (hidden ? QStringLiteral("Reveal ") : QStringLiteral("Hide ")) + rowLabel(r));
+}
+
 bool CombatDocument::undo()
 {
     if (!m_history.canUndo())
@@ -234,6 +268,9 @@ files::LoadOutcome CombatDocument::load(const QString &path)
     if (outcome.status != files::LoadOutcome::Status::Loaded)
         return outcome;
     // The list stays as it was until the order is calculated again; the turns start anew.
+    // Every row is filled anew: the list's items no longer stand for anyone in them.
+    for (int r = 0; r < roster::RowCount; ++r)
+        outcome.roster.rows[static_cast<std::size_t>(r)].serial = row(r).serial + 1;
     commit(CombatState{outcome.roster, m_state.order, {}}, QStringLiteral("Load Combat"));
     m_lastCombatPath = path;
     return outcome;

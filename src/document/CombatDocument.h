@@ -68,6 +68,8 @@ public:
     void previousTurn();
     // False when the name or rounds cannot be a condition.
     bool addCondition(int row, const QString &name, int rounds);
+    // Hides the row's combatant from the players ("[Hidden]" in its note), or reveals it.
+    void toggleHidden(int row);
 
     // One step back or forward; false when there is none.
     bool undo();

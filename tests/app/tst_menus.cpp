@@ -36,6 +36,7 @@ private slots:
     void cleanup() { m_fixture.reset(); }
 
     void menuBarHasTheItemsInOrder();
+    void mnemonicsAreUniqueInEachMenu();
     void items_data();
     void items();
     void shortcutsReachTheirCommands_data();
@@ -80,6 +81,21 @@ void TestMenus::menuBarHasTheItemsInOrder()
     QCOMPARE(help, (QStringList{QStringLiteral("Help"), QStringLiteral("About")}));
 }
 
+void TestMenus::mnemonicsAreUniqueInEachMenu()
+{
+    QList<QWidget *> menus{window().menuBar()};
+    for (QAction *action : window().menuBar()->actions())
+        menus << action->menu(); // null for a command on the bar: skipped
+    for (QWidget *menu : menus) {
+        QStringList letters;
+        for (QAction *action : menu ? menu->actions() : QList<QAction *>()) {
+            const qsizetype at = action->text().indexOf(u'&') + 1;
+            QVERIFY2(at > 0 && !letters.contains(action->text().at(at).toLower()), qPrintable(action->text()));
+            letters << action->text().at(at).toLower();
+        }
+    }
+}
+
 void TestMenus::items_data()
 {
     QTest::addColumn<QString>("name");
@@ -95,6 +111,8 @@ void TestMenus::items_data()
     QTest::newRow("mnuSave1") << u"mnuSave1"_s << u"Save"_s << QKeySequence();
     QTest::newRow("mnuCalc") << u"mnuCalc"_s << u"Calculator"_s << QKeySequence();
     QTest::newRow("mnuOrder") << u"mnuOrder"_s << u"Calculate Fighting Order"_s << QKeySequence(QStringLiteral("F5"));
+    QTest::newRow("mnuHide") << u"mnuHide"_s << u"Hide from Players"_s << QKeySequence(QStringLiteral("Ctrl+H"));
+    QTest::newRow("mnuHealthWords") << u"mnuHealthWords"_s << u"Health Words"_s << QKeySequence(QStringLiteral("Ctrl+Shift+H"));
     QTest::newRow("mnuPlayerWindow") << u"mnuPlayerWindow"_s << u"Player Window"_s << QKeySequence(QStringLiteral("F7"));
     QTest::newRow("mnuHelp") << u"mnuHelp"_s << u"Help"_s << QKeySequence(QStringLiteral("F1"));
     QTest::newRow("mnuAbout") << u"mnuAbout"_s << u"About"_s << QKeySequence(QStringLiteral("F2"));

@@ -27,6 +27,13 @@ int litItem(const QListView *list)
     }
     return lit;
 }
+
+// The keys go to that window now.
+bool activate(QWidget *window)
+{
+    window->activateWindow();
+    return QTest::qWaitFor([&] { return QApplication::activeWindow() == window; });
+}
 } // namespace
 
 class TestPlayerWindow : public QObject
@@ -35,6 +42,7 @@ class TestPlayerWindow : public QObject
 
 private slots:
     void followsTheTurnAndMovesIt();
+    void tellsHealthInWordsAndNothingOfTheHidden();
 };
 
 void TestPlayerWindow::followsTheTurnAndMovesIt()
@@ -57,7 +65,7 @@ void TestPlayerWindow::followsTheTurnAndMovesIt()
     auto *players = w.findChild<PlayerWindow *>();
     QVERIFY(players);
     QVERIFY(QTest::qWaitForWindowActive(players));
-    QCOMPARE(listTexts(players->list()), (QStringList{u"Ogre"_s, u"Goblin"_s, u"Orc"_s}));
+    QCOMPARE(listTexts(players->list()), (QStringList{u"Ogre · Unhurt"_s, u"Goblin · Unhurt"_s, u"Orc · Unhurt"_s}));
     QCOMPARE(litItem(players->list()), 0);
     QCOMPARE(players->turnLabel()->text(), u"Round 1 — Ogre"_s);
 
@@ -89,6 +97,71 @@ void TestPlayerWindow::followsTheTurnAndMovesIt()
     stuck.start(5000);
     QCOMPARE(QApplication::exec(), 0);
     QVERIFY(!guard || !guard->isVisible());
+}
+
+void TestPlayerWindow::tellsHealthInWordsAndNothingOfTheHidden()
+{
+    WindowFixture fixture;
+    MainFrm &w = *fixture.window;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QTest::keyClick(&w, Qt::Key_F7);
+    auto *players = w.findChild<PlayerWindow *>();
+    QVERIFY(QTest::qWaitForWindowActive(players));
+
+    // The order: Sela (a player's character), Goblin, Ogre, Wolf.
+    const QStringList names{u"Sela"_s, u"Goblin"_s, u"Ogre"_s, u"Wolf"_s};
+    for (int r = 0; r < 4; ++r) {
+        w.roster().ChrName[r]->setText(names[r]);
+        w.roster().ChrHP[r]->setText(QString::number(QList{20, 8, 30, 12}[r]));
+        w.roster().ChrIni[r]->setText(QString::number(30 - 7 * r));
+    }
+    w.roster().ChrNote[0]->setText(u"[PC]"_s);
+    QVERIFY(activate(&w));
+    QTest::keyClick(&w, Qt::Key_F5);
+    QTest::keyClick(&w, Qt::Key_F6);
+    w.roster().ChrHP[0]->setText(u"15"_s);
+    w.roster().ChrHP[2]->setText(u"-3"_s);
+    w.roster().ChrHP[3]->setText(u"6"_s);
+    w.roster().ChrName[1]->setFocus();
+    QTest::keyClick(w.roster().ChrName[1], Qt::Key_H, Qt::ControlModifier); // the Goblin hides
+    QCOMPARE(listTexts(players->list()), (QStringList{u"Sela · Hurt"_s, u"Ogre · Dying"_s, u"Wolf · Bloodied"_s}));
+    QCOMPARE(players->turnLabel()->text(), u"Round 1 — Sela"_s);
+    QCOMPARE(players->nextLabel()->text(), u"Next: Wolf"_s); // neither the hidden nor the dying act
+    // The main list shows both, as they are.
+    const QAbstractItemModel *main = w.roster().List->model();
+    QCOMPARE(main->index(1, 0).data(Qt::AccessibleDescriptionRole).toString(), u"Hidden from the players"_s);
+    QCOMPARE(main->index(2, 0).data(Qt::AccessibleDescriptionRole).toString(), u"Dying"_s);
+
+    // H in the players' window, then Ctrl+Shift+H in the main one: monsters only, nobody, everyone.
+    const QList<QStringList> modes{{u"Sela"_s, u"Ogre · Dying"_s, u"Wolf · Bloodied"_s},
+                                   {u"Sela"_s, u"Ogre"_s, u"Wolf"_s},
+                                   {u"Sela · Hurt"_s, u"Ogre · Dying"_s, u"Wolf · Bloodied"_s}};
+    for (int m = 0; m < modes.size(); ++m) {
+        QWidget *window = m % 2 == 0 ? static_cast<QWidget *>(players) : &w;
+        QVERIFY(activate(window));
+        QTest::keyClick(window, Qt::Key_H, m % 2 == 0 ? Qt::NoModifier : Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(listTexts(players->list()), modes[m]);
+    }
+    QCOMPARE(w.document().history().undoText(), u"Hide Row 2 (Goblin)"_s); // no step of its own
+
+    // The Goblin's turn reveals it; hidden again while current, it lights nobody and leaves
+    // only the round.
+    QTest::keyClick(players, Qt::Key_F6);
+    QCOMPARE(litItem(players->list()), 1);
+    QVERIFY(activate(&w));
+    w.roster().ChrName[1]->setFocus();
+    QTest::keyClick(w.roster().ChrName[1], Qt::Key_H, Qt::ControlModifier);
+    QCOMPARE(listTexts(players->list()).size(), 3);
+    QCOMPARE(litItem(players->list()), -1);
+    QCOMPARE(players->turnLabel()->text(), u"Round 1"_s);
+
+    // After New Combat no fight is shown, and with no row focused nor turn marked nothing hides.
+    QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier);
+    QVERIFY(players->waitingLabel()->isVisible() && !players->list()->isVisible());
+    w.roster().List->setFocus();
+    QTest::keyClick(w.roster().List, Qt::Key_H, Qt::ControlModifier);
+    QCOMPARE(fixture.prompts->messages.size(), 1);
 }
 
 QTEST_MAIN(TestPlayerWindow)

@@ -131,6 +131,15 @@ void TestTurns::currentRowIsLitInBothPalettes()
             QCOMPARE(control->accessibleDescription(), lit ? u"Current turn"_s : QString());
         }
     }
+    // Down while lit: its disabled fields keep a grey of their own, between text and background.
+    w.roster().SubsTxt[2]->setText(u"99"_s);
+    QTest::mouseClick(w.roster().SubsCmd[2], Qt::LeftButton);
+    QVERIFY(!w.roster().ChrName[2]->isEnabled());
+    const QPalette lit = w.roster().ChrName[2]->palette();
+    const QColor background = lit.color(QPalette::Base);
+    const double grey = contrastRatio(background, lit.color(QPalette::Disabled, QPalette::Text));
+    QVERIFY2(grey > 1.5 && grey < contrastRatio(background, lit.color(QPalette::Active, QPalette::Text)),
+             qPrintable(QString::number(grey)));
     QTest::keyClick(&w, Qt::Key_F6); // on to the Goblin: the Ogre's row goes back to normal
     QCOMPARE(w.roster().ChrName[2]->accessibleDescription(), QString());
     QCOMPARE(w.roster().ChrName[1]->accessibleDescription(), u"Current turn"_s);

@@ -39,7 +39,8 @@ roster::Roster party()
 // Keys: 5 calculate, 6 next, S previous, N new combat; to the Goblin: D down, C Clear,
 // W renamed "Wolf 2", X box cleared, I box set again; V the Wolf down, O the Kobold's box cleared;
 // L the Orc's initiative becomes 20; K a Kobold with initiative 20 and "[Held: 3]" in row 4;
-// E an Elf with initiative 1 in row 5.
+// E an Elf with initiative 1 in row 5; G the Goblin dying (-5 hit points), H healed (3);
+// U "[Hidden]" before the Kobold's note.
 void TestTurnTracker::turns_data()
 {
     QTest::addColumn<QString>("keys");
@@ -59,8 +60,8 @@ void TestTurnTracker::turns_data()
     QTest::newRow("down is skipped") << u"56D6"_s << u"10 - Orc"_s << 1 << u" | Goblin [Stunned: 2] angry | "_s
                                      << QStringList{};
     QTest::newRow("cleared row is skipped") << u"56C6"_s << u"10 - Orc"_s << 1 << u" |  | "_s << QStringList{};
-    QTest::newRow("renamed row is skipped") << u"56W6"_s << u"10 - Orc"_s << 1
-                                            << u" | Goblin [Stunned: 2] angry | "_s << QStringList{};
+    QTest::newRow("a rename keeps the combatant") << u"56W6"_s << u"11 - Goblin"_s << 1
+                                                  << u" | Goblin [Stunned: 1] angry | "_s << QStringList{};
     QTest::newRow("unchecked box is skipped") << u"56X6"_s << u"10 - Orc"_s << 1
                                               << u" | Goblin [Stunned: 2] angry | "_s << QStringList{};
     QTest::newRow("nobody left: nothing") << u"566N6"_s << u""_s << 0 << u" |  | "_s << QStringList{};
@@ -79,6 +80,15 @@ void TestTurnTracker::turns_data()
                                                        << goblin1 + u"[Held: 2]"_s << QStringList{};
     QTest::newRow("new below the marker acts this round") << u"566E5666"_s << u"01 - Elf"_s << 1 << goblin1
                                                           << QStringList{};
+
+    QTest::newRow("dying: passed over") << u"56G6"_s << u"10 - Orc"_s << 1
+                                        << u" | Goblin [Stunned: 2] angry | "_s << QStringList{};
+    QTest::newRow("healed: acts in the round") << u"56G6H6"_s << u"11 - Goblin"_s << 1 << goblin1
+                                               << QStringList{};
+    QTest::newRow("hidden: revealed at its first turn") << u"KU56"_s << u"20 - Kobold"_s << 1
+                                                        << start + u"[Held: 2]"_s << QStringList{};
+    QTest::newRow("hidden again when that turn is taken back") << u"KU56S"_s << u""_s << 0
+                                                               << start + u"[Hidden] [Held: 3]"_s << QStringList{};
 
     // Previous Turn, and Next Turn after it.
     QTest::newRow("back passes over the skipped") << u"566D6S"_s << u"12 - Ogre"_s << 1
@@ -137,6 +147,9 @@ void TestTurnTracker::turns()
         case u'L': roster.rows[0].ini = u"20"_s; break;
         case u'K': arrive(4, u"Kobold"_s, u"20"_s, u"[Held: 3]"_s); break;
         case u'E': arrive(5, u"Elf"_s, u"1"_s, QString()); break;
+        case u'G': roster.rows[1].hp = u"-5"_s; break;
+        case u'H': roster.rows[1].hp = u"3"_s; break;
+        case u'U': roster.rows[4].note.prepend(u"[Hidden] "_s); break;
         }
     }
     const int item = combat::itemOf(order, turn.current());

@@ -101,7 +101,8 @@ void TestCombatDocument::steps()
 
 // The order, the turn and the notes through undo and redo. The party: Ogre 12, Goblin 11,
 // Orc 10; the Ogre holds "[Held: 1]". Keys: 5 calculate, 6 next, S previous, Z undo, Y redo,
-// K a Kobold with initiative 20 and "[Held: 3]" typed into row 4, N New Combat.
+// K a Kobold with initiative 20 and "[Held: 3]" typed into row 4, N New Combat; R the Ogre
+// renamed "Ogre chief", E its name emptied and typed again, H Hide from Players on it.
 void TestCombatDocument::fight_data()
 {
     QTest::addColumn<QString>("keys");
@@ -119,6 +120,11 @@ void TestCombatDocument::fight_data()
     QTest::newRow("undo and redo over a round's start") << u"566K566ZY6"_s << four << u"2 12 - Ogre"_s
                                                         << u" | [Held: 2]"_s;
     QTest::newRow("new combat ends the turns, keeps the list") << u"56N"_s << three << u"0 "_s << u" | "_s;
+    QTest::newRow("a rename keeps the turn") << u"56R"_s << three << u"1 12 - Ogre"_s << u" | "_s;
+    QTest::newRow("and the combatant") << u"56R66"_s << three << u"1 10 - Orc"_s << u" | "_s;
+    QTest::newRow("emptied and typed again: another") << u"56E6"_s << three << u"1 11 - Goblin"_s << u" | "_s;
+    QTest::newRow("hidden and revealed: one step each") << u"HHZ"_s << QStringList{} << u"0 "_s
+                                                        << u"[Held: 1] [Hidden] | "_s;
 }
 
 void TestCombatDocument::fight()
@@ -135,6 +141,12 @@ void TestCombatDocument::fight()
         case u'Z': doc.undo(); break;
         case u'Y': doc.redo(); break;
         case u'N': doc.newCombat(); break;
+        case u'R': doc.setFieldText(2, roster::Field::Name, u"Ogre chief"_s); break;
+        case u'E':
+            doc.setFieldText(2, roster::Field::Name, QString());
+            doc.setFieldText(2, roster::Field::Name, u"Ogre"_s);
+            break;
+        case u'H': doc.toggleHidden(2); break;
         case u'K':
             doc.setFieldText(4, roster::Field::Name, u"Kobold"_s);
             doc.setFieldText(4, roster::Field::Initiative, u"20"_s);

@@ -34,10 +34,10 @@ void writeFile(const QString &path, const QStringList &names)
         qFatal("cannot write %s", qPrintable(path));
 }
 
-bool inFight(const CombatState &state, const combat::Combatant &who)
+bool canAct(const CombatState &state, const combat::Combatant &who)
 {
     const int item = combat::itemOf(state.order, who);
-    return item >= 0 && combat::isInFight(state.order[item], state.roster);
+    return item >= 0 && combat::canAct(state.order[item], state.roster);
 }
 
 // Who waits in this round or one before it (a later round's waiting list serves only the
@@ -136,8 +136,8 @@ private:
 QString describe(const CombatState &state)
 {
     QStringList taken, back, order;
-    state.turn.taken.walk([&](const combat::TurnRecord &r) { return taken.prepend(u"%1 %2"_s.arg(r.round).arg(r.who.name)), true; });
-    state.turn.takenBack.walk([&](const combat::TurnRecord &r) { return back.append(u"%1 %2"_s.arg(r.round).arg(r.who.name)), true; });
+    state.turn.taken.walk([&](const combat::TurnRecord &r) { return taken.prepend(u"%1 %2"_s.arg(r.round).arg(r.who.row)), true; });
+    state.turn.takenBack.walk([&](const combat::TurnRecord &r) { return back.append(u"%1 %2"_s.arg(r.round).arg(r.who.row)), true; });
     for (const combat::OrderEntry &item : state.order)
         order << item.name + (combat::isInFight(item, state.roster) ? u"*"_s : u""_s) + u" \""_s
                      + state.roster.rows[static_cast<std::size_t>(item.row)].note + u'"';
@@ -157,17 +157,17 @@ QString brokenRule(const CombatState &state)
             broken = u"the record's rounds go back"_s;
         previousRound = record.round;
         if (record.round == round && acted.contains(record.who))
-            broken = u"%1 acts twice in round %2"_s.arg(record.who.name).arg(round);
+            broken = u"row %1 acts twice in round %2"_s.arg(record.who.row).arg(round);
         acted << record.who;
         return record.round == round && broken.isEmpty();
     });
     return broken;
 }
 
-// Previous Turn then Next Turn gives back the same fight, when the current combatant is in it.
+// Previous Turn then Next Turn gives back the same fight, when the current combatant can act.
 QString backAndForth(const CombatState &state)
 {
-    if (state.turn.taken.isEmpty() || !inFight(state, state.turn.current()))
+    if (state.turn.taken.isEmpty() || !canAct(state, state.turn.current()))
         return {};
     CombatState moved = state;
     if (!combat::previousTurn(moved.turn, moved.order, moved.roster))
@@ -176,10 +176,10 @@ QString backAndForth(const CombatState &state)
     return sameFight(moved, state) ? QString() : u"Shift+F6, F6 changed the fight"_s;
 }
 
-// Next Turn then Previous Turn gives back every tick, when the current combatant is in the fight.
+// Next Turn then Previous Turn gives back every tick, when the current combatant can act.
 QString forthAndBack(const CombatState &state)
 {
-    if (!state.turn.taken.isEmpty() && !inFight(state, state.turn.current()))
+    if (!state.turn.taken.isEmpty() && !canAct(state, state.turn.current()))
         return {};
     CombatState moved = state;
     if (!combat::nextTurn(moved.turn, moved.order, moved.roster))
@@ -188,7 +188,7 @@ QString forthAndBack(const CombatState &state)
     return sameFight(moved, state) ? QString() : u"F6, Shift+F6 changed the fight"_s;
 }
 
-// Next Turn opening a new round passes over nobody in the fight who has not acted in the last.
+// Next Turn opening a new round passes over nobody who can act and has not in the last.
 QString passedOver(const CombatState &before, const CombatState &after)
 {
     // A turn given back opens its round as it did before, with whoever was in the fight then.
@@ -197,9 +197,9 @@ QString passedOver(const CombatState &before, const CombatState &after)
         return {};
     for (const combat::OrderEntry &item : before.order) {
         const combat::Combatant who = combat::combatantOf(item);
-        if (combat::isInFight(item, before.roster) && !before.turn.hasActed(who, round)
+        if (combat::canAct(item, before.roster) && !before.turn.hasActed(who, round)
             && !before.turn.isWaiting(who, round))
-            return u"%1 passed over in round %2"_s.arg(who.name).arg(round);
+            return u"%1 passed over in round %2"_s.arg(item.name).arg(round);
     }
     return {};
 }

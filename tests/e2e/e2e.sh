@@ -506,6 +506,25 @@ convert "$work/players_after.png" -resize 50% "$work/players_small.png" 2>/dev/n
 tesseract "$work/players_small.png" - --psm 6 2>/dev/null | grep -q 'Aldric' ||
     fail 'the player window does not name Aldric'
 
+# Sela hides from the players: their window names her nowhere until the start of her next
+# turn reveals her. (OCR reads the lit item poorly, so the one hidden is not the current one.)
+step='hiding Sela from the players'
+players_text() { # <picture name>: what OCR reads in a picture of the player window
+    import -window "$players_win" "png:$work/$1.png" 2>/dev/null || fail 'no picture of the player window'
+    convert "$work/$1.png" -resize 50% "$work/$1_small.png" 2>/dev/null
+    tesseract "$work/$1_small.png" - --psm 6 2>/dev/null
+}
+focus_window "$main_win" 'the main window'
+# F8 puts the cursor in Aldric's amount box; past his Substract is Sela's.
+xdotool key F8 Tab Tab ctrl+h
+sleep 0.3
+text=$(players_text players_hidden)
+[[ $text == *Wolf* ]] || fail "the player window reads \"$text\", not the others' names"
+[[ $text == *Sela* ]] && fail 'the player window still names the hidden Sela'
+xdotool key F6 F6 F6 # Wolf, Orc, Sela
+sleep 0.3
+[[ $(players_text players_revealed) == *Sela* ]] || fail 'the start of her turn did not reveal Sela'
+
 # --- Exit through the File menu ---------------------------------------------------
 step='leaving through File > Exit'
 # The player window stays open: Exit of the main window closes both.
@@ -520,4 +539,4 @@ wait "$pid"
 status=$?
 ((status == 0)) || fail "the program ended with status $status"
 
-echo 'PASS: typed, saved, undid New Combat, reloaded, loaded an old combat, took a dropped file, marked round 2, resized, added monsters, ran out a condition, used the player window and left through the menu'
+echo 'PASS: typed, saved, undid New Combat, reloaded, loaded an old combat, took a dropped file, marked round 2, resized, added monsters, ran out a condition, used the player window, hid and revealed a combatant and left through the menu'

@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QFormLayout>
 #include <QLineEdit>
 #include <QPushButton>
@@ -34,6 +35,21 @@ ConditionDialog::ConditionDialog(const QStringList &names, QWidget *parent)
         m_buttons->button(QDialogButtonBox::Ok)->setEnabled(combat::isConditionName(text));
     });
     m_buttons->button(QDialogButtonBox::Ok)->setEnabled(combat::isConditionName(m_name->currentText()));
+    // The offered name is a suggestion: typing replaces it.
+    m_name->lineEdit()->selectAll();
+    m_name->setFocus(Qt::OtherFocusReason);
+}
+
+void ConditionDialog::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() != QEvent::WindowTitleChange)
+        return;
+    // Wide enough that the title bar shows the whole title ("Add Condition to Row 3 (Wolf)"):
+    // the title in bold type, with room for the frame's icon and buttons.
+    QFont titleFont = font();
+    titleFont.setBold(true);
+    setMinimumWidth(QFontMetrics(titleFont).horizontalAdvance(windowTitle()) + TitleBarAllowance);
 }
 
 QString ConditionDialog::name() const

@@ -18,6 +18,12 @@ public:
     QString name() const;
     int rounds() const;
 
+    // What a window frame takes from the title bar's width, at most: icon and three buttons.
+    static constexpr int TitleBarAllowance = 160;
+
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
     QComboBox *m_name = nullptr;
     QSpinBox *m_rounds = nullptr;

@@ -8,8 +8,8 @@
 void OrderItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     QStyledItemDelegate::paint(painter, option, index);
-    const QString conditions = index.data(OrderModel::ConditionsRole).toString();
-    if (conditions.isEmpty())
+    const QString beside = itemStateText(index);
+    if (beside.isEmpty())
         return;
     QStyleOptionViewItem item = option;
     initStyleOption(&item, index);
@@ -28,7 +28,7 @@ void OrderItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
     const bool selected = option.state.testFlag(QStyle::State_Selected);
     painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
     painter->drawText(rest, Qt::AlignLeft | Qt::AlignVCenter,
-                      QFontMetrics(font).elidedText(conditions, Qt::ElideRight, rest.width()));
+                      QFontMetrics(font).elidedText(beside, Qt::ElideRight, rest.width()));
     painter->restore();
 }
 

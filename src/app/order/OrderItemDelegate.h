@@ -3,7 +3,7 @@
 #include <QStyledItemDelegate>
 
 // Draws a fighting-order item as calculated, greyed when its combatant left the fight, and
-// beside its text the combatant's timed conditions (OrderModel::ConditionsRole), so that
+// beside its text whether the combatant is dying or hidden and their timed conditions, so that
 // the item's own text never changes.
 class OrderItemDelegate : public QStyledItemDelegate
 {

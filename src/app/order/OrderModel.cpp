@@ -1,6 +1,10 @@
 #include "app/order/OrderModel.h"
 
 #include "combat/Conditions.h"
+#include "combat/DownRow.h"
+#include "combat/Health.h"
+#include "combat/NoteTags.h"
+#include "combat/TurnTracker.h"
 #include "document/CombatDocument.h"
 #include "roster/ShownText.h"
 
@@ -30,11 +34,38 @@ int OrderModel::markedItem() const
 OrderModel::Item OrderModel::itemAt(int i) const
 {
     Item item;
+    const combat::OrderEntry &entry = m_document.order().at(i);
+    item.holds = combat::holdsCombatant(entry, m_document.roster());
     item.inFight = m_document.isInFight(i);
     item.current = i == m_document.markedItem();
+    if (!item.holds)
+        return item; // the row holds someone else now, or nobody: nothing of theirs is shown
+    const roster::Row &row = m_document.row(entry.row);
+    item.dying = !row.down && combat::isDying(row);
+    item.hidden = combat::hasTag(row.note, combat::HiddenTag);
+    item.rowName = roster::shownText(row.name, roster::ShownNameLength);
+    const bool told = m_words == HealthWords::Everyone
+                      || (m_words == HealthWords::Monsters && !combat::hasTag(row.note, combat::PlayerTag));
+    if (told)
+        item.health = combat::healthWord(combat::healthOf(entry, m_document.roster()));
     if (item.inFight)
-        item.conditions = combat::conditionsText(m_document.row(m_document.order().at(i).row).note);
+        item.conditions = combat::conditionsText(row.note);
     return item;
+}
+
+void OrderModel::setHealthWords(HealthWords words)
+{
+    if (words == m_words)
+        return;
+    m_words = words;
+    update();
+}
+
+void OrderModel::nextHealthWords()
+{
+    setHealthWords(m_words == HealthWords::Everyone   ? HealthWords::Monsters
+                   : m_words == HealthWords::Monsters ? HealthWords::Nobody
+                                                      : HealthWords::Everyone);
 }
 
 void OrderModel::reset()
@@ -79,16 +110,31 @@ QVariant OrderModel::data(const QModelIndex &index, int role) const
         return item.inFight;
     case CurrentRole:
         return item.current;
+    case HoldsRole:
+        return item.holds;
+    case DyingRole:
+        return item.dying;
+    case HiddenRole:
+        return item.hidden;
+    case RowNameRole:
+        return item.rowName;
+    case HealthWordRole:
+        return item.health;
     case Qt::FontRole: {
         QFont font;
         font.setStrikeOut(!item.inFight);
         font.setBold(item.current);
+        font.setItalic(item.hidden);
         return font;
     }
     case Qt::AccessibleDescriptionRole: {
         QStringList said;
         if (!item.inFight)
             said << QStringLiteral("Out of the fight");
+        if (item.dying)
+            said << QStringLiteral("Dying");
+        if (item.hidden)
+            said << QStringLiteral("Hidden from the players");
         if (!item.conditions.isEmpty())
             said << item.conditions;
         return said.join(QStringLiteral("; "));
@@ -96,6 +142,19 @@ QVariant OrderModel::data(const QModelIndex &index, int role) const
     default:
         return {};
     }
+}
+
+QString itemStateText(const QModelIndex &item)
+{
+    QStringList beside;
+    if (item.data(OrderModel::DyingRole).toBool())
+        beside << QStringLiteral("dying");
+    if (item.data(OrderModel::HiddenRole).toBool())
+        beside << QStringLiteral("hidden");
+    const QString conditions = item.data(OrderModel::ConditionsRole).toString();
+    if (!conditions.isEmpty())
+        beside << conditions;
+    return beside.join(QStringLiteral(" \u00b7 "));
 }
 
 void showMarked(QListView *list, int marked, QItemSelectionModel::SelectionFlags selection)

@@ -10,7 +10,8 @@ class QListView;
 
 // The fighting-order list as the document has it, for every window that shows it: each
 // item's text as calculated, its combatant's name, whether they are still in the fight,
-// their timed conditions while they are, and which item is the current turn.
+// their timed conditions while they are, and which item is the current turn. It also keeps
+// whose health the players' window tells in words, a view setting both windows change.
 class OrderModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -21,16 +22,30 @@ public:
         NameRole,
         InFightRole,
         CurrentRole,
+        HoldsRole,      // the item's row still holds its combatant
+        DyingRole,      // the combatant is dying (their row holds them)
+        HiddenRole,     // the combatant is hidden from the players (their row holds them)
+        RowNameRole,    // the row's name as it is now, while the row holds the combatant
+        HealthWordRole, // "Bloodied", when the words are shown for this combatant; else empty
     };
+
+    // Whose health the players' window tells: everyone's, the monsters' (rows without "[PC]"
+    // in the note), or nobody's.
+    enum class HealthWords { Everyone, Monsters, Nobody };
 
     explicit OrderModel(const CombatDocument &document, QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
-    // The text as calculated, struck through out of the fight, bold when current; screen
-    // readers hear the state and the conditions as the description. The grey is the
-    // delegate's, from the list's own palette.
+    // The text as calculated, struck through out of the fight, bold when current, italic
+    // when hidden; screen readers hear the state and the conditions as the description.
+    // The grey is the delegate's, from the list's own palette.
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     int markedItem() const;
+
+    HealthWords healthWords() const { return m_words; }
+    void setHealthWords(HealthWords words);
+    // Everyone, monsters only, nobody, and round again.
+    void nextHealthWords();
 
 signals:
     // The items were shown again (the marker may have moved).
@@ -39,8 +54,13 @@ signals:
 private:
     struct Item
     {
+        bool holds = false;
         bool inFight = false;
         bool current = false;
+        bool dying = false;
+        bool hidden = false;
+        QString rowName;
+        QString health;
         QString conditions;
         bool operator==(const Item &) const = default;
     };
@@ -51,7 +71,11 @@ private:
 
     const CombatDocument &m_document;
     QList<Item> m_items; // as last shown: only what changed is told to the views
+    HealthWords m_words = HealthWords::Everyone;
 };
+
+// "Dying", "Hidden", then the conditions: what the main list shows beside an item's text.
+QString itemStateText(const QModelIndex &item);
 
 // Makes the marked item the list's current one, in sight, and tells screen readers of it
 // even while the focus is elsewhere; nothing when it already is.

@@ -1,22 +1,41 @@
 #include "app/order/TurnLine.h"
 
 #include "combat/Conditions.h"
+#include "combat/DownRow.h"
+#include "combat/NoteTags.h"
+#include "combat/TurnTracker.h"
 #include "document/CombatDocument.h"
 #include "roster/ShownText.h"
 
 #include <QLabel>
 
-QString turnLine(const CombatDocument &document)
+namespace {
+
+bool isHidden(const CombatDocument &document, const combat::OrderEntry &item)
+{
+    return combat::hasTag(document.row(item.row).note, combat::HiddenTag);
+}
+
+} // namespace
+
+QString turnLine(const CombatDocument &document, Viewers viewers)
 {
     const combat::Turn &turn = document.state().turn;
     if (turn.round() <= 0)
         return QString();
     QString line = QStringLiteral("Round %1").arg(turn.round());
-    const combat::Combatant current = turn.current();
-    if (!document.currentRowHolds() || current.name.trimmed().isEmpty())
+    const roster::Row &row = document.row(turn.current().row);
+    if (!document.currentRowHolds() || row.name.trimmed().isEmpty())
         return line;
-    line += QStringLiteral(" \u2014 ") + roster::shownText(current.name, roster::ShownNameLength);
-    const QString conditions = combat::conditionsText(document.row(current.row).note);
+    if (viewers == Viewers::Players && combat::hasTag(row.note, combat::HiddenTag))
+        return line; // nothing of them, not even that someone unseen acts
+    // The row's name as it is now (a rename keeps the combatant), in a bounded part.
+    line += QStringLiteral(" \u2014 ") + roster::shownText(row.name, roster::ShownNameLength);
+    if (row.down)
+        line += QStringLiteral(" \u00b7 down");
+    else if (combat::isDying(row))
+        line += QStringLiteral(" \u00b7 dying");
+    const QString conditions = combat::conditionsText(row.note);
     if (!conditions.isEmpty())
         line += QStringLiteral(" \u00b7 ") + conditions;
     for (const QString &ended : turn.endedThisTurn())
@@ -24,9 +43,22 @@ QString turnLine(const CombatDocument &document)
     return line;
 }
 
-bool showTurnLine(QLabel *label, const CombatDocument &document)
+QString nextLine(const CombatDocument &document)
 {
-    const QString line = turnLine(document);
+    const combat::Turn &turn = document.state().turn;
+    if (turn.round() <= 0)
+        return QString();
+    const combat::Combatant next =
+        combat::upcoming(turn, document.order(), document.roster(),
+                         [&](const combat::OrderEntry &item) { return isHidden(document, item); });
+    if (next.isNobody() || document.row(next.row).name.trimmed().isEmpty())
+        return QString();
+    return QStringLiteral("Next: ") + roster::shownText(document.row(next.row).name, roster::ShownNameLength);
+}
+
+bool showTurnLine(QLabel *label, const CombatDocument &document, Viewers viewers)
+{
+    const QString line = turnLine(document, viewers);
     if (label->text() == line)
         return false;
     label->setText(line);

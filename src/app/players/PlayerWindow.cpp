@@ -7,11 +7,11 @@
 #include <QAccessible>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QIdentityProxyModel>
 #include <QListView>
 #include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QSortFilterProxyModel>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -30,9 +30,11 @@ void shrinkToWidth(QFont &font, const QString &text, int width)
 
 } // namespace
 
-// The order as the players see it: names with their conditions, centred, in the window's
-// type; the current name black on amber, those out of the fight grey.
-class PlayerOrder : public QIdentityProxyModel
+// The order as the players see it: those whose rows still hold them and who are not
+// hidden, by the names their rows have now, each with a word for their health and their
+// conditions, centred, in the window's type; the current name black on amber, those out
+// of the fight grey. No hit point number ever reaches it.
+class PlayerOrder : public QSortFilterProxyModel
 {
 public:
     // Light on black reads from across a room.
@@ -42,7 +44,11 @@ public:
     static inline const QColor Marker{0xff, 0xcc, 0x33};
     static inline const QColor MarkerText{0, 0, 0};
 
-    using QIdentityProxyModel::QIdentityProxyModel;
+    explicit PlayerOrder(QObject *parent)
+        : QSortFilterProxyModel(parent)
+    {
+        setDynamicSortFilter(true); // a combatant hidden or revealed leaves or joins at once
+    }
 
     QFont font;    // the names' type, sized to the window
     QSize itemSize;
@@ -54,9 +60,12 @@ public:
         const bool inFight = item.data(OrderModel::InFightRole).toBool();
         switch (role) {
         case Qt::DisplayRole: {
-            const QString name = item.data(OrderModel::NameRole).toString();
-            const QString conditions = item.data(OrderModel::ConditionsRole).toString();
-            return conditions.isEmpty() ? name : name + QStringLiteral(" \u00b7 ") + conditions;
+            QStringList parts{item.data(OrderModel::RowNameRole).toString()};
+            for (const int said : {int(OrderModel::HealthWordRole), int(OrderModel::ConditionsRole)}) {
+                if (const QString text = item.data(said).toString(); !text.isEmpty())
+                    parts << text;
+            }
+            return parts.join(QStringLiteral(" \u00b7 "));
         }
         case Qt::FontRole: {
             QFont itemFont = font;
@@ -81,7 +90,7 @@ public:
             return description.join(QStringLiteral(", "));
         }
         default:
-            return QIdentityProxyModel::data(index, role);
+            return QSortFilterProxyModel::data(index, role);
         }
     }
 
@@ -90,6 +99,13 @@ public:
     {
         emit layoutAboutToBeChanged();
         emit layoutChanged();
+    }
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex &parent) const override
+    {
+        const QModelIndex item = sourceModel()->index(row, 0, parent);
+        return item.data(OrderModel::HoldsRole).toBool() && !item.data(OrderModel::HiddenRole).toBool();
     }
 };
 
@@ -122,6 +138,14 @@ PlayerWindow::PlayerWindow(const CombatDocument &document, OrderModel &order, QW
     m_turn->setAlignment(Qt::AlignCenter);
     m_turn->setForegroundRole(QPalette::Highlight);
     m_turn->setAccessibleName(QStringLiteral("Round"));
+    m_next = new QLabel(this);
+    m_next->setObjectName(QStringLiteral("PlayerNextLbl"));
+    m_next->setAlignment(Qt::AlignCenter);
+    m_next->setAccessibleName(QStringLiteral("Next"));
+    m_waiting = new QLabel(QStringLiteral("Waiting for the fight"), this);
+    m_waiting->setObjectName(QStringLiteral("PlayerWaitingLbl"));
+    m_waiting->setAlignment(Qt::AlignCenter);
+    m_waiting->setAccessibleName(m_waiting->text());
 
     m_shown = new PlayerOrder(this);
     m_shown->setSourceModel(&m_order);
@@ -137,13 +161,17 @@ PlayerWindow::PlayerWindow(const CombatDocument &document, OrderModel &order, QW
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_turn);
+    layout->addWidget(m_next);
     layout->addWidget(m_list, 1);
+    layout->addWidget(m_waiting, 1);
 
     // The window's own keys, so a presentation remote works while it has the focus.
     connect(new QShortcut(QKeySequence(Qt::Key_F6), this), &QShortcut::activated, this,
             &PlayerWindow::nextTurnRequested);
     connect(new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6), this), &QShortcut::activated, this,
             &PlayerWindow::previousTurnRequested);
+    connect(new QShortcut(QKeySequence(Qt::Key_H), this), &QShortcut::activated, &m_order,
+            &OrderModel::nextHealthWords);
     connect(new QShortcut(QKeySequence(Qt::Key_F11), this), &QShortcut::activated, this,
             [this] { setWindowState(windowState() ^ Qt::WindowFullScreen); });
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
@@ -169,9 +197,22 @@ void PlayerWindow::placeOnAnotherScreen()
 
 void PlayerWindow::showTurn()
 {
-    showTurnLine(m_turn, m_document);
+    // With nobody to show (before the first calculation, once no item holds its row after
+    // New Combat or a load, or while all are hidden) nothing of a fight shows, not even a round.
+    const bool waiting = m_shown->rowCount() == 0;
+    m_waiting->setVisible(waiting);
+    m_list->setVisible(!waiting);
+    m_turn->setVisible(!waiting);
+    m_next->setVisible(!waiting);
+    showTurnLine(m_turn, m_document, Viewers::Players);
+    if (const QString next = waiting ? QString() : nextLine(m_document); m_next->text() != next) {
+        m_next->setText(next);
+        m_next->setAccessibleName(next.isEmpty() ? QStringLiteral("Next") : next);
+    }
     fitType();
-    showMarked(m_list, m_order.markedItem(), QItemSelectionModel::NoUpdate);
+    // A hidden current combatant is no item here: nobody is lit.
+    showMarked(m_list, m_shown->mapFromSource(m_order.index(m_order.markedItem())).row(),
+               QItemSelectionModel::NoUpdate);
 }
 
 void PlayerWindow::resizeEvent(QResizeEvent *event)
@@ -180,8 +221,9 @@ void PlayerWindow::resizeEvent(QResizeEvent *event)
     fitType();
 }
 
-// Type as large as the window allows: the turn line a ninth of its height, the names
-// sharing what is left, each smaller only where a line would not fit across.
+// Type as large as the window allows: the turn line a ninth of its height, who is next an
+// eighteenth, the names sharing what is left, each smaller only where a line would not fit
+// across.
 void PlayerWindow::fitType()
 {
     const int h = std::max(height(), 1);
@@ -199,8 +241,21 @@ void PlayerWindow::fitType()
         m_turn->setFont(turnFont);
     m_turn->setFixedHeight(turnHeight);
 
+    QFont nextFont = font();
+    nextFont.setPixelSize(std::max(h / 18, MinPixels));
+    const int nextHeight = QFontMetrics(nextFont).height();
+    shrinkToWidth(nextFont, m_next->text(), across);
+    if (m_next->font() != nextFont)
+        m_next->setFont(nextFont);
+    m_next->setFixedHeight(nextHeight);
+    QFont waitingFont = turnFont;
+    waitingFont.setPixelSize(std::max(h / 12, MinPixels));
+    shrinkToWidth(waitingFont, m_waiting->text(), across);
+    if (m_waiting->font() != waitingFont)
+        m_waiting->setFont(waitingFont);
+
     const int items = std::max(m_shown->rowCount(), 1);
-    const int rowHeight = std::max((h - 3 * margin - turnHeight) / items, 1);
+    const int rowHeight = std::max((h - 4 * margin - turnHeight - nextHeight) / items, 1);
     QFont nameFont = font();
     nameFont.setBold(true); // measured as the widest, the current name's
     nameFont.setPixelSize(std::clamp(rowHeight * 5 / 8, MinPixels, std::max(h / 11, MinPixels)));

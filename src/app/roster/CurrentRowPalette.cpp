@@ -50,5 +50,12 @@ QPalette currentRowPalette(QPalette base, const RowColours &colours)
         base.setColor(group, QPalette::Highlight, colours.text);
         base.setColor(group, QPalette::HighlightedText, colours.background);
     }
+    // A down row's fields are disabled: their text stays the grey of a down row, half way
+    // to the background, so a lit row still shows that its combatant is down.
+    const QColor &t = colours.text;
+    const QColor &b = colours.background;
+    const QColor grey((t.red() + b.red()) / 2, (t.green() + b.green()) / 2, (t.blue() + b.blue()) / 2);
+    for (const QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+        base.setColor(QPalette::Disabled, role, grey);
     return base;
 }

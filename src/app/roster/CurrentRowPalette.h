@@ -18,5 +18,6 @@ RowColours currentRowColours(const QPalette &palette);
 double contrastRatio(const QColor &a, const QColor &b);
 
 // `base` with the row colours in every colour group. A field's focus frame, which is
-// drawn in the highlight colour, takes the text colour so that it still shows.
+// drawn in the highlight colour, takes the text colour so that it still shows; a disabled
+// field's text is grey, half way between the text and the background.
 QPalette currentRowPalette(QPalette base, const RowColours &colours);

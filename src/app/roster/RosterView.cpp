@@ -177,7 +177,8 @@ void RosterView::focusFirstChange(const CombatState &before, const CombatState &
 {
     for (int r = 0; r < roster::RowCount; ++r) {
         const roster::Row &a = before.roster.rows[static_cast<std::size_t>(r)];
-        const roster::Row &b = after.roster.rows[static_cast<std::size_t>(r)];
+        roster::Row b = after.roster.rows[static_cast<std::size_t>(r)];
+        b.serial = a.serial; // who the row holds is nothing the user can put the cursor on
         if (a == b)
             continue;
         QList<QWidget *> changed;

@@ -142,11 +142,15 @@ void MainFrm::damageCurrent()
     });
 }
 
+int MainFrm::commandRow() const
+{
+    return m_roster->focusedRow() >= 0 ? m_roster->focusedRow() : m_document.currentRow();
+}
+
 void MainFrm::mnuCondition_Click()
 {
     runHandler([this] {
-        // The focused row, or the current combatant's.
-        const int row = m_roster->focusedRow() >= 0 ? m_roster->focusedRow() : m_document.currentRow();
+        const int row = commandRow();
         if (row < 0) {
             showError(QStringLiteral("Put the cursor in a combatant's row, or mark a turn, to add a condition."));
             return;
@@ -156,6 +160,18 @@ void MainFrm::mnuCondition_Click()
                                     combat::UsualConditions);
         if (condition)
             m_document.addCondition(row, condition->name, condition->rounds);
+    });
+}
+
+void MainFrm::mnuHide_Click()
+{
+    runHandler([this] {
+        const int row = commandRow();
+        if (row < 0) {
+            showError(QStringLiteral("Put the cursor in a combatant's row, or mark a turn, to hide it from the players."));
+            return;
+        }
+        m_document.toggleHidden(row);
     });
 }
 

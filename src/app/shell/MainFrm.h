@@ -40,6 +40,7 @@ public:
     void mnuAdd_Click() { runHandler([this] { m_files->askAndAdd(); }); }
     void mnuSave_Click() { runHandler([this] { m_files->save(); }); }
     void mnuCondition_Click();
+    void mnuHide_Click();
     // Loads, or adds the combatants of, the combat file at `path`, as the menus do after their dialogs.
     void loadCombatFrom(const QString &path) { runHandler([&] { m_files->load(path); }); }
     void addCombatantsFrom(const QString &path) { runHandler([&] { m_files->add(path); }); }
@@ -52,7 +53,7 @@ public:
     QAction *mnuUndo = nullptr, *mnuRedo = nullptr;
     QAction *mnuOrder = nullptr; // "Calculate Fighting Order", the same command as Command1
     QAction *mnuNextTurn = nullptr, *mnuPreviousTurn = nullptr, *mnuDamage = nullptr;
-    QAction *mnuCondition = nullptr, *mnuPlayerWindow = nullptr;
+    QAction *mnuCondition = nullptr, *mnuPlayerWindow = nullptr, *mnuHide = nullptr, *mnuHealthWords = nullptr;
     QAction *mnuLoad1 = nullptr, *mnuSave1 = nullptr, *mnuCalc = nullptr;
     QAction *mnuHelp = nullptr, *mnuAbout = nullptr;
 
@@ -69,6 +70,8 @@ private:
     void watchFields();
     void fitToScreen();
     void showError(const QString &message);
+    // The focused row, or else the current combatant's; -1 with neither.
+    int commandRow() const;
     void updateUndoActions();
     void undoOrRedo(bool undo);
     void damageCurrent();

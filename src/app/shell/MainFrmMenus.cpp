@@ -1,6 +1,7 @@
 // The menu bar, and the commands that do not touch the combat.
 #include "app/shell/MainFrm.h"
 
+#include "app/order/OrderModel.h"
 #include "app/shell/Calculator.h"
 
 #include <QMenuBar>
@@ -36,8 +37,11 @@ void MainFrm::createMenus()
         action(combat, "mnuPreviousTurn", QStringLiteral("&Previous Turn"), QKeySequence(Qt::SHIFT | Qt::Key_F6));
     // A function key: no text field takes it for editing.
     mnuDamage = action(combat, "mnuDamage", QStringLiteral("&Damage Current Combatant"), QKeySequence(Qt::Key_F8));
-    mnuCondition = action(combat, "mnuCondition", QStringLiteral("Add &Condition..."), QKeySequence(Qt::Key_F9));
-    mnuPlayerWindow = action(combat, "mnuPlayerWindow", QStringLiteral("&Player Window"), QKeySequence(Qt::Key_F7));
+    mnuCondition = action(combat, "mnuCondition", QStringLiteral("&Add Condition..."), QKeySequence(Qt::Key_F9));
+    mnuPlayerWindow = action(combat, "mnuPlayerWindow", QStringLiteral("Player &Window"), QKeySequence(Qt::Key_F7));
+    mnuHide = action(combat, "mnuHide", QStringLiteral("&Hide from Players"), QKeySequence(Qt::CTRL | Qt::Key_H));
+    mnuHealthWords =
+        action(combat, "mnuHealthWords", QStringLiteral("Health W&ords"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_H));
 
     // "Load", "Save" and "Calculator" are commands on the menu bar itself.
     auto barCommand = [this](const char *name, const QString &caption) {
@@ -69,6 +73,9 @@ void MainFrm::connectMenus()
     connect(mnuDamage, &QAction::triggered, this, &MainFrm::damageCurrent);
     connect(mnuCondition, &QAction::triggered, this, &MainFrm::mnuCondition_Click);
     connect(mnuPlayerWindow, &QAction::triggered, this, &MainFrm::showPlayers);
+    connect(mnuHide, &QAction::triggered, this, &MainFrm::mnuHide_Click);
+    // A view setting, no step of the history.
+    connect(mnuHealthWords, &QAction::triggered, m_order, &OrderModel::nextHealthWords);
     for (QAction *load : {mnuLoad, mnuLoad1})
         connect(load, &QAction::triggered, this, &MainFrm::mnuLoad_Click);
     for (QAction *save : {mnuSave, mnuSave1})

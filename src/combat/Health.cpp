@@ -1,0 +1,50 @@
+#include "combat/Health.h"
+
+#include "combat/DownRow.h"
+#include "combat/TurnTracker.h"
+
+#include <utility>
+
+namespace combat {
+
+Health healthOf(const OrderEntry &item, const roster::Roster &roster)
+{
+    const roster::Row &row = roster.rows[static_cast<std::size_t>(item.row)];
+    if (row.down)
+        return Health::Down;
+    const double hp = hitPoints(row);
+    if (hp < 0.0)
+        return Health::Dying;
+    if (hp == 0.0)
+        return Health::Disabled;
+    if (hp >= item.highest)
+        return Health::Unhurt;
+    return hp <= item.highest / 2.0 ? Health::Bloodied : Health::Hurt;
+}
+
+QString healthWord(Health health)
+{
+    switch (health) {
+    case Health::Unhurt: return QStringLiteral("Unhurt");
+    case Health::Hurt: return QStringLiteral("Hurt");
+    case Health::Bloodied: return QStringLiteral("Bloodied");
+    case Health::Disabled: return QStringLiteral("Disabled");
+    case Health::Dying: return QStringLiteral("Dying");
+    case Health::Down: return QStringLiteral("Down");
+    }
+    return QString();
+}
+
+void followHitPoints(QList<OrderEntry> &order, const roster::Roster &roster)
+{
+    for (qsizetype i = 0; i < order.size(); ++i) {
+        const OrderEntry &item = std::as_const(order)[i]; // read without detaching the list
+        if (!holdsCombatant(item, roster))
+            continue;
+        const double hp = hitPoints(roster.rows[static_cast<std::size_t>(item.row)]);
+        if (hp > item.highest)
+            order[i].highest = hp;
+    }
+}
+
+} // namespace combat
