@@ -84,18 +84,22 @@ ProfileReader::ProfileReader(const QByteArray &bytes)
     Section *current = nullptr;
     QStringView currentName;
     qsizetype pos = 0;
+    bool sawCrLf = false;
     while (pos < size) {
         qsizetype end = pos;
         while (end < size && all.at(end) != u'\n' && all.at(end) != u'\r')
             ++end;
         const QStringView line = all.sliced(pos, end - pos);
-        if (end == size) {
+        // A file of CR LF lines that ends in a lone CR was cut between the two.
+        if (end == size || (end == size - 1 && all.at(end) == u'\r' && sawCrLf)) {
             m_unendedLine = line;
             m_sectionBeforeUnended = currentName;
         }
         pos = end + 1;
-        if (end + 1 < size && all.at(end) == u'\r' && all.at(end + 1) == u'\n')
+        if (end + 1 < size && all.at(end) == u'\r' && all.at(end + 1) == u'\n') {
             ++pos;
+            sawCrLf = true;
+        }
 
         const QStringView head = trimBlanks(line);
         if (head.startsWith(u'[')) {

@@ -309,6 +309,11 @@ void TestCombatLoader::cutFiles_data()
                                                << early + QStringLiteral("the section line of Row 11 (section [Info10]). "
                                                                          "Rows 11 to 19 and the general note were left "
                                                                          "empty.") + keep;
+    QTest::newRow("cut between CR and LF") << linesOf(FileLines(), 5).chopped(1) << 0
+                                           << QStringLiteral("Name 0|10|AC 0|Ini 0|||||||") << QString() << -1
+                                           << early + QStringLiteral("the \"Ini\" line of Row 1 (Name 0, section "
+                                                                     "[Info0]). The rest of Row 1, Rows 2 to 19 and "
+                                                                     "the general note were left empty.") + keep;
     FileLines old;
     old.removeAll(QStringLiteral("Check"));
     QTest::newRow("older version cut inside a key") << linesOf(old, 12 * 4 + 10) + "Dama" << 4
