@@ -42,9 +42,11 @@ bool hitPointsAllUsable(const roster::Roster &roster)
     return true;
 }
 
+// LF, or a CR that is not the first half of a CR LF cut off: a file whose lines end in CR LF
+// and that ends in a lone CR was cut between the two.
 bool endsWithLineEnd(const QByteArray &bytes)
 {
-    return bytes.endsWith('\n') || bytes.endsWith('\r');
+    return bytes.endsWith('\n') || (bytes.endsWith('\r') && !bytes.chopped(1).contains("\r\n"));
 }
 
 // The cut-off rule on any bytes: only a last line without a line end is a cut, the
