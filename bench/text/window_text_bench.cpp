@@ -51,7 +51,6 @@ public:
         return {};
     }
     QString askOpenPath(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
-    std::optional<Condition> askCondition(QWidget *, const QString &, const QStringList &) override { return {}; }
     int messages = 0;
 };
 

@@ -253,12 +253,17 @@ QString withCondition(const QString &note, const QString &name, int rounds)
     return note + (separate ? u" ["_s : u"["_s) + name.trimmed() + u": "_s + QString::number(rounds) + u']';
 }
 
+QList<TimedCondition> leadingConditions(const QString &note)
+{
+    // A note can hold a megabyte of them.
+    constexpr qsizetype ReadLength = 2000;
+    return timedConditions(note.size() > ReadLength ? note.first(ReadLength) : note);
+}
+
 QString conditionsText(const QString &note)
 {
-    // Read from the note's start only, and a few shown: a note can hold a megabyte of them.
-    constexpr qsizetype ReadLength = 2000;
     constexpr qsizetype ShownCount = 8;
-    const QList<TimedCondition> conditions = timedConditions(note.size() > ReadLength ? note.first(ReadLength) : note);
+    const QList<TimedCondition> conditions = leadingConditions(note);
     QStringList parts;
     for (const TimedCondition &c : conditions) {
         if (parts.size() == ShownCount) {

@@ -71,6 +71,9 @@ bool isConditionName(const QString &name);
 // is empty or ends with white space. The note unchanged when the name or count cannot be one.
 QString withCondition(const QString &note, const QString &name, int rounds);
 
+// The timed conditions of the note's first 2,000 characters, which the windows read.
+QList<TimedCondition> leadingConditions(const QString &note);
+
 // "Stunned 2, Held (last round)", as the windows show a note's timed conditions; empty when
 // the note has none. Only the note's first 2,000 characters are read and 8 conditions shown,
 // then "…".

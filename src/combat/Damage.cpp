@@ -8,14 +8,28 @@
 
 namespace combat {
 
+namespace {
+
+// hp - amount written back as a number; false when either side cannot be a double.
+bool subtractFromHitPoints(roster::Row &row, double amount)
+{
+    try {
+        const double result = roster::textToNumber(row.hp) - amount;
+        if (!std::isfinite(result))
+            return false;
+        row.hp = roster::numberToText(result);
+        return true;
+    } catch (const roster::FieldError &) {
+        return false;
+    }
+}
+
+} // namespace
+
 void subtractDamage(roster::Row &row)
 {
     try {
-        const double amount = roster::textToNumber(row.amount);
-        const double hp = roster::textToNumber(row.hp);
-        const double result = hp - amount;
-        if (std::isfinite(result))
-            row.hp = roster::numberToText(result);
+        subtractFromHitPoints(row, roster::textToNumber(row.amount));
     } catch (const roster::FieldError &) {
         // The hit points stay as typed; the amount is still emptied below.
     }
@@ -27,6 +41,16 @@ void subtractDamage(roster::Row &row)
     } catch (const roster::FieldError &) {
         // A hit-point text beyond a double: the row keeps its state.
     }
+}
+
+bool takeBlow(roster::Row &row, double amount)
+{
+    roster::Row next = row;
+    if (!subtractFromHitPoints(next, amount))
+        return false;
+    applyDownRowRule(next); // the hit points are a number now: nothing to throw
+    row = std::move(next);
+    return true;
 }
 
 } // namespace combat

@@ -8,6 +8,10 @@
 #include "combat/RowErrors.h"
 #include "combat/SpinStep.h"
 #include "roster/FieldError.h"
+#include "roster/FieldText.h"
+#include "roster/ShownText.h"
+
+#include <cmath>
 
 namespace {
 
@@ -178,7 +182,24 @@ void CombatDocument::subtract(int r)
 {
     CombatState next = m_state;
     combat::subtractDamage(next.roster.rows[static_cast<std::size_t>(r)]);
-    commit(std::move(next), QStringLiteral("Substract ") + rowLabel(r));
+    // The amount typed for the blow and the blow are one step.
+    m_history.reopenMerge(amountKey(r));
+    commit(std::move(next), QStringLiteral("Substract ") + rowLabel(r), amountKey(r));
+    closeMerge();
+}
+
+int CombatDocument::blow(const QList<int> &rows, double amount)
+{
+    CombatState next = m_state;
+    for (const int r : rows) {
+        if (!combat::takeBlow(next.roster.rows[static_cast<std::size_t>(r)], amount))
+            return r;
+    }
+    const QString verb = amount < 0 ? QStringLiteral("Heal ") : QStringLiteral("Damage ");
+    const QString whom = rows.size() == 1 ? roster::shownText(row(rows.first()).name, roster::ShownNameLength)
+                                          : QStringLiteral("%1 combatants").arg(rows.size());
+    commit(std::move(next), QStringLiteral("%1%2 (%3)").arg(verb, whom, roster::numberToText(std::abs(amount))));
+    return -1;
 }
 
 void CombatDocument::clearRow(int r)
@@ -226,13 +247,20 @@ void CombatDocument::previousTurn()
 
 bool CombatDocument::addCondition(int r, const QString &name, int rounds)
 {
-    CombatState next = m_state;
-    QString &note = next.roster.rows[static_cast<std::size_t>(r)].note;
-    const QString added = combat::withCondition(note, name, rounds);
-    if (added == note)
+    return addCondition(QList<int>{r}, name, rounds);
+}
+
+bool CombatDocument::addCondition(const QList<int> &rows, const QString &name, int rounds)
+{
+    if (rows.isEmpty() || !combat::isConditionName(name) || rounds < 1 || rounds > combat::MaximumConditionRounds)
         return false;
-    note = added;
-    commit(std::move(next), QStringLiteral("Add Condition ") + rowLabel(r));
+    CombatState next = m_state;
+    for (const int r : rows) {
+        QString &note = next.roster.rows[static_cast<std::size_t>(r)].note;
+        note = combat::withCondition(note, name, rounds);
+    }
+    commit(std::move(next), rows.size() == 1 ? QStringLiteral("Add Condition ") + rowLabel(rows.first())
+                                             : QStringLiteral("Add Condition to %1 combatants").arg(rows.size()));
     return true;
 }
 

@@ -60,6 +60,7 @@ void UndoHistory::push(const QString &text, const CombatState &before, const Com
             m_mergeOpen = false; // the step before it is another edit
             return;
         }
+        newest.text = text; // an amount typed, then the blow: the step is the blow
         newest.after = after;
         newest.bytes = changedBytes(newest.before, newest.after);
         m_bytes += newest.bytes;

@@ -26,6 +26,14 @@ public:
               const QString &mergeKey = QString());
     // The next push starts a step of its own (the user moved on to something else).
     void closeMerge() { m_mergeOpen = false; }
+    // The next push with `mergeKey` extends the newest step if that step has the key, even
+    // after the user moved on: the blow and the amount typed for it are one step. The
+    // extended step takes the newest name.
+    void reopenMerge(const QString &mergeKey)
+    {
+        if (!canRedo() && canUndo() && m_steps.last().mergeKey == mergeKey)
+            m_mergeOpen = true;
+    }
 
     bool canUndo() const { return m_current > 0; }
     bool canRedo() const { return m_current < m_steps.size(); }

@@ -43,15 +43,7 @@ public:
         return answers.isEmpty() ? QString() : answers.takeFirst();
     }
 
-    std::optional<Condition> askCondition(QWidget *, const QString &title, const QStringList &names) override
-    {
-        conditionDialogs.append({title, names.join(u'|'), QString(), QString()});
-        return conditionAnswers.isEmpty() ? std::nullopt : std::optional(conditionAnswers.takeFirst());
-    }
-
     QList<Message> messages;
-    QList<Dialog> conditionDialogs;
-    QList<Condition> conditionAnswers; // what the next condition dialogs return; none: cancelled
     QList<Dialog> saveDialogs;
     QList<Dialog> openDialogs;
     QStringList answers; // paths the next dialogs return; empty means "cancelled"

@@ -104,7 +104,7 @@ void TestMenus::items_data()
     QTest::newRow("mnuNew") << u"mnuNew"_s << u"New Combat"_s << QKeySequence(QStringLiteral("Ctrl+N"));
     QTest::newRow("mnuLoad") << u"mnuLoad"_s << u"Load Combat..."_s << QKeySequence(QStringLiteral("Ctrl+L"));
     QTest::newRow("mnuAdd") << u"mnuAdd"_s << u"Add Combatants..."_s << QKeySequence(QStringLiteral("Ctrl+Shift+L"));
-    QTest::newRow("mnuDamage") << u"mnuDamage"_s << u"Damage Current Combatant"_s << QKeySequence(QStringLiteral("F8"));
+    QTest::newRow("mnuDamage") << u"mnuDamage"_s << u"Damage..."_s << QKeySequence(QStringLiteral("F8"));
     QTest::newRow("mnuSave") << u"mnuSave"_s << u"Save Combat..."_s << QKeySequence(QStringLiteral("Ctrl+S"));
     QTest::newRow("mnuExit") << u"mnuExit"_s << u"Exit"_s << QKeySequence();
     QTest::newRow("mnuLoad1") << u"mnuLoad1"_s << u"Load"_s << QKeySequence();

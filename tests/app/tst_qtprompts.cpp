@@ -1,5 +1,4 @@
-// The real message box and condition dialog, opened and answered by a timer: what the user
-// typed is shown as text; a condition's offered name gives way to typing.
+// The real message box, opened and answered by a timer: what the user typed is shown as text.
 #include "app/shell/QtPrompts.h"
 
 #include <QApplication>
@@ -15,7 +14,6 @@ class TestQtPrompts : public QObject
 
 private slots:
     void messagesShowMarkupAsText();
-    void conditionNameIsReplacedByTypingUnderAWholeTitle();
 };
 
 void TestQtPrompts::messagesShowMarkupAsText()
@@ -43,26 +41,6 @@ void TestQtPrompts::messagesShowMarkupAsText()
     QCOMPARE(shownText, typed);
     QCOMPARE(shownFormat, Qt::PlainText);
     QCOMPARE(shownTitle, u"Unknown Error. Contact Vesmar: Row 5"_s);
-}
-
-void TestQtPrompts::conditionNameIsReplacedByTypingUnderAWholeTitle()
-{
-    int width = 0;
-    QTimer typist;
-    QObject::connect(&typist, &QTimer::timeout, &typist, [&] {
-        if (!QApplication::activeModalWidget() || !QApplication::focusWidget())
-            return;
-        typist.stop();
-        width = QApplication::activeModalWidget()->width();
-        QTest::keyClicks(QApplication::focusWidget(), u"Held\r"_s);
-    });
-    typist.start(10);
-    const QString title = u"Add Condition to Row 13 (Goblin archer)"_s;
-    const auto answer = QtPrompts().askCondition(nullptr, title, {u"Stunned"_s, u"Prone"_s});
-    QCOMPARE(answer ? answer->name : QString(), u"Held"_s);
-    QFont bold = QApplication::font();
-    bold.setBold(true);
-    QVERIFY(width > QFontMetrics(bold).horizontalAdvance(title));
 }
 
 QTEST_MAIN(TestQtPrompts)

@@ -168,7 +168,7 @@ void TestTurns::damageTheCurrentCombatantFromTheKeyboard()
     QTest::keyClick(&w, Qt::Key_F5);
     QTest::keyClick(&w, Qt::Key_F6); // the Ogre, row 3
     QTest::keyClick(&w, Qt::Key_F8);
-    QCOMPARE(QApplication::focusWidget(), w.roster().SubsTxt[2]);
+    QCOMPARE(QApplication::focusWidget(), w.targetBar().targetEdit());
     QTest::keyClicks(QApplication::focusWidget(), u"3"_s);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QCOMPARE(w.roster().ChrHP[2]->text(), u"2"_s);
@@ -181,8 +181,12 @@ void TestTurns::addedConditionCountsDownOnTheTurnLine()
     MainFrm &w = window();
     w.roster().ChrNote[1]->setText(u"angry"_s);
     w.roster().ChrNote[1]->setFocus(); // the Goblin's row
-    m_fixture->prompts->conditionAnswers << Prompts::Condition{u"Stunned"_s, 2};
-    QTest::keyClick(&w, Qt::Key_F9);
+    QTest::keyClick(&w, Qt::Key_F9); // the bar, the focused row chosen
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTest::keyClicks(QApplication::focusWidget(), u"stu"_s); // completed
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTest::keyClicks(QApplication::focusWidget(), u"2"_s);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QCOMPARE(w.roster().ChrNote[1]->text(), u"angry [Stunned: 2]"_s);
     QCOMPARE(w.mnuUndo->text().remove(u'&'), u"Undo Add Condition Row 2 (Goblin)"_s);
     QTest::keyClick(&w, Qt::Key_F5);

@@ -50,9 +50,10 @@ void TestCombatDocument::steps_data()
     QTest::addColumn<QString>("note");   // row 2's note afterwards
     QTest::addColumn<QString>("undoText");
     QTest::addColumn<bool>("canRedo");
-    QTest::newRow("typing is a step before the command") << u"asz"_s << u"20"_s << u""_s
-                                                         << u"typing in Row 2 amount"_s << true;
-    QTest::newRow("both steps undo") << u"aszz"_s << u""_s << u""_s << u"typing in Row 3 Name"_s << true;
+    QTest::newRow("the amount typed and its blow are one step") << u"asz"_s << u""_s << u""_s
+                                                                << u"typing in Row 3 Name"_s << true;
+    QTest::newRow("another edit between keeps them apart") << u"axsz"_s << u"20"_s << u"x"_s
+                                                           << u"typing in Row 2 Random Note"_s << true;
     QTest::newRow("typed and taken back is no step") << u"xb"_s << u""_s << u""_s << u"typing in Row 3 Name"_s
                                                      << false;
     QTest::newRow("keystrokes merge") << u"xx"_s << u""_s << u"xx"_s << u"typing in Row 2 Random Note"_s << false;

@@ -7,7 +7,6 @@
 #include "app/shell/StartUp.h"
 #include "app/shell/Version.h"
 #include "app/widgets/SpinButton.h"
-#include "combat/Conditions.h"
 #include "roster/FieldError.h"
 
 #include <QAction>
@@ -17,6 +16,7 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QScreen>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -40,7 +40,16 @@ MainFrm::MainFrm(CombatDocument &document, std::unique_ptr<Prompts> prompts, QWi
     setAcceptDrops(true); // a combat file dropped on the window loads
     m_order = new OrderModel(m_document, this);
     m_roster = new RosterView(m_document, *m_order, [this](const std::function<void()> &body) { runHandler(body); });
-    setCentralWidget(m_roster);
+    // The target bar under the roster, hidden until F8 or F9; created last, so it stays out
+    // of the window's focus order.
+    auto *central = new QWidget;
+    auto *column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(m_roster, 1);
+    m_targetBar = new TargetBar(m_document);
+    column->addWidget(m_targetBar);
+    setCentralWidget(central);
     createMenus();
     connectMenus();
     watchFields();
@@ -130,37 +139,17 @@ void MainFrm::undoOrRedo(bool undo)
     });
 }
 
-void MainFrm::damageCurrent()
+void MainFrm::openTargetBar(TargetBar::Mode mode)
 {
-    runHandler([this] {
-        // The current combatant's amount box; with no turn marked, that of the focused row.
-        const int row = m_document.currentRow() >= 0 ? m_document.currentRow() : m_roster->focusedRow();
-        if (row < 0)
-            return;
-        m_roster->SubsTxt[row]->setFocus(Qt::ShortcutFocusReason);
-        m_roster->SubsTxt[row]->selectAll();
+    runHandler([&] {
+        const int current = m_document.currentRowHolds() ? m_document.currentRow() : -1;
+        m_targetBar->open(mode, current >= 0 ? current : m_roster->focusedRow());
     });
 }
 
 int MainFrm::commandRow() const
 {
     return m_roster->focusedRow() >= 0 ? m_roster->focusedRow() : m_document.currentRow();
-}
-
-void MainFrm::mnuCondition_Click()
-{
-    runHandler([this] {
-        const int row = commandRow();
-        if (row < 0) {
-            showError(QStringLiteral("Put the cursor in a combatant's row, or mark a turn, to add a condition."));
-            return;
-        }
-        const std::optional<Prompts::Condition> condition =
-            m_prompts->askCondition(this, QStringLiteral("Add Condition to ") + m_document.rowLabel(row),
-                                    combat::UsualConditions);
-        if (condition)
-            m_document.addCondition(row, condition->name, condition->rounds);
-    });
 }
 
 void MainFrm::mnuHide_Click()

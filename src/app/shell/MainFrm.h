@@ -3,6 +3,7 @@
 #include "app/roster/RosterView.h"
 #include "app/shell/CombatFiles.h"
 #include "app/shell/Prompts.h"
+#include "app/target/TargetBar.h"
 #include "document/CombatDocument.h"
 
 #include <QMainWindow>
@@ -33,13 +34,13 @@ public:
     Prompts &prompts() { return *m_prompts; }
     void setProgramStarter(ProgramStarter starter) { m_startProgram = std::move(starter); }
     RosterView &roster() const { return *m_roster; }
+    TargetBar &targetBar() const { return *m_targetBar; }
     const CombatDocument &document() const { return m_document; }
 
     // Handlers of the commands that ask something first.
     void mnuLoad_Click() { runHandler([this] { m_files->askAndLoad(); }); }
     void mnuAdd_Click() { runHandler([this] { m_files->askAndAdd(); }); }
     void mnuSave_Click() { runHandler([this] { m_files->save(); }); }
-    void mnuCondition_Click();
     void mnuHide_Click();
     // Loads, or adds the combatants of, the combat file at `path`, as the menus do after their dialogs.
     void loadCombatFrom(const QString &path) { runHandler([&] { m_files->load(path); }); }
@@ -74,7 +75,9 @@ private:
     int commandRow() const;
     void updateUndoActions();
     void undoOrRedo(bool undo);
-    void damageCurrent();
+    // The bar that aims a blow or a condition, the current combatant chosen first
+    // (with no turn marked, the focused row).
+    void openTargetBar(TargetBar::Mode mode);
     void showPlayers();
     void showAbout();
     void showHelp();
@@ -86,6 +89,7 @@ private:
     std::unique_ptr<CombatFiles> m_files;
     OrderModel *m_order = nullptr;
     RosterView *m_roster = nullptr;
+    TargetBar *m_targetBar = nullptr;
     QString m_draggedPath; // the combat file of the drag now over the window
     QPointer<PlayerWindow> m_players; // made when first opened
 };

@@ -31,13 +31,13 @@ void MainFrm::createMenus()
 
     QMenu *combat = menuBar()->addMenu(QStringLiteral("Co&mbat"));
     combat->setObjectName(QStringLiteral("mnuCombat"));
-    mnuOrder = action(combat, "mnuOrder", QStringLiteral("&Calculate Fighting Order"), QKeySequence(Qt::Key_F5));
+    mnuOrder = action(combat, "mnuOrder", QStringLiteral("Calculate &Fighting Order"), QKeySequence(Qt::Key_F5));
     mnuNextTurn = action(combat, "mnuNextTurn", QStringLiteral("&Next Turn"), QKeySequence(Qt::Key_F6));
     mnuPreviousTurn =
         action(combat, "mnuPreviousTurn", QStringLiteral("&Previous Turn"), QKeySequence(Qt::SHIFT | Qt::Key_F6));
-    // A function key: no text field takes it for editing.
-    mnuDamage = action(combat, "mnuDamage", QStringLiteral("&Damage Current Combatant"), QKeySequence(Qt::Key_F8));
-    mnuCondition = action(combat, "mnuCondition", QStringLiteral("&Add Condition..."), QKeySequence(Qt::Key_F9));
+    // Function keys: no text field takes them for editing.
+    mnuDamage = action(combat, "mnuDamage", QStringLiteral("&Damage..."), QKeySequence(Qt::Key_F8));
+    mnuCondition = action(combat, "mnuCondition", QStringLiteral("Add &Condition..."), QKeySequence(Qt::Key_F9));
     mnuPlayerWindow = action(combat, "mnuPlayerWindow", QStringLiteral("Player &Window"), QKeySequence(Qt::Key_F7));
     mnuHide = action(combat, "mnuHide", QStringLiteral("&Hide from Players"), QKeySequence(Qt::CTRL | Qt::Key_H));
     mnuHealthWords =
@@ -70,8 +70,8 @@ void MainFrm::connectMenus()
     run(mnuPreviousTurn, [this] { m_document.previousTurn(); });
     connect(mnuUndo, &QAction::triggered, this, [this] { undoOrRedo(true); });
     connect(mnuRedo, &QAction::triggered, this, [this] { undoOrRedo(false); });
-    connect(mnuDamage, &QAction::triggered, this, &MainFrm::damageCurrent);
-    connect(mnuCondition, &QAction::triggered, this, &MainFrm::mnuCondition_Click);
+    connect(mnuDamage, &QAction::triggered, this, [this] { openTargetBar(TargetBar::Mode::Damage); });
+    connect(mnuCondition, &QAction::triggered, this, [this] { openTargetBar(TargetBar::Mode::Condition); });
     connect(mnuPlayerWindow, &QAction::triggered, this, &MainFrm::showPlayers);
     connect(mnuHide, &QAction::triggered, this, &MainFrm::mnuHide_Click);
     // A view setting, no step of the history.

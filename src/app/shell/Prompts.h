@@ -1,9 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
-
-#include <optional>
 
 class QWidget;
 
@@ -26,14 +23,4 @@ public:
                                 const QString &startPath, const QString &defaultSuffix) = 0;
     virtual QString askOpenPath(QWidget *parent, const QString &title, const QString &filter,
                                 const QString &startFolder) = 0;
-
-    // A timed condition to add: a name (offered `names`, any other may be typed) and its
-    // rounds, 1 to 99; nothing when the user cancelled.
-    struct Condition
-    {
-        QString name;
-        int rounds = 1;
-    };
-    virtual std::optional<Condition> askCondition(QWidget *parent, const QString &title,
-                                                  const QStringList &names) = 0;
 };

@@ -1,7 +1,5 @@
 #include "app/shell/QtPrompts.h"
 
-#include "app/dialogs/ConditionDialog.h"
-
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -35,14 +33,4 @@ QString QtPrompts::askOpenPath(QWidget *parent, const QString &title, const QStr
                                const QString &startFolder)
 {
     return QFileDialog::getOpenFileName(parent, title, startFolder, filter);
-}
-
-std::optional<Prompts::Condition> QtPrompts::askCondition(QWidget *parent, const QString &title,
-                                                          const QStringList &names)
-{
-    ConditionDialog dialog(names, parent);
-    dialog.setWindowTitle(title);
-    if (dialog.exec() != QDialog::Accepted)
-        return std::nullopt;
-    return Condition{dialog.name(), dialog.rounds()};
 }

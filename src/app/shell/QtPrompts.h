@@ -11,5 +11,4 @@ public:
                         const QString &startPath, const QString &defaultSuffix) override;
     QString askOpenPath(QWidget *parent, const QString &title, const QString &filter,
                         const QString &startFolder) override;
-    std::optional<Condition> askCondition(QWidget *parent, const QString &title, const QStringList &names) override;
 };

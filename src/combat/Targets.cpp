@@ -1,0 +1,106 @@
+#include "combat/Targets.h"
+
+#include "combat/TurnTracker.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <functional>
+
+#include <cmath>
+
+namespace combat {
+
+namespace {
+
+const roster::Row &rowAt(const roster::Roster &roster, int index)
+{
+    return roster.rows[static_cast<std::size_t>(index)];
+}
+
+// The letters of `typed` appear in `name` in this order, others between them.
+bool holdsInOrder(const QString &name, const QString &typed)
+{
+    qsizetype at = 0;
+    for (const QChar c : typed) {
+        if (c.isSpace())
+            continue;
+        at = name.indexOf(c, at, Qt::CaseInsensitive);
+        if (at < 0)
+            return false;
+        ++at;
+    }
+    return true;
+}
+
+} // namespace
+
+QList<int> targetRows(const QList<OrderEntry> &order, const roster::Roster &roster)
+{
+    QList<int> rows;
+    for (const OrderEntry &item : order) {
+        if (isInFight(item, roster) && !rows.contains(item.row))
+            rows.append(item.row);
+    }
+    for (int r = 0; r < roster::RowCount; ++r) {
+        const roster::Row &row = rowAt(roster, r);
+        if (!row.name.isEmpty() && !row.down && !rows.contains(r))
+            rows.append(r);
+    }
+    return rows;
+}
+
+int findTarget(const QList<int> &rows, const roster::Roster &roster, const QString &typed)
+{
+    const QString text = typed.trimmed();
+    if (text.isEmpty())
+        return -1;
+    if (text.startsWith(u'#')) {
+        bool number = false;
+        const int row = text.mid(1).trimmed().toInt(&number) - 1;
+        return number && rows.contains(row) ? row : -1;
+    }
+    // One pass per kind of match, the closest kind first.
+    const std::function<bool(const QString &)> matches[] = {
+        [&](const QString &name) { return name.trimmed().compare(text, Qt::CaseInsensitive) == 0; },
+        [&](const QString &name) { return name.trimmed().startsWith(text, Qt::CaseInsensitive); },
+        [&](const QString &name) { return name.contains(text, Qt::CaseInsensitive); },
+        [&](const QString &name) { return holdsInOrder(name, text); },
+    };
+    for (const auto &match : matches) {
+        for (const int r : rows) {
+            if (match(rowAt(roster, r).name))
+                return r;
+        }
+    }
+    return -1;
+}
+
+bool continuesSomeName(const QList<int> &rows, const roster::Roster &roster, const QString &typed)
+{
+    const QString text = typed.trimmed() + u' ';
+    return std::any_of(rows.begin(), rows.end(), [&](int r) {
+        return rowAt(roster, r).name.trimmed().contains(text, Qt::CaseInsensitive);
+    });
+}
+
+std::optional<double> blowAmount(const QString &text)
+{
+    static const QRegularExpression amount(
+        QStringLiteral(R"(^\s*([+-]?(?:\d+(?:\.\d*)?|\.\d+))\s*(?:/\s*(\d+)\s*)?$)"));
+    const QRegularExpressionMatch match = amount.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    double value = match.captured(1).toDouble();
+    if (match.hasCaptured(2)) {
+        const double divisor = match.captured(2).toDouble();
+        if (divisor < 1)
+            return std::nullopt;
+        value = std::trunc(value / divisor);
+    }
+    if (!std::isfinite(value))
+        return std::nullopt;
+    return value + 0.0; // -0 reads as 0
+}
+
+} // namespace combat

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "combat/FightingOrder.h"
+#include "roster/Roster.h"
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+// Choosing whom a blow or a condition goes to from a few typed keys, and reading the
+// amount typed for it.
+namespace combat {
+
+// The rows a blow can be aimed at, in the order they fight: the list's items still in the
+// fight, then the named rows that are not down and that the list does not hold (joined
+// since the last calculation, or no list yet), top to bottom.
+QList<int> targetRows(const QList<OrderEntry> &order, const roster::Roster &roster);
+
+// The first of `rows` that `typed` names, or -1. "#7" names row 7 (1-based). Otherwise,
+// ignoring case, the first name equal to the text, else the first that begins with it,
+// else the first that contains it, else the first that holds its letters in order with
+// others between ("wo2" is "Wolf 2"). Leading and trailing blanks are not read.
+int findTarget(const QList<int> &rows, const roster::Roster &roster, const QString &typed);
+
+// True when some name of `rows` begins with or contains `typed` as it stands, so a blank
+// typed after a name's first word is part of the name rather than a key of its own.
+bool continuesSomeName(const QList<int> &rows, const roster::Roster &roster, const QString &typed);
+
+// The amount of a blow: a number as a hit-point field reads it, or such a number divided by
+// a whole number ("14/2", half damage for a saving throw), rounded towards zero. Negative
+// amounts heal. Nothing when the text is no amount.
+std::optional<double> blowAmount(const QString &text);
+
+} // namespace combat
