@@ -38,13 +38,17 @@ bool holdsInOrder(const QString &name, const QString &typed)
 QList<int> targetRows(const QList<OrderEntry> &order, const roster::Roster &roster)
 {
     QList<int> rows;
+    QList<int> listed; // rows whose combatant has an item, in the fight or not
     for (const OrderEntry &item : order) {
-        if (isInFight(item, roster) && !rows.contains(item.row))
+        if (!holdsCombatant(item, roster))
+            continue;
+        listed.append(item.row);
+        if (isInFight(item, roster))
             rows.append(item.row);
     }
     for (int r = 0; r < roster::RowCount; ++r) {
         const roster::Row &row = rowAt(roster, r);
-        if (!row.name.isEmpty() && !row.down && !rows.contains(r))
+        if (!row.name.isEmpty() && !row.down && row.check != 0 && !listed.contains(r))
             rows.append(r);
     }
     return rows;

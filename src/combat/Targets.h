@@ -13,8 +13,8 @@
 namespace combat {
 
 // The rows a blow can be aimed at, in the order they fight: the list's items still in the
-// fight, then the named rows that are not down and that the list does not hold (joined
-// since the last calculation, or no list yet), top to bottom.
+// fight, then the named, included rows that are not down and have no item (joined since
+// the last calculation, or no list yet), top to bottom.
 QList<int> targetRows(const QList<OrderEntry> &order, const roster::Roster &roster);
 
 // The first of `rows` that `typed` names, or -1. "#7" names row 7 (1-based). Otherwise,

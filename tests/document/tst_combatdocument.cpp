@@ -32,6 +32,8 @@ class TestCombatDocument : public QObject
 private slots:
     void steps_data();
     void steps();
+    void blows_data();
+    void blows();
     void fight_data();
     void fight();
     void addCombatants_data();
@@ -104,6 +106,36 @@ void TestCombatDocument::steps()
 // Orc 10; the Ogre holds "[Held: 1]". Keys: 5 calculate, 6 next, S previous, Z undo, Y redo,
 // K a Kobold with initiative 20 and "[Held: 3]" typed into row 4, N New Combat; R the Ogre
 // renamed "Ogre chief", E its name emptied and typed again, H Hide from Players on it.
+void TestCombatDocument::blows_data()
+{
+    QTest::addColumn<QString>("orcHitPoints"); // row 1's before the blow
+    QTest::addColumn<QList<int>>("rows");
+    QTest::addColumn<double>("amount");
+    QTest::addColumn<QString>("ogreHitPoints"); // row 3's afterwards
+    QTest::addColumn<QString>("undoText");
+    QTest::addColumn<int>("refused"); // the row returned, or -1
+    QTest::newRow("one") << u"5"_s << QList<int>{2} << 7.0 << u"-2"_s << u"Damage Ogre (7)"_s << -1;
+    QTest::newRow("heal") << u"5"_s << QList<int>{2} << -5.0 << u"10"_s << u"Heal Ogre (5)"_s << -1;
+    QTest::newRow("several") << u"5"_s << QList<int>{0, 1, 2} << 14.0 << u"-9"_s << u"Damage 3 combatants (14)"_s << -1;
+    QTest::newRow("down by it") << u"5"_s << QList<int>{2} << 15.0 << u"-10"_s << u"Damage Ogre (15)"_s << -1;
+    QTest::newRow("one row overflows: nothing changes") << u"1e308"_s << QList<int>{2, 0} << -1e308 << u"5"_s
+                                                      << u"typing in Row 1 HP"_s << 0;
+}
+
+void TestCombatDocument::blows()
+{
+    QFETCH(QString, orcHitPoints);
+    QFETCH(QList<int>, rows);
+    QFETCH(double, amount);
+    CombatDocument doc;
+    typeParty(doc);
+    doc.setFieldText(0, roster::Field::HitPoints, orcHitPoints);
+    QTEST(doc.blow(rows, amount), "refused");
+    QTEST(doc.row(2).hp, "ogreHitPoints");
+    QCOMPARE(doc.row(2).down, doc.row(2).hp == u"-10"_s);
+    QTEST(doc.history().undoText(), "undoText");
+}
+
 void TestCombatDocument::fight_data()
 {
     QTest::addColumn<QString>("keys");

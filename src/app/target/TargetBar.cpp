@@ -13,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
-#include <QStackedWidget>
 #include <QStringListModel>
 #include <QVBoxLayout>
 
@@ -83,21 +82,18 @@ TargetBar::TargetBar(CombatDocument &document, QWidget *parent)
     m_rounds->setAccessibleName(QStringLiteral("Rounds"));
     m_rounds->setRange(1, combat::MaximumConditionRounds);
 
-    auto *blowPage = new QWidget;
-    auto *blowRow = new QHBoxLayout(blowPage);
+    m_blowPage = new QWidget;
+    auto *blowRow = new QHBoxLayout(m_blowPage);
     blowRow->setContentsMargins(0, 0, 0, 0);
     blowRow->addWidget(captionFor(QStringLiteral("&Amount:"), m_amount));
     blowRow->addWidget(m_amount);
-    auto *conditionPage = new QWidget;
-    auto *conditionRow = new QHBoxLayout(conditionPage);
+    m_conditionPage = new QWidget;
+    auto *conditionRow = new QHBoxLayout(m_conditionPage);
     conditionRow->setContentsMargins(0, 0, 0, 0);
     conditionRow->addWidget(captionFor(QStringLiteral("&Condition:"), m_condition));
     conditionRow->addWidget(m_condition);
     conditionRow->addWidget(captionFor(QStringLiteral("&Rounds:"), m_rounds));
     conditionRow->addWidget(m_rounds);
-    m_details = new QStackedWidget;
-    m_details->addWidget(blowPage);
-    m_details->addWidget(conditionPage);
 
     m_status = new QLabel;
     m_status->setObjectName(QStringLiteral("TargetStatus"));
@@ -106,10 +102,14 @@ TargetBar::TargetBar(CombatDocument &document, QWidget *parent)
 
     auto *controls = new QHBoxLayout;
     controls->addWidget(m_title);
+    controls->addSpacing(fontMetrics().averageCharWidth() * 2);
     controls->addWidget(captionFor(QStringLiteral("&Target:"), m_target));
     controls->addWidget(m_target);
+    // The amount stays where it is while the choice beside it changes.
+    controls->addWidget(m_blowPage);
+    controls->addWidget(m_conditionPage);
+    controls->addSpacing(fontMetrics().averageCharWidth() * 2);
     controls->addWidget(m_choice, 1);
-    controls->addWidget(m_details);
     auto *whole = new QVBoxLayout(this);
     whole->setContentsMargins(6, 4, 6, 4);
     whole->setSpacing(2);
@@ -134,7 +134,8 @@ void TargetBar::open(Mode mode, int row)
     const bool blow = mode == Mode::Damage;
     m_title->setText(blow ? QStringLiteral("Damage") : QStringLiteral("Condition"));
     setAccessibleName(blow ? QStringLiteral("Damage bar") : QStringLiteral("Condition bar"));
-    m_details->setCurrentIndex(blow ? 0 : 1);
+    m_blowPage->setVisible(blow);
+    m_conditionPage->setVisible(!blow);
     m_added.clear();
     m_chosen = row >= 0 && !m_document.row(row).name.isEmpty() ? row : -1;
     m_chosenCounts = true;

@@ -9,7 +9,6 @@ class CombatDocument;
 class QLabel;
 class QLineEdit;
 class QSpinBox;
-class QStackedWidget;
 
 // The bar at the bottom of the main window that aims a blow or a condition from the
 // keyboard: a target chosen by a few letters of its name (or "#7", or Up and Down through
@@ -73,7 +72,8 @@ private:
     QLabel *m_title = nullptr;
     QLineEdit *m_target = nullptr;
     QLabel *m_choice = nullptr;
-    QStackedWidget *m_details = nullptr;
+    QWidget *m_blowPage = nullptr;
+    QWidget *m_conditionPage = nullptr;
     QLineEdit *m_amount = nullptr;
     QLineEdit *m_condition = nullptr;
     QSpinBox *m_rounds = nullptr;

@@ -1,0 +1,80 @@
+// The target bar's keys in the real window: choosing by letters and arrows, adding targets
+// with Space, one blow as one step, Esc leaving everything as it was.
+#include "WindowFixture.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+class TestTargetBar : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void keysAimOneBlowAtSeveralTargets();
+};
+
+void TestTargetBar::keysAimOneBlowAtSeveralTargets()
+{
+    WindowFixture fixture;
+    MainFrm &w = *fixture.window;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    const QStringList names{u"Orc"_s, u"Goblin"_s, u"Ogre"_s, u"Wolf"_s, u"Wolf 2"_s};
+    for (int r = 0; r < names.size(); ++r) {
+        w.roster().ChrName[r]->setText(names[r]);
+        w.roster().ChrHP[r]->setText(u"20"_s);
+        w.roster().ChrIni[r]->setText(QString::number(10 + r)); // Wolf 2 first, Orc last
+    }
+    TargetBar &bar = w.targetBar();
+    auto keys = [](const QString &text) { QTest::keyClicks(QApplication::focusWidget(), text); };
+    auto key = [](Qt::Key pressed) { QTest::keyClick(QApplication::focusWidget(), pressed); };
+
+    QTest::keyClick(&w, Qt::Key_F5);
+    QTest::keyClick(&w, Qt::Key_F6); // Wolf 2's turn
+    QWidget *before = QApplication::focusWidget();
+    const int steps = w.document().history().count();
+    QTest::keyClick(&w, Qt::Key_F8);
+    QVERIFY(bar.isVisible());
+    QCOMPARE(QApplication::focusWidget(), bar.targetEdit());
+    QCOMPARE(bar.chosenRow(), 4);
+    QVERIFY(bar.targetEdit()->accessibleDescription().startsWith(u"Wolf 2 (row 5, 20 HP)"_s));
+    keys(u"gob"_s);
+    key(Qt::Key_Escape);
+    QVERIFY(!bar.isVisible());
+    QCOMPARE(QApplication::focusWidget(), before);
+    QCOMPARE(w.document().history().count(), steps);
+
+    QTest::keyClick(&w, Qt::Key_F8);
+    keys(u"gob"_s);
+    QCOMPARE(bar.chosenRow(), 1);
+    key(Qt::Key_Space); // added; the Orc, next in the order, is offered
+    QCOMPARE(bar.addedRows(), QList<int>{1});
+    QCOMPARE(bar.targets(), QList<int>{1});
+    keys(u"wolf"_s);
+    QCOMPARE(bar.chosenRow(), 3); // the name itself before its twin
+    keys(u" 2"_s); // a blank that goes on with a name is typed
+    QCOMPARE(bar.chosenRow(), 4);
+    key(Qt::Key_Down);
+    QCOMPARE(bar.chosenRow(), 3);
+    key(Qt::Key_Up);
+    QCOMPARE(bar.targets(), (QList<int>{1, 4}));
+    key(Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), bar.amountEdit());
+    keys(u"14/2"_s);
+    key(Qt::Key_Return);
+    QVERIFY(!bar.isVisible());
+    QCOMPARE(w.roster().ChrHP[1]->text(), u"13"_s);
+    QCOMPARE(w.roster().ChrHP[4]->text(), u"13"_s);
+    QCOMPARE(w.roster().ChrHP[3]->text(), u"20"_s);
+    QCOMPARE(w.mnuUndo->text().remove(u'&'), u"Undo Damage 2 combatants (7)"_s);
+    QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(w.roster().ChrHP[1]->text(), u"20"_s);
+    QCOMPARE(w.roster().ChrHP[4]->text(), u"20"_s);
+}
+
+QTEST_MAIN(TestTargetBar)
+#include "tst_targetbar.moc"
