@@ -129,8 +129,9 @@ dialog_or_box() { # <title>: true once the dialog is up; fails the run on a stra
 # The program shows exactly this many windows. A file dialog's name completer can
 # still be up, holding the keyboard, for a moment after the dialog itself has closed.
 windows_shown() { [[ $(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null | wc -l) -eq $1 ]]; }
+main_windows=1 # and the player window, once it is open
 focus_main() {
-    wait_for 'every dialog and popup to close' 10 windows_shown 1
+    wait_for 'every dialog and popup to close' 10 windows_shown "$main_windows"
     focus_window "$main_win" 'the main window'
 }
 
@@ -461,15 +462,10 @@ same_bytes "$files/expected_reinforced.ini" "$files/reinforced.ini"
 # rounds; at the start of its turn in round 3 the condition ends and leaves the note.
 step='stunning the Goblin'
 focus_main
-# F8 takes the cursor to the current combatant's row, where F9 adds the condition.
-xdotool key F5 F6 F6 F8 F9
-condition_dialog() { xdotool search --onlyvisible --name '^Add Condition to Row 3' >/dev/null 2>&1; }
-wait_for 'the condition dialog' 10 condition_dialog
-focus_window "$(xdotool search --onlyvisible --name '^Add Condition to Row 3' | head -n 1)" 'the condition dialog'
-xdotool key ctrl+a
-xdotool type --delay 5 -- 'Stunned'
-xdotool key Tab ctrl+a 2 Return
-focus_main
+# F9's bar chooses the current combatant; the name is completed from "stu".
+xdotool key --delay 20 F5 F6 F6 F9 Return
+xdotool type --delay 20 -- 'stu'
+xdotool key --delay 20 Return 2 Return
 save_as "$files/stunned.ini"
 grep -q $'^Note=\\[Stunned: 2\\]\r$' "$files/stunned.ini" || fail "the Goblin's note does not hold [Stunned: 2]"
 step='counting the condition down'
@@ -490,6 +486,7 @@ xdotool key F7
 readonly players_title='Fraymark — Players'
 wait_for 'the player window' 10 window_shown "$players_title"
 players_win=$(window_of "$players_title")
+main_windows=2
 focus_window "$players_win" 'the player window'
 import -window "$players_win" "png:$work/players_before.png" 2>/dev/null || fail 'no picture of the player window'
 shot main_before
@@ -515,8 +512,10 @@ players_text() { # <picture name>: what OCR reads in a picture of the player win
     tesseract "$work/$1_small.png" - --psm 6 2>/dev/null
 }
 focus_window "$main_win" 'the main window'
-# F8 puts the cursor in Aldric's amount box; past his Substract is Sela's.
-xdotool key F8 Tab Tab ctrl+h
+# Ctrl+H hides whom the target bar names.
+xdotool key --delay 20 F8
+xdotool type --delay 20 -- 'sel'
+xdotool key --delay 20 ctrl+h Escape
 sleep 0.3
 text=$(players_text players_hidden)
 [[ $text == *Wolf* ]] || fail "the player window reads \"$text\", not the others' names"
@@ -524,6 +523,56 @@ text=$(players_text players_hidden)
 xdotool key F6 F6 F6 # Wolf, Orc, Sela
 sleep 0.3
 [[ $(players_text players_revealed) == *Sela* ]] || fail 'the start of her turn did not reveal Sela'
+
+# --- A round from the keyboard -----------------------------------------------------
+# Ten combatants, ten turns, every blow aimed from the keyboard: eight at others, one at
+# the one whose turn it is, a condition, and a fireball on three. The keys are counted.
+step='a round from the keyboard'
+combat_file Ford 0:Aldric:24:14 1:Sela:17:21 2:Brienne:30:16 3:Tomas:20:9 4:Goblin:7:18 \
+    5:Orc:15:5 6:Wolf:11:12 '7:Wolf 2:11:11' 8:Ogre:30:8 9:Kobold:5:15 >"$files/ford.ini"
+load_from "$files/ford.ini"
+focus_window "$main_win" 'the main window'
+keys=0 digits=0 blows=0
+press() { xdotool key --delay 20 "$@"; keys=$((keys + $#)); }
+letters() { xdotool type --delay 20 -- "$1"; keys=$((keys + ${#1})); }
+amount() { xdotool type --delay 20 -- "$1"; digits=$((digits + ${#1})); xdotool key Return; keys=$((keys + 1)); }
+strike() { # <letters of the target> <amount>
+    local before=$keys
+    press F8
+    letters "$1"
+    press Return
+    amount "$2"
+    blows=$((blows + 1))
+    strike_keys=$((keys - before))
+}
+# The order: Sela 21, Goblin 18, Brienne 16, Kobold 15, Aldric 14, Wolf 12, Wolf 2 11,
+# Tomas 9, Ogre 8, Orc 5.
+press F5
+press F6; strike go 4                  # Sela hits the Goblin
+press F6; strike se 3                  # the Goblin hits Sela
+press F6; strike ko 5                  # Brienne: the Kobold to 0
+press F6; strike al 2                  # the Kobold hits Aldric
+press F6; strike wo 6                  # Aldric hits the Wolf, not Wolf 2
+press F6; strike to 4                  # the Wolf bites Tomas
+press F6; press F8; amount 2; blows=$((blows + 1)) # Wolf 2 trips on its own turn
+press F6                               # Tomas: a fireball on the Ogre, the Orc and Wolf 2
+press F8; letters og; press space; letters or; press space; letters wo2; press Return
+amount 14; blows=$((blows + 1))
+press F6                               # the Ogre grapples Brienne for two rounds, and hits her
+press F9; letters br; press Return; letters gra; press Return; amount 2
+strike br 9
+press F6; strike to 8                  # the Orc hits Tomas
+echo "A round of ten turns from the keyboard: $keys keys and $digits digits of amounts, no click;" \
+    "F5 and 10 x F6, $blows blows and a condition; a blow at one target: $strike_keys keys besides its digits"
+save_as "$files/round.ini"
+hp_of() { # <name>: the hit points saved for that name
+    tr -d '\r' <"$files/round.ini" | awk -v name="$1" -F= '$1 == "Name" { n = $2 } $1 == "HP" && n == name { print $2; exit }'
+}
+for expected in Goblin:3 Sela:14 Kobold:0 Aldric:22 Wolf:5 'Wolf 2:-5' Ogre:16 Orc:1 Brienne:21 Tomas:8; do
+    got=$(hp_of "${expected%%:*}")
+    [[ $got == "${expected#*:}" ]] || fail "${expected%%:*} has $got hit points after the round, not ${expected#*:}"
+done
+grep -q $'^Note=\\[Grappled: 2\\]\r$' "$files/round.ini" || fail 'Brienne is not grappled for two rounds'
 
 # --- Exit through the File menu ---------------------------------------------------
 step='leaving through File > Exit'
@@ -539,4 +588,4 @@ wait "$pid"
 status=$?
 ((status == 0)) || fail "the program ended with status $status"
 
-echo 'PASS: typed, saved, undid New Combat, reloaded, loaded an old combat, took a dropped file, marked round 2, resized, added monsters, ran out a condition, used the player window, hid and revealed a combatant and left through the menu'
+echo 'PASS: typed, saved, undid New Combat, reloaded, loaded an old combat, took a dropped file, marked round 2, resized, added monsters, ran out a condition, used the player window, hid and revealed a combatant, ran a round from the keyboard and left through the menu'

@@ -149,6 +149,9 @@ void MainFrm::openTargetBar(TargetBar::Mode mode)
 
 int MainFrm::commandRow() const
 {
+    // With the target bar open, the combatant chosen there: Ctrl+H hides whom it names.
+    if (m_targetBar->isVisible() && m_targetBar->chosenRow() >= 0)
+        return m_targetBar->chosenRow();
     return m_roster->focusedRow() >= 0 ? m_roster->focusedRow() : m_document.currentRow();
 }
 

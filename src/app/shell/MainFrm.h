@@ -71,7 +71,8 @@ private:
     void watchFields();
     void fitToScreen();
     void showError(const QString &message);
-    // The focused row, or else the current combatant's; -1 with neither.
+    // The target bar's choice while it is open, else the focused row, else the current
+    // combatant's; -1 with none.
     int commandRow() const;
     void updateUndoActions();
     void undoOrRedo(bool undo);
