@@ -15,6 +15,9 @@
 #     docs/player-window-1920x1080.png docs/example-combat.ini F5 F6 F6 F8 4 Return F6 F7
 #   SCREEN=1920x1080 PLAYERS=1 scripts/screenshot.sh build/src/app/fraymark \
 #     docs/player-window-waiting-1920x1080.png docs/example-combat.ini F5 F6 F7 ctrl+n
+# The target bar mid-fight, the Kobold added and the Wolf chosen, is
+#   SCREEN=1366x768 scripts/screenshot.sh build/src/app/fraymark \
+#     docs/target-bar-1366x768.png docs/example-combat.ini F5 F6 F6 F8 k o space w o
 set -euo pipefail
 binary=$1
 out=$2

@@ -49,6 +49,8 @@ MainFrm::MainFrm(CombatDocument &document, std::unique_ptr<Prompts> prompts, QWi
     column->addWidget(m_roster, 1);
     m_targetBar = new TargetBar(m_document);
     column->addWidget(m_targetBar);
+    connect(m_targetBar, &TargetBar::chosen, this,
+            [this](int row) { m_roster->ensureWidgetVisible(m_roster->ChrName[row]); });
     setCentralWidget(central);
     createMenus();
     connectMenus();

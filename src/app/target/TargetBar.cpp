@@ -399,6 +399,8 @@ void TargetBar::showChoice()
         text += QStringLiteral("; Space adds ") + describe(m_chosen);
     if (text.isEmpty())
         text = QStringLiteral("nobody chosen");
+    if (m_chosen >= 0)
+        emit chosen(m_chosen);
     m_choice->setText(text);
     m_choice->setToolTip(text);
     // Screen readers hear the choice as the target field's description.

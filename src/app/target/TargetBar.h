@@ -43,6 +43,10 @@ public:
     // What went wrong with the last key, or how to go on.
     QString status() const;
 
+signals:
+    // Another row was chosen: on a small screen the roster scrolls it into sight.
+    void chosen(int row);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
