@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -15,6 +16,7 @@ class TestTargetBar : public QObject
 
 private slots:
     void keysAimOneBlowAtSeveralTargets();
+    void aBlowNeverLandsOnWhoeverTookTheRow();
 };
 
 void TestTargetBar::keysAimOneBlowAtSeveralTargets()
@@ -74,6 +76,29 @@ void TestTargetBar::keysAimOneBlowAtSeveralTargets()
     QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(w.roster().ChrHP[1]->text(), u"20"_s);
     QCOMPARE(w.roster().ChrHP[4]->text(), u"20"_s);
+}
+
+void TestTargetBar::aBlowNeverLandsOnWhoeverTookTheRow()
+{
+    WindowFixture fixture;
+    MainFrm &w = *fixture.window;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.roster().ChrName[0]->setText(u"Goblin"_s);
+    w.roster().ChrHP[0]->setText(u"7"_s);
+    w.roster().ChrName[0]->setFocus();
+    QTest::keyClick(&w, Qt::Key_F8); // no turn: the focused row's Goblin
+    QCOMPARE(w.targetBar().chosenRow(), 0);
+    // While the bar is open, the row is cleared and a Troll typed in.
+    w.roster().cmdClear[0]->click();
+    w.roster().ChrName[0]->setText(u"Troll"_s);
+    w.roster().ChrHP[0]->setText(u"30"_s);
+    w.targetBar().targetEdit()->setFocus();
+    QTest::keyClicks(QApplication::focusWidget(), u"5"_s);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(w.roster().ChrHP[0]->text(), u"30"_s);
+    QVERIFY(w.targetBar().isVisible());
+    QVERIFY(w.targetBar().status().startsWith(u"Row 1 no longer holds Goblin."_s));
 }
 
 QTEST_MAIN(TestTargetBar)

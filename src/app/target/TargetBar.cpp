@@ -137,7 +137,8 @@ void TargetBar::open(Mode mode, int row)
     m_blowPage->setVisible(blow);
     m_conditionPage->setVisible(!blow);
     m_added.clear();
-    m_chosen = row >= 0 && !m_document.row(row).name.isEmpty() ? row : -1;
+    m_seen.clear();
+    setChosen(row >= 0 && !m_document.row(row).name.isEmpty() ? row : -1);
     m_chosenCounts = true;
     m_target->clear();
     m_amount->clear();
@@ -277,7 +278,7 @@ void TargetBar::choose(const QString &typed)
     if (typed.trimmed().isEmpty())
         return; // typed away: the last choice stands
     const QList<int> rows = combat::targetRows(m_document.order(), m_document.roster());
-    m_chosen = combat::findTarget(rows, m_document.roster(), typed);
+    setChosen(combat::findTarget(rows, m_document.roster(), typed));
     m_chosenCounts = true;
     showChoice();
     if (m_chosen < 0)
@@ -294,7 +295,7 @@ void TargetBar::step(int by)
         return;
     const qsizetype at = rows.indexOf(m_chosen);
     const qsizetype next = at < 0 ? (by > 0 ? 0 : rows.size() - 1) : std::clamp<qsizetype>(at + by, 0, rows.size() - 1);
-    m_chosen = rows[next];
+    setChosen(rows[next]);
     m_chosenCounts = true;
     m_target->clear();
     showChoice();
@@ -317,7 +318,7 @@ void TargetBar::addChosen()
         if (!m_added.contains(r))
             offered = r;
     }
-    m_chosen = offered;
+    setChosen(offered);
     m_chosenCounts = false;
     m_target->clear();
     showChoice();
@@ -335,11 +336,39 @@ bool TargetBar::moveToDetails()
     return true;
 }
 
+void TargetBar::setChosen(int row)
+{
+    m_chosen = row;
+    if (row >= 0)
+        m_seen[row] = Seen{m_document.row(row).serial, m_document.row(row).name};
+}
+
+bool TargetBar::stillHolds(int row) const
+{
+    const Seen seen = m_seen.value(row);
+    return seen.serial == m_document.row(row).serial && seen.name == m_document.row(row).name;
+}
+
 void TargetBar::apply()
 {
     const QList<int> rows = targets();
     if (rows.isEmpty()) {
         say(QStringLiteral("Choose a target first: letters of its name, #row, or \u2191\u2193."));
+        m_target->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    // The roster may have changed under the open bar: a row cleared, loaded anew or renamed
+    // no longer holds the combatant that was chosen, and the blow must not find another.
+    for (const int r : rows) {
+        if (stillHolds(r))
+            continue;
+        say(QStringLiteral("Row %1 no longer holds %2. Nothing was changed; choose the target again.")
+                .arg(r + 1)
+                .arg(roster::shownText(m_seen.value(r).name, BarNameLength)));
+        m_added.removeAll(r);
+        if (m_chosen == r)
+            m_chosen = -1;
+        showChoice();
         m_target->setFocus(Qt::OtherFocusReason);
         return;
     }

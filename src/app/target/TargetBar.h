@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFrame>
+#include <QHash>
 #include <QList>
 #include <QPointer>
 #include <QStringList>
@@ -54,6 +55,9 @@ private:
     bool targetKey(QKeyEvent *key);
     bool amountKey(QKeyEvent *key);
     bool conditionKey(QKeyEvent *key);
+    void setChosen(int row);
+    // The row still holds whom it held when it was chosen: same combatant, same name.
+    bool stillHolds(int row) const;
     void choose(const QString &typed);
     void step(int by);
     void addChosen();
@@ -70,6 +74,12 @@ private:
     int m_chosen = -1;
     bool m_chosenCounts = true; // false once Space has moved on to a suggestion
     QList<int> m_added;
+    struct Seen
+    {
+        quint32 serial = 0;
+        QString name;
+    };
+    QHash<int, Seen> m_seen; // each row as it was when chosen
     QStringList m_usedConditions; // added through the bar in this session
     QPointer<QWidget> m_returnFocus;
 
