@@ -16,7 +16,7 @@
 
 namespace {
 
-roster::Roster combat(char which)
+roster::Roster combatOf(char which)
 {
     roster::Roster roster;
     roster.rows[0].name = which == 'A' ? QStringLiteral("Alpha") : QStringLiteral("Beta");
@@ -36,8 +36,8 @@ int main(int argc, char **argv)
         return 2;
     }
     const QString path = QFile::decodeName(argv[2]);
-    const roster::Roster a = combat('A');
-    const roster::Roster b = combat('B');
+    const roster::Roster a = combatOf('A');
+    const roster::Roster b = combatOf('B');
     if (mode == "save") {
         for (bool first = true;; first = !first) {
             const files::SaveOutcome outcome = files::saveCombatFile(first ? a : b, path);

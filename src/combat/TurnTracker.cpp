@@ -1,6 +1,7 @@
 #include "combat/TurnTracker.h"
 
 #include "combat/DownRow.h"
+#include "combat/Fingerprint.h"
 #include "combat/NoteTags.h"
 
 #include <QHash>
@@ -8,9 +9,9 @@
 namespace combat {
 namespace {
 
-std::size_t fingerprint(const QString &note)
+quint64 fingerprint(const QString &note)
 {
-    return qHash(note, std::size_t(0x5eed)) ^ std::size_t(note.size());
+    return textFingerprint(note);
 }
 
 QString &noteOf(roster::Roster &roster, const Combatant &combatant)
@@ -27,7 +28,7 @@ bool canAct(const Combatant &combatant, const QList<OrderEntry> &order, const ro
 // The start of a turn: a hidden combatant is revealed, and its timed conditions count down.
 TurnTick tick(QString &note)
 {
-    const std::size_t before = fingerprint(note);
+    const quint64 before = fingerprint(note);
     TagRemoval revealed = withoutTag(note, HiddenTag);
     ConditionTick counted = tickConditions(revealed.note);
     note = std::move(counted.note);

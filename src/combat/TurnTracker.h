@@ -33,8 +33,8 @@ struct TurnTick
     QList<RemovedText> revealed; // the "[Hidden]" tags the turn's start took out
     QList<RemovedText> removed;
     QStringList ended;
-    std::size_t before = 0; // fingerprint of the note before the tick
-    std::size_t after = 0;  // and after it
+    quint64 before = 0; // textFingerprint of the note before the tick
+    quint64 after = 0;  // and after it
     bool givenBack = false; // Previous Turn put the note back as it was before the tick
 
     bool operator==(const TurnTick &) const = default;

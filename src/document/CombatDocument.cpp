@@ -299,7 +299,13 @@ files::LoadOutcome CombatDocument::load(const QString &path)
     // Every row is filled anew: the list's items no longer stand for anyone in them.
     for (int r = 0; r < roster::RowCount; ++r)
         outcome.roster.rows[static_cast<std::size_t>(r)].serial = row(r).serial + 1;
-    commit(CombatState{outcome.roster, m_state.order, {}}, QStringLiteral("Load Combat"));
+    // A file that kept its fight brings it back as it was: the list, the round and the turn.
+    if (outcome.fight) {
+        files::bindFight(*outcome.fight, outcome.roster);
+        commit(CombatState{outcome.roster, outcome.fight->order, outcome.fight->turn}, QStringLiteral("Load Combat"));
+    } else {
+        commit(CombatState{outcome.roster, m_state.order, {}}, QStringLiteral("Load Combat"));
+    }
     m_lastCombatPath = path;
     return outcome;
 }
@@ -322,7 +328,8 @@ CombatDocument::AddOutcome CombatDocument::addCombatants(const QString &path)
 files::SaveOutcome CombatDocument::save(const QString &path)
 {
     m_savePath = path;
-    files::SaveOutcome outcome = files::saveCombatFile(m_state.roster, path);
+    files::SaveOutcome outcome = files::saveCombatFile(
+        m_state.roster, path, files::fightSectionText(m_state.roster, m_state.order, m_state.turn));
     if (outcome.ok)
         m_lastCombatPath = path;
     return outcome;

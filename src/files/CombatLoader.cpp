@@ -55,13 +55,13 @@ void applyDownRowRule(roster::Row &row, int index)
 
 LoadOutcome refused(const roster::Roster &current, const QString &message)
 {
-    return {LoadOutcome::Status::Refused, current, std::nullopt, message, {}, {}};
+    return {LoadOutcome::Status::Refused, current, std::nullopt, message, {}, {}, {}, {}};
 }
 
 LoadOutcome failed(const roster::Roster &current, const QString &message)
 {
     return {LoadOutcome::Status::Failed, current, std::nullopt,
-            message + QStringLiteral(" Nothing was loaded; the combat on screen is unchanged."), {}, {}};
+            message + QStringLiteral(" Nothing was loaded; the combat on screen is unchanged."), {}, {}, {}, {}};
 }
 
 // A text saved as UTF-16: a byte-order mark, or every other byte of its start a NUL.
@@ -92,7 +92,7 @@ LoadOutcome loadCombat(const QByteArray &bytes, const roster::Roster &current)
 
 LoadOutcome loadCombat(const ProfileReader &file, const roster::Roster &current)
 {
-    LoadOutcome outcome{LoadOutcome::Status::Loaded, current, std::nullopt, QString(), QString(), QString()};
+    LoadOutcome outcome{LoadOutcome::Status::Loaded, current, std::nullopt, {}, {}, {}, {}, {}};
     // Until the first old-version warning a failure ends the load; after it every
     // failure is passed over, as a file of an earlier version needs.
     bool ignoring = false;
@@ -142,8 +142,16 @@ LoadOutcome loadFromFile(const QString &path, const roster::Roster &current)
         anyRow = reader.hasSection(rowSectionName(r));
     if (anyRow) {
         LoadOutcome outcome = loadCombat(reader, current);
-        const std::optional<CutOff> cut = findCutOff(reader);
-        if (outcome.status != LoadOutcome::Status::Loaded || !cut)
+        if (outcome.status != LoadOutcome::Status::Loaded)
+            return outcome;
+        FightRead fight = readFightSection(reader, outcome.roster);
+        outcome.fight = std::move(fight.fight);
+        outcome.fightNotice = std::move(fight.problem);
+        std::optional<CutOff> cut = findCutOff(reader);
+        // A cut past the last row's last line took only what follows the rows.
+        if (cut && cut->row < 0 && reader.hasKey(rowSectionName(roster::RowCount - 1), QStringLiteral("GeneralNote")))
+            cut.reset();
+        if (!cut)
             return outcome;
         // What the cut took is said by the notice; the old-version warning stays only
         // for a row the file held whole without a check value.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/FightSection.h"
 #include "files/ProfileReader.h"
 #include "roster/Roster.h"
 
@@ -22,6 +23,8 @@ struct LoadOutcome
                                       // empty, to show as a warning after the load
     QString notice;                   // whatever the status: an earlier save of the file was cut off
                                       // and had to be undone (or could not be), a sentence for the user
+    std::optional<SavedFight> fight;  // Loaded: the fight the file kept (FightSection.h), not yet bound
+    QString fightNotice;              // Loaded: why a fight section was dropped, a sentence for the user
 };
 
 // Fills a copy of `current` from the bytes of a combat file, row by row, and
@@ -37,7 +40,8 @@ LoadOutcome loadCombat(const ProfileReader &file, const roster::Roster &current)
 // 16 MiB, empty, UTF-16 text, none of the row sections), then loads it as loadCombat
 // does. A save of the file that was cut off is undone first (`notice`). A file cut short
 // (CutOffFile.h) loads what it holds with a cutNotice, which takes the place of an
-// old-version warning that the cut alone brought. Never waits on what is not an ordinary
+// old-version warning that the cut alone brought. The fight section comes with the rows
+// it was saved with, or is dropped with a fightNotice; a cut inside it leaves the rows whole. Never waits on what is not an ordinary
 // file, such as a pipe.
 LoadOutcome loadCombatFile(const QString &path, const roster::Roster &current);
 

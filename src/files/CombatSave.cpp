@@ -89,9 +89,10 @@ SaveOutcome saveBytesKeepingTheFile(const QByteArray &bytes, const QString &path
     return outcome;
 }
 
-SaveOutcome saveCombatFile(const roster::Roster &roster, const QString &path)
+SaveOutcome saveCombatFile(const roster::Roster &roster, const QString &path, const QString &fightSection)
 {
-    const QByteArray bytes = combatFileBytes(roster);
+    // The section is ASCII: the rows' bytes stay what they are without it.
+    const QByteArray bytes = combatFileBytes(roster) + fightSection.toLatin1();
     if (bytes.size() > MaxCombatFileSize) {
         return failure(path, QStringLiteral("its file would be %1 bytes, over the %2 bytes (16 MiB) that a combat "
                                             "file may have. The general note is saved in each of the 19 rows; "

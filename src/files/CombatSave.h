@@ -27,6 +27,7 @@ SaveOutcome saveBytesKeepingTheFile(const QByteArray &bytes, const QString &path
 
 // The combat file of `roster` at `path`, as saveBytesKeepingTheFile writes it. A combat whose file would be
 // over MaxCombatFileSize, which no load accepts, is refused before anything is written.
-SaveOutcome saveCombatFile(const roster::Roster &roster, const QString &path);
+// `fightSection` (FightSection.h) follows the rows.
+SaveOutcome saveCombatFile(const roster::Roster &roster, const QString &path, const QString &fightSection = {});
 
 } // namespace files

@@ -10,6 +10,7 @@
 #include "files/CombatLoader.h"
 #include "files/CombatWriter.h"
 #include "files/CutOffFile.h"
+#include "files/FightSection.h"
 #include "files/ProfileReader.h"
 #include "files/TextEncoding.h"
 #include "roster/FieldError.h"
@@ -135,6 +136,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         const roster::Row &row = outcome.roster.rows[static_cast<std::size_t>(r)];
         require(row.check == (row.down ? 0 : 1), "flag does not follow the down state");
         require(row.amount == current.rows[static_cast<std::size_t>(r)].amount, "an amount was loaded");
+    }
+
+    // A fight section that reads is written back as one that reads the same.
+    files::FightRead fight = files::readFightSection(reader, outcome.roster);
+    require(fight.fight.has_value() == fight.problem.isEmpty() || !reader.hasSection(files::FightSectionName),
+            "a fight section neither read nor refused");
+    if (fight.fight) {
+        files::bindFight(*fight.fight, outcome.roster);
+        const QString text = files::fightSectionText(outcome.roster, fight.fight->order, fight.fight->turn);
+        if (!text.isEmpty()) {
+            const files::ProfileReader written(files::combatFileBytes(outcome.roster) + text.toLatin1());
+            const files::FightRead again = files::readFightSection(written, outcome.roster);
+            require(again.fight && again.fight->order.size() == fight.fight->order.size()
+                        && again.fight->turn.taken.size() == fight.fight->turn.taken.size(),
+                    "a written fight section reads back different");
+        }
     }
 
     if (!hitPointsAllUsable(outcome.roster))

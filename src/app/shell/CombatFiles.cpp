@@ -86,7 +86,10 @@ bool CombatFiles::showReadOutcome(const files::LoadOutcome &outcome)
 
 void CombatFiles::load(const QString &path)
 {
-    showReadOutcome(m_document.load(path));
+    const files::LoadOutcome outcome = m_document.load(path);
+    if (showReadOutcome(outcome))
+        showNotice(outcome.fightNotice); // Add Combatants never reads the fight
+
 }
 
 void CombatFiles::askAndAdd()

@@ -1,0 +1,155 @@
+// The fight kept in a combat file: saved mid-fight and loaded after New Combat, the fight
+// goes on exactly as it would have; a section that no longer fits its rows is dropped.
+#include "document/CombatDocument.h"
+
+#include "files/CombatWriter.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Orc, Goblin, Ogre and Kobold (initiatives 10 to 13), the Ogre "[Held: 2]".
+void typeParty(CombatDocument &doc)
+{
+    const QStringList names{u"Orc"_s, u"Goblin"_s, u"Ogre"_s, u"Kobold"_s};
+    for (int r = 0; r < names.size(); ++r) {
+        doc.setFieldText(r, roster::Field::HitPoints, u"20"_s);
+        doc.setFieldText(r, roster::Field::Initiative, QString::number(10 + r));
+        doc.setFieldText(r, roster::Field::Name, names[r]);
+        doc.closeMerge();
+    }
+    doc.setFieldText(2, roster::Field::Note, u"[Held: 2]"_s);
+}
+
+// 5 calculate, 6 next, S previous, W a Wolf joins above the marker (initiative 30),
+// H hide the Goblin, D the Orc damaged by 25 (down), K the Kobold dying (-3).
+void play(CombatDocument &doc, const QString &keys)
+{
+    for (const QChar key : keys) {
+        switch (key.unicode()) {
+        case u'5': doc.calculateOrder(); break;
+        case u'6': doc.nextTurn(); break;
+        case u'S': doc.previousTurn(); break;
+        case u'W':
+            doc.setFieldText(5, roster::Field::Name, u"Wolf"_s);
+            doc.setFieldText(5, roster::Field::Initiative, u"30"_s);
+            doc.setFieldText(5, roster::Field::HitPoints, u"11"_s);
+            break;
+        case u'H': doc.toggleHidden(1); break;
+        case u'D': doc.blow({0}, 25); break;
+        case u'K': doc.blow({3}, 23); break;
+        }
+    }
+}
+
+// What a fight shows and does, without the serials a load renews.
+QString fightOf(const CombatDocument &doc)
+{
+    QStringList parts;
+    for (qsizetype i = 0; i < doc.order().size(); ++i)
+        parts << doc.order()[i].text + (doc.isInFight(int(i)) ? u""_s : u" (out)"_s);
+    parts << QStringLiteral("round %1, item %2").arg(doc.state().turn.round()).arg(doc.markedItem());
+    for (int r = 0; r < 6; ++r)
+        parts << doc.row(r).note;
+    return parts.join(u" | "_s);
+}
+
+QString savedAndLoaded(CombatDocument &doc, const QTemporaryDir &dir, CombatDocument &into)
+{
+    const QString path = dir.filePath(u"fight.ini"_s);
+    if (!doc.save(path).ok)
+        return u"not saved"_s;
+    into.newCombat();
+    const files::LoadOutcome outcome = into.load(path);
+    return outcome.fightNotice;
+}
+
+} // namespace
+
+class TestFightFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void aSavedFightGoesOn_data();
+    void aSavedFightGoesOn();
+    void aSectionThatNoLongerFitsIsDropped_data();
+    void aSectionThatNoLongerFitsIsDropped();
+};
+
+void TestFightFile::aSavedFightGoesOn_data()
+{
+    QTest::addColumn<QString>("before"); // played, then saved and loaded
+    QTest::addColumn<QString>("after");  // played on both
+    QTest::newRow("mid-round") << u"566"_s << u"666"_s;
+    QTest::newRow("the condition's ticks given back after the load") << u"56666"_s << u"SSSSS"_s;
+    QTest::newRow("a newcomer waiting for the next round") << u"566W5"_s << u"6666"_s;
+    QTest::newRow("turns taken back, given again") << u"56666SS"_s << u"666"_s;
+    QTest::newRow("hidden, then revealed by its turn") << u"5H6"_s << u"66"_s;
+    QTest::newRow("down and dying passed over") << u"56DK"_s << u"666S"_s;
+}
+
+void TestFightFile::aSavedFightGoesOn()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    QTemporaryDir dir;
+    CombatDocument played;
+    typeParty(played);
+    play(played, before);
+    CombatDocument loaded;
+    QCOMPARE(savedAndLoaded(played, dir, loaded), QString());
+    QCOMPARE(fightOf(loaded), fightOf(played));
+    QCOMPARE(loaded.history().undoText(), u"Load Combat"_s);
+    play(played, after);
+    play(loaded, after);
+    QCOMPARE(fightOf(loaded), fightOf(played));
+}
+
+void TestFightFile::aSectionThatNoLongerFitsIsDropped_data()
+{
+    QTest::addColumn<QByteArray>("from"); // in the saved file
+    QTest::addColumn<QByteArray>("to");
+    QTest::addColumn<QString>("notice");
+    QTest::newRow("a name edited by hand") << QByteArray("Name=Goblin") << QByteArray("Name=Gobbo") << u"the rows were changed after it was saved"_s;
+    QTest::newRow("a damaged line") << QByteArray("Taken1=") << QByteArray("Taken1=x,") << u"its line \"Taken1\" is damaged"_s;
+    QTest::newRow("a row beyond the roster") << QByteArray("Item1=3,") << QByteArray("Item1=19,") << u"its line \"Item1\" is damaged"_s;
+    QTest::newRow("cut before its end") << QByteArray("End=1\r\n") << QByteArray("") << u"the file ends before the fight does"_s;
+    QTest::newRow("a newer format") << QByteArray("Format=1") << QByteArray("Format=2") << u"it was written by a newer version of Fraymark"_s;
+}
+
+void TestFightFile::aSectionThatNoLongerFitsIsDropped()
+{
+    QFETCH(QByteArray, from);
+    QFETCH(QByteArray, to);
+    QFETCH(QString, notice);
+    QTemporaryDir dir;
+    CombatDocument played;
+    typeParty(played);
+    play(played, u"566"_s);
+    const QString path = dir.filePath(u"fight.ini"_s);
+    QVERIFY(played.save(path).ok);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QByteArray bytes = file.readAll();
+    QVERIFY(bytes.contains(from));
+    bytes.replace(bytes.indexOf(from), from.size(), to);
+    file.resize(0);
+    file.write(bytes);
+    file.close();
+
+    CombatDocument loaded;
+    const files::LoadOutcome outcome = loaded.load(path);
+    QCOMPARE(outcome.status, files::LoadOutcome::Status::Loaded);
+    QVERIFY2(outcome.fightNotice.contains(notice), qPrintable(outcome.fightNotice));
+    QVERIFY(outcome.cutNotice.isEmpty());
+    QVERIFY(loaded.order().isEmpty());
+    QCOMPARE(loaded.row(1).name, QTest::currentDataTag() == QByteArray("a name edited by hand") ? u"Gobbo"_s : u"Goblin"_s);
+}
+
+QTEST_GUILESS_MAIN(TestFightFile)
+#include "tst_fightfile.moc"
