@@ -13,13 +13,23 @@ namespace combat {
 
 namespace {
 
+// The part of a name typed letters are looked for in: more than any window shows of it, and
+// short enough that a megabyte-long name does not slow each key.
+constexpr qsizetype SearchedLength = 256;
+
 const roster::Row &rowAt(const roster::Roster &roster, int index)
 {
     return roster.rows[static_cast<std::size_t>(index)];
 }
 
+QStringView searched(const roster::Roster &roster, int index)
+{
+    const QString &name = rowAt(roster, index).name;
+    return QStringView(name).first(std::min(name.size(), SearchedLength));
+}
+
 // The letters of `typed` appear in `name` in this order, others between them.
-bool holdsInOrder(const QString &name, const QString &typed)
+bool holdsInOrder(QStringView name, const QString &typed)
 {
     qsizetype at = 0;
     for (const QChar c : typed) {
@@ -65,15 +75,15 @@ int findTarget(const QList<int> &rows, const roster::Roster &roster, const QStri
         return number && rows.contains(row) ? row : -1;
     }
     // One pass per kind of match, the closest kind first.
-    const std::function<bool(const QString &)> matches[] = {
-        [&](const QString &name) { return name.trimmed().compare(text, Qt::CaseInsensitive) == 0; },
-        [&](const QString &name) { return name.trimmed().startsWith(text, Qt::CaseInsensitive); },
-        [&](const QString &name) { return name.contains(text, Qt::CaseInsensitive); },
-        [&](const QString &name) { return holdsInOrder(name, text); },
+    const std::function<bool(QStringView)> matches[] = {
+        [&](QStringView name) { return name.trimmed().compare(text, Qt::CaseInsensitive) == 0; },
+        [&](QStringView name) { return name.trimmed().startsWith(text, Qt::CaseInsensitive); },
+        [&](QStringView name) { return name.contains(text, Qt::CaseInsensitive); },
+        [&](QStringView name) { return holdsInOrder(name, text); },
     };
     for (const auto &match : matches) {
         for (const int r : rows) {
-            if (match(rowAt(roster, r).name))
+            if (match(searched(roster, r)))
                 return r;
         }
     }
@@ -84,7 +94,7 @@ bool continuesSomeName(const QList<int> &rows, const roster::Roster &roster, con
 {
     const QString text = typed.trimmed() + u' ';
     return std::any_of(rows.begin(), rows.end(), [&](int r) {
-        return rowAt(roster, r).name.trimmed().contains(text, Qt::CaseInsensitive);
+        return searched(roster, r).trimmed().contains(text, Qt::CaseInsensitive);
     });
 }
 
@@ -98,7 +108,7 @@ std::optional<double> blowAmount(const QString &text)
     double value = match.captured(1).toDouble();
     if (match.hasCaptured(2)) {
         const double divisor = match.captured(2).toDouble();
-        if (divisor < 1)
+        if (divisor < 1 || !std::isfinite(divisor))
             return std::nullopt;
         value = std::trunc(value / divisor);
     }

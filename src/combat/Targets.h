@@ -20,7 +20,8 @@ QList<int> targetRows(const QList<OrderEntry> &order, const roster::Roster &rost
 // The first of `rows` that `typed` names, or -1. "#7" names row 7 (1-based). Otherwise,
 // ignoring case, the first name equal to the text, else the first that begins with it,
 // else the first that contains it, else the first that holds its letters in order with
-// others between ("wo2" is "Wolf 2"). Leading and trailing blanks are not read.
+// others between ("wo2" is "Wolf 2"). Leading and trailing blanks are not read; of a very
+// long name only the first 256 characters are searched.
 int findTarget(const QList<int> &rows, const roster::Roster &roster, const QString &typed);
 
 // True when some name of `rows` begins with or contains `typed` as it stands, so a blank

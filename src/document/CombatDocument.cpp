@@ -192,7 +192,9 @@ int CombatDocument::blow(const QList<int> &rows, double amount)
 {
     CombatState next = m_state;
     for (const int r : rows) {
-        if (!combat::takeBlow(next.roster.rows[static_cast<std::size_t>(r)], amount))
+        // A row without a name holds nobody to strike.
+        roster::Row &target = next.roster.rows[static_cast<std::size_t>(r)];
+        if (target.name.isEmpty() || !combat::takeBlow(target, amount))
             return r;
     }
     const QString verb = amount < 0 ? QStringLiteral("Heal ") : QStringLiteral("Damage ");
@@ -254,13 +256,16 @@ bool CombatDocument::addCondition(const QList<int> &rows, const QString &name, i
 {
     if (rows.isEmpty() || !combat::isConditionName(name) || rounds < 1 || rounds > combat::MaximumConditionRounds)
         return false;
+    if (std::any_of(rows.begin(), rows.end(), [this](int r) { return row(r).name.isEmpty(); }))
+        return false; // nobody there to suffer it
     CombatState next = m_state;
     for (const int r : rows) {
         QString &note = next.roster.rows[static_cast<std::size_t>(r)].note;
         note = combat::withCondition(note, name, rounds);
     }
-    commit(std::move(next), rows.size() == 1 ? QStringLiteral("Add Condition ") + rowLabel(rows.first())
-                                             : QStringLiteral("Add Condition to %1 combatants").arg(rows.size()));
+    const QString whom = rows.size() == 1 ? roster::shownText(row(rows.first()).name, roster::ShownNameLength)
+                                          : QStringLiteral("%1 combatants").arg(rows.size());
+    commit(std::move(next), QStringLiteral("Add %1 to %2 (%3)").arg(name.trimmed(), whom).arg(rounds));
     return true;
 }
 

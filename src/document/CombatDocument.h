@@ -68,12 +68,12 @@ public:
     void previousTurn();
     // False when the name or rounds cannot be a condition.
     bool addCondition(int row, const QString &name, int rounds);
-    // The condition to each of `rows` (a fireball's victims, say) as one step; false when
-    // the name or rounds cannot be a condition.
+    // The condition to each of `rows` (a fireball's victims, say) as one step, "Add Stunned
+    // to Goblin (2)"; false when the name or rounds cannot be a condition or a row is empty.
     bool addCondition(const QList<int> &rows, const QString &name, int rounds);
     // A blow of `amount` (negative heals) to each of `rows`, as one step named after it:
-    // "Damage Wolf 2 (7)", "Heal Sela (5)", "Damage 4 combatants (14)". When a row's hit
-    // points cannot take it, nothing changes and that row is returned; otherwise -1.
+    // "Damage Wolf 2 (7)", "Heal Sela (5)", "Damage 4 combatants (14)". When a row is empty
+    // or its hit points cannot take it, nothing changes and that row is returned; otherwise -1.
     int blow(const QList<int> &rows, double amount);
     // Hides the row's combatant from the players ("[Hidden]" in its note), or reveals it.
     void toggleHidden(int row);

@@ -188,7 +188,7 @@ void TestTurns::addedConditionCountsDownOnTheTurnLine()
     QTest::keyClicks(QApplication::focusWidget(), u"2"_s);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QCOMPARE(w.roster().ChrNote[1]->text(), u"angry [Stunned: 2]"_s);
-    QCOMPARE(w.mnuUndo->text().remove(u'&'), u"Undo Add Condition Row 2 (Goblin)"_s);
+    QCOMPARE(w.mnuUndo->text().remove(u'&'), u"Undo Add Stunned to Goblin (2)"_s);
     QTest::keyClick(&w, Qt::Key_F5);
     QTest::keyClick(&w, Qt::Key_F6);
     QTest::keyClick(&w, Qt::Key_F6); // the Goblin's turn starts

@@ -431,7 +431,21 @@ xdotool windowsize "$main_win" 1500 950
 window_size() { [[ $(xdotool getwindowgeometry "$main_win" | sed -n 's/.*Geometry: //p') == "$1" ]]; }
 wait_for 'the window at 1500x950' 10 window_size 1500x950
 save_as "$files/resized.ini"
-same_bytes "$files/turns.ini" "$files/resized.ini"
+# Saved mid-fight: the rows byte for byte as they were loaded, and the fight after them.
+cmp -s -n "$(stat -c %s "$files/turns.ini")" "$files/turns.ini" "$files/resized.ini" ||
+    fail 'the rows saved mid-fight are not byte for byte those of turns.ini'
+grep -q $'^\\[Fight\\]\r$' "$files/resized.ini" || fail 'the save mid-fight did not keep the fight'
+
+step='loading the fight after New Combat'
+focus_main
+xdotool key ctrl+n
+load_from "$files/resized.ini"
+focus_main
+sleep 0.3
+shot reloaded
+read -r w h _ <<<"$(identify -format '%w %h' "$work/reloaded.png")"
+line=$(read_line reloaded 0 $((h - 44)) "$w" 44)
+[[ $line == 'Round 2'*'Ogre'* ]] || fail "after the load the turn line reads \"$line\", not \"Round 2 — Ogre\""
 
 # --- Reinforcements and a condition that runs out ---------------------------------
 # combat_file <general note> <row:name:hp:ini>...: a whole combat file as the program writes it.
@@ -477,7 +491,7 @@ read -r w h _ <<<"$(identify -format '%w %h' "$work/stunned_ended.png")"
 line=$(read_line stunned_ended 0 $((h - 44)) "$w" 44)
 [[ $line == *'Goblin'*'Stunned ended'* ]] || fail "the turn line reads \"$line\", not that Stunned ended"
 save_as "$files/unstunned.ini"
-grep -q 'Stunned' "$files/unstunned.ini" && fail 'the ended condition is still in a note'
+grep -q '^Note=.*Stunned' "$files/unstunned.ini" && fail 'the ended condition is still in a note'
 
 # --- The players' window -------------------------------------------------------------
 step='the player window'
@@ -588,4 +602,4 @@ wait "$pid"
 status=$?
 ((status == 0)) || fail "the program ended with status $status"
 
-echo 'PASS: typed, saved, undid New Combat, reloaded, loaded an old combat, took a dropped file, marked round 2, resized, added monsters, ran out a condition, used the player window, hid and revealed a combatant, ran a round from the keyboard and left through the menu'
+echo 'PASS: typed, saved, undid New Combat, reloaded, loaded an old combat, took a dropped file, marked round 2, resized, loaded the fight back after New Combat, added monsters, ran out a condition, used the player window, hid and revealed a combatant, ran a round from the keyboard and left through the menu'

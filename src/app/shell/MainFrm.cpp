@@ -152,8 +152,8 @@ void MainFrm::openTargetBar(TargetBar::Mode mode)
 int MainFrm::commandRow() const
 {
     // With the target bar open, the combatant chosen there: Ctrl+H hides whom it names.
-    if (m_targetBar->isVisible() && m_targetBar->chosenRow() >= 0)
-        return m_targetBar->chosenRow();
+    if (m_targetBar->isVisible() && m_targetBar->aimedRow() >= 0)
+        return m_targetBar->aimedRow();
     return m_roster->focusedRow() >= 0 ? m_roster->focusedRow() : m_document.currentRow();
 }
 
@@ -161,7 +161,7 @@ void MainFrm::mnuHide_Click()
 {
     runHandler([this] {
         const int row = commandRow();
-        if (row < 0) {
+        if (row < 0 || m_document.row(row).name.isEmpty()) {
             showError(QStringLiteral("Put the cursor in a combatant's row, or mark a turn, to hide it from the players."));
             return;
         }

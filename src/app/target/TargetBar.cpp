@@ -1,5 +1,6 @@
 #include "app/target/TargetBar.h"
 
+#include "app/widgets/FieldEdit.h"
 #include "combat/Conditions.h"
 #include "combat/Targets.h"
 #include "document/CombatDocument.h"
@@ -12,7 +13,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QSpinBox>
 #include <QStringListModel>
 #include <QVBoxLayout>
 
@@ -22,11 +22,12 @@ namespace {
 constexpr qsizetype BarNameLength = 40;
 
 const QString DamageHint = QStringLiteral(
-    "Letters of a name or #row choose, \u2191\u2193 step, Space adds another target; "
+    "Letters of a name or #row choose, \u2191\u2193 step, Space or Ctrl+Enter adds another target; "
     "Enter goes to the amount (a minus heals, 14/2 halves), Enter again strikes; Esc closes.");
 const QString ConditionHint = QStringLiteral(
-    "Letters of a name or #row choose, \u2191\u2193 step, Space adds another target; "
-    "Enter goes to the condition, then its rounds, Enter again adds it; Esc closes.");
+    "Letters of a name or #row choose, \u2191\u2193 step, Space or Ctrl+Enter adds another target; "
+    "Enter goes to the condition, then its rounds (1 to 99), Enter again adds it; Esc closes.");
+const QString ChooseFirst = QStringLiteral("Choose a target first: letters of its name, #row, or \u2191\u2193.");
 
 bool isEnter(const QKeyEvent *key)
 {
@@ -40,11 +41,19 @@ QLabel *captionFor(const QString &text, QWidget *buddy)
     return caption;
 }
 
+// A name set apart, so that right-to-left or other control characters in it cannot turn
+// the text after it around.
+QString isolated(const QString &name)
+{
+    return u'\u2068' + roster::shownText(name, BarNameLength) + u'\u2069';
+}
+
 } // namespace
 
 TargetBar::TargetBar(CombatDocument &document, QWidget *parent)
     : QFrame(parent)
     , m_document(document)
+    , m_choice(document)
 {
     setObjectName(QStringLiteral("TargetBar"));
     setFrameShape(QFrame::StyledPanel);
@@ -58,12 +67,12 @@ TargetBar::TargetBar(CombatDocument &document, QWidget *parent)
     m_target->setObjectName(QStringLiteral("TargetTxt"));
     m_target->setAccessibleName(QStringLiteral("Target"));
     m_target->setPlaceholderText(QStringLiteral("name or #row"));
-    m_choice = new QLabel;
-    m_choice->setObjectName(QStringLiteral("TargetChoice"));
-    m_choice->setAccessibleName(QStringLiteral("Chosen target"));
-    m_choice->setTextFormat(Qt::PlainText);
-    m_choice->setMinimumWidth(fontMetrics().averageCharWidth() * 24);
-    m_choice->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_shown = new QLabel;
+    m_shown->setObjectName(QStringLiteral("TargetChoice"));
+    m_shown->setAccessibleName(QStringLiteral("Chosen target"));
+    m_shown->setTextFormat(Qt::PlainText);
+    m_shown->setMinimumWidth(fontMetrics().averageCharWidth() * 24);
+    m_shown->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 
     m_amount = new QLineEdit;
     m_amount->setObjectName(QStringLiteral("BlowTxt"));
@@ -77,10 +86,12 @@ TargetBar::TargetBar(CombatDocument &document, QWidget *parent)
     completer->setCaseSensitivity(Qt::CaseInsensitive);
     completer->setCompletionMode(QCompleter::InlineCompletion);
     m_condition->setCompleter(completer);
-    m_rounds = new QSpinBox;
-    m_rounds->setObjectName(QStringLiteral("RoundsBox"));
+    // A plain field, not a spin box: a spin box quietly makes "0" or "100" into another count.
+    m_rounds = new QLineEdit;
+    m_rounds->setObjectName(QStringLiteral("RoundsTxt"));
     m_rounds->setAccessibleName(QStringLiteral("Rounds"));
-    m_rounds->setRange(1, combat::MaximumConditionRounds);
+    m_rounds->setPlaceholderText(QStringLiteral("1-99"));
+    m_rounds->setMaximumWidth(fontMetrics().averageCharWidth() * 6);
 
     m_blowPage = new QWidget;
     auto *blowRow = new QHBoxLayout(m_blowPage);
@@ -109,7 +120,7 @@ TargetBar::TargetBar(CombatDocument &document, QWidget *parent)
     controls->addWidget(m_blowPage);
     controls->addWidget(m_conditionPage);
     controls->addSpacing(fontMetrics().averageCharWidth() * 2);
-    controls->addWidget(m_choice, 1);
+    controls->addWidget(m_shown, 1);
     auto *whole = new QVBoxLayout(this);
     whole->setContentsMargins(6, 4, 6, 4);
     whole->setSpacing(2);
@@ -120,11 +131,8 @@ TargetBar::TargetBar(CombatDocument &document, QWidget *parent)
                           static_cast<QWidget *>(m_condition), static_cast<QWidget *>(m_rounds)})
         keys->installEventFilter(this);
     connect(m_target, &QLineEdit::textEdited, this, &TargetBar::choose);
-    // The hit points shown follow every change, whoever made it.
-    connect(&m_document, &CombatDocument::changed, this, [this] {
-        if (isVisible())
-            showChoice();
-    });
+    // The hit points shown, and who may still be struck, follow every change, whoever made it.
+    connect(&m_document, &CombatDocument::changed, this, &TargetBar::followTheFight);
     hide();
 }
 
@@ -136,21 +144,21 @@ void TargetBar::open(Mode mode, int row)
     setAccessibleName(blow ? QStringLiteral("Damage bar") : QStringLiteral("Condition bar"));
     m_blowPage->setVisible(blow);
     m_conditionPage->setVisible(!blow);
-    m_added.clear();
-    m_seen.clear();
-    setChosen(row >= 0 && !m_document.row(row).name.isEmpty() ? row : -1);
-    m_chosenCounts = true;
+    m_choice.start(row);
     m_target->clear();
     m_amount->clear();
     m_condition->clear();
-    m_rounds->setValue(1);
+    m_rounds->setText(QStringLiteral("1"));
     static_cast<QStringListModel *>(m_condition->completer()->model())->setStringList(knownConditions());
     if (QWidget *focus = QApplication::focusWidget(); focus && !isAncestorOf(focus))
         m_returnFocus = focus;
     show();
     m_target->setFocus(Qt::ShortcutFocusReason);
     showChoice();
-    say(blow ? DamageHint : ConditionHint);
+    if (row >= 0 && m_choice.chosen() < 0 && !m_document.row(row).name.isEmpty())
+        say(notOffered(row));
+    else
+        say(hint());
 }
 
 void TargetBar::close()
@@ -159,15 +167,6 @@ void TargetBar::close()
     if (m_returnFocus && m_returnFocus->isVisible() && m_returnFocus->isEnabled())
         m_returnFocus->setFocus(Qt::OtherFocusReason);
     hide();
-    m_added.clear();
-}
-
-QList<int> TargetBar::targets() const
-{
-    QList<int> rows = m_added;
-    if (m_chosen >= 0 && m_chosenCounts && !rows.contains(m_chosen))
-        rows.append(m_chosen);
-    return rows;
 }
 
 QString TargetBar::status() const
@@ -195,7 +194,9 @@ bool TargetBar::targetKey(QKeyEvent *key)
 {
     const QString typed = m_target->text();
     if (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) {
-        step(key->key() == Qt::Key_Up ? -1 : 1);
+        m_choice.step(key->key() == Qt::Key_Up ? -1 : 1);
+        m_target->clear();
+        showChoice();
         return true;
     }
     if (isEnter(key) && key->modifiers().testFlag(Qt::ControlModifier)) {
@@ -208,19 +209,19 @@ bool TargetBar::targetKey(QKeyEvent *key)
     }
     if (key->key() == Qt::Key_Space) {
         // A blank that can go on with a name ("Wolf 2") is typed; any other adds the target.
-        const QList<int> rows = combat::targetRows(m_document.order(), m_document.roster());
-        if (!typed.trimmed().isEmpty() && combat::continuesSomeName(rows, m_document.roster(), typed))
-            return false;
-        addChosen();
-        return true;
+        if (typed.trimmed().isEmpty() || !combat::continuesSomeName(m_choice.offered(), m_document.roster(), typed)) {
+            addChosen();
+            return true;
+        }
+        say(QStringLiteral("The space went into the name, as a name goes on with it; Ctrl+Enter adds the target."));
+        return false;
     }
     // Digits or a sign first: the chosen target stays, and they are the amount.
     const QString text = key->text();
     if (m_mode == Mode::Damage && typed.isEmpty() && text.size() == 1
         && (text.front().isDigit() || text.front() == u'-')) {
-        if (!moveToDetails())
-            return true;
-        m_amount->setText(text);
+        if (moveToDetails())
+            m_amount->setText(text);
         return true;
     }
     return false;
@@ -251,23 +252,14 @@ bool TargetBar::conditionKey(QKeyEvent *key)
         } else if (!combat::isConditionName(m_condition->text())) {
             say(QStringLiteral("Type the condition's name: letters, digits, blanks, - and '."));
         } else {
-            // Completion keeps the case typed: a known name takes its own spelling.
-            const QString typed = m_condition->text().trimmed();
-            const QStringList known = knownConditions();
-            const auto same = std::find_if(known.begin(), known.end(), [&](const QString &name) {
-                return name.compare(typed, Qt::CaseInsensitive) == 0;
-            });
-            m_condition->setText(same != known.end() ? *same : typed);
+            m_condition->setText(knownSpelling(m_condition->text().trimmed()));
             m_rounds->setFocus(Qt::TabFocusReason);
             m_rounds->selectAll();
         }
         return true;
     }
     if (key->key() == Qt::Key_Backtab) {
-        if (onName)
-            m_target->setFocus(Qt::BacktabFocusReason);
-        else
-            m_condition->setFocus(Qt::BacktabFocusReason);
+        (onName ? static_cast<QWidget *>(m_target) : m_condition)->setFocus(Qt::BacktabFocusReason);
         return true;
     }
     return false;
@@ -277,57 +269,38 @@ void TargetBar::choose(const QString &typed)
 {
     if (typed.trimmed().isEmpty())
         return; // typed away: the last choice stands
-    const QList<int> rows = combat::targetRows(m_document.order(), m_document.roster());
-    setChosen(combat::findTarget(rows, m_document.roster(), typed));
-    m_chosenCounts = true;
+    const bool found = m_choice.choose(typed);
     showChoice();
-    if (m_chosen < 0)
-        say(QStringLiteral("No combatant in the fight answers to \u201c%1\u201d.")
-                .arg(roster::shownText(typed.trimmed(), BarNameLength)));
-    else
-        say(m_mode == Mode::Damage ? DamageHint : ConditionHint);
-}
-
-void TargetBar::step(int by)
-{
-    const QList<int> rows = combat::targetRows(m_document.order(), m_document.roster());
-    if (rows.isEmpty())
+    if (found) {
+        say(hint());
         return;
-    const qsizetype at = rows.indexOf(m_chosen);
-    const qsizetype next = at < 0 ? (by > 0 ? 0 : rows.size() - 1) : std::clamp<qsizetype>(at + by, 0, rows.size() - 1);
-    setChosen(rows[next]);
-    m_chosenCounts = true;
-    m_target->clear();
-    showChoice();
+    }
+    // Say why a name that is there is not offered.
+    QList<int> named;
+    for (int r = 0; r < roster::RowCount; ++r) {
+        if (!m_document.row(r).name.isEmpty())
+            named.append(r);
+    }
+    const int there = combat::findTarget(named, m_document.roster(), typed);
+    say(there >= 0 ? notOffered(there)
+                   : QStringLiteral("No combatant in the fight answers to \u201c%1\u201d.").arg(isolated(typed.trimmed())));
 }
 
 void TargetBar::addChosen()
 {
-    if (m_chosen < 0) {
-        say(QStringLiteral("Choose a target first: letters of its name, #row, or \u2191\u2193."));
+    if (!m_choice.add()) {
+        say(ChooseFirst);
         return;
     }
-    if (!m_added.contains(m_chosen))
-        m_added.append(m_chosen);
-    // On to the next in the fighting order not yet added, offered for another Space.
-    const QList<int> rows = combat::targetRows(m_document.order(), m_document.roster());
-    const qsizetype from = rows.indexOf(m_chosen) + 1;
-    int offered = -1;
-    for (qsizetype i = 0; i < rows.size() && offered < 0; ++i) {
-        const int r = rows[(from + i) % rows.size()];
-        if (!m_added.contains(r))
-            offered = r;
-    }
-    setChosen(offered);
-    m_chosenCounts = false;
     m_target->clear();
     showChoice();
+    say(hint());
 }
 
 bool TargetBar::moveToDetails()
 {
-    if (targets().isEmpty()) {
-        say(QStringLiteral("Choose a target first: letters of its name, #row, or \u2191\u2193."));
+    if (m_choice.targets().isEmpty()) {
+        say(ChooseFirst);
         return false;
     }
     QLineEdit *next = m_mode == Mode::Damage ? m_amount : m_condition;
@@ -336,39 +309,12 @@ bool TargetBar::moveToDetails()
     return true;
 }
 
-void TargetBar::setChosen(int row)
-{
-    m_chosen = row;
-    if (row >= 0)
-        m_seen[row] = Seen{m_document.row(row).serial, m_document.row(row).name};
-}
-
-bool TargetBar::stillHolds(int row) const
-{
-    const Seen seen = m_seen.value(row);
-    return seen.serial == m_document.row(row).serial && seen.name == m_document.row(row).name;
-}
-
 void TargetBar::apply()
 {
-    const QList<int> rows = targets();
+    // A change since the choice has already dropped whoever left; what is left is sound.
+    const QList<int> rows = m_choice.targets();
     if (rows.isEmpty()) {
-        say(QStringLiteral("Choose a target first: letters of its name, #row, or \u2191\u2193."));
-        m_target->setFocus(Qt::OtherFocusReason);
-        return;
-    }
-    // The roster may have changed under the open bar: a row cleared, loaded anew or renamed
-    // no longer holds the combatant that was chosen, and the blow must not find another.
-    for (const int r : rows) {
-        if (stillHolds(r))
-            continue;
-        say(QStringLiteral("Row %1 no longer holds %2. Nothing was changed; choose the target again.")
-                .arg(r + 1)
-                .arg(roster::shownText(m_seen.value(r).name, BarNameLength)));
-        m_added.removeAll(r);
-        if (m_chosen == r)
-            m_chosen = -1;
-        showChoice();
+        say(ChooseFirst);
         m_target->setFocus(Qt::OtherFocusReason);
         return;
     }
@@ -380,10 +326,13 @@ void TargetBar::apply()
 
 void TargetBar::applyBlow(const QList<int> &rows)
 {
-    const std::optional<double> amount = combat::blowAmount(m_amount->text());
-    if (!amount) {
-        say(QStringLiteral("\u201c%1\u201d is no amount: type damage as 7, healing as -5, half of 14 as 14/2.")
-                .arg(roster::shownText(m_amount->text(), BarNameLength)));
+    const QString typed = m_amount->text().trimmed();
+    const std::optional<double> amount = combat::blowAmount(typed);
+    if (!amount || *amount == 0) {
+        say(typed.isEmpty() ? QStringLiteral("Type the damage first: 7, a heal as -5, half of 14 as 14/2.")
+            : amount       ? QStringLiteral("A blow of 0 changes nothing; type the damage, or Esc to close.")
+                           : QStringLiteral("\u201c%1\u201d is no amount: type damage as 7, healing as -5, half of 14 as 14/2.")
+                                 .arg(roster::shownText(typed, BarNameLength)));
         m_amount->selectAll();
         return;
     }
@@ -397,16 +346,46 @@ void TargetBar::applyBlow(const QList<int> &rows)
 
 void TargetBar::applyCondition(const QList<int> &rows)
 {
-    m_rounds->interpretText();
-    const QString name = m_condition->text().trimmed();
-    if (!m_document.addCondition(rows, name, m_rounds->value())) {
+    const QString name = knownSpelling(m_condition->text().trimmed());
+    bool number = false;
+    const int rounds = m_rounds->text().trimmed().toInt(&number);
+    if (!combat::isConditionName(name)) {
         say(QStringLiteral("Type the condition's name: letters, digits, blanks, - and '."));
         m_condition->setFocus(Qt::OtherFocusReason);
         return;
     }
+    if (!number || rounds < 1 || rounds > combat::MaximumConditionRounds) {
+        say(QStringLiteral("A condition lasts 1 to 99 rounds."));
+        m_rounds->selectAll();
+        return;
+    }
+    // A note the window could no longer edit would be locked by the condition.
+    const QString added = QStringLiteral(" [%1: %2]").arg(name).arg(rounds);
+    for (const int r : rows) {
+        if (m_document.row(r).note.size() + added.size() > FieldEdit::EditableLength) {
+            say(QStringLiteral("%1: the note would be too long to edit with the condition. Nothing was changed.")
+                    .arg(m_document.rowLabel(r)));
+            return;
+        }
+    }
+    m_document.addCondition(rows, name, rounds);
     if (!m_usedConditions.contains(name, Qt::CaseInsensitive))
         m_usedConditions.append(name);
     close();
+}
+
+void TargetBar::followTheFight()
+{
+    if (!isVisible())
+        return;
+    const QStringList gone = m_choice.follow();
+    showChoice();
+    if (gone.isEmpty())
+        return;
+    QStringList names;
+    for (const QString &name : gone)
+        names.append(isolated(name));
+    say(QStringLiteral("%1 left the fight or the row and is no longer a target.").arg(names.join(QStringLiteral(", "))));
 }
 
 void TargetBar::showChoice()
@@ -414,33 +393,43 @@ void TargetBar::showChoice()
     auto describe = [this](int r) {
         const roster::Row &row = m_document.row(r);
         return QStringLiteral("%1 (row %2, %3 HP)")
-            .arg(roster::shownText(row.name, BarNameLength))
+            .arg(isolated(row.name))
             .arg(r + 1)
             .arg(row.hp.isEmpty() ? QStringLiteral("no") : roster::shownText(row.hp, 16));
     };
-    QStringList added;
-    for (const int r : m_added)
-        added.append(roster::shownText(m_document.row(r).name, BarNameLength));
-    QString text = added.join(QStringLiteral(", "));
-    if (m_chosen >= 0 && m_chosenCounts)
-        text += (text.isEmpty() ? QString() : QStringLiteral(" and ")) + describe(m_chosen);
-    else if (m_chosen >= 0)
-        text += QStringLiteral("; Space adds ") + describe(m_chosen);
-    if (text.isEmpty())
-        text = QStringLiteral("nobody chosen");
-    if (m_chosen >= 0)
-        emit chosen(m_chosen);
-    m_choice->setText(text);
-    m_choice->setToolTip(text);
-    // Screen readers hear the choice as the target field's description.
-    m_target->setAccessibleDescription(text);
-    QAccessibleEvent described(m_target, QAccessible::DescriptionChanged);
-    QAccessible::updateAccessibility(&described);
+    QStringList aimed;
+    for (const int r : m_choice.targets())
+        aimed.append(describe(r));
+    QString text = aimed.isEmpty() ? QStringLiteral("Nobody chosen") : aimed.join(QStringLiteral(", "));
+    if (m_choice.chosen() >= 0 && !m_choice.chosenCounts())
+        text += QStringLiteral("; Space adds ") + describe(m_choice.chosen());
+    if (m_choice.chosen() >= 0)
+        emit chosen(m_choice.chosen());
+    m_shown->setText(text);
+    m_shown->setToolTip(text);
+    // Screen readers hear whom the blow goes to from every field of the bar.
+    for (QLineEdit *field : {m_target, m_amount, m_condition, m_rounds}) {
+        field->setAccessibleDescription(text);
+        QAccessibleEvent described(field, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&described);
+    }
 }
 
 void TargetBar::say(const QString &text)
 {
     m_status->setText(text);
+}
+
+QString TargetBar::hint() const
+{
+    return m_mode == Mode::Damage ? DamageHint : ConditionHint;
+}
+
+QString TargetBar::notOffered(int row) const
+{
+    const roster::Row &held = m_document.row(row);
+    return QStringLiteral("%1 is %2 and not offered; choose another target.")
+        .arg(isolated(held.name), held.down ? QStringLiteral("down") : QStringLiteral("out of the fight"));
 }
 
 QStringList TargetBar::knownConditions() const
@@ -457,4 +446,13 @@ QStringList TargetBar::knownConditions() const
             learn(condition.name);
     }
     return names;
+}
+
+QString TargetBar::knownSpelling(const QString &typed) const
+{
+    // Completion keeps the case typed: a known name takes its own spelling.
+    const QStringList known = knownConditions();
+    const auto same = std::find_if(known.begin(), known.end(),
+                                   [&](const QString &name) { return name.compare(typed, Qt::CaseInsensitive) == 0; });
+    return same != known.end() ? *same : typed;
 }

@@ -1,15 +1,16 @@
 #pragma once
 
+#include "app/target/TargetChoice.h"
+
 #include <QFrame>
-#include <QHash>
 #include <QList>
 #include <QPointer>
 #include <QStringList>
 
 class CombatDocument;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
-class QSpinBox;
 
 // The bar at the bottom of the main window that aims a blow or a condition from the
 // keyboard: a target chosen by a few letters of its name (or "#7", or Up and Down through
@@ -25,22 +26,21 @@ public:
 
     explicit TargetBar(CombatDocument &document, QWidget *parent = nullptr);
 
-    // Opens with `row` chosen (-1: nobody yet) and takes the focus, to give it back on closing.
+    // Opens with `row` chosen, when it may be (-1: nobody yet), and takes the focus, to give
+    // it back on closing.
     void open(Mode mode, int row);
     void close();
     Mode mode() const { return m_mode; }
 
     // The row typed or stepped to (-1: none), and those added before it with Space.
-    int chosenRow() const { return m_chosen; }
-    const QList<int> &addedRows() const { return m_added; }
-    // Whom Enter acts on: the added rows, and the chosen one unless Space has just moved on
-    // past the last added.
-    QList<int> targets() const;
+    int chosenRow() const { return m_choice.chosen(); }
+    const QList<int> &addedRows() const { return m_choice.added(); }
+    // Whom Enter acts on, and whom Ctrl+H names.
+    QList<int> targets() const { return m_choice.targets(); }
+    int aimedRow() const { return m_choice.aimed(); }
 
     QLineEdit *targetEdit() const { return m_target; }
     QLineEdit *amountEdit() const { return m_amount; }
-    QLineEdit *conditionEdit() const { return m_condition; }
-    QSpinBox *roundsBox() const { return m_rounds; }
     // What went wrong with the last key, or how to go on.
     QString status() const;
 
@@ -55,41 +55,33 @@ private:
     bool targetKey(QKeyEvent *key);
     bool amountKey(QKeyEvent *key);
     bool conditionKey(QKeyEvent *key);
-    void setChosen(int row);
-    // The row still holds whom it held when it was chosen: same combatant, same name.
-    bool stillHolds(int row) const;
     void choose(const QString &typed);
-    void step(int by);
     void addChosen();
     bool moveToDetails();
     void apply();
     void applyBlow(const QList<int> &rows);
     void applyCondition(const QList<int> &rows);
+    void followTheFight();
     void showChoice();
     void say(const QString &text);
+    QString hint() const;
+    QString notOffered(int row) const;
     QStringList knownConditions() const;
+    QString knownSpelling(const QString &typed) const;
 
     CombatDocument &m_document;
+    TargetChoice m_choice;
     Mode m_mode = Mode::Damage;
-    int m_chosen = -1;
-    bool m_chosenCounts = true; // false once Space has moved on to a suggestion
-    QList<int> m_added;
-    struct Seen
-    {
-        quint32 serial = 0;
-        QString name;
-    };
-    QHash<int, Seen> m_seen; // each row as it was when chosen
     QStringList m_usedConditions; // added through the bar in this session
     QPointer<QWidget> m_returnFocus;
 
     QLabel *m_title = nullptr;
     QLineEdit *m_target = nullptr;
-    QLabel *m_choice = nullptr;
+    QLabel *m_shown = nullptr; // whom the blow goes to
     QWidget *m_blowPage = nullptr;
     QWidget *m_conditionPage = nullptr;
     QLineEdit *m_amount = nullptr;
     QLineEdit *m_condition = nullptr;
-    QSpinBox *m_rounds = nullptr;
+    QLineEdit *m_rounds = nullptr;
     QLabel *m_status = nullptr;
 };
