@@ -163,9 +163,21 @@ void TargetBar::open(Mode mode, int row)
 
 void TargetBar::close()
 {
-    // The focus goes back first, so Qt does not hand it to some other control on hiding.
-    if (m_returnFocus && m_returnFocus->isVisible() && m_returnFocus->isEnabled())
-        m_returnFocus->setFocus(Qt::OtherFocusReason);
+    // The focus goes back first, so Qt does not hand it to some other control on hiding: to
+    // where it was, or, when the blow greyed that field (its row went down), to the next
+    // control that takes it, in the row's own order.
+    auto takesFocus = [this](QWidget *w) {
+        return w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) && !isAncestorOf(w);
+    };
+    QWidget *back = m_returnFocus;
+    if (back && !takesFocus(back)) {
+        QWidget *next = back->nextInFocusChain();
+        while (next != back && !takesFocus(next))
+            next = next->nextInFocusChain();
+        back = next;
+    }
+    if (back && takesFocus(back))
+        back->setFocus(Qt::OtherFocusReason);
     hide();
 }
 
