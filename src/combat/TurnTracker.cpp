@@ -6,6 +6,9 @@
 
 #include <QHash>
 
+#include <array>
+#include <optional>
+
 namespace combat {
 namespace {
 
@@ -36,13 +39,40 @@ TurnTick tick(QString &note)
             fingerprint(note), false};
 }
 
-// A turn taken back gives back what its start took, unless the note changed since.
-void giveBack(TurnRecord &record, roster::Roster &roster)
+bool holds(const roster::Roster &roster, const Combatant &combatant)
 {
+    return roster.rows[static_cast<std::size_t>(combatant.row)].serial == combatant.serial;
+}
+
+// The notes' fingerprints while a walk through many turns takes place: each note is read
+// once, not once a turn, however many turns of the same row the walk passes.
+class NotePrints
+{
+public:
+    quint64 of(const roster::Roster &roster, int row)
+    {
+        std::optional<quint64> &known = m_known[static_cast<std::size_t>(row)];
+        if (!known)
+            known = fingerprint(roster.rows[static_cast<std::size_t>(row)].note);
+        return *known;
+    }
+    void forget(int row) { m_known[static_cast<std::size_t>(row)].reset(); }
+
+private:
+    std::array<std::optional<quint64>, roster::RowCount> m_known;
+};
+
+// A turn taken back gives back what its start took, unless the note changed since. (The
+// note is the row's: a name typed anew keeps it, and its history.)
+void giveBack(TurnRecord &record, roster::Roster &roster, NotePrints &prints)
+{
+    const int row = record.who.row;
+    record.tick.givenBack = prints.of(roster, row) == record.tick.after;
+    if (!record.tick.givenBack)
+        return;
     QString &note = noteOf(roster, record.who);
-    record.tick.givenBack = fingerprint(note) == record.tick.after;
-    if (record.tick.givenBack)
-        note = restoreText(untickConditions(note, record.tick.removed), record.tick.revealed);
+    note = restoreText(untickConditions(note, record.tick.removed), record.tick.revealed);
+    prints.forget(row);
 }
 
 // The first combatant in the list who is in the fight and may still act in `round`.
@@ -197,11 +227,16 @@ bool nextTurn(Turn &turn, const QList<OrderEntry> &order, roster::Roster &roster
 {
     const Choice choice = chooseNext(turn, order, roster);
     if (choice.givenBack > 0) {
-        // The turns Previous Turn took back, given back with their ticks.
+        // The turns Previous Turn took back, given back with their ticks. A tick it gave back
+        // is taken again, but not from a note that another combatant of the row has had
+        // written since: their conditions are not the ones that turn counted.
         for (qsizetype count = choice.givenBack; count > 0; --count) {
             TurnRecord record = turn.takenBack.pop();
-            if (record.tick.givenBack)
-                record.tick = tick(noteOf(roster, record.who));
+            if (record.tick.givenBack) {
+                QString &note = noteOf(roster, record.who);
+                const bool same = holds(roster, record.who) || fingerprint(note) == record.tick.before;
+                record.tick = same ? tick(note) : TurnTick{};
+            }
             turn.taken.push(std::move(record));
         }
         return true;
@@ -220,9 +255,10 @@ bool previousTurn(Turn &turn, const QList<OrderEntry> &order, roster::Roster &ro
 {
     if (turn.taken.isEmpty())
         return false;
+    NotePrints prints;
     do {
         TurnRecord record = turn.taken.pop();
-        giveBack(record, roster);
+        giveBack(record, roster, prints);
         turn.takenBack.push(std::move(record));
     } while (!turn.taken.isEmpty() && !canAct(turn.current(), order, roster));
     return true;

@@ -1,5 +1,6 @@
 #include "files/FightSection.h"
 
+#include "combat/Conditions.h"
 #include "combat/Fingerprint.h"
 #include "files/CombatFormat.h"
 #include "files/CombatWriter.h"
@@ -14,6 +15,8 @@ namespace files {
 namespace {
 
 constexpr int FormatVersion = 1;
+// More combatants than a row holds in any fight; a larger age is no save of ours.
+constexpr qint64 OldestAge = 1000000;
 // Far beyond any fight (a turn a second for a day), and short enough to read at once.
 constexpr int MostRecords = 100000;
 
@@ -133,8 +136,7 @@ public:
 
     combat::Combatant combatant(QStringView row, QStringView age, const QString &key) const
     {
-        return {int(number(row, key, 0, roster::RowCount - 1)),
-                quint32(number(age, key, 0, std::numeric_limits<quint32>::max()))};
+        return {int(number(row, key, 0, roster::RowCount - 1)), quint32(number(age, key, 0, OldestAge))};
     }
 
     static QList<combat::RemovedText> removedTexts(const QString &text, const QString &key)
@@ -146,8 +148,11 @@ public:
             const qsizetype colon = part.indexOf(u':');
             if (colon < 0)
                 throw BadLine{key};
-            texts.append({qsizetype(number(QStringView(part).first(colon), key, 0, MaxCombatFileSize)),
-                          unescaped(QStringView(part).sliced(colon + 1))});
+            const QString taken = unescaped(QStringView(part).sliced(colon + 1));
+            // A tag or a condition with a blank: never a line break.
+            if (taken.contains(u'\n') || taken.contains(u'\r'))
+                throw BadLine{key};
+            texts.append({qsizetype(number(QStringView(part).first(colon), key, 0, MaxCombatFileSize)), taken});
         }
         return texts;
     }
@@ -173,8 +178,13 @@ public:
         record.tick.revealed = removedTexts(f[6], key);
         record.tick.removed = removedTexts(f[7], key);
         if (!f[8].isEmpty()) {
-            for (const QString &name : f[8].split(u';'))
-                record.tick.ended.append(unescaped(name));
+            // Shown on the turn line, also in the players' window: only what a condition's name can be.
+            for (const QString &name : f[8].split(u';')) {
+                const QString ended = unescaped(name);
+                if (!combat::isConditionName(ended))
+                    throw BadLine{key};
+                record.tick.ended.append(ended);
+            }
         }
         return record;
     }
@@ -282,8 +292,21 @@ FightRead readFightSection(const ProfileReader &file, const roster::Roster &rost
     }
 }
 
-void bindFight(SavedFight &fight, const roster::Roster &roster)
+void bindFight(SavedFight &fight, roster::Roster &roster)
 {
+    // Past combatants are below the row's serial, never at or above it: a serial too small
+    // for the ages of the fight is raised first.
+    auto makeRoom = [&](const combat::Combatant &who) {
+        quint32 &serial = roster.rows[static_cast<std::size_t>(who.row)].serial;
+        serial = std::max(serial, who.serial + 1);
+    };
+    for (const combat::OrderEntry &item : fight.order)
+        makeRoom(combat::combatantOf(item));
+    fight.turn.taken.walk([&](const combat::TurnRecord &record) { makeRoom(record.who); return true; });
+    fight.turn.takenBack.walk([&](const combat::TurnRecord &record) { makeRoom(record.who); return true; });
+    for (const combat::Waiting &waiting : fight.turn.waiting)
+        makeRoom(waiting.who);
+
     auto bind = [&](combat::Combatant &who) {
         who.serial = roster.rows[static_cast<std::size_t>(who.row)].serial - who.serial;
     };

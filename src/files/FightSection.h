@@ -42,7 +42,8 @@ struct FightRead
 FightRead readFightSection(const ProfileReader &file, const roster::Roster &roster);
 
 // Gives the fight's combatants the serials of the rows in `roster`, whose rows were just
-// loaded from the file that held it.
-void bindFight(SavedFight &fight, const roster::Roster &roster);
+// loaded from the file that held it; a row's serial is raised where the fight's ages need
+// room below it, so no past combatant can be taken for one the row holds later.
+void bindFight(SavedFight &fight, roster::Roster &roster);
 
 } // namespace files

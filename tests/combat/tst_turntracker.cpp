@@ -112,6 +112,9 @@ void TestTurnTracker::turns_data()
                                                               << goblin1 << QStringList{};
     QTest::newRow("taken back while excluded, included again: given back") << u"566X6SI6"_s << u"11 - Goblin"_s
                                                                            << 1 << goblin1 << QStringList{};
+    QTest::newRow("a turn given again ticks no new combatant's note") << u"566RST6"_s << u"11 - Goblin"_s << 1
+                                                                      << u"[Stunned: 2] | Goblin [Stunned: 1] angry | "_s
+                                                                      << QStringList{};
     QTest::newRow("and the one after it") << u"566X6SI66"_s << u"10 - Orc"_s << 1 << goblin1 << QStringList{};
 }
 
@@ -150,6 +153,12 @@ void TestTurnTracker::turns()
         case u'G': roster.rows[1].hp = u"-5"_s; break;
         case u'H': roster.rows[1].hp = u"3"_s; break;
         case u'U': roster.rows[4].note.prepend(u"[Hidden] "_s); break;
+        case u'R': // the Ogre's row cleared, a Troll typed in: another combatant
+            combat::clearRow(roster.rows[2]);
+            ++roster.rows[2].serial;
+            roster.rows[2].name = u"Troll"_s;
+            break;
+        case u'T': roster.rows[2].note = u"[Stunned: 2]"_s; break;
         }
     }
     const int item = combat::itemOf(order, turn.current());

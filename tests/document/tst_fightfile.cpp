@@ -117,6 +117,7 @@ void TestFightFile::aSectionThatNoLongerFitsIsDropped_data()
     QTest::addColumn<QString>("notice");
     QTest::newRow("a name edited by hand") << QByteArray("Name=Goblin") << QByteArray("Name=Gobbo") << u"the rows were changed after it was saved"_s;
     QTest::newRow("a damaged line") << QByteArray("Taken1=") << QByteArray("Taken1=x,") << u"its line \"Taken1\" is damaged"_s;
+    QTest::newRow("an age no row reaches") << QByteArray("Item1=3,0,") << QByteArray("Item1=3,4294967295,") << u"its line \"Item1\" is damaged"_s;
     QTest::newRow("a row beyond the roster") << QByteArray("Item1=3,") << QByteArray("Item1=19,") << u"its line \"Item1\" is damaged"_s;
     QTest::newRow("cut before its end") << QByteArray("End=1\r\n") << QByteArray("") << u"the file ends before the fight does"_s;
     QTest::newRow("a newer format") << QByteArray("Format=1") << QByteArray("Format=2") << u"it was written by a newer version of Fraymark"_s;

@@ -143,11 +143,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     require(fight.fight.has_value() == fight.problem.isEmpty() || !reader.hasSection(files::FightSectionName),
             "a fight section neither read nor refused");
     if (fight.fight) {
-        files::bindFight(*fight.fight, outcome.roster);
-        const QString text = files::fightSectionText(outcome.roster, fight.fight->order, fight.fight->turn);
+        roster::Roster bound = outcome.roster;
+        files::bindFight(*fight.fight, bound);
+        const QString text = files::fightSectionText(bound, fight.fight->order, fight.fight->turn);
         if (!text.isEmpty()) {
-            const files::ProfileReader written(files::combatFileBytes(outcome.roster) + text.toLatin1());
-            const files::FightRead again = files::readFightSection(written, outcome.roster);
+            const files::ProfileReader written(files::combatFileBytes(bound) + text.toLatin1());
+            const files::FightRead again = files::readFightSection(written, bound);
             require(again.fight && again.fight->order.size() == fight.fight->order.size()
                         && again.fight->turn.taken.size() == fight.fight->turn.taken.size(),
                     "a written fight section reads back different");

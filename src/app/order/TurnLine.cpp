@@ -39,7 +39,7 @@ QString turnLine(const CombatDocument &document, Viewers viewers)
     if (!conditions.isEmpty())
         line += QStringLiteral(" \u00b7 ") + conditions;
     for (const QString &ended : turn.endedThisTurn())
-        line += QStringLiteral(" \u00b7 ") + ended + QStringLiteral(" ended");
+        line += QStringLiteral(" \u00b7 ") + roster::shownText(ended, 40) + QStringLiteral(" ended");
     return line;
 }
 

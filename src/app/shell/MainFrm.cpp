@@ -49,6 +49,15 @@ MainFrm::MainFrm(CombatDocument &document, std::unique_ptr<Prompts> prompts, QWi
     column->addWidget(m_roster, 1);
     m_targetBar = new TargetBar(m_document);
     column->addWidget(m_targetBar);
+    // A window the bar made taller is given its height back when the bar goes.
+    // Queued: the layout lets go of the bar's height only once it has run again.
+    connect(
+        m_targetBar, &TargetBar::closed, this,
+        [this] {
+            if (!isMaximized() && !isFullScreen() && height() > m_heightWithoutBar)
+                resize(width(), m_heightWithoutBar);
+        },
+        Qt::QueuedConnection);
     connect(m_targetBar, &TargetBar::chosen, this,
             [this](int row) { m_roster->ensureWidgetVisible(m_roster->ChrName[row]); });
     setCentralWidget(central);
@@ -145,6 +154,8 @@ void MainFrm::openTargetBar(TargetBar::Mode mode)
 {
     runHandler([&] {
         const int current = m_document.currentRowHolds() ? m_document.currentRow() : -1;
+        if (!m_targetBar->isVisible())
+            m_heightWithoutBar = height();
         m_targetBar->open(mode, current >= 0 ? current : m_roster->focusedRow());
     });
 }

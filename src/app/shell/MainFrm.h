@@ -91,6 +91,7 @@ private:
     OrderModel *m_order = nullptr;
     RosterView *m_roster = nullptr;
     TargetBar *m_targetBar = nullptr;
+    int m_heightWithoutBar = 0;
     QString m_draggedPath; // the combat file of the drag now over the window
     QPointer<PlayerWindow> m_players; // made when first opened
 };

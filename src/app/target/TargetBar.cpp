@@ -42,10 +42,16 @@ QLabel *captionFor(const QString &text, QWidget *buddy)
 }
 
 // A name set apart, so that right-to-left or other control characters in it cannot turn
-// the text after it around.
+// the text after it around: its own direction marks go, and the rest is isolated.
 QString isolated(const QString &name)
 {
-    return u'\u2068' + roster::shownText(name, BarNameLength) + u'\u2069';
+    QString shown = roster::shownText(name, BarNameLength);
+    shown.removeIf([](QChar c) {
+        const char16_t u = c.unicode();
+        return (u >= 0x202a && u <= 0x202e) || (u >= 0x2066 && u <= 0x2069) || u == 0x200e || u == 0x200f
+            || u == 0x061c;
+    });
+    return u'\u2068' + shown + u'\u2069';
 }
 
 } // namespace
@@ -179,6 +185,7 @@ void TargetBar::close()
     if (back && takesFocus(back))
         back->setFocus(Qt::OtherFocusReason);
     hide();
+    emit closed();
 }
 
 QString TargetBar::status() const

@@ -47,6 +47,7 @@ public:
 signals:
     // Another row was chosen: on a small screen the roster scrolls it into sight.
     void chosen(int row);
+    void closed();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
