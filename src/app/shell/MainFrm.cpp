@@ -50,14 +50,14 @@ MainFrm::MainFrm(CombatDocument &document, std::unique_ptr<Prompts> prompts, QWi
     m_targetBar = new TargetBar(m_document);
     column->addWidget(m_targetBar);
     // A window the bar made taller is given its height back when the bar goes.
-    // Queued: the layout lets go of the bar's height only once it has run again.
-    connect(
-        m_targetBar, &TargetBar::closed, this,
-        [this] {
-            if (!isMaximized() && !isFullScreen() && height() > m_heightWithoutBar)
-                resize(width(), m_heightWithoutBar);
-        },
-        Qt::QueuedConnection);
+    connect(m_targetBar, &TargetBar::closed, this, [this] {
+        if (isMaximized() || isFullScreen() || height() <= m_heightWithoutBar)
+            return;
+        // The layouts let go of the bar's height before the window can.
+        centralWidget()->layout()->activate();
+        layout()->activate();
+        resize(width(), m_heightWithoutBar);
+    });
     connect(m_targetBar, &TargetBar::chosen, this,
             [this](int row) { m_roster->ensureWidgetVisible(m_roster->ChrName[row]); });
     setCentralWidget(central);
