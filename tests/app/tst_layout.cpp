@@ -64,6 +64,14 @@ void TestLayout::opensWithinTheScreen()
     // A typical attack is not cut.
     const QLineEdit *attack = w.roster().ChrAttack[0];
     QVERIFY(attack->fontMetrics().horizontalAdvance(u"+4 shortbow"_s) < attack->width() - 6);
+    // The target bar opens inside the screen too, every part of it whole.
+    w.show();
+    w.mnuDamage->trigger();
+    QApplication::processEvents();
+    QVERIFY(w.targetBar().isVisible());
+    QVERIFY(w.height() <= screen.height());
+    QVERIFY(w.targetBar().minimumSizeHint().width() <= w.width());
+    QVERIFY(w.targetBar().amountEdit()->width() >= w.targetBar().amountEdit()->minimumSizeHint().width());
 }
 
 void TestLayout::captionsStayOverTheirColumns_data()
