@@ -12,6 +12,8 @@
 #include <QFileInfo>
 #include <QUrl>
 
+#include <utility>
+
 namespace files {
 namespace {
 

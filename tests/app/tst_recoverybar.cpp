@@ -27,7 +27,7 @@ QString leaveFight(const QString &folder)
     QFile file(path);
     file.open(QIODevice::WriteOnly);
     file.write(files::stateFileBytes(played.roster(), played.order(), played.state().turn,
-                                     {QDateTime(QDate(2026, 3, 14), QTime(21, 5), Qt::UTC), false, false}));
+                                     {QDateTime::fromString(u"2026-03-14T21:05:00Z"_s, Qt::ISODate), false, false}));
     return path;
 }
 

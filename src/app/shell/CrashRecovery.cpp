@@ -3,6 +3,8 @@
 #include "app/shell/MainFrm.h"
 #include "app/shell/RecoveryBar.h"
 
+#include <utility>
+
 std::unique_ptr<CrashRecovery> CrashRecovery::start(CombatDocument &document, MainFrm &window, const QString &folder)
 {
     if (files::recoveryTurnedOff())
