@@ -18,6 +18,7 @@
 //   fraymark  Fraymark's window, set up as main() sets it up
 // The driver runs fraymark first and gives the floor the size fraymark reported.
 #include "app/shell/AppSetup.h"
+#include "app/shell/CrashRecovery.h"
 #include "app/shell/MainFrm.h"
 
 #include <QAbstractEventDispatcher>
@@ -38,6 +39,7 @@
 #include <QToolButton>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <QWindow>
 
@@ -151,9 +153,12 @@ int runChild(int argc, char **argv, const QByteArray &kind, const QSize &size)
     phases.mark("application");
     CombatDocument document;
     std::unique_ptr<QMainWindow> window;
+    std::unique_ptr<CrashRecovery> recovery;
     if (kind == "fraymark") {
         setUpApplication(app);
-        window = std::make_unique<MainFrm>(document);
+        auto frame = std::make_unique<MainFrm>(document);
+        recovery = CrashRecovery::start(document, *frame);
+        window = std::move(frame);
     } else if (kind == "floor") {
         window = makeFloor(size);
     } else {
@@ -369,5 +374,9 @@ int main(int argc, char **argv)
     if (kinds.isEmpty())
         kinds = {QStringLiteral("bare"), QStringLiteral("floor"), QStringLiteral("fraymark")};
     QCoreApplication app(argc, argv);
+    // The children keep their copies for after a crash in a folder of their own, with
+    // nothing in it to offer back.
+    QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
     return runDriver(QCoreApplication::applicationFilePath(), rounds, kinds);
 }

@@ -7,6 +7,7 @@
 #include "combat/NoteTags.h"
 #include "combat/RowErrors.h"
 #include "combat/SpinStep.h"
+#include "files/StateFile.h"
 #include "roster/FieldError.h"
 #include "roster/FieldText.h"
 #include "roster/ShownText.h"
@@ -294,12 +295,8 @@ bool CombatDocument::redo()
     return true;
 }
 
-files::LoadOutcome CombatDocument::load(const QString &path)
+void CombatDocument::takeLoaded(files::LoadOutcome &outcome, const QString &what)
 {
-    // The loader works on a copy: the combat changes only when the whole load succeeds.
-    files::LoadOutcome outcome = files::loadCombatFile(path, m_state.roster);
-    if (outcome.status != files::LoadOutcome::Status::Loaded)
-        return outcome;
     // The list stays as it was until the order is calculated again; the turns start anew.
     // Every row is filled anew: the list's items no longer stand for anyone in them.
     for (int r = 0; r < roster::RowCount; ++r)
@@ -307,11 +304,30 @@ files::LoadOutcome CombatDocument::load(const QString &path)
     // A file that kept its fight brings it back as it was: the list, the round and the turn.
     if (outcome.fight) {
         files::bindFight(*outcome.fight, outcome.roster);
-        commit(CombatState{outcome.roster, outcome.fight->order, outcome.fight->turn}, QStringLiteral("Load Combat"));
+        commit(CombatState{outcome.roster, outcome.fight->order, outcome.fight->turn}, what);
     } else {
-        commit(CombatState{outcome.roster, m_state.order, {}}, QStringLiteral("Load Combat"));
+        commit(CombatState{outcome.roster, m_state.order, {}}, what);
     }
+}
+
+files::LoadOutcome CombatDocument::load(const QString &path)
+{
+    // The loader works on a copy: the combat changes only when the whole load succeeds.
+    files::LoadOutcome outcome = files::loadCombatFile(path, m_state.roster);
+    if (outcome.status != files::LoadOutcome::Status::Loaded)
+        return outcome;
+    takeLoaded(outcome, QStringLiteral("Load Combat"));
     m_lastCombatPath = path;
+    m_savedState = m_state;
+    emit saved();
+    return outcome;
+}
+
+files::LoadOutcome CombatDocument::restore(const QString &statePath)
+{
+    files::LoadOutcome outcome = files::loadStateFile(statePath, m_state.roster);
+    if (outcome.status == files::LoadOutcome::Status::Loaded)
+        takeLoaded(outcome, QStringLiteral("Restore Combat"));
     return outcome;
 }
 
@@ -335,7 +351,10 @@ files::SaveOutcome CombatDocument::save(const QString &path)
     m_savePath = path;
     files::SaveOutcome outcome = files::saveCombatFile(
         m_state.roster, path, files::fightSectionText(m_state.roster, m_state.order, m_state.turn));
-    if (outcome.ok)
+    if (outcome.ok) {
         m_lastCombatPath = path;
+        m_savedState = m_state;
+        emit saved();
+    }
     return outcome;
 }

@@ -37,6 +37,9 @@ public:
     // The current combatant's row still holds them (not cleared or renamed since).
     bool currentRowHolds() const;
     const UndoHistory &history() const { return m_history; }
+    // The state a combat file holds: as last saved or loaded (at first, the empty combat,
+    // which needs no file).
+    const CombatState &savedState() const { return m_savedState; }
     // "Row 3" or "Row 3 (Goblin)", as step names and messages call a row.
     QString rowLabel(int index) const;
 
@@ -94,6 +97,10 @@ public:
         QString message;
     };
     AddOutcome addCombatants(const QString &path);
+    // Takes back the combat of a state file (files/StateFile.h) as one step, "Restore
+    // Combat": rows, boxes, fight and turn. Neither the save path nor the last combat file
+    // changes, and no file holds the combat yet.
+    files::LoadOutcome restore(const QString &statePath);
     // Saves the combat to `path`, which becomes the save path.
     files::SaveOutcome save(const QString &path);
 
@@ -102,16 +109,21 @@ signals:
     void changed();
     // The list was calculated again, or a step brought another list back.
     void orderChanged();
+    // A save or a load: savedState() is the state now.
+    void saved();
 
 private:
     // The one path of every change: `next` becomes the state, recorded as the step `what`.
     void commit(CombatState next, const QString &what, const QString &mergeKey = QString());
     // Becomes the state without a step (undo, redo).
     void show(const CombatState &state);
+    // The rows of a load, and the fight the file kept, as one step.
+    void takeLoaded(files::LoadOutcome &outcome, const QString &what);
     void edit(const QString &what, const QString &mergeKey, const std::function<void(roster::Roster &)> &change);
 
     UndoHistory m_history;
     CombatState m_state;
+    CombatState m_savedState;
     QString m_savePath;
     QString m_lastCombatPath;
     QString m_lastAddedPath;

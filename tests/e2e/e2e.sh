@@ -265,7 +265,7 @@ step='starting the program'
 # dialogs whatever desktop the run is started from.
 mkdir -p -- "$work/config" "$work/files"
 env -u QT_QPA_PLATFORMTHEME -u QT_STYLE_OVERRIDE -u XDG_CURRENT_DESKTOP -u DESKTOP_SESSION \
-    -u QT_SCALE_FACTOR XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=xcb \
+    -u QT_SCALE_FACTOR XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state" QT_QPA_PLATFORM=xcb \
     "$app_bin" >"$work/app.log" 2>&1 &
 app_pid=$!
 wait_for "window \"$main_title\"" 20 window_shown "$main_title"

@@ -3,6 +3,7 @@
 #include "app/order/OrderModel.h"
 #include "app/players/PlayerWindow.h"
 #include "app/shell/QtPrompts.h"
+#include "app/shell/RecoveryBar.h"
 #include "app/shell/WindowEventsFilter.h"
 #include "app/shell/StartUp.h"
 #include "app/shell/Version.h"
@@ -49,6 +50,10 @@ MainFrm::MainFrm(CombatDocument &document, std::unique_ptr<Prompts> prompts, QWi
     column->addWidget(m_roster, 1);
     m_targetBar = new TargetBar(m_document);
     column->addWidget(m_targetBar);
+    // Above the roster, hidden unless a combat is offered back; made after the rest, so
+    // the focus order stays as it is without it.
+    m_recoveryBar = new RecoveryBar;
+    column->insertWidget(0, m_recoveryBar);
     // A window the bar made taller is given its height back when the bar goes.
     connect(m_targetBar, &TargetBar::closed, this, [this] {
         if (isMaximized() || isFullScreen() || height() <= m_heightWithoutBar)

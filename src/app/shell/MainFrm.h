@@ -14,6 +14,7 @@
 
 class OrderModel;
 class PlayerWindow;
+class RecoveryBar;
 class QAction;
 
 // The program's main window: the shell around the roster view of one combat document.
@@ -35,6 +36,7 @@ public:
     void setProgramStarter(ProgramStarter starter) { m_startProgram = std::move(starter); }
     RosterView &roster() const { return *m_roster; }
     TargetBar &targetBar() const { return *m_targetBar; }
+    RecoveryBar &recoveryBar() const { return *m_recoveryBar; }
     const CombatDocument &document() const { return m_document; }
 
     // Handlers of the commands that ask something first.
@@ -91,6 +93,7 @@ private:
     OrderModel *m_order = nullptr;
     RosterView *m_roster = nullptr;
     TargetBar *m_targetBar = nullptr;
+    RecoveryBar *m_recoveryBar = nullptr;
     int m_heightWithoutBar = 0;
     QString m_draggedPath; // the combat file of the drag now over the window
     QPointer<PlayerWindow> m_players; // made when first opened

@@ -58,4 +58,16 @@ Result replaceFileContents(const QString &path, const QByteArray &bytes);
 // such saves left in its folder. Nothing to do is no fault.
 Result recoverInterruptedSave(const QString &path);
 
+// Makes the folder at `path` and those above it that are missing; the folder itself is
+// made, or left, readable by its owner alone (0700).
+Result makePrivateFolder(const QString &path);
+
+// Takes the lock of the file at `path` (made, 0600, when missing) without waiting. The
+// system lets it go when the descriptor is closed or the process ends, however it ends,
+// so a lock that can be taken belongs to nobody alive. `descriptor` holds it; Busy when
+// another process holds it.
+Result tryLockFile(const QString &path, int &descriptor);
+// Lets go of a lock that tryLockFile took.
+void releaseLock(int descriptor);
+
 } // namespace files::platform

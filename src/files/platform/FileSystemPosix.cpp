@@ -58,6 +58,8 @@ public:
     ~Descriptor() { close(); }
     int get() const { return m_fd; }
     bool valid() const { return m_fd >= 0; }
+    // The caller keeps the descriptor open.
+    int release() { return std::exchange(m_fd, -1); }
     // close() reports what a delayed write could not do; keep that.
     bool close()
     {
@@ -741,6 +743,55 @@ Result recoverInterruptedSave(const QString &path)
     if (!followLinks(native(path), target).ok())
         return {}; // the load says what is wrong with the path
     return recover(target);
+}
+
+Result makePrivateFolder(const QString &path)
+{
+    const QByteArray folder = native(path);
+    QByteArray made;
+    // Each missing folder on the way is made; only the last is ours alone.
+    for (qsizetype at = 1; at <= folder.size(); ++at) {
+        if (at < folder.size() && folder[at] != '/')
+            continue;
+        made = folder.left(at);
+        if (::mkdir(made.constData(), at == folder.size() ? 0700 : 0755) != 0 && errno != EEXIST)
+            return lookupFault(made, errno);
+    }
+    struct stat info {};
+    if (::stat(folder.constData(), &info) != 0)
+        return lookupFault(folder, errno);
+    if (!S_ISDIR(info.st_mode))
+        return failed(Fault::NotAFolder, folder);
+    // Others lose their access; what the owner may do stays as the owner set it.
+    if ((info.st_mode & 0077) != 0 && ::chmod(folder.constData(), info.st_mode & 0700) != 0)
+        return failed(Fault::Failed, folder, errno);
+    return {};
+}
+
+Result tryLockFile(const QString &path, int &descriptor)
+{
+    const QByteArray name = native(path);
+    for (;;) {
+        Descriptor fd(::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+        if (!fd.valid())
+            return lookupFault(name, errno);
+        if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
+            return errno == EWOULDBLOCK ? failed(Fault::Busy, name) : failed(Fault::Failed, name, errno);
+        // Whoever held it may have removed the name meanwhile: a lock on a file no longer
+        // under the name shows nothing to anyone.
+        struct stat held {}, named {};
+        if (::fstat(fd.get(), &held) == 0 && ::stat(name.constData(), &named) == 0 && held.st_dev == named.st_dev
+            && held.st_ino == named.st_ino) {
+            descriptor = fd.release();
+            return {};
+        }
+    }
+}
+
+void releaseLock(int descriptor)
+{
+    if (descriptor >= 0)
+        ::close(descriptor);
 }
 
 } // namespace files::platform

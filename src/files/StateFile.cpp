@@ -1,0 +1,262 @@
+#include "files/StateFile.h"
+
+#include "files/CombatFileRead.h"
+#include "files/CombatFormat.h"
+#include "files/CombatWriter.h"
+#include "files/FightSection.h"
+#include "files/platform/FileSystem.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
+
+#include <utility>
+
+namespace files {
+namespace {
+
+// "combat-<pid>-<start in ms>.ini", its lock "….lock": two programs never share a name.
+const QString FilePattern = QStringLiteral("combat-*.ini");
+const QString FileSuffix = QStringLiteral(".ini");
+const QString LockSuffix = QStringLiteral(".lock");
+
+QString lockPathOf(const QString &path)
+{
+    return path.chopped(FileSuffix.size()) + LockSuffix;
+}
+
+QString flag(bool on)
+{
+    return on ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+std::optional<bool> readFlag(const ProfileReader &file, const QString &key)
+{
+    const QString value = file.ReadIniValue(RecoverySectionName, key).trimmed();
+    if (value == u"0" || value == u"1")
+        return value == u"1";
+    return std::nullopt;
+}
+
+std::optional<RecoveryMark> readMarkOf(const QString &path)
+{
+    QByteArray bytes;
+    if (!platform::readWholeFile(path, MaxCombatFileSize, bytes).ok())
+        return std::nullopt;
+    return readRecoveryMark(ProfileReader(bytes));
+}
+
+const QString ChecksKey = QStringLiteral("Checks");
+
+QString amountKey(int row)
+{
+    return QStringLiteral("Amount%1").arg(row);
+}
+
+// What a combat file leaves out: the include boxes (a load sets them from the hit points)
+// and the amount boxes.
+QString boxesLines(const roster::Roster &roster)
+{
+    QStringList checks;
+    QString amounts;
+    for (int r = 0; r < roster::RowCount; ++r) {
+        const roster::Row &row = roster.rows[static_cast<std::size_t>(r)];
+        checks += QString::number(row.check);
+        if (!row.amount.isEmpty())
+            amounts += amountKey(r) + u'=' + QString::fromLatin1(QUrl::toPercentEncoding(row.amount))
+                + QLatin1StringView(LineEnd);
+    }
+    return ChecksKey + u'=' + checks.join(u',') + QLatin1StringView(LineEnd) + amounts;
+}
+
+void takeBoxes(const ProfileReader &file, roster::Roster &roster)
+{
+    const QStringList checks = file.ReadIniValue(RecoverySectionName, ChecksKey).split(u',');
+    for (int r = 0; r < roster::RowCount; ++r) {
+        roster::Row &row = roster.rows[static_cast<std::size_t>(r)];
+        bool number = false;
+        const int check = checks.size() == roster::RowCount ? checks[r].toInt(&number) : -1;
+        if (number && check >= 0 && check <= 2)
+            row.check = qint16(check);
+        row.amount = QUrl::fromPercentEncoding(file.ReadIniValue(RecoverySectionName, amountKey(r)).toLatin1());
+    }
+}
+
+void removeFiles(const QString &path, const QString &lockPath, int lock)
+{
+    QFile::remove(path);
+    // The lock file goes while still held, so nobody takes a lock on a name about to vanish.
+    QFile::remove(lockPath);
+    platform::releaseLock(lock);
+}
+
+} // namespace
+
+QString stateFolderPath()
+{
+    QString base = qEnvironmentVariable("XDG_STATE_HOME");
+    if (base.isEmpty() || !QDir::isAbsolutePath(base))
+        base = QDir::homePath() + QStringLiteral("/.local/state");
+    return QDir::cleanPath(base + QStringLiteral("/fraymark"));
+}
+
+bool recoveryTurnedOff()
+{
+    return qEnvironmentVariable("FRAYMARK_NO_RECOVERY").trimmed() == u"1";
+}
+
+QByteArray stateFileBytes(const roster::Roster &roster, const QList<combat::OrderEntry> &order,
+                          const combat::Turn &turn, const RecoveryMark &mark)
+{
+    const QString section = QStringLiteral("[%1]%2Changed=%3%2Saved=%4%2Closed=%5%2")
+                                .arg(RecoverySectionName, QLatin1StringView(LineEnd),
+                                     mark.changed.toUTC().toString(Qt::ISODateWithMs), flag(mark.saved),
+                                     flag(mark.closed))
+        + boxesLines(roster);
+    QByteArray bytes = combatFileBytes(roster) + fightSectionText(roster, order, turn).toLatin1() + section.toLatin1();
+    // A load takes no more than this; a state it could not take back is no use.
+    if (bytes.size() > MaxCombatFileSize)
+        return {};
+    return bytes;
+}
+
+std::optional<RecoveryMark> readRecoveryMark(const ProfileReader &file)
+{
+    const QDateTime changed = QDateTime::fromString(
+        file.ReadIniValue(RecoverySectionName, QStringLiteral("Changed")).trimmed(), Qt::ISODateWithMs);
+    const std::optional<bool> saved = readFlag(file, QStringLiteral("Saved"));
+    const std::optional<bool> closed = readFlag(file, QStringLiteral("Closed"));
+    if (!changed.isValid() || !saved || !closed)
+        return std::nullopt;
+    return RecoveryMark{changed.toUTC(), *saved, *closed};
+}
+
+LoadOutcome loadStateFile(const QString &path, const roster::Roster &current)
+{
+    QByteArray bytes;
+    if (const QString reason = readCombatFileBytes(path, bytes); !reason.isEmpty()) {
+        LoadOutcome refused{LoadOutcome::Status::Refused, current, {}, reason.arg(QDir::toNativeSeparators(path)),
+                            {}, {}, {}, {}};
+        return refused;
+    }
+    const ProfileReader reader(bytes);
+    LoadOutcome outcome = loadCombat(reader, current);
+    if (outcome.status != LoadOutcome::Status::Loaded)
+        return outcome;
+    FightRead fight = readFightSection(reader, outcome.roster);
+    outcome.fight = std::move(fight.fight);
+    outcome.fightNotice = std::move(fight.problem);
+    takeBoxes(reader, outcome.roster);
+    return outcome;
+}
+
+std::unique_ptr<StateFile> StateFile::open(const QString &folder, QString &problem)
+{
+    const platform::Result made = platform::makePrivateFolder(folder);
+    if (!made.ok()) {
+        problem = QStringLiteral("The folder \"%1\" cannot be made (%2).")
+                      .arg(QDir::toNativeSeparators(folder),
+                           made.systemText.isEmpty() ? QDir::toNativeSeparators(made.place) : made.systemText);
+        return nullptr;
+    }
+    QString path;
+    int lock = -1;
+    platform::Result locked;
+    // The same name twice is one program opening two files in one millisecond.
+    for (qint64 start = QDateTime::currentMSecsSinceEpoch(); path.isEmpty() || locked.fault == platform::Fault::Busy;
+         ++start) {
+        path = QStringLiteral("%1/combat-%2-%3%4")
+                   .arg(folder)
+                   .arg(QCoreApplication::applicationPid())
+                   .arg(start)
+                   .arg(FileSuffix);
+        locked = platform::tryLockFile(lockPathOf(path), lock);
+    }
+    if (!locked.ok()) {
+        problem = QStringLiteral("No file can be made in the folder \"%1\" (%2).")
+                      .arg(QDir::toNativeSeparators(folder),
+                           locked.systemText.isEmpty() ? QStringLiteral("it is locked") : locked.systemText);
+        return nullptr;
+    }
+    return std::unique_ptr<StateFile>(new StateFile(path, lockPathOf(path), lock));
+}
+
+StateFile::StateFile(QString path, QString lockPath, int lock)
+    : m_path(std::move(path))
+    , m_lockPath(std::move(lockPath))
+    , m_lock(lock)
+{
+}
+
+StateFile::~StateFile()
+{
+    // The file stays for the next start; the lock says nobody holds it any more.
+    if (!QFile::exists(m_path))
+        QFile::remove(m_lockPath);
+    platform::releaseLock(m_lock);
+}
+
+SaveOutcome StateFile::write(const QByteArray &bytes) const
+{
+    // A save gives a new file the usual permissions and keeps those of an old one: made
+    // first, empty and for the owner alone, the file stays that way.
+    if (!QFile::exists(m_path)) {
+        QFile made(m_path);
+        if (!made.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFile::ReadOwner | QFile::WriteOwner))
+            return {false, QStringLiteral("The file \"%1\" cannot be made: %2.")
+                               .arg(QDir::toNativeSeparators(m_path), made.errorString()), QString()};
+    }
+    return saveBytesKeepingTheFile(bytes, m_path);
+}
+
+std::unique_ptr<LeftState> LeftState::findNewest(const QString &folder)
+{
+    const QDir dir(folder);
+    std::unique_ptr<LeftState> newest;
+    for (const QString &name : dir.entryList({FilePattern}, QDir::Files, QDir::Name)) {
+        const QString path = dir.filePath(name);
+        int lock = -1;
+        if (!platform::tryLockFile(lockPathOf(path), lock).ok())
+            continue; // its program runs, or the lock cannot be had: not ours to judge
+        const std::optional<RecoveryMark> mark = readMarkOf(path);
+        // Saved, or ended before its first write had a byte in it: nothing to offer.
+        if ((mark && mark->saved) || QFileInfo(path).size() == 0) {
+            removeFiles(path, lockPathOf(path), lock);
+        } else if (mark && (!newest || mark->changed > newest->m_mark.changed)) {
+            newest.reset(new LeftState(path, lockPathOf(path), lock, *mark));
+        } else {
+            platform::releaseLock(lock);
+        }
+    }
+    // Locks of programs that ended before their first change.
+    for (const QString &name : dir.entryList({QStringLiteral("combat-*") + LockSuffix}, QDir::Files)) {
+        const QString lockPath = dir.filePath(name);
+        const QString path = lockPath.chopped(LockSuffix.size()) + FileSuffix;
+        int lock = -1;
+        if (!QFile::exists(path) && platform::tryLockFile(lockPath, lock).ok())
+            removeFiles(path, lockPath, lock);
+    }
+    return newest;
+}
+
+LeftState::LeftState(QString path, QString lockPath, int lock, RecoveryMark mark)
+    : m_path(std::move(path))
+    , m_lockPath(std::move(lockPath))
+    , m_lock(lock)
+    , m_mark(std::move(mark))
+{
+}
+
+LeftState::~LeftState()
+{
+    platform::releaseLock(m_lock);
+}
+
+void LeftState::remove()
+{
+    removeFiles(m_path, m_lockPath, std::exchange(m_lock, -1));
+}
+
+} // namespace files

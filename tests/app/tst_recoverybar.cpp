@@ -1,0 +1,118 @@
+// The recovery bar at the top of the window: it offers the combat an ended Fraymark left
+// unsaved, and leaves at Restore, at Discard or with the user's next change; it says once
+// when the combat cannot be kept; FRAYMARK_NO_RECOVERY=1 turns it all off.
+#include "WindowFixture.h"
+
+#include "app/shell/CrashRecovery.h"
+#include "app/shell/RecoveryBar.h"
+
+#include <QPushButton>
+#include <QTemporaryDir>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// What an ended program left: a fight in its first turn, never saved.
+QString leaveFight(const QString &folder)
+{
+    QDir().mkpath(folder);
+    CombatDocument played;
+    played.setFieldText(0, roster::Field::Name, u"Ogre"_s);
+    played.setFieldText(0, roster::Field::Initiative, u"12"_s);
+    played.setFieldText(1, roster::Field::Name, u"Sela"_s);
+    played.calculateOrder();
+    played.nextTurn();
+    const QString path = folder + u"/combat-1-1.ini"_s;
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(files::stateFileBytes(played.roster(), played.order(), played.state().turn,
+                                     {QDateTime::fromString(u"2026-03-14T21:05:00Z"_s, Qt::ISODate), false, false}));
+    return path;
+}
+
+} // namespace
+
+class TestRecoveryBar : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void theBarLeaves_data();
+    void theBarLeaves();
+    void aFolderThatCannotHoldTheFileIsToldOnce();
+    void turnedOffNothingIsWritten();
+};
+
+void TestRecoveryBar::theBarLeaves_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("firstName"); // row 0 after it
+    QTest::addColumn<bool>("fileStays");    // the left file, for the next start
+    QTest::newRow("Restore") << u"restore"_s << u"Ogre"_s << false;
+    QTest::newRow("Discard") << u"discard"_s << QString() << false;
+    QTest::newRow("a change of the user's") << u"change"_s << u"Zed"_s << true;
+}
+
+void TestRecoveryBar::theBarLeaves()
+{
+    QFETCH(QString, how);
+    QTemporaryDir dir;
+    const QString left = leaveFight(dir.path());
+    WindowFixture f;
+    const auto recovery = CrashRecovery::start(f.document, *f.window, dir.path());
+    RecoveryBar &bar = f.window->recoveryBar();
+    QVERIFY(bar.offering());
+    QVERIFY2(bar.text().contains(u"ended before"_s) && bar.text().contains(u"2026"_s), qPrintable(bar.text()));
+    QCOMPARE(bar.restoreButton()->accessibleName(), u"Restore the unsaved combat"_s);
+
+    if (how == u"restore")
+        QTest::mouseClick(bar.restoreButton(), Qt::LeftButton);
+    else if (how == u"discard")
+        QTest::mouseClick(bar.discardButton(), Qt::LeftButton);
+    else
+        typeInto(f.window->roster().ChrName[0], u"Zed"_s);
+    QVERIFY(bar.isHidden());
+    QTEST(f.document.row(0).name, "firstName");
+    QFETCH(bool, fileStays);
+    QTRY_COMPARE(QFile::exists(left), fileStays);
+    if (how == u"restore") {
+        QCOMPARE(f.document.currentRow(), 0);
+        QCOMPARE(f.window->mnuUndo->text(), u"&Undo Restore Combat"_s);
+        QVERIFY(QFile::exists(recovery->statePath())); // the combat is in this program's file now
+    }
+}
+
+void TestRecoveryBar::aFolderThatCannotHoldTheFileIsToldOnce()
+{
+    QTemporaryDir dir;
+    QFile blocker(dir.filePath(u"file"_s));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    WindowFixture f;
+    const auto recovery = CrashRecovery::start(f.document, *f.window, dir.filePath(u"file/fraymark"_s));
+    RecoveryBar &bar = f.window->recoveryBar();
+    QVERIFY(!bar.isHidden() && !bar.offering());
+    QVERIFY2(bar.text().contains(u"not being kept for after a crash"_s), qPrintable(bar.text()));
+    QTest::mouseClick(bar.closeButton(), Qt::LeftButton);
+    typeInto(f.window->roster().ChrName[0], u"Orc"_s);
+    QTest::qWait(50);
+    QVERIFY(bar.isHidden());
+    QCOMPARE(f.document.row(0).name, u"Orc"_s);
+}
+
+void TestRecoveryBar::turnedOffNothingIsWritten()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(u"fraymark"_s);
+    qputenv("FRAYMARK_NO_RECOVERY", "1");
+    WindowFixture f;
+    const auto recovery = CrashRecovery::start(f.document, *f.window, folder);
+    qunsetenv("FRAYMARK_NO_RECOVERY");
+    QVERIFY(!recovery);
+    typeInto(f.window->roster().ChrName[0], u"Orc"_s);
+    QTest::qWait(50);
+    QVERIFY(!QFileInfo::exists(folder));
+}
+
+QTEST_MAIN(TestRecoveryBar)
+#include "tst_recoverybar.moc"

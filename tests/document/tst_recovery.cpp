@@ -1,0 +1,216 @@
+// The combat kept for after a crash: the state file brings back what a combat file leaves
+// out too, says whether a save holds it and whether its program closed, is written at most
+// once an interval, and the newest file of an ended program is the one offered.
+#include "document/RecoveryWriter.h"
+
+#include "files/ProfileReader.h"
+#include "files/platform/FileSystem.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+
+namespace {
+
+// A fight in its second turn, the Goblin left out by its box, 7 typed in the Orc's amount.
+void typeFight(CombatDocument &doc)
+{
+    const QStringList names{u"Orc"_s, u"Goblin"_s, u"Ogre"_s};
+    for (int r = 0; r < names.size(); ++r) {
+        doc.setFieldText(r, roster::Field::HitPoints, u"20"_s);
+        doc.setFieldText(r, roster::Field::Initiative, QString::number(10 + r));
+        doc.setFieldText(r, roster::Field::Name, names[r]);
+        doc.closeMerge();
+    }
+    doc.calculateOrder();
+    doc.nextTurn();
+    doc.nextTurn();
+    doc.setIncluded(1, false);
+    doc.setAmount(0, u"7 (fire)"_s);
+}
+
+QString shown(const CombatDocument &doc)
+{
+    QStringList parts;
+    for (const roster::Row &row : doc.roster().rows)
+        parts << row.name + u'/' + row.hp + u'/' + QString::number(row.check) + u'/' + row.amount;
+    for (const combat::OrderEntry &item : doc.order())
+        parts << item.text;
+    parts << QStringLiteral("round %1 item %2").arg(doc.state().turn.round()).arg(doc.markedItem());
+    return parts.join(u'|');
+}
+
+std::optional<files::RecoveryMark> markOf(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return files::readRecoveryMark(files::ProfileReader(file.readAll()));
+}
+
+std::unique_ptr<files::StateFile> openIn(const QString &folder)
+{
+    QString problem;
+    return files::StateFile::open(folder, problem);
+}
+
+// A state file of an ended program, changed `minutesAgo`.
+void leave(const QString &path, int minutesAgo, bool saved)
+{
+    const files::RecoveryMark mark{QDateTime::currentDateTimeUtc().addSecs(-60 * minutesAgo), saved, false};
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(files::stateFileBytes(roster::Roster{}, {}, {}, mark));
+}
+
+} // namespace
+
+class TestRecovery : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void restoreBringsBackEverything();
+    void theMarkSaysWhatHoldsTheCombat_data();
+    void theMarkSaysWhatHoldsTheCombat();
+    void theNewestEndedUnsavedFileIsOffered_data();
+    void theNewestEndedUnsavedFileIsOffered();
+    void aFailingWriteIsToldOnce();
+};
+
+void TestRecovery::restoreBringsBackEverything()
+{
+    QTemporaryDir dir;
+    CombatDocument played;
+    RecoveryWriter writer(played, openIn(dir.path()), 400ms);
+    QSignalSpy written(&writer, &RecoveryWriter::written);
+    typeFight(played);
+    QTRY_VERIFY(!written.isEmpty() && written.last().first().toULongLong() == writer.taken());
+    // The first change is written at once, the next dozen together after the interval.
+    QVERIFY2(written.size() <= 2, qPrintable(QString::number(written.size())));
+
+    CombatDocument restored;
+    restored.setFieldText(4, roster::Field::Name, u"Bystander"_s);
+    QCOMPARE(restored.restore(writer.path()).status, files::LoadOutcome::Status::Loaded);
+    QCOMPARE(shown(restored), shown(played));
+    QCOMPARE(restored.history().undoText(), u"Restore Combat"_s);
+    QVERIFY(restored.lastCombatPath().isEmpty());
+    QVERIFY(restored.savedState() != restored.state());
+    restored.nextTurn();
+    played.nextTurn();
+    QCOMPARE(shown(restored), shown(played));
+    restored.undo();
+    restored.undo();
+    QCOMPARE(restored.row(4).name, u"Bystander"_s);
+}
+
+void TestRecovery::theMarkSaysWhatHoldsTheCombat_data()
+{
+    QTest::addColumn<QString>("steps"); // e edit, s save to a file, x Exit
+    QTest::addColumn<bool>("saved");
+    QTest::addColumn<bool>("closed");
+    QTest::newRow("changed") << u"e"_s << false << false;
+    QTest::newRow("saved after the change") << u"es"_s << true << false;
+    QTest::newRow("changed after the save") << u"ese"_s << false << false;
+    QTest::newRow("an amount typed after the save, which no file keeps") << u"esa"_s << true << false;
+    QTest::newRow("Exit") << u"ex"_s << false << true;
+    QTest::newRow("saved, then Exit") << u"esx"_s << true << true;
+}
+
+void TestRecovery::theMarkSaysWhatHoldsTheCombat()
+{
+    QFETCH(QString, steps);
+    QTemporaryDir dir;
+    CombatDocument doc;
+    auto writer = std::make_unique<RecoveryWriter>(doc, openIn(dir.path()), 0ms);
+    const QString path = writer->path();
+    const QDateTime before = QDateTime::currentDateTimeUtc();
+    for (const QChar step : steps) {
+        if (step == u'e')
+            doc.setFieldText(0, roster::Field::Name, doc.row(0).name + u'x');
+        else if (step == u'a')
+            doc.setAmount(0, u"5"_s);
+        else if (step == u's')
+            QVERIFY(doc.save(dir.filePath(u"saved.ini"_s)).ok);
+        else
+            writer->close();
+    }
+    writer.reset(); // writes what still waits
+    const std::optional<files::RecoveryMark> mark = markOf(path);
+    QVERIFY(mark);
+    QTEST(mark->saved, "saved");
+    QTEST(mark->closed, "closed");
+    QVERIFY(mark->changed >= before.addMSecs(-1) && mark->changed <= QDateTime::currentDateTimeUtc());
+}
+
+void TestRecovery::theNewestEndedUnsavedFileIsOffered_data()
+{
+    // Each file: "<name>:<minutes ago>:<s saved | u unsaved | l its program alive | b broken>"
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("offered");
+    QTest::addColumn<QStringList>("left");
+    QTest::newRow("the newest of two unsaved") << QStringList{u"a:5:u"_s, u"b:1:u"_s, u"c:9:u"_s} << u"b"_s
+                                               << QStringList{u"a"_s, u"b"_s, u"c"_s};
+    QTest::newRow("a saved one goes, and is not offered") << QStringList{u"a:5:u"_s, u"b:1:s"_s} << u"a"_s
+                                                          << QStringList{u"a"_s};
+    QTest::newRow("a living program's file is its own") << QStringList{u"a:5:u"_s, u"b:1:l"_s} << u"a"_s
+                                                        << QStringList{u"a"_s, u"b"_s};
+    QTest::newRow("a file that does not read is left alone") << QStringList{u"a:1:b"_s} << QString()
+                                                             << QStringList{u"a"_s};
+    QTest::newRow("nothing left") << QStringList{} << QString() << QStringList{};
+}
+
+void TestRecovery::theNewestEndedUnsavedFileIsOffered()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QString, offered);
+    QFETCH(QStringList, left);
+    QTemporaryDir dir;
+    std::vector<int> alive;
+    for (const QString &entry : files) {
+        const QStringList parts = entry.split(u':');
+        const QString path = dir.filePath(u"combat-%1.ini"_s.arg(parts[0]));
+        leave(path, parts[1].toInt(), parts[2] == u"s");
+        if (parts[2] == u"b")
+            QVERIFY(QFile::resize(path, 100));
+        if (parts[2] == u"l") {
+            alive.push_back(-1);
+            QVERIFY(files::platform::tryLockFile(dir.filePath(u"combat-%1.lock"_s.arg(parts[0])), alive.back()).ok());
+        }
+    }
+    {
+        const std::unique_ptr<files::LeftState> found = files::LeftState::findNewest(dir.path());
+        QCOMPARE(found ? QFileInfo(found->path()).completeBaseName() : QString(),
+                 offered.isEmpty() ? QString() : u"combat-"_s + offered);
+    }
+    QStringList remaining = QDir(dir.path()).entryList({u"*.ini"_s}, QDir::Files, QDir::Name);
+    remaining.replaceInStrings(u"combat-"_s, QString()).replaceInStrings(u".ini"_s, QString());
+    QCOMPARE(remaining, left);
+    for (const int lock : alive)
+        files::platform::releaseLock(lock);
+}
+
+void TestRecovery::aFailingWriteIsToldOnce()
+{
+    QTemporaryDir dir;
+    CombatDocument doc;
+    RecoveryWriter writer(doc, openIn(dir.path()), 0ms);
+    QVERIFY(QDir().mkdir(writer.path())); // where the file should go, a folder: every write fails
+    QSignalSpy failed(&writer, &RecoveryWriter::failed);
+    doc.setFieldText(0, roster::Field::Name, u"Orc"_s);
+    QTRY_COMPARE(failed.size(), 1);
+    doc.setFieldText(0, roster::Field::Name, u"Orcs"_s);
+    QTest::qWait(100);
+    QCOMPARE(failed.size(), 1);
+    QVERIFY2(failed.first().first().toString().contains(u"not being kept for after a crash"_s),
+             qPrintable(failed.first().first().toString()));
+    QCOMPARE(doc.row(0).name, u"Orcs"_s);
+}
+
+QTEST_GUILESS_MAIN(TestRecovery)
+#include "tst_recovery.moc"
