@@ -127,6 +127,17 @@ LoadOutcome loadCombat(const ProfileReader &file, const roster::Roster &current)
     return outcome;
 }
 
+LoadOutcome loadCombatWithFight(const ProfileReader &file, const roster::Roster &current)
+{
+    LoadOutcome outcome = loadCombat(file, current);
+    if (outcome.status != LoadOutcome::Status::Loaded)
+        return outcome;
+    FightRead fight = readFightSection(file, outcome.roster);
+    outcome.fight = std::move(fight.fight);
+    outcome.fightNotice = std::move(fight.problem);
+    return outcome;
+}
+
 namespace {
 
 LoadOutcome loadFromFile(const QString &path, const roster::Roster &current)
@@ -141,12 +152,9 @@ LoadOutcome loadFromFile(const QString &path, const roster::Roster &current)
     for (int r = 0; r < roster::RowCount && !anyRow; ++r)
         anyRow = reader.hasSection(rowSectionName(r));
     if (anyRow) {
-        LoadOutcome outcome = loadCombat(reader, current);
+        LoadOutcome outcome = loadCombatWithFight(reader, current);
         if (outcome.status != LoadOutcome::Status::Loaded)
             return outcome;
-        FightRead fight = readFightSection(reader, outcome.roster);
-        outcome.fight = std::move(fight.fight);
-        outcome.fightNotice = std::move(fight.problem);
         std::optional<CutOff> cut = findCutOff(reader);
         // A cut past the last row's last line took only what follows the rows.
         if (cut && cut->row < 0 && reader.hasKey(rowSectionName(roster::RowCount - 1), QStringLiteral("GeneralNote")))

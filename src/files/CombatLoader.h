@@ -35,6 +35,8 @@ struct LoadOutcome
 // `current`'s texts.
 LoadOutcome loadCombat(const QByteArray &bytes, const roster::Roster &current);
 LoadOutcome loadCombat(const ProfileReader &file, const roster::Roster &current);
+// The same, then the fight section (FightSection.h) into `fight` or `fightNotice`.
+LoadOutcome loadCombatWithFight(const ProfileReader &file, const roster::Roster &current);
 
 // Refuses what is no combat file (no ordinary file at the path, unreadable, over
 // 16 MiB, empty, UTF-16 text, none of the row sections), then loads it as loadCombat

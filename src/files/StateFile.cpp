@@ -142,19 +142,23 @@ LoadOutcome loadStateFile(const QString &path, const roster::Roster &current)
         return refused;
     }
     const ProfileReader reader(bytes);
-    LoadOutcome outcome = loadCombat(reader, current);
-    if (outcome.status != LoadOutcome::Status::Loaded)
-        return outcome;
-    FightRead fight = readFightSection(reader, outcome.roster);
-    outcome.fight = std::move(fight.fight);
-    outcome.fightNotice = std::move(fight.problem);
-    takeBoxes(reader, outcome.roster);
+    LoadOutcome outcome = loadCombatWithFight(reader, current);
+    if (outcome.status == LoadOutcome::Status::Loaded)
+        takeBoxes(reader, outcome.roster);
     return outcome;
 }
 
 std::unique_ptr<StateFile> StateFile::open(const QString &folder, QString &problem)
 {
     const platform::Result made = platform::makePrivateFolder(folder);
+    if (made.fault == platform::Fault::ForeignLink || made.fault == platform::Fault::OthersFile) {
+        problem = QStringLiteral("The folder \"%1\" is %2 of the user \"%3\", so no copy of the combat is "
+                                 "kept there.")
+                      .arg(QDir::toNativeSeparators(folder),
+                           made.fault == platform::Fault::ForeignLink ? QStringLiteral("a link") : QStringLiteral("a folder"),
+                           made.owner);
+        return nullptr;
+    }
     if (!made.ok()) {
         problem = QStringLiteral("The folder \"%1\" cannot be made (%2).")
                       .arg(QDir::toNativeSeparators(folder),
@@ -201,8 +205,15 @@ StateFile::~StateFile()
 SaveOutcome StateFile::write(const QByteArray &bytes) const
 {
     // A save gives a new file the usual permissions and keeps those of an old one: made
-    // first, empty and for the owner alone, the file stays that way.
-    if (!QFile::exists(m_path)) {
+    // first, empty and for the owner alone, the file stays that way. Anything else at its
+    // name (a link, another's file) is not written through.
+    // (The folder is this user's own: open() made sure of it.)
+    const QFileInfo there(m_path);
+    const uint user = QFileInfo(there.absolutePath()).ownerId();
+    if (there.isSymLink() || (there.exists() && (!there.isFile() || there.ownerId() != user)))
+        return {false, QStringLiteral("\"%1\" is not this program's own file; nothing was written to it.")
+                           .arg(QDir::toNativeSeparators(m_path)), QString()};
+    if (!there.exists()) {
         QFile made(m_path);
         if (!made.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFile::ReadOwner | QFile::WriteOwner))
             return {false, QStringLiteral("The file \"%1\" cannot be made: %2.")

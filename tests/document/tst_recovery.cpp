@@ -81,6 +81,7 @@ private slots:
     void theNewestEndedUnsavedFileIsOffered_data();
     void theNewestEndedUnsavedFileIsOffered();
     void aFailingWriteIsToldOnce();
+    void aLinkAtItsNameIsNotWrittenThrough();
 };
 
 void TestRecovery::restoreBringsBackEverything()
@@ -210,6 +211,26 @@ void TestRecovery::aFailingWriteIsToldOnce()
     QVERIFY2(failed.first().first().toString().contains(u"not being kept for after a crash"_s),
              qPrintable(failed.first().first().toString()));
     QCOMPARE(doc.row(0).name, u"Orcs"_s);
+}
+
+void TestRecovery::aLinkAtItsNameIsNotWrittenThrough()
+{
+    QTemporaryDir dir;
+    QString problem;
+    const std::unique_ptr<files::StateFile> file = files::StateFile::open(dir.filePath(u"fraymark"_s), problem);
+    QVERIFY2(file, qPrintable(problem));
+    const QString victim = dir.filePath(u"victim.txt"_s);
+    {
+        QFile mine(victim);
+        QVERIFY(mine.open(QIODevice::WriteOnly));
+        mine.write("mine");
+    }
+    QFile::remove(file->path());
+    QVERIFY(QFile::link(victim, file->path()));
+    QVERIFY(!file->write("[Info0]\r\n").ok);
+    QFile mine(victim);
+    QVERIFY(mine.open(QIODevice::ReadOnly));
+    QCOMPARE(mine.readAll(), QByteArray("mine"));
 }
 
 QTEST_GUILESS_MAIN(TestRecovery)

@@ -80,10 +80,16 @@ void CrashRecovery::restore()
         m_window.prompts().message(&m_window, outcome.message, QStringLiteral("Fraymark"), Prompts::Icon::Stop);
         return; // the file stays, to be offered again
     }
-    if (!outcome.fightNotice.isEmpty())
-        m_window.prompts().message(&m_window, outcome.fightNotice, QStringLiteral("Fraymark"), Prompts::Icon::Warning);
+    // Told after the old file's going is arranged: the restored combat may be written
+    // while the box is up.
+    auto tell = [&] {
+        if (!outcome.fightNotice.isEmpty())
+            m_window.prompts().message(&m_window, outcome.fightNotice, QStringLiteral("Fraymark"),
+                                       Prompts::Icon::Warning);
+    };
     if (!m_writer) {
         offered->remove();
+        tell();
         return;
     }
     // The old file goes once this program's own holds the combat.
@@ -95,6 +101,7 @@ void CrashRecovery::restore()
                 file->remove();
                 held->deleteLater();
             });
+    tell();
 }
 
 void CrashRecovery::discard()

@@ -757,11 +757,29 @@ Result makePrivateFolder(const QString &path)
         if (::mkdir(made.constData(), at == folder.size() ? 0700 : 0755) != 0 && errno != EEXIST)
             return lookupFault(made, errno);
     }
+    // The last folder itself, never what a link there leads to: a link put there by someone
+    // else would send the copies of the combat wherever it points.
     struct stat info {};
-    if (::stat(folder.constData(), &info) != 0)
+    if (::lstat(folder.constData(), &info) != 0)
         return lookupFault(folder, errno);
+    if (S_ISLNK(info.st_mode)) {
+        if (info.st_uid != ::geteuid()) {
+            Result result = failed(Fault::ForeignLink, folder);
+            result.owner = userName(info.st_uid);
+            return result;
+        }
+        // The user's own link: where it leads must be the user's own folder too.
+        if (::stat(folder.constData(), &info) != 0)
+            return lookupFault(folder, errno);
+    }
     if (!S_ISDIR(info.st_mode))
         return failed(Fault::NotAFolder, folder);
+    // Only a folder of this user's own: whoever owns it could put links in it.
+    if (info.st_uid != ::geteuid()) {
+        Result result = failed(Fault::OthersFile, folder);
+        result.owner = userName(info.st_uid);
+        return result;
+    }
     // Others lose their access; what the owner may do stays as the owner set it.
     if ((info.st_mode & 0077) != 0 && ::chmod(folder.constData(), info.st_mode & 0700) != 0)
         return failed(Fault::Failed, folder, errno);
