@@ -19,11 +19,6 @@ struct Entry
     int rowIndex;
 };
 
-bool takesPart(const roster::Row &row)
-{
-    return row.check != 0 && !row.down && !row.name.isEmpty();
-}
-
 // Descending everywhere; the row index last so that the order never depends on the sort.
 bool comesFirst(const Entry &a, const Entry &b)
 {
@@ -47,6 +42,11 @@ QString orderItemText(double initiative, const QString &name)
     text += QLatin1String(" - ");
     text += name;
     return text;
+}
+
+bool takesPart(const roster::Row &row)
+{
+    return row.check != 0 && !row.down && !row.name.isEmpty();
 }
 
 QList<OrderEntry> fightingOrderEntries(const roster::Roster &roster)

@@ -30,6 +30,9 @@ struct OrderEntry
 // as numbers; equal initiatives by item text descending, case-insensitively first.
 // Throws roster::FieldError (Overflow) with the message
 // "Row 5 (Orc): the initiative "1e999" is out of range." when an initiative does not fit a double.
+// A row in the fight: named, included and not down.
+bool takesPart(const roster::Row &row);
+
 QList<OrderEntry> fightingOrderEntries(const roster::Roster &roster);
 
 } // namespace combat

@@ -135,6 +135,14 @@ void CombatDocument::setFieldText(int r, roster::Field field, const QString &tex
          [&](roster::Roster &next) { next.rows[static_cast<std::size_t>(r)].*info.text = text; });
 }
 
+QList<combat::RollRecord> CombatDocument::rollInitiative(combat::Dice &dice, bool monstersOnly)
+{
+    combat::InitiativeRolls rolls = combat::rollInitiative(m_state.roster, dice, monstersOnly);
+    edit(monstersOnly ? QStringLiteral("Roll Initiative for Monsters") : QStringLiteral("Roll Initiative"), QString(),
+         [&](roster::Roster &next) { next = rolls.roster; });
+    return rolls.records;
+}
+
 void CombatDocument::setAmount(int r, const QString &text)
 {
     edit(QStringLiteral("typing in ") + rowPlace(r, "amount"), amountKey(r),

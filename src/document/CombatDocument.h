@@ -1,5 +1,6 @@
 #pragma once
 
+#include "combat/Initiative.h"
 #include "combat/Reinforcements.h"
 #include "document/CombatState.h"
 #include "document/UndoHistory.h"
@@ -78,6 +79,9 @@ public:
     // "Damage Wolf 2 (7)", "Heal Sela (5)", "Damage 4 combatants (14)". When a row is empty
     // or its hit points cannot take it, nothing changes and that row is returned; otherwise -1.
     int blow(const QList<int> &rows, double amount);
+    // Rolls initiative into the fields that roll (combat::rollInitiative) as one step, "Roll
+    // Initiative" or "Roll Initiative for Monsters"; the lines for the Rolls list.
+    QList<combat::RollRecord> rollInitiative(combat::Dice &dice, bool monstersOnly);
     // Hides the row's combatant from the players ("[Hidden]" in its note), or reveals it.
     void toggleHidden(int row);
 

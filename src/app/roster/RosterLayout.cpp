@@ -281,7 +281,7 @@ void RosterView::layOutControls()
     notes->addWidget(Label2);
     notes->addWidget(NotesTxt, 1);
 
-    auto *bottom = new QHBoxLayout;
+    auto *bottom = m_bottom = new QHBoxLayout;
     bottom->setSpacing(BottomSpacing);
     bottom->addWidget(List, 1);
     auto *order = new QVBoxLayout;
@@ -304,6 +304,12 @@ void RosterView::layOutControls()
     setCaptionMargins(PageTopMargin, RowSpacing);
     for (const roster::FieldInfo &info : roster::RowFields)
         standOver(Label1[static_cast<std::size_t>(fieldView(info.field).caption)], field(0, info.field));
+}
+
+void RosterView::placeBesideNote(QWidget *panel, QWidget *focusedFirst)
+{
+    m_bottom->addWidget(panel, 3);
+    setTabOrder(NotesTxt, focusedFirst);
 }
 
 void RosterView::setFocusOrder()

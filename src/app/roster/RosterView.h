@@ -13,6 +13,7 @@ class CombatDocument;
 class OrderModel;
 class QAction;
 class QCheckBox;
+class QHBoxLayout;
 class QLabel;
 class QListView;
 class QPushButton;
@@ -40,6 +41,8 @@ public:
     int focusedRow() const;
     // Puts the focus on the first control that differs between the two states.
     void focusFirstChange(const CombatState &from, const CombatState &to);
+    // Puts a panel beside the general note, sharing its width, next after it in the focus order.
+    void placeBesideNote(QWidget *panel, QWidget *focusedFirst);
     // The fields' and the note's menus offer the window's Undo and Redo.
     void setHistoryActions(QAction *undo, QAction *redo);
 
@@ -74,5 +77,6 @@ private:
     CombatDocument &m_document;
     OrderModel &m_order;
     Runner m_run;
+    QHBoxLayout *m_bottom = nullptr; // the list, its buttons and the note
     bool m_showing = false; // writing the document's state: no edit of the user's
 };

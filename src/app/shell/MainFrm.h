@@ -4,6 +4,7 @@
 #include "app/shell/CombatFiles.h"
 #include "app/shell/Prompts.h"
 #include "app/target/TargetBar.h"
+#include "combat/Dice.h"
 #include "document/CombatDocument.h"
 
 #include <QMainWindow>
@@ -15,6 +16,8 @@
 class OrderModel;
 class PlayerWindow;
 class RecoveryBar;
+class RollsModel;
+class RollsPanel;
 class QAction;
 
 // The program's main window: the shell around the roster view of one combat document.
@@ -37,6 +40,8 @@ public:
     RosterView &roster() const { return *m_roster; }
     TargetBar &targetBar() const { return *m_targetBar; }
     RecoveryBar &recoveryBar() const { return *m_recoveryBar; }
+    RollsPanel &rollsPanel() const { return *m_rollsPanel; }
+    const RollsModel &rolls() const { return *m_rolls; }
     const CombatDocument &document() const { return m_document; }
 
     // Handlers of the commands that ask something first.
@@ -57,6 +62,8 @@ public:
     QAction *mnuOrder = nullptr; // "Calculate Fighting Order", the same command as Command1
     QAction *mnuNextTurn = nullptr, *mnuPreviousTurn = nullptr, *mnuDamage = nullptr;
     QAction *mnuCondition = nullptr, *mnuPlayerWindow = nullptr, *mnuHide = nullptr, *mnuHealthWords = nullptr;
+    QAction *mnuRollInitiative = nullptr, *mnuRollMonsters = nullptr, *mnuRollAttack = nullptr;
+    QAction *mnuRollDamage = nullptr, *mnuRollAgain = nullptr;
     QAction *mnuLoad1 = nullptr, *mnuSave1 = nullptr, *mnuCalc = nullptr;
     QAction *mnuHelp = nullptr, *mnuAbout = nullptr;
 
@@ -82,6 +89,11 @@ private:
     // (with no turn marked, the focused row).
     void openTargetBar(TargetBar::Mode mode);
     void showPlayers();
+    // Rolls into the Rolls list: initiative into the fields, one step; an attack or damage
+    // of the current combatant (with no turn marked, the focused row); a line again.
+    void rollInitiative(bool monstersOnly);
+    void rollFromRow(combat::RollKind kind);
+    void rollAgain(int line);
     void showAbout();
     void showHelp();
     void startCalculator();
@@ -94,6 +106,9 @@ private:
     RosterView *m_roster = nullptr;
     TargetBar *m_targetBar = nullptr;
     RecoveryBar *m_recoveryBar = nullptr;
+    combat::RandomDice m_dice{combat::diceSeedFromEnvironment()};
+    RollsModel *m_rolls = nullptr;
+    RollsPanel *m_rollsPanel = nullptr;
     int m_heightWithoutBar = 0;
     QString m_draggedPath; // the combat file of the drag now over the window
     QPointer<PlayerWindow> m_players; // made when first opened

@@ -2,6 +2,8 @@
 #include "app/shell/MainFrm.h"
 
 #include "app/order/OrderModel.h"
+#include "app/rolls/RollsModel.h"
+#include "app/rolls/RollsPanel.h"
 #include "app/shell/Calculator.h"
 
 #include <QMenuBar>
@@ -42,6 +44,14 @@ void MainFrm::createMenus()
     mnuHide = action(combat, "mnuHide", QStringLiteral("&Hide from Players"), QKeySequence(Qt::CTRL | Qt::Key_H));
     mnuHealthWords =
         action(combat, "mnuHealthWords", QStringLiteral("Health W&ords"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_H));
+    combat->addSeparator();
+    mnuRollInitiative =
+        action(combat, "mnuRollInitiative", QStringLiteral("Roll &Initiative"), QKeySequence(Qt::CTRL | Qt::Key_F5));
+    mnuRollMonsters = action(combat, "mnuRollMonsters", QStringLiteral("Roll Initiative for &Monsters"),
+                             QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F5));
+    mnuRollAttack = action(combat, "mnuRollAttack", QStringLiteral("Roll &Attack"), QKeySequence(Qt::Key_F3));
+    mnuRollDamage = action(combat, "mnuRollDamage", QStringLiteral("Roll Dama&ge"), QKeySequence(Qt::Key_F4));
+    mnuRollAgain = action(combat, "mnuRollAgain", QStringLiteral("&Roll Again"), QKeySequence(Qt::CTRL | Qt::Key_R));
 
     // "Load", "Save" and "Calculator" are commands on the menu bar itself.
     auto barCommand = [this](const char *name, const QString &caption) {
@@ -74,6 +84,14 @@ void MainFrm::connectMenus()
     connect(mnuCondition, &QAction::triggered, this, [this] { openTargetBar(TargetBar::Mode::Condition); });
     connect(mnuPlayerWindow, &QAction::triggered, this, &MainFrm::showPlayers);
     connect(mnuHide, &QAction::triggered, this, &MainFrm::mnuHide_Click);
+    run(mnuRollInitiative, [this] { rollInitiative(false); });
+    run(mnuRollMonsters, [this] { rollInitiative(true); });
+    run(mnuRollAttack, [this] { rollFromRow(combat::RollKind::Attack); });
+    run(mnuRollDamage, [this] { rollFromRow(combat::RollKind::Damage); });
+    run(mnuRollAgain, [this] { rollAgain(m_rollsPanel->lineToRollAgain()); });
+    // Nothing to roll again before the first roll.
+    mnuRollAgain->setEnabled(false);
+    connect(m_rolls, &QAbstractItemModel::rowsInserted, mnuRollAgain, [this] { mnuRollAgain->setEnabled(true); });
     // A view setting, no step of the history.
     connect(mnuHealthWords, &QAction::triggered, m_order, &OrderModel::nextHealthWords);
     for (QAction *load : {mnuLoad, mnuLoad1})

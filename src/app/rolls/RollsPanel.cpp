@@ -1,0 +1,56 @@
+#include "app/rolls/RollsPanel.h"
+
+#include "app/rolls/RollsModel.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListView>
+#include <QVBoxLayout>
+
+RollsPanel::RollsPanel(RollsModel &model, QWidget *parent)
+    : QWidget(parent)
+    , m_model(model)
+{
+    auto *caption = new QLabel(QStringLiteral("Rolls"), this);
+    caption->setObjectName(QStringLiteral("RollsLbl"));
+    m_list = new QListView(this);
+    m_list->setObjectName(QStringLiteral("RollsList"));
+    m_list->setAccessibleName(QStringLiteral("Rolls"));
+    m_list->setModel(&model);
+    m_list->setUniformItemSizes(true); // 200 long lines lay out at once otherwise
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_list->installEventFilter(this);
+    // As tall as the note beside it, never taller.
+    m_list->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
+    caption->setBuddy(m_list);
+    connect(m_list, &QListView::doubleClicked, this, [this](const QModelIndex &index) { emit rollAgain(index.row()); });
+    // The newest line in sight as it comes.
+    connect(&model, &QAbstractItemModel::rowsInserted, m_list, &QListView::scrollToTop);
+
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(caption);
+    column->addWidget(m_list, 1);
+}
+
+int RollsPanel::lineToRollAgain() const
+{
+    if (m_model.rowCount() == 0)
+        return -1;
+    const QModelIndex chosen = m_list->currentIndex();
+    return m_list->hasFocus() && chosen.isValid() ? chosen.row() : 0;
+}
+
+bool RollsPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_list && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && m_list->currentIndex().isValid()) {
+            emit rollAgain(m_list->currentIndex().row());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

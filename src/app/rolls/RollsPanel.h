@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QWidget>
+
+class QListView;
+class RollsModel;
+
+// The Rolls list under its caption. Enter or a double click on a line asks to roll it again.
+class RollsPanel : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit RollsPanel(RollsModel &model, QWidget *parent = nullptr);
+
+    QListView *list() const { return m_list; }
+    // The line to roll again: the one chosen in the list while it has the focus, else the
+    // newest; -1 with no line.
+    int lineToRollAgain() const;
+
+signals:
+    void rollAgain(int line);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    RollsModel &m_model;
+    QListView *m_list = nullptr;
+};
