@@ -17,12 +17,14 @@ RollsPanel::RollsPanel(RollsModel &model, QWidget *parent)
     m_list->setObjectName(QStringLiteral("RollsList"));
     m_list->setAccessibleName(QStringLiteral("Rolls"));
     m_list->setModel(&model);
-    m_list->setUniformItemSizes(true); // 200 long lines lay out at once otherwise
+    // A line wraps rather than hide its total at the right.
+    m_list->setWordWrap(true);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_list->setResizeMode(QListView::Adjust);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_list->installEventFilter(this);
-    // As tall as the note beside it, never taller.
-    m_list->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
+    // Its share of the room beside the note, as tall as the note: its lines never widen it.
+    m_list->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     caption->setBuddy(m_list);
     connect(m_list, &QListView::doubleClicked, this, [this](const QModelIndex &index) { emit rollAgain(index.row()); });
     // The newest line in sight as it comes.

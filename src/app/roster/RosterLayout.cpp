@@ -290,7 +290,7 @@ void RosterView::layOutControls()
     order->addWidget(NextTurnCmd);
     order->addStretch(1);
     bottom->addLayout(order);
-    bottom->addLayout(notes, 2);
+    bottom->addLayout(notes, 1);
 
     auto *page = new QVBoxLayout(central);
     page->setContentsMargins(PageMargin, 0, PageMargin, PageMargin); // the caption strip holds the top margin
@@ -308,7 +308,7 @@ void RosterView::layOutControls()
 
 void RosterView::placeBesideNote(QWidget *panel, QWidget *focusedFirst)
 {
-    m_bottom->addWidget(panel, 3);
+    m_bottom->addWidget(panel, 1);
     setTabOrder(NotesTxt, focusedFirst);
 }
 
