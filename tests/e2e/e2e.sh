@@ -588,6 +588,41 @@ for expected in Goblin:3 Sela:14 Kobold:0 Aldric:22 Wolf:5 'Wolf 2:-5' Ogre:16 O
 done
 grep -q $'^Note=\\[Grappled: 2\\]\r$' "$files/round.ini" || fail 'Brienne is not grappled for two rounds'
 
+# --- Initiative rolled for a party with modifiers ---------------------------------
+# Ctrl+F5 rolls a d20 for every field that holds a modifier (or nothing) and writes
+# "total (modifier)"; a number a player rolled at the table stays. F5 then orders by
+# the totals.
+step='rolling initiative for a party'
+combat_file Road '0:Aldric:24:+1' '1:Sela:17:+7 dex' '2:Brienne:30:' '3:Tomas:20:-2' '4:Goblin:7:+3' \
+    '5:Wolf:11:14' >"$files/road.ini"
+load_from "$files/road.ini"
+focus_window "$main_win" 'the main window'
+xdotool key ctrl+F5 F5
+save_as "$files/rolled.ini"
+ini_of() { # <name>: the initiative saved for that name
+    tr -d '\r' <"$files/rolled.ini" | awk -v name="$1" -F= '$1 == "Name" { n = $2 } $1 == "Ini" && n == name { print $2; exit }'
+}
+for expected in Aldric:+1 'Sela:+7 dex' Brienne:+0 Tomas:-2 Goblin:+3; do
+    name=${expected%%:*} modifier=${expected#*:}
+    rolled=$(ini_of "$name")
+    [[ $rolled =~ ^(-?[0-9]+)\ \((.*)\)$ && ${BASH_REMATCH[2]} == "$modifier" ]] ||
+        fail "$name's initiative reads \"$rolled\" after the roll, not a total with ($modifier)"
+    natural=$((BASH_REMATCH[1] - ${modifier%% *}))
+    ((natural >= 1 && natural <= 20)) || fail "$name rolled $rolled: no d20 gives that with $modifier"
+done
+[[ $(ini_of Wolf) == 14 ]] || fail "the Wolf's own 14 became \"$(ini_of Wolf)\""
+# The saved order (Item1, Item2, ...) goes by the totals, highest first.
+mapfile -t order < <(tr -d '\r' <"$files/rolled.ini" | sed -n 's/^Item[0-9]*=[0-9]*,[0-9]*,[^,]*,\([^,]*\),.*/\1/p')
+((${#order[@]} == 6)) || fail "the order holds ${#order[@]} items, not 6: ${order[*]}"
+last=99
+for name in "${order[@]}"; do
+    total=$(ini_of "$name")
+    total=${total%% *}
+    ((total <= last)) || fail "the order ${order[*]} does not follow the rolled totals"
+    last=$total
+done
+echo "Initiative rolled for a party with modifiers; the order: ${order[*]}"
+
 # --- Exit through the File menu ---------------------------------------------------
 step='leaving through File > Exit'
 # The player window stays open: Exit of the main window closes both.
@@ -602,4 +637,4 @@ wait "$pid"
 status=$?
 ((status == 0)) || fail "the program ended with status $status"
 
-echo 'PASS: typed, saved, undid New Combat, reloaded, loaded an old combat, took a dropped file, marked round 2, resized, loaded the fight back after New Combat, added monsters, ran out a condition, used the player window, hid and revealed a combatant, ran a round from the keyboard and left through the menu'
+echo 'PASS: typed, saved, undid New Combat, reloaded, loaded an old combat, took a dropped file, marked round 2, resized, loaded the fight back after New Combat, added monsters, ran out a condition, used the player window, hid and revealed a combatant, ran a round from the keyboard, rolled initiative for a party and left through the menu'
