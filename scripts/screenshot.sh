@@ -18,6 +18,9 @@
 # The target bar mid-fight, the Kobold added and the Wolf chosen, is
 #   SCREEN=1366x768 scripts/screenshot.sh build/src/app/fraymark \
 #     docs/target-bar-1366x768.png docs/example-combat.ini F5 F6 F6 F8 k o space w o
+# The Rolls list mid-fight, attacks and damage rolled on four turns, is
+#   FRAYMARK_DICE_SEED=20 SCREEN=1366x768 scripts/screenshot.sh build/src/app/fraymark \
+#     docs/rolls-list-1366x768.png docs/example-combat.ini F5 F6 F3 F4 F6 F3 F4 F6 F3 F4 F6 F3
 set -euo pipefail
 binary=$1
 out=$2
