@@ -4,6 +4,8 @@
 #include "combat/Damage.h"
 #include "combat/DownRow.h"
 #include "combat/FightingOrder.h"
+#include "combat/Initiative.h"
+#include "combat/Rolls.h"
 #include "combat/SpinStep.h"
 #include "roster/Roster.h"
 
@@ -13,6 +15,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 
 namespace {
 
@@ -82,11 +85,29 @@ int main(int argc, char **argv)
         sink += combat::spinStep(spinText, i % 2 == 0 ? 1 : -1).value_or(QString()).size();
     });
 
+    // Rolls: a full attack, a mixed damage line, the longest text the fields hold, and
+    // initiative for the whole roster.
+    combat::RandomDice dice(1);
+    const QString fullAttack = QStringLiteral("+1 longsword +16/+11/+6/+1 (1d8+7/17-20/x2), bite +10 (1d6+3)");
+    const QString mixedDamage = QStringLiteral("2d6+1d6+3 fire plus 1d6 cold, 1d4+2 (min 1)");
+    const QString longest = QStringLiteral("+5/").repeated(32767 / 3);
+    const long rolls = std::max(iterations / 20, 1L);
+    const double attack = nsPerCall(rolls, [&](long) { sink += combat::rollAttack(QStringLiteral("Ogre"), fullAttack, dice).result.size(); });
+    const double damage = nsPerCall(rolls, [&](long) { sink += combat::rollDamage(QStringLiteral("Ogre"), mixedDamage, dice).result.size(); });
+    const double longText = nsPerCall(rolls, [&](long) { sink += combat::rollAttack(QStringLiteral("Ogre"), longest, dice).result.size(); });
+    for (roster::Row &row : r.rows)
+        row.ini = QStringLiteral("+2");
+    const double initiative = nsPerCall(rolls, [&](long) { sink += combat::rollInitiative(r, dice, false).records.size(); });
+
     QTextStream out(stdout);
     out << "iterations: " << iterations << " (checksum " << sink << ")\n";
     out << "fightingOrder, 19 rows:  " << qRound(order) << " ns/call\n";
     out << "subtractDamage:          " << qRound(subtract) << " ns/call\n";
     out << "applyDownRowRule:        " << qRound(rule) << " ns/call\n";
     out << "spinStep:                " << qRound(spin) << " ns/call\n";
+    out << "roll a full attack:      " << qRound(attack) << " ns/call\n";
+    out << "roll mixed damage:       " << qRound(damage) << " ns/call\n";
+    out << "roll 32,767 characters:  " << qRound(longText) << " ns/call\n";
+    out << "initiative, 19 rows:     " << qRound(initiative) << " ns/call\n";
     return 0;
 }
