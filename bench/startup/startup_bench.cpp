@@ -110,13 +110,15 @@ std::unique_ptr<QMainWindow> makeFloor(const QSize &size)
     area->setWidgetResizable(true);
     area->setWidget(page);
     auto *layout = new QGridLayout(central);
-    layout->addWidget(area, 0, 0, 1, 4);
+    layout->addWidget(area, 0, 0, 1, 5);
     layout->addWidget(new QListWidget(central), 1, 0, 2, 1);
     layout->addWidget(new QPushButton(QStringLiteral("Calculate Fighting Order"), central), 1, 1);
     layout->addWidget(new QPushButton(QStringLiteral("Next Turn"), central), 2, 1);
     layout->addWidget(new QLabel(QStringLiteral("Other Notes"), central), 1, 2);
     layout->addWidget(new QPlainTextEdit(central), 2, 2);
-    layout->addWidget(new QLabel(QStringLiteral("Round"), central), 3, 0, 1, 4);
+    layout->addWidget(new QLabel(QStringLiteral("Rolls"), central), 1, 3);
+    layout->addWidget(new QListWidget(central), 2, 3);
+    layout->addWidget(new QLabel(QStringLiteral("Round"), central), 3, 0, 1, 5);
     window->setCentralWidget(central);
     if (size.isValid())
         window->resize(size);
