@@ -12,6 +12,19 @@ namespace {
 constexpr qsizetype ShownFaces = 40;
 constexpr qsizetype ShownRolledText = 60;
 constexpr qsizetype ShownName = 40;
+// A result longer than this keeps its start and its end (the sum in all) around a "…".
+constexpr qsizetype ShownResult = 400;
+constexpr qsizetype ShownResultEnd = 80;
+
+QString shownResult(const QString &result)
+{
+    if (result.size() <= ShownResult)
+        return result;
+    qsizetype end = result.size() - ShownResultEnd;
+    if (result.at(end).isLowSurrogate())
+        ++end;
+    return roster::shownText(result, ShownResult - ShownResultEnd) + QStringLiteral(" ") + result.mid(end);
+}
 
 QString signedNumber(int value)
 {
@@ -155,7 +168,7 @@ QString rollLine(const RollRecord &record)
     if (const QString text = roster::shownText(record.text.left(2 * ShownRolledText).simplified(), ShownRolledText);
         !text.isEmpty())
         line += u' ' + text;
-    return line + QStringLiteral(": ") + record.result;
+    return line + QStringLiteral(": ") + shownResult(record.result);
 }
 
 } // namespace combat

@@ -48,6 +48,7 @@ private slots:
     void rollInitiativeChoosesRows();
     void rollLines_data();
     void rollLines();
+    void longResultKeepsItsSum();
 };
 
 void TestDice::d20FacesAreUniform()
@@ -203,6 +204,17 @@ void TestDice::rollLines()
     QCOMPARE(dice.left(), 0);
     QTEST(combat::rollLine(record), "line");
     QTEST(record.marks, "marks");
+}
+
+void TestDice::longResultKeepsItsSum()
+{
+    // Forty kinds of damage: a line too long to read keeps its start and the sum in all.
+    QStringList groups(40, u"1d2 fire"_s);
+    ScriptedDice dice(QList<int>(40, 2));
+    const QString line = combat::rollLine(combat::rollDamage(u"Ogre"_s, groups.join(u" plus "_s), dice));
+    QVERIFY2(line.size() < 600, qPrintable(line));
+    QVERIFY2(line.contains(u": 2 fire (1d2: 2) · 2 fire"_s) && line.contains(u'…'), qPrintable(line));
+    QVERIFY2(line.endsWith(u" · in all 80"_s), qPrintable(line));
 }
 
 QTEST_APPLESS_MAIN(TestDice)
