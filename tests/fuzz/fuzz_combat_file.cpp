@@ -6,6 +6,8 @@
 // taken back gives the note back.
 
 #include "combat/Conditions.h"
+#include "combat/Initiative.h"
+#include "combat/Rolls.h"
 #include "files/CombatFormat.h"
 #include "files/CombatLoader.h"
 #include "files/CombatWriter.h"
@@ -102,6 +104,38 @@ void checkConditionTick(const QString &note)
     require(combat::untickConditions(tick.note, tick.removed) == note, "untick(tick(note)) is not the note");
 }
 
+// Counts the dice a roll throws; every face is the die's highest.
+struct CountingDice : combat::Dice
+{
+    int thrown = 0;
+    int roll(int sides) override
+    {
+        ++thrown;
+        return sides;
+    }
+};
+
+// Rolls stay within their limits and a line within its length; a rolled initiative
+// reads back the modifier it was rolled with.
+void checkDice(const roster::Roster &roster)
+{
+    for (const roster::Row &row : roster.rows) {
+        CountingDice dice;
+        const combat::RollRecord attack = combat::rollAttack(row.name, row.attack, dice);
+        require(dice.thrown <= 2 * combat::MaxAttackRolls, "an attack threw too many d20");
+        require(attack.rolled || attack.marks.isEmpty(), "marks on a roll that was not made");
+        CountingDice damage;
+        const QString line = combat::rollLine(combat::rollDamage(row.name, row.damage, damage));
+        require(damage.thrown <= combat::MaxDice, "a damage roll threw too many dice");
+        require(line.size() < 700, "a roll's line too long to read");
+        if (const auto modifier = combat::initiativeModifier(row.ini)) {
+            const auto again = combat::initiativeModifier(combat::rolledInitiative(20 + modifier->value, *modifier));
+            require(again && again->text == modifier->text && again->value == modifier->value,
+                    "a rolled initiative does not read back its modifier");
+        }
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
@@ -121,6 +155,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const files::LoadOutcome outcome = files::loadCombat(reader, current);
     checkCutOff(bytes, reader, outcome);
     checkConditionTick(files::decodeCombatText(bytes));
+    checkDice(outcome.roster);
 
     using Status = files::LoadOutcome::Status;
     require(outcome.status != Status::Refused, "the byte loader refused");
