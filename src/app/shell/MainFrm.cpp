@@ -2,7 +2,7 @@
 
 #include "app/order/OrderModel.h"
 #include "app/players/PlayerWindow.h"
-#include "app/rolls/RollsModel.h"
+#include "app/rolls/Roller.h"
 #include "app/rolls/RollsPanel.h"
 #include "app/shell/QtPrompts.h"
 #include "app/shell/RecoveryBar.h"
@@ -68,10 +68,11 @@ MainFrm::MainFrm(CombatDocument &document, std::unique_ptr<Prompts> prompts, QWi
     connect(m_targetBar, &TargetBar::chosen, this,
             [this](int row) { m_roster->ensureWidgetVisible(m_roster->ChrName[row]); });
     // Beside the general note; made after the bars, and put after the note in the focus order.
-    m_rolls = new RollsModel(this);
-    m_rollsPanel = new RollsPanel(*m_rolls);
+    m_roller = new Roller(m_document, this);
+    m_rollsPanel = new RollsPanel(m_roller->rolls());
     m_roster->placeBesideNote(m_rollsPanel, m_rollsPanel->list());
-    connect(m_rollsPanel, &RollsPanel::rollAgain, this, [this](int line) { runHandler([this, line] { rollAgain(line); }); });
+    connect(m_rollsPanel, &RollsPanel::rollAgain, this,
+            [this](int line) { runHandler([this, line] { m_roller->rollAgain(line); }); });
     setCentralWidget(central);
     createMenus();
     connectMenus();
@@ -192,31 +193,9 @@ void MainFrm::mnuHide_Click()
     });
 }
 
-void MainFrm::rollInitiative(bool monstersOnly)
+int MainFrm::rollingRow() const
 {
-    m_rolls->add(m_document.rollInitiative(m_dice, monstersOnly));
-}
-
-void MainFrm::rollFromRow(combat::RollKind kind)
-{
-    int r = m_document.currentRowHolds() ? m_document.currentRow() : -1;
-    if (r < 0)
-        r = m_roster->focusedRow();
-    if (r < 0) {
-        m_rolls->add({combat::notRolled(kind, QString(), QString(),
-                                        QStringLiteral("no combatant: mark a turn or put the cursor in a row"))});
-        return;
-    }
-    const roster::Row &row = m_document.row(r);
-    const QString who = row.name.isEmpty() ? QStringLiteral("Row %1").arg(r + 1) : row.name;
-    m_rolls->add({kind == combat::RollKind::Damage ? combat::rollDamage(who, row.damage, m_dice)
-                                                   : combat::rollAttack(who, row.attack, m_dice)});
-}
-
-void MainFrm::rollAgain(int line)
-{
-    if (line >= 0 && line < m_rolls->rowCount())
-        m_rolls->add({combat::rollAgain(m_rolls->record(line), m_dice)});
+    return m_document.currentRowHolds() ? m_document.currentRow() : m_roster->focusedRow();
 }
 
 void MainFrm::showPlayers()

@@ -4,7 +4,6 @@
 #include "app/shell/CombatFiles.h"
 #include "app/shell/Prompts.h"
 #include "app/target/TargetBar.h"
-#include "combat/Dice.h"
 #include "document/CombatDocument.h"
 
 #include <QMainWindow>
@@ -16,6 +15,7 @@
 class OrderModel;
 class PlayerWindow;
 class RecoveryBar;
+class Roller;
 class RollsModel;
 class RollsPanel;
 class QAction;
@@ -41,7 +41,7 @@ public:
     TargetBar &targetBar() const { return *m_targetBar; }
     RecoveryBar &recoveryBar() const { return *m_recoveryBar; }
     RollsPanel &rollsPanel() const { return *m_rollsPanel; }
-    const RollsModel &rolls() const { return *m_rolls; }
+    const RollsModel &rolls() const;
     const CombatDocument &document() const { return m_document; }
 
     // Handlers of the commands that ask something first.
@@ -89,11 +89,8 @@ private:
     // (with no turn marked, the focused row).
     void openTargetBar(TargetBar::Mode mode);
     void showPlayers();
-    // Rolls into the Rolls list: initiative into the fields, one step; an attack or damage
-    // of the current combatant (with no turn marked, the focused row); a line again.
-    void rollInitiative(bool monstersOnly);
-    void rollFromRow(combat::RollKind kind);
-    void rollAgain(int line);
+    // Whose Attack or Damage rolls: the current combatant's row, else the focused row; -1 with none.
+    int rollingRow() const;
     void showAbout();
     void showHelp();
     void startCalculator();
@@ -106,8 +103,7 @@ private:
     RosterView *m_roster = nullptr;
     TargetBar *m_targetBar = nullptr;
     RecoveryBar *m_recoveryBar = nullptr;
-    combat::RandomDice m_dice{combat::diceSeedFromEnvironment()};
-    RollsModel *m_rolls = nullptr;
+    Roller *m_roller = nullptr;
     RollsPanel *m_rollsPanel = nullptr;
     int m_heightWithoutBar = 0;
     QString m_draggedPath; // the combat file of the drag now over the window

@@ -2,7 +2,7 @@
 #include "app/shell/MainFrm.h"
 
 #include "app/order/OrderModel.h"
-#include "app/rolls/RollsModel.h"
+#include "app/rolls/Roller.h"
 #include "app/rolls/RollsPanel.h"
 #include "app/shell/Calculator.h"
 
@@ -84,14 +84,14 @@ void MainFrm::connectMenus()
     connect(mnuCondition, &QAction::triggered, this, [this] { openTargetBar(TargetBar::Mode::Condition); });
     connect(mnuPlayerWindow, &QAction::triggered, this, &MainFrm::showPlayers);
     connect(mnuHide, &QAction::triggered, this, &MainFrm::mnuHide_Click);
-    run(mnuRollInitiative, [this] { rollInitiative(false); });
-    run(mnuRollMonsters, [this] { rollInitiative(true); });
-    run(mnuRollAttack, [this] { rollFromRow(combat::RollKind::Attack); });
-    run(mnuRollDamage, [this] { rollFromRow(combat::RollKind::Damage); });
-    run(mnuRollAgain, [this] { rollAgain(m_rollsPanel->lineToRollAgain()); });
+    run(mnuRollInitiative, [this] { m_roller->rollInitiative(false); });
+    run(mnuRollMonsters, [this] { m_roller->rollInitiative(true); });
+    run(mnuRollAttack, [this] { m_roller->rollRow(rollingRow(), combat::RollKind::Attack); });
+    run(mnuRollDamage, [this] { m_roller->rollRow(rollingRow(), combat::RollKind::Damage); });
+    run(mnuRollAgain, [this] { m_roller->rollAgain(m_rollsPanel->lineToRollAgain()); });
     // Nothing to roll again before the first roll.
     mnuRollAgain->setEnabled(false);
-    connect(m_rolls, &QAbstractItemModel::rowsInserted, mnuRollAgain, [this] { mnuRollAgain->setEnabled(true); });
+    connect(&m_roller->rolls(), &QAbstractItemModel::rowsInserted, mnuRollAgain, [this] { mnuRollAgain->setEnabled(true); });
     // A view setting, no step of the history.
     connect(mnuHealthWords, &QAction::triggered, m_order, &OrderModel::nextHealthWords);
     for (QAction *load : {mnuLoad, mnuLoad1})
@@ -103,6 +103,11 @@ void MainFrm::connectMenus()
     connect(mnuCalc, &QAction::triggered, this, &MainFrm::startCalculator);
     connect(mnuHelp, &QAction::triggered, this, &MainFrm::showHelp);
     connect(mnuAbout, &QAction::triggered, this, &MainFrm::showAbout);
+}
+
+const RollsModel &MainFrm::rolls() const
+{
+    return m_roller->rolls();
 }
 
 void MainFrm::showAbout()
