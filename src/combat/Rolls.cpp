@@ -37,11 +37,13 @@ void mark(RollRecord &record, const QString &name)
         record.marks.append(name);
 }
 
-// "17 (d20 14+3)", with the natural roll's mark.
+// "17 (d20 14+3)", with the natural roll's mark when it means something (an attack's). The
+// blanks inside do not break, so a wrapped line keeps each roll whole.
 QString d20Check(RollRecord &record, int natural, int bonus)
 {
-    QString text = QStringLiteral("%1 (d20 %2%3)").arg(natural + bonus).arg(natural).arg(signedNumber(bonus));
-    if (natural == 20 || natural == 1) {
+    QString text =
+        QStringLiteral("%1\u00a0(d20\u00a0%2%3)").arg(natural + bonus).arg(natural).arg(signedNumber(bonus));
+    if (record.kind == RollKind::Attack && (natural == 20 || natural == 1)) {
         mark(record, QString::number(natural));
         text += QStringLiteral(" [%1]").arg(natural);
     }
@@ -74,7 +76,7 @@ RollRecord rollAttack(const QString &who, const QString &text, Dice &dice)
             line += QStringLiteral(" threat");
             if (roll.multiplier > 0)
                 line += QStringLiteral(" x%1").arg(roll.multiplier);
-            line += QStringLiteral(", confirm ") + d20Check(record, dice.roll(20), roll.bonus);
+            line += QStringLiteral(", confirm\u00a0") + d20Check(record, dice.roll(20), roll.bonus);
         }
         attacks.append(line);
     }
@@ -144,8 +146,11 @@ RollRecord rollAgain(const RollRecord &record, Dice &dice)
     case RollKind::Damage:
         return rollDamage(record.who, record.text, dice);
     case RollKind::Initiative:
-        if (const auto modifier = initiativeModifier(record.text))
-            return rollInitiativeCheck(record.who, modifier->text, modifier->value, dice);
+        if (const auto modifier = initiativeModifier(record.text)) {
+            RollRecord again = rollInitiativeCheck(record.who, modifier->text, modifier->value, dice);
+            again.result += QStringLiteral(", the field keeps its own");
+            return again;
+        }
         break;
     }
     return notRolled(record.kind, record.who, record.text, QStringLiteral("nothing to roll"));

@@ -28,11 +28,12 @@ bool canAct(const Combatant &combatant, const QList<OrderEntry> &order, const ro
     return item >= 0 && canAct(order[item], roster);
 }
 
-// The start of a turn: a hidden combatant is revealed, and its timed conditions count down.
-TurnTick tick(QString &note)
+// The start of a turn: its timed conditions count down, and at the combatant's first turn a
+// hidden combatant is revealed (one hidden later, gone invisible, say, stays hidden).
+TurnTick tick(QString &note, bool firstTurn)
 {
     const quint64 before = fingerprint(note);
-    TagRemoval revealed = withoutTag(note, HiddenTag);
+    TagRemoval revealed = firstTurn ? withoutTag(note, HiddenTag) : TagRemoval{note, {}};
     ConditionTick counted = tickConditions(revealed.note);
     note = std::move(counted.note);
     return {std::move(revealed.removed), std::move(counted.removed), std::move(counted.ended), before,
@@ -181,6 +182,16 @@ bool Turn::hasActed(const Combatant &combatant, int inRound) const
     return acted;
 }
 
+bool Turn::hasHadTurn(const Combatant &combatant) const
+{
+    bool had = false;
+    taken.walk([&](const TurnRecord &record) {
+        had = record.who == combatant;
+        return !had;
+    });
+    return had;
+}
+
 bool Turn::isWaiting(const Combatant &combatant, int inRound) const
 {
     return waiting.contains(Waiting{combatant, inRound});
@@ -235,7 +246,7 @@ bool nextTurn(Turn &turn, const QList<OrderEntry> &order, roster::Roster &roster
             if (record.tick.givenBack) {
                 QString &note = noteOf(roster, record.who);
                 const bool same = holds(roster, record.who) || fingerprint(note) == record.tick.before;
-                record.tick = same ? tick(note) : TurnTick{};
+                record.tick = same ? tick(note, !turn.hasHadTurn(record.who)) : TurnTick{};
             }
             turn.taken.push(std::move(record));
         }
@@ -247,7 +258,8 @@ bool nextTurn(Turn &turn, const QList<OrderEntry> &order, roster::Roster &roster
     const int round = turn.round();
     turn.takenBack.clear();
     turn.waiting.removeIf([round](const Waiting &w) { return w.round > round; });
-    turn.taken.push({choice.who, choice.round, tick(noteOf(roster, choice.who))});
+    const bool firstTurn = !turn.hasHadTurn(choice.who);
+    turn.taken.push({choice.who, choice.round, tick(noteOf(roster, choice.who), firstTurn)});
     return true;
 }
 

@@ -73,6 +73,8 @@ struct Turn
     // The names of the conditions that ended at the start of the current turn.
     QStringList endedThisTurn() const { return taken.isEmpty() ? QStringList() : taken.top().tick.ended; }
     bool hasActed(const Combatant &combatant, int round) const;
+    // A turn of the combatant is among the turns taken.
+    bool hasHadTurn(const Combatant &combatant) const;
     bool isWaiting(const Combatant &combatant, int round) const;
 
     bool operator==(const Turn &) const = default;

@@ -108,6 +108,8 @@ void TestPlayerWindow::tellsHealthInWordsAndNothingOfTheHidden()
     QTest::keyClick(&w, Qt::Key_F7);
     auto *players = w.findChild<PlayerWindow *>();
     QVERIFY(QTest::qWaitForWindowActive(players));
+    QTest::keyClick(players, Qt::Key_F7); // and back to the main window
+    QVERIFY(QTest::qWaitForWindowActive(&w));
 
     // The order: Sela (a player's character), Goblin, Ogre, Wolf.
     const QStringList names{u"Sela"_s, u"Goblin"_s, u"Ogre"_s, u"Wolf"_s};

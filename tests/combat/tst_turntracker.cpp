@@ -87,6 +87,8 @@ void TestTurnTracker::turns_data()
                                                << QStringList{};
     QTest::newRow("hidden: revealed at its first turn") << u"KU56"_s << u"20 - Kobold"_s << 1
                                                         << start + u"[Held: 2]"_s << QStringList{};
+    QTest::newRow("hidden after its first turn: stays hidden") << u"K56U66666"_s << u"20 - Kobold"_s << 2
+                                                               << goblin1 + u"[Hidden] [Held: 1]"_s << QStringList{};
     QTest::newRow("hidden again when that turn is taken back") << u"KU56S"_s << u""_s << 0
                                                                << start + u"[Hidden] [Held: 3]"_s << QStringList{};
 

@@ -170,6 +170,9 @@ PlayerWindow::PlayerWindow(const CombatDocument &document, OrderModel &order, QW
             &PlayerWindow::nextTurnRequested);
     connect(new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6), this), &QShortcut::activated, this,
             &PlayerWindow::previousTurnRequested);
+    // F7 opened this window; here it goes back to the main one, where the other keys are.
+    connect(new QShortcut(QKeySequence(Qt::Key_F7), this), &QShortcut::activated, this,
+            &PlayerWindow::mainWindowRequested);
     connect(new QShortcut(QKeySequence(Qt::Key_H), this), &QShortcut::activated, &m_order,
             &OrderModel::nextHealthWords);
     connect(new QShortcut(QKeySequence(Qt::Key_F11), this), &QShortcut::activated, this,

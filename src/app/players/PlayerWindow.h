@@ -29,6 +29,7 @@ public:
 signals:
     void nextTurnRequested();
     void previousTurnRequested();
+    void mainWindowRequested();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

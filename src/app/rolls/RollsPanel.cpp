@@ -37,14 +37,6 @@ RollsPanel::RollsPanel(RollsModel &model, QWidget *parent)
     column->addWidget(m_list, 1);
 }
 
-int RollsPanel::lineToRollAgain() const
-{
-    if (m_model.rowCount() == 0)
-        return -1;
-    const QModelIndex chosen = m_list->currentIndex();
-    return m_list->hasFocus() && chosen.isValid() ? chosen.row() : 0;
-}
-
 bool RollsPanel::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_list && event->type() == QEvent::KeyPress) {

@@ -14,10 +14,6 @@ public:
     explicit RollsPanel(RollsModel &model, QWidget *parent = nullptr);
 
     QListView *list() const { return m_list; }
-    // The line to roll again: the one chosen in the list while it has the focus, else the
-    // newest; -1 with no line.
-    int lineToRollAgain() const;
-
 signals:
     void rollAgain(int line);
 

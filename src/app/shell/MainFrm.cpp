@@ -207,6 +207,10 @@ void MainFrm::showPlayers()
             m_players = new PlayerWindow(m_document, *m_order, this);
             connect(m_players, &PlayerWindow::nextTurnRequested, mnuNextTurn, &QAction::trigger);
             connect(m_players, &PlayerWindow::previousTurnRequested, mnuPreviousTurn, &QAction::trigger);
+            connect(m_players, &PlayerWindow::mainWindowRequested, this, [this] {
+                raise();
+                activateWindow();
+            });
         }
         m_players->show();
         m_players->raise();

@@ -3,7 +3,6 @@
 
 #include "app/order/OrderModel.h"
 #include "app/rolls/Roller.h"
-#include "app/rolls/RollsPanel.h"
 #include "app/shell/Calculator.h"
 
 #include <QMenuBar>
@@ -88,7 +87,7 @@ void MainFrm::connectMenus()
     run(mnuRollMonsters, [this] { m_roller->rollInitiative(true); });
     run(mnuRollAttack, [this] { m_roller->rollRow(rollingRow(), combat::RollKind::Attack); });
     run(mnuRollDamage, [this] { m_roller->rollRow(rollingRow(), combat::RollKind::Damage); });
-    run(mnuRollAgain, [this] { m_roller->rollAgain(m_rollsPanel->lineToRollAgain()); });
+    run(mnuRollAgain, [this] { m_roller->rollAgain(0); }); // the newest line
     // Nothing to roll again before the first roll.
     mnuRollAgain->setEnabled(false);
     connect(&m_roller->rolls(), &QAbstractItemModel::rowsInserted, mnuRollAgain, [this] { mnuRollAgain->setEnabled(true); });
