@@ -9,7 +9,6 @@
 
 RollsPanel::RollsPanel(RollsModel &model, QWidget *parent)
     : QWidget(parent)
-    , m_model(model)
 {
     auto *caption = new QLabel(QStringLiteral("Rolls"), this);
     caption->setObjectName(QStringLiteral("RollsLbl"));

@@ -21,6 +21,5 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    RollsModel &m_model;
     QListView *m_list = nullptr;
 };
