@@ -19,7 +19,7 @@
 #   SCREEN=1366x768 scripts/screenshot.sh build/src/app/fraymark \
 #     docs/target-bar-1366x768.png docs/example-combat.ini F5 F6 F6 F8 k o space w o
 # The Rolls list mid-fight, attacks and damage rolled on four turns, is
-#   FRAYMARK_DICE_SEED=20 SCREEN=1366x768 scripts/screenshot.sh build/src/app/fraymark \
+#   SCREEN=1366x768 scripts/screenshot.sh build/src/app/fraymark \
 #     docs/rolls-list-1366x768.png docs/example-combat.ini F5 F6 F3 F4 F6 F3 F4 F6 F3 F4 F6 F3
 set -euo pipefail
 binary=$1

@@ -9,12 +9,19 @@ namespace combat {
 namespace {
 
 // A sign and up to four digits, then words or nothing: "+3", "-1", "+3 dex".
-const QRegularExpression Modifier(QStringLiteral(R"(^\s*([+\-−])\s*(\d{1,4})(?![\d.,])(\D.*)?$)"),
+const QRegularExpression Modifier(QStringLiteral(R"(^\s*([+\-−])\s*([0-9]{1,4})(?![0-9.,])(\D.*)?$)"),
                                   QRegularExpression::DotMatchesEverythingOption);
-// A total with its modifier in brackets: "17 (+3)".
-const QRegularExpression RolledTotal(QStringLiteral(R"(^\s*-?\d{1,6}\s*\(([^()]*)\)\s*$)"));
+// A total with its modifier in brackets: "17 (+3)", "13 (+3 (dex))".
+const QRegularExpression RolledTotal(QStringLiteral(R"(^\s*-?[0-9]{1,6}\s*\((.*)\)\s*$)"));
 
-constexpr qsizetype LongestField = 32767; // what a field can hold for editing
+// A modifier is a short text; a field longer than this holds something else.
+constexpr qsizetype LongestModifierField = 120;
+
+// How a line names the row: blanks are no name to read.
+QString nameOf(const roster::Row &row, int r)
+{
+    return row.name.trimmed().isEmpty() ? QStringLiteral("Row %1").arg(r + 1) : row.name;
+}
 
 } // namespace
 
@@ -22,6 +29,8 @@ std::optional<InitiativeModifier> initiativeModifier(const QString &fieldText)
 {
     if (fieldText.trimmed().isEmpty())
         return InitiativeModifier{QStringLiteral("+0"), 0};
+    if (fieldText.size() > LongestModifierField)
+        return std::nullopt;
     const QRegularExpressionMatch rolled = RolledTotal.match(fieldText);
     const QString text = rolled.hasMatch() ? rolled.captured(1) : fieldText;
     const QRegularExpressionMatch m = Modifier.match(text);
@@ -39,27 +48,23 @@ QString rolledInitiative(int total, const InitiativeModifier &modifier)
 InitiativeRolls rollInitiative(const roster::Roster &roster, Dice &dice, bool monstersOnly)
 {
     InitiativeRolls rolls{roster, {}};
-    for (roster::Row &row : rolls.roster.rows) {
+    for (int r = 0; r < roster::RowCount; ++r) {
+        roster::Row &row = rolls.roster.rows[static_cast<std::size_t>(r)];
         if (!takesPart(row) || (monstersOnly && hasTag(row.note, PlayerTag)))
             continue;
         const std::optional<InitiativeModifier> modifier = initiativeModifier(row.ini);
         if (!modifier) {
             // A number of the player's own stays without a word; anything else is told.
-            const QString start = row.ini.trimmed();
-            if (!start.isEmpty() && !start.front().isDigit())
-                rolls.records.append(notRolled(RollKind::Initiative, row.name, row.ini,
+            const QString start = row.ini.left(LongestModifierField).trimmed();
+            const bool number = !start.isEmpty() && ((start.front() >= u'0' && start.front() <= u'9') || start.front() == u'.');
+            if (!start.isEmpty() && !number)
+                rolls.records.append(notRolled(RollKind::Initiative, nameOf(row, r), start,
                                                QStringLiteral("not a number or a modifier, left as it is")));
             continue;
         }
         int total = 0;
-        RollRecord record = rollInitiativeCheck(row.name, modifier->text, modifier->value, dice, &total);
-        const QString text = rolledInitiative(total, *modifier);
-        if (text.size() > LongestField) {
-            rolls.records.append(notRolled(RollKind::Initiative, row.name, modifier->text,
-                                           QStringLiteral("the total and the modifier would not fit the field")));
-            continue;
-        }
-        row.ini = text;
+        RollRecord record = rollInitiativeCheck(nameOf(row, r), modifier->text, modifier->value, dice, &total);
+        row.ini = rolledInitiative(total, *modifier);
         rolls.records.append(record);
     }
     if (rolls.records.isEmpty())

@@ -14,14 +14,14 @@ using namespace statblock;
 const QString NothingToRoll = QStringLiteral("nothing to roll");
 
 // A sum that starts with a die: "1d8+4", "2d6 + 1d6 + 3".
-const Rx DiceSum(QStringLiteral(R"((?<![\p{L}\d])\d*d(?:\d+|%)(?:\s*[+-]\s*(?:\d*d(?:\d+|%)|\d+))*)"), Caseless);
+const Rx DiceSum(QStringLiteral(R"((?<![\p{L}0-9])[0-9]*d(?:[0-9]+|%)(?:\s*[+-]\s*(?:[0-9]*d(?:[0-9]+|%)|[0-9]+))*)"), Caseless);
 // Any sum of dice and numbers, a sign before it allowed.
-const Rx AnySum(QStringLiteral(R"((?<![\p{L}\d])(?:[+-]\s*)?(?:\d*d(?:\d+|%)|\d+)(?:\s*[+-]\s*(?:\d*d(?:\d+|%)|\d+))*)"), Caseless);
-const Rx SumTerm(QStringLiteral(R"(([+-])?\s*(?:(\d*)d(\d+|%)|(\d+)))"), Caseless);
+const Rx AnySum(QStringLiteral(R"((?<![\p{L}0-9])(?:[+-]\s*)?(?:[0-9]*d(?:[0-9]+|%)|[0-9]+)(?:\s*[+-]\s*(?:[0-9]*d(?:[0-9]+|%)|[0-9]+))*)"), Caseless);
+const Rx SumTerm(QStringLiteral(R"(([+-])?\s*(?:([0-9]*)d([0-9]+|%)|([0-9]+)))"), Caseless);
 // "d20", "1d20" written out in an attack, with the bonus after it ("+5") captured.
-const Rx WrittenD20(QStringLiteral(R"((?<![\p{L}\d])1?d20(?![\d%])(?=(\s*[+-]\s?\d+(?![\dd]))?))"), Caseless);
+const Rx WrittenD20(QStringLiteral(R"((?<![\p{L}0-9])1?d20(?![0-9%])(?=(\s*[+-]\s?[0-9]+(?![0-9d]))?))"), Caseless);
 // "2 claws": a count of natural weapons at the start of a part.
-const Rx WeaponCount(QStringLiteral(R"(^\s*(\d+)\s+(?=\p{L}))"), Caseless);
+const Rx WeaponCount(QStringLiteral(R"(^\s*([0-9]+)\s+(?=\p{L}))"), Caseless);
 
 // "d20+5" written out is the bonus +5; a d20 with no bonus after it rolls at +0.
 void takeWrittenD20(QString &text)

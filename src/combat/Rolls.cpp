@@ -170,8 +170,10 @@ QString rollLine(const RollRecord &record)
     line += QLatin1String(KindNames[static_cast<int>(record.kind)]);
     if (line.front().isLower())
         line.front() = line.front().toUpper();
-    if (const QString text = roster::shownText(record.text.left(2 * ShownRolledText).simplified(), ShownRolledText);
-        !text.isEmpty())
+    QString head = record.text.left(2 * ShownRolledText);
+    if (!head.isEmpty() && head.back().isHighSurrogate())
+        head.chop(1); // never half a character
+    if (const QString text = roster::shownText(head.simplified(), ShownRolledText); !text.isEmpty())
         line += u' ' + text;
     return line + QStringLiteral(": ") + shownResult(record.result);
 }

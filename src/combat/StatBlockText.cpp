@@ -13,14 +13,14 @@ namespace {
 const QString CriticalWord = QStringLiteral(R"((?:(?<!\p{L})(?:threat|crit(?:ical)?)\s*:?\s*)?)");
 // "19-20", "18-20/x2": a natural roll from the first number up threatens a critical; "3d6-20"
 // is a sum.
-const Rx ThreatRange(CriticalWord + QStringLiteral(R"((?<![\dd+\-])(\d+)\s*-\s*20(?!\d)(?:\s*/\s*x\s*(\d+))?)"), Caseless);
+const Rx ThreatRange(CriticalWord + QStringLiteral(R"((?<![0-9d+\-])([0-9]+)\s*-\s*20(?![0-9])(?:\s*/\s*x\s*([0-9]+))?)"), Caseless);
 // "x3", "/x3", "20/x3": the critical's multiplier. The 20 of "d20 x2" is the die's, that of
 // "+20 x3" the bonus.
-const Rx Multiplier(CriticalWord + QStringLiteral(R"((?:(?<![\p{L}\d+\-])20\s*)?/?\s*(?<![\p{L}\d])x\s*(\d+))"), Caseless);
+const Rx Multiplier(CriticalWord + QStringLiteral(R"((?:(?<![\p{L}0-9+\-])20\s*)?/?\s*(?<![\p{L}0-9])x\s*([0-9]+))"), Caseless);
 // "+12/+7/+2", "+11/6/1": a chain of attack bonuses, one d20 each. A plus sign may touch
 // the word before ("bite+7"); a minus there is a hyphen.
-const Rx BonusChain(QStringLiteral(R"((?:(?<![\p{L}\d)])|(?<=\p{L})(?=\+))[+-]\s?\d+(?:\s*/\s*[+-]?\s?\d+)*(?!\d))"), Caseless);
-const Rx Bonus(QStringLiteral(R"(([+-]?)\s?(\d+))"));
+const Rx BonusChain(QStringLiteral(R"((?:(?<![\p{L}0-9)])|(?<=\p{L})(?=\+))[+-]\s?[0-9]+(?:\s*/\s*[+-]?\s?[0-9]+)*(?![0-9]))"), Caseless);
+const Rx Bonus(QStringLiteral(R"(([+-]?)\s?([0-9]+))"));
 // "Full Attack:", "Melee:", "Damage:" at the start of a pasted stat block line.
 const Rx Heading(QStringLiteral(R"(^\s*(?:full\s+)?(?:attacks?|atk|melee|ranged|damage|dmg)\s*:)"), Caseless);
 
@@ -34,6 +34,9 @@ QString plainText(const QString &text)
     plain.replace(QChar(0x2212), u'-'); // minus sign
     plain.replace(QChar(0x2013), u'-'); // en dash, as in "19–20"
     plain.replace(QChar(0x00D7), u'x'); // multiplication sign, as in "×3"
+    // One blank for each run of them: the patterns' optional blanks then cannot backtrack
+    // through a long run.
+    plain = plain.simplified();
     if (const QRegularExpressionMatch m = Heading.match(plain); m.hasMatch())
         plain.replace(m.capturedStart(), m.capturedLength(), QString(m.capturedLength(), u' '));
     return plain;

@@ -103,6 +103,8 @@ void TestDice::initiativeModifiers_data()
     QTest::newRow("with words") << u" +3 dex "_s << true << u"+3 dex"_s << 3;
     QTest::newRow("rolled before") << u"17 (+3)"_s << true << u"+3"_s << 3;
     QTest::newRow("rolled before, words kept") << u"4 (-2 slow)"_s << true << u"-2 slow"_s << -2;
+    QTest::newRow("rolled before, brackets kept") << u"13 (+3 (dex))"_s << true << u"+3 (dex)"_s << 3;
+    QTest::newRow("a field too long to be a modifier") << u"+3 "_s + QString(200, u'y') << false << u""_s << 0;
     QTest::newRow("player's number stays") << u"15"_s << false << u""_s << 0;
     QTest::newRow("number with words stays") << u"15 readied"_s << false << u""_s << 0;
     QTest::newRow("decimal tie-break stays") << u"15.5"_s << false << u""_s << 0;

@@ -116,6 +116,10 @@ void TestRollText::attacks_data()
     QTest::newRow("d20 and a multiplier") << u"greataxe d20 x3"_s << u"greataxe d20+0 x3"_s;
     QTest::newRow("d20 minus") << u"shortbow d20-2"_s << u"shortbow d20-2"_s;
     QTest::newRow("own form read back") << u"longsword d20+12 threat 19-20 x2"_s << u"longsword d20+12 threat 19-20 x2"_s;
+    // Long runs of blanks cost the patterns nothing, and lose them nothing.
+    QTest::newRow("blanks before the multiplier") << u"greataxe +5 crit"_s + QString(600, u' ') + u"x3"_s
+                                                  << u"greataxe d20+5 x3"_s;
+    QTest::newRow("other scripts' digits are no bonus") << u"bite +7, claw +５"_s << u"bite d20+7"_s;
 }
 
 void TestRollText::attacks()
@@ -204,6 +208,9 @@ void TestRollText::damage_data()
     QTest::newRow("damage heading") << u"Damage: 1d8+4"_s << u"1d8+4"_s;
     QTest::newRow("plus in brackets") << u"bite +7 (1d6+4 plus 1d6 fire)"_s << u"bite: 1d6+4 | 1d6 fire"_s;
     QTest::newRow("effect in brackets") << u"bite +7 (1d6+4 plus grab)"_s << u"bite: 1d6+4 plus grab"_s;
+    QTest::newRow("blanks before a multiplier and a kind") << u"1d8+4 crit"_s + QString(600, u' ') + u"ax x3 fire"_s
+                                                           << u"1d8+4 crit ax fire"_s;
+    QTest::newRow("other scripts' digits are words") << u"1d6+５ fire"_s << u"1d6 +５ fire"_s;
 }
 
 void TestRollText::damage()

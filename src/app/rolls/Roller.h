@@ -15,6 +15,8 @@ public:
     explicit Roller(CombatDocument &document, QObject *parent = nullptr);
 
     RollsModel &rolls() { return m_rolls; }
+    // The dice were given a seed (FRAYMARK_DICE_SEED): the same rolls come every time.
+    bool fixedDice() const { return m_seed.has_value(); }
 
     void rollInitiative(bool monstersOnly);
     // The row's Attack or Damage text; with no row (-1), a line that says so.
@@ -23,6 +25,7 @@ public:
 
 private:
     CombatDocument &m_document;
-    combat::RandomDice m_dice{combat::diceSeedFromEnvironment()};
+    std::optional<std::uint64_t> m_seed = combat::diceSeedFromEnvironment();
+    combat::RandomDice m_dice{m_seed};
     RollsModel m_rolls;
 };

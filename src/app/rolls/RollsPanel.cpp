@@ -7,10 +7,12 @@
 #include <QListView>
 #include <QVBoxLayout>
 
-RollsPanel::RollsPanel(RollsModel &model, QWidget *parent)
+RollsPanel::RollsPanel(RollsModel &model, bool fixedDice, QWidget *parent)
     : QWidget(parent)
 {
-    auto *caption = new QLabel(QStringLiteral("Rolls"), this);
+    auto *caption = new QLabel(fixedDice ? QStringLiteral("Rolls (fixed dice: FRAYMARK_DICE_SEED is set)")
+                                         : QStringLiteral("Rolls"),
+                               this);
     caption->setObjectName(QStringLiteral("RollsLbl"));
     m_list = new QListView(this);
     m_list->setObjectName(QStringLiteral("RollsList"));

@@ -11,7 +11,8 @@ class RollsPanel : public QWidget
     Q_OBJECT
 
 public:
-    explicit RollsPanel(RollsModel &model, QWidget *parent = nullptr);
+    // `fixedDice`: the caption says that the dice were seeded and repeat.
+    RollsPanel(RollsModel &model, bool fixedDice, QWidget *parent = nullptr);
 
     QListView *list() const { return m_list; }
 signals:

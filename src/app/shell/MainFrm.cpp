@@ -69,7 +69,7 @@ MainFrm::MainFrm(CombatDocument &document, std::unique_ptr<Prompts> prompts, QWi
             [this](int row) { m_roster->ensureWidgetVisible(m_roster->ChrName[row]); });
     // Beside the general note; made after the bars, and put after the note in the focus order.
     m_roller = new Roller(m_document, this);
-    m_rollsPanel = new RollsPanel(m_roller->rolls());
+    m_rollsPanel = new RollsPanel(m_roller->rolls(), m_roller->fixedDice());
     m_roster->placeBesideNote(m_rollsPanel, m_rollsPanel->list());
     connect(m_rollsPanel, &RollsPanel::rollAgain, this,
             [this](int line) { runHandler([this, line] { m_roller->rollAgain(line); }); });
