@@ -534,9 +534,16 @@ sleep 0.3
 text=$(players_text players_hidden)
 [[ $text == *Wolf* ]] || fail "the player window reads \"$text\", not the others' names"
 [[ $text == *Sela* ]] && fail 'the player window still names the hidden Sela'
+# She has had turns: her next one leaves her hidden (only a first turn reveals), and the
+# same keys reveal her.
 xdotool key F6 F6 F6 # Wolf, Orc, Sela
 sleep 0.3
-[[ $(players_text players_revealed) == *Sela* ]] || fail 'the start of her turn did not reveal Sela'
+[[ $(players_text players_still_hidden) == *Sela* ]] && fail 'her turn revealed Sela, who had acted before'
+xdotool key --delay 20 F8
+xdotool type --delay 20 -- 'sel'
+xdotool key --delay 20 ctrl+h Escape
+sleep 0.3
+[[ $(players_text players_revealed) == *Sela* ]] || fail 'Ctrl+H did not reveal Sela'
 
 # --- A round from the keyboard -----------------------------------------------------
 # Ten combatants, ten turns, every blow aimed from the keyboard: eight at others, one at
