@@ -2,10 +2,9 @@
 
 #include "roster/FieldError.h"
 
-#include <cerrno>
+#include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
-#include <locale.h>
 #include <string>
 
 namespace roster {
@@ -15,17 +14,58 @@ bool isAsciiDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 bool isSign(QChar c) { return c == u'+' || c == u'-'; }
 bool isNumberBlank(QChar c) { return c == u' ' || c == u'\t' || c == u'\n'; }
 
-// strtod in the "C" locale, so the decimal point is '.' whatever the user's settings.
-// Returns false when the magnitude is too large for a double; a value too small to
-// represent becomes 0 (or a denormal), as a tiny number should.
+// The number's decimal exponent: where its first significant digit stands (1 for "12.5",
+// -1 for "0.05"), its exponent part added; saturated far beyond any double.
+long decimalExponent(const char *first, const char *last)
+{
+    long wholeDigits = 0;   // of the whole part, from its first digit that is not 0
+    long leadingZeros = 0;  // of the fraction, before its first digit that is not 0
+    bool significant = false, point = false;
+    const char *p = first;
+    for (; p != last && *p != 'e' && *p != 'E'; ++p) {
+        if (*p == '.')
+            point = true;
+        else if (!point && (significant || *p != '0'))
+            significant = true, ++wholeDigits;
+        else if (point && !significant && *p == '0')
+            ++leadingZeros;
+        else if (point)
+            significant = true;
+    }
+    if (!significant)
+        return 0;
+    long exponent = wholeDigits > 0 ? wholeDigits - 1 : -(leadingZeros + 1);
+    if (p != last) {
+        ++p;
+        const bool negative = p != last && *p == '-';
+        if (p != last && (*p == '+' || *p == '-'))
+            ++p;
+        long value = 0;
+        for (; p != last; ++p)
+            value = std::min(value * 10 + (*p - '0'), 1000000000L);
+        exponent += negative ? -value : value;
+    }
+    return exponent;
+}
+
+// The number with '.' as its point, read without asking any locale, so every system reads a
+// text alike. Returns false when the magnitude is too large for a double; a value too small
+// to represent becomes 0 (or a denormal), as a tiny number should.
 bool parseDecimal(const std::string &ascii, double &out)
 {
-    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
-    errno = 0;
-    const double value = strtod_l(ascii.c_str(), nullptr, cLocale);
-    if (errno == ERANGE && std::isinf(value))
-        return false;
-    out = value;
+    const char *first = ascii.data();
+    const char *last = first + ascii.size();
+    const bool negative = first != last && *first == '-';
+    if (first != last && (*first == '+' || *first == '-'))
+        ++first;
+    double value = 0.0;
+    const std::from_chars_result read = std::from_chars(first, last, value, std::chars_format::general);
+    if (read.ec == std::errc::result_out_of_range) {
+        if (decimalExponent(first, last) > 0)
+            return false;
+        value = 0.0;
+    }
+    out = negative ? -value : value;
     return true;
 }
 

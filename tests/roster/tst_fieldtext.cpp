@@ -60,6 +60,10 @@ void TestFieldText::textToNumber_data()
         {".", 0, false},
         {"--3", 0, false},
         {"1e-999", 0, false},
+        {"1e-320", 1e-320, false}, // a denormal stays
+        {"0.001e311", 1e308, false},
+        {"1.8e308", 0, true},
+        {"0.000000018e316", 0, true},
         {"1e999", 0, true},
         {"-1e999", 0, true},
         {"١٢", 0, false}, // Arabic-Indic digits are not digits here
