@@ -21,9 +21,19 @@ if(FRAYMARK_HARDEN AND NOT FRAYMARK_SANITIZE AND NOT FRAYMARK_FUZZ)
   set(optimised "$<CONFIG:Release,RelWithDebInfo,MinSizeRel>")
   # -U first: a -D_FORTIFY_SOURCE from the caller's CXXFLAGS would clash.
   target_compile_options(fraymark_options INTERFACE
-    "$<${optimised}:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=2>"
-    "$<${optimised}:-fstack-protector-strong;-fstack-clash-protection;-fcf-protection>")
-  target_link_options(fraymark_options INTERFACE
-    "$<${optimised}:LINKER:-z,relro,-z,now>")
+    "$<${optimised}:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=2;-fstack-protector-strong>")
+  if(WIN32)
+    # MinGW's linker knows no -z: address layout randomisation and no-execute data are
+    # flags of the Windows image instead. The fortified calls need libssp-0.dll beside
+    # the program.
+    target_link_options(fraymark_options INTERFACE
+      "$<${optimised}:LINKER:--dynamicbase,--nxcompat,--high-entropy-va>"
+      "$<${optimised}:-fstack-protector-strong>")
+  else()
+    target_compile_options(fraymark_options INTERFACE
+      "$<${optimised}:-fstack-clash-protection;-fcf-protection>")
+    target_link_options(fraymark_options INTERFACE
+      "$<${optimised}:LINKER:-z,relro,-z,now>")
+  endif()
   unset(optimised)
 endif()
