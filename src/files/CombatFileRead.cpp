@@ -27,6 +27,10 @@ QString readCombatFileBytes(const QString &path, QByteArray &bytes)
         return QStringLiteral("\"%1\" is not an ordinary file.");
     case Fault::TooLarge:
         return QStringLiteral("The file \"%1\" is too large for a combat file (over 16 MiB).");
+    case Fault::InUse:
+        return QStringLiteral("The file \"%1\" is open in another program that does not let it be read.");
+    case Fault::DeviceName:
+        return QStringLiteral("\"%1\" is the name of a device, not of a combat file.");
     default:
         return QStringLiteral("The file \"%1\" cannot be read: %2.").arg(u"%1", result.systemText);
     }

@@ -6,6 +6,7 @@
 #include "files/platform/FileSystem.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLocale>
 
 namespace files {
@@ -55,6 +56,12 @@ QString reason(const platform::Result &result)
             .arg(place, result.owner);
     case Fault::Busy:
         return QStringLiteral("another save of this file is still under way");
+    case Fault::InUse:
+        return QStringLiteral("another program has the file open and does not let it be changed. Nothing was "
+                              "written; close the file there, or save under another name");
+    case Fault::DeviceName:
+        return QStringLiteral("\"%1\" is the name of a device, not of a file; choose another name")
+            .arg(QFileInfo(place).fileName());
     case Fault::IsFolder:
         return QStringLiteral("that is a folder, not a file");
     case Fault::NotOrdinary:

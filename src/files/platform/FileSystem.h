@@ -19,6 +19,8 @@ enum class Fault {
     LinkLoop,         // the link at `place` leads round in a circle
     ForeignLink,      // the link at `place`, of `owner`, sits in a folder open to all; not followed
     Busy,             // another save of the file at `place` is under way
+    InUse,            // another program has the file open and does not share it (Windows)
+    DeviceName,       // the name is a device's, such as CON or COM1 (Windows)
     IsFolder,
     NotOrdinary,      // a pipe, a device, a socket
     ReadOnly,         // the user's own file, which may not be written
