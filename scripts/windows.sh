@@ -70,10 +70,24 @@ if [ "$(cat "$cache/qt.stamp" 2>/dev/null)" != "$stamp" ]; then
   trap - EXIT
   tar -C "$cache/src" -xf "$cache"/src/qt6-base_*.orig.tar.xz
   qt_source=$(echo "$cache"/src/qtbase-everywhere-src-*)
-  # Debian's source leaves out the tablet headers; Wine's serve.
+  # Debian's source leaves out the tablet headers; Wine's serve, with the two Wine macros
+  # they need defined first.
   mkdir -p "$qt_source/src/3rdparty/wintab"
-  cp /usr/include/wine/wine/windows/wintab.h /usr/include/wine/wine/windows/pktdef.h \
-     "$qt_source/src/3rdparty/wintab/"
+  cp /usr/include/wine/wine/windows/wintab.h "$qt_source/src/3rdparty/wintab/wine-wintab.h"
+  cp /usr/include/wine/wine/windows/pktdef.h "$qt_source/src/3rdparty/wintab/"
+  cat >"$qt_source/src/3rdparty/wintab/wintab.h" <<'WRAPPER'
+#ifndef FRAYMARK_WINTAB_WRAPPER_H
+#define FRAYMARK_WINTAB_WRAPPER_H
+#include <windows.h>
+#ifndef API
+#define API WINAPI
+#endif
+#ifndef DECL_WINELIB_TYPE_AW
+#define DECL_WINELIB_TYPE_AW(type) typedef type##W type;
+#endif
+#include "wine-wintab.h"
+#endif
+WRAPPER
   cmake -G Ninja -S "$qt_source" -B "$cache/qt-build" \
     -DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/MinGW-w64.cmake" \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR="/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/cmake" \
