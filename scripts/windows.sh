@@ -48,7 +48,7 @@ qt_options=(
   -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DBUILD_SHARED_LIBS=ON -DCMAKE_BUILD_TYPE=Release
   -DFEATURE_opengl=OFF -DFEATURE_dbus=OFF -DFEATURE_sql=OFF -DFEATURE_network=OFF
   -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DFEATURE_icu=OFF
-  -DFEATURE_glib=OFF -DFEATURE_fontconfig=OFF -DFEATURE_jpeg=OFF
+  -DFEATURE_glib=OFF -DFEATURE_fontconfig=OFF -DFEATURE_jpeg=OFF -DFEATURE_dynamicgl=OFF
   -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_harfbuzz=OFF
   -DFEATURE_system_freetype=OFF -DFEATURE_freetype=ON)
 stamp="$qt_version ${qt_options[*]} $(sha256sum cmake/MinGW-w64.cmake | cut -c1-16)"
