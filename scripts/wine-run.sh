@@ -9,10 +9,14 @@ line=''
 while IFS='=' read -r name value; do
   line+="set $name=$value&& "
 done < <(env | grep '^QT_' || true)
+if [ -z "$line" ]; then
+  exec wine "$@"
+fi
+# Wine hands a quote inside an argument on as \", which cmd does not read: the words go
+# unquoted, so neither the program's path nor an argument may hold a blank.
+for word in "$@"; do
+  case $word in *' '*) echo "wine-run: \"$word\" holds a blank" >&2; exit 2 ;; esac
+done
 program=$(winepath -w "$1" 2>/dev/null)
 shift
-quoted=''
-for arg in "$@"; do
-  quoted+=" \"$arg\""
-done
-exec wine cmd /c "$line\"$program\"$quoted"
+exec wine cmd /c "$line$program $*"
