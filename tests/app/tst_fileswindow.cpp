@@ -159,7 +159,7 @@ void TestFilesWindow::failedSaveKeepsTheOldFileAndSays()
     const QStringList before = visibleState(w);
     w.mnuSave_Click();
     QCOMPARE(prompts().messages.size(), 1);
-    QVERIFY2(prompts().messages[0].text.contains(missing), qPrintable(prompts().messages[0].text));
+    QVERIFY2(prompts().messages[0].text.contains(QDir::toNativeSeparators(missing)), qPrintable(prompts().messages[0].text));
     QCOMPARE(prompts().messages[0].icon, Prompts::Icon::Stop);
     QCOMPARE(visibleState(w), before);
     QVERIFY(!QFile::exists(missing));

@@ -220,7 +220,8 @@ Result lookAt(const QString &path, Existing &existing)
         const DWORD error = ::GetLastError();
         if (error == ERROR_FILE_NOT_FOUND)
             return {};
-        return lookupFault(path, error);
+        // The folder it should go in is what is missing.
+        return lookupFault(error == ERROR_PATH_NOT_FOUND ? folderOf(path) : path, error);
     }
     if (::GetFileType(file.get()) != FILE_TYPE_DISK)
         return failed(Fault::NotOrdinary, path);
