@@ -42,7 +42,6 @@ QString plainText(const QString &text)
     return plain;
 }
 
-// A number of the text, or -1 when it passes MaxNumber (or has no digits).
 int smallNumber(const QString &digits)
 {
     if (digits.isEmpty() || digits.size() > 6)
@@ -61,7 +60,6 @@ void blank(QString &text, qsizetype from, qsizetype length)
     text.replace(from, length, QString(length, u' '));
 }
 
-// Words the text keeps after its numbers are taken out, blanks and stray marks dropped.
 QString wordsOf(const QString &text)
 {
     QString words = text;
@@ -79,8 +77,6 @@ QString wordsOf(const QString &text)
     return words.mid(from, to - from);
 }
 
-// The text cut at ",", ";" and the given words outside brackets; each piece with the
-// separator that came before it and where it starts in the text.
 QList<Piece> splitAt(const QString &text, const QStringList &words)
 {
     QList<Piece> pieces{{}};
@@ -112,7 +108,6 @@ QList<Piece> splitAt(const QString &text, const QStringList &words)
     return pieces;
 }
 
-// The text outside brackets, the bracketed parts blanked.
 QString outsideBrackets(const QString &text)
 {
     QString outside = text;
@@ -128,7 +123,6 @@ QString outsideBrackets(const QString &text)
     return outside;
 }
 
-// Takes the threat ranges and multipliers out of the text (blanked) and returns them.
 Critical takeCritical(QString &text)
 {
     Critical critical;
@@ -166,10 +160,6 @@ void blankAll(QString &text, const Rx &rule)
     }
 }
 
-// Takes the attack bonuses out of the text (blanked) into `bonuses`; false when one passes
-// MaxNumber. A lone bonus right before a word, with more bonuses after it, is the weapon's
-// own and stays: "+1 longsword +12/+7" rolls twice, and the label keeps "+1 longsword".
-// Reading stops past MaxAttackRolls bonuses, as the text is refused then anyway.
 bool takeBonuses(QString &text, QList<int> &bonuses)
 {
     for (auto it = BonusChain.globalMatch(text); it.hasNext() && bonuses.size() <= MaxAttackRolls;) {

@@ -242,22 +242,9 @@ empty_roster() { # <encoded general note>
 
 # --- The X server -----------------------------------------------------------------
 step='starting Xvfb'
-if [[ -z ${XDG_RUNTIME_DIR:-} ]]; then
-    export XDG_RUNTIME_DIR=$work/runtime
-    mkdir -m 0700 -- "$XDG_RUNTIME_DIR"
-fi
-# Xvfb picks a display number nobody holds and writes it once it is ready, so a run
-# never drives another run's server (chroots share the servers' socket names).
-exec {displayfd}<> <(:)
-Xvfb -displayfd "$displayfd" -nolisten tcp -noreset -screen 0 1600x1000x24 >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-read -r -t 20 -u "$displayfd" n || n=''
-exec {displayfd}>&-
-if [[ -n $n ]] && kill -0 "$xvfb_pid" 2>/dev/null; then
-    display=":$n"
-    export DISPLAY=$display
-fi
-[[ -n $display ]] || { cat -- "$work/xvfb.log"; fail 'Xvfb could not be started'; }
+source "$here/xserver.sh"
+start_xvfb "$work" || { cat -- "$work/xvfb.log"; fail 'Xvfb could not be started'; }
+display=$DISPLAY
 
 # --- The program ------------------------------------------------------------------
 step='starting the program'

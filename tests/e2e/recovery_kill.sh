@@ -48,17 +48,8 @@ wait_for() { # <what> <seconds> <command...>
 
 export XDG_STATE_HOME=$work/state XDG_CONFIG_HOME=$work/config QT_QPA_PLATFORM=xcb
 unset FRAYMARK_NO_RECOVERY QT_QPA_PLATFORMTHEME QT_STYLE_OVERRIDE QT_SCALE_FACTOR
-if [[ -z ${XDG_RUNTIME_DIR:-} ]]; then
-    export XDG_RUNTIME_DIR=$work/runtime
-    mkdir -m 0700 -- "$XDG_RUNTIME_DIR"
-fi
-exec {displayfd}<> <(:)
-Xvfb -displayfd "$displayfd" -nolisten tcp -noreset -screen 0 1600x1000x24 >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-read -r -t 20 -u "$displayfd" n || n=''
-exec {displayfd}>&-
-[[ -n $n ]] || fail 'Xvfb could not be started'
-export DISPLAY=":$n"
+source "$(dirname "$0")/xserver.sh"
+start_xvfb "$work" || fail 'Xvfb could not be started'
 
 start() { # <name>: starts a program, waits for its window and gives it the keyboard
     "$app_bin" >"$work/app-$1.log" 2>&1 &
