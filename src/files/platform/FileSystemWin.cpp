@@ -27,6 +27,8 @@ constexpr wchar_t TemporaryPrefix[] = L".fraymark-save-";
 constexpr wchar_t JournalPrefix[] = L".fraymark-journal-";
 constexpr char JournalMagic[] = "Fraymark journal 1\n";
 constexpr qint64 JournalHeaderSize = qint64(sizeof JournalMagic - 1) + 3 * 17 + 65;
+// The marks of a file that a save keeps.
+constexpr DWORD KeptMarks = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 // What a path may hold in the \\?\ form.
 constexpr qint64 LongestPath = 32767;
 
@@ -236,7 +238,7 @@ Result lookAt(const QString &path, Existing &existing)
 // The new content in a temporary file beside the target, on the disk, then put in its
 // place: ReplaceFileW keeps the old file's attributes (hidden and system too), security and
 // other streams; a new file comes by a move.
-Result replaceWhole(const QString &path, bool exists, const QByteArray &bytes)
+Result replaceWhole(const QString &path, bool exists, DWORD oldMarks, const QByteArray &bytes)
 {
     QString temporary;
     Handle file = createTemporary(folderOf(path), temporary);
@@ -254,8 +256,9 @@ Result replaceWhole(const QString &path, bool exists, const QByteArray &bytes)
                                    : ::MoveFileExW(native(temporary).c_str(), native(path).c_str(),
                                                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
         if (placed) {
-            if (!exists)
-                ::SetFileAttributesW(native(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+            // The old file's marks, hidden and system among them, and the archive mark of a
+            // changed file. ReplaceFileW keeps them on Windows, but not every system does.
+            ::SetFileAttributesW(native(path).c_str(), (oldMarks & KeptMarks) | FILE_ATTRIBUTE_ARCHIVE);
             return {};
         }
         error = ::GetLastError();
@@ -397,8 +400,9 @@ Result replaceFileContents(const QString &path, const QByteArray &bytes)
             return error == ERROR_ACCESS_DENIED ? failed(Fault::ReadOnly, path, error) : lookupFault(path, error);
         }
     }
-    Result result = existing.exists && existing.info.nNumberOfLinks > 1 ? replaceInPlace(path, bytes)
-                                                                         : replaceWhole(path, existing.exists, bytes);
+    Result result = existing.exists && existing.info.nNumberOfLinks > 1
+                        ? replaceInPlace(path, bytes)
+                        : replaceWhole(path, existing.exists, existing.info.dwFileAttributes, bytes);
     result.putBack = putBack;
     return result;
 }
@@ -446,9 +450,9 @@ Result makePrivateFolder(const QString &path)
 
 Result tryLockFile(const QString &path, int &descriptor)
 {
-    // Shared with nobody: a second opener is refused, and the system closes it however
-    // the process ends.
-    Handle file(::CreateFileW(native(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+    // Shared with nobody but a deleter: a second opener is refused, the lock file may go
+    // while held (as the POSIX one does), and the system closes it however the process ends.
+    Handle file(::CreateFileW(native(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) {
         const DWORD error = ::GetLastError();

@@ -1,0 +1,318 @@
+// The Windows file layer against the real Windows calls (under Wine on the build machine):
+// what a save does to each kind of file it may meet, and what a load reads.
+#include "files/CombatSave.h"
+#include "files/platform/FileSystem.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <windows.h>
+#include <aclapi.h>
+
+using files::platform::Fault;
+
+namespace {
+
+std::wstring wide(const QString &path)
+{
+    return QDir::toNativeSeparators(path).toStdWString();
+}
+
+// The \\?\ form, so that paths past 260 characters can be made and looked at.
+std::wstring longForm(const QString &path)
+{
+    return L"\\\\?\\" + wide(path);
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    HANDLE file = ::CreateFileW(longForm(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    const bool ok = file != INVALID_HANDLE_VALUE && ::WriteFile(file, bytes.constData(), DWORD(bytes.size()), &written, nullptr)
+                    && written == DWORD(bytes.size());
+    if (file != INVALID_HANDLE_VALUE)
+        ::CloseHandle(file);
+    return ok;
+}
+
+QByteArray contents(const QString &path)
+{
+    QByteArray bytes;
+    return files::platform::readWholeFile(path, 1 << 20, bytes).ok() ? bytes : QByteArray("<unreadable>");
+}
+
+DWORD attributes(const QString &path)
+{
+    return ::GetFileAttributesW(longForm(path).c_str());
+}
+
+// What is in the folder besides the files the test made.
+QStringList entries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+// How another program may hold the file while the save runs.
+enum class Holder { Nobody, SharesNothing, SharesReading, SharesAll };
+
+HANDLE hold(const QString &path, Holder holder)
+{
+    const DWORD share = holder == Holder::SharesNothing   ? 0
+                        : holder == Holder::SharesReading ? FILE_SHARE_READ
+                                                          : FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    return holder == Holder::Nobody ? INVALID_HANDLE_VALUE
+                                    : ::CreateFileW(longForm(path).c_str(), GENERIC_READ, share, nullptr,
+                                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+} // namespace
+
+class TestFileSystemWin : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void save_data();
+    void save();
+    void refusedNames_data();
+    void refusedNames();
+    void inUseIsToldAsSuch();
+    void read_data();
+    void read();
+    void privateFolderIsTheUsersAlone();
+    void lockIsHeldUntilReleased();
+};
+
+void TestFileSystemWin::save_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("exists");    // an old combat is at the name
+    QTest::addColumn<DWORD>("marks");    // the attributes the old file has
+    QTest::addColumn<bool>("hardLink");  // the old file has a second name
+    QTest::addColumn<Holder>("holder");  // another program has it open
+    QTest::addColumn<int>("fault");
+
+    const DWORD none = FILE_ATTRIBUTE_NORMAL;
+    const auto ok = int(Fault::None);
+    QTest::newRow("new file") << "combat.ini" << false << none << false << Holder::Nobody << ok;
+    QTest::newRow("old file") << "combat.ini" << true << none << false << Holder::Nobody << ok;
+    QTest::newRow("hidden file stays hidden")
+        << "combat.ini" << true << DWORD(FILE_ATTRIBUTE_HIDDEN) << false << Holder::Nobody << ok;
+    QTest::newRow("system file stays one")
+        << "combat.ini" << true << DWORD(FILE_ATTRIBUTE_SYSTEM) << false << Holder::Nobody << ok;
+    QTest::newRow("archive mark kept")
+        << "combat.ini" << true << DWORD(FILE_ATTRIBUTE_ARCHIVE) << false << Holder::Nobody << ok;
+    QTest::newRow("read-only file refused")
+        << "combat.ini" << true << DWORD(FILE_ATTRIBUTE_READONLY) << false << Holder::Nobody << int(Fault::ReadOnly);
+    QTest::newRow("hard link written in place") << "combat.ini" << true << none << true << Holder::Nobody << ok;
+    QTest::newRow("hidden hard link") << "combat.ini" << true << DWORD(FILE_ATTRIBUTE_HIDDEN) << true << Holder::Nobody << ok;
+    QTest::newRow("open, shared with nobody")
+        << "combat.ini" << true << none << false << Holder::SharesNothing << int(Fault::InUse);
+    QTest::newRow("open for reading only")
+        << "combat.ini" << true << none << false << Holder::SharesReading << int(Fault::InUse);
+    QTest::newRow("hard link open, shared with nobody")
+        << "combat.ini" << true << none << true << Holder::SharesNothing << int(Fault::InUse);
+    QTest::newRow("open, shared for everything") << "combat.ini" << true << none << false << Holder::SharesAll << ok;
+    QTest::newRow("name beyond Latin-1")
+        << QStringLiteral("Kampf am Fluss – Ærø 戦い 🐉.ini") << true << none << false << Holder::Nobody << ok;
+    QTest::newRow("path past 260 characters")
+        << QString(5, u'/').split(u'/').join(QString(60, u'd') + u'/') + QStringLiteral("combat.ini") << true << none
+        << false << Holder::Nobody << ok;
+    QTest::newRow("new file past 260 characters")
+        << QString(5, u'/').split(u'/').join(QString(60, u'e') + u'/') + QStringLiteral("combat.ini") << false << none
+        << false << Holder::Nobody << ok;
+}
+
+// Either the new content is in the file with all it was (attributes, other names), or the
+// old content is, untouched; nothing of the save is left beside it.
+void TestFileSystemWin::save()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, exists);
+    QFETCH(DWORD, marks);
+    QFETCH(bool, hardLink);
+    QFETCH(Holder, holder);
+    QFETCH(int, fault);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(name);
+    const QString folder = QFileInfo(path).absolutePath();
+    for (QString made = dir.path(); made != folder;) {
+        made += u'/' + folder.mid(made.size() + 1).section(u'/', 0, 0);
+        QVERIFY(::CreateDirectoryW(longForm(made).c_str(), nullptr));
+    }
+    const QString other = folder + QStringLiteral("/other.ini");
+    if (exists) {
+        QVERIFY(writeFile(path, "old combat\r\n"));
+        if (hardLink)
+            QVERIFY(::CreateHardLinkW(longForm(other).c_str(), longForm(path).c_str(), nullptr));
+        QVERIFY(::SetFileAttributesW(longForm(path).c_str(), marks));
+    }
+    const QStringList before = entries(folder);
+    HANDLE held = hold(path, holder);
+    QVERIFY(holder == Holder::Nobody || held != INVALID_HANDLE_VALUE);
+
+    const files::platform::Result result = files::platform::replaceFileContents(path, "new combat\r\n");
+    if (held != INVALID_HANDLE_VALUE)
+        ::CloseHandle(held);
+    QCOMPARE(int(result.fault), fault);
+    const QByteArray expected = fault == int(Fault::None) ? "new combat\r\n" : "old combat\r\n";
+    QCOMPARE(contents(path), expected);
+    if (hardLink)
+        QCOMPARE(contents(other), expected);
+    const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
+    QCOMPARE(attributes(path) & kept, marks & kept);
+    QCOMPARE(entries(folder), exists ? before : QStringList{QFileInfo(path).fileName()});
+    if (exists)
+        ::SetFileAttributesW(longForm(path).c_str(), FILE_ATTRIBUTE_NORMAL); // so the folder can go
+}
+
+void TestFileSystemWin::refusedNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("fault");
+
+    for (const char *device : {"CON", "nul.ini", "COM1", "lpt9.ini", "Aux.txt", "CONOUT$"})
+        QTest::newRow(device) << QString::fromLatin1(device) << int(Fault::DeviceName);
+    QTest::newRow("COM0 is a file") << "COM0" << int(Fault::None);
+    QTest::newRow("console.ini is a file") << "console.ini" << int(Fault::None);
+    QTest::newRow("missing folder") << "gone/combat.ini" << int(Fault::Missing);
+    QTest::newRow("a folder") << "folder" << int(Fault::IsFolder);
+}
+
+// A device's name is no file to save to or load from; neither is a folder or a folder
+// that is not there. The sentence names what is wrong.
+void TestFileSystemWin::refusedNames()
+{
+    QFETCH(QString, name);
+    QFETCH(int, fault);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid() && QDir(dir.path()).mkdir(QStringLiteral("folder")));
+    const QString path = dir.filePath(name);
+    const files::platform::Result saved = files::platform::replaceFileContents(path, "combat\r\n");
+    QCOMPARE(int(saved.fault), fault);
+    QByteArray bytes;
+    const files::platform::Result read = files::platform::readWholeFile(path, 1 << 20, bytes);
+    QCOMPARE(int(read.fault), fault == int(Fault::Missing) ? int(Fault::Missing) : fault);
+    if (fault == int(Fault::Missing))
+        QCOMPARE(saved.place, QDir::toNativeSeparators(dir.filePath(QStringLiteral("gone"))));
+    if (fault == int(Fault::None))
+        QCOMPARE(bytes, QByteArray("combat\r\n"));
+    const files::SaveOutcome outcome = files::saveCombatFile({}, path);
+    QCOMPARE(outcome.ok, fault == int(Fault::None));
+    if (fault == int(Fault::DeviceName))
+        QVERIFY2(outcome.error.contains(u"is the name of a device"), qPrintable(outcome.error));
+}
+
+// The message says another program holds the file, and nothing changed.
+void TestFileSystemWin::inUseIsToldAsSuch()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("combat.ini"));
+    QVERIFY(writeFile(path, "old combat\r\n"));
+    HANDLE held = hold(path, Holder::SharesNothing);
+    QVERIFY(held != INVALID_HANDLE_VALUE);
+    const files::SaveOutcome outcome = files::saveCombatFile({}, path);
+    ::CloseHandle(held);
+    QVERIFY(!outcome.ok);
+    QVERIFY2(outcome.error.contains(QDir::toNativeSeparators(path))
+                 && outcome.error.contains(u"another program has the file open"),
+             qPrintable(outcome.error));
+    QCOMPARE(contents(path), QByteArray("old combat\r\n"));
+}
+
+void TestFileSystemWin::read_data()
+{
+    QTest::addColumn<DWORD>("marks");
+    QTest::addColumn<Holder>("holder");
+    QTest::addColumn<int>("fault");
+
+    QTest::newRow("hidden") << DWORD(FILE_ATTRIBUTE_HIDDEN) << Holder::Nobody << int(Fault::None);
+    QTest::newRow("system") << DWORD(FILE_ATTRIBUTE_SYSTEM) << Holder::Nobody << int(Fault::None);
+    QTest::newRow("read-only") << DWORD(FILE_ATTRIBUTE_READONLY) << Holder::Nobody << int(Fault::None);
+    QTest::newRow("open for reading elsewhere") << DWORD(FILE_ATTRIBUTE_NORMAL) << Holder::SharesReading << int(Fault::None);
+    QTest::newRow("open, shared with nobody") << DWORD(FILE_ATTRIBUTE_NORMAL) << Holder::SharesNothing << int(Fault::InUse);
+}
+
+// A combat file is read whatever its marks say; only a program that shares it with nobody
+// keeps it from being read, and the load says so.
+void TestFileSystemWin::read()
+{
+    QFETCH(DWORD, marks);
+    QFETCH(Holder, holder);
+    QFETCH(int, fault);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("combat.ini"));
+    QVERIFY(writeFile(path, "[Char0]\r\n") && ::SetFileAttributesW(longForm(path).c_str(), marks));
+    HANDLE held = hold(path, holder);
+    QByteArray bytes;
+    const files::platform::Result result = files::platform::readWholeFile(path, 1 << 20, bytes);
+    if (held != INVALID_HANDLE_VALUE)
+        ::CloseHandle(held);
+    QCOMPARE(int(result.fault), fault);
+    QCOMPARE(bytes, fault == int(Fault::None) ? QByteArray("[Char0]\r\n") : QByteArray());
+    ::SetFileAttributesW(longForm(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// The recovery folder grants its user everything, and nobody else anything.
+void TestFileSystemWin::privateFolderIsTheUsersAlone()
+{
+    if (::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
+        QSKIP("Wine takes an access list and keeps none: its files have the Unix owner's mode bits");
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("state/fraymark"));
+    QVERIFY(files::platform::makePrivateFolder(path).ok());
+    PACL acl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    std::wstring name = wide(path);
+    QCOMPARE(::GetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &acl,
+                                     nullptr, &descriptor),
+             DWORD(ERROR_SUCCESS));
+    QVERIFY(acl != nullptr);
+    HANDLE token = nullptr;
+    QVERIFY(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token));
+    char user[256];
+    DWORD size = sizeof user;
+    QVERIFY(::GetTokenInformation(token, TokenUser, user, size, &size));
+    ::CloseHandle(token);
+    const PSID self = reinterpret_cast<TOKEN_USER *>(user)->User.Sid;
+    DWORD grantedToSelf = 0, grantedToOthers = 0;
+    for (DWORD i = 0; i < acl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE *ace = nullptr;
+        QVERIFY(::GetAce(acl, i, reinterpret_cast<void **>(&ace)));
+        if (ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE)
+            (::EqualSid(self, &ace->SidStart) ? grantedToSelf : grantedToOthers) |= ace->Mask;
+    }
+    QCOMPARE(grantedToSelf & FILE_ALL_ACCESS, DWORD(FILE_ALL_ACCESS));
+    QCOMPARE(grantedToOthers & (FILE_LIST_DIRECTORY | FILE_ADD_FILE | FILE_TRAVERSE), DWORD(0));
+    ::LocalFree(descriptor);
+}
+
+// A second taker of the lock is told Busy until the first lets go; a lock file can be
+// removed while held, so that nobody takes a lock on a name about to vanish.
+void TestFileSystemWin::lockIsHeldUntilReleased()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("combat.lock"));
+    int first = -1, second = -1;
+    QVERIFY(files::platform::tryLockFile(path, first).ok());
+    QCOMPARE(int(files::platform::tryLockFile(path, second).fault), int(Fault::Busy));
+    files::platform::releaseLock(first);
+    QVERIFY(files::platform::tryLockFile(path, second).ok());
+    QVERIFY(QFile::remove(path));
+    files::platform::releaseLock(second);
+    QVERIFY(!QFile::exists(path));
+}
+
+QTEST_GUILESS_MAIN(TestFileSystemWin)
+#include "tst_filesystemwin.moc"
