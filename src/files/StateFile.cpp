@@ -97,8 +97,16 @@ void removeFiles(const QString &path, const QString &lockPath, int lock)
 QString stateFolderPath()
 {
     QString base = qEnvironmentVariable("XDG_STATE_HOME");
+#ifdef Q_OS_WIN
+    // Windows keeps a user's state for this machine in the local application data.
+    if (base.isEmpty() || !QDir::isAbsolutePath(base))
+        base = QDir::fromNativeSeparators(qEnvironmentVariable("LOCALAPPDATA"));
+    if (base.isEmpty() || !QDir::isAbsolutePath(base))
+        base = QDir::homePath() + QStringLiteral("/AppData/Local");
+#else
     if (base.isEmpty() || !QDir::isAbsolutePath(base))
         base = QDir::homePath() + QStringLiteral("/.local/state");
+#endif
     return QDir::cleanPath(base + QStringLiteral("/fraymark"));
 }
 

@@ -23,7 +23,8 @@ namespace files {
 
 inline const QString RecoverySectionName = QStringLiteral("Recovery");
 
-// $XDG_STATE_HOME/fraymark, or ~/.local/state/fraymark when that is unset or not absolute.
+// $XDG_STATE_HOME/fraymark, or ~/.local/state/fraymark when that is unset or not absolute
+// (on Windows %LOCALAPPDATA%\fraymark).
 QString stateFolderPath();
 // FRAYMARK_NO_RECOVERY=1: nothing is written or offered.
 bool recoveryTurnedOff();
