@@ -12,6 +12,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
 
@@ -226,8 +230,20 @@ void TestRecovery::aLinkAtItsNameIsNotWrittenThrough()
         mine.write("mine");
     }
     QFile::remove(file->path());
+#ifdef Q_OS_WIN
+    if (!::CreateSymbolicLinkW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(file->path()).utf16()),
+                               reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(victim).utf16()),
+                               SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE))
+        QSKIP("this Windows lets only an administrator, or developer mode, make a symbolic link");
+#else
     QVERIFY(QFile::link(victim, file->path()));
+#endif
+#ifdef Q_OS_WIN
+    // Windows may refuse, or put a file of its own in the link's place.
+    file->write("[Info0]\r\n");
+#else
     QVERIFY(!file->write("[Info0]\r\n").ok);
+#endif
     QFile mine(victim);
     QVERIFY(mine.open(QIODevice::ReadOnly));
     QCOMPARE(mine.readAll(), QByteArray("mine"));
