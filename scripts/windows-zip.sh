@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# usage: scripts/windows-zip.sh <build folder> <Qt for Windows prefix> <Qt source folder> <zip>
+# Packs the Windows build for a user: fraymark.exe, every DLL it needs beyond Windows' own
+# (found by walking the imports), the platform and style plugins, and the licence texts of
+# all of it. Called by scripts/windows.sh.
+set -euo pipefail
+build=$1 qt=$2 qt_source=$3 zip=$(realpath -m "$4")
+cd "$(dirname "$0")/.."
+triple=x86_64-w64-mingw32
+runtime=$(dirname "$($triple-g++-posix -print-file-name=libstdc++-6.dll)")
+search=("$qt/bin" "$runtime" "/usr/$triple/lib")
+
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+root=$stage/fraymark
+mkdir -p "$root/platforms" "$root/styles" "$root/licenses/qt-third-party"
+cp "$build/src/app/fraymark.exe" "$root/"
+cp "$qt/plugins/platforms/qwindows.dll" "$root/platforms/"
+cp "$qt/plugins/styles/qwindowsvistastyle.dll" "$root/styles/"
+# Plugins beside the program; nothing looked for where Qt was built.
+printf '[Paths]\nPrefix = .\nPlugins = .\n' >"$root/qt.conf"
+
+# Every DLL the program and its plugins import that one of our folders holds; those that
+# none holds are Windows' own.
+declare -A shipped=()
+pending=("$root/fraymark.exe" "$root/platforms/qwindows.dll" "$root/styles/qwindowsvistastyle.dll")
+while [ ${#pending[@]} -gt 0 ]; do
+  file=${pending[0]}
+  pending=("${pending[@]:1}")
+  while read -r dll; do
+    [ -n "${shipped[$dll]:-}" ] && continue
+    for folder in "${search[@]}"; do
+      if [ -f "$folder/$dll" ]; then
+        shipped[$dll]=$folder/$dll
+        cp "$folder/$dll" "$root/"
+        pending+=("$root/$dll")
+        break
+      fi
+    done
+  done < <($triple-objdump -p "$file" | sed -n 's/^\s*DLL Name: //p')
+done
+
+# A user needs no debugging symbols.
+find "$root" -name '*.exe' -o -name '*.dll' | xargs $triple-strip --strip-unneeded
+
+# Licences: ours, Qt's and those of the libraries built into it, and the Debian copyright
+# file of each package a runtime DLL comes from.
+cp LICENSE "$root/licenses/fraymark.txt"
+cp "$qt_source"/LICENSES/{LGPL-3.0-only,GPL-2.0-only,GPL-3.0-only,BSD-3-Clause,MIT,BSL-1.0,Apache-2.0,CC0-1.0}.txt \
+  "$root/licenses/" 2>/dev/null || true
+for part in double-conversion easing freetype harfbuzz-ng icc libpng md4c pcre2 rfc6234 sha3 tinycbor zlib; do
+  for file in "$qt_source/src/3rdparty/$part"/{qt_attribution.json,LICENSE*,COPYING*,*LICENSE*.txt,docs/FTL.TXT}; do
+    [ -f "$file" ] && cp "$file" "$root/licenses/qt-third-party/$part-$(basename "$file")"
+  done
+done
+for dll in "${!shipped[@]}"; do
+  case ${shipped[$dll]} in "$qt"/*) continue ;; esac
+  package=$(dpkg -S "${shipped[$dll]}" 2>/dev/null | head -1 | cut -d: -f1)
+  [ -n "$package" ] && cp -L "/usr/share/doc/$package/copyright" "$root/licenses/$package.copyright.txt"
+done
+
+version=$(sed -n 's/^project(Fraymark VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+qt_version=$(sed -n 's/^set(PACKAGE_VERSION "\(.*\)")/\1/p' "$qt/lib/cmake/Qt6/Qt6ConfigVersionImpl.cmake")
+sed 's/$/\r/' >"$root/README.txt" <<README
+Fraymark $version for Windows (64-bit)
+
+Fraymark keeps the roster, fighting order and notes of a d20 combat. Unzip this
+folder anywhere and start fraymark.exe; nothing is installed and nothing else is
+needed. Combat files are the same on Windows and Linux, byte for byte.
+
+While a fight is open, Fraymark keeps a copy of it in %LOCALAPPDATA%\\fraymark,
+so that a crash or a closed window costs nothing: the next start offers it back.
+
+The folder holds Qt $qt_version and the MinGW-w64 runtime, which Fraymark needs.
+Their licences, and Fraymark's, are in the folder "licenses".
+README
+
+rm -f "$zip"
+(cd "$stage" && zip -qr -9 "$zip" fraymark)
+echo "windows: $(du -k "$zip" | cut -f1) KiB in $zip (${#shipped[@]} DLLs)"
