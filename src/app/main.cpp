@@ -4,8 +4,24 @@
 
 #include <QApplication>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+
+// Under Wine, Qt's own Windows font engine leaves the text of line edits unpainted; the
+// FreeType engine draws it. Windows itself keeps the default.
+static void chooseFontEngineUnderWine()
+{
+    const bool wine = ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    if (wine && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "windows:fontengine=freetype");
+}
+#endif
+
 int main(int argc, char *argv[])
 {
+#ifdef Q_OS_WIN
+    chooseFontEngineUnderWine();
+#endif
     QApplication app(argc, argv);
     setUpApplication(app);
 

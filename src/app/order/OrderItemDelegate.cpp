@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QPainter>
+#include <QProxyStyle>
 
 void OrderItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
@@ -25,7 +26,10 @@ void OrderItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
     font.setItalic(true);
     font.setStrikeOut(false);
     painter->setFont(font);
-    const bool selected = option.state.testFlag(QStyle::State_Selected);
+    // Windows' own style marks a chosen item with a pale ground and keeps its text dark.
+    const auto *proxy = qobject_cast<const QProxyStyle *>(style);
+    const bool paleChoice = (proxy ? proxy->baseStyle() : style)->name().compare(u"windowsvista", Qt::CaseInsensitive) == 0;
+    const bool selected = option.state.testFlag(QStyle::State_Selected) && !paleChoice;
     painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
     painter->drawText(rest, Qt::AlignLeft | Qt::AlignVCenter,
                       QFontMetrics(font).elidedText(beside, Qt::ElideRight, rest.width()));
