@@ -247,6 +247,10 @@ int main(int argc, char **argv)
 
     const QList<Case> cases = {
 #ifdef Q_OS_WIN
+        {"own file", [&](const QString &d) {
+             writeOld(at(d, "c.ini"));
+             return QStringList{at(d, "c.ini")};
+         }},
         {"own file, hidden and system", [&](const QString &d) {
              writeOld(at(d, "c.ini"));
              made(SetFileAttributesW(wide(at(d, "c.ini")).c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)
