@@ -4,6 +4,7 @@
 // each in a child process stopped after `cap` seconds.
 // Usage: files_bench [rounds]   (default 500)
 //        files_bench --shapes [cap]   (default 60; SHAPE=name runs only that shape)
+//        files_bench --load <file>   (Windows: the child of one shape, started by --shapes)
 
 #include "files/CombatFormat.h"
 #include "files/CombatLoader.h"
@@ -16,12 +17,19 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
-#include <csignal>
 #include <cstdlib>
 #include <ctime>
 
+#ifdef Q_OS_WIN
+#include <QProcess>
+
+#include <windows.h>
+#else
+#include <csignal>
+
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -123,6 +131,39 @@ QByteArray repeated(int count, const char *format)
     return bytes;
 }
 
+// The processor time of this process so far, in milliseconds.
+double processorMillis()
+{
+#ifdef Q_OS_WIN
+    FILETIME created{}, exited{}, kernel{}, user{};
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    auto millis = [](const FILETIME &t) { return double((quint64(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e4; };
+    return millis(kernel) + millis(user);
+#else
+    timespec cpu{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);
+    return cpu.tv_sec * 1e3 + cpu.tv_nsec / 1e6;
+#endif
+}
+
+// The child's part: loads the file and prints how long that took.
+void loadAndReport(const QString &path)
+{
+    // The machine may be shared: the processor time says more than the clock.
+#ifdef Q_OS_WIN
+    const double before = processorMillis(); // what starting this program again took
+#else
+    const double before = 0;
+#endif
+    QElapsedTimer clock;
+    clock.start();
+    const files::LoadOutcome loaded = files::loadCombatFile(path, roster::Roster());
+    const qint64 nanos = clock.nsecsElapsed();
+    QTextStream(stdout) << QString::number(nanos / 1e6, 'f', 1) << " ms (processor "
+                        << QString::number(processorMillis() - before, 'f', 1) << " ms), "
+                        << (loaded.status == files::LoadOutcome::Status::Loaded ? "loaded" : "not loaded") << Qt::endl;
+}
+
 // The load of the file at `path` in a child, so that a run we cannot wait for ends.
 void timeShape(QTextStream &out, const char *label, const QByteArray &bytes, const QString &path, int cap)
 {
@@ -133,20 +174,24 @@ void timeShape(QTextStream &out, const char *label, const QByteArray &bytes, con
         std::exit(1);
     file.close();
     out << label << " (" << bytes.size() << " bytes): " << Qt::flush;
+#ifdef Q_OS_WIN
+    // No fork: the child is this program again, killed when the cap is up.
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--load"), path});
+    if (!child.waitForFinished(cap * 1000)) {
+        child.kill();
+        child.waitForFinished();
+        out << "over " << cap << " s" << Qt::endl;
+    } else if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) {
+        out << "failed" << Qt::endl;
+    } else {
+        out << child.readAllStandardOutput() << Qt::flush;
+    }
+#else
     const pid_t child = fork();
     if (child == 0) {
         alarm(static_cast<unsigned>(cap));
-        // The machine may be shared: the processor time says more than the clock.
-        timespec cpu{};
-        QElapsedTimer clock;
-        clock.start();
-        const files::LoadOutcome loaded = files::loadCombatFile(path, roster::Roster());
-        const qint64 nanos = clock.nsecsElapsed();
-        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);
-        QTextStream(stdout) << QString::number(nanos / 1e6, 'f', 1) << " ms (processor "
-                            << QString::number(cpu.tv_sec * 1e3 + cpu.tv_nsec / 1e6, 'f', 1) << " ms), "
-                            << (loaded.status == files::LoadOutcome::Status::Loaded ? "loaded" : "not loaded")
-                            << Qt::endl;
+        loadAndReport(path);
         std::_Exit(0);
     }
     int status = 0;
@@ -155,6 +200,7 @@ void timeShape(QTextStream &out, const char *label, const QByteArray &bytes, con
         out << "over " << cap << " s" << Qt::endl;
     else if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         out << "failed" << Qt::endl;
+#endif
 }
 
 int timeShapes(const QString &path, int cap)
@@ -188,6 +234,12 @@ int timeShapes(const QString &path, int cap)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+#ifdef Q_OS_WIN
+    if (argc > 2 && QByteArray(argv[1]) == "--load") {
+        loadAndReport(app.arguments().at(2));
+        return 0;
+    }
+#endif
     if (argc > 1 && QByteArray(argv[1]) == "--shapes") {
         QTemporaryDir dir;
         return dir.isValid() ? timeShapes(dir.filePath(QStringLiteral("shape.ini")), argc > 2 ? std::atoi(argv[2]) : 60)

@@ -1,6 +1,7 @@
 // Saves a combat over real files, links, other users' files and attributes, and
 // prints one Markdown table row per case: the files before, the outcome, the files
-// after. Run as root (a child becomes "nobody" where a case says so).
+// after. Run as root (a child becomes "nobody" where a case says so). On Windows only
+// the cases without owners, permission bits, size limits, attributes or symbolic links.
 // Usage: save_cases [folder]   (default: a new folder under the system's temp folder)
 
 #include "files/CombatSave.h"
@@ -13,8 +14,12 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
-#include <csignal>
 #include <functional>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
+#include <csignal>
 
 #include <grp.h>
 #include <pwd.h>
@@ -23,20 +28,41 @@
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
+#ifndef Q_OS_WIN
 constexpr uid_t Nobody = 65534;
+#endif
 const QByteArray OldBytes = "old combat\r\n";
-
-QByteArray native(const QString &path) { return QFile::encodeName(path); }
 
 // A set-up call that failed makes its case row meaningless; say so.
 void made(int result, const char *what)
 {
     if (result != 0)
-        QTextStream(stderr) << "set-up failed: " << what << ": " << qt_error_string(errno) << '\n';
+        QTextStream(stderr) << "set-up failed: " << what << ": " << qt_error_string() << '\n';
 }
+
+#ifdef Q_OS_WIN
+// The path as the W functions take it; the \\?\ form lets it be as long as a name allows.
+std::wstring wide(const QString &path)
+{
+    return (QStringLiteral("\\\\?\\") + QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())).toStdWString();
+}
+
+int hardLink(const QString &existing, const QString &name)
+{
+    return CreateHardLinkW(wide(name).c_str(), wide(existing).c_str(), nullptr) ? 0 : -1;
+}
+#else
+QByteArray native(const QString &path) { return QFile::encodeName(path); }
+
+int hardLink(const QString &existing, const QString &name)
+{
+    return link(native(existing).constData(), native(name).constData());
+}
+#endif
 
 roster::Roster newCombat()
 {
@@ -52,6 +78,43 @@ void writeOld(const QString &path)
         file.write(OldBytes);
 }
 
+#ifdef Q_OS_WIN
+// "hidden, 2 links: new"
+QString describe(const QString &path)
+{
+    HANDLE handle = CreateFileW(wide(path).c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool found = handle != INVALID_HANDLE_VALUE && GetFileInformationByHandle(handle, &info);
+    if (handle != INVALID_HANDLE_VALUE)
+        CloseHandle(handle);
+    if (!found)
+        return QStringLiteral("no file");
+    QStringList facts;
+    for (const auto &[attribute, name] : {std::pair{DWORD(FILE_ATTRIBUTE_READONLY), "read-only"},
+                                          std::pair{DWORD(FILE_ATTRIBUTE_HIDDEN), "hidden"},
+                                          std::pair{DWORD(FILE_ATTRIBUTE_SYSTEM), "system"}})
+        if (info.dwFileAttributes & attribute)
+            facts << QLatin1StringView(name);
+    if (facts.isEmpty())
+        facts << QStringLiteral("no attributes");
+    if (info.nNumberOfLinks > 1)
+        facts << QStringLiteral("%1 links").arg(info.nNumberOfLinks);
+    QFile file(path);
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("?");
+    return facts.join(QStringLiteral(", "))
+        + (bytes == OldBytes ? QStringLiteral(": old") : bytes.startsWith("[Info0]") ? QStringLiteral(": new")
+                                                                                      : QStringLiteral(": other"));
+}
+
+// The save's message, or "saved". No child: Windows has no other user to become and no
+// limit on a process's file sizes.
+QString save(const QString &path)
+{
+    const files::SaveOutcome outcome = files::saveCombatFile(newCombat(), path);
+    return outcome.ok ? QStringLiteral("saved") : outcome.error;
+}
+#else
 QString ownerName(uid_t uid)
 {
     const passwd *user = getpwuid(uid);
@@ -145,15 +208,18 @@ QByteArray aclGivingNobodyRead()
     }
     return acl;
 }
+#endif
 
 struct Case
 {
     const char *name;
     // Makes the files in `dir` and returns the path to save to and the other names to show.
     std::function<QStringList(const QString &dir)> setUp;
+#ifndef Q_OS_WIN
     bool asNobody = false;
     rlim_t sizeLimit = RLIM_INFINITY;
     bool askNobodyReads = false;
+#endif
 };
 
 QString cell(QString text)
@@ -167,12 +233,31 @@ int main(int argc, char **argv)
 {
     QTemporaryDir temporary;
     const QString root = argc > 1 ? QString::fromLocal8Bit(argv[1]) : temporary.path();
-    made(chmod(native(root).constData(), 0755), "chmod"); // nobody may enter
     QTextStream out(stdout);
     auto at = [](const QString &dir, const char *name) { return dir + u'/' + QLatin1StringView(name); };
+#ifdef Q_OS_WIN
+    out << "Left out on Windows: permission bits, files of other users, links planted in shared folders, extended "
+           "attributes and ACLs (its files have none of these, and it has no setuid or chown to become or name "
+           "another user); the file size limit (RLIMIT_FSIZE), which it has no counterpart of; symbolic links, which "
+           "an ordinary user may not make there.\n\n";
+#else
+    made(chmod(native(root).constData(), 0755), "chmod"); // nobody may enter
     auto giveToNobody = [](const QString &path) { return lchown(native(path).constData(), Nobody, Nobody) == 0; };
+#endif
 
     const QList<Case> cases = {
+#ifdef Q_OS_WIN
+        {"own file", [&](const QString &d) {
+             writeOld(at(d, "c.ini"));
+             return QStringList{at(d, "c.ini")};
+         }},
+        {"own file, hidden and system", [&](const QString &d) {
+             writeOld(at(d, "c.ini"));
+             made(SetFileAttributesW(wide(at(d, "c.ini")).c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)
+                      ? 0 : -1, "attributes");
+             return QStringList{at(d, "c.ini")};
+         }},
+#else
         {"own file, mode 0640", [&](const QString &d) {
              writeOld(at(d, "c.ini"));
              chmod(native(at(d, "c.ini")).constData(), 0640);
@@ -190,14 +275,16 @@ int main(int argc, char **argv)
              chmod(native(at(d, "c.ini")).constData(), 0666);
              return QStringList{at(d, "c.ini")};
          }, true},
+#endif
         {"hard link: c.ini and other.ini", [&](const QString &d) {
              writeOld(at(d, "c.ini"));
-             made(link(native(at(d, "c.ini")).constData(), native(at(d, "other.ini")).constData()), "link");
+             made(hardLink(at(d, "c.ini"), at(d, "other.ini")), "link");
              return QStringList{at(d, "c.ini"), at(d, "other.ini")};
          }},
+#ifndef Q_OS_WIN
         {"hard link, file size limit 100 bytes", [&](const QString &d) {
              writeOld(at(d, "c.ini"));
-             made(link(native(at(d, "c.ini")).constData(), native(at(d, "other.ini")).constData()), "link");
+             made(hardLink(at(d, "c.ini"), at(d, "other.ini")), "link");
              return QStringList{at(d, "c.ini"), at(d, "other.ini")};
          }, false, 100},
         {"link to a file", [&](const QString &d) {
@@ -234,6 +321,7 @@ int main(int argc, char **argv)
         {"new file in root's folder 0755, saved by nobody", [&](const QString &d) {
              return QStringList{at(d, "c.ini")};
          }, true},
+#endif
         {"name of 243 bytes", [&](const QString &d) {
              return QStringList{d + u'/' + QString(239, u'n') + QStringLiteral(".ini")};
          }},
@@ -264,8 +352,14 @@ int main(int argc, char **argv)
             return parts.join(QStringLiteral("; "));
         };
         const QString before = state();
+#ifdef Q_OS_WIN
+        QString outcome = save(names.first());
+#else
         QString outcome = save(names.first(), c.asNobody, c.sizeLimit);
-        outcome.replace(dir + u'/', QString()).replace(dir, QStringLiteral("<folder>")).replace(QString(200, u'f'), QStringLiteral("f…"));
+#endif
+        // The message names the folder as the system writes it.
+        const QString shownDir = QDir::toNativeSeparators(dir);
+        outcome.replace(shownDir + QDir::separator(), QString()).replace(shownDir, QStringLiteral("<folder>")).replace(QString(200, u'f'), QStringLiteral("f…"));
         outcome.replace(QRegularExpression(QStringLiteral("n{200,}")), QStringLiteral("n…"));
         QString after = state();
         QStringList others = QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
@@ -280,8 +374,10 @@ int main(int argc, char **argv)
                     == before
             ? QStringLiteral("yes")
             : QStringLiteral("no");
+#ifndef Q_OS_WIN
         if (c.askNobodyReads)
             kept += QStringLiteral(", ") + readableByNobody(names.first());
+#endif
         out << "| " << c.name << " | " << cell(before) << " | " << cell(outcome) << " | " << cell(after) << " | "
             << kept << " |\n";
     }

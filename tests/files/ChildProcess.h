@@ -1,7 +1,8 @@
 #pragma once
 
 // One call in a child process, to give it limits or a user of its own without
-// touching the test process.
+// touching the test process. On Windows, which has no fork and no other user to
+// become, the child is this test program started again to run one named job.
 
 #include <QByteArray>
 #include <QDirIterator>
@@ -9,11 +10,74 @@
 
 #include <functional>
 
+#ifdef Q_OS_WIN
+#include <QCoreApplication>
+#include <QMap>
+#include <QProcess>
+#include <QStringList>
+
+#include <cstdio>
+#include <optional>
+#else
 #include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 namespace testing {
+
+#ifdef Q_OS_WIN
+
+// A job that a second copy of the test program runs: its arguments in, its report out.
+using ChildJob = QByteArray (*)(const QStringList &arguments);
+
+inline QMap<QString, ChildJob> &childJobs()
+{
+    static QMap<QString, ChildJob> jobs;
+    return jobs;
+}
+
+// Registers a job by name; a global of the test's own file, so it is there before main.
+struct RegisterChildJob
+{
+    RegisterChildJob(const char *name, ChildJob job) { childJobs().insert(QString::fromLatin1(name), job); }
+};
+
+// Starts the test program again as `<program> --child <job> <arguments...>`; the caller
+// waits for it or kills it.
+inline void startChild(QProcess &child, const QString &job, const QStringList &arguments)
+{
+    child.setProgram(QCoreApplication::applicationFilePath());
+    child.setArguments(QStringList{QStringLiteral("--child"), job} + arguments);
+    child.start();
+}
+
+// In the started copy: runs the job named on the command line and prints its report
+// behind a '+', so that a report is told from a crash. Nothing when no job is named.
+inline std::optional<int> runChildJob(const QStringList &commandLine)
+{
+    if (commandLine.value(1) != u"--child")
+        return std::nullopt;
+    const ChildJob job = childJobs().value(commandLine.value(2));
+    if (!job) {
+        std::fprintf(stderr, "no child job \"%s\"\n", qPrintable(commandLine.value(2)));
+        return 2;
+    }
+    const QByteArray report = '+' + job(commandLine.mid(3));
+    return std::fwrite(report.constData(), 1, size_t(report.size()), stdout) == size_t(report.size())
+               && std::fflush(stdout) == 0
+           ? 0
+           : 1;
+}
+
+// `work` as a user whom the file's read-only attribute binds: on Windows that is any
+// user, this one too.
+inline QByteArray asOrdinaryUser(const QString &, const std::function<QByteArray()> &work)
+{
+    return work();
+}
+
+#else
 
 // What `work` returned in the child; "<child failed>" when it did not finish.
 inline QByteArray inChild(const std::function<QByteArray()> &work)
@@ -67,4 +131,16 @@ inline QByteArray asNobody(const std::function<QByteArray()> &work)
     });
 }
 
+#endif
+
 } // namespace testing
+
+// The test's main; on Windows it first runs the child job that its command line names.
+#ifdef Q_OS_WIN
+#define FRAYMARK_TEST_MAIN(TestObject)                                                                                \
+    QTEST_MAIN_WRAPPER(TestObject, QTEST_QAPP_SETUP(QCoreApplication) if (const std::optional<int> code =             \
+                                                                              testing::runChildJob(app.arguments()))  \
+                                       return *code;)
+#else
+#define FRAYMARK_TEST_MAIN(TestObject) QTEST_GUILESS_MAIN(TestObject)
+#endif
