@@ -29,6 +29,13 @@ QString number(qint64 value)
     return QLocale(QLocale::English).toString(value);
 }
 
+// What the system counts names and paths in.
+#ifdef Q_OS_WIN
+const QString NameUnits = QStringLiteral("characters");
+#else
+const QString NameUnits = QStringLiteral("bytes");
+#endif
+
 // The real cause of a refusal, as the rest of a sentence.
 QString reason(const platform::Result &result)
 {
@@ -44,10 +51,10 @@ QString reason(const platform::Result &result)
     case Fault::FolderClosed:
         return QStringLiteral("a folder on its path does not let you in (%1)").arg(result.systemText);
     case Fault::NameTooLong:
-        return QStringLiteral("the file name is too long; a name may have at most %1 bytes there")
-            .arg(number(result.limit));
+        return QStringLiteral("the file name is too long; a name may have at most %1 %2 there")
+            .arg(number(result.limit), NameUnits);
     case Fault::PathTooLong:
-        return QStringLiteral("the path is too long; a path may have at most %1 bytes").arg(number(result.limit));
+        return QStringLiteral("the path is too long; a path may have at most %1 %2").arg(number(result.limit), NameUnits);
     case Fault::LinkLoop:
         return QStringLiteral("the link \"%1\" leads round in a loop and never reaches a file").arg(place);
     case Fault::ForeignLink:

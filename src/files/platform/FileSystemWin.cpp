@@ -29,6 +29,8 @@ constexpr char JournalMagic[] = "Fraymark journal 1\n";
 constexpr qint64 JournalHeaderSize = qint64(sizeof JournalMagic - 1) + 3 * 17 + 65;
 // The marks of a file that a save keeps.
 constexpr DWORD KeptMarks = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+// The longest name of one file, in UTF-16 units.
+constexpr int LongestName = 255;
 // What a path may hold in the \\?\ form.
 constexpr qint64 LongestPath = 32767;
 
@@ -357,6 +359,29 @@ Result recover(const QString &path, const Existing &existing)
     return result;
 }
 
+// A link at the path is followed: the save goes to the file it leads to, whose name the
+// system gives once the link is opened.
+QString followed(const QString &path)
+{
+    const DWORD marks = ::GetFileAttributesW(native(path).c_str());
+    if (marks == INVALID_FILE_ATTRIBUTES || !(marks & FILE_ATTRIBUTE_REPARSE_POINT))
+        return path;
+    Handle file = openFile(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           OPEN_EXISTING);
+    std::wstring target(LongestPath, L'\0');
+    const DWORD size = file.valid() ? ::GetFinalPathNameByHandleW(file.get(), target.data(), DWORD(target.size()),
+                                                                  FILE_NAME_NORMALIZED)
+                                    : 0;
+    if (size == 0 || size >= target.size())
+        return path; // a dangling link: made at its own name
+    QString name = QString::fromWCharArray(target.data(), int(size));
+    if (name.startsWith(QLatin1String(R"(\\?\UNC\)")))
+        name = QStringLiteral(R"(\\)") + name.mid(8);
+    else if (name.startsWith(QLatin1String(R"(\\?\)")))
+        name = name.mid(4);
+    return QDir::fromNativeSeparators(name);
+}
+
 } // namespace
 
 Result readWholeFile(const QString &path, qint64 maxSize, QByteArray &bytes)
@@ -381,10 +406,17 @@ Result readWholeFile(const QString &path, qint64 maxSize, QByteArray &bytes)
     return {};
 }
 
-Result replaceFileContents(const QString &path, const QByteArray &bytes)
+Result replaceFileContents(const QString &given, const QByteArray &bytes)
 {
-    if (isDeviceName(path))
-        return failed(Fault::DeviceName, path);
+    if (isDeviceName(given))
+        return failed(Fault::DeviceName, given);
+    // NTFS and FAT take names of at most 255 UTF-16 units; Windows then says only "not found".
+    if (QFileInfo(given).fileName().size() > LongestName) {
+        Result result = failed(Fault::NameTooLong, given);
+        result.limit = LongestName;
+        return result;
+    }
+    const QString path = followed(given);
     Existing existing;
     if (Result result = lookAt(path, existing); !result.ok())
         return result;
