@@ -4,13 +4,13 @@
 # another run's server; chroots share the servers' socket names), and sets xvfb_pid and
 # DISPLAY. Fails, leaving the server's words in <work>/xvfb.log, when none comes up.
 start_xvfb() {
-    local work=$1 displayfd n
+    local folder=$1 displayfd n
     if [[ -z ${XDG_RUNTIME_DIR:-} ]]; then
-        export XDG_RUNTIME_DIR=$work/runtime
+        export XDG_RUNTIME_DIR=$folder/runtime
         mkdir -m 0700 -- "$XDG_RUNTIME_DIR"
     fi
     exec {displayfd}<> <(:)
-    Xvfb -displayfd "$displayfd" -nolisten tcp -noreset -screen 0 1600x1000x24 >"$work/xvfb.log" 2>&1 &
+    Xvfb -displayfd "$displayfd" -nolisten tcp -noreset -screen 0 1600x1000x24 >"$folder/xvfb.log" 2>&1 &
     xvfb_pid=$!
     read -r -t 20 -u "$displayfd" n || n=''
     exec {displayfd}>&-
