@@ -68,6 +68,14 @@ Fraymark keeps the roster, fighting order and notes of a d20 combat. Unzip this
 folder anywhere and start fraymark.exe; nothing is installed and nothing else is
 needed. Combat files are the same on Windows and Linux, byte for byte.
 
+The keys a game master uses most:
+  F5  order the fight            F6 / Shift+F6  next / previous turn
+  F8  hit or heal (a target bar) F9  a condition for some rounds
+  F3 / F4  roll attack / damage  Ctrl+F5  roll initiative
+  F7  the players' window        Ctrl+Z / Ctrl+Y  undo / redo
+  Ctrl+S / Ctrl+L  save / load   Ctrl+Shift+L  add combatants from a file
+Every command is also in the menus, with its key beside it.
+
 While a fight is open, Fraymark keeps a copy of it in %LOCALAPPDATA%\\fraymark,
 so that a crash or a closed window costs nothing: the next start offers it back.
 

@@ -219,7 +219,10 @@ void RosterView::layOutControls()
     // The extra width goes to the free-text columns, the long ones taking more. The
     // captions stand above the page; each column keeps room for its caption.
     QLabel *twoLines = Label1[fieldView(roster::Field::Initiative).caption];
-    twoLines->setFixedSize(widthOf(roster::Field::Initiative) + BottomSpacing, 2 * boldMetrics.height());
+    // The second line starts a line spacing below the first, which with some fonts is
+    // more than the height of a line.
+    twoLines->setFixedSize(widthOf(roster::Field::Initiative) + BottomSpacing,
+                           boldMetrics.lineSpacing() + boldMetrics.height());
     for (const roster::FieldInfo &info : roster::RowFields) {
         const FieldView &view = fieldView(info.field);
         grid->setColumnStretch(info.column, view.stretch);
