@@ -45,6 +45,8 @@ fi
 
 # --- Qt for Windows, built once -----------------------------------------------------------
 qt_version=$(dpkg-query -W -f='${Version}' qt6-base-dev)
+# Where Debian keeps the host's Qt CMake files (no native compiler is needed to ask).
+host_cmake=/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH 2>/dev/null)/cmake
 qt_options=(
   -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DBUILD_SHARED_LIBS=ON -DCMAKE_BUILD_TYPE=Release
   -DFEATURE_opengl=OFF -DFEATURE_dbus=OFF -DFEATURE_sql=OFF -DFEATURE_network=OFF
@@ -91,7 +93,7 @@ if [ "$(cat "$cache/qt.stamp" 2>/dev/null)" != "$stamp" ]; then
 WRAPPER
   cmake -G Ninja -S "$qt_source" -B "$cache/qt-build" \
     -DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/MinGW-w64.cmake" \
-    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR="/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/cmake" \
+    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR="$host_cmake" \
     -DCMAKE_INSTALL_PREFIX="$qt_prefix" "${qt_options[@]}" >"$cache/qt-configure.log"
   cmake --build "$cache/qt-build" --parallel "$jobs"
   cmake --install "$cache/qt-build" >/dev/null
@@ -107,7 +109,7 @@ export WINEPATH="$qt_prefix/bin;$mingw_runtime;/usr/$triple/lib"
 cmake -G Ninja -S . -B build-windows \
   -DCMAKE_TOOLCHAIN_FILE=cmake/MinGW-w64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_PREFIX_PATH="$qt_prefix" -DQT_HOST_PATH=/usr \
-  -DQT_HOST_PATH_CMAKE_DIR="/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/cmake" \
+  -DQT_HOST_PATH_CMAKE_DIR="$host_cmake" \
   -DCMAKE_CROSSCOMPILING_EMULATOR="$source_dir/scripts/wine-run.sh"
 cmake --build build-windows --parallel "$jobs"
 scripts/windows-zip.sh build-windows "$qt_prefix" "$(echo "$cache"/src/qtbase-everywhere-src-*)" \
