@@ -80,6 +80,7 @@ private slots:
     void refusedNames_data();
     void refusedNames();
     void inUseIsToldAsSuch();
+    void onlyOurLeftoversGo();
     void read_data();
     void read();
     void privateFolderIsTheUsersAlone();
@@ -175,7 +176,9 @@ void TestFileSystemWin::refusedNames_data()
 
     for (const char *device : {"CON", "nul.ini", "COM1", "lpt9.ini", "Aux.txt", "CONOUT$"})
         QTest::newRow(device) << QString::fromLatin1(device) << int(Fault::DeviceName);
+    QTest::newRow("CON:") << "CON:" << int(Fault::DeviceName);
     QTest::newRow("COM0 is a file") << "COM0" << int(Fault::None);
+    QTest::newRow("a name's last dot is dropped, as Windows does") << "c.ini." << int(Fault::None);
 }
 
 // A device's name is no file to save to or load from, whatever follows the dot; the
@@ -215,6 +218,33 @@ void TestFileSystemWin::inUseIsToldAsSuch()
                  && outcome.error.contains(u"another program has the file open"),
              qPrintable(outcome.error));
     QCOMPARE(contents(path), QByteArray("old combat\r\n"));
+}
+
+// A save clears what a killed save of ours left beside the file, and nothing else: not a
+// file whose name only begins like ours, not a journal it cannot read, not the file itself.
+void TestFileSystemWin::onlyOurLeftoversGo()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral(".fraymark-save-mine.ini"));
+    const QString other = dir.filePath(QStringLiteral("other.ini"));
+    QVERIFY(writeFile(path, "old combat\r\n") && writeFile(dir.filePath(QStringLiteral(".fraymark-save-notes.ini")), "notes")
+            && writeFile(dir.filePath(QStringLiteral(".fraymark-save-1a-2b.tmp")), "half a save")
+            && ::CreateHardLinkW(longForm(other).c_str(), longForm(path).c_str(), nullptr));
+    HANDLE file = ::CreateFileW(longForm(path).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    BY_HANDLE_FILE_INFORMATION info{};
+    QVERIFY(::GetFileInformationByHandle(file, &info));
+    ::CloseHandle(file);
+    const QString journal = QStringLiteral(".fraymark-journal-")
+                            + QString::number((quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow, 16);
+    QVERIFY(writeFile(dir.filePath(journal), "junk"));
+
+    const files::platform::Result result = files::platform::replaceFileContents(path, "new combat\r\n");
+    QVERIFY2(result.ok(), qPrintable(result.systemText));
+    QVERIFY(!result.putBack);
+    QCOMPARE(contents(other), QByteArray("new combat\r\n"));
+    QCOMPARE(entries(dir.path()), (QStringList{QStringLiteral(".fraymark-save-mine.ini"),
+                                               QStringLiteral(".fraymark-save-notes.ini"), QStringLiteral("other.ini")}));
 }
 
 void TestFileSystemWin::read_data()

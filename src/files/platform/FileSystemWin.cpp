@@ -7,6 +7,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <windows.h>
 #include <aclapi.h>
@@ -66,6 +67,10 @@ private:
 std::wstring native(const QString &path)
 {
     QString full = QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    // Windows drops the dots and blanks that end a name; so does the \\?\ form here, so
+    // that "c.ini." is "c.ini" however long the path.
+    while (full.endsWith(u'.') || full.endsWith(u' '))
+        full.chop(1);
     if (full.size() >= MAX_PATH - 12 && !full.startsWith(QLatin1String("\\\\?\\")))
         full = full.startsWith(QLatin1String("\\\\")) ? QStringLiteral("\\\\?\\UNC\\") + full.mid(2)
                                                        : QStringLiteral("\\\\?\\") + full;
@@ -128,11 +133,14 @@ bool isDeviceName(const QString &path)
 {
     static const QStringList Devices{QStringLiteral("CON"), QStringLiteral("PRN"), QStringLiteral("AUX"),
                                      QStringLiteral("NUL"), QStringLiteral("CONIN$"), QStringLiteral("CONOUT$")};
-    const QString base = QFileInfo(path).fileName().section(u'.', 0, 0).trimmed().toUpper();
+    QString base = QFileInfo(path).fileName().section(u'.', 0, 0).toUpper();
+    while (base.endsWith(u' ') || base.endsWith(u':'))
+        base.chop(1); // "CON:" and "NUL .ini" are the devices too
     if (Devices.contains(base))
         return true;
+    static const QString Digits = QStringLiteral("123456789\u00B9\u00B2\u00B3"); // ¹²³ count as digits there
     return base.size() == 4 && (base.startsWith(QLatin1String("COM")) || base.startsWith(QLatin1String("LPT")))
-        && base.at(3) >= u'1' && base.at(3) <= u'9';
+        && Digits.contains(base.at(3));
 }
 
 Handle openFile(const QString &path, DWORD access, DWORD share, DWORD disposition, DWORD flags = 0)
@@ -194,6 +202,55 @@ QByteArray journalHeader(const BY_HANDLE_FILE_INFORMATION &file, qint64 size, co
            + hash.toHex() + '\n';
 }
 
+// The owner of an open file, as a SID in text ("" when the system keeps none).
+QString ownerOf(HANDLE file)
+{
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
+                          &descriptor)
+        != ERROR_SUCCESS)
+        return {};
+    LPWSTR text = nullptr;
+    QString sid;
+    if (owner && ::ConvertSidToStringSidW(owner, &text)) {
+        sid = QString::fromWCharArray(text);
+        ::LocalFree(text);
+    }
+    ::LocalFree(descriptor);
+    return sid;
+}
+
+// Whether this program may trust what `ours` holds about `file`: it belongs to the user
+// running it or to the file's own owner, not to someone who merely may add files beside it.
+bool trustedBeside(HANDLE ours, HANDLE file)
+{
+    const QString owner = ownerOf(ours);
+    if (owner.isEmpty())
+        return false;
+    HANDLE token = nullptr;
+    QString self;
+    if (::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        char user[256];
+        DWORD size = sizeof user;
+        LPWSTR text = nullptr;
+        if (::GetTokenInformation(token, TokenUser, user, size, &size)
+            && ::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER *>(user)->User.Sid, &text)) {
+            self = QString::fromWCharArray(text);
+            ::LocalFree(text);
+        }
+        ::CloseHandle(token);
+    }
+    return owner == self || owner == ownerOf(file);
+}
+
+// A name our saves give their temporary files: the prefix, two hex numbers, ".tmp".
+bool isTemporaryName(const QString &name)
+{
+    static const QRegularExpression Pattern(QStringLiteral("^\\.fraymark-save-[0-9a-f]+-[0-9a-f]+\\.tmp$"));
+    return Pattern.match(name).hasMatch();
+}
+
 // A new hidden file of ours in the folder, open for writing and shared with nobody until
 // it is closed: a save that is running holds it, one that died does not.
 Handle createTemporary(const QString &folder, QString &name)
@@ -224,8 +281,14 @@ Result lookAt(const QString &path, Existing &existing)
         const DWORD error = ::GetLastError();
         if (error == ERROR_FILE_NOT_FOUND)
             return {};
-        // The folder it should go in is what is missing.
-        return lookupFault(error == ERROR_PATH_NOT_FOUND ? folderOf(path) : path, error);
+        if (error == ERROR_PATH_NOT_FOUND) {
+            // The folder it should go in is missing, or is a file.
+            const DWORD marks = ::GetFileAttributesW(native(folderOf(path)).c_str());
+            if (marks != INVALID_FILE_ATTRIBUTES && !(marks & FILE_ATTRIBUTE_DIRECTORY))
+                return failed(Fault::NotAFolder, folderOf(path), error);
+            return lookupFault(folderOf(path), error);
+        }
+        return lookupFault(path, error);
     }
     if (::GetFileType(file.get()) != FILE_TYPE_DISK)
         return failed(Fault::NotOrdinary, path);
@@ -268,7 +331,10 @@ Result replaceWhole(const QString &path, bool exists, DWORD oldMarks, const QByt
     ::DeleteFileW(native(temporary).c_str());
     if (error == ERROR_UNABLE_TO_REMOVE_REPLACED || error == ERROR_SHARING_VIOLATION)
         return failed(Fault::InUse, path, error);
-    return error == ERROR_ACCESS_DENIED ? failed(Fault::ReadOnly, path, error) : lookupFault(path, error);
+    if (error == ERROR_ACCESS_DENIED)
+        return failed(Fault::ReadOnly, path, error);
+    // The folder was there a moment ago: whatever vanished, the system's words say it.
+    return failed(Fault::Failed, path, error);
 }
 
 // A file with more names than this one keeps them only if its bytes change in place: the
@@ -295,7 +361,10 @@ Result replaceInPlace(const QString &path, const QByteArray &bytes)
     const bool kept = copy.valid() && writeAll(copy.get(), header.constData(), header.size())
                       && writeAll(copy.get(), old.constData(), old.size()) && ::FlushFileBuffers(copy.get());
     copy = Handle();
-    if (!kept || !::MoveFileExW(native(temporary).c_str(), native(journal).c_str(), MOVEFILE_WRITE_THROUGH)) {
+    // A journal still there after recover() is one it did not trust: ours replaces it.
+    if (!kept
+        || !::MoveFileExW(native(temporary).c_str(), native(journal).c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const DWORD error = ::GetLastError();
         ::DeleteFileW(native(temporary).c_str());
         return failed(Fault::FolderReadOnly, folderOf(path), error);
@@ -326,9 +395,13 @@ Result replaceInPlace(const QString &path, const QByteArray &bytes)
 Result recover(const QString &path, const Existing &existing)
 {
     Result result;
+    // Whose the combat file is: only its own user's or this user's files beside it are
+    // taken for a journal or a leftover of ours.
+    const Handle target = openFile(path, READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   OPEN_EXISTING);
     const QString journal = journalPath(path, existing.info);
     Handle held = openFile(journal, GENERIC_READ | DELETE, 0, OPEN_EXISTING);
-    if (held.valid()) {
+    if (held.valid() && target.valid() && trustedBeside(held.get(), target.get())) {
         LARGE_INTEGER size{};
         QByteArray whole;
         if (::GetFileSizeEx(held.get(), &size) && size.QuadPart >= JournalHeaderSize
@@ -338,21 +411,31 @@ Result recover(const QString &path, const Existing &existing)
                 == journalHeader(existing.info, old.size(), QCryptographicHash::hash(old, QCryptographicHash::Sha256))) {
                 Handle file = openFile(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING);
                 if (file.valid() && writeAll(file.get(), old.constData(), old.size()) && ::SetEndOfFile(file.get())
-                    && ::FlushFileBuffers(file.get())) {
+                    && ::FlushFileBuffers(file.get()))
                     result.putBack = true;
-                    held = Handle();
-                    ::DeleteFileW(native(journal).c_str());
-                }
+                else
+                    return result; // the journal stays for a later try
             }
         }
+        // Put back, or no journal of a save of this file: it goes either way.
+        held = Handle();
+        ::DeleteFileW(native(journal).c_str());
     }
     WIN32_FIND_DATAW found{};
     const QString pattern = folderOf(path) + u'/' + QString::fromWCharArray(TemporaryPrefix) + u'*';
     HANDLE search = ::FindFirstFileW(native(pattern).c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            // A running save shares its file with nobody, so only a leftover goes.
-            ::DeleteFileW(native(folderOf(path) + u'/' + QString::fromWCharArray(found.cFileName)).c_str());
+            const QString name = QString::fromWCharArray(found.cFileName);
+            const QString leftover = folderOf(path) + u'/' + name;
+            if (!isTemporaryName(name) || QFileInfo(leftover) == QFileInfo(path))
+                continue;
+            // A running save shares its file with nobody, so only a leftover opens.
+            Handle file = openFile(leftover, READ_CONTROL | DELETE, 0, OPEN_EXISTING);
+            if (file.valid() && target.valid() && trustedBeside(file.get(), target.get())) {
+                file = Handle();
+                ::DeleteFileW(native(leftover).c_str());
+            }
         } while (::FindNextFileW(search, &found));
         ::FindClose(search);
     }
