@@ -10,7 +10,7 @@
 #    version or of the options below builds it again;
 #  - builds Fraymark in ./build-windows with cmake/MinGW-w64.cmake, packs
 #    build-windows/fraymark-windows-x86_64.zip and runs the tests under Wine.
-# Not part of ./test.sh or CI: the first run takes about 20 minutes on two cores.
+# Not part of ./test.sh or CI: the first run takes about half an hour on two cores.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source_dir=$PWD
