@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # usage: scripts/wine-run.sh <program.exe> [arguments...]
-# Runs a Windows program of the cross-build under Wine, as CTest's emulator. Wine leaves
+# Runs a Windows program of the cross-build under Wine, as CTest's emulator (the tests are
+# Qt tests: they take -o). Wine leaves
 # Qt's variables (QT_*) out of the Windows environment, so they are set again inside it,
 # by the command interpreter that starts the program.
 set -euo pipefail
@@ -19,4 +20,11 @@ for word in "$@"; do
 done
 program=$(winepath -w "$1" 2>/dev/null)
 shift
-exec wine cmd /c "$line$program $*"
+# Nor does the program's output come back through cmd: a Qt test writes it to a file,
+# shown here once the test ends.
+report=$(mktemp)
+trap 'rm -f "$report"' EXIT
+status=0
+wine cmd /c "$line$program $* -o $(winepath -w "$report"),txt" || status=$?
+cat "$report"
+exit "$status"
