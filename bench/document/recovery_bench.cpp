@@ -80,8 +80,8 @@ void measure(const char *name, qsizetype noteLength, int changes)
         without.push_back(perChange(doc, changes));
         slowestWithout.push_back(slowestPaced(doc, 100));
         RecoveryWriter writer(doc, files::StateFile::open(dir.path(), problem));
-        QObject::connect(&writer, &RecoveryWriter::written, [&writes] { ++writes; });
-        QObject::connect(&writer, &RecoveryWriter::failed,
+        QObject::connect(&writer, &RecoveryWriter::written, &writer, [&writes] { ++writes; });
+        QObject::connect(&writer, &RecoveryWriter::failed, &writer,
                          [](const QString &message) { std::printf("  failed: %s\n", qPrintable(message)); });
         with.push_back(perChange(doc, changes));
         slowestWith.push_back(slowestPaced(doc, 100));
