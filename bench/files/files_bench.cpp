@@ -53,9 +53,9 @@ roster::Roster longCombat(const QString &letters)
         row.ac = filler(seed, 100);
         row.ini = filler(seed, 100);
         row.note = filler(seed, 100);
-        row.will = filler(seed, 100);
         row.fort = filler(seed, 100);
-        row.rex = filler(seed, 100);
+        row.reflex = filler(seed, 100);
+        row.will = filler(seed, 100);
         row.attack = filler(seed, 100);
         row.damage = filler(seed, 100);
     }
@@ -77,9 +77,9 @@ roster::Roster typicalCombat()
         row.ac = QStringLiteral("15");
         row.ini = QString::number(20 - 3 * r);
         row.note = QStringLiteral("on the ridge");
-        row.will = QStringLiteral("-1");
-        row.fort = QStringLiteral("+1");
-        row.rex = QStringLiteral("+3");
+        row.fort = QStringLiteral("-1");
+        row.reflex = QStringLiteral("+1");
+        row.will = QStringLiteral("+3");
         row.attack = QStringLiteral("+4 shortbow");
         row.damage = QStringLiteral("1d6");
     }

@@ -14,9 +14,9 @@ struct Row
     QString ac;
     QString ini;
     QString note;
-    QString will;   // the column captioned "Fort"
-    QString fort;   // the column captioned "Reflx"
-    QString rex;    // the column captioned "Will"
+    QString fort;
+    QString reflex;
+    QString will;
     QString attack;
     QString damage;
 

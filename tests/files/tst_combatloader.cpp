@@ -133,7 +133,7 @@ void TestCombatLoader::exampleFile()
     const Roster &loaded = outcome.roster;
     QCOMPARE(loaded.generalNote, QStringLiteral("Ambush at the ford\nWolves arrive at dusk"));
     QCOMPARE(loaded.rows[0].name, QStringLiteral("Goblin archer"));
-    QCOMPARE(loaded.rows[0].will + loaded.rows[0].fort + loaded.rows[0].rex, QStringLiteral("-1+1+3"));
+    QCOMPARE(loaded.rows[0].fort + loaded.rows[0].reflex + loaded.rows[0].will, QStringLiteral("-1+1+3"));
     QVERIFY(loaded.rows[1].down);
     QCOMPARE(loaded.rows[1].check, qint16(0));
     for (int r = 2; r < roster::RowCount; ++r) {

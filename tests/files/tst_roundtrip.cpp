@@ -28,9 +28,9 @@ public:
             row.ac = text();
             row.ini = text();
             row.note = text();
-            row.will = text();
             row.fort = text();
-            row.rex = text();
+            row.reflex = text();
+            row.will = text();
             row.attack = text();
             row.damage = text();
             row.amount = text();
