@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FakePrompts.h"
+#include "WindowControls.h"
 #include "app/shell/MainFrm.h"
 
 #include <QCheckBox>
@@ -19,12 +20,12 @@ inline QStringList visibleState(MainFrm &w)
     for (int r = 0; r < roster::RowCount; ++r) {
         QList<FieldEdit *> fields;
         for (const roster::FieldInfo &info : roster::RowFields)
-            fields << w.roster().field(r, info.field);
-        for (FieldEdit *field : fields << w.roster().SubsTxt[r])
-            state << field->text() + (field->isEnabled() ? QStringLiteral("+") : QStringLiteral("-"));
-        state << (w.roster().ChrChk[r]->isChecked() ? QStringLiteral("checked") : QStringLiteral("clear"));
+            fields << field(w, info.field, r);
+        for (FieldEdit *edit : fields << amountBox(w, r))
+            state << edit->text() + (edit->isEnabled() ? QStringLiteral("+") : QStringLiteral("-"));
+        state << (includeBox(w, r)->isChecked() ? QStringLiteral("checked") : QStringLiteral("clear"));
     }
-    state << w.roster().NotesTxt->text();
+    state << generalNote(w)->text();
     return state;
 }
 
@@ -46,6 +47,10 @@ inline void typeInto(QWidget *field, const QString &text)
     QTest::keyClicks(field, text);
 }
 
+// How far a test takes its window before it starts: made only, shown and drawn, or drawn
+// with the keyboard's focus too.
+enum class Shown { No, Exposed, Active };
+
 // A main window with fake dialogs, as every widget test needs it.
 struct WindowFixture
 {
@@ -58,6 +63,16 @@ struct WindowFixture
             startedPrograms.append(program);
             return true;
         });
+    }
+
+    // Shows the window as far as `shown` says and waits for the system; false if it never got there.
+    [[nodiscard]] bool show(Shown shown)
+    {
+        if (shown == Shown::No)
+            return true;
+        window->show();
+        return shown == Shown::Active ? QTest::qWaitForWindowActive(window.get())
+                                      : QTest::qWaitForWindowExposed(window.get());
     }
 
     CombatDocument document; // outlives the window
