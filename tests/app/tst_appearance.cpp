@@ -35,8 +35,7 @@ void TestAppearance::startUpLoadsNoImagePlugin()
     // for nothing that the window shows at start.
     setUpApplication(*qApp);
     WindowFixture fixture;
-    fixture.window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(fixture.window.get()));
+    QVERIFY(fixture.show(Shown::Exposed));
     QVERIFY(!QApplication::windowIcon().isNull());
 
     QFile maps(QStringLiteral("/proc/self/maps"));

@@ -1,5 +1,5 @@
 // Saving and loading combats through the window, with the dialogs answered by a fake.
-#include "WindowFixture.h"
+#include "WindowTest.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -13,6 +13,7 @@
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
+using roster::Field;
 
 namespace {
 QByteArray readAll(const QString &path)
@@ -39,20 +40,23 @@ QByteArray fileWithoutChecks(int rows)
 }
 } // namespace
 
-class TestFilesWindow : public QObject
+class TestFilesWindow : public WindowTest
 {
     Q_OBJECT
+
+public:
+    TestFilesWindow() : WindowTest(Shown::No) {}
 
 private slots:
     void init()
     {
-        m_fixture = std::make_unique<WindowFixture>();
+        QVERIFY(openWindow());
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
     }
     void cleanup()
     {
-        m_fixture.reset();
+        closeWindow();
         m_dir.reset();
     }
 
@@ -69,27 +73,24 @@ private slots:
     void typedNameGetsTheCombatSuffixAndIsOfferedAgain();
 
 private:
-    MainFrm &window() { return *m_fixture->window; }
-    FakePrompts &prompts() { return *m_fixture->prompts; }
     void fillCombat();
-    std::unique_ptr<WindowFixture> m_fixture;
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
 void TestFilesWindow::fillCombat()
 {
     MainFrm &w = window();
-    w.roster().ChrName[0]->setText(u"Goblin archer"_s);
-    w.roster().ChrHP[0]->setText(u"7"_s);
-    w.roster().ChrIni[0]->setText(u"18"_s);
-    w.roster().ChrWill[0]->setText(u"-1"_s);
-    w.roster().ChrName[1]->setText(u"Ogre"_s);
-    w.roster().ChrHP[1]->setText(u"-2"_s);
-    w.roster().SubsTxt[1]->setText(u"10"_s);
-    w.roster().SubsCmd[1]->click(); // down at -12
-    w.roster().ChrName[18]->setText(u"Orc=chief é€"_s);
-    w.roster().ChrChk[18]->setChecked(false);
-    w.roster().NotesTxt->setPlainText(u"Ambush at the ford\nWolves arrive at dusk"_s);
+    field(w, Field::Name, 0)->setText(u"Goblin archer"_s);
+    field(w, Field::HitPoints, 0)->setText(u"7"_s);
+    field(w, Field::Initiative, 0)->setText(u"18"_s);
+    field(w, Field::Fort, 0)->setText(u"-1"_s);
+    field(w, Field::Name, 1)->setText(u"Ogre"_s);
+    field(w, Field::HitPoints, 1)->setText(u"-2"_s);
+    amountBox(w, 1)->setText(u"10"_s);
+    substractButton(w, 1)->click(); // down at -12
+    field(w, Field::Name, 18)->setText(u"Orc=chief é€"_s);
+    includeBox(w, 18)->setChecked(false);
+    generalNote(w)->setPlainText(u"Ambush at the ford\nWolves arrive at dusk"_s);
 }
 
 void TestFilesWindow::saveAndLoadBringTheCombatBack()
@@ -98,7 +99,7 @@ void TestFilesWindow::saveAndLoadBringTheCombatBack()
     fillCombat();
     const QString path = m_dir->filePath(u"combat.ini"_s);
     prompts().answers << path;
-    w.mnuSave_Click();
+    action(w, "mnuSave")->trigger();
     QCOMPARE(prompts().saveDialogs.size(), 1);
     QCOMPARE(prompts().saveDialogs[0].title, u"Save Combat"_s);
     QCOMPARE(prompts().saveDialogs[0].filter, u"Ini Files(.ini) (*.ini)"_s);
@@ -108,20 +109,20 @@ void TestFilesWindow::saveAndLoadBringTheCombatBack()
     QStringList expected = visibleState(w);
     // The row unchecked by hand comes back checked: the load recomputes every box.
     expected[18 * 12 + 11] = u"checked"_s;
-    w.mnuNew->trigger();
-    w.roster().NotesTxt->clear();
+    action(w, "mnuNew")->trigger();
+    generalNote(w)->clear();
 
     prompts().answers << path;
-    w.mnuLoad_Click();
+    action(w, "mnuLoad")->trigger();
     QCOMPARE(prompts().openDialogs.size(), 1);
     QCOMPARE(prompts().openDialogs[0].title, u"Load Combat"_s);
     QCOMPARE(prompts().openDialogs[0].filter, u"Ini Files (*.ini)"_s);
     QCOMPARE(visibleState(w), expected);
-    QVERIFY(!w.roster().ChrName[1]->isEnabled());
+    QVERIFY(!field(w, Field::Name, 1)->isEnabled());
     QVERIFY(prompts().messages.isEmpty());
 
     // The next save starts from the last name chosen.
-    w.mnuSave_Click();
+    action(w, "mnuSave")->trigger();
     QCOMPARE(prompts().saveDialogs.last().startPath, path);
 }
 
@@ -130,8 +131,8 @@ void TestFilesWindow::bothSaveCommandsWriteTheSameBytes()
     fillCombat();
     const QString first = m_dir->filePath(u"first.ini"_s), second = m_dir->filePath(u"second.ini"_s);
     prompts().answers << first << second;
-    window().mnuSave->trigger();
-    window().mnuSave1->trigger();
+    action(window(), "mnuSave")->trigger();
+    action(window(), "mnuSave1")->trigger();
     QVERIFY(!readAll(first).isEmpty());
     QCOMPARE(readAll(second), readAll(first));
 }
@@ -141,8 +142,8 @@ void TestFilesWindow::cancelledDialogsChangeNothing()
     MainFrm &w = window();
     fillCombat();
     const QStringList before = visibleState(w);
-    w.mnuSave1->trigger();
-    w.mnuLoad1->trigger();
+    action(w, "mnuSave1")->trigger();
+    action(w, "mnuLoad1")->trigger();
     QCOMPARE(prompts().saveDialogs.size(), 1);
     QCOMPARE(prompts().openDialogs.size(), 1);
     QCOMPARE(visibleState(w), before);
@@ -157,7 +158,7 @@ void TestFilesWindow::failedSaveKeepsTheOldFileAndSays()
     const QString missing = m_dir->filePath(u"no such folder/combat.ini"_s);
     prompts().answers << missing;
     const QStringList before = visibleState(w);
-    w.mnuSave_Click();
+    action(w, "mnuSave")->trigger();
     QCOMPARE(prompts().messages.size(), 1);
     QVERIFY2(prompts().messages[0].text.contains(QDir::toNativeSeparators(missing)), qPrintable(prompts().messages[0].text));
     QCOMPARE(prompts().messages[0].icon, Prompts::Icon::Stop);
@@ -171,19 +172,19 @@ void TestFilesWindow::oldFileWarnsOnceAndLoadsWhole()
     const QString path = m_dir->filePath(u"old.ini"_s);
     writeAll(path, fileWithoutChecks(10));
     prompts().answers << path;
-    w.mnuLoad_Click();
+    action(w, "mnuLoad")->trigger();
 
     QCOMPARE(prompts().messages.size(), 1);
     QCOMPARE(prompts().messages[0].text, u"You are loading a combat prior to v1.9, there may be some errors"_s);
     QCOMPARE(prompts().messages[0].title, u"Old Version Combat"_s);
     QCOMPARE(prompts().messages[0].icon, Prompts::Icon::Stop);
-    QCOMPARE(w.roster().ChrName[9]->text(), u"Foe 9"_s);
-    QCOMPARE(w.roster().ChrHP[7]->text(), u"-11"_s);
-    QVERIFY(!w.roster().ChrName[7]->isEnabled()); // -11 is down
-    QVERIFY(w.roster().ChrName[6]->isEnabled());  // -8 is not
-    QVERIFY(w.roster().ChrName[10]->text().isEmpty());
-    QVERIFY(w.roster().ChrChk[10]->isChecked());
-    QVERIFY(w.roster().NotesTxt->toPlainText().isEmpty()); // the last sections have no note
+    QCOMPARE(field(w, Field::Name, 9)->text(), u"Foe 9"_s);
+    QCOMPARE(field(w, Field::HitPoints, 7)->text(), u"-11"_s);
+    QVERIFY(!field(w, Field::Name, 7)->isEnabled()); // -11 is down
+    QVERIFY(field(w, Field::Name, 6)->isEnabled());  // -8 is not
+    QVERIFY(field(w, Field::Name, 10)->text().isEmpty());
+    QVERIFY(includeBox(w, 10)->isChecked());
+    QVERIFY(generalNote(w)->toPlainText().isEmpty()); // the last sections have no note
 }
 
 void TestFilesWindow::cutFileLoadsWhatItHoldsAndWarns()
@@ -192,24 +193,24 @@ void TestFilesWindow::cutFileLoadsWhatItHoldsAndWarns()
     fillCombat();
     const QString saved = m_dir->filePath(u"saved.ini"_s);
     prompts().answers << saved;
-    w.mnuSave_Click();
+    action(w, "mnuSave")->trigger();
     QFile file(saved);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
     file.close();
     const QString cut = m_dir->filePath(u"cut.ini"_s);
     writeAll(cut, bytes.left(bytes.indexOf("[Info1]") + 15)); // "Name=O": inside row 2's name line
-    w.mnuNew->trigger();
+    action(w, "mnuNew")->trigger();
 
     prompts().answers << cut;
-    w.mnuLoad_Click();
+    action(w, "mnuLoad")->trigger();
     QCOMPARE(prompts().messages.size(), 1);
     QCOMPARE(prompts().messages[0].title, u"Combat File Ends Early"_s);
     QCOMPARE(prompts().messages[0].icon, Prompts::Icon::Warning);
     QVERIFY2(prompts().messages[0].text.contains(u"cut.ini"_s), qPrintable(prompts().messages[0].text));
-    QCOMPARE(w.roster().ChrName[0]->text(), u"Goblin archer"_s); // the first row came whole
-    QCOMPARE(w.roster().ChrName[1]->text(), u"O"_s);              // the second up to the cut
-    QVERIFY(w.roster().ChrHP[1]->text().isEmpty());
+    QCOMPARE(field(w, Field::Name, 0)->text(), u"Goblin archer"_s); // the first row came whole
+    QCOMPARE(field(w, Field::Name, 1)->text(), u"O"_s);              // the second up to the cut
+    QVERIFY(field(w, Field::HitPoints, 1)->text().isEmpty());
 }
 
 void TestFilesWindow::badCheckValueChangesNothing()
@@ -218,21 +219,21 @@ void TestFilesWindow::badCheckValueChangesNothing()
     fillCombat();
     const QString path = m_dir->filePath(u"bad.ini"_s);
     prompts().answers << path;
-    w.mnuSave_Click();
+    action(w, "mnuSave")->trigger();
     QByteArray bytes = readAll(path);
     const qsizetype row4 = bytes.indexOf("[Info4]");
     bytes.replace(bytes.indexOf("Check=1", row4), 7, "Check=7");
     writeAll(path, bytes);
 
-    w.mnuNew->trigger();
-    w.roster().ChrName[2]->setText(u"Survivor"_s);
-    w.roster().ChrHP[2]->setText(u"-11"_s);
-    w.roster().SubsTxt[2]->setText(u"1"_s);
-    w.roster().SubsCmd[2]->click(); // down
+    action(w, "mnuNew")->trigger();
+    field(w, Field::Name, 2)->setText(u"Survivor"_s);
+    field(w, Field::HitPoints, 2)->setText(u"-11"_s);
+    amountBox(w, 2)->setText(u"1"_s);
+    substractButton(w, 2)->click(); // down
     const QStringList before = visibleState(w);
 
     prompts().answers << path;
-    w.mnuLoad_Click();
+    action(w, "mnuLoad")->trigger();
 
     QCOMPARE(visibleState(w), before);
     QCOMPARE(prompts().messages.size(), 1);
@@ -263,7 +264,7 @@ void TestFilesWindow::whatIsNoCombatIsRefused()
     const QStringList before = visibleState(w);
 
     prompts().answers << path;
-    w.mnuLoad_Click();
+    action(w, "mnuLoad")->trigger();
 
     QCOMPARE(visibleState(w), before);
     QCOMPARE(prompts().messages.size(), 1);
@@ -277,24 +278,23 @@ void TestFilesWindow::noteKeepsEveryCharacter()
     // Typed, not set: a non-breaking space and a line separator are characters of the
     // note; only the real line break becomes "(t55)".
     MainFrm &w = window();
-    w.show();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-    w.roster().NotesTxt->setFocus();
+    QVERIFY(fixture().show(Shown::Active));
+    generalNote(w)->setFocus();
     for (const QChar c : u"a\u00a0b\u2028c"_s) { // keyClicks() types Latin-1 only
         QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w.roster().NotesTxt, &key);
+        QApplication::sendEvent(generalNote(w), &key);
     }
-    QTest::keyClick(w.roster().NotesTxt, Qt::Key_Return);
-    QTest::keyClicks(w.roster().NotesTxt, u"d"_s);
+    QTest::keyClick(generalNote(w), Qt::Key_Return);
+    QTest::keyClicks(generalNote(w), u"d"_s);
     QCOMPARE(w.document().roster().generalNote, u"a\u00a0b\u2028c\nd"_s);
 
     const QString path = m_dir->filePath(u"note.ini"_s);
     prompts().answers << path;
-    w.mnuSave_Click();
+    action(w, "mnuSave")->trigger();
     QVERIFY(readAll(path).contains(u"GeneralNote=a\u00a0b\u2028c(t55)d\r\n"_s.toUtf8()));
-    w.roster().NotesTxt->clear();
+    generalNote(w)->clear();
     prompts().answers << path;
-    w.mnuLoad_Click();
+    action(w, "mnuLoad")->trigger();
     QCOMPARE(w.document().roster().generalNote, u"a\u00a0b\u2028c\nd"_s);
 }
 
@@ -304,14 +304,14 @@ void TestFilesWindow::typedNameGetsTheCombatSuffixAndIsOfferedAgain()
     QDir(m_dir->path()).mkdir(u"camp"_s);
     const QString typed = m_dir->filePath(u"camp/ambush"_s);
     prompts().answers << typed;
-    w.mnuSave_Click();
+    action(w, "mnuSave")->trigger();
     QVERIFY(QFile::exists(typed + u".ini"_s));
     QVERIFY(!QFile::exists(typed));
     QCOMPARE(prompts().saveDialogs[0].defaultSuffix, u"ini"_s);
 
-    w.mnuLoad_Click(); // cancelled; it starts where the last combat went
+    action(w, "mnuLoad")->trigger(); // cancelled; it starts where the last combat went
     QCOMPARE(prompts().openDialogs[0].startPath, m_dir->filePath(u"camp"_s));
-    w.mnuSave_Click();
+    action(w, "mnuSave")->trigger();
     QCOMPARE(prompts().saveDialogs[1].startPath, typed + u".ini"_s);
 }
 

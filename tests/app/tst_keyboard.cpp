@@ -1,5 +1,5 @@
 // Everything can be done without a mouse, and every control tells a screen reader its name.
-#include "WindowFixture.h"
+#include "WindowTest.h"
 #include "app/widgets/SpinButton.h"
 
 #include <QAccessible>
@@ -13,6 +13,7 @@
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
+using roster::Field;
 
 namespace {
 // Counts mouse events reaching any object of the application.
@@ -62,54 +63,49 @@ QString spokenName(QWidget *widget)
 }
 } // namespace
 
-class TestKeyboard : public QObject
+class TestKeyboard : public WindowTest
 {
     Q_OBJECT
 
-private slots:
-    void init()
-    {
-        m_fixture = std::make_unique<WindowFixture>();
-        window().show();
-        QVERIFY(QTest::qWaitForWindowActive(&window()));
-    }
-    void cleanup() { m_fixture.reset(); }
+public:
+    TestKeyboard() : WindowTest(Shown::Active) {}
 
+private slots:
     void focusOrderFollowsTheRows();
     void aFullCombatWithoutTheMouse();
     void everyControlHasAName();
-
-private:
-    MainFrm &window() { return *m_fixture->window; }
-    std::unique_ptr<WindowFixture> m_fixture;
 };
 
 void TestKeyboard::focusOrderFollowsTheRows()
 {
     MainFrm &w = window();
-    QCOMPARE(focused(), w.roster().Command1);
-    const QList<QWidget *> row0{w.roster().ChrName[0], w.roster().ChrHP[0], w.roster().UpDown1[0], w.roster().ChrIni[0], w.roster().ChrAC[0], w.roster().UpDown2[0],
-                                w.roster().ChrNote[0], w.roster().ChrWill[0], w.roster().ChrFort[0], w.roster().ChrRex[0], w.roster().ChrAttack[0],
-                                w.roster().ChrDamage[0], w.roster().ChrChk[0], w.roster().cmdClear[0]};
-    const QList<QWidget *> row1{w.roster().ChrName[1], w.roster().ChrHP[1], w.roster().ChrIni[1], w.roster().ChrAC[1], w.roster().ChrNote[1], w.roster().ChrWill[1],
-                                w.roster().ChrFort[1], w.roster().ChrRex[1], w.roster().ChrAttack[1], w.roster().ChrDamage[1], w.roster().ChrChk[1],
-                                w.roster().cmdClear[1], w.roster().UpDown2[1], w.roster().UpDown1[1], w.roster().ChrName[2]};
+    QCOMPARE(focused(), calculateButton(w));
+    const QList<QWidget *> row0{field(w, Field::Name, 0), field(w, Field::HitPoints, 0), hitPointsSpin(w, 0),
+                                field(w, Field::Initiative, 0), field(w, Field::ArmourClass, 0), armourClassSpin(w, 0),
+                                field(w, Field::Note, 0), field(w, Field::Fort, 0), field(w, Field::Reflex, 0),
+                                field(w, Field::Will, 0), field(w, Field::Attack, 0), field(w, Field::Damage, 0),
+                                includeBox(w, 0), clearButton(w, 0)};
+    const QList<QWidget *> row1{field(w, Field::Name, 1), field(w, Field::HitPoints, 1), field(w, Field::Initiative, 1),
+                                field(w, Field::ArmourClass, 1), field(w, Field::Note, 1), field(w, Field::Fort, 1),
+                                field(w, Field::Reflex, 1), field(w, Field::Will, 1), field(w, Field::Attack, 1),
+                                field(w, Field::Damage, 1), includeBox(w, 1), clearButton(w, 1),
+                                armourClassSpin(w, 1), hitPointsSpin(w, 1), field(w, Field::Name, 2)};
     for (QWidget *expected : row0 + row1) {
         press(Qt::Key_Tab);
         QCOMPARE(focused(), expected);
     }
-    QVERIFY(tabTo(w.roster().cmdClear[18]));
-    for (QWidget *expected : {static_cast<QWidget *>(w.roster().UpDown2[18]), static_cast<QWidget *>(w.roster().UpDown1[18]),
-                              static_cast<QWidget *>(w.roster().SubsTxt[0]), static_cast<QWidget *>(w.roster().SubsCmd[0]),
-                              static_cast<QWidget *>(w.roster().SubsTxt[1])}) {
+    QVERIFY(tabTo(clearButton(w, 18)));
+    for (QWidget *expected : {static_cast<QWidget *>(armourClassSpin(w, 18)), static_cast<QWidget *>(hitPointsSpin(w, 18)),
+                              static_cast<QWidget *>(amountBox(w, 0)), static_cast<QWidget *>(substractButton(w, 0)),
+                              static_cast<QWidget *>(amountBox(w, 1))}) {
         press(Qt::Key_Tab);
         QCOMPARE(focused(), expected);
     }
-    QVERIFY(tabTo(w.roster().SubsCmd[18]));
+    QVERIFY(tabTo(substractButton(w, 18)));
     press(Qt::Key_Tab);
-    QCOMPARE(focused(), w.roster().List);
+    QCOMPARE(focused(), orderList(w));
     press(Qt::Key_Tab);
-    QCOMPARE(focused(), w.roster().NotesTxt);
+    QCOMPARE(focused(), generalNote(w));
 }
 
 void TestKeyboard::aFullCombatWithoutTheMouse()
@@ -127,56 +123,56 @@ void TestKeyboard::aFullCombatWithoutTheMouse()
     press(Qt::Key_Up);
     press(Qt::Key_Tab);
     QTest::keyClicks(focused(), u"12"_s);
-    QVERIFY(tabTo(w.roster().ChrName[1]));
+    QVERIFY(tabTo(field(w, Field::Name, 1)));
     QTest::keyClicks(focused(), u"Orc"_s);
     press(Qt::Key_Tab);
     QTest::keyClicks(focused(), u"15"_s);
     press(Qt::Key_Tab);
     QTest::keyClicks(focused(), u"7"_s);
-    QCOMPARE(w.roster().ChrHP[0]->text(), u"6"_s);
+    QCOMPARE(field(w, Field::HitPoints, 0)->text(), u"6"_s);
 
     // Back to the first control, and the order is computed with Space.
     press(Qt::Key_Backtab, Qt::ShiftModifier);
-    while (focused() != w.roster().Command1)
+    while (focused() != calculateButton(w))
         press(Qt::Key_Backtab, Qt::ShiftModifier);
     press(Qt::Key_Space);
-    QCOMPARE(listTexts(w.roster().List).size(), 2);
-    QCOMPARE(listTexts(w.roster().List).constFirst(), u"12 - Goblin"_s);
+    QCOMPARE(listTexts(orderList(w)).size(), 2);
+    QCOMPARE(listTexts(orderList(w)).constFirst(), u"12 - Goblin"_s);
 
     // 16 damage takes the goblin down with Enter on "Substract".
-    QVERIFY(tabTo(w.roster().SubsTxt[0]));
+    QVERIFY(tabTo(amountBox(w, 0)));
     QTest::keyClicks(focused(), u"16"_s);
     press(Qt::Key_Tab);
-    QCOMPARE(focused(), w.roster().SubsCmd[0]);
+    QCOMPARE(focused(), substractButton(w, 0));
     press(Qt::Key_Return);
-    QCOMPARE(w.roster().ChrHP[0]->text(), u"-10"_s);
-    QVERIFY(!w.roster().ChrName[0]->isEnabled());
+    QCOMPARE(field(w, Field::HitPoints, 0)->text(), u"-10"_s);
+    QVERIFY(!field(w, Field::Name, 0)->isEnabled());
 
     // Enter in an amount box takes the damage off too.
-    QVERIFY(tabTo(w.roster().SubsTxt[1]));
+    QVERIFY(tabTo(amountBox(w, 1)));
     QTest::keyClicks(focused(), u"3"_s);
     press(Qt::Key_Enter);
-    QCOMPARE(w.roster().ChrHP[1]->text(), u"12"_s);
-    QVERIFY(w.roster().SubsTxt[1]->text().isEmpty());
+    QCOMPARE(field(w, Field::HitPoints, 1)->text(), u"12"_s);
+    QVERIFY(amountBox(w, 1)->text().isEmpty());
 
     // The orc's box is cleared with Space; the order then holds nobody.
-    QVERIFY(tabTo(w.roster().ChrChk[1]));
+    QVERIFY(tabTo(includeBox(w, 1)));
     press(Qt::Key_Space);
-    QVERIFY(!w.roster().ChrChk[1]->isChecked());
-    QVERIFY(tabTo(w.roster().Command1));
+    QVERIFY(!includeBox(w, 1)->isChecked());
+    QVERIFY(tabTo(calculateButton(w)));
     press(Qt::Key_Space);
-    QCOMPARE(listTexts(w.roster().List), QStringList());
+    QCOMPARE(listTexts(orderList(w)), QStringList());
 
     // Clear the orc's row with Space on its button, then the menus by their keys.
-    QVERIFY(tabTo(w.roster().cmdClear[1]));
+    QVERIFY(tabTo(clearButton(w, 1)));
     press(Qt::Key_Space);
-    QVERIFY(w.roster().ChrName[1]->text().isEmpty());
+    QVERIFY(field(w, Field::Name, 1)->text().isEmpty());
     press(Qt::Key_N, Qt::ControlModifier);
-    QVERIFY(w.roster().ChrName[0]->isEnabled());
+    QVERIFY(field(w, Field::Name, 0)->isEnabled());
     press(Qt::Key_S, Qt::ControlModifier);
-    QCOMPARE(m_fixture->prompts->saveDialogs.size(), 1);
+    QCOMPARE(prompts().saveDialogs.size(), 1);
     press(Qt::Key_F2);
-    QCOMPARE(m_fixture->prompts->messages.size(), 1);
+    QCOMPARE(prompts().messages.size(), 1);
 
     qApp->removeEventFilter(&mouse);
     QCOMPARE(mouse.count, 0);
@@ -198,17 +194,17 @@ void TestKeyboard::everyControlHasAName()
     }
     QCOMPARE(checked, roster::RowCount * 16 + 3);
 
-    QCOMPARE(spokenName(w.roster().ChrName[0]), u"Row 1 Name"_s);
-    QCOMPARE(spokenName(w.roster().ChrHP[0]), u"Row 1 HP"_s);
-    QCOMPARE(spokenName(w.roster().UpDown1[0]), u"Row 1 HP up/down"_s);
-    QCOMPARE(spokenName(w.roster().ChrChk[0]), u"Row 1 include"_s);
-    QCOMPARE(spokenName(w.roster().cmdClear[0]), u"Row 1 Clear"_s);
-    QCOMPARE(spokenName(w.roster().SubsTxt[0]), u"Row 1 amount"_s);
-    QCOMPARE(spokenName(w.roster().ChrWill[4]), u"Row 5 Fort"_s); // named by the caption the user sees
-    QCOMPARE(spokenName(w.roster().SubsCmd[18]), u"Row 19 Substract"_s);
-    QCOMPARE(spokenName(w.roster().List), u"Fighting order"_s);
-    QCOMPARE(spokenName(w.roster().NotesTxt), u"Other Notes"_s);
-    QCOMPARE(spokenName(w.roster().Command1), u"Calculate Fighting Order"_s);
+    QCOMPARE(spokenName(field(w, Field::Name, 0)), u"Row 1 Name"_s);
+    QCOMPARE(spokenName(field(w, Field::HitPoints, 0)), u"Row 1 HP"_s);
+    QCOMPARE(spokenName(hitPointsSpin(w, 0)), u"Row 1 HP up/down"_s);
+    QCOMPARE(spokenName(includeBox(w, 0)), u"Row 1 include"_s);
+    QCOMPARE(spokenName(clearButton(w, 0)), u"Row 1 Clear"_s);
+    QCOMPARE(spokenName(amountBox(w, 0)), u"Row 1 amount"_s);
+    QCOMPARE(spokenName(field(w, Field::Fort, 4)), u"Row 5 Fort"_s); // named by the caption the user sees
+    QCOMPARE(spokenName(substractButton(w, 18)), u"Row 19 Substract"_s);
+    QCOMPARE(spokenName(orderList(w)), u"Fighting order"_s);
+    QCOMPARE(spokenName(generalNote(w)), u"Other Notes"_s);
+    QCOMPARE(spokenName(calculateButton(w)), u"Calculate Fighting Order"_s);
 }
 
 QTEST_MAIN(TestKeyboard)

@@ -1,7 +1,7 @@
 // The window on a screen with room and on one too small for it. CTest runs this
 // three times: on a 1600x1000 screen, and on a 1366x768 one with QT_FONT_DPI=117 and
 // with QT_SCALE_FACTOR=1.25.
-#include "WindowFixture.h"
+#include "WindowTest.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -14,20 +14,16 @@
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
+using roster::Field;
 
-class TestLayout : public QObject
+class TestLayout : public WindowTest
 {
     Q_OBJECT
 
-private slots:
-    void init()
-    {
-        m_fixture = std::make_unique<WindowFixture>();
-        window().show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window()));
-    }
-    void cleanup() { m_fixture.reset(); }
+public:
+    TestLayout() : WindowTest(Shown::Exposed) {}
 
+private slots:
     void opensWithinTheScreen();
     void captionsStayOverTheirColumns_data();
     void captionsStayOverTheirColumns();
@@ -35,13 +31,11 @@ private slots:
     void focusedControlsAreScrolledIntoView();
 
 private:
-    MainFrm &window() { return *m_fixture->window; }
     bool fitsTheScreen()
     {
         const QSize content = window().roster().widget()->minimumSizeHint();
         return window().screen()->availableGeometry().height() >= content.height() + 100;
     }
-    std::unique_ptr<WindowFixture> m_fixture;
 };
 
 void TestLayout::opensWithinTheScreen()
@@ -62,11 +56,11 @@ void TestLayout::opensWithinTheScreen()
         QVERIFY(w.roster().verticalScrollBar()->maximum() > 0);
     }
     // A typical attack is not cut.
-    const QLineEdit *attack = w.roster().ChrAttack[0];
+    const QLineEdit *attack = field(w, Field::Attack, 0);
     QVERIFY(attack->fontMetrics().horizontalAdvance(u"+4 shortbow"_s) < attack->width() - 6);
     // The target bar opens inside the screen too, every part of it whole.
     w.show();
-    w.mnuDamage->trigger();
+    action(w, "mnuDamage")->trigger();
     QApplication::processEvents();
     QVERIFY(w.targetBar().isVisible());
     QVERIFY(w.height() <= screen.height());
@@ -115,10 +109,16 @@ void TestLayout::captionsStayOverTheirColumns()
     const QRect rows = place(w.roster().viewport());
     const QRect area = place(&w.roster());
     const std::pair<QLabel *, QLineEdit *> columns[] = {
-        {w.roster().Label1[0], w.roster().ChrName[18]},  {w.roster().Label1[1], w.roster().ChrHP[18]},    {w.roster().Label1[5], w.roster().ChrIni[18]},
-        {w.roster().Label1[2], w.roster().ChrAC[18]},    {w.roster().Label1[3], w.roster().ChrNote[18]},  {w.roster().Label1[6], w.roster().ChrWill[18]},
-        {w.roster().Label1[8], w.roster().ChrFort[18]},  {w.roster().Label1[7], w.roster().ChrRex[18]},   {w.roster().Label1[4], w.roster().ChrAttack[18]},
-        {w.roster().Label1[9], w.roster().ChrDamage[18]},
+        {columnCaption(w, 0), field(w, Field::Name, 18)},
+        {columnCaption(w, 1), field(w, Field::HitPoints, 18)},
+        {columnCaption(w, 5), field(w, Field::Initiative, 18)},
+        {columnCaption(w, 2), field(w, Field::ArmourClass, 18)},
+        {columnCaption(w, 3), field(w, Field::Note, 18)},
+        {columnCaption(w, 6), field(w, Field::Fort, 18)},
+        {columnCaption(w, 8), field(w, Field::Reflex, 18)},
+        {columnCaption(w, 7), field(w, Field::Will, 18)},
+        {columnCaption(w, 4), field(w, Field::Attack, 18)},
+        {columnCaption(w, 9), field(w, Field::Damage, 18)},
     };
     int seen = 0;
     for (const auto &[caption, field] : columns) {
@@ -136,27 +136,31 @@ void TestLayout::captionsStayOverTheirColumns()
     }
     QVERIFY(seen > 0);
     if (down)
-        QVERIFY(rows.intersects(place(w.roster().ChrDamage[18])) && !rows.intersects(place(w.roster().ChrDamage[0])));
+        QVERIFY(rows.intersects(place(field(w, Field::Damage, 18)))
+                && !rows.intersects(place(field(w, Field::Damage, 0))));
     for (int r = 1; r < roster::RowCount; ++r)
-        QVERIFY(w.roster().ChrName[r]->y() > w.roster().ChrName[r - 1]->y()); // the rows keep their order
+        QVERIFY(field(w, Field::Name, r)->y() > field(w, Field::Name, r - 1)->y()); // the rows keep their order
 }
 
 void TestLayout::extraWidthGoesToTheTextColumns()
 {
     MainFrm &w = window();
-    const QList<QWidget *> grow{w.roster().ChrName[0], w.roster().ChrNote[0], w.roster().ChrAttack[0], w.roster().ChrDamage[0], w.roster().NotesTxt, w.roster().List};
-    const QList<QWidget *> keep{w.roster().ChrHP[0], w.roster().ChrIni[0], w.roster().ChrAC[0], w.roster().ChrWill[0], w.roster().SubsTxt[0], w.roster().SubsCmd[0]};
+    const QList<QWidget *> grow{field(w, Field::Name, 0), field(w, Field::Note, 0), field(w, Field::Attack, 0),
+                                field(w, Field::Damage, 0), generalNote(w), orderList(w)};
+    const QList<QWidget *> keep{field(w, Field::HitPoints, 0), field(w, Field::Initiative, 0),
+                                field(w, Field::ArmourClass, 0), field(w, Field::Fort, 0), amountBox(w, 0),
+                                substractButton(w, 0)};
     QList<QSize> before;
     for (QWidget *widget : grow + keep)
         before << widget->size();
     w.resize(w.width() + 300, w.height() + 200);
-    QTRY_VERIFY(w.roster().ChrName[0]->width() > before[0].width());
+    QTRY_VERIFY(field(w, Field::Name, 0)->width() > before[0].width());
     for (int i = 0; i < grow.size(); ++i)
         QVERIFY2(grow[i]->width() > before[i].width(), qPrintable(grow[i]->objectName()));
-    QVERIFY(w.roster().NotesTxt->height() > before[4].height());
+    QVERIFY(generalNote(w)->height() > before[4].height());
     for (int i = 0; i < keep.size(); ++i)
         QCOMPARE(keep[i]->size(), before[grow.size() + i]);
-    QCOMPARE(w.roster().ChrName[18]->height(), before[0].height());
+    QCOMPARE(field(w, Field::Name, 18)->height(), before[0].height());
 }
 
 void TestLayout::focusedControlsAreScrolledIntoView()
@@ -166,7 +170,8 @@ void TestLayout::focusedControlsAreScrolledIntoView()
         QSKIP("The roster scrolls only on a screen too small for the window");
     QTRY_VERIFY(w.roster().verticalScrollBar()->maximum() > 0);
     QWidget *viewport = w.roster().viewport();
-    for (QWidget *control : std::initializer_list<QWidget *>{w.roster().SubsCmd[18], w.roster().ChrName[0], w.roster().NotesTxt}) {
+    for (QWidget *control :
+         std::initializer_list<QWidget *>{substractButton(w, 18), field(w, Field::Name, 0), generalNote(w)}) {
         control->setFocus();
         const QRect shown(control->mapTo(viewport, QPoint(0, 0)), control->size());
         QVERIFY2(viewport->rect().intersects(shown), qPrintable(control->objectName()));

@@ -1,5 +1,5 @@
 // The menu bar: items, captions, shortcuts, and the commands that do not touch the roster.
-#include "WindowFixture.h"
+#include "WindowTest.h"
 #include "app/shell/Calculator.h"
 
 #include <QAction>
@@ -10,6 +10,7 @@
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
+using roster::Field;
 
 namespace {
 QString withoutMnemonic(QString caption)
@@ -39,14 +40,14 @@ QString makeExecutable(const QString &folder, const QString &name)
 }
 } // namespace
 
-class TestMenus : public QObject
+class TestMenus : public WindowTest
 {
     Q_OBJECT
 
-private slots:
-    void init() { m_fixture = std::make_unique<WindowFixture>(); }
-    void cleanup() { m_fixture.reset(); }
+public:
+    TestMenus() : WindowTest(Shown::No) {}
 
+private slots:
     void menuBarHasTheItemsInOrder();
     void mnemonicsAreUniqueInEachMenu();
     void items_data();
@@ -59,11 +60,6 @@ private slots:
     void calculatorStartsOncePerClick();
     void missingCalculatorIsReported();
     void exitClosesWithoutAQuestion();
-
-private:
-    MainFrm &window() { return *m_fixture->window; }
-    FakePrompts &prompts() { return *m_fixture->prompts; }
-    std::unique_ptr<WindowFixture> m_fixture;
 };
 
 void TestMenus::menuBarHasTheItemsInOrder()
@@ -163,14 +159,13 @@ void TestMenus::shortcutsReachTheirCommands()
     QFETCH(int, modifiers);
     QFETCH(QString, effect);
     MainFrm &w = window();
-    w.show();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-    w.roster().ChrName[4]->setText(QStringLiteral("Orc"));
+    QVERIFY(fixture().show(Shown::Active));
+    field(w, Field::Name, 4)->setText(QStringLiteral("Orc"));
 
     QTest::keyClick(&w, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
 
     if (effect == u"new") {
-        QVERIFY(w.roster().ChrName[4]->text().isEmpty());
+        QVERIFY(field(w, Field::Name, 4)->text().isEmpty());
     } else if (effect == u"Load Combat") {
         QCOMPARE(prompts().openDialogs.size(), 1);
         QCOMPARE(prompts().openDialogs[0].title, effect);
@@ -185,7 +180,7 @@ void TestMenus::shortcutsReachTheirCommands()
 
 void TestMenus::aboutBox()
 {
-    window().mnuAbout->trigger();
+    action(window(), "mnuAbout")->trigger();
     QCOMPARE(prompts().messages.size(), 1);
     const FakePrompts::Message &box = prompts().messages[0];
     QCOMPARE(box.text, QStringLiteral("Fraymark made by Vesmar (spellchecked :-P).\r\n"
@@ -199,7 +194,7 @@ void TestMenus::aboutBox()
 
 void TestMenus::helpBox()
 {
-    window().mnuHelp->trigger();
+    action(window(), "mnuHelp")->trigger();
     QCOMPARE(prompts().messages.size(), 1);
     const FakePrompts::Message &box = prompts().messages[0];
     QCOMPARE(box.text, QStringLiteral("I refuse to write a help file for such a simple program."));
@@ -228,11 +223,11 @@ void TestMenus::calculatorStartsOncePerClick()
     const QString calculator = makeExecutable(dir.path(), calculatorCandidates().last());
     const QByteArray oldPath = qgetenv("PATH");
     qputenv("PATH", QDir::toNativeSeparators(dir.path()).toLocal8Bit());
-    window().mnuCalc->trigger();
-    window().mnuCalc->trigger();
+    action(window(), "mnuCalc")->trigger();
+    action(window(), "mnuCalc")->trigger();
     qputenv("PATH", oldPath);
 
-    QCOMPARE(m_fixture->startedPrograms, (QStringList{calculator, calculator}));
+    QCOMPARE(fixture().startedPrograms, (QStringList{calculator, calculator}));
     QVERIFY(prompts().messages.isEmpty());
 }
 
@@ -241,10 +236,10 @@ void TestMenus::missingCalculatorIsReported()
     QTemporaryDir empty;
     const QByteArray oldPath = qgetenv("PATH");
     qputenv("PATH", empty.path().toLocal8Bit());
-    window().mnuCalc->trigger();
+    action(window(), "mnuCalc")->trigger();
     qputenv("PATH", oldPath);
 
-    QVERIFY(m_fixture->startedPrograms.isEmpty());
+    QVERIFY(fixture().startedPrograms.isEmpty());
     QCOMPARE(prompts().messages.size(), 1);
     QCOMPARE(prompts().messages[0].text, QStringLiteral("No calculator program was found."));
     QCOMPARE(prompts().messages[0].title, QStringLiteral("Fraymark"));
@@ -255,11 +250,10 @@ void TestMenus::missingCalculatorIsReported()
 void TestMenus::exitClosesWithoutAQuestion()
 {
     MainFrm &w = window();
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-    w.roster().ChrName[0]->setText(QStringLiteral("Goblin"));
-    w.roster().ChrHP[0]->setText(QStringLiteral("7"));
-    w.mnuExit->trigger();
+    QVERIFY(fixture().show(Shown::Exposed));
+    field(w, Field::Name, 0)->setText(QStringLiteral("Goblin"));
+    field(w, Field::HitPoints, 0)->setText(QStringLiteral("7"));
+    action(w, "mnuExit")->trigger();
     QVERIFY(!w.isVisible());
     QVERIFY(prompts().messages.isEmpty());
     QVERIFY(prompts().saveDialogs.isEmpty());

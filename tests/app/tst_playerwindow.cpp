@@ -1,6 +1,6 @@
 // The players' window: made by F7, it shows whose turn it is as the main window does and
 // moves the turn from its own keys.
-#include "WindowFixture.h"
+#include "WindowTest.h"
 #include "app/players/PlayerWindow.h"
 
 #include <QAccessible>
@@ -11,6 +11,7 @@
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
+using roster::Field;
 
 namespace {
 // The item lit as the current turn, -1 when none; screen readers hear the same.
@@ -36,9 +37,12 @@ bool activate(QWidget *window)
 }
 } // namespace
 
-class TestPlayerWindow : public QObject
+class TestPlayerWindow : public WindowTest
 {
     Q_OBJECT
+
+public:
+    TestPlayerWindow() : WindowTest(Shown::Active) {}
 
 private slots:
     void followsTheTurnAndMovesIt();
@@ -47,15 +51,12 @@ private slots:
 
 void TestPlayerWindow::followsTheTurnAndMovesIt()
 {
-    WindowFixture fixture;
-    MainFrm &w = *fixture.window;
-    w.show();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
+    MainFrm &w = window();
     const QStringList rows{u"Orc"_s, u"Goblin"_s, u"Ogre"_s};
     for (int r = 0; r < 3; ++r) {
-        w.roster().ChrName[r]->setText(rows[r]);
-        w.roster().ChrHP[r]->setText(u"5"_s);
-        w.roster().ChrIni[r]->setText(QString::number(10 + r)); // the order: Ogre, Goblin, Orc
+        field(w, Field::Name, r)->setText(rows[r]);
+        field(w, Field::HitPoints, r)->setText(u"5"_s);
+        field(w, Field::Initiative, r)->setText(QString::number(10 + r)); // the order: Ogre, Goblin, Orc
     }
     QTest::keyClick(&w, Qt::Key_F5);
     QTest::keyClick(&w, Qt::Key_F6);
@@ -72,8 +73,8 @@ void TestPlayerWindow::followsTheTurnAndMovesIt()
     // F6 in the players' window moves the turn for both windows.
     QTest::keyClick(players, Qt::Key_F6);
     QCOMPARE(litItem(players->list()), 1);
-    QCOMPARE(w.roster().List->currentIndex().row(), 1);
-    QCOMPARE(players->turnLabel()->text(), w.roster().RoundLbl->text());
+    QCOMPARE(orderList(w)->currentIndex().row(), 1);
+    QCOMPARE(players->turnLabel()->text(), turnLabel(w)->text());
     QCOMPARE(QAccessible::queryAccessibleInterface(players->turnLabel())->text(QAccessible::Name),
              u"Round 1 — Goblin"_s);
 
@@ -81,7 +82,7 @@ void TestPlayerWindow::followsTheTurnAndMovesIt()
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
     QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
-    QTest::mouseClick(w.roster().ChrChk[0], Qt::LeftButton);
+    QTest::mouseClick(includeBox(w, 0), Qt::LeftButton);
     QCOMPARE(litItem(players->list()), 0);
     QCOMPARE(players->turnLabel()->text(), u"Round 1 — Ogre"_s);
     const QModelIndex orc = players->list()->model()->index(2, 0);
@@ -101,10 +102,7 @@ void TestPlayerWindow::followsTheTurnAndMovesIt()
 
 void TestPlayerWindow::tellsHealthInWordsAndNothingOfTheHidden()
 {
-    WindowFixture fixture;
-    MainFrm &w = *fixture.window;
-    w.show();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
+    MainFrm &w = window();
     QTest::keyClick(&w, Qt::Key_F7);
     auto *players = w.findChild<PlayerWindow *>();
     QVERIFY(QTest::qWaitForWindowActive(players));
@@ -114,24 +112,24 @@ void TestPlayerWindow::tellsHealthInWordsAndNothingOfTheHidden()
     // The order: Sela (a player's character), Goblin, Ogre, Wolf.
     const QStringList names{u"Sela"_s, u"Goblin"_s, u"Ogre"_s, u"Wolf"_s};
     for (int r = 0; r < 4; ++r) {
-        w.roster().ChrName[r]->setText(names[r]);
-        w.roster().ChrHP[r]->setText(QString::number(QList{20, 8, 30, 12}[r]));
-        w.roster().ChrIni[r]->setText(QString::number(30 - 7 * r));
+        field(w, Field::Name, r)->setText(names[r]);
+        field(w, Field::HitPoints, r)->setText(QString::number(QList{20, 8, 30, 12}[r]));
+        field(w, Field::Initiative, r)->setText(QString::number(30 - 7 * r));
     }
-    w.roster().ChrNote[0]->setText(u"[PC]"_s);
+    field(w, Field::Note, 0)->setText(u"[PC]"_s);
     QVERIFY(activate(&w));
     QTest::keyClick(&w, Qt::Key_F5);
     QTest::keyClick(&w, Qt::Key_F6);
-    w.roster().ChrHP[0]->setText(u"15"_s);
-    w.roster().ChrHP[2]->setText(u"-3"_s);
-    w.roster().ChrHP[3]->setText(u"6"_s);
-    w.roster().ChrName[1]->setFocus();
-    QTest::keyClick(w.roster().ChrName[1], Qt::Key_H, Qt::ControlModifier); // the Goblin hides
+    field(w, Field::HitPoints, 0)->setText(u"15"_s);
+    field(w, Field::HitPoints, 2)->setText(u"-3"_s);
+    field(w, Field::HitPoints, 3)->setText(u"6"_s);
+    field(w, Field::Name, 1)->setFocus();
+    QTest::keyClick(field(w, Field::Name, 1), Qt::Key_H, Qt::ControlModifier); // the Goblin hides
     QCOMPARE(listTexts(players->list()), (QStringList{u"Sela · Hurt"_s, u"Ogre · Dying"_s, u"Wolf · Bloodied"_s}));
     QCOMPARE(players->turnLabel()->text(), u"Round 1 — Sela"_s);
     QCOMPARE(players->nextLabel()->text(), u"Next: Wolf"_s); // neither the hidden nor the dying act
     // The main list shows both, as they are.
-    const QAbstractItemModel *main = w.roster().List->model();
+    const QAbstractItemModel *main = orderList(w)->model();
     QCOMPARE(main->index(1, 0).data(Qt::AccessibleDescriptionRole).toString(), u"Hidden from the players"_s);
     QCOMPARE(main->index(2, 0).data(Qt::AccessibleDescriptionRole).toString(), u"Dying"_s);
 
@@ -152,8 +150,8 @@ void TestPlayerWindow::tellsHealthInWordsAndNothingOfTheHidden()
     QTest::keyClick(players, Qt::Key_F6);
     QCOMPARE(litItem(players->list()), 1);
     QVERIFY(activate(&w));
-    w.roster().ChrName[1]->setFocus();
-    QTest::keyClick(w.roster().ChrName[1], Qt::Key_H, Qt::ControlModifier);
+    field(w, Field::Name, 1)->setFocus();
+    QTest::keyClick(field(w, Field::Name, 1), Qt::Key_H, Qt::ControlModifier);
     QCOMPARE(listTexts(players->list()).size(), 3);
     QCOMPARE(litItem(players->list()), -1);
     QCOMPARE(players->turnLabel()->text(), u"Round 1"_s);
@@ -161,9 +159,9 @@ void TestPlayerWindow::tellsHealthInWordsAndNothingOfTheHidden()
     // After New Combat no fight is shown, and with no row focused nor turn marked nothing hides.
     QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier);
     QVERIFY(players->waitingLabel()->isVisible() && !players->list()->isVisible());
-    w.roster().List->setFocus();
-    QTest::keyClick(w.roster().List, Qt::Key_H, Qt::ControlModifier);
-    QCOMPARE(fixture.prompts->messages.size(), 1);
+    orderList(w)->setFocus();
+    QTest::keyClick(orderList(w), Qt::Key_H, Qt::ControlModifier);
+    QCOMPARE(prompts().messages.size(), 1);
 }
 
 QTEST_MAIN(TestPlayerWindow)

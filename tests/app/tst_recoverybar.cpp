@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 using namespace Qt::StringLiterals;
+using roster::Field;
 
 namespace {
 
@@ -71,14 +72,14 @@ void TestRecoveryBar::theBarLeaves()
     else if (how == u"discard")
         QTest::mouseClick(bar.discardButton(), Qt::LeftButton);
     else
-        typeInto(f.window->roster().ChrName[0], u"Zed"_s);
+        typeInto(field(*f.window, Field::Name, 0), u"Zed"_s);
     QVERIFY(bar.isHidden());
     QTEST(f.document.row(0).name, "firstName");
     QFETCH(bool, fileStays);
     QTRY_COMPARE(QFile::exists(left), fileStays);
     if (how == u"restore") {
         QCOMPARE(f.document.currentRow(), 0);
-        QCOMPARE(f.window->mnuUndo->text(), u"&Undo Restore Combat"_s);
+        QCOMPARE(action(*f.window, "mnuUndo")->text(), u"&Undo Restore Combat"_s);
         QVERIFY(QFile::exists(recovery->statePath())); // the combat is in this program's file now
     }
 }
@@ -94,7 +95,7 @@ void TestRecoveryBar::aFolderThatCannotHoldTheFileIsToldOnce()
     QVERIFY(!bar.isHidden() && !bar.offering());
     QVERIFY2(bar.text().contains(u"not being kept for after a crash"_s), qPrintable(bar.text()));
     QTest::mouseClick(bar.closeButton(), Qt::LeftButton);
-    typeInto(f.window->roster().ChrName[0], u"Orc"_s);
+    typeInto(field(*f.window, Field::Name, 0), u"Orc"_s);
     QTest::qWait(50);
     QVERIFY(bar.isHidden());
     QCOMPARE(f.document.row(0).name, u"Orc"_s);
@@ -109,7 +110,7 @@ void TestRecoveryBar::turnedOffNothingIsWritten()
     const auto recovery = CrashRecovery::start(f.document, *f.window, folder);
     qunsetenv("FRAYMARK_NO_RECOVERY");
     QVERIFY(!recovery);
-    typeInto(f.window->roster().ChrName[0], u"Orc"_s);
+    typeInto(field(*f.window, Field::Name, 0), u"Orc"_s);
     QTest::qWait(50);
     QVERIFY(!QFileInfo::exists(folder));
 }

@@ -1,5 +1,5 @@
 // Dice from the keyboard: the Rolls list and Roll Initiative's step.
-#include "WindowFixture.h"
+#include "WindowTest.h"
 #include "app/rolls/RollsModel.h"
 #include "app/rolls/RollsPanel.h"
 #include "roster/FieldText.h"
@@ -10,39 +10,36 @@
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
+using roster::Field;
 
-class TestRolls : public QObject
+class TestRolls : public WindowTest
 {
     Q_OBJECT
+
+public:
+    TestRolls() : WindowTest(Shown::Active) {}
 
 private slots:
     void init()
     {
-        m_fixture = std::make_unique<WindowFixture>();
+        QVERIFY(openWindow());
         MainFrm &w = window();
-        w.show();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
         // Sela is a player's character who rolled at the table; the others roll.
         const QStringList rows[] = {{u"Sela"_s, u"16"_s, u"+7 rapier"_s, u"1d6+3"_s, u"[PC]"_s},
                                     {u"Goblin"_s, u"+3"_s, u"+4 shortbow 19-20"_s, u"1d6"_s, QString()},
                                     {u"Ogre"_s, u"-1"_s, u"see notes"_s, u"2d8+7"_s, QString()},
                                     {u"Wolf"_s, QString(), u"+3 bite"_s, u"1d6+1"_s, QString()}};
         for (int r = 0; r < 4; ++r) {
-            typeInto(w.roster().ChrName[r], rows[r][0]);
-            typeInto(w.roster().ChrIni[r], rows[r][1]);
-            typeInto(w.roster().ChrAttack[r], rows[r][2]);
-            typeInto(w.roster().ChrDamage[r], rows[r][3]);
-            typeInto(w.roster().ChrNote[r], rows[r][4]);
+            typeInto(field(w, Field::Name, r), rows[r][0]);
+            typeInto(field(w, Field::Initiative, r), rows[r][1]);
+            typeInto(field(w, Field::Attack, r), rows[r][2]);
+            typeInto(field(w, Field::Damage, r), rows[r][3]);
+            typeInto(field(w, Field::Note, r), rows[r][4]);
         }
     }
-    void cleanup() { m_fixture.reset(); }
 
     void rollInitiativeIsOneStepTheOrderFollows();
     void rollsListShowsTheCurrentCombatantsRolls();
-
-private:
-    MainFrm &window() { return *m_fixture->window; }
-    std::unique_ptr<WindowFixture> m_fixture;
 };
 
 void TestRolls::rollInitiativeIsOneStepTheOrderFollows()
@@ -57,31 +54,31 @@ void TestRolls::rollInitiativeIsOneStepTheOrderFollows()
     const QString modifierTexts[] = {u"+3"_s, u"-1"_s, u"+0"_s};
     QMap<int, QString> totals; // total -> name, to read the order by
     for (int r = 1; r < 4; ++r) {
-        const QRegularExpressionMatch m = rolled.match(w.roster().ChrIni[r]->text());
-        QVERIFY2(m.hasMatch(), qPrintable(w.roster().ChrIni[r]->text()));
+        const QRegularExpressionMatch m = rolled.match(field(w, Field::Initiative, r)->text());
+        QVERIFY2(m.hasMatch(), qPrintable(field(w, Field::Initiative, r)->text()));
         QCOMPARE(m.captured(2), modifierTexts[r - 1]);
         const int natural = m.captured(1).toInt() - modifiers[r - 1];
-        QVERIFY2(natural >= 1 && natural <= 20, qPrintable(w.roster().ChrIni[r]->text()));
+        QVERIFY2(natural >= 1 && natural <= 20, qPrintable(field(w, Field::Initiative, r)->text()));
     }
-    QCOMPARE(w.roster().ChrIni[0]->text(), u"16"_s);
+    QCOMPARE(field(w, Field::Initiative, 0)->text(), u"16"_s);
     QCOMPARE(w.rolls().rowCount(), 3);
 
     // The order sorts by the rolled totals.
     QTest::keyClick(&w, Qt::Key_F5);
-    const QStringList order = listTexts(w.roster().List);
+    const QStringList order = listTexts(orderList(w));
     QCOMPARE(order.size(), 4);
     double last = 1e9;
     for (const QString &item : order) {
         const QString name = item.section(u" - "_s, 1);
         const int r = QStringList{u"Sela"_s, u"Goblin"_s, u"Ogre"_s, u"Wolf"_s}.indexOf(name);
-        const double initiative = roster::textToNumber(w.roster().ChrIni[r]->text());
+        const double initiative = roster::textToNumber(field(w, Field::Initiative, r)->text());
         QVERIFY2(initiative <= last, qPrintable(order.join(u" | "_s)));
         last = initiative;
     }
 
     // One step takes every field back.
     QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier); // the order
-    QCOMPARE(w.mnuUndo->text(), u"&Undo Roll Initiative"_s);
+    QCOMPARE(action(w, "mnuUndo")->text(), u"&Undo Roll Initiative"_s);
     QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(visibleState(w), before);
     QCOMPARE(w.rolls().rowCount(), 3); // rolls are no steps
@@ -92,7 +89,7 @@ void TestRolls::rollsListShowsTheCurrentCombatantsRolls()
     MainFrm &w = window();
     QListView *list = w.rollsPanel().list();
     QCOMPARE(list->accessibleName(), u"Rolls"_s);
-    QVERIFY(!w.mnuRollAgain->isEnabled());
+    QVERIFY(!action(w, "mnuRollAgain")->isEnabled());
 
     QTest::keyClick(&w, Qt::Key_F5); // Sela 16 first
     QTest::keyClick(&w, Qt::Key_F6);
@@ -117,7 +114,7 @@ void TestRolls::rollsListShowsTheCurrentCombatantsRolls()
     QCOMPARE(w.document().row(w.document().currentRow()).name, u"Ogre"_s);
     QTest::keyClick(&w, Qt::Key_F3);
     QCOMPARE(listTexts(list).first(), u"Ogre, attack see notes: nothing to roll"_s);
-    QVERIFY(m_fixture->prompts->messages.isEmpty());
+    QVERIFY(prompts().messages.isEmpty());
 
     // Enter on an older line rolls it again, on top; the list keeps the last 200.
     list->setFocus();

@@ -1,5 +1,5 @@
 // The spin buttons beside each row's HP and AC fields, driven by mouse, wheel, keyboard and screen reader.
-#include "WindowFixture.h"
+#include "WindowTest.h"
 #include "app/widgets/SpinButton.h"
 
 #include <QAccessible>
@@ -9,6 +9,7 @@
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
+using roster::Field;
 
 namespace {
 void clickArrow(SpinButton *spin, int direction)
@@ -35,24 +36,20 @@ enum class Input { BuddyUp, BuddyDigit, WheelUp, WheelTwoNotches, WheelThirds, W
 
 QStringList rowTexts(MainFrm &w, int r)
 {
-    return {w.roster().ChrName[r]->text(), w.roster().ChrHP[r]->text(), w.roster().ChrIni[r]->text(), w.roster().ChrAC[r]->text(),
-            w.roster().ChrNote[r]->text(), w.roster().SubsTxt[r]->text()};
+    return {field(w, Field::Name, r)->text(), field(w, Field::HitPoints, r)->text(),
+            field(w, Field::Initiative, r)->text(), field(w, Field::ArmourClass, r)->text(),
+            field(w, Field::Note, r)->text(), amountBox(w, r)->text()};
 }
 } // namespace
 
-class TestSpinButton : public QObject
+class TestSpinButton : public WindowTest
 {
     Q_OBJECT
 
-private slots:
-    void init()
-    {
-        m_fixture = std::make_unique<WindowFixture>();
-        m_fixture->window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_fixture->window.get()));
-    }
-    void cleanup() { m_fixture.reset(); }
+public:
+    TestSpinButton() : WindowTest(Shown::Exposed) {}
 
+private slots:
     void clicksStepOnlyTheirOwnRow_data();
     void clicksStepOnlyTheirOwnRow();
     void stepsStopAtTheBounds_data();
@@ -65,10 +62,6 @@ private slots:
     void screenReadersSeeASpinBox();
     void continuedStepsAreMarkedRepeating();
     void unreadableNumberEndsAHeldKey();
-
-private:
-    MainFrm &window() { return *m_fixture->window; }
-    std::unique_ptr<WindowFixture> m_fixture;
 };
 
 void TestSpinButton::clicksStepOnlyTheirOwnRow_data()
@@ -83,16 +76,16 @@ void TestSpinButton::clicksStepOnlyTheirOwnRow()
     QFETCH(int, row);
     MainFrm &w = window();
     for (int r = 0; r < roster::RowCount; ++r) {
-        w.roster().ChrHP[r]->setText(QStringLiteral("12"));
-        w.roster().ChrAC[r]->setText(QStringLiteral("15"));
+        field(w, Field::HitPoints, r)->setText(QStringLiteral("12"));
+        field(w, Field::ArmourClass, r)->setText(QStringLiteral("15"));
     }
-    clickArrow(w.roster().UpDown1[row], +1);
-    clickArrow(w.roster().UpDown1[row], +1);
-    clickArrow(w.roster().UpDown2[row], -1);
+    clickArrow(hitPointsSpin(w, row), +1);
+    clickArrow(hitPointsSpin(w, row), +1);
+    clickArrow(armourClassSpin(w, row), -1);
 
     for (int r = 0; r < roster::RowCount; ++r) {
-        QCOMPARE(w.roster().ChrHP[r]->text(), r == row ? QStringLiteral("14") : QStringLiteral("12"));
-        QCOMPARE(w.roster().ChrAC[r]->text(), r == row ? QStringLiteral("14") : QStringLiteral("15"));
+        QCOMPARE(field(w, Field::HitPoints, r)->text(), r == row ? QStringLiteral("14") : QStringLiteral("12"));
+        QCOMPARE(field(w, Field::ArmourClass, r)->text(), r == row ? QStringLiteral("14") : QStringLiteral("15"));
     }
 }
 
@@ -113,7 +106,7 @@ void TestSpinButton::stepsStopAtTheBounds()
     QFETCH(int, direction);
     QFETCH(QStringList, seen);
     MainFrm &w = window();
-    for (SpinButton *spin : {w.roster().UpDown1[3], w.roster().UpDown2[3]}) {
+    for (SpinButton *spin : {hitPointsSpin(w, 3), armourClassSpin(w, 3)}) {
         spin->buddy()->setText(start);
         for (const QString &expected : seen) {
             clickArrow(spin, direction);
@@ -125,46 +118,46 @@ void TestSpinButton::stepsStopAtTheBounds()
 void TestSpinButton::upAndDownKeysStepAFocusedButton()
 {
     MainFrm &w = window();
-    w.roster().ChrAC[5]->setText(QStringLiteral("10"));
-    w.roster().UpDown2[5]->setFocus();
-    QTRY_VERIFY(w.roster().UpDown2[5]->hasFocus());
-    QTest::keyClick(w.roster().UpDown2[5], Qt::Key_Up);
-    QTest::keyClick(w.roster().UpDown2[5], Qt::Key_Up);
-    QTest::keyClick(w.roster().UpDown2[5], Qt::Key_Down);
-    QTest::keyClick(w.roster().UpDown2[5], Qt::Key_Up);
-    QCOMPARE(w.roster().ChrAC[5]->text(), QStringLiteral("12"));
+    field(w, Field::ArmourClass, 5)->setText(QStringLiteral("10"));
+    armourClassSpin(w, 5)->setFocus();
+    QTRY_VERIFY(armourClassSpin(w, 5)->hasFocus());
+    QTest::keyClick(armourClassSpin(w, 5), Qt::Key_Up);
+    QTest::keyClick(armourClassSpin(w, 5), Qt::Key_Up);
+    QTest::keyClick(armourClassSpin(w, 5), Qt::Key_Down);
+    QTest::keyClick(armourClassSpin(w, 5), Qt::Key_Up);
+    QCOMPARE(field(w, Field::ArmourClass, 5)->text(), QStringLiteral("12"));
 }
 
 void TestSpinButton::acSpinChangesNoState()
 {
     MainFrm &w = window();
     // Stepping AC down to -10 leaves every enabled state and box as it was.
-    w.roster().ChrChk[2]->setChecked(false);
-    w.roster().ChrAC[2]->setText(QStringLiteral("-9"));
-    clickArrow(w.roster().UpDown2[2], -1);
-    clickArrow(w.roster().UpDown2[2], -1);
-    QCOMPARE(w.roster().ChrAC[2]->text(), QStringLiteral("-10"));
-    QVERIFY(!w.roster().ChrChk[2]->isChecked());
-    for (QLineEdit *field : {w.roster().ChrName[2], w.roster().ChrHP[2], w.roster().ChrAC[2], w.roster().ChrNote[2], w.roster().ChrIni[2]})
-        QVERIFY(field->isEnabled());
+    includeBox(w, 2)->setChecked(false);
+    field(w, Field::ArmourClass, 2)->setText(QStringLiteral("-9"));
+    clickArrow(armourClassSpin(w, 2), -1);
+    clickArrow(armourClassSpin(w, 2), -1);
+    QCOMPARE(field(w, Field::ArmourClass, 2)->text(), QStringLiteral("-10"));
+    QVERIFY(!includeBox(w, 2)->isChecked());
+    for (const Field f : {Field::Name, Field::HitPoints, Field::ArmourClass, Field::Note, Field::Initiative})
+        QVERIFY(field(w, f, 2)->isEnabled());
 }
 
 void TestSpinButton::unreadableNumberIsReportedAndNothingChanges()
 {
     MainFrm &w = window();
-    w.roster().ChrHP[4]->setText(QStringLiteral("1e999"));
-    w.roster().ChrName[4]->setText(QStringLiteral("Orc"));
-    w.roster().ChrChk[4]->setChecked(false);
+    field(w, Field::HitPoints, 4)->setText(QStringLiteral("1e999"));
+    field(w, Field::Name, 4)->setText(QStringLiteral("Orc"));
+    includeBox(w, 4)->setChecked(false);
     const QStringList before = rowTexts(w, 4);
 
-    clickArrow(w.roster().UpDown1[4], +1);
+    clickArrow(hitPointsSpin(w, 4), +1);
 
     QCOMPARE(rowTexts(w, 4), before);
-    QVERIFY(!w.roster().ChrChk[4]->isChecked());
-    QCOMPARE(m_fixture->prompts->messages.size(), 1);
-    QCOMPARE(m_fixture->prompts->messages[0].text, QStringLiteral("Row 5 (Orc): the hit points \"1e999\" are out of range."));
-    QCOMPARE(m_fixture->prompts->messages[0].title, QStringLiteral("Fraymark"));
-    QCOMPARE(m_fixture->prompts->messages[0].icon, Prompts::Icon::Stop);
+    QVERIFY(!includeBox(w, 4)->isChecked());
+    QCOMPARE(prompts().messages.size(), 1);
+    QCOMPARE(prompts().messages[0].text, QStringLiteral("Row 5 (Orc): the hit points \"1e999\" are out of range."));
+    QCOMPARE(prompts().messages[0].title, QStringLiteral("Fraymark"));
+    QCOMPARE(prompts().messages[0].icon, Prompts::Icon::Stop);
 }
 
 void TestSpinButton::otherInputsStepTheField_data()
@@ -184,15 +177,15 @@ void TestSpinButton::otherInputsStepTheField()
     QFETCH(Input, input);
     QFETCH(QString, after);
     MainFrm &w = window();
-    SpinButton *spin = w.roster().UpDown2[3];
-    QLineEdit *field = w.roster().ChrAC[3];
-    field->setText(u"7"_s);
-    field->setFocus();
-    QTRY_VERIFY(field->hasFocus());
+    SpinButton *spin = armourClassSpin(w, 3);
+    QLineEdit *ac = field(w, Field::ArmourClass, 3);
+    ac->setText(u"7"_s);
+    ac->setFocus();
+    QTRY_VERIFY(ac->hasFocus());
 
     switch (input) {
-    case Input::BuddyUp: QTest::keyClick(field, Qt::Key_Up); break;
-    case Input::BuddyDigit: QTest::keyClick(field, Qt::Key_5); break;
+    case Input::BuddyUp: QTest::keyClick(ac, Qt::Key_Up); break;
+    case Input::BuddyDigit: QTest::keyClick(ac, Qt::Key_5); break;
     case Input::WheelUp: wheel(spin, 120); break;
     case Input::WheelTwoNotches: wheel(spin, 240); break;
     case Input::WheelThirds:
@@ -204,14 +197,14 @@ void TestSpinButton::otherInputsStepTheField()
         wheel(spin, 120);
         break;
     }
-    QCOMPARE(field->text(), after);
+    QCOMPARE(ac->text(), after);
 }
 
 void TestSpinButton::screenReadersSeeASpinBox()
 {
     MainFrm &w = window();
-    w.roster().ChrHP[0]->setText(u"-9"_s);
-    QAccessibleInterface *face = QAccessible::queryAccessibleInterface(w.roster().UpDown1[0]);
+    field(w, Field::HitPoints, 0)->setText(u"-9"_s);
+    QAccessibleInterface *face = QAccessible::queryAccessibleInterface(hitPointsSpin(w, 0));
     QVERIFY(face);
     QCOMPARE(face->role(), QAccessible::SpinBox);
     QCOMPARE(face->text(QAccessible::Name), u"Row 1 HP up/down"_s);
@@ -223,43 +216,43 @@ void TestSpinButton::screenReadersSeeASpinBox()
     // Steps asked for by the reader run the down-row rule as clicks do.
     face->actionInterface()->doAction(QAccessibleActionInterface::decreaseAction());
     QCOMPARE(face->text(QAccessible::Value), u"-10"_s);
-    QVERIFY(!w.roster().ChrHP[0]->isEnabled());
+    QVERIFY(!field(w, Field::HitPoints, 0)->isEnabled());
     face->actionInterface()->doAction(QAccessibleActionInterface::increaseAction());
-    QCOMPARE(w.roster().ChrHP[0]->text(), u"-9"_s);
-    QVERIFY(w.roster().ChrHP[0]->isEnabled());
+    QCOMPARE(field(w, Field::HitPoints, 0)->text(), u"-9"_s);
+    QVERIFY(field(w, Field::HitPoints, 0)->isEnabled());
 }
 
 void TestSpinButton::continuedStepsAreMarkedRepeating()
 {
     MainFrm &w = window();
-    SpinButton *spin = w.roster().UpDown2[6];
-    w.roster().ChrAC[6]->setText(u"10"_s);
+    SpinButton *spin = armourClassSpin(w, 6);
+    field(w, Field::ArmourClass, 6)->setText(u"10"_s);
     QList<bool> repeating;
     connect(spin, &SpinButton::stepRequested, this, [&] { repeating.append(spin->isRepeatingStep()); });
 
-    QTest::keyClick(w.roster().ChrAC[6], Qt::Key_Up);
-    autoRepeatKey(w.roster().ChrAC[6], Qt::Key_Up);
+    QTest::keyClick(field(w, Field::ArmourClass, 6), Qt::Key_Up);
+    autoRepeatKey(field(w, Field::ArmourClass, 6), Qt::Key_Up);
     autoRepeatKey(spin, Qt::Key_Down);
     wheel(spin, 240);
     QCOMPARE(repeating, (QList<bool>{false, true, true, false, true}));
-    QCOMPARE(w.roster().ChrAC[6]->text(), u"13"_s);
+    QCOMPARE(field(w, Field::ArmourClass, 6)->text(), u"13"_s);
     QVERIFY(!spin->isRepeatingStep()); // a held click's repeat: see the undo history's tests
 }
 
 void TestSpinButton::unreadableNumberEndsAHeldKey()
 {
     MainFrm &w = window();
-    FieldEdit *field = w.roster().ChrHP[4];
-    field->setText(u"1e999"_s);
-    QTest::keyClick(field, Qt::Key_Up);
-    autoRepeatKey(field, Qt::Key_Up);
-    QCOMPARE(m_fixture->prompts->messages.size(), 1); // one box, not one per repeat
+    FieldEdit *hp = field(w, Field::HitPoints, 4);
+    hp->setText(u"1e999"_s);
+    QTest::keyClick(hp, Qt::Key_Up);
+    autoRepeatKey(hp, Qt::Key_Up);
+    QCOMPARE(prompts().messages.size(), 1); // one box, not one per repeat
 
     // A new press tries again.
-    field->setText(u"4"_s);
-    QTest::keyClick(field, Qt::Key_Up);
-    autoRepeatKey(field, Qt::Key_Up);
-    QCOMPARE(field->text(), u"6"_s);
+    hp->setText(u"4"_s);
+    QTest::keyClick(hp, Qt::Key_Up);
+    autoRepeatKey(hp, Qt::Key_Up);
+    QCOMPARE(hp->text(), u"6"_s);
 }
 
 QTEST_MAIN(TestSpinButton)

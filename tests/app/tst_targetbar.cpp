@@ -1,6 +1,6 @@
 // The target bar's keys in the real window: choosing by letters and arrows, adding targets
 // with Space, one blow as one step, Esc leaving everything as it was.
-#include "WindowFixture.h"
+#include "WindowTest.h"
 
 #include <QAction>
 #include <QApplication>
@@ -9,10 +9,14 @@
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
+using roster::Field;
 
-class TestTargetBar : public QObject
+class TestTargetBar : public WindowTest
 {
     Q_OBJECT
+
+public:
+    TestTargetBar() : WindowTest(Shown::Active) {}
 
 private slots:
     void keysAimOneBlowAtSeveralTargets();
@@ -21,15 +25,12 @@ private slots:
 
 void TestTargetBar::keysAimOneBlowAtSeveralTargets()
 {
-    WindowFixture fixture;
-    MainFrm &w = *fixture.window;
-    w.show();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
+    MainFrm &w = window();
     const QStringList names{u"Orc"_s, u"Goblin"_s, u"Ogre"_s, u"Wolf"_s, u"Wolf 2"_s};
     for (int r = 0; r < names.size(); ++r) {
-        w.roster().ChrName[r]->setText(names[r]);
-        w.roster().ChrHP[r]->setText(u"20"_s);
-        w.roster().ChrIni[r]->setText(QString::number(10 + r)); // Wolf 2 first, Orc last
+        field(w, Field::Name, r)->setText(names[r]);
+        field(w, Field::HitPoints, r)->setText(u"20"_s);
+        field(w, Field::Initiative, r)->setText(QString::number(10 + r)); // Wolf 2 first, Orc last
     }
     TargetBar &bar = w.targetBar();
     auto keys = [](const QString &text) { QTest::keyClicks(QApplication::focusWidget(), text); };
@@ -73,36 +74,33 @@ void TestTargetBar::keysAimOneBlowAtSeveralTargets()
     keys(u"14/2"_s);
     key(Qt::Key_Return);
     QVERIFY(!bar.isVisible());
-    QCOMPARE(w.roster().ChrHP[1]->text(), u"13"_s);
-    QCOMPARE(w.roster().ChrHP[4]->text(), u"13"_s);
-    QCOMPARE(w.roster().ChrHP[3]->text(), u"20"_s);
-    QCOMPARE(w.mnuUndo->text().remove(u'&'), u"Undo Damage 2 combatants (7)"_s);
+    QCOMPARE(field(w, Field::HitPoints, 1)->text(), u"13"_s);
+    QCOMPARE(field(w, Field::HitPoints, 4)->text(), u"13"_s);
+    QCOMPARE(field(w, Field::HitPoints, 3)->text(), u"20"_s);
+    QCOMPARE(action(w, "mnuUndo")->text().remove(u'&'), u"Undo Damage 2 combatants (7)"_s);
     QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(w.roster().ChrHP[1]->text(), u"20"_s);
-    QCOMPARE(w.roster().ChrHP[4]->text(), u"20"_s);
+    QCOMPARE(field(w, Field::HitPoints, 1)->text(), u"20"_s);
+    QCOMPARE(field(w, Field::HitPoints, 4)->text(), u"20"_s);
 }
 
 void TestTargetBar::aBlowNeverLandsOnWhoeverTookTheRow()
 {
-    WindowFixture fixture;
-    MainFrm &w = *fixture.window;
-    w.show();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-    w.roster().ChrName[0]->setText(u"Goblin"_s);
-    w.roster().ChrHP[0]->setText(u"7"_s);
-    w.roster().ChrName[0]->setFocus();
+    MainFrm &w = window();
+    field(w, Field::Name, 0)->setText(u"Goblin"_s);
+    field(w, Field::HitPoints, 0)->setText(u"7"_s);
+    field(w, Field::Name, 0)->setFocus();
     QTest::keyClick(&w, Qt::Key_F8); // no turn: the focused row's Goblin
     QCOMPARE(w.targetBar().chosenRow(), 0);
     // While the bar is open, the row is cleared and a Troll typed in.
-    w.roster().cmdClear[0]->click();
-    w.roster().ChrName[0]->setText(u"Troll"_s);
-    w.roster().ChrHP[0]->setText(u"30"_s);
+    clearButton(w, 0)->click();
+    field(w, Field::Name, 0)->setText(u"Troll"_s);
+    field(w, Field::HitPoints, 0)->setText(u"30"_s);
     QVERIFY(w.targetBar().targets().isEmpty());
     QVERIFY(w.targetBar().status().contains(u"is no longer a target"_s));
     w.targetBar().targetEdit()->setFocus();
     QTest::keyClicks(QApplication::focusWidget(), u"5"_s);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    QCOMPARE(w.roster().ChrHP[0]->text(), u"30"_s);
+    QCOMPARE(field(w, Field::HitPoints, 0)->text(), u"30"_s);
     QVERIFY(w.targetBar().isVisible());
 }
 

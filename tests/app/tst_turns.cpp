@@ -1,5 +1,5 @@
 // Whose turn it is, through the window's keys: the marked item of the list and the round.
-#include "WindowFixture.h"
+#include "WindowTest.h"
 #include "app/roster/CurrentRowPalette.h"
 
 #include <QAccessible>
@@ -12,26 +12,27 @@
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
+using roster::Field;
 
-class TestTurns : public QObject
+class TestTurns : public WindowTest
 {
     Q_OBJECT
+
+public:
+    TestTurns() : WindowTest(Shown::Active) {}
 
 private slots:
     void init()
     {
-        m_fixture = std::make_unique<WindowFixture>();
+        QVERIFY(openWindow());
         MainFrm &w = window();
-        w.show();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
         const QStringList names{u"Orc"_s, u"Goblin"_s, u"Ogre"_s};
         for (int r = 0; r < 3; ++r) {
-            w.roster().ChrName[r]->setText(names[r]);
-            w.roster().ChrHP[r]->setText(u"5"_s);
-            w.roster().ChrIni[r]->setText(QString::number(10 + r)); // the order: Ogre, Goblin, Orc
+            field(w, Field::Name, r)->setText(names[r]);
+            field(w, Field::HitPoints, r)->setText(u"5"_s);
+            field(w, Field::Initiative, r)->setText(QString::number(10 + r)); // the order: Ogre, Goblin, Orc
         }
     }
-    void cleanup() { m_fixture.reset(); }
 
     void keysMoveTheMarkerAndTheRound_data();
     void keysMoveTheMarkerAndTheRound();
@@ -41,10 +42,6 @@ private slots:
     void leftCombatantIsStruckThrough();
     void damageTheCurrentCombatantFromTheKeyboard();
     void addedConditionCountsDownOnTheTurnLine();
-
-private:
-    MainFrm &window() { return *m_fixture->window; }
-    std::unique_ptr<WindowFixture> m_fixture;
 };
 
 void TestTurns::keysMoveTheMarkerAndTheRound_data()
@@ -76,27 +73,27 @@ void TestTurns::keysMoveTheMarkerAndTheRound()
         case u'N': QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier); break;
         }
     }
-    const QModelIndexList selected = w.roster().List->selectionModel()->selectedIndexes();
+    const QModelIndexList selected = orderList(w)->selectionModel()->selectedIndexes();
     QCOMPARE(selected.isEmpty() ? QString() : selected.constFirst().data().toString(), marked);
     if (!marked.isEmpty()) {
-        QCOMPARE(w.roster().List->currentIndex(), selected.constFirst()); // what a screen reader announces
+        QCOMPARE(orderList(w)->currentIndex(), selected.constFirst()); // what a screen reader announces
         QVERIFY(selected.constFirst().data(Qt::FontRole).value<QFont>().bold());
     }
-    QCOMPARE(w.roster().RoundLbl->text(), round);
+    QCOMPARE(turnLabel(w)->text(), round);
     // A screen reader says which round it is.
-    QCOMPARE(QAccessible::queryAccessibleInterface(w.roster().RoundLbl)->text(QAccessible::Name),
+    QCOMPARE(QAccessible::queryAccessibleInterface(turnLabel(w))->text(QAccessible::Name),
              round.isEmpty() ? u"Round"_s : round);
-    QVERIFY(m_fixture->prompts->messages.isEmpty());
+    QVERIFY(prompts().messages.isEmpty());
 }
 
 void TestTurns::nextTurnButtonIsNoTabStop()
 {
     MainFrm &w = window();
-    QCOMPARE(w.roster().NextTurnCmd->focusPolicy(), Qt::NoFocus);
+    QCOMPARE(nextTurnButton(w)->focusPolicy(), Qt::NoFocus);
     QTest::keyClick(&w, Qt::Key_F5);
-    QTest::mouseClick(w.roster().NextTurnCmd, Qt::LeftButton);
-    QCOMPARE(w.roster().List->selectionModel()->selectedIndexes().size(), 1);
-    QCOMPARE(w.mnuUndo->text().remove(u'&'), u"Undo Next Turn"_s);
+    QTest::mouseClick(nextTurnButton(w), Qt::LeftButton);
+    QCOMPARE(orderList(w)->selectionModel()->selectedIndexes().size(), 1);
+    QCOMPARE(action(w, "mnuUndo")->text().remove(u'&'), u"Undo Next Turn"_s);
 }
 
 void TestTurns::currentRowIsLitInBothPalettes_data()
@@ -122,7 +119,8 @@ void TestTurns::currentRowIsLitInBothPalettes()
     QTest::keyClick(&w, Qt::Key_F6); // the Ogre, row 3
     for (int r = 0; r < 3; ++r) {
         const bool lit = r == 2;
-        for (QWidget *control : QList<QWidget *>{w.roster().ChrName[r], w.roster().ChrNote[r], w.roster().ChrChk[r], w.roster().SubsCmd[r]}) {
+        for (QWidget *control :
+             QList<QWidget *>{field(w, Field::Name, r), field(w, Field::Note, r), includeBox(w, r), substractButton(w, r)}) {
             const QColor background = control->palette().color(QPalette::Base);
             QCOMPARE(background == control->palette().color(QPalette::Button), lit);
             if (lit)
@@ -132,17 +130,17 @@ void TestTurns::currentRowIsLitInBothPalettes()
         }
     }
     // Down while lit: its disabled fields keep a grey of their own, between text and background.
-    w.roster().SubsTxt[2]->setText(u"99"_s);
-    QTest::mouseClick(w.roster().SubsCmd[2], Qt::LeftButton);
-    QVERIFY(!w.roster().ChrName[2]->isEnabled());
-    const QPalette lit = w.roster().ChrName[2]->palette();
+    amountBox(w, 2)->setText(u"99"_s);
+    QTest::mouseClick(substractButton(w, 2), Qt::LeftButton);
+    QVERIFY(!field(w, Field::Name, 2)->isEnabled());
+    const QPalette lit = field(w, Field::Name, 2)->palette();
     const QColor background = lit.color(QPalette::Base);
     const double grey = contrastRatio(background, lit.color(QPalette::Disabled, QPalette::Text));
     QVERIFY2(grey > 1.5 && grey < contrastRatio(background, lit.color(QPalette::Active, QPalette::Text)),
              qPrintable(QString::number(grey)));
     QTest::keyClick(&w, Qt::Key_F6); // on to the Goblin: the Ogre's row goes back to normal
-    QCOMPARE(w.roster().ChrName[2]->accessibleDescription(), QString());
-    QCOMPARE(w.roster().ChrName[1]->accessibleDescription(), u"Current turn"_s);
+    QCOMPARE(field(w, Field::Name, 2)->accessibleDescription(), QString());
+    QCOMPARE(field(w, Field::Name, 1)->accessibleDescription(), u"Current turn"_s);
     QApplication::setPalette(QApplication::style()->standardPalette());
 }
 
@@ -150,8 +148,8 @@ void TestTurns::leftCombatantIsStruckThrough()
 {
     MainFrm &w = window();
     QTest::keyClick(&w, Qt::Key_F5);
-    QTest::mouseClick(w.roster().cmdClear[1], Qt::LeftButton); // the Goblin
-    const QAbstractItemModel *order = w.roster().List->model();
+    QTest::mouseClick(clearButton(w, 1), Qt::LeftButton); // the Goblin
+    const QAbstractItemModel *order = orderList(w)->model();
     auto struck = [&](int item) { return order->index(item, 0).data(Qt::FontRole).value<QFont>().strikeOut(); };
     QCOMPARE(order->index(1, 0).data().toString(), u"11 - Goblin"_s);
     QVERIFY(struck(1));
@@ -171,34 +169,34 @@ void TestTurns::damageTheCurrentCombatantFromTheKeyboard()
     QCOMPARE(QApplication::focusWidget(), w.targetBar().targetEdit());
     QTest::keyClicks(QApplication::focusWidget(), u"3"_s);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    QCOMPARE(w.roster().ChrHP[2]->text(), u"2"_s);
+    QCOMPARE(field(w, Field::HitPoints, 2)->text(), u"2"_s);
     QTest::keyClick(&w, Qt::Key_F6);
-    QCOMPARE(w.roster().RoundLbl->text(), u"Round 1 \u2014 Goblin"_s);
+    QCOMPARE(turnLabel(w)->text(), u"Round 1 \u2014 Goblin"_s);
 }
 
 void TestTurns::addedConditionCountsDownOnTheTurnLine()
 {
     MainFrm &w = window();
-    w.roster().ChrNote[1]->setText(u"angry"_s);
-    w.roster().ChrNote[1]->setFocus(); // the Goblin's row
+    field(w, Field::Note, 1)->setText(u"angry"_s);
+    field(w, Field::Note, 1)->setFocus(); // the Goblin's row
     QTest::keyClick(&w, Qt::Key_F9); // the bar, the focused row chosen
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QTest::keyClicks(QApplication::focusWidget(), u"stu"_s); // completed
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QTest::keyClicks(QApplication::focusWidget(), u"2"_s);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    QCOMPARE(w.roster().ChrNote[1]->text(), u"angry [Stunned: 2]"_s);
-    QCOMPARE(w.mnuUndo->text().remove(u'&'), u"Undo Add Stunned to Goblin (2)"_s);
+    QCOMPARE(field(w, Field::Note, 1)->text(), u"angry [Stunned: 2]"_s);
+    QCOMPARE(action(w, "mnuUndo")->text().remove(u'&'), u"Undo Add Stunned to Goblin (2)"_s);
     QTest::keyClick(&w, Qt::Key_F5);
     QTest::keyClick(&w, Qt::Key_F6);
     QTest::keyClick(&w, Qt::Key_F6); // the Goblin's turn starts
-    QCOMPARE(w.roster().RoundLbl->text(), u"Round 1 \u2014 Goblin \u00b7 Stunned (last round)"_s);
-    QCOMPARE(w.roster().List->model()->index(1, 0).data(Qt::AccessibleDescriptionRole).toString(), u"Stunned (last round)"_s);
+    QCOMPARE(turnLabel(w)->text(), u"Round 1 \u2014 Goblin \u00b7 Stunned (last round)"_s);
+    QCOMPARE(orderList(w)->model()->index(1, 0).data(Qt::AccessibleDescriptionRole).toString(), u"Stunned (last round)"_s);
     QTest::keyClick(&w, Qt::Key_F6);
     QTest::keyClick(&w, Qt::Key_F6);
     QTest::keyClick(&w, Qt::Key_F6); // round 2: it ends
-    QCOMPARE(w.roster().ChrNote[1]->text(), u"angry"_s);
-    QCOMPARE(w.roster().RoundLbl->text(), u"Round 2 \u2014 Goblin \u00b7 Stunned ended"_s);
+    QCOMPARE(field(w, Field::Note, 1)->text(), u"angry"_s);
+    QCOMPARE(turnLabel(w)->text(), u"Round 2 \u2014 Goblin \u00b7 Stunned ended"_s);
 }
 
 QTEST_MAIN(TestTurns)

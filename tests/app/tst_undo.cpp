@@ -1,5 +1,5 @@
 // The one undo history, driven through the window as a user would.
-#include "WindowFixture.h"
+#include "WindowTest.h"
 #include "app/widgets/SpinButton.h"
 
 #include <QAccessible>
@@ -15,24 +15,25 @@
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
+using roster::Field;
 
-class TestUndo : public QObject
+class TestUndo : public WindowTest
 {
     Q_OBJECT
+
+public:
+    TestUndo() : WindowTest(Shown::Active) {}
 
 private slots:
     void init()
     {
-        m_fixture = std::make_unique<WindowFixture>();
-        window().show();
-        QVERIFY(QTest::qWaitForWindowActive(&window()));
+        QVERIFY(openWindow());
         // A small combat typed by hand, each field its own step.
-        typeInto(window().roster().ChrName[1], u"Orc"_s);
-        typeInto(window().roster().ChrHP[1], u"5"_s);
-        typeInto(window().roster().ChrName[2], u"Goblin"_s);
-        typeInto(window().roster().ChrHP[2], u"3"_s);
+        typeInto(field(window(), Field::Name, 1), u"Orc"_s);
+        typeInto(field(window(), Field::HitPoints, 1), u"5"_s);
+        typeInto(field(window(), Field::Name, 2), u"Goblin"_s);
+        typeInto(field(window(), Field::HitPoints, 2), u"3"_s);
     }
-    void cleanup() { m_fixture.reset(); }
 
     void everyCommandUndoesAndRedoes_data();
     void everyCommandUndoesAndRedoes();
@@ -42,10 +43,6 @@ private slots:
     void aTextSetWithoutKeystrokesIsPartOfItsBlow();
     void contextMenuUndoIsTheWindows();
     void typedAndErasedIsNoStep();
-
-private:
-    MainFrm &window() { return *m_fixture->window; }
-    std::unique_ptr<WindowFixture> m_fixture;
 };
 
 void TestUndo::everyCommandUndoesAndRedoes_data()
@@ -81,18 +78,18 @@ void TestUndo::everyCommandUndoesAndRedoes()
 
     const QStringList before = visibleState(w);
     if (command == u"type") {
-        typeInto(w.roster().ChrHP[4], u"12"_s);
+        typeInto(field(w, Field::HitPoints, 4), u"12"_s);
     } else if (command == u"check") {
-        QTest::mouseClick(w.roster().ChrChk[2], Qt::LeftButton);
+        QTest::mouseClick(includeBox(w, 2), Qt::LeftButton);
     } else if (command == u"substract") {
-        typeInto(w.roster().SubsTxt[1], u"20"_s);
-        QTest::mouseClick(w.roster().SubsCmd[1], Qt::LeftButton); // 5 - 20: down
-        QVERIFY(!w.roster().ChrHP[1]->isEnabled());
+        typeInto(amountBox(w, 1), u"20"_s);
+        QTest::mouseClick(substractButton(w, 1), Qt::LeftButton); // 5 - 20: down
+        QVERIFY(!field(w, Field::HitPoints, 1)->isEnabled());
     } else if (command == u"spin") {
-        QTest::mouseClick(w.roster().UpDown1[1], Qt::LeftButton, {}, QPoint(w.roster().UpDown1[1]->width() / 2, 2));
-        QCOMPARE(w.roster().ChrHP[1]->text(), u"6"_s);
+        QTest::mouseClick(hitPointsSpin(w, 1), Qt::LeftButton, {}, QPoint(hitPointsSpin(w, 1)->width() / 2, 2));
+        QCOMPARE(field(w, Field::HitPoints, 1)->text(), u"6"_s);
     } else if (command == u"clear") {
-        QTest::mouseClick(w.roster().cmdClear[2], Qt::LeftButton);
+        QTest::mouseClick(clearButton(w, 2), Qt::LeftButton);
     } else if (command == u"new") {
         QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier);
     } else if (command == u"drop") {
@@ -100,21 +97,21 @@ void TestUndo::everyCommandUndoesAndRedoes()
         data.setUrls({QUrl::fromLocalFile(file)});
         // Onto a text field, which would otherwise take the path as text.
         QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
-        QApplication::sendEvent(w.roster().ChrNote[0], &enter);
+        QApplication::sendEvent(field(w, Field::Note, 0), &enter);
         QVERIFY(enter.isAccepted());
         QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
-        QApplication::sendEvent(w.roster().ChrNote[0], &drop);
-        QTRY_COMPARE(w.roster().ChrName[0]->text(), u"Troll"_s);
-        QCOMPARE(w.roster().ChrNote[0]->text(), QString());
+        QApplication::sendEvent(field(w, Field::Note, 0), &drop);
+        QTRY_COMPARE(field(w, Field::Name, 0)->text(), u"Troll"_s);
+        QCOMPARE(field(w, Field::Note, 0)->text(), QString());
     } else if (command == u"note") {
-        typeInto(w.roster().NotesTxt, u"Wolves\u00a0at dusk"_s);
+        typeInto(generalNote(w), u"Wolves\u00a0at dusk"_s);
     }
     // Steps done before the command were typing, so the newest step must be the command itself
     // (with the amount typed for Substract, which is part of it).
     const QStringList after = visibleState(w);
     QVERIFY(after != before);
-    QCOMPARE(w.mnuUndo->text().remove(u'&'), undoText);
-    QVERIFY(m_fixture->prompts->messages.isEmpty());
+    QCOMPARE(action(w, "mnuUndo")->text().remove(u'&'), undoText);
+    QVERIFY(prompts().messages.isEmpty());
 
     QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(QApplication::focusWidget()->objectName(), focusAfterUndo);
@@ -130,84 +127,84 @@ void TestUndo::keystrokesInOneFieldAreOneStep()
 {
     MainFrm &w = window();
     const int steps = w.document().history().count();
-    typeInto(w.roster().ChrNote[1], u"Bloodied"_s);
-    typeInto(w.roster().ChrNote[2], u"Hides"_s);
+    typeInto(field(w, Field::Note, 1), u"Bloodied"_s);
+    typeInto(field(w, Field::Note, 2), u"Hides"_s);
     QCOMPARE(w.document().history().count(), steps + 2);
-    w.roster().ChrNote[1]->setFocus(); // back in a field: a new edit, a new step
-    QTest::keyClicks(w.roster().ChrNote[1], u"!"_s);
+    field(w, Field::Note, 1)->setFocus(); // back in a field: a new edit, a new step
+    QTest::keyClicks(field(w, Field::Note, 1), u"!"_s);
     QCOMPARE(w.document().history().count(), steps + 3);
 }
 
 void TestUndo::ctrlZInsideAFieldUndoesTheWindowsHistory()
 {
     MainFrm &w = window();
-    typeInto(w.roster().ChrIni[1], u"14"_s);
-    w.roster().ChrName[2]->setFocus();
+    typeInto(field(w, Field::Initiative, 1), u"14"_s);
+    field(w, Field::Name, 2)->setFocus();
     // The name field has no typing of its own to undo here: the window's newest step goes.
-    QTest::keyClick(w.roster().ChrName[2], Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(w.roster().ChrIni[1]->text(), QString());
-    QCOMPARE(w.roster().ChrName[2]->text(), u"Goblin"_s);
-    QCOMPARE(QApplication::focusWidget(), w.roster().ChrIni[1]);
-    QTest::keyClick(w.roster().ChrIni[1], Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-    QCOMPARE(w.roster().ChrIni[1]->text(), u"14"_s);
+    QTest::keyClick(field(w, Field::Name, 2), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(field(w, Field::Initiative, 1)->text(), QString());
+    QCOMPARE(field(w, Field::Name, 2)->text(), u"Goblin"_s);
+    QCOMPARE(QApplication::focusWidget(), field(w, Field::Initiative, 1));
+    QTest::keyClick(field(w, Field::Initiative, 1), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(field(w, Field::Initiative, 1)->text(), u"14"_s);
 }
 
 void TestUndo::aHeldSpinRepeatIsOneStep()
 {
     MainFrm &w = window();
     const int steps = w.document().history().count();
-    const QPoint up(w.roster().UpDown2[1]->width() / 2, 2);
-    QTest::mousePress(w.roster().UpDown2[1], Qt::LeftButton, {}, up);
-    QTRY_COMPARE(w.roster().ChrAC[1]->text(), u"3"_s); // the first step and two repeats
-    QTest::mouseRelease(w.roster().UpDown2[1], Qt::LeftButton, {}, up);
+    const QPoint up(armourClassSpin(w, 1)->width() / 2, 2);
+    QTest::mousePress(armourClassSpin(w, 1), Qt::LeftButton, {}, up);
+    QTRY_COMPARE(field(w, Field::ArmourClass, 1)->text(), u"3"_s); // the first step and two repeats
+    QTest::mouseRelease(armourClassSpin(w, 1), Qt::LeftButton, {}, up);
     QCOMPARE(w.document().history().count(), steps + 1);
-    QTest::mouseClick(w.roster().UpDown2[1], Qt::LeftButton, {}, up); // a new click: a new step
+    QTest::mouseClick(armourClassSpin(w, 1), Qt::LeftButton, {}, up); // a new click: a new step
     QCOMPARE(w.document().history().count(), steps + 2);
-    w.mnuUndo->trigger();
-    w.mnuUndo->trigger();
-    QCOMPARE(w.roster().ChrAC[1]->text(), QString());
+    action(w, "mnuUndo")->trigger();
+    action(w, "mnuUndo")->trigger();
+    QCOMPARE(field(w, Field::ArmourClass, 1)->text(), QString());
 }
 
 void TestUndo::aTextSetWithoutKeystrokesIsPartOfItsBlow()
 {
     MainFrm &w = window();
     // As an assistive tool sets it: no keystroke, no step yet.
-    QAccessible::queryAccessibleInterface(w.roster().SubsTxt[1])->setText(QAccessible::Value, u"2"_s);
-    QCOMPARE(w.roster().SubsTxt[1]->text(), u"2"_s);
-    QTest::mouseClick(w.roster().SubsCmd[1], Qt::LeftButton);
-    QCOMPARE(w.roster().ChrHP[1]->text(), u"3"_s);
+    QAccessible::queryAccessibleInterface(amountBox(w, 1))->setText(QAccessible::Value, u"2"_s);
+    QCOMPARE(amountBox(w, 1)->text(), u"2"_s);
+    QTest::mouseClick(substractButton(w, 1), Qt::LeftButton);
+    QCOMPARE(field(w, Field::HitPoints, 1)->text(), u"3"_s);
     QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(w.roster().ChrHP[1]->text(), u"5"_s);
-    QCOMPARE(w.roster().SubsTxt[1]->text(), QString());
-    QVERIFY(!w.mnuUndo->text().contains(u"amount"_s));
+    QCOMPARE(field(w, Field::HitPoints, 1)->text(), u"5"_s);
+    QCOMPARE(amountBox(w, 1)->text(), QString());
+    QVERIFY(!action(w, "mnuUndo")->text().contains(u"amount"_s));
 }
 
 void TestUndo::contextMenuUndoIsTheWindows()
 {
     MainFrm &w = window();
-    typeInto(w.roster().ChrNote[1], u"Bloodied"_s);
-    w.roster().ChrName[2]->setFocus();
+    typeInto(field(w, Field::Note, 1), u"Bloodied"_s);
+    field(w, Field::Name, 2)->setFocus();
     // The name field's own menu: its Undo takes back the window's newest step, the note.
-    QContextMenuEvent open(QContextMenuEvent::Keyboard, QPoint(5, 5), w.roster().ChrName[2]->mapToGlobal(QPoint(5, 5)));
-    QApplication::sendEvent(w.roster().ChrName[2], &open);
+    QContextMenuEvent open(QContextMenuEvent::Keyboard, QPoint(5, 5), field(w, Field::Name, 2)->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(field(w, Field::Name, 2), &open);
     QTRY_VERIFY(QApplication::activePopupWidget());
     QWidget *menu = QApplication::activePopupWidget();
     QAction *undo = menu->findChild<QAction *>(u"edit-undo"_s);
     QVERIFY(undo && undo->isEnabled());
     undo->trigger();
     menu->close();
-    QCOMPARE(w.roster().ChrNote[1]->text(), QString());
-    QCOMPARE(w.roster().ChrName[2]->text(), u"Goblin"_s);
+    QCOMPARE(field(w, Field::Note, 1)->text(), QString());
+    QCOMPARE(field(w, Field::Name, 2)->text(), u"Goblin"_s);
 }
 
 void TestUndo::typedAndErasedIsNoStep()
 {
     MainFrm &w = window();
     const int steps = w.document().history().count();
-    typeInto(w.roster().ChrName[5], u"x"_s);
-    QTest::keyClick(w.roster().ChrName[5], Qt::Key_Backspace);
+    typeInto(field(w, Field::Name, 5), u"x"_s);
+    QTest::keyClick(field(w, Field::Name, 5), Qt::Key_Backspace);
     QCOMPARE(w.document().history().count(), steps);
-    QCOMPARE(w.mnuUndo->text().remove(u'&'), u"Undo typing in Row 3 HP"_s);
+    QCOMPARE(action(w, "mnuUndo")->text().remove(u'&'), u"Undo typing in Row 3 HP"_s);
 }
 
 QTEST_MAIN(TestUndo)
