@@ -4,6 +4,7 @@
 #include "app/shell/AppSetup.h"
 #include "app/shell/MainFrm.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QPalette>
 #include <QStyle>
@@ -47,9 +48,16 @@ int main(int argc, char *argv[])
     MainFrm window(document);
     window.show();
     window.loadCombatFrom(args.at(2));
-    window.mnuOrder->trigger();
-    window.mnuNextTurn->trigger();
-    window.mnuNextTurn->trigger();
+    // The menus' commands by their object names: the window's members are its own.
+    const auto run = [&window](const char *command) {
+        QAction *action = window.findChild<QAction *>(QLatin1String(command));
+        if (!action)
+            qFatal("The window has no command %s", command);
+        action->trigger();
+    };
+    run("mnuOrder");
+    run("mnuNextTurn");
+    run("mnuNextTurn");
     for (const QString &arg : args.mid(3)) {
         if (const QStringList size = arg.split(u'x'); size.size() == 2)
             window.resize(size.at(0).toInt(), size.at(1).toInt());

@@ -22,6 +22,7 @@
 #include "app/shell/MainFrm.h"
 
 #include <QAbstractEventDispatcher>
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -188,6 +189,16 @@ int runChild(int argc, char **argv, const QByteArray &kind, const QSize &size)
     return app.exec();
 }
 
+// A control of the window by its object name: the window's members are its own.
+template <typename Control>
+Control *named(const QWidget &window, const char *name)
+{
+    auto *found = window.findChild<Control *>(QLatin1String(name));
+    if (!found)
+        qFatal("The window has no control named %s", name);
+    return found;
+}
+
 // Start-up must not make what follows slower: a key typed into a field (the event and
 // the field's repaint) and the fighting order of 19 filled rows (with the list's repaint).
 // Each loop is a function of its own, so a profile shows its cost apart.
@@ -205,13 +216,13 @@ Q_NEVER_INLINE double typeKeys(QLineEdit *field, int count)
     return double(timer.nsecsElapsed()) / 1e6 / count;
 }
 
-Q_NEVER_INLINE double orderFights(MainFrm &window, int count)
+Q_NEVER_INLINE double orderFights(QAction *calculate, QListView *list, int count)
 {
     QElapsedTimer timer;
     timer.start();
     for (int i = 0; i < count; ++i) {
-        window.mnuOrder->trigger();
-        window.roster().List->repaint();
+        calculate->trigger();
+        list->repaint();
     }
     return double(timer.nsecsElapsed()) / 1e6 / count;
 }
@@ -227,7 +238,7 @@ int runInteractive(int argc, char **argv, int count)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     QCoreApplication::processEvents();
 
-    QLineEdit *field = window.roster().ChrNote[7];
+    QLineEdit *field = named<QLineEdit>(window, "ChrNote_7");
     field->setFocus();
     QCoreApplication::processEvents();
     const double keyMs = typeKeys(field, count);
@@ -243,10 +254,11 @@ int runInteractive(int argc, char **argv, int count)
     }
     QCoreApplication::processEvents();
     const int orders = std::max(1, count / 10);
-    const double orderMs = orderFights(window, orders);
+    QListView *list = named<QListView>(window, "List");
+    const double orderMs = orderFights(named<QAction>(window, "mnuOrder"), list, orders);
     std::printf("key press with repaint: %.3f ms (%d presses)\n", keyMs, count);
     std::printf("fighting order with repaint: %.3f ms (%d runs, %d names listed)\n", orderMs, orders,
-                window.roster().List->model()->rowCount());
+                list->model()->rowCount());
     std::fflush(stdout);
     std::_Exit(0);
 }

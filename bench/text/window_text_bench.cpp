@@ -2,7 +2,6 @@
 // note of 170,000 conditions in a fight, with the player window open. Prints the CPU time of
 // each action, with the windows repainted after it.
 //   window_text_bench [name characters] [conditions]
-#include "app/roster/RosterView.h"
 #include "app/shell/AppSetup.h"
 #include "app/shell/MainFrm.h"
 #include "app/shell/Prompts.h"
@@ -54,6 +53,16 @@ public:
     int messages = 0;
 };
 
+// A control of the window by its object name: the window's members are its own.
+template <typename Control>
+Control *named(const QWidget &window, const char *name)
+{
+    auto *found = window.findChild<Control *>(QLatin1String(name));
+    if (!found)
+        qFatal("The window has no control named %s", name);
+    return found;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -68,6 +77,14 @@ int main(int argc, char **argv)
     QuietPrompts &said = *prompts;
     MainFrm window(doc, std::move(prompts));
     window.show();
+    // Found before the clock runs.
+    QAction *calculate = named<QAction>(window, "mnuOrder");
+    QAction *players = named<QAction>(window, "mnuPlayerWindow");
+    QAction *nextTurn = named<QAction>(window, "mnuNextTurn");
+    QAction *previousTurn = named<QAction>(window, "mnuPreviousTurn");
+    QAction *undo = named<QAction>(window, "mnuUndo");
+    FieldEdit *otherField = named<FieldEdit>(window, "ChrName_5");
+    NoteEdit *notes = named<NoteEdit>(window, "NotesTxt");
     QString note;
     for (int i = 0; i < conditions; ++i)
         note += QStringLiteral("[a: 2]");
@@ -79,29 +96,27 @@ int main(int argc, char **argv)
         doc.setFieldText(1, roster::Field::Initiative, QStringLiteral("15"));
         doc.closeMerge();
     });
-    time("F5 Calculate", [&] { window.mnuOrder->trigger(); });
-    time("F7 Player Window", [&] { window.mnuPlayerWindow->trigger(); });
-    time("F6 the long name's turn", [&] { window.mnuNextTurn->trigger(); });
-    time("F6 the conditions' turn", [&] { window.mnuNextTurn->trigger(); });
-    time("Shift+F6", [&] { window.mnuPreviousTurn->trigger(); });
-    time("F6 again", [&] { window.mnuNextTurn->trigger(); });
-    time("Ctrl+Z", [&] { window.mnuUndo->trigger(); });
+    time("F5 Calculate", [&] { calculate->trigger(); });
+    time("F7 Player Window", [&] { players->trigger(); });
+    time("F6 the long name's turn", [&] { nextTurn->trigger(); });
+    time("F6 the conditions' turn", [&] { nextTurn->trigger(); });
+    time("Shift+F6", [&] { previousTurn->trigger(); });
+    time("F6 again", [&] { nextTurn->trigger(); });
+    time("Ctrl+Z", [&] { undo->trigger(); });
     time("a key in another field", [&] {
-        FieldEdit *field = window.roster().ChrName[5];
-        field->setFocus();
+        otherField->setFocus();
         QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
-        QApplication::sendEvent(field, &press);
+        QApplication::sendEvent(otherField, &press);
     });
     for (const qsizetype length : {qsizetype(NoteEdit::EditableLineLength), NoteEdit::EditableLineLength + 1}) {
         const bool refused = length > NoteEdit::EditableLineLength;
         time(refused ? "a longer paste, refused" : "a long paste", [&] {
             QApplication::clipboard()->setText(QString(length, u'x'));
-            NoteEdit *notes = window.roster().NotesTxt;
             notes->setFocus();
             QKeyEvent paste(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier);
             QApplication::sendEvent(notes, &paste);
         });
-        time("Ctrl+Z after it", [&] { window.mnuUndo->trigger(); });
+        time("Ctrl+Z after it", [&] { undo->trigger(); });
     }
     std::printf("messages shown: %d\n", said.messages);
     return 0;
