@@ -3,6 +3,7 @@
 // writer's thread per write (the bytes made and saved atomically), for an ordinary combat
 // and for one whose file is close to 16 MiB (a long general note, kept in all 19 rows).
 // Usage: recovery_bench [changes per run]   (default 2000)
+#include "../BenchChecks.h"
 #include "document/RecoveryWriter.h"
 
 #include <QCoreApplication>
@@ -19,15 +20,15 @@ namespace {
 void fill(CombatDocument &doc, qsizetype noteLength)
 {
     for (int r = 0; r < roster::RowCount; ++r) {
-        doc.setFieldText(r, roster::Field::Name, QStringLiteral("Goblin %1").arg(r + 1));
-        doc.setFieldText(r, roster::Field::HitPoints, QStringLiteral("12"));
-        doc.setFieldText(r, roster::Field::Initiative, QString::number(r));
-        doc.setFieldText(r, roster::Field::Note, QStringLiteral("[Stunned: 3] on the ridge"));
+        mustBeDone(doc.setFieldText(r, roster::Field::Name, QStringLiteral("Goblin %1").arg(r + 1)));
+        mustBeDone(doc.setFieldText(r, roster::Field::HitPoints, QStringLiteral("12")));
+        mustBeDone(doc.setFieldText(r, roster::Field::Initiative, QString::number(r)));
+        mustBeDone(doc.setFieldText(r, roster::Field::Note, QStringLiteral("[Stunned: 3] on the ridge")));
         doc.closeMerge();
     }
-    doc.setGeneralNote(QString(noteLength, u'n'));
-    doc.calculateOrder();
-    doc.nextTurn();
+    mustBeDone(doc.setGeneralNote(QString(noteLength, u'n')));
+    mustBeDone(doc.calculateOrder());
+    mustBeDone(doc.nextTurn());
 }
 
 // Microseconds per change of a hit point field over `changes` changes.
@@ -36,7 +37,7 @@ double perChange(CombatDocument &doc, int changes)
     QElapsedTimer timer;
     timer.start();
     for (int i = 0; i < changes; ++i) {
-        doc.setFieldText(i % roster::RowCount, roster::Field::HitPoints, QString::number(10 + i % 7));
+        mustBeDone(doc.setFieldText(i % roster::RowCount, roster::Field::HitPoints, QString::number(10 + i % 7)));
         doc.closeMerge();
     }
     return double(timer.nsecsElapsed()) / 1000.0 / changes;
@@ -50,7 +51,7 @@ double slowestPaced(CombatDocument &doc, int changes)
     for (int i = 0; i < changes; ++i) {
         QElapsedTimer timer;
         timer.start();
-        doc.setFieldText(i % roster::RowCount, roster::Field::Note, QStringLiteral("typed %1").arg(i));
+        mustBeDone(doc.setFieldText(i % roster::RowCount, roster::Field::Note, QStringLiteral("typed %1").arg(i)));
         slowest = std::max(slowest, double(timer.nsecsElapsed()) / 1000.0);
         QElapsedTimer pause;
         pause.start();

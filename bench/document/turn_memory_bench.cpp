@@ -4,6 +4,7 @@
 //   "[Held: 99]", so that every turn changes it)
 // Prints the resident memory before and after, and what the undo history counts.
 
+#include "../BenchChecks.h"
 #include "document/CombatDocument.h"
 
 #include <QFile>
@@ -36,19 +37,19 @@ int main(int argc, char **argv)
     const bool condition = argc > 3 && QByteArray(argv[3]) == "condition";
 
     CombatDocument doc;
-    doc.setFieldText(0, roster::Field::Name, QStringLiteral("Ogre"));
-    doc.setFieldText(0, roster::Field::Initiative, QStringLiteral("12"));
+    mustBeDone(doc.setFieldText(0, roster::Field::Name, QStringLiteral("Ogre")));
+    mustBeDone(doc.setFieldText(0, roster::Field::Initiative, QStringLiteral("12")));
     QString note(noteLength, u'x');
     if (condition)
         note += QStringLiteral(" [Held: 99]");
-    doc.setFieldText(0, roster::Field::Note, note);
+    mustBeDone(doc.setFieldText(0, roster::Field::Note, note));
     note.clear();
     doc.closeMerge();
-    doc.calculateOrder();
+    mustBeDone(doc.calculateOrder());
 
     const long before = residentKiB();
     for (int i = 0; i < turns; ++i)
-        doc.nextTurn();
+        mustBeDone(doc.nextTurn());
     const long after = residentKiB();
 
     std::printf("note %lld characters, %d turns%s\n", static_cast<long long>(noteLength), turns,

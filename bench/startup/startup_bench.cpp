@@ -17,6 +17,7 @@
 //             least its window can cost
 //   fraymark  Fraymark's window, set up as main() sets it up
 // The driver runs fraymark first and gives the floor the size fraymark reported.
+#include "../BenchChecks.h"
 #include "app/shell/AppSetup.h"
 #include "app/shell/CrashRecovery.h"
 #include "app/shell/MainFrm.h"
@@ -160,7 +161,10 @@ int runChild(int argc, char **argv, const QByteArray &kind, const QSize &size)
     if (kind == "fraymark") {
         setUpApplication(app);
         auto frame = std::make_unique<MainFrm>(document);
-        recovery = CrashRecovery::start(document, *frame);
+        // As main() starts it: the look for crash copies runs while the window comes up.
+        recovery = CrashRecovery::start(document);
+        if (recovery)
+            frame->attachRecovery(*recovery);
         window = std::move(frame);
     } else if (kind == "floor") {
         window = makeFloor(size);
@@ -244,13 +248,13 @@ int runInteractive(int argc, char **argv, int count)
     const double keyMs = typeKeys(field, count);
 
     for (int r = 0; r < roster::RowCount; ++r) {
-        document.setFieldText(r, roster::Field::Name, QStringLiteral("Goblin %1").arg(r + 1));
-        document.setFieldText(r, roster::Field::Initiative, QString::number((r * 7) % 23));
-        document.setFieldText(r, roster::Field::HitPoints, QString::number(10 + r * 3));
-        document.setFieldText(r, roster::Field::ArmourClass, QString::number(12 + r % 6));
-        document.setFieldText(r, roster::Field::Attack, QStringLiteral("+5"));
-        document.setFieldText(r, roster::Field::Damage, QStringLiteral("1d8+2"));
-        document.setIncluded(r, true);
+        mustBeDone(document.setFieldText(r, roster::Field::Name, QStringLiteral("Goblin %1").arg(r + 1)));
+        mustBeDone(document.setFieldText(r, roster::Field::Initiative, QString::number((r * 7) % 23)));
+        mustBeDone(document.setFieldText(r, roster::Field::HitPoints, QString::number(10 + r * 3)));
+        mustBeDone(document.setFieldText(r, roster::Field::ArmourClass, QString::number(12 + r % 6)));
+        mustBeDone(document.setFieldText(r, roster::Field::Attack, QStringLiteral("+5")));
+        mustBeDone(document.setFieldText(r, roster::Field::Damage, QStringLiteral("1d8+2")));
+        mustBeDone(document.setIncluded(r, true));
     }
     QCoreApplication::processEvents();
     const int orders = std::max(1, count / 10);

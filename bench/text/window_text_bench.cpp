@@ -2,9 +2,10 @@
 // note of 170,000 conditions in a fight, with the player window open. Prints the CPU time of
 // each action, with the windows repainted after it.
 //   window_text_bench [name characters] [conditions]
+#include "../BenchChecks.h"
 #include "app/shell/AppSetup.h"
 #include "app/shell/MainFrm.h"
-#include "app/shell/Prompts.h"
+#include "app/dialogs/Prompts.h"
 #include "app/widgets/FieldEdit.h"
 #include "app/widgets/NoteEdit.h"
 
@@ -89,11 +90,11 @@ int main(int argc, char **argv)
     for (int i = 0; i < conditions; ++i)
         note += QStringLiteral("[a: 2]");
     time("a long name and note", [&] {
-        doc.setFieldText(0, roster::Field::Name, QString(nameLength, u'N'));
-        doc.setFieldText(0, roster::Field::Initiative, QStringLiteral("20"));
-        doc.setFieldText(1, roster::Field::Name, QStringLiteral("Sela"));
-        doc.setFieldText(1, roster::Field::Note, note);
-        doc.setFieldText(1, roster::Field::Initiative, QStringLiteral("15"));
+        mustBeDone(doc.setFieldText(0, roster::Field::Name, QString(nameLength, u'N')));
+        mustBeDone(doc.setFieldText(0, roster::Field::Initiative, QStringLiteral("20")));
+        mustBeDone(doc.setFieldText(1, roster::Field::Name, QStringLiteral("Sela")));
+        mustBeDone(doc.setFieldText(1, roster::Field::Note, note));
+        mustBeDone(doc.setFieldText(1, roster::Field::Initiative, QStringLiteral("15")));
         doc.closeMerge();
     });
     time("F5 Calculate", [&] { calculate->trigger(); });

@@ -27,8 +27,10 @@ int main(int argc, char *argv[])
 
     CombatDocument document; // outlives the windows that show it
     MainFrm window(document);
-    // Before the window shows, so that an offer is there from its first paint.
-    const std::unique_ptr<CrashRecovery> recovery = CrashRecovery::start(document, window);
+    // Looks for what an ended Fraymark left while the window comes up.
+    const std::unique_ptr<CrashRecovery> recovery = CrashRecovery::start(document);
+    if (recovery)
+        window.attachRecovery(*recovery);
     window.show();
     const int status = app.exec();
     if (recovery)

@@ -245,6 +245,15 @@ bool isConditionName(const QString &name)
     return skipName(trimmed, 0, &named) == trimmed.size() && named;
 }
 
+QString conditionRefusal(const QString &name, int rounds)
+{
+    if (!isConditionName(name))
+        return u"Type the condition's name: letters, digits, blanks, - and '."_s;
+    if (rounds < 1 || rounds > MaximumConditionRounds)
+        return u"A condition lasts 1 to %1 rounds."_s.arg(MaximumConditionRounds);
+    return QString();
+}
+
 QString withCondition(const QString &note, const QString &name, int rounds)
 {
     if (!isConditionName(name) || rounds < 1 || rounds > MaximumConditionRounds)

@@ -67,6 +67,9 @@ QString untickConditions(const QString &note, const QList<RemovedText> &removed)
 // True when `name`, trimmed, can stand as a condition's name.
 bool isConditionName(const QString &name);
 
+// Why `name` and `rounds` cannot be a condition, a sentence for the user; empty when they can.
+QString conditionRefusal(const QString &name, int rounds);
+
 // The note with "[Name: N]" added at its end (name trimmed), after one blank unless the note
 // is empty or ends with white space. The note unchanged when the name or count cannot be one.
 QString withCondition(const QString &note, const QString &name, int rounds);

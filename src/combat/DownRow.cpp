@@ -1,5 +1,6 @@
 #include "combat/DownRow.h"
 
+#include "combat/RowErrors.h"
 #include "roster/FieldError.h"
 #include "roster/FieldText.h"
 
@@ -17,6 +18,15 @@ bool isDownHitPoints(const QString &hpText)
 void applyDownRowRule(roster::Row &row)
 {
     setDownState(row, isDownHitPoints(row.hp)); // may throw; nothing written before it
+}
+
+void applyDownRowRule(roster::Row &row, int rowIndex)
+{
+    try {
+        applyDownRowRule(row);
+    } catch (const roster::FieldError &) {
+        throw hitPointsOutOfRange(rowIndex, row.name, row.hp);
+    }
 }
 
 double hitPoints(const roster::Row &row)

@@ -13,6 +13,9 @@ bool isDownHitPoints(const QString &hpText);
 // Sets row.down and row.check (0 down, 1 active) from row.hp, whatever they were.
 // Throws like isDownHitPoints; the row is unchanged then.
 void applyDownRowRule(roster::Row &row);
+// The same for row `rowIndex` after a change of its hit points: the error names the row and
+// its HP field ("Row 5 (Goblin): the hit points "1e999" are out of range.").
+void applyDownRowRule(roster::Row &row, int rowIndex);
 
 // The row's hit points as a number; 0 when they cannot be read (no number, beyond a double).
 double hitPoints(const roster::Row &row);

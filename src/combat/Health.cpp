@@ -1,7 +1,7 @@
 #include "combat/Health.h"
 
 #include "combat/DownRow.h"
-#include "combat/TurnTracker.h"
+#include "combat/Turns.h"
 
 #include <utility>
 

@@ -2,6 +2,7 @@
 
 #include "combat/FightingOrder.h"
 #include "combat/NoteTags.h"
+#include "roster/RowLabels.h"
 
 #include <QRegularExpression>
 
@@ -16,12 +17,6 @@ const QRegularExpression RolledTotal(QStringLiteral(R"(^\s*-?[0-9]{1,6}\s*\((.*)
 
 // A modifier is a short text; a field longer than this holds something else.
 constexpr qsizetype LongestModifierField = 120;
-
-// How a line names the row: blanks are no name to read.
-QString nameOf(const roster::Row &row, int r)
-{
-    return row.name.trimmed().isEmpty() ? QStringLiteral("Row %1").arg(r + 1) : row.name;
-}
 
 } // namespace
 
@@ -58,12 +53,12 @@ InitiativeRolls rollInitiative(const roster::Roster &roster, Dice &dice, bool mo
             const QString start = row.ini.left(LongestModifierField).trimmed();
             const bool number = !start.isEmpty() && ((start.front() >= u'0' && start.front() <= u'9') || start.front() == u'.');
             if (!start.isEmpty() && !number)
-                rolls.records.append(notRolled(RollKind::Initiative, nameOf(row, r), start,
+                rolls.records.append(notRolled(RollKind::Initiative, roster::nameOrRowLabel(row, r), start,
                                                QStringLiteral("not a number or a modifier, left as it is")));
             continue;
         }
         int total = 0;
-        RollRecord record = rollInitiativeCheck(nameOf(row, r), modifier->text, modifier->value, dice, &total);
+        RollRecord record = rollInitiativeCheck(roster::nameOrRowLabel(row, r), modifier->text, modifier->value, dice, &total);
         row.ini = rolledInitiative(total, *modifier);
         rolls.records.append(record);
     }

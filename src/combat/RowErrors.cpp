@@ -1,5 +1,6 @@
 #include "combat/RowErrors.h"
 
+#include "roster/RowLabels.h"
 #include "roster/ShownText.h"
 
 #include <QStringList>
@@ -34,7 +35,7 @@ QString rowPlace(int rowIndex, const QString &name, const QString &detail)
         details << shortened(shown);
     if (!detail.isEmpty())
         details << detail;
-    const QString row = QStringLiteral("Row ") + QString::number(rowIndex + 1);
+    const QString row = roster::rowLabel(rowIndex);
     return details.isEmpty() ? row : row + QStringLiteral(" (") + details.join(QStringLiteral(", ")) + u')';
 }
 

@@ -1,6 +1,6 @@
 #include "combat/Targets.h"
 
-#include "combat/TurnTracker.h"
+#include "combat/Turns.h"
 
 #include <QRegularExpression>
 

@@ -3,6 +3,7 @@
 #include "combat/Initiative.h"
 #include "combat/Reinforcements.h"
 #include "document/CombatState.h"
+#include "document/CommandResult.h"
 #include "document/UndoHistory.h"
 #include "files/CombatLoader.h"
 #include "files/CombatSave.h"
@@ -41,7 +42,7 @@ public:
     // The state a combat file holds: as last saved or loaded (at first, the empty combat,
     // which needs no file).
     const CombatState &savedState() const { return m_savedState; }
-    // "Row 3" or "Row 3 (Goblin)", as step names and messages call a row.
+    // "Row 3" or "Row 3 (Goblin)", as step names and refusals call a row.
     QString rowLabel(int index) const;
 
     // The path last chosen in the save dialog, and the last combat file saved or loaded.
@@ -50,63 +51,61 @@ public:
     // The last file whose combatants were added.
     const QString &lastAddedPath() const { return m_lastAddedPath; }
 
+    // The commands. Each is done, or refused with its sentence and nothing changed
+    // (CommandResult); none throws.
+    //
     // The user's edits. Successive edits of one text are one step until closeMerge();
     // a text equal to the document's is no edit.
-    void setFieldText(int row, roster::Field field, const QString &text);
-    void setAmount(int row, const QString &text);
-    void setGeneralNote(const QString &text);
-    void setIncluded(int row, bool included);
+    CommandResult setFieldText(int row, roster::Field field, const QString &text);
+    CommandResult setAmount(int row, const QString &text);
+    CommandResult setGeneralNote(const QString &text);
+    CommandResult setIncluded(int row, bool included);
     // The user moved on: the next edit starts a step of its own.
     void closeMerge() { m_history.closeMerge(); }
 
-    // The commands. One that throws roster::FieldError changes nothing.
-    // A spin button's step; the steps of one held button are one step of the history.
-    // False when the text stays (at a bound).
-    bool stepSpin(int row, SpinField field, int direction, bool held);
-    void subtract(int row);
-    void clearRow(int row);
-    void newCombat();
+    // A spin button's step; the steps of one held button are one step of the history. At a
+    // bound the text stays, and that is done too; a number beyond a double is refused.
+    CommandResult stepSpin(int row, SpinField field, int direction, bool held);
+    CommandResult subtract(int row);
+    CommandResult clearRow(int row);
+    CommandResult newCombat();
     // The list is calculated again; the turn stays with its combatant.
-    void calculateOrder();
-    void nextTurn();
-    void previousTurn();
-    // False when the name or rounds cannot be a condition.
-    bool addCondition(int row, const QString &name, int rounds);
+    CommandResult calculateOrder();
+    // With nobody who can act, nothing changes.
+    CommandResult nextTurn();
+    CommandResult previousTurn();
     // The condition to each of `rows` (a fireball's victims, say) as one step, "Add Stunned
-    // to Goblin (2)"; false when the name or rounds cannot be a condition or a row is empty.
-    bool addCondition(const QList<int> &rows, const QString &name, int rounds);
+    // to Goblin (2)". Refused for a name that cannot be a condition, rounds outside 1 to 99,
+    // an empty row, or a note the condition would make too long to edit.
+    CommandResult addCondition(const QList<int> &rows, const QString &name, int rounds);
     // A blow of `amount` (negative heals) to each of `rows`, as one step named after it:
-    // "Damage Wolf 2 (7)", "Heal Sela (5)", "Damage 4 combatants (14)". When a row is empty
-    // or its hit points cannot take it, nothing changes and that row is returned; otherwise -1.
-    int blow(const QList<int> &rows, double amount);
+    // "Damage Wolf 2 (7)", "Heal Sela (5)", "Damage 4 combatants (14)". Refused for an empty
+    // row or hit points that cannot take it.
+    CommandResult blow(const QList<int> &rows, double amount);
     // Rolls initiative into the fields that roll (combat::rollInitiative) as one step, "Roll
-    // Initiative" or "Roll Initiative for Monsters"; the lines for the Rolls list.
-    QList<combat::RollRecord> rollInitiative(combat::Dice &dice, bool monstersOnly);
+    // Initiative" or "Roll Initiative for Monsters"; `lines` gets the lines for the Rolls list.
+    CommandResult rollInitiative(combat::Dice &dice, bool monstersOnly, QList<combat::RollRecord> &lines);
     // Hides the row's combatant from the players ("[Hidden]" in its note), or reveals it.
-    void toggleHidden(int row);
+    // Refused for a row that holds nobody, or a note the tag would make too long to edit.
+    CommandResult toggleHidden(int row);
 
-    // One step back or forward; false when there is none.
-    bool undo();
-    bool redo();
+    // One step back or forward; refused when there is none.
+    CommandResult undo();
+    CommandResult redo();
 
-    // Loads the file at `path` as one step; any other outcome changes nothing.
-    files::LoadOutcome load(const QString &path);
+    // Loads the file at `path` as one step; a file that cannot be loaded changes nothing.
+    // Warnings of an old or cut-off file, or of a fight dropped, are its notices.
+    CommandResult load(const QString &path);
     // Adds the named rows of the combat file at `path` to the free rows, as one step
-    // (combat::addCombatants); the file is read as a load reads it. `message` says why
-    // nothing was added, when the file was read.
-    struct AddOutcome
-    {
-        files::LoadOutcome load;
-        combat::Reinforcement added;
-        QString message;
-    };
-    AddOutcome addCombatants(const QString &path);
+    // (combat::addCombatants); the file is read as a load reads it. Refused when the file
+    // cannot be read or nothing of it fits.
+    CommandResult addCombatants(const QString &path);
     // Takes back the combat of a state file (files/StateFile.h) as one step, "Restore
     // Combat": rows, boxes, fight and turn. Neither the save path nor the last combat file
     // changes, and no file holds the combat yet.
-    files::LoadOutcome restore(const QString &statePath);
+    CommandResult restore(const QString &statePath);
     // Saves the combat to `path`, which becomes the save path.
-    files::SaveOutcome save(const QString &path);
+    CommandResult save(const QString &path);
 
 signals:
     // The state or the history changed: show them again.
@@ -118,12 +117,15 @@ signals:
 
 private:
     // The one path of every change: `next` becomes the state, recorded as the step `what`.
-    void commit(CombatState next, const QString &what, const QString &mergeKey = QString());
+    CommandResult commit(CombatState next, const QString &what, const QString &mergeKey = QString());
     // Becomes the state without a step (undo, redo).
     void show(const CombatState &state);
     // The rows of a load, and the fight the file kept, as one step.
     void takeLoaded(files::LoadOutcome &outcome, const QString &what);
-    void edit(const QString &what, const QString &mergeKey, const std::function<void(roster::Roster &)> &change);
+    CommandResult edit(const QString &what, const QString &mergeKey,
+                       const std::function<void(roster::Roster &)> &change);
+    // Runs a command's body: an error of the field rules refuses it, naming its field.
+    static CommandResult attempt(const std::function<CommandResult()> &body);
 
     UndoHistory m_history;
     CombatState m_state;

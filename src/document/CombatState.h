@@ -1,7 +1,7 @@
 #pragma once
 
 #include "combat/FightingOrder.h"
-#include "combat/TurnTracker.h"
+#include "combat/Turns.h"
 #include "roster/Roster.h"
 
 #include <QList>
@@ -14,7 +14,7 @@ struct CombatState
 {
     roster::Roster roster;
     QList<combat::OrderEntry> order;
-    combat::Turn turn;
+    combat::FightRecord turn;
 
     bool operator==(const CombatState &) const = default;
 };

@@ -33,6 +33,12 @@ RecoveryWriter::RecoveryWriter(const CombatDocument &document, std::unique_ptr<f
             take(false);
     });
     m_thread = std::thread([this] { run(); });
+    // A combat changed before the writer came is written at once.
+    if (document.history().canUndo()) {
+        m_changed = QDateTime::currentDateTimeUtc();
+        m_anyChange = true;
+        take(false);
+    }
 }
 
 RecoveryWriter::~RecoveryWriter()

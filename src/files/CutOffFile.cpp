@@ -3,6 +3,7 @@
 #include "combat/RowErrors.h"
 #include "files/CombatFormat.h"
 #include "roster/Fields.h"
+#include "roster/RowLabels.h"
 #include "roster/Roster.h"
 
 #include <QStringList>
@@ -71,7 +72,7 @@ QStringList rowsLost(const CutOff &cut, const ProfileReader &file)
         const int first = r;
         while (r + 1 < roster::RowCount && lost(r + 1))
             ++r;
-        runs << (first == r ? QStringLiteral("Row %1").arg(first + 1)
+        runs << (first == r ? roster::rowLabel(first)
                             : QStringLiteral("Rows %1 to %2").arg(first + 1).arg(r + 1));
     }
     return runs;

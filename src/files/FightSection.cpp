@@ -223,7 +223,7 @@ QString droppedBecause(const QString &reason)
 } // namespace
 
 QString fightSectionText(const roster::Roster &roster, const QList<combat::OrderEntry> &order,
-                         const combat::Turn &turn)
+                         const combat::FightRecord &turn)
 {
     const bool runs = std::any_of(order.begin(), order.end(), [&](const combat::OrderEntry &item) {
         return combat::holdsCombatant(item, roster);

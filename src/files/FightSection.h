@@ -1,7 +1,7 @@
 #pragma once
 
 #include "combat/FightingOrder.h"
-#include "combat/TurnTracker.h"
+#include "combat/Turns.h"
 #include "files/ProfileReader.h"
 #include "roster/Roster.h"
 
@@ -23,13 +23,13 @@ inline const QString FightSectionName = QStringLiteral("Fight");
 struct SavedFight
 {
     QList<combat::OrderEntry> order;
-    combat::Turn turn;
+    combat::FightRecord turn;
 };
 
 // The section's lines, CR LF each, for the fight of `roster`; empty when no item of the
 // order still stands for the combatant its row holds (no fight runs: a combat saves as ever).
 QString fightSectionText(const roster::Roster &roster, const QList<combat::OrderEntry> &order,
-                         const combat::Turn &turn);
+                         const combat::FightRecord &turn);
 
 // The fight section of a file whose rows were loaded into `roster`. Nothing when the file
 // has none; a sentence saying why it was dropped when it cannot be read, was written by a

@@ -116,7 +116,7 @@ bool recoveryTurnedOff()
 }
 
 QByteArray stateFileBytes(const roster::Roster &roster, const QList<combat::OrderEntry> &order,
-                          const combat::Turn &turn, const RecoveryMark &mark)
+                          const combat::FightRecord &turn, const RecoveryMark &mark)
 {
     const QString section = QStringLiteral("[%1]%2Changed=%3%2Saved=%4%2Closed=%5%2")
                                 .arg(RecoverySectionName, QLatin1StringView(LineEnd),

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "combat/FightingOrder.h"
-#include "combat/TurnTracker.h"
+#include "combat/Turns.h"
 #include "files/CombatLoader.h"
 #include "files/CombatSave.h"
 #include "files/ProfileReader.h"
@@ -40,7 +40,7 @@ struct RecoveryMark
 // combat file leaves out (the include boxes as they were, the amount boxes). Empty when the
 // combat is too large for any load to take it back.
 QByteArray stateFileBytes(const roster::Roster &roster, const QList<combat::OrderEntry> &order,
-                          const combat::Turn &turn, const RecoveryMark &mark);
+                          const combat::FightRecord &turn, const RecoveryMark &mark);
 // The mark of a state file; nothing when it has none that reads.
 std::optional<RecoveryMark> readRecoveryMark(const ProfileReader &file);
 

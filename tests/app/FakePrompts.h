@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/shell/Prompts.h"
+#include "app/dialogs/Prompts.h"
 
 #include <QList>
 #include <QString>

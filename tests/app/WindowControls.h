@@ -2,6 +2,7 @@
 
 // The main window's controls, found by their object names as a user's tools find them:
 // the tests reach no member of the window.
+#include "app/roster/RosterView.h"
 #include "app/shell/MainFrm.h"
 #include "app/widgets/FieldEdit.h"
 #include "app/widgets/NoteEdit.h"

@@ -1,4 +1,5 @@
 // Start-up state of the window and the error policy of its handlers.
+#include "CommandChecks.h"
 #include "WindowTest.h"
 #include "app/widgets/SpinButton.h"
 #include "app/shell/StartUp.h"
@@ -34,7 +35,7 @@ private slots:
     void onlyColumnCaptionsAreBold();
     void savingThrowCaptionsStandOverTheirFields();
     void controlArraysHaveNineteenNamedElements();
-    void escapingErrorIsShownAndTheWindowGoesOn();
+    void aRefusalIsShownAfterItsNotices();
     void fieldsHoldTextOfAnyLength();
     void everyChangeOfATextReachesTheDocument();
 };
@@ -144,20 +145,20 @@ void TestMainFrm::controlArraysHaveNineteenNamedElements()
     QCOMPARE(w.findChildren<SpinButton *>().size(), 2 * roster::RowCount);
 }
 
-void TestMainFrm::escapingErrorIsShownAndTheWindowGoesOn()
+void TestMainFrm::aRefusalIsShownAfterItsNotices()
 {
-    MainFrm &w = window();
-    bool after = false;
-    w.runHandler([] { throw roster::FieldError::overflow(); });
-    w.runHandler([] { throw std::runtime_error("disk on fire"); });
-    w.runHandler([&] { after = true; });
+    CommandReporter reporter(prompts(), &window());
+    QVERIFY(reporter.report(CommandResult::done()));
+    QVERIFY(!reporter.report(CommandResult::refused(QStringLiteral("Overflow"))
+                                 .notice(QStringLiteral("The file ends early."), QStringLiteral("Cut"))));
 
-    QVERIFY(after);
     QCOMPARE(prompts().messages.size(), 2);
-    QCOMPARE(prompts().messages[0].text, QStringLiteral("Overflow"));
-    QCOMPARE(prompts().messages[0].title, QStringLiteral("Fraymark"));
-    QCOMPARE(prompts().messages[0].icon, Prompts::Icon::Stop);
-    QCOMPARE(prompts().messages[1].text, QStringLiteral("disk on fire"));
+    QCOMPARE(prompts().messages[0].text, QStringLiteral("The file ends early."));
+    QCOMPARE(prompts().messages[0].title, QStringLiteral("Cut"));
+    QCOMPARE(prompts().messages[0].icon, Prompts::Icon::Warning);
+    QCOMPARE(prompts().messages[1].text, QStringLiteral("Overflow"));
+    QCOMPARE(prompts().messages[1].title, QStringLiteral("Fraymark"));
+    QCOMPARE(prompts().messages[1].icon, Prompts::Icon::Stop);
 }
 
 void TestMainFrm::fieldsHoldTextOfAnyLength()
@@ -165,7 +166,7 @@ void TestMainFrm::fieldsHoldTextOfAnyLength()
     // A line edit cuts at 32767 characters unless told otherwise; a loaded note must not be cut.
     MainFrm &w = window();
     const QString note(40000, u'x');
-    fixture().document.setFieldText(3, roster::Field::Note, note);
+    QVERIFY_DONE(fixture().document.setFieldText(3, roster::Field::Note, note));
     QCOMPARE(field(w, Field::Note, 3)->text(), note);
     QCOMPARE(w.document().row(3).note, note); // not cut on its way back
 

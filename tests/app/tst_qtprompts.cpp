@@ -1,5 +1,5 @@
 // The real message box, opened and answered by a timer: what the user typed is shown as text.
-#include "app/shell/QtPrompts.h"
+#include "app/dialogs/QtPrompts.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -2,6 +2,7 @@
 // unsaved, and leaves at Restore, at Discard or with the user's next change; it says once
 // when the combat cannot be kept; FRAYMARK_NO_RECOVERY=1 turns it all off.
 #include "WindowFixture.h"
+#include "CommandChecks.h"
 
 #include "app/shell/CrashRecovery.h"
 #include "app/shell/RecoveryBar.h"
@@ -19,17 +20,28 @@ QString leaveFight(const QString &folder)
 {
     QDir().mkpath(folder);
     CombatDocument played;
-    played.setFieldText(0, roster::Field::Name, u"Ogre"_s);
-    played.setFieldText(0, roster::Field::Initiative, u"12"_s);
-    played.setFieldText(1, roster::Field::Name, u"Sela"_s);
-    played.calculateOrder();
-    played.nextTurn();
+    mustBeDone(played.setFieldText(0, roster::Field::Name, u"Ogre"_s));
+    mustBeDone(played.setFieldText(0, roster::Field::Initiative, u"12"_s));
+    mustBeDone(played.setFieldText(1, roster::Field::Name, u"Sela"_s));
+    mustBeDone(played.calculateOrder());
+    mustBeDone(played.nextTurn());
     const QString path = folder + u"/combat-1-1.ini"_s;
     QFile file(path);
     file.open(QIODevice::WriteOnly);
     file.write(files::stateFileBytes(played.roster(), played.order(), played.state().turn,
                                      {QDateTime::fromString(u"2026-03-14T21:05:00Z"_s, Qt::ISODate), false, false}));
     return path;
+}
+
+// Crash recovery started as main() starts it, with its look at the disk taken in.
+std::unique_ptr<CrashRecovery> startRecovery(WindowFixture &f, const QString &folder)
+{
+    std::unique_ptr<CrashRecovery> recovery = CrashRecovery::start(f.document, folder);
+    if (recovery) {
+        f.window->attachRecovery(*recovery);
+        recovery->waitUntilReady();
+    }
+    return recovery;
 }
 
 } // namespace
@@ -42,6 +54,7 @@ private slots:
     void theBarLeaves_data();
     void theBarLeaves();
     void aFolderThatCannotHoldTheFileIsToldOnce();
+    void aFailureToldLeavesOnceACopyIsKeptAgain();
     void turnedOffNothingIsWritten();
 };
 
@@ -61,7 +74,9 @@ void TestRecoveryBar::theBarLeaves()
     QTemporaryDir dir;
     const QString left = leaveFight(dir.path());
     WindowFixture f;
-    const auto recovery = CrashRecovery::start(f.document, *f.window, dir.path());
+    QVERIFY(f.show(Shown::Exposed));
+    const int height = f.window->height();
+    const auto recovery = startRecovery(f, dir.path());
     RecoveryBar &bar = f.window->recoveryBar();
     QVERIFY(bar.offering());
     QVERIFY2(bar.text().contains(u"ended before"_s) && bar.text().contains(u"2026"_s), qPrintable(bar.text()));
@@ -74,6 +89,7 @@ void TestRecoveryBar::theBarLeaves()
     else
         typeInto(field(*f.window, Field::Name, 0), u"Zed"_s);
     QVERIFY(bar.isHidden());
+    QTRY_COMPARE(f.window->height(), height); // the bar's room given back
     QTEST(f.document.row(0).name, "firstName");
     QFETCH(bool, fileStays);
     QTRY_COMPARE(QFile::exists(left), fileStays);
@@ -90,7 +106,7 @@ void TestRecoveryBar::aFolderThatCannotHoldTheFileIsToldOnce()
     QFile blocker(dir.filePath(u"file"_s));
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     WindowFixture f;
-    const auto recovery = CrashRecovery::start(f.document, *f.window, dir.filePath(u"file/fraymark"_s));
+    const auto recovery = startRecovery(f, dir.filePath(u"file/fraymark"_s));
     RecoveryBar &bar = f.window->recoveryBar();
     QVERIFY(!bar.isHidden() && !bar.offering());
     QVERIFY2(bar.text().contains(u"not being kept for after a crash"_s), qPrintable(bar.text()));
@@ -101,13 +117,27 @@ void TestRecoveryBar::aFolderThatCannotHoldTheFileIsToldOnce()
     QCOMPARE(f.document.row(0).name, u"Orc"_s);
 }
 
+void TestRecoveryBar::aFailureToldLeavesOnceACopyIsKeptAgain()
+{
+    QTemporaryDir dir;
+    WindowFixture f;
+    const auto recovery = startRecovery(f, dir.path());
+    QVERIFY(QDir().mkdir(recovery->statePath())); // a folder in the file's place: the next write fails
+    typeInto(field(*f.window, Field::Name, 0), u"Orc"_s);
+    QTRY_VERIFY(!f.window->recoveryBar().isHidden());
+    QVERIFY(QDir().rmdir(recovery->statePath()));
+    typeInto(field(*f.window, Field::Name, 0), u"Orcs"_s);
+    QTRY_VERIFY(f.window->recoveryBar().isHidden());
+    QTRY_VERIFY(QFileInfo(recovery->statePath()).isFile());
+}
+
 void TestRecoveryBar::turnedOffNothingIsWritten()
 {
     QTemporaryDir dir;
     const QString folder = dir.filePath(u"fraymark"_s);
     qputenv("FRAYMARK_NO_RECOVERY", "1");
     WindowFixture f;
-    const auto recovery = CrashRecovery::start(f.document, *f.window, folder);
+    const auto recovery = startRecovery(f, folder);
     qunsetenv("FRAYMARK_NO_RECOVERY");
     QVERIFY(!recovery);
     typeInto(field(*f.window, Field::Name, 0), u"Orc"_s);

@@ -1,5 +1,6 @@
 // The combat document's rules without a window: what becomes a step, and the turn.
 #include "document/CombatDocument.h"
+#include "CommandChecks.h"
 
 #include "files/CombatWriter.h"
 
@@ -16,9 +17,9 @@ void typeParty(CombatDocument &doc)
 {
     const char *names[] = {"Orc", "Goblin", "Ogre"};
     for (int i = 0; i < 3; ++i) {
-        doc.setFieldText(i, roster::Field::HitPoints, u"5"_s);
-        doc.setFieldText(i, roster::Field::Initiative, QString::number(10 + i));
-        doc.setFieldText(i, roster::Field::Name, QString::fromLatin1(names[i]));
+        QVERIFY_DONE(doc.setFieldText(i, roster::Field::HitPoints, u"5"_s));
+        QVERIFY_DONE(doc.setFieldText(i, roster::Field::Initiative, QString::number(10 + i)));
+        QVERIFY_DONE(doc.setFieldText(i, roster::Field::Name, QString::fromLatin1(names[i])));
         doc.closeMerge();
     }
 }
@@ -34,6 +35,8 @@ private slots:
     void steps();
     void blows_data();
     void blows();
+    void refusals_data();
+    void refusals();
     void fight_data();
     void fight();
     void addCombatants_data();
@@ -74,22 +77,22 @@ void TestCombatDocument::steps()
     for (const QChar action : script) {
         const roster::Row &row = doc.row(1);
         switch (action.unicode()) {
-        case u'a': doc.setAmount(1, row.amount + u"20"_s); break;
-        case u's': doc.subtract(1); break;
-        case u'x': doc.setFieldText(1, roster::Field::Note, row.note + u'x'); break;
-        case u'b': doc.setFieldText(1, roster::Field::Note, row.note.chopped(1)); break;
+        case u'a': QVERIFY_DONE(doc.setAmount(1, row.amount + u"20"_s)); break;
+        case u's': QVERIFY_DONE(doc.subtract(1)); break;
+        case u'x': QVERIFY_DONE(doc.setFieldText(1, roster::Field::Note, row.note + u'x')); break;
+        case u'b': QVERIFY_DONE(doc.setFieldText(1, roster::Field::Note, row.note.chopped(1))); break;
         case u't':
             doc.closeMerge();
-            doc.setFieldText(2, roster::Field::Name, doc.row(2).name + u'!');
+            QVERIFY_DONE(doc.setFieldText(2, roster::Field::Name, doc.row(2).name + u'!'));
             break;
-        case u'n': doc.setGeneralNote(doc.roster().generalNote + u'D'); break;
+        case u'n': QVERIFY_DONE(doc.setGeneralNote(doc.roster().generalNote + u'D')); break;
         case u'o':
             doc.closeMerge();
-            doc.setFieldText(3, roster::Field::Name, u"Orc"_s);
+            QVERIFY_DONE(doc.setFieldText(3, roster::Field::Name, u"Orc"_s));
             break;
-        case u'i': doc.setIncluded(1, false); break;
-        case u'z': doc.undo(); break;
-        case u'y': doc.redo(); break;
+        case u'i': QVERIFY_DONE(doc.setIncluded(1, false)); break;
+        case u'z': QVERIFY_DONE(doc.undo()); break;
+        case u'y': QVERIFY_DONE(doc.redo()); break;
         }
     }
     QTEST(doc.row(1).amount, "amount");
@@ -108,32 +111,122 @@ void TestCombatDocument::steps()
 // renamed "Ogre chief", E its name emptied and typed again, H Hide from Players on it.
 void TestCombatDocument::blows_data()
 {
-    QTest::addColumn<QString>("orcHitPoints"); // row 1's before the blow
     QTest::addColumn<QList<int>>("rows");
     QTest::addColumn<double>("amount");
     QTest::addColumn<QString>("ogreHitPoints"); // row 3's afterwards
     QTest::addColumn<QString>("undoText");
-    QTest::addColumn<int>("refused"); // the row returned, or -1
-    QTest::newRow("one") << u"5"_s << QList<int>{2} << 7.0 << u"-2"_s << u"Damage Ogre (7)"_s << -1;
-    QTest::newRow("heal") << u"5"_s << QList<int>{2} << -5.0 << u"10"_s << u"Heal Ogre (5)"_s << -1;
-    QTest::newRow("several") << u"5"_s << QList<int>{0, 1, 2} << 14.0 << u"-9"_s << u"Damage 3 combatants (14)"_s << -1;
-    QTest::newRow("down by it") << u"5"_s << QList<int>{2} << 15.0 << u"-10"_s << u"Damage Ogre (15)"_s << -1;
-    QTest::newRow("one row overflows: nothing changes") << u"1e308"_s << QList<int>{2, 0} << -1e308 << u"5"_s
-                                                      << u"typing in Row 1 HP"_s << 0;
+    QTest::newRow("one") << QList<int>{2} << 7.0 << u"-2"_s << u"Damage Ogre (7)"_s;
+    QTest::newRow("heal") << QList<int>{2} << -5.0 << u"10"_s << u"Heal Ogre (5)"_s;
+    QTest::newRow("several") << QList<int>{0, 1, 2} << 14.0 << u"-9"_s << u"Damage 3 combatants (14)"_s;
+    QTest::newRow("down by it") << QList<int>{2} << 15.0 << u"-10"_s << u"Damage Ogre (15)"_s;
 }
 
 void TestCombatDocument::blows()
 {
-    QFETCH(QString, orcHitPoints);
     QFETCH(QList<int>, rows);
     QFETCH(double, amount);
     CombatDocument doc;
     typeParty(doc);
-    doc.setFieldText(0, roster::Field::HitPoints, orcHitPoints);
-    QTEST(doc.blow(rows, amount), "refused");
+    QVERIFY_DONE(doc.blow(rows, amount));
     QTEST(doc.row(2).hp, "ogreHitPoints");
     QCOMPARE(doc.row(2).down, doc.row(2).hp == u"-10"_s);
     QTEST(doc.history().undoText(), "undoText");
+}
+
+// Every refusal of a command, on the party: its sentence, the field it names, if any, and
+// nothing changed, not even the history.
+void TestCombatDocument::refusals_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("sentence");
+    QTest::addColumn<int>("row"); // of the field named; -1: none
+    QTest::addColumn<int>("field");
+    const int none = -1;
+    QTest::newRow("a blow to an empty row") << u"blow 4"_s << u"Row 5 holds nobody to strike. Nothing was changed."_s
+                                            << -1 << none;
+    QTest::newRow("a heal beyond a double") << u"heal 2 0"_s
+        << u"Row 1 (Orc): the hit points cannot take this amount. Nothing was changed."_s << 0 << int(roster::Field::HitPoints);
+    QTest::newRow("a condition on an empty row") << u"condition 4"_s
+        << u"Row 5 holds nobody to suffer a condition. Nothing was changed."_s << -1 << none;
+    QTest::newRow("0 rounds") << u"rounds 0"_s << u"A condition lasts 1 to 99 rounds."_s << -1 << none;
+    QTest::newRow("100 rounds") << u"rounds 100"_s << u"A condition lasts 1 to 99 rounds."_s << -1 << none;
+    QTest::newRow("no condition's name") << u"name [x]"_s
+        << u"Type the condition's name: letters, digits, blanks, - and '."_s << -1 << none;
+    QTest::newRow("a condition past what a note can edit") << u"long condition"_s
+        << u"Row 3 (Ogre): the note would be too long to edit with the condition. Nothing was changed."_s << 2
+        << int(roster::Field::Note);
+    QTest::newRow("hiding an empty row") << u"hide 4"_s
+        << u"Put the cursor in a combatant's row, or mark a turn, to hide it from the players."_s << -1 << none;
+    QTest::newRow("hiding nobody") << u"hide -1"_s
+        << u"Put the cursor in a combatant's row, or mark a turn, to hide it from the players."_s << -1 << none;
+    QTest::newRow("a tag past what a note can edit") << u"long tag"_s
+        << u"Row 3 (Ogre): the note would be too long to edit with the tag [Hidden]. Nothing was changed."_s << 2
+        << int(roster::Field::Note);
+    QTest::newRow("a spin beyond a double") << u"spin HP"_s
+        << u"Row 3 (Ogre): the hit points \"1e999\" are out of range."_s << 2 << int(roster::Field::HitPoints);
+    QTest::newRow("an AC spin beyond a double") << u"spin AC"_s
+        << u"Row 3 (Ogre): the armour class \"1e999\" is out of range."_s << 2 << int(roster::Field::ArmourClass);
+    QTest::newRow("an initiative beyond a double") << u"calculate"_s
+        << u"Row 3 (Ogre): the initiative \"1e999\" is out of range."_s << 2 << int(roster::Field::Initiative);
+    QTest::newRow("nothing to redo") << u"redo"_s << u"There is nothing to redo."_s << -1 << none;
+}
+
+void TestCombatDocument::refusals()
+{
+    QFETCH(QString, command);
+    CombatDocument doc;
+    typeParty(doc);
+    const QString beyond = u"1e999"_s;
+    const QString longNote(roster::EditableFieldLength - 5, u'x');
+    const QStringList words = command.split(u' ');
+    if (command == u"heal 2 0"_s)
+        QVERIFY_DONE(doc.setFieldText(0, roster::Field::HitPoints, u"1e308"_s));
+    if (command.startsWith(u"long"_s))
+        QVERIFY_DONE(doc.setFieldText(2, roster::Field::Note, longNote));
+    if (command == u"spin HP"_s || command == u"calculate"_s)
+        QVERIFY_DONE(doc.setFieldText(2, command == u"calculate"_s ? roster::Field::Initiative : roster::Field::HitPoints,
+                                      beyond));
+    if (command == u"spin AC"_s)
+        QVERIFY_DONE(doc.setFieldText(2, roster::Field::ArmourClass, beyond));
+    doc.closeMerge();
+    const CombatState before = doc.state();
+    const int steps = doc.history().count();
+
+    CommandResult result = CommandResult::done();
+    if (words[0] == u"blow"_s)
+        result = doc.blow({words[1].toInt()}, 7);
+    else if (words[0] == u"heal"_s)
+        result = doc.blow({2, 0}, -1e308);
+    else if (words[0] == u"condition"_s)
+        result = doc.addCondition({1, words[1].toInt()}, u"Stunned"_s, 2);
+    else if (words[0] == u"rounds"_s)
+        result = doc.addCondition({1}, u"Stunned"_s, words[1].toInt());
+    else if (words[0] == u"name"_s)
+        result = doc.addCondition({1}, words[1], 2);
+    else if (command == u"long condition"_s)
+        result = doc.addCondition({1, 2}, u"Stunned"_s, 2);
+    else if (words[0] == u"hide"_s)
+        result = doc.toggleHidden(words[1].toInt());
+    else if (command == u"long tag"_s)
+        result = doc.toggleHidden(2);
+    else if (words[0] == u"spin"_s)
+        result = doc.stepSpin(2, words[1] == u"HP"_s ? CombatDocument::SpinField::HitPoints
+                                                     : CombatDocument::SpinField::ArmourClass, 1, false);
+    else if (command == u"calculate"_s)
+        result = doc.calculateOrder();
+    else if (command == u"redo"_s)
+        result = doc.redo();
+
+    QVERIFY(result.isRefused());
+    QTEST(result.sentence(), "sentence");
+    QFETCH(int, row);
+    QCOMPARE(result.place().has_value(), row >= 0);
+    if (row >= 0) {
+        QCOMPARE(result.place()->row, row);
+        QTEST(int(result.place()->field), "field");
+    }
+    QVERIFY(doc.state() == before);
+    QCOMPARE(doc.history().count(), steps);
 }
 
 void TestCombatDocument::fight_data()
@@ -165,25 +258,25 @@ void TestCombatDocument::fight()
     QFETCH(QString, keys);
     CombatDocument doc;
     typeParty(doc);
-    doc.setFieldText(2, roster::Field::Note, u"[Held: 1]"_s);
+    QVERIFY_DONE(doc.setFieldText(2, roster::Field::Note, u"[Held: 1]"_s));
     for (const QChar key : keys) {
         switch (key.unicode()) {
-        case u'5': doc.calculateOrder(); break;
-        case u'6': doc.nextTurn(); break;
-        case u'S': doc.previousTurn(); break;
-        case u'Z': doc.undo(); break;
-        case u'Y': doc.redo(); break;
-        case u'N': doc.newCombat(); break;
-        case u'R': doc.setFieldText(2, roster::Field::Name, u"Ogre chief"_s); break;
+        case u'5': QVERIFY_DONE(doc.calculateOrder()); break;
+        case u'6': QVERIFY_DONE(doc.nextTurn()); break;
+        case u'S': QVERIFY_DONE(doc.previousTurn()); break;
+        case u'Z': QVERIFY_DONE(doc.undo()); break;
+        case u'Y': QVERIFY_DONE(doc.redo()); break;
+        case u'N': QVERIFY_DONE(doc.newCombat()); break;
+        case u'R': QVERIFY_DONE(doc.setFieldText(2, roster::Field::Name, u"Ogre chief"_s)); break;
         case u'E':
-            doc.setFieldText(2, roster::Field::Name, QString());
-            doc.setFieldText(2, roster::Field::Name, u"Ogre"_s);
+            QVERIFY_DONE(doc.setFieldText(2, roster::Field::Name, QString()));
+            QVERIFY_DONE(doc.setFieldText(2, roster::Field::Name, u"Ogre"_s));
             break;
-        case u'H': doc.toggleHidden(2); break;
+        case u'H': QVERIFY_DONE(doc.toggleHidden(2)); break;
         case u'K':
-            doc.setFieldText(4, roster::Field::Name, u"Kobold"_s);
-            doc.setFieldText(4, roster::Field::Initiative, u"20"_s);
-            doc.setFieldText(4, roster::Field::Note, u"[Held: 3]"_s);
+            QVERIFY_DONE(doc.setFieldText(4, roster::Field::Name, u"Kobold"_s));
+            QVERIFY_DONE(doc.setFieldText(4, roster::Field::Initiative, u"20"_s));
+            QVERIFY_DONE(doc.setFieldText(4, roster::Field::Note, u"[Held: 3]"_s));
             break;
         }
     }
@@ -242,12 +335,12 @@ void TestCombatDocument::addCombatants()
     out.close();
 
     CombatDocument doc;
-    doc.setFieldText(0, roster::Field::Name, u"Aldric"_s);
-    doc.setFieldText(1, roster::Field::Name, u"Sela"_s);
-    doc.setFieldText(3, roster::Field::Name, u"Wolf"_s);
-    doc.setAmount(2, u"4"_s); // a free row's amount box stays
+    QVERIFY_DONE(doc.setFieldText(0, roster::Field::Name, u"Aldric"_s));
+    QVERIFY_DONE(doc.setFieldText(1, roster::Field::Name, u"Sela"_s));
+    QVERIFY_DONE(doc.setFieldText(3, roster::Field::Name, u"Wolf"_s));
+    QVERIFY_DONE(doc.setAmount(2, u"4"_s)); // a free row's amount box stays
     const roster::Roster before = doc.roster();
-    const CombatDocument::AddOutcome outcome = doc.addCombatants(path);
+    const CommandResult outcome = doc.addCombatants(path);
 
     QStringList names;
     for (int r = 0; r < 6; ++r)
@@ -255,13 +348,13 @@ void TestCombatDocument::addCombatants()
     QTEST(names, "names");
     QFETCH(QString, undoText);
     QCOMPARE(doc.history().undoText(), undoText.isEmpty() ? u"typing in Row 3 amount"_s : undoText);
-    QCOMPARE(outcome.message.isEmpty(), !undoText.isEmpty());
-    QTEST(outcome.load.oldVersionRow.has_value(), "oldVersion");
+    QCOMPARE(outcome.isDone(), !undoText.isEmpty());
+    QTEST(!outcome.notices().isEmpty() && outcome.notices()[0].title == files::OldVersionTitle, "oldVersion");
     QCOMPARE(doc.state().roster.rows[2].amount, u"4"_s);
     QCOMPARE(doc.lastAddedPath(), path);
     QCOMPARE(doc.state().roster.rows[2].down, doc.state().roster.rows[2].hp == u"-12"_s);
     if (!undoText.isEmpty()) {
-        doc.undo();
+        QVERIFY_DONE(doc.undo());
         QCOMPARE(doc.roster(), before); // one step takes it all back
     }
 }

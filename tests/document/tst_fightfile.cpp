@@ -1,6 +1,7 @@
 // The fight kept in a combat file: saved mid-fight and loaded after New Combat, the fight
 // goes on exactly as it would have; a section that no longer fits its rows is dropped.
 #include "document/CombatDocument.h"
+#include "CommandChecks.h"
 
 #include "files/CombatWriter.h"
 
@@ -17,12 +18,12 @@ void typeParty(CombatDocument &doc)
 {
     const QStringList names{u"Orc"_s, u"Goblin"_s, u"Ogre"_s, u"Kobold"_s};
     for (int r = 0; r < names.size(); ++r) {
-        doc.setFieldText(r, roster::Field::HitPoints, u"20"_s);
-        doc.setFieldText(r, roster::Field::Initiative, QString::number(10 + r));
-        doc.setFieldText(r, roster::Field::Name, names[r]);
+        QVERIFY_DONE(doc.setFieldText(r, roster::Field::HitPoints, u"20"_s));
+        QVERIFY_DONE(doc.setFieldText(r, roster::Field::Initiative, QString::number(10 + r)));
+        QVERIFY_DONE(doc.setFieldText(r, roster::Field::Name, names[r]));
         doc.closeMerge();
     }
-    doc.setFieldText(2, roster::Field::Note, u"[Held: 2]"_s);
+    QVERIFY_DONE(doc.setFieldText(2, roster::Field::Note, u"[Held: 2]"_s));
 }
 
 // 5 calculate, 6 next, S previous, W a Wolf joins above the marker (initiative 30),
@@ -31,17 +32,17 @@ void play(CombatDocument &doc, const QString &keys)
 {
     for (const QChar key : keys) {
         switch (key.unicode()) {
-        case u'5': doc.calculateOrder(); break;
-        case u'6': doc.nextTurn(); break;
-        case u'S': doc.previousTurn(); break;
+        case u'5': QVERIFY_DONE(doc.calculateOrder()); break;
+        case u'6': QVERIFY_DONE(doc.nextTurn()); break;
+        case u'S': QVERIFY_DONE(doc.previousTurn()); break;
         case u'W':
-            doc.setFieldText(5, roster::Field::Name, u"Wolf"_s);
-            doc.setFieldText(5, roster::Field::Initiative, u"30"_s);
-            doc.setFieldText(5, roster::Field::HitPoints, u"11"_s);
+            QVERIFY_DONE(doc.setFieldText(5, roster::Field::Name, u"Wolf"_s));
+            QVERIFY_DONE(doc.setFieldText(5, roster::Field::Initiative, u"30"_s));
+            QVERIFY_DONE(doc.setFieldText(5, roster::Field::HitPoints, u"11"_s));
             break;
-        case u'H': doc.toggleHidden(1); break;
-        case u'D': doc.blow({0}, 25); break;
-        case u'K': doc.blow({3}, 23); break;
+        case u'H': QVERIFY_DONE(doc.toggleHidden(1)); break;
+        case u'D': QVERIFY_DONE(doc.blow({0}, 25)); break;
+        case u'K': QVERIFY_DONE(doc.blow({3}, 23)); break;
         }
     }
 }
@@ -61,11 +62,11 @@ QString fightOf(const CombatDocument &doc)
 QString savedAndLoaded(CombatDocument &doc, const QTemporaryDir &dir, CombatDocument &into)
 {
     const QString path = dir.filePath(u"fight.ini"_s);
-    if (!doc.save(path).ok)
+    if (doc.save(path).isRefused())
         return u"not saved"_s;
-    into.newCombat();
-    const files::LoadOutcome outcome = into.load(path);
-    return outcome.fightNotice;
+    mustBeDone(into.newCombat());
+    const CommandResult loaded = into.load(path);
+    return loaded.notices().isEmpty() ? QString() : loaded.notices().constLast().text;
 }
 
 } // namespace
@@ -133,7 +134,7 @@ void TestFightFile::aSectionThatNoLongerFitsIsDropped()
     typeParty(played);
     play(played, u"566"_s);
     const QString path = dir.filePath(u"fight.ini"_s);
-    QVERIFY(played.save(path).ok);
+    QVERIFY_DONE(played.save(path));
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadWrite));
     QByteArray bytes = file.readAll();
@@ -144,10 +145,10 @@ void TestFightFile::aSectionThatNoLongerFitsIsDropped()
     file.close();
 
     CombatDocument loaded;
-    const files::LoadOutcome outcome = loaded.load(path);
-    QCOMPARE(outcome.status, files::LoadOutcome::Status::Loaded);
-    QVERIFY2(outcome.fightNotice.contains(notice), qPrintable(outcome.fightNotice));
-    QVERIFY(outcome.cutNotice.isEmpty());
+    const CommandResult outcome = loaded.load(path);
+    QVERIFY(outcome.isDone());
+    QCOMPARE(outcome.notices().size(), 1); // the fight dropped, and no cut
+    QVERIFY2(outcome.notices()[0].text.contains(notice), qPrintable(outcome.notices()[0].text));
     QVERIFY(loaded.order().isEmpty());
     QCOMPARE(loaded.row(1).name, QTest::currentDataTag() == QByteArray("a name edited by hand") ? u"Gobbo"_s : u"Goblin"_s);
 }

@@ -2,6 +2,7 @@
 // out too, says whether a save holds it and whether its program closed, is written at most
 // once an interval, and the newest file of an ended program is the one offered.
 #include "document/RecoveryWriter.h"
+#include "CommandChecks.h"
 
 #include "files/ProfileReader.h"
 #include "files/platform/FileSystem.h"
@@ -27,16 +28,16 @@ void typeFight(CombatDocument &doc)
 {
     const QStringList names{u"Orc"_s, u"Goblin"_s, u"Ogre"_s};
     for (int r = 0; r < names.size(); ++r) {
-        doc.setFieldText(r, roster::Field::HitPoints, u"20"_s);
-        doc.setFieldText(r, roster::Field::Initiative, QString::number(10 + r));
-        doc.setFieldText(r, roster::Field::Name, names[r]);
+        QVERIFY_DONE(doc.setFieldText(r, roster::Field::HitPoints, u"20"_s));
+        QVERIFY_DONE(doc.setFieldText(r, roster::Field::Initiative, QString::number(10 + r)));
+        QVERIFY_DONE(doc.setFieldText(r, roster::Field::Name, names[r]));
         doc.closeMerge();
     }
-    doc.calculateOrder();
-    doc.nextTurn();
-    doc.nextTurn();
-    doc.setIncluded(1, false);
-    doc.setAmount(0, u"7 (fire)"_s);
+    QVERIFY_DONE(doc.calculateOrder());
+    QVERIFY_DONE(doc.nextTurn());
+    QVERIFY_DONE(doc.nextTurn());
+    QVERIFY_DONE(doc.setIncluded(1, false));
+    QVERIFY_DONE(doc.setAmount(0, u"7 (fire)"_s));
 }
 
 QString shown(const CombatDocument &doc)
@@ -101,17 +102,17 @@ void TestRecovery::restoreBringsBackEverything()
     QVERIFY2(written.size() <= 2, qPrintable(QString::number(written.size())));
 
     CombatDocument restored;
-    restored.setFieldText(4, roster::Field::Name, u"Bystander"_s);
-    QCOMPARE(restored.restore(writer.path()).status, files::LoadOutcome::Status::Loaded);
+    QVERIFY_DONE(restored.setFieldText(4, roster::Field::Name, u"Bystander"_s));
+    QVERIFY_DONE(restored.restore(writer.path()));
     QCOMPARE(shown(restored), shown(played));
     QCOMPARE(restored.history().undoText(), u"Restore Combat"_s);
     QVERIFY(restored.lastCombatPath().isEmpty());
     QVERIFY(restored.savedState() != restored.state());
-    restored.nextTurn();
-    played.nextTurn();
+    QVERIFY_DONE(restored.nextTurn());
+    QVERIFY_DONE(played.nextTurn());
     QCOMPARE(shown(restored), shown(played));
-    restored.undo();
-    restored.undo();
+    QVERIFY_DONE(restored.undo());
+    QVERIFY_DONE(restored.undo());
     QCOMPARE(restored.row(4).name, u"Bystander"_s);
 }
 
@@ -138,11 +139,11 @@ void TestRecovery::theMarkSaysWhatHoldsTheCombat()
     const QDateTime before = QDateTime::currentDateTimeUtc();
     for (const QChar step : steps) {
         if (step == u'e')
-            doc.setFieldText(0, roster::Field::Name, doc.row(0).name + u'x');
+            QVERIFY_DONE(doc.setFieldText(0, roster::Field::Name, doc.row(0).name + u'x'));
         else if (step == u'a')
-            doc.setAmount(0, u"5"_s);
+            QVERIFY_DONE(doc.setAmount(0, u"5"_s));
         else if (step == u's')
-            QVERIFY(doc.save(dir.filePath(u"saved.ini"_s)).ok);
+            QVERIFY_DONE(doc.save(dir.filePath(u"saved.ini"_s)));
         else
             writer->close();
     }
@@ -208,9 +209,9 @@ void TestRecovery::aFailingWriteIsToldOnce()
     RecoveryWriter writer(doc, openIn(dir.path()), 0ms);
     QVERIFY(QDir().mkdir(writer.path())); // where the file should go, a folder: every write fails
     QSignalSpy failed(&writer, &RecoveryWriter::failed);
-    doc.setFieldText(0, roster::Field::Name, u"Orc"_s);
+    QVERIFY_DONE(doc.setFieldText(0, roster::Field::Name, u"Orc"_s));
     QTRY_COMPARE(failed.size(), 1);
-    doc.setFieldText(0, roster::Field::Name, u"Orcs"_s);
+    QVERIFY_DONE(doc.setFieldText(0, roster::Field::Name, u"Orcs"_s));
     QTest::qWait(100);
     QCOMPARE(failed.size(), 1);
     QVERIFY2(failed.first().first().toString().contains(u"not being kept for after a crash"_s),

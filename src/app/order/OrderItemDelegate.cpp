@@ -9,7 +9,7 @@
 void OrderItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     QStyledItemDelegate::paint(painter, option, index);
-    const QString beside = itemStateText(index);
+    const QString beside = index.data(OrderModel::StateRole).toString();
     if (beside.isEmpty())
         return;
     QStyleOptionViewItem item = option;

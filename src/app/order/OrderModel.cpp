@@ -1,11 +1,11 @@
 #include "app/order/OrderModel.h"
 
-#include "combat/Conditions.h"
 #include "combat/DownRow.h"
 #include "combat/Health.h"
 #include "combat/NoteTags.h"
-#include "combat/TurnTracker.h"
+#include "combat/Turns.h"
 #include "document/CombatDocument.h"
+#include "combat/StateWords.h"
 #include "roster/ShownText.h"
 
 #include <QAccessible>
@@ -46,10 +46,11 @@ OrderModel::Item OrderModel::itemAt(int i) const
     item.rowName = roster::shownText(row.name, roster::ShownNameLength);
     const bool told = m_words == HealthWords::Everyone
                       || (m_words == HealthWords::Monsters && !combat::hasTag(row.note, combat::PlayerTag));
-    if (told)
-        item.health = combat::healthWord(combat::healthOf(entry, m_document.roster()));
-    if (item.inFight)
-        item.conditions = combat::conditionsText(row.note);
+    const QString health = told ? combat::healthWord(combat::healthOf(entry, m_document.roster())) : QString();
+    // The conditions of those out of the fight count for nothing now.
+    item.state = combat::stateWords(row, combat::Viewers::GameMaster, item.inFight);
+    item.playersState =
+        combat::stateWords(row, combat::Viewers::Players, item.inFight, health).join(combat::StateSeparator);
     return item;
 }
 
@@ -104,8 +105,10 @@ QVariant OrderModel::data(const QModelIndex &index, int role) const
         return roster::shownText(entry.text, roster::ShownNameLength + 16);
     case NameRole:
         return roster::shownText(entry.name, roster::ShownNameLength);
-    case ConditionsRole:
-        return item.conditions;
+    case StateRole:
+        return item.state.join(combat::StateSeparator);
+    case PlayersStateRole:
+        return item.playersState;
     case InFightRole:
         return item.inFight;
     case CurrentRole:
@@ -118,8 +121,6 @@ QVariant OrderModel::data(const QModelIndex &index, int role) const
         return item.hidden;
     case RowNameRole:
         return item.rowName;
-    case HealthWordRole:
-        return item.health;
     case Qt::FontRole: {
         QFont font;
         font.setStrikeOut(!item.inFight);
@@ -131,30 +132,18 @@ QVariant OrderModel::data(const QModelIndex &index, int role) const
         QStringList said;
         if (!item.inFight)
             said << QStringLiteral("Out of the fight");
-        if (item.dying)
-            said << QStringLiteral("Dying");
-        if (item.hidden)
-            said << QStringLiteral("Hidden from the players");
-        if (!item.conditions.isEmpty())
-            said << item.conditions;
+        // The words the list shows, each heard as a phrase of its own; "hidden" said whole.
+        for (const QString &word : item.state) {
+            if (word == QStringLiteral("hidden"))
+                said << QStringLiteral("Hidden from the players");
+            else
+                said << word.front().toUpper() + word.mid(1);
+        }
         return said.join(QStringLiteral("; "));
     }
     default:
         return {};
     }
-}
-
-QString itemStateText(const QModelIndex &item)
-{
-    QStringList beside;
-    if (item.data(OrderModel::DyingRole).toBool())
-        beside << QStringLiteral("dying");
-    if (item.data(OrderModel::HiddenRole).toBool())
-        beside << QStringLiteral("hidden");
-    const QString conditions = item.data(OrderModel::ConditionsRole).toString();
-    if (!conditions.isEmpty())
-        beside << conditions;
-    return beside.join(QStringLiteral(" \u00b7 "));
 }
 
 void showMarked(QListView *list, int marked, QItemSelectionModel::SelectionFlags selection)

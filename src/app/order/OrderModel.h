@@ -18,7 +18,8 @@ class OrderModel : public QAbstractListModel
 
 public:
     enum Role {
-        ConditionsRole = Qt::UserRole + 1, // "Stunned 2, Held (last round)"; empty out of the fight
+        StateRole = Qt::UserRole + 1, // "dying · hidden · Stunned 2": the words beside the item in the main list
+        PlayersStateRole,             // "Bloodied · Stunned 2": the words the players' window shows
         NameRole,
         InFightRole,
         CurrentRole,
@@ -26,7 +27,6 @@ public:
         DyingRole,      // the combatant is dying (their row holds them)
         HiddenRole,     // the combatant is hidden from the players (their row holds them)
         RowNameRole,    // the row's name as it is now, while the row holds the combatant
-        HealthWordRole, // "Bloodied", when the words are shown for this combatant; else empty
     };
 
     // Whose health the players' window tells: everyone's, the monsters' (rows without "[PC]"
@@ -42,7 +42,6 @@ public:
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     int markedItem() const;
 
-    HealthWords healthWords() const { return m_words; }
     void setHealthWords(HealthWords words);
     // Everyone, monsters only, nobody, and round again.
     void nextHealthWords();
@@ -60,8 +59,8 @@ private:
         bool dying = false;
         bool hidden = false;
         QString rowName;
-        QString health;
-        QString conditions;
+        QStringList state;
+        QString playersState;
         bool operator==(const Item &) const = default;
     };
 
@@ -73,9 +72,6 @@ private:
     QList<Item> m_items; // as last shown: only what changed is told to the views
     HealthWords m_words = HealthWords::Everyone;
 };
-
-// "Dying", "Hidden", then the conditions: what the main list shows beside an item's text.
-QString itemStateText(const QModelIndex &item);
 
 // Makes the marked item the list's current one, in sight, and tells screen readers of it
 // even while the focus is elsewhere; nothing when it already is.

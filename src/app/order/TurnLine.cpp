@@ -1,9 +1,7 @@
 #include "app/order/TurnLine.h"
 
-#include "combat/Conditions.h"
-#include "combat/DownRow.h"
 #include "combat/NoteTags.h"
-#include "combat/TurnTracker.h"
+#include "combat/Turns.h"
 #include "document/CombatDocument.h"
 #include "roster/ShownText.h"
 
@@ -20,7 +18,7 @@ bool isHidden(const CombatDocument &document, const combat::OrderEntry &item)
 
 QString turnLine(const CombatDocument &document, Viewers viewers)
 {
-    const combat::Turn &turn = document.state().turn;
+    const combat::FightRecord &turn = document.state().turn;
     if (turn.round() <= 0)
         return QString();
     QString line = QStringLiteral("Round %1").arg(turn.round());
@@ -30,22 +28,16 @@ QString turnLine(const CombatDocument &document, Viewers viewers)
     if (viewers == Viewers::Players && combat::hasTag(row.note, combat::HiddenTag))
         return line; // nothing of them, not even that someone unseen acts
     // The row's name as it is now (a rename keeps the combatant), in a bounded part.
-    line += QStringLiteral(" \u2014 ") + roster::shownText(row.name, roster::ShownNameLength);
-    if (row.down)
-        line += QStringLiteral(" \u00b7 down");
-    else if (combat::isDying(row))
-        line += QStringLiteral(" \u00b7 dying");
-    const QString conditions = combat::conditionsText(row.note);
-    if (!conditions.isEmpty())
-        line += QStringLiteral(" \u00b7 ") + conditions;
+    QStringList parts{line + QStringLiteral(" \u2014 ") + roster::shownText(row.name, roster::ShownNameLength)};
+    parts << combat::stateWords(row, viewers);
     for (const QString &ended : turn.endedThisTurn())
-        line += QStringLiteral(" \u00b7 ") + roster::shownText(ended, 40) + QStringLiteral(" ended");
-    return line;
+        parts << roster::shownText(ended, 40) + QStringLiteral(" ended");
+    return parts.join(combat::StateSeparator);
 }
 
 QString nextLine(const CombatDocument &document)
 {
-    const combat::Turn &turn = document.state().turn;
+    const combat::FightRecord &turn = document.state().turn;
     if (turn.round() <= 0)
         return QString();
     const combat::Combatant next =

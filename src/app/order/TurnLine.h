@@ -1,5 +1,7 @@
 #pragma once
 
+#include "combat/StateWords.h"
+
 #include <QString>
 
 class CombatDocument;
@@ -9,7 +11,7 @@ class QLabel;
 // them the current combatant's name, timed conditions and what ended at the start of the
 // turn. Empty before the first turn. The players see only the round while the current
 // combatant is hidden from them.
-enum class Viewers { GameMaster, Players };
+using combat::Viewers;
 QString turnLine(const CombatDocument &document, Viewers viewers = Viewers::GameMaster);
 
 // "Next: Sela": whom Next Turn would mark, as the players may know it (the hidden passed

@@ -2,6 +2,7 @@
 
 #include "app/order/OrderModel.h"
 #include "app/order/TurnLine.h"
+#include "combat/StateWords.h"
 #include "document/CombatDocument.h"
 
 #include <QAccessible>
@@ -61,11 +62,9 @@ public:
         switch (role) {
         case Qt::DisplayRole: {
             QStringList parts{item.data(OrderModel::RowNameRole).toString()};
-            for (const int said : {int(OrderModel::HealthWordRole), int(OrderModel::ConditionsRole)}) {
-                if (const QString text = item.data(said).toString(); !text.isEmpty())
-                    parts << text;
-            }
-            return parts.join(QStringLiteral(" \u00b7 "));
+            if (const QString state = item.data(OrderModel::PlayersStateRole).toString(); !state.isEmpty())
+                parts << state;
+            return parts.join(combat::StateSeparator);
         }
         case Qt::FontRole: {
             QFont itemFont = font;

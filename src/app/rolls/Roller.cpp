@@ -1,16 +1,28 @@
 #include "app/rolls/Roller.h"
 
+#include "app/dialogs/CommandReporter.h"
 #include "document/CombatDocument.h"
+#include "roster/RowLabels.h"
 
-Roller::Roller(CombatDocument &document, QObject *parent)
+Roller::Roller(CombatDocument &document, CommandReporter &reporter, QObject *parent)
     : QObject(parent)
     , m_document(document)
+    , m_reporter(reporter)
 {
+}
+
+combat::Dice &Roller::dice()
+{
+    if (!m_dice)
+        m_dice.emplace(m_seed);
+    return *m_dice;
 }
 
 void Roller::rollInitiative(bool monstersOnly)
 {
-    m_rolls.add(m_document.rollInitiative(m_dice, monstersOnly));
+    QList<combat::RollRecord> lines;
+    if (m_reporter.report(m_document.rollInitiative(dice(), monstersOnly, lines)))
+        m_rolls.add(lines);
 }
 
 void Roller::rollRow(int r, combat::RollKind kind)
@@ -21,13 +33,13 @@ void Roller::rollRow(int r, combat::RollKind kind)
         return;
     }
     const roster::Row &row = m_document.row(r);
-    const QString who = row.name.isEmpty() ? QStringLiteral("Row %1").arg(r + 1) : row.name;
-    m_rolls.add({kind == combat::RollKind::Damage ? combat::rollDamage(who, row.damage, m_dice)
-                                                  : combat::rollAttack(who, row.attack, m_dice)});
+    const QString who = roster::nameOrRowLabel(row, r);
+    m_rolls.add({kind == combat::RollKind::Damage ? combat::rollDamage(who, row.damage, dice())
+                                                  : combat::rollAttack(who, row.attack, dice())});
 }
 
 void Roller::rollAgain(int line)
 {
     if (line >= 0 && line < m_rolls.rowCount())
-        m_rolls.add({combat::rollAgain(m_rolls.record(line), m_dice)});
+        m_rolls.add({combat::rollAgain(m_rolls.record(line), dice())});
 }

@@ -5,14 +5,17 @@
 
 #include <QObject>
 
+#include <optional>
+
 class CombatDocument;
+class CommandReporter;
 
 // A window's dice: rolls what the document's rows ask for into the Rolls list. Only Roll
 // Initiative changes the combat, as one step of the document's history.
 class Roller : public QObject
 {
 public:
-    explicit Roller(CombatDocument &document, QObject *parent = nullptr);
+    Roller(CombatDocument &document, CommandReporter &reporter, QObject *parent = nullptr);
 
     RollsModel &rolls() { return m_rolls; }
     // The dice were given a seed (FRAYMARK_DICE_SEED): the same rolls come every time.
@@ -24,8 +27,12 @@ public:
     void rollAgain(int line);
 
 private:
+    // Seeded at the first roll, not while the window opens.
+    combat::Dice &dice();
+
     CombatDocument &m_document;
+    CommandReporter &m_reporter;
     std::optional<std::uint64_t> m_seed = combat::diceSeedFromEnvironment();
-    combat::RandomDice m_dice{m_seed};
+    std::optional<combat::RandomDice> m_dice;
     RollsModel m_rolls;
 };

@@ -5,12 +5,14 @@
 // the column captions stand above the area's viewport, so they stay in view.
 #include "app/roster/RosterView.h"
 
-#include "app/widgets/FixedSizeItem.h"
 #include "app/order/OrderItemDelegate.h"
 #include "app/order/OrderModel.h"
-#include "app/roster/FieldViews.h"
+#include "app/widgets/FieldEdit.h"
+#include "app/widgets/FixedSizeItem.h"
+#include "app/widgets/NoteEdit.h"
 #include "app/widgets/SpinButton.h"
 #include "app/widgets/WrappingButton.h"
+#include "roster/RowLabels.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -40,27 +42,15 @@ constexpr int PageSpacing = 10;
 constexpr double TurnLineScale = 1.6;
 
 // Grid columns after the row fields' own, left to right.
-enum Column { ChkCol = roster::FieldCount, ClearCol, SubsTxtCol, SubsCmdCol };
+enum Column { IncludeColumn = roster::FieldCount, ClearColumn, AmountColumn, SubstractColumn };
 
-QString rowName(int index, const char *what)
-{
-    return QStringLiteral("Row %1 %2").arg(index + 1).arg(QLatin1String(what));
-}
-
-// Fields draw with the application's style (FieldStyle, set up before any window).
-FieldEdit *makeField(QWidget *parent, const char *array, int index, const char *label)
-{
-    auto *field = new FieldEdit(parent);
-    field->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(array)).arg(index));
-    field->setAccessibleName(rowName(index, label));
-    return field;
-}
-
+// A row's control, named "ChrHP_3" for tools and "Row 4 HP" for screen readers. Fields draw
+// with the application's style (FieldStyle, set up before any window).
 template <typename Control>
 Control *named(Control *control, const char *array, int index, const char *label)
 {
     control->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(array)).arg(index));
-    control->setAccessibleName(rowName(index, label));
+    control->setAccessibleName(roster::rowFieldLabel(index, QLatin1StringView(label)));
     return control;
 }
 
@@ -91,94 +81,92 @@ void RosterView::createControls()
     central->setObjectName(QStringLiteral("central"));
 
     QWidget *strip = captionStrip();
-    for (const roster::FieldInfo &info : roster::RowFields) {
-        const FieldView &view = fieldView(info.field);
-        QLabel *&caption = Label1[static_cast<std::size_t>(view.caption)];
-        caption = info.field == roster::Field::Initiative ? new TwoLineCaption(QLatin1String(info.caption), strip)
-                                                          : new QLabel(QLatin1String(info.caption), strip);
-        caption->setObjectName(QStringLiteral("Label1_%1").arg(view.caption));
+    for (const FieldView &view : FieldViews) {
+        const char *text = roster::fieldInfo(view.field).caption;
+        QLabel *&caption = m_captions[static_cast<std::size_t>(view.captionNumber)];
+        caption = view.field == roster::Field::Initiative ? new TwoLineCaption(QLatin1String(text), strip)
+                                                          : new QLabel(QLatin1String(text), strip);
+        caption->setObjectName(QStringLiteral("Label1_%1").arg(view.captionNumber));
         caption->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
         QFont bold = caption->font();
         bold.setBold(true);
         caption->setFont(bold);
     }
-    Label1[fieldView(roster::Field::Initiative).caption]->setWordWrap(true);
-
-    auto makeField = [&](const char *array, int index, const char *label) {
-        return ::makeField(central, array, index, label);
-    };
+    m_captions[fieldView(roster::Field::Initiative).captionNumber]->setWordWrap(true);
 
     for (int r = 0; r < roster::RowCount; ++r) {
         // Left to right, each spin button after its field.
         for (const roster::Field f : roster::FieldsInColumnOrder) {
-            const roster::FieldInfo &info = roster::fieldInfo(f);
+            const char *caption = roster::fieldInfo(f).caption;
             const FieldView &view = fieldView(f);
-            (this->*view.controls)[r] = makeField(view.array, r, info.caption);
-            if (view.spin) {
-                const QString label = QLatin1String(info.caption) + QStringLiteral(" up/down");
-                (this->*view.spin)[r] = named(new SpinButton(central), view.spinArray, r, qPrintable(label));
-                (this->*view.spin)[r]->setBuddy((this->*view.controls)[r]);
+            FieldEdit *edit = named(new FieldEdit(central), view.objectName, r, caption);
+            m_fields[static_cast<std::size_t>(f)][r] = edit;
+            if (view.spin != FieldSpin::None) {
+                const QString label = QLatin1String(caption) + QStringLiteral(" up/down");
+                auto *spin = named(new SpinButton(central), view.spinObjectName, r, qPrintable(label));
+                spin->setBuddy(edit);
+                (view.spin == FieldSpin::HitPoints ? m_hitPointsSpins : m_armourClassSpins)[r] = spin;
             }
         }
-        ChrChk[r] = named(new QCheckBox(central), "ChrChk", r, "include");
-        cmdClear[r] = named(new QPushButton(QStringLiteral("Clear"), central), "cmdClear", r, "Clear");
-        SubsTxt[r] = makeField("SubsTxt", r, "amount");
-        SubsCmd[r] = named(new QPushButton(QStringLiteral("Substract"), central), "SubsCmd", r, "Substract");
+        m_includes[r] = named(new QCheckBox(central), "ChrChk", r, "include");
+        m_clears[r] = named(new QPushButton(QStringLiteral("Clear"), central), "cmdClear", r, "Clear");
+        m_amounts[r] = named(new FieldEdit(central), "SubsTxt", r, "amount");
+        m_substracts[r] = named(new QPushButton(QStringLiteral("Substract"), central), "SubsCmd", r, "Substract");
         // Enter presses a focused button as Space does, outside dialogs too.
-        for (QPushButton *button : {cmdClear[r], SubsCmd[r]})
+        for (QPushButton *button : {m_clears[r], m_substracts[r]})
             button->setAutoDefault(true);
     }
 
-    List = new QListView(central);
-    List->setModel(&m_order);
-    List->setObjectName(QStringLiteral("List"));
-    List->setAccessibleName(QStringLiteral("Fighting order"));
-    List->setItemDelegate(new OrderItemDelegate(List));
+    m_list = new QListView(central);
+    m_list->setModel(&m_order);
+    m_list->setObjectName(QStringLiteral("List"));
+    m_list->setAccessibleName(QStringLiteral("Fighting order"));
+    m_list->setItemDelegate(new OrderItemDelegate(m_list));
 
-    Command1 = new WrappingButton(QStringLiteral("Calculate Fighting Order"), central);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setAutoDefault(true);
+    m_calculate = new WrappingButton(QStringLiteral("Calculate Fighting Order"), central);
+    m_calculate->setObjectName(QStringLiteral("Command1"));
+    m_calculate->setAutoDefault(true);
 
     // Beside the order: whose turn it is. Off the Tab chain, which stays as it was.
-    NextTurnCmd = new QPushButton(QStringLiteral("Next Turn"), central);
-    NextTurnCmd->setObjectName(QStringLiteral("NextTurnCmd"));
-    NextTurnCmd->setFocusPolicy(Qt::NoFocus);
-    RoundLbl = new QLabel(central);
-    RoundLbl->setObjectName(QStringLiteral("RoundLbl"));
-    RoundLbl->setAccessibleName(QStringLiteral("Round"));
-    RoundLbl->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_nextTurn = new QPushButton(QStringLiteral("Next Turn"), central);
+    m_nextTurn->setObjectName(QStringLiteral("NextTurnCmd"));
+    m_nextTurn->setFocusPolicy(Qt::NoFocus);
+    m_turnLine = new QLabel(central);
+    m_turnLine->setObjectName(QStringLiteral("RoundLbl"));
+    m_turnLine->setAccessibleName(QStringLiteral("Round"));
+    m_turnLine->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     // The turn line reads across a table: larger and bold.
-    QFont turnFont = RoundLbl->font();
+    QFont turnFont = m_turnLine->font();
     turnFont.setPointSizeF(turnFont.pointSizeF() * TurnLineScale);
     turnFont.setBold(true);
-    RoundLbl->setFont(turnFont);
+    m_turnLine->setFont(turnFont);
     // The marked turn stays as clear when the focus is elsewhere as when it is in the list.
-    QPalette marked = List->palette();
+    QPalette marked = m_list->palette();
     for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
         marked.setColor(QPalette::Inactive, role, marked.color(QPalette::Active, role));
-    List->setPalette(marked);
+    m_list->setPalette(marked);
 
-    Label2 = new QLabel(QStringLiteral("Other Notes"), central);
-    Label2->setObjectName(QStringLiteral("Label2"));
+    m_noteCaption = new QLabel(QStringLiteral("Other Notes"), central);
+    m_noteCaption->setObjectName(QStringLiteral("Label2"));
 
-    NotesTxt = new NoteEdit(central);
-    NotesTxt->setObjectName(QStringLiteral("NotesTxt"));
-    NotesTxt->setAccessibleName(QStringLiteral("Other Notes"));
-    NotesTxt->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    NotesTxt->setTabChangesFocus(true);
-    Label2->setBuddy(NotesTxt);
+    m_note = new NoteEdit(central);
+    m_note->setObjectName(QStringLiteral("NotesTxt"));
+    m_note->setAccessibleName(QStringLiteral("Other Notes"));
+    m_note->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_note->setTabChangesFocus(true);
+    m_noteCaption->setBuddy(m_note);
 }
 
 void RosterView::layOutControls()
 {
-    QWidget *central = ChrName[0]->parentWidget(); // the page inside the scroll area
+    QWidget *central = field(0, roster::Field::Name)->parentWidget(); // the page inside the scroll area
 
     const QFontMetrics metrics(font());
     QFont bold = font();
     bold.setBold(true);
     const QFontMetrics boldMetrics(bold);
 
-    const int fieldHeight = ChrName[0]->sizeHint().height();
+    const int fieldHeight = field(0, roster::Field::Name)->sizeHint().height();
     auto fieldWidth = [&](int twips, const char *sample) {
         return std::max(pixels(twips), metrics.horizontalAdvance(QLatin1String(sample)) + FieldMargin);
     };
@@ -205,20 +193,20 @@ void RosterView::layOutControls()
         const FieldView &view = fieldView(info.field);
         int width = fieldWidth(view.twips, view.sample);
         if (view.fitsCaption)
-            width = std::max(width, captionWidth(info.field) - (view.spin ? spinWidth : 0));
+            width = std::max(width, captionWidth(info.field) - (view.spin != FieldSpin::None ? spinWidth : 0));
         widths[static_cast<std::size_t>(info.field)] = width;
     }
     auto widthOf = [&](roster::Field f) { return widths[static_cast<std::size_t>(f)]; };
-    const int clearWidth = buttonWidth(600, cmdClear[0]->text());
-    const int subsTxtWidth = fieldWidth(735, "-100");
-    const int subsCmdWidth = buttonWidth(855, SubsCmd[0]->text());
+    const int clearWidth = buttonWidth(600, m_clears[0]->text());
+    const int amountWidth = fieldWidth(735, "-100");
+    const int substractWidth = buttonWidth(855, m_substracts[0]->text());
 
     auto *grid = new QGridLayout;
     grid->setHorizontalSpacing(ColumnSpacing);
     grid->setVerticalSpacing(RowSpacing);
     // The extra width goes to the free-text columns, the long ones taking more. The
     // captions stand above the page; each column keeps room for its caption.
-    QLabel *twoLines = Label1[fieldView(roster::Field::Initiative).caption];
+    QLabel *twoLines = m_captions[fieldView(roster::Field::Initiative).captionNumber];
     // The second line starts a line spacing below the first, which with some fonts is
     // more than the height of a line.
     twoLines->setFixedSize(widthOf(roster::Field::Initiative) + BottomSpacing,
@@ -226,7 +214,7 @@ void RosterView::layOutControls()
     for (const roster::FieldInfo &info : roster::RowFields) {
         const FieldView &view = fieldView(info.field);
         grid->setColumnStretch(info.column, view.stretch);
-        const QLabel *caption = Label1[static_cast<std::size_t>(view.caption)];
+        const QLabel *caption = m_captions[static_cast<std::size_t>(view.captionNumber)];
         grid->setColumnMinimumWidth(info.column, caption == twoLines ? caption->width() : captionWidth(info.field));
     }
 
@@ -254,43 +242,43 @@ void RosterView::layOutControls()
             const FieldView &view = fieldView(info.field);
             FieldEdit *control = field(r, info.field);
             const int width = widthOf(info.field);
-            if (view.spin)
-                grid->addLayout(fieldWithSpin(control, (this->*view.spin)[r], width), r, info.column);
+            if (SpinButton *spin = spinAfter(r, info.field))
+                grid->addLayout(fieldWithSpin(control, spin, width), r, info.column);
             else if (view.stretch > 0)
                 stretch(control, info.column, width);
             else
                 place(control, info.column, width);
         }
-        grid->addWidget(ChrChk[r], r, ChkCol, Qt::AlignCenter);
-        place(cmdClear[r], ClearCol, clearWidth);
-        place(SubsTxt[r], SubsTxtCol, subsTxtWidth);
-        place(SubsCmd[r], SubsCmdCol, subsCmdWidth);
+        grid->addWidget(m_includes[r], r, IncludeColumn, Qt::AlignCenter);
+        place(m_clears[r], ClearColumn, clearWidth);
+        place(m_amounts[r], AmountColumn, amountWidth);
+        place(m_substracts[r], SubstractColumn, substractWidth);
     }
 
     // Under the roster: the fighting order, its button, and the general note. The
     // list and the note take the extra height.
     const int bottomHeight = std::max(pixels(1455), BottomRows * fieldHeight);
-    List->setMinimumSize(widthOf(roster::Field::Name) + widthOf(roster::Field::HitPoints) + spinWidth + ColumnSpacing + 40, bottomHeight);
-    const int orderWidth = std::max(pixels(1095), Command1->sizeHint().width());
-    const int nextTurnHeight = NextTurnCmd->sizeHint().height();
-    Command1->setFixedSize(orderWidth, bottomHeight - nextTurnHeight - RowSpacing);
-    NextTurnCmd->setFixedSize(orderWidth, nextTurnHeight);
-    RoundLbl->setFixedHeight(RoundLbl->fontMetrics().height());
-    RoundLbl->setMinimumWidth(orderWidth);
-    NotesTxt->setMinimumHeight(bottomHeight - Label2->sizeHint().height() - RowSpacing);
+    m_list->setMinimumSize(widthOf(roster::Field::Name) + widthOf(roster::Field::HitPoints) + spinWidth + ColumnSpacing + 40, bottomHeight);
+    const int orderWidth = std::max(pixels(1095), m_calculate->sizeHint().width());
+    const int nextTurnHeight = m_nextTurn->sizeHint().height();
+    m_calculate->setFixedSize(orderWidth, bottomHeight - nextTurnHeight - RowSpacing);
+    m_nextTurn->setFixedSize(orderWidth, nextTurnHeight);
+    m_turnLine->setFixedHeight(m_turnLine->fontMetrics().height());
+    m_turnLine->setMinimumWidth(orderWidth);
+    m_note->setMinimumHeight(bottomHeight - m_noteCaption->sizeHint().height() - RowSpacing);
 
     auto *notes = new QVBoxLayout;
     notes->setSpacing(RowSpacing);
-    notes->addWidget(Label2);
-    notes->addWidget(NotesTxt, 1);
+    notes->addWidget(m_noteCaption);
+    notes->addWidget(m_note, 1);
 
     auto *bottom = m_bottom = new QHBoxLayout;
     bottom->setSpacing(BottomSpacing);
-    bottom->addWidget(List, 1);
+    bottom->addWidget(m_list, 1);
     auto *order = new QVBoxLayout;
     order->setSpacing(RowSpacing);
-    order->addWidget(Command1);
-    order->addWidget(NextTurnCmd);
+    order->addWidget(m_calculate);
+    order->addWidget(m_nextTurn);
     order->addStretch(1);
     bottom->addLayout(order);
     bottom->addLayout(notes, 1);
@@ -301,42 +289,42 @@ void RosterView::layOutControls()
     page->addLayout(grid);
     page->addLayout(bottom, 1);
     // The turn line under the list, its buttons and the note: the whole width for long names.
-    page->addWidget(RoundLbl);
+    page->addWidget(m_turnLine);
     setWidget(central);
 
     setCaptionMargins(PageTopMargin, RowSpacing);
     for (const roster::FieldInfo &info : roster::RowFields)
-        standOver(Label1[static_cast<std::size_t>(fieldView(info.field).caption)], field(0, info.field));
+        standOver(m_captions[static_cast<std::size_t>(fieldView(info.field).captionNumber)], field(0, info.field));
 }
 
 void RosterView::placeBesideNote(QWidget *panel, QWidget *focusedFirst)
 {
     m_bottom->addWidget(panel, 1);
-    setTabOrder(NotesTxt, focusedFirst);
+    setTabOrder(m_note, focusedFirst);
 }
 
 void RosterView::setFocusOrder()
 {
-    // Command1 first; then each row from its name to its Clear button (the spin
+    // Calculate first; then each row from its name to its Clear button (the spin
     // buttons follow their fields in row 0, and come after Clear, AC first, in the
     // other rows); then the amount boxes with their buttons; then the list and the note.
-    QList<QWidget *> order{Command1};
+    QList<QWidget *> order{m_calculate};
     for (int r = 0; r < roster::RowCount; ++r) {
         QList<QWidget *> spins;
         for (const roster::Field f : roster::FieldsInColumnOrder) {
             order << field(r, f);
-            if (const FieldView &view = fieldView(f); view.spin) {
+            if (SpinButton *spin = spinAfter(r, f)) {
                 if (r == 0)
-                    order << (this->*view.spin)[r];
+                    order << spin;
                 else
-                    spins.prepend((this->*view.spin)[r]);
+                    spins.prepend(spin);
             }
         }
-        order << ChrChk[r] << cmdClear[r] << spins;
+        order << m_includes[r] << m_clears[r] << spins;
     }
     for (int r = 0; r < roster::RowCount; ++r)
-        order << SubsTxt[r] << SubsCmd[r];
-    order << List << NotesTxt;
+        order << m_amounts[r] << m_substracts[r];
+    order << m_list << m_note;
 
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);

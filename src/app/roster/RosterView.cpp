@@ -1,10 +1,13 @@
 #include "app/roster/RosterView.h"
 
+#include "app/dialogs/CommandReporter.h"
 #include "app/order/OrderModel.h"
 #include "app/order/TurnLine.h"
 #include "app/roster/CurrentRowPalette.h"
-#include "app/roster/FieldViews.h"
+#include "app/widgets/FieldEdit.h"
+#include "app/widgets/NoteEdit.h"
 #include "app/widgets/SpinButton.h"
+#include "app/widgets/WindowEventsFilter.h"
 #include "document/CombatDocument.h"
 
 #include <QApplication>
@@ -30,28 +33,48 @@ void setTextIfChanged(FieldEdit *field, const QString &text)
 
 } // namespace
 
-RosterView::RosterView(CombatDocument &document, OrderModel &order, Runner run, QWidget *parent)
+RosterView::RosterView(CombatDocument &document, OrderModel &order, CommandReporter &reporter, QWidget *parent)
     : CaptionedScrollArea(parent)
     , m_document(document)
     , m_order(order)
-    , m_run(std::move(run))
+    , m_reporter(reporter)
 {
     createControls();
     layOutControls();
     setToolTips();
     setFocusOrder();
     // The window's history replaces the note's own, which would also keep copies of a long note.
-    NotesTxt->setUndoRedoEnabled(false);
+    m_note->setUndoRedoEnabled(false);
     showState();
     tellDocument();
+    watchFields();
     connect(&document, &CombatDocument::changed, this, &RosterView::showState);
     connect(&order, &OrderModel::shown, this,
-            [this] { showMarked(List, m_order.markedItem(), QItemSelectionModel::ClearAndSelect); });
+            [this] { showMarked(m_list, m_order.markedItem(), QItemSelectionModel::ClearAndSelect); });
+}
+
+RosterView::~RosterView()
+{
+    // The controls go after this: focus changes as they go are none of the view's.
+    disconnect(qApp, nullptr, this, nullptr);
 }
 
 FieldEdit *RosterView::field(int row, roster::Field field) const
 {
-    return (this->*fieldView(field).controls)[static_cast<std::size_t>(row)];
+    return m_fields[static_cast<std::size_t>(field)][static_cast<std::size_t>(row)];
+}
+
+SpinButton *RosterView::spinAfter(int row, roster::Field field) const
+{
+    switch (fieldView(field).spin) {
+    case FieldSpin::HitPoints:
+        return m_hitPointsSpins[static_cast<std::size_t>(row)];
+    case FieldSpin::ArmourClass:
+        return m_armourClassSpins[static_cast<std::size_t>(row)];
+    case FieldSpin::None:
+        break;
+    }
+    return nullptr;
 }
 
 QList<QWidget *> RosterView::rowControls(int r) const
@@ -59,78 +82,134 @@ QList<QWidget *> RosterView::rowControls(int r) const
     QList<QWidget *> controls;
     for (const roster::Field f : roster::FieldsInColumnOrder)
         controls << field(r, f);
-    controls << UpDown1[r] << UpDown2[r] << ChrChk[r] << cmdClear[r] << SubsTxt[r] << SubsCmd[r];
+    controls << m_hitPointsSpins[r] << m_armourClassSpins[r] << m_includes[r] << m_clears[r] << m_amounts[r]
+             << m_substracts[r];
     return controls;
 }
 
-int RosterView::focusedRow() const
+int RosterView::rowOf(const QWidget *widget) const
 {
-    QWidget *focus = QApplication::focusWidget();
-    for (int r = 0; focus && r < roster::RowCount; ++r) {
-        if (rowControls(r).contains(focus))
-            return r;
+    for (int r = 0; widget && r < roster::RowCount; ++r) {
+        for (const QWidget *control : rowControls(r)) {
+            if (control == widget || control->isAncestorOf(widget))
+                return r;
+        }
     }
     return -1;
 }
 
+int RosterView::focusedRow() const
+{
+    return rowOf(QApplication::focusWidget());
+}
+
+void RosterView::focusField(int row, roster::Field f)
+{
+    if (row < 0 || row >= roster::RowCount)
+        return;
+    FieldEdit *at = field(row, f);
+    if (at->isEnabled())
+        at->setFocus(Qt::OtherFocusReason);
+}
+
+void RosterView::showRow(int row)
+{
+    if (row >= 0 && row < roster::RowCount)
+        ensureWidgetVisible(field(row, roster::Field::Name));
+}
+
 void RosterView::setHistoryActions(QAction *undo, QAction *redo)
 {
-    for (FieldEdit *edit : widget()->findChildren<FieldEdit *>())
-        edit->setHistoryActions(undo, redo);
-    NotesTxt->setHistoryActions(undo, redo);
+    for (const RowControls<FieldEdit> &column : m_fields) {
+        for (FieldEdit *edit : column)
+            edit->setHistoryActions(undo, redo);
+    }
+    for (FieldEdit *amount : m_amounts)
+        amount->setHistoryActions(undo, redo);
+    m_note->setHistoryActions(undo, redo);
+}
+
+QSize RosterView::contentSize()
+{
+    fitCaptions(); // the captions are bold by now
+    return widget()->minimumSizeHint() + QSize(0, stripHeight());
+}
+
+void RosterView::watchFields()
+{
+    auto *filter = new WindowEventsFilter(this);
+    auto watch = [&](auto *text) {
+        text->installEventFilter(filter);
+        connect(text, &std::remove_pointer_t<decltype(text)>::inputRefused, this,
+                [this](const QString &message) { m_reporter.refuse(message); });
+    };
+    for (const RowControls<FieldEdit> &column : m_fields) {
+        for (FieldEdit *edit : column)
+            watch(edit);
+    }
+    for (FieldEdit *amount : m_amounts)
+        watch(amount);
+    watch(m_note);
+    m_note->viewport()->installEventFilter(filter);
+
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        // Keystrokes merge into one step only while the focus stays in their field.
+        m_document.closeMerge();
+        // Tab, undo or an error may put the focus on a row scrolled out of sight.
+        if (now && widget()->isAncestorOf(now))
+            ensureWidgetVisible(now);
+    });
 }
 
 void RosterView::tellDocument()
 {
     // Every change of a text reaches the document: typing, a paste, a drop, an input
     // method, an assistive tool, the field's menu. What the view writes itself does not.
-    auto edits = [this](auto *control, auto signal, std::function<void()> tell) {
+    auto edits = [this](auto *control, auto signal, std::function<CommandResult()> tell) {
         connect(control, signal, this, [this, tell = std::move(tell)] {
             if (!m_showing)
-                m_run(tell);
+                m_reporter.report(tell());
         });
     };
     for (int r = 0; r < roster::RowCount; ++r) {
         for (const roster::FieldInfo &info : roster::RowFields) {
             FieldEdit *edit = field(r, info.field);
             edits(edit, &QLineEdit::textChanged, [this, r, edit, f = info.field] {
-                m_document.setFieldText(r, f, edit->text());
+                return m_document.setFieldText(r, f, edit->text());
             });
-            if (const FieldView &view = fieldView(info.field); view.spin) {
-                connect((this->*view.spin)[r], &SpinButton::stepRequested, this,
+            if (SpinButton *spin = spinAfter(r, info.field)) {
+                connect(spin, &SpinButton::stepRequested, this,
                         [this, r, f = info.field](int direction) { stepSpin(r, f, direction); });
             }
         }
-        edits(SubsTxt[r], &QLineEdit::textChanged, [this, r] { m_document.setAmount(r, SubsTxt[r]->text()); });
-        edits(ChrChk[r], &QCheckBox::toggled, [this, r] { m_document.setIncluded(r, ChrChk[r]->isChecked()); });
-        edits(cmdClear[r], &QPushButton::clicked, [this, r] { m_document.clearRow(r); });
-        edits(SubsCmd[r], &QPushButton::clicked, [this, r] { m_document.subtract(r); });
+        edits(m_amounts[r], &QLineEdit::textChanged, [this, r] { return m_document.setAmount(r, m_amounts[r]->text()); });
+        edits(m_includes[r], &QCheckBox::toggled,
+              [this, r] { return m_document.setIncluded(r, m_includes[r]->isChecked()); });
+        edits(m_clears[r], &QPushButton::clicked, [this, r] { return m_document.clearRow(r); });
+        edits(m_substracts[r], &QPushButton::clicked, [this, r] { return m_document.subtract(r); });
         // Enter in the amount box takes the damage off, as "Substract" beside it does.
-        edits(SubsTxt[r], &QLineEdit::returnPressed, [this, r] { m_document.subtract(r); });
+        edits(m_amounts[r], &QLineEdit::returnPressed, [this, r] { return m_document.subtract(r); });
     }
     // The document's signal, not the editor's: the note has its new text only by then.
-    edits(NotesTxt->document(), &QTextDocument::contentsChanged,
-          [this] { m_document.setGeneralNote(NotesTxt->text()); });
-    edits(Command1, &QPushButton::clicked, [this] { m_document.calculateOrder(); });
-    edits(NextTurnCmd, &QPushButton::clicked, [this] { m_document.nextTurn(); });
+    edits(m_note->document(), &QTextDocument::contentsChanged,
+          [this] { return m_document.setGeneralNote(m_note->text()); });
+    edits(m_calculate, &QPushButton::clicked, [this] { return m_document.calculateOrder(); });
+    edits(m_nextTurn, &QPushButton::clicked, [this] { return m_document.nextTurn(); });
 }
 
 void RosterView::stepSpin(int r, roster::Field f, int direction)
 {
-    SpinButton *spin = (this->*fieldView(f).spin)[static_cast<std::size_t>(r)];
+    SpinButton *spin = spinAfter(r, f);
+    const QString roster::Row::*text = roster::fieldInfo(f).text;
+    const QString before = m_document.row(r).*text;
     const auto which =
         f == roster::Field::HitPoints ? CombatDocument::SpinField::HitPoints : CombatDocument::SpinField::ArmourClass;
-    m_run([&] {
-        bool stepped = false;
-        try {
-            stepped = m_document.stepSpin(r, which, direction, spin->isRepeatingStep());
-        } catch (...) {
-            spin->stopRepeat(); // a held button does not repeat the error
-            throw;
-        }
-        if (stepped)
-            spin->reportStep();
-    });
+    const CommandResult result = m_document.stepSpin(r, which, direction, spin->isRepeatingStep());
+    if (result.isRefused())
+        spin->stopRepeat(); // a held button does not repeat the refusal
+    else if (m_document.row(r).*text != before)
+        spin->reportStep();
+    m_reporter.report(result);
 }
 
 void RosterView::showState()
@@ -145,25 +224,25 @@ void RosterView::showState()
             if (info.greyedWhenDown)
                 control->setEnabled(!row.down);
         }
-        setTextIfChanged(SubsTxt[r], row.amount);
-        ChrChk[r]->setChecked(row.check != 0);
+        setTextIfChanged(m_amounts[r], row.amount);
+        m_includes[r]->setChecked(row.check != 0);
     }
-    if (NotesTxt->text() != roster.generalNote) {
-        const QSignalBlocker quiet(NotesTxt);
-        NotesTxt->setPlainText(roster.generalNote);
+    if (m_note->text() != roster.generalNote) {
+        const QSignalBlocker quiet(m_note);
+        m_note->setPlainText(roster.generalNote);
     }
 
     // The row is lit while it still holds the current combatant.
     const int currentRow = m_document.currentRowHolds() ? m_document.currentRow() : -1;
     for (int r = 0; r < roster::RowCount; ++r)
         lightRow(r, r == currentRow);
-    showTurnLine(RoundLbl, m_document);
+    showTurnLine(m_turnLine, m_document);
 }
 
 void RosterView::lightRow(int r, bool lit)
 {
     // The name field's description says whether the row is lit, so nothing is done twice.
-    if ((ChrName[r]->accessibleDescription() == CurrentTurn) == lit)
+    if ((field(r, roster::Field::Name)->accessibleDescription() == CurrentTurn) == lit)
         return;
     const QPalette colours = lit ? currentRowPalette(palette(), currentRowColours(palette())) : QPalette();
     for (QWidget *control : rowControls(r)) {
@@ -188,9 +267,9 @@ void RosterView::focusFirstChange(const CombatState &before, const CombatState &
                 changed << field(r, f);
         }
         if (a.check != b.check)
-            changed << ChrChk[r];
+            changed << m_includes[r];
         if (a.amount != b.amount)
-            changed << SubsTxt[r];
+            changed << m_amounts[r];
         for (QWidget *control : changed) {
             if (control->isEnabled()) {
                 control->setFocus(Qt::OtherFocusReason);
@@ -198,9 +277,9 @@ void RosterView::focusFirstChange(const CombatState &before, const CombatState &
             }
         }
         // A down row's main fields take no focus: its amount box is where it is healed.
-        SubsTxt[r]->setFocus(Qt::OtherFocusReason);
+        m_amounts[r]->setFocus(Qt::OtherFocusReason);
         return;
     }
     if (before.roster.generalNote != after.roster.generalNote)
-        NotesTxt->setFocus(Qt::OtherFocusReason);
+        m_note->setFocus(Qt::OtherFocusReason);
 }

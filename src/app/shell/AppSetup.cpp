@@ -1,8 +1,8 @@
 #include "app/shell/AppSetup.h"
 
 #include "app/widgets/FieldStyle.h"
-#include "app/shell/Version.h"
 #include "app/shell/WindowIcon.h"
+#include "files/Version.h"
 
 #include <QApplication>
 

@@ -1,19 +1,17 @@
 #pragma once
 
-#include "app/shell/Prompts.h"
-#include "files/CombatLoader.h"
-
 #include <QString>
 
 class CombatDocument;
-class QMimeData;
+class CommandReporter;
+class QWidget;
 
 // The combat files of the File menu: a combat saved or loaded through its dialog, or the
-// combatants of a file added. Errors are shown over `window`.
+// combatants of a file added. What the document says of them goes to the reporter.
 class CombatFiles
 {
 public:
-    CombatFiles(CombatDocument &document, Prompts &prompts, QWidget *window, const QString &version);
+    CombatFiles(CombatDocument &document, CommandReporter &reporter, QWidget *window);
 
     void save();
     void askAndLoad();
@@ -22,17 +20,7 @@ public:
     void add(const QString &path);
 
 private:
-    void showError(const QString &message);
-    // Says why a combat file was not read, or warns of an old one; true when it was read.
-    // A sentence of the files floor that the user must read, as a warning; nothing when empty.
-    void showNotice(const QString &notice);
-    bool showReadOutcome(const files::LoadOutcome &outcome);
-
     CombatDocument &m_document;
-    Prompts &m_prompts;
+    CommandReporter &m_reporter;
     QWidget *m_window;
-    QString m_version;
 };
-
-// The one local file a drag carries, or "" when it carries anything else.
-QString draggedCombatFile(const QMimeData *data);

@@ -1,41 +1,91 @@
 #include "app/shell/CrashRecovery.h"
 
-#include "app/shell/MainFrm.h"
-#include "app/shell/RecoveryBar.h"
+#include "document/CombatDocument.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
 
 #include <utility>
 
-std::unique_ptr<CrashRecovery> CrashRecovery::start(CombatDocument &document, MainFrm &window, const QString &folder)
+// What the look at the state folder found.
+struct CrashRecovery::Found
+{
+    std::unique_ptr<files::LeftState> left;
+    std::unique_ptr<files::StateFile> file;
+    QString problem;
+};
+
+std::unique_ptr<CrashRecovery> CrashRecovery::start(CombatDocument &document, const QString &folder)
 {
     if (files::recoveryTurnedOff())
         return nullptr;
-    std::unique_ptr<CrashRecovery> recovery(new CrashRecovery(document, window));
-    // Found before this program's own file exists, so never offered to itself.
-    std::unique_ptr<files::LeftState> left = files::LeftState::findNewest(folder);
-    QString problem;
-    if (std::unique_ptr<files::StateFile> file = files::StateFile::open(folder, problem)) {
-        recovery->m_writer = std::make_unique<RecoveryWriter>(document, std::move(file));
-        connect(recovery->m_writer.get(), &RecoveryWriter::failed, &window.recoveryBar(), &RecoveryBar::tell);
-    } else {
-        recovery->m_waitingMessage = QStringLiteral("The combat is not being kept for after a crash. %1").arg(problem);
-    }
-    if (left)
-        recovery->offer(std::move(left));
-    else
-        recovery->offerLeft();
+    std::unique_ptr<CrashRecovery> recovery(new CrashRecovery(document));
+    CrashRecovery *self = recovery.get();
+    recovery->m_look = std::thread([self, folder] {
+        auto found = std::make_shared<Found>();
+        // Found before this program's own file exists, so never offered to itself.
+        found->left = files::LeftState::findNewest(folder);
+        found->file = files::StateFile::open(folder, found->problem);
+        // Taken in on the window's thread; the destructor waits for this thread first.
+        QMetaObject::invokeMethod(self, [self, found] { self->take(*found); }, Qt::QueuedConnection);
+    });
     return recovery;
 }
 
-CrashRecovery::CrashRecovery(CombatDocument &document, MainFrm &window)
+CrashRecovery::CrashRecovery(CombatDocument &document)
     : m_document(document)
-    , m_window(window)
 {
 }
 
-CrashRecovery::~CrashRecovery() = default;
+CrashRecovery::~CrashRecovery()
+{
+    if (m_look.joinable())
+        m_look.join();
+}
+
+void CrashRecovery::waitUntilReady()
+{
+    while (!m_ready)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::ExcludeUserInputEvents);
+}
+
+void CrashRecovery::take(Found &found)
+{
+    m_ready = true;
+    if (found.file) {
+        m_writer = std::make_unique<RecoveryWriter>(m_document, std::move(found.file));
+        connect(m_writer.get(), &RecoveryWriter::failed, this, [this](const QString &message) {
+            m_failureTold = true;
+            emit told(message);
+        });
+        // A copy written after a failure: what was told of it is no longer so.
+        connect(m_writer.get(), &RecoveryWriter::written, this, [this] {
+            if (std::exchange(m_failureTold, false))
+                emit withdrawn();
+        });
+    } else {
+        m_waitingMessage = QStringLiteral("The combat is not being kept for after a crash. %1").arg(found.problem);
+    }
+    if (!found.left) {
+        offerLeft();
+        return;
+    }
+    emit offered(found.left->mark().changed, found.left->mark().closed);
+    m_offered = std::move(found.left);
+    // The user went on with another combat: the offer leaves, and stays for the next start.
+    connect(&m_document, &CombatDocument::changed, this, [this] {
+        if (m_offered) {
+            m_offered.reset();
+            emit withdrawn();
+            offerLeft();
+        }
+    });
+}
 
 void CrashRecovery::close()
 {
+    if (m_look.joinable())
+        m_look.join();
     if (m_writer)
         m_writer->close();
 }
@@ -45,52 +95,25 @@ QString CrashRecovery::statePath() const
     return m_writer ? m_writer->path() : QString();
 }
 
-void CrashRecovery::offer(std::unique_ptr<files::LeftState> left)
-{
-    RecoveryBar &bar = m_window.recoveryBar();
-    bar.offer(left->mark().changed, left->mark().closed);
-    m_offered = std::move(left);
-    connect(&bar, &RecoveryBar::restoreChosen, this, &CrashRecovery::restore);
-    connect(&bar, &RecoveryBar::discardChosen, this, &CrashRecovery::discard);
-    // The user went on with another combat: the offer leaves, and stays for the next start.
-    connect(&m_document, &CombatDocument::changed, this, [this] {
-        if (m_window.recoveryBar().offering()) {
-            m_window.recoveryBar().hide();
-            offerLeft();
-        }
-        m_offered.reset();
-    });
-}
-
 void CrashRecovery::offerLeft()
 {
     if (!m_waitingMessage.isEmpty())
-        m_window.recoveryBar().tell(std::exchange(m_waitingMessage, QString()));
+        emit told(std::exchange(m_waitingMessage, QString()));
 }
 
-void CrashRecovery::restore()
+CommandResult CrashRecovery::restore()
 {
     if (!m_offered)
-        return;
-    const QString path = m_offered->path();
+        return CommandResult::done();
     std::unique_ptr<files::LeftState> offered = std::move(m_offered);
+    const QString path = offered->path();
     offerLeft();
-    const files::LoadOutcome outcome = m_document.restore(path);
-    if (outcome.status != files::LoadOutcome::Status::Loaded) {
-        m_window.prompts().message(&m_window, outcome.message, QStringLiteral("Fraymark"), Prompts::Icon::Stop);
-        return; // the file stays, to be offered again
-    }
-    // Told after the old file's going is arranged: the restored combat may be written
-    // while the box is up.
-    auto tell = [&] {
-        if (!outcome.fightNotice.isEmpty())
-            m_window.prompts().message(&m_window, outcome.fightNotice, QStringLiteral("Fraymark"),
-                                       Prompts::Icon::Warning);
-    };
+    const CommandResult result = m_document.restore(path);
+    if (result.isRefused())
+        return result; // the file stays, to be offered again
     if (!m_writer) {
         offered->remove();
-        tell();
-        return;
+        return result;
     }
     // The old file goes once this program's own holds the combat.
     auto *held = new QObject(this);
@@ -101,7 +124,7 @@ void CrashRecovery::restore()
                 file->remove();
                 held->deleteLater();
             });
-    tell();
+    return result;
 }
 
 void CrashRecovery::discard()

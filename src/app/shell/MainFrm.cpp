@@ -1,21 +1,20 @@
 #include "app/shell/MainFrm.h"
 
+#include "app/dialogs/QtPrompts.h"
 #include "app/order/OrderModel.h"
 #include "app/players/PlayerWindow.h"
 #include "app/rolls/Roller.h"
 #include "app/rolls/RollsPanel.h"
-#include "app/shell/QtPrompts.h"
+#include "app/roster/RosterView.h"
+#include "app/shell/CombatFiles.h"
+#include "app/shell/CrashRecovery.h"
 #include "app/shell/RecoveryBar.h"
-#include "app/shell/WindowEventsFilter.h"
 #include "app/shell/StartUp.h"
-#include "app/shell/Version.h"
-#include "app/widgets/SpinButton.h"
-#include "roster/FieldError.h"
+#include "app/widgets/DraggedFile.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDropEvent>
-#include <QLineEdit>
 #include <QMenuBar>
 #include <QProcess>
 #include <QScreen>
@@ -34,115 +33,135 @@ MainFrm::MainFrm(CombatDocument &document, std::unique_ptr<Prompts> prompts, QWi
     : QMainWindow(parent)
     , m_document(document)
     , m_prompts(prompts ? std::move(prompts) : std::make_unique<QtPrompts>())
+    , m_reporter(*m_prompts, this)
     , m_startProgram([](const QString &program) { return QProcess::startDetached(program, {}); })
 {
     setObjectName(QStringLiteral("MainFrm"));
-    VerTxt = versionText(FraymarkVersionMajor, FraymarkVersionMinor);
+    VerTxt = files::programVersionText();
     setWindowTitle(windowCaption(VerTxt));
-    m_files = std::make_unique<CombatFiles>(m_document, *m_prompts, this, VerTxt);
+    m_files = std::make_unique<CombatFiles>(m_document, m_reporter, this);
     setAcceptDrops(true); // a combat file dropped on the window loads
     m_order = new OrderModel(m_document, this);
-    m_roster = new RosterView(m_document, *m_order, [this](const std::function<void()> &body) { runHandler(body); });
-    // The target bar under the roster, hidden until F8 or F9; created last, so it stays out
-    // of the window's focus order.
+    m_roster = new RosterView(m_document, *m_order, m_reporter);
+    m_reporter.setFieldFocus([this](const roster::FieldLocation &at) { m_roster->focusField(at.row, at.field); });
+    // The bars come above and below the roster when first needed.
     auto *central = new QWidget;
-    auto *column = new QVBoxLayout(central);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(0);
-    column->addWidget(m_roster, 1);
-    m_targetBar = new TargetBar(m_document);
-    column->addWidget(m_targetBar);
-    // Above the roster, hidden unless a combat is offered back; made after the rest, so
-    // the focus order stays as it is without it.
-    m_recoveryBar = new RecoveryBar;
-    column->insertWidget(0, m_recoveryBar);
-    // A window the bar made taller is given its height back when the bar goes.
-    connect(m_targetBar, &TargetBar::closed, this, [this] {
-        if (isMaximized() || isFullScreen() || height() <= m_heightWithoutBar)
-            return;
-        // The layouts let go of the bar's height before the window can.
-        centralWidget()->layout()->activate();
-        layout()->activate();
-        resize(width(), m_heightWithoutBar);
-    });
-    connect(m_targetBar, &TargetBar::chosen, this,
-            [this](int row) { m_roster->ensureWidgetVisible(m_roster->ChrName[row]); });
-    // Beside the general note; made after the bars, and put after the note in the focus order.
-    m_roller = new Roller(m_document, this);
+    m_column = new QVBoxLayout(central);
+    m_column->setContentsMargins(0, 0, 0, 0);
+    m_column->setSpacing(0);
+    m_column->addWidget(m_roster, 1);
+    // Beside the general note, and after it in the focus order.
+    m_roller = new Roller(m_document, m_reporter, this);
     m_rollsPanel = new RollsPanel(m_roller->rolls(), m_roller->fixedDice());
     m_roster->placeBesideNote(m_rollsPanel, m_rollsPanel->list());
-    connect(m_rollsPanel, &RollsPanel::rollAgain, this,
-            [this](int line) { runHandler([this, line] { m_roller->rollAgain(line); }); });
+    connect(m_rollsPanel, &RollsPanel::rollAgain, this, [this](int line) { m_roller->rollAgain(line); });
     setCentralWidget(central);
     createMenus();
     connectMenus();
-    watchFields();
+    m_roster->setHistoryActions(mnuUndo, mnuRedo);
     connect(&m_document, &CombatDocument::changed, this, &MainFrm::updateUndoActions);
     updateUndoActions();
     fitToScreen();
 }
 
-MainFrm::~MainFrm()
+MainFrm::~MainFrm() = default;
+
+void MainFrm::loadCombatFrom(const QString &path)
 {
-    // The controls go after this: focus changes as they go are none of the window's.
-    disconnect(qApp, nullptr, this, nullptr);
+    m_files->load(path);
 }
 
-void MainFrm::runHandler(const std::function<void()> &body)
+void MainFrm::addCombatantsFrom(const QString &path)
 {
-    try {
-        body();
-    } catch (const roster::FieldError &error) {
-        showError(error.message());
-        // The user need not count rows: the field at fault takes the focus.
-        if (const auto &place = error.location(); place && place->row >= 0 && place->row < roster::RowCount) {
-            if (FieldEdit *at = m_roster->field(place->row, place->field); at->isEnabled())
-                at->setFocus(Qt::OtherFocusReason);
-        }
-    } catch (const std::exception &error) {
-        showError(QString::fromUtf8(error.what()));
-    } catch (...) {
-        showError(QStringLiteral("An unexpected error occurred."));
-    }
-}
-
-void MainFrm::showError(const QString &message)
-{
-    m_prompts->message(this, message, QStringLiteral("Fraymark"), Prompts::Icon::Stop);
-}
-
-void MainFrm::watchFields()
-{
-    m_roster->setHistoryActions(mnuUndo, mnuRedo);
-    auto *filter = new WindowEventsFilter(this);
-    for (FieldEdit *field : m_roster->widget()->findChildren<FieldEdit *>()) {
-        field->installEventFilter(filter);
-        connect(field, &FieldEdit::inputRefused, this, &MainFrm::showError);
-    }
-    connect(m_roster->NotesTxt, &NoteEdit::inputRefused, this, &MainFrm::showError);
-    m_roster->NotesTxt->installEventFilter(filter);
-    m_roster->NotesTxt->viewport()->installEventFilter(filter);
-
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
-        // Keystrokes merge into one step only while the focus stays in their field.
-        m_document.closeMerge();
-        // Tab, undo or an error may put the focus on a row scrolled out of sight.
-        if (now && m_roster->widget()->isAncestorOf(now))
-            m_roster->ensureWidgetVisible(now);
-    });
+    m_files->add(path);
 }
 
 void MainFrm::fitToScreen()
 {
     // Nothing is clipped at the content's minimum; a screen smaller than that gets
     // a window that fits it and a roster that scrolls.
-    m_roster->fitCaptions(); // the captions are bold by now
-    const QSize content = m_roster->widget()->minimumSizeHint() + QSize(0, m_roster->stripHeight());
+    const QSize content = m_roster->contentSize();
     const QSize usable = screen()->availableGeometry().size() - FrameAllowance;
     const QSize whole = content + QSize(0, menuBar()->sizeHint().height());
     const bool fits = whole.width() <= usable.width() && whole.height() <= usable.height();
     m_roster->setMinimumSize(fits ? content : SmallestScrolledArea.boundedTo(content));
     resize(whole.boundedTo(usable));
+}
+
+void MainFrm::addBar(QWidget *bar, bool onTop)
+{
+    // Made after every other control, so the window's focus order stays as it is without it.
+    if (onTop)
+        m_column->insertWidget(0, bar);
+    else
+        m_column->addWidget(bar);
+    bar->installEventFilter(this);
+}
+
+bool MainFrm::eventFilter(QObject *watched, QEvent *event)
+{
+    const bool bar = watched == m_targetBar || watched == m_recoveryBar;
+    auto shown = [](const QWidget *w) { return w && !w->isHidden(); };
+    if (bar && event->type() == QEvent::ShowToParent) {
+        // The first bar to come remembers the height the window had without any.
+        const QWidget *other = watched == m_targetBar ? static_cast<QWidget *>(m_recoveryBar) : m_targetBar;
+        if (!shown(other))
+            m_heightWithoutBar = height();
+    } else if (bar && event->type() == QEvent::HideToParent && !shown(m_targetBar) && !shown(m_recoveryBar)) {
+        giveBackHeight();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainFrm::giveBackHeight()
+{
+    // A window the bars made taller is given its height back when the last goes.
+    if (isMaximized() || isFullScreen() || height() <= m_heightWithoutBar)
+        return;
+    // The layouts let go of the bar's height before the window can.
+    centralWidget()->layout()->activate();
+    layout()->activate();
+    resize(width(), m_heightWithoutBar);
+}
+
+TargetBar &MainFrm::targetBar()
+{
+    if (!m_targetBar) {
+        m_targetBar = new TargetBar(m_document, m_reporter);
+        addBar(m_targetBar, false);
+        connect(m_targetBar, &TargetBar::chosen, m_roster, &RosterView::showRow);
+    }
+    return *m_targetBar;
+}
+
+RecoveryBar &MainFrm::recoveryBar()
+{
+    if (!m_recoveryBar) {
+        m_recoveryBar = new RecoveryBar;
+        addBar(m_recoveryBar, true);
+        connect(m_recoveryBar, &RecoveryBar::restoreChosen, this, [this] {
+            if (m_recovery)
+                m_reporter.report(m_recovery->restore());
+        });
+        connect(m_recoveryBar, &RecoveryBar::discardChosen, this, [this] {
+            if (m_recovery)
+                m_recovery->discard();
+        });
+    }
+    return *m_recoveryBar;
+}
+
+void MainFrm::attachRecovery(CrashRecovery &recovery)
+{
+    m_recovery = &recovery;
+    connect(&recovery, &CrashRecovery::offered, this,
+            [this](const QDateTime &changed, bool closed) { recoveryBar().offer(changed, closed); });
+    connect(&recovery, &CrashRecovery::told, this, [this](const QString &message) { recoveryBar().tell(message); });
+    // The user went on with another combat, or what was told is no longer so: the bar goes.
+    connect(&recovery, &CrashRecovery::withdrawn, this, [this] {
+        if (m_recoveryBar)
+            m_recoveryBar->hide();
+    });
 }
 
 void MainFrm::updateUndoActions()
@@ -156,41 +175,28 @@ void MainFrm::updateUndoActions()
 
 void MainFrm::undoOrRedo(bool undo)
 {
-    runHandler([&] {
-        const CombatState before = m_document.state();
-        if (undo ? m_document.undo() : m_document.redo())
-            m_roster->focusFirstChange(before, m_document.state());
-    });
+    const CombatState before = m_document.state();
+    if (m_reporter.report(undo ? m_document.undo() : m_document.redo()))
+        m_roster->focusFirstChange(before, m_document.state());
 }
 
 void MainFrm::openTargetBar(TargetBar::Mode mode)
 {
-    runHandler([&] {
-        const int current = m_document.currentRowHolds() ? m_document.currentRow() : -1;
-        if (!m_targetBar->isVisible())
-            m_heightWithoutBar = height();
-        m_targetBar->open(mode, current >= 0 ? current : m_roster->focusedRow());
-    });
+    const int current = m_document.currentRowHolds() ? m_document.currentRow() : -1;
+    targetBar().open(mode, current >= 0 ? current : m_roster->focusedRow());
 }
 
 int MainFrm::commandRow() const
 {
     // With the target bar open, the combatant chosen there: Ctrl+H hides whom it names.
-    if (m_targetBar->isVisible() && m_targetBar->aimedRow() >= 0)
+    if (m_targetBar && m_targetBar->isVisible() && m_targetBar->aimedRow() >= 0)
         return m_targetBar->aimedRow();
     return m_roster->focusedRow() >= 0 ? m_roster->focusedRow() : m_document.currentRow();
 }
 
-void MainFrm::mnuHide_Click()
+void MainFrm::hideFromPlayers()
 {
-    runHandler([this] {
-        const int row = commandRow();
-        if (row < 0 || m_document.row(row).name.isEmpty()) {
-            showError(QStringLiteral("Put the cursor in a combatant's row, or mark a turn, to hide it from the players."));
-            return;
-        }
-        m_document.toggleHidden(row);
-    });
+    m_reporter.report(m_document.toggleHidden(commandRow()));
 }
 
 int MainFrm::rollingRow() const
@@ -200,22 +206,20 @@ int MainFrm::rollingRow() const
 
 void MainFrm::showPlayers()
 {
-    runHandler([this] {
-        // Made when first asked for. As a child of this window it never keeps the program
-        // running and goes when the program ends.
-        if (!m_players) {
-            m_players = new PlayerWindow(m_document, *m_order, this);
-            connect(m_players, &PlayerWindow::nextTurnRequested, mnuNextTurn, &QAction::trigger);
-            connect(m_players, &PlayerWindow::previousTurnRequested, mnuPreviousTurn, &QAction::trigger);
-            connect(m_players, &PlayerWindow::mainWindowRequested, this, [this] {
-                raise();
-                activateWindow();
-            });
-        }
-        m_players->show();
-        m_players->raise();
-        m_players->activateWindow();
-    });
+    // Made when first asked for. As a child of this window it never keeps the program
+    // running and goes when the program ends.
+    if (!m_players) {
+        m_players = new PlayerWindow(m_document, *m_order, this);
+        connect(m_players, &PlayerWindow::nextTurnRequested, mnuNextTurn, &QAction::trigger);
+        connect(m_players, &PlayerWindow::previousTurnRequested, mnuPreviousTurn, &QAction::trigger);
+        connect(m_players, &PlayerWindow::mainWindowRequested, this, [this] {
+            raise();
+            activateWindow();
+        });
+    }
+    m_players->show();
+    m_players->raise();
+    m_players->activateWindow();
 }
 
 void MainFrm::dragEnterEvent(QDragEnterEvent *event)

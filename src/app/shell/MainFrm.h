@@ -1,8 +1,6 @@
 #pragma once
 
-#include "app/roster/RosterView.h"
-#include "app/shell/CombatFiles.h"
-#include "app/shell/Prompts.h"
+#include "app/dialogs/CommandReporter.h"
 #include "app/target/TargetBar.h"
 #include "document/CombatDocument.h"
 
@@ -12,13 +10,18 @@
 #include <functional>
 #include <memory>
 
+class CombatFiles;
+class CrashRecovery;
 class OrderModel;
 class PlayerWindow;
+class Prompts;
+class QAction;
+class QVBoxLayout;
 class RecoveryBar;
 class Roller;
 class RollsModel;
 class RollsPanel;
-class QAction;
+class RosterView;
 
 // The program's main window: the shell around the roster view of one combat document.
 // It holds the menus, the dialogs, the window's own keys and the focus, and takes
@@ -35,41 +38,26 @@ public:
     explicit MainFrm(CombatDocument &document, std::unique_ptr<Prompts> prompts = {}, QWidget *parent = nullptr);
     ~MainFrm() override;
 
-    Prompts &prompts() { return *m_prompts; }
     void setProgramStarter(ProgramStarter starter) { m_startProgram = std::move(starter); }
+    // Offers back what the crash copies hold, and says what keeping them found.
+    void attachRecovery(CrashRecovery &recovery);
+
     RosterView &roster() const { return *m_roster; }
-    TargetBar &targetBar() const { return *m_targetBar; }
-    RecoveryBar &recoveryBar() const { return *m_recoveryBar; }
+    // The bars are made when first needed.
+    TargetBar &targetBar();
+    RecoveryBar &recoveryBar();
     RollsPanel &rollsPanel() const { return *m_rollsPanel; }
     const RollsModel &rolls() const;
     const CombatDocument &document() const { return m_document; }
 
-    // Handlers of the commands that ask something first.
-    void mnuLoad_Click() { runHandler([this] { m_files->askAndLoad(); }); }
-    void mnuAdd_Click() { runHandler([this] { m_files->askAndAdd(); }); }
-    void mnuSave_Click() { runHandler([this] { m_files->save(); }); }
-    void mnuHide_Click();
     // Loads, or adds the combatants of, the combat file at `path`, as the menus do after their dialogs.
-    void loadCombatFrom(const QString &path) { runHandler([&] { m_files->load(path); }); }
-    void addCombatantsFrom(const QString &path) { runHandler([&] { m_files->add(path); }); }
-
-    // Runs a handler's body; an error that escapes it is shown in a stop box titled
-    // "Fraymark" and the program goes on.
-    void runHandler(const std::function<void()> &body);
-
-    QAction *mnuNew = nullptr, *mnuLoad = nullptr, *mnuAdd = nullptr, *mnuSave = nullptr, *mnuExit = nullptr;
-    QAction *mnuUndo = nullptr, *mnuRedo = nullptr;
-    QAction *mnuOrder = nullptr; // "Calculate Fighting Order", the same command as Command1
-    QAction *mnuNextTurn = nullptr, *mnuPreviousTurn = nullptr, *mnuDamage = nullptr;
-    QAction *mnuCondition = nullptr, *mnuPlayerWindow = nullptr, *mnuHide = nullptr, *mnuHealthWords = nullptr;
-    QAction *mnuRollInitiative = nullptr, *mnuRollMonsters = nullptr, *mnuRollAttack = nullptr;
-    QAction *mnuRollDamage = nullptr, *mnuRollAgain = nullptr;
-    QAction *mnuLoad1 = nullptr, *mnuSave1 = nullptr, *mnuCalc = nullptr;
-    QAction *mnuHelp = nullptr, *mnuAbout = nullptr;
+    void loadCombatFrom(const QString &path);
+    void addCombatantsFrom(const QString &path);
 
     QString VerTxt;
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragLeaveEvent(QDragLeaveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
@@ -77,9 +65,11 @@ protected:
 private:
     void createMenus();
     void connectMenus();
-    void watchFields();
     void fitToScreen();
-    void showError(const QString &message);
+    // A bar at the top or the bottom, made when first needed; the window gives back the
+    // height a bar took when it goes.
+    void addBar(QWidget *bar, bool onTop);
+    void giveBackHeight();
     // The target bar's choice while it is open, else the focused row, else the current
     // combatant's; -1 with none.
     int commandRow() const;
@@ -88,6 +78,7 @@ private:
     // The bar that aims a blow or a condition, the current combatant chosen first
     // (with no turn marked, the focused row).
     void openTargetBar(TargetBar::Mode mode);
+    void hideFromPlayers();
     void showPlayers();
     // Whose Attack or Damage rolls: the current combatant's row, else the focused row; -1 with none.
     int rollingRow() const;
@@ -97,10 +88,12 @@ private:
 
     CombatDocument &m_document;
     std::unique_ptr<Prompts> m_prompts;
+    CommandReporter m_reporter;
     ProgramStarter m_startProgram;
     std::unique_ptr<CombatFiles> m_files;
     OrderModel *m_order = nullptr;
     RosterView *m_roster = nullptr;
+    QVBoxLayout *m_column = nullptr; // the bars and the roster
     TargetBar *m_targetBar = nullptr;
     RecoveryBar *m_recoveryBar = nullptr;
     Roller *m_roller = nullptr;
@@ -108,4 +101,15 @@ private:
     int m_heightWithoutBar = 0;
     QString m_draggedPath; // the combat file of the drag now over the window
     QPointer<PlayerWindow> m_players; // made when first opened
+    QPointer<CrashRecovery> m_recovery;
+
+    QAction *mnuNew = nullptr, *mnuLoad = nullptr, *mnuAdd = nullptr, *mnuSave = nullptr, *mnuExit = nullptr;
+    QAction *mnuUndo = nullptr, *mnuRedo = nullptr;
+    QAction *mnuOrder = nullptr; // "Calculate Fighting Order", the same command as the button
+    QAction *mnuNextTurn = nullptr, *mnuPreviousTurn = nullptr, *mnuDamage = nullptr;
+    QAction *mnuCondition = nullptr, *mnuPlayerWindow = nullptr, *mnuHide = nullptr, *mnuHealthWords = nullptr;
+    QAction *mnuRollInitiative = nullptr, *mnuRollMonsters = nullptr, *mnuRollAttack = nullptr;
+    QAction *mnuRollDamage = nullptr, *mnuRollAgain = nullptr;
+    QAction *mnuLoad1 = nullptr, *mnuSave1 = nullptr, *mnuCalc = nullptr;
+    QAction *mnuHelp = nullptr, *mnuAbout = nullptr;
 };

@@ -4,6 +4,7 @@
 #include "app/order/OrderModel.h"
 #include "app/rolls/Roller.h"
 #include "app/shell/Calculator.h"
+#include "app/shell/CombatFiles.h"
 
 #include <QMenuBar>
 
@@ -70,34 +71,37 @@ void MainFrm::createMenus()
 
 void MainFrm::connectMenus()
 {
-    auto run = [this](QAction *action, std::function<void()> body) {
-        connect(action, &QAction::triggered, this, [this, body = std::move(body)] { runHandler(body); });
+    // The document's commands: what they answer goes to the reporter.
+    auto command = [this](QAction *action, std::function<CommandResult()> body) {
+        connect(action, &QAction::triggered, this, [this, body = std::move(body)] { m_reporter.report(body()); });
     };
-    run(mnuNew, [this] { m_document.newCombat(); });
-    run(mnuOrder, [this] { m_document.calculateOrder(); });
-    run(mnuNextTurn, [this] { m_document.nextTurn(); });
-    run(mnuPreviousTurn, [this] { m_document.previousTurn(); });
+    command(mnuNew, [this] { return m_document.newCombat(); });
+    command(mnuOrder, [this] { return m_document.calculateOrder(); });
+    command(mnuNextTurn, [this] { return m_document.nextTurn(); });
+    command(mnuPreviousTurn, [this] { return m_document.previousTurn(); });
     connect(mnuUndo, &QAction::triggered, this, [this] { undoOrRedo(true); });
     connect(mnuRedo, &QAction::triggered, this, [this] { undoOrRedo(false); });
     connect(mnuDamage, &QAction::triggered, this, [this] { openTargetBar(TargetBar::Mode::Damage); });
     connect(mnuCondition, &QAction::triggered, this, [this] { openTargetBar(TargetBar::Mode::Condition); });
     connect(mnuPlayerWindow, &QAction::triggered, this, &MainFrm::showPlayers);
-    connect(mnuHide, &QAction::triggered, this, &MainFrm::mnuHide_Click);
-    run(mnuRollInitiative, [this] { m_roller->rollInitiative(false); });
-    run(mnuRollMonsters, [this] { m_roller->rollInitiative(true); });
-    run(mnuRollAttack, [this] { m_roller->rollRow(rollingRow(), combat::RollKind::Attack); });
-    run(mnuRollDamage, [this] { m_roller->rollRow(rollingRow(), combat::RollKind::Damage); });
-    run(mnuRollAgain, [this] { m_roller->rollAgain(0); }); // the newest line
+    connect(mnuHide, &QAction::triggered, this, &MainFrm::hideFromPlayers);
+    connect(mnuRollInitiative, &QAction::triggered, this, [this] { m_roller->rollInitiative(false); });
+    connect(mnuRollMonsters, &QAction::triggered, this, [this] { m_roller->rollInitiative(true); });
+    connect(mnuRollAttack, &QAction::triggered, this,
+            [this] { m_roller->rollRow(rollingRow(), combat::RollKind::Attack); });
+    connect(mnuRollDamage, &QAction::triggered, this,
+            [this] { m_roller->rollRow(rollingRow(), combat::RollKind::Damage); });
+    connect(mnuRollAgain, &QAction::triggered, this, [this] { m_roller->rollAgain(0); }); // the newest line
     // Nothing to roll again before the first roll.
     mnuRollAgain->setEnabled(false);
     connect(&m_roller->rolls(), &QAbstractItemModel::rowsInserted, mnuRollAgain, [this] { mnuRollAgain->setEnabled(true); });
     // A view setting, no step of the history.
     connect(mnuHealthWords, &QAction::triggered, m_order, &OrderModel::nextHealthWords);
     for (QAction *load : {mnuLoad, mnuLoad1})
-        connect(load, &QAction::triggered, this, &MainFrm::mnuLoad_Click);
+        connect(load, &QAction::triggered, this, [this] { m_files->askAndLoad(); });
     for (QAction *save : {mnuSave, mnuSave1})
-        connect(save, &QAction::triggered, this, &MainFrm::mnuSave_Click);
-    connect(mnuAdd, &QAction::triggered, this, &MainFrm::mnuAdd_Click);
+        connect(save, &QAction::triggered, this, [this] { m_files->save(); });
+    connect(mnuAdd, &QAction::triggered, this, [this] { m_files->askAndAdd(); });
     connect(mnuExit, &QAction::triggered, this, &QWidget::close);
     connect(mnuCalc, &QAction::triggered, this, &MainFrm::startCalculator);
     connect(mnuHelp, &QAction::triggered, this, &MainFrm::showHelp);
@@ -111,30 +115,24 @@ const RollsModel &MainFrm::rolls() const
 
 void MainFrm::showAbout()
 {
-    runHandler([this] {
-        const QString text = QStringLiteral("Fraymark made by Vesmar (spellchecked :-P).\r\n"
-                                            "Helper for organizing d20 game combats.\r\n"
-                                            "Thanks to Tembry for the save and load components.\r\n"
-                                            "Enjoy!!");
-        m_prompts->message(this, text, QStringLiteral("Fraymark"), Prompts::Icon::Information);
-    });
+    const QString text = QStringLiteral("Fraymark made by Vesmar (spellchecked :-P).\r\n"
+                                        "Helper for organizing d20 game combats.\r\n"
+                                        "Thanks to Tembry for the save and load components.\r\n"
+                                        "Enjoy!!");
+    m_prompts->message(this, text, QStringLiteral("Fraymark"), Prompts::Icon::Information);
 }
 
 void MainFrm::showHelp()
 {
-    runHandler([this] {
-        m_prompts->message(this, QStringLiteral("I refuse to write a help file for such a simple program."),
-                           QStringLiteral("..."), Prompts::Icon::Information);
-    });
+    m_prompts->message(this, QStringLiteral("I refuse to write a help file for such a simple program."),
+                       QStringLiteral("..."), Prompts::Icon::Information);
 }
 
 void MainFrm::startCalculator()
 {
-    runHandler([this] {
-        const QString calculator = findCalculator();
-        if (calculator.isEmpty())
-            showError(QStringLiteral("No calculator program was found."));
-        else if (!m_startProgram(calculator))
-            showError(QStringLiteral("The calculator %1 could not be started.").arg(calculator));
-    });
+    const QString calculator = findCalculator();
+    if (calculator.isEmpty())
+        m_reporter.refuse(QStringLiteral("No calculator program was found."));
+    else if (!m_startProgram(calculator))
+        m_reporter.refuse(QStringLiteral("The calculator %1 could not be started.").arg(calculator));
 }

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QString>
-#include <QtGlobal>
+#include "files/ProgramVersion.h"
 
-// "v" + major + "." + minor, as the caption and the old-version warning show it.
-QString versionText(qint16 major, qint16 minor);
+#include <QString>
+
+using files::versionText;
 
 // "Fraymark " + version text + " - By Vesmar".
 QString windowCaption(const QString &verTxt);

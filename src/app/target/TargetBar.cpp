@@ -1,6 +1,6 @@
 #include "app/target/TargetBar.h"
 
-#include "app/widgets/FieldEdit.h"
+#include "app/dialogs/CommandReporter.h"
 #include "combat/Conditions.h"
 #include "combat/Targets.h"
 #include "document/CombatDocument.h"
@@ -8,13 +8,11 @@
 
 #include <QAccessible>
 #include <QApplication>
-#include <QCompleter>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QCompleter>
 #include <QLineEdit>
 #include <QStringListModel>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -26,19 +24,13 @@ const QString DamageHint = QStringLiteral(
     "Enter goes to the amount (a minus heals, 14/2 halves), Enter again strikes; Esc closes.");
 const QString ConditionHint = QStringLiteral(
     "Letters of a name or #row choose, \u2191\u2193 step, Space or Ctrl+Enter adds another target; "
-    "Enter goes to the condition, then its rounds (1 to 99), Enter again adds it; Esc closes.");
+    "Enter goes to the condition, then its rounds (1 to %1), Enter again adds it; Esc closes.")
+                                  .arg(combat::MaximumConditionRounds);
 const QString ChooseFirst = QStringLiteral("Choose a target first: letters of its name, #row, or \u2191\u2193.");
 
 bool isEnter(const QKeyEvent *key)
 {
     return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-}
-
-QLabel *captionFor(const QString &text, QWidget *buddy)
-{
-    auto *caption = new QLabel(text);
-    caption->setBuddy(buddy);
-    return caption;
 }
 
 // A name set apart, so that right-to-left or other control characters in it cannot turn
@@ -56,83 +48,13 @@ QString isolated(const QString &name)
 
 } // namespace
 
-TargetBar::TargetBar(CombatDocument &document, QWidget *parent)
+TargetBar::TargetBar(CombatDocument &document, CommandReporter &reporter, QWidget *parent)
     : QFrame(parent)
     , m_document(document)
+    , m_reporter(reporter)
     , m_choice(document)
 {
-    setObjectName(QStringLiteral("TargetBar"));
-    setFrameShape(QFrame::StyledPanel);
-    setAutoFillBackground(true);
-
-    m_title = new QLabel;
-    QFont bold = m_title->font();
-    bold.setBold(true);
-    m_title->setFont(bold);
-    m_target = new QLineEdit;
-    m_target->setObjectName(QStringLiteral("TargetTxt"));
-    m_target->setAccessibleName(QStringLiteral("Target"));
-    m_target->setPlaceholderText(QStringLiteral("name or #row"));
-    m_shown = new QLabel;
-    m_shown->setObjectName(QStringLiteral("TargetChoice"));
-    m_shown->setAccessibleName(QStringLiteral("Chosen target"));
-    m_shown->setTextFormat(Qt::PlainText);
-    m_shown->setMinimumWidth(fontMetrics().averageCharWidth() * 24);
-    m_shown->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-
-    m_amount = new QLineEdit;
-    m_amount->setObjectName(QStringLiteral("BlowTxt"));
-    m_amount->setAccessibleName(QStringLiteral("Amount"));
-    m_amount->setPlaceholderText(QStringLiteral("7, -5, 14/2"));
-    m_amount->setMaximumWidth(fontMetrics().averageCharWidth() * 12);
-    m_condition = new QLineEdit;
-    m_condition->setObjectName(QStringLiteral("ConditionTxt"));
-    m_condition->setAccessibleName(QStringLiteral("Condition"));
-    auto *completer = new QCompleter(new QStringListModel(this), this);
-    completer->setCaseSensitivity(Qt::CaseInsensitive);
-    completer->setCompletionMode(QCompleter::InlineCompletion);
-    m_condition->setCompleter(completer);
-    // A plain field, not a spin box: a spin box quietly makes "0" or "100" into another count.
-    m_rounds = new QLineEdit;
-    m_rounds->setObjectName(QStringLiteral("RoundsTxt"));
-    m_rounds->setAccessibleName(QStringLiteral("Rounds"));
-    m_rounds->setPlaceholderText(QStringLiteral("1-99"));
-    m_rounds->setMaximumWidth(fontMetrics().averageCharWidth() * 6);
-
-    m_blowPage = new QWidget;
-    auto *blowRow = new QHBoxLayout(m_blowPage);
-    blowRow->setContentsMargins(0, 0, 0, 0);
-    blowRow->addWidget(captionFor(QStringLiteral("&Amount:"), m_amount));
-    blowRow->addWidget(m_amount);
-    m_conditionPage = new QWidget;
-    auto *conditionRow = new QHBoxLayout(m_conditionPage);
-    conditionRow->setContentsMargins(0, 0, 0, 0);
-    conditionRow->addWidget(captionFor(QStringLiteral("&Condition:"), m_condition));
-    conditionRow->addWidget(m_condition);
-    conditionRow->addWidget(captionFor(QStringLiteral("&Rounds:"), m_rounds));
-    conditionRow->addWidget(m_rounds);
-
-    m_status = new QLabel;
-    m_status->setObjectName(QStringLiteral("TargetStatus"));
-    m_status->setTextFormat(Qt::PlainText);
-    m_status->setWordWrap(true);
-
-    auto *controls = new QHBoxLayout;
-    controls->addWidget(m_title);
-    controls->addSpacing(fontMetrics().averageCharWidth() * 2);
-    controls->addWidget(captionFor(QStringLiteral("&Target:"), m_target));
-    controls->addWidget(m_target);
-    // The amount stays where it is while the choice beside it changes.
-    controls->addWidget(m_blowPage);
-    controls->addWidget(m_conditionPage);
-    controls->addSpacing(fontMetrics().averageCharWidth() * 2);
-    controls->addWidget(m_shown, 1);
-    auto *whole = new QVBoxLayout(this);
-    whole->setContentsMargins(6, 4, 6, 4);
-    whole->setSpacing(2);
-    whole->addLayout(controls);
-    whole->addWidget(m_status);
-
+    createControls();
     for (QWidget *keys : {static_cast<QWidget *>(m_target), static_cast<QWidget *>(m_amount),
                           static_cast<QWidget *>(m_condition), static_cast<QWidget *>(m_rounds)})
         keys->installEventFilter(this);
@@ -268,8 +190,8 @@ bool TargetBar::conditionKey(QKeyEvent *key)
                 apply();
             else
                 m_target->setFocus(Qt::TabFocusReason);
-        } else if (!combat::isConditionName(m_condition->text())) {
-            say(QStringLiteral("Type the condition's name: letters, digits, blanks, - and '."));
+        } else if (const QString refusal = combat::conditionRefusal(m_condition->text(), 1); !refusal.isEmpty()) {
+            say(refusal);
         } else {
             m_condition->setText(knownSpelling(m_condition->text().trimmed()));
             m_rounds->setFocus(Qt::TabFocusReason);
@@ -355,39 +277,22 @@ void TargetBar::applyBlow(const QList<int> &rows)
         m_amount->selectAll();
         return;
     }
-    if (const int failed = m_document.blow(rows, *amount); failed >= 0) {
-        say(QStringLiteral("%1: the hit points cannot take this amount. Nothing was changed.")
-                .arg(m_document.rowLabel(failed)));
-        return;
-    }
-    close();
+    if (m_reporter.report(m_document.blow(rows, *amount), [this](const QString &why) { say(why); }))
+        close();
 }
 
 void TargetBar::applyCondition(const QList<int> &rows)
 {
     const QString name = knownSpelling(m_condition->text().trimmed());
-    bool number = false;
-    const int rounds = m_rounds->text().trimmed().toInt(&number);
-    if (!combat::isConditionName(name)) {
-        say(QStringLiteral("Type the condition's name: letters, digits, blanks, - and '."));
-        m_condition->setFocus(Qt::OtherFocusReason);
+    const int rounds = m_rounds->text().trimmed().toInt(); // 0 when it is no number: refused
+    if (!m_reporter.report(m_document.addCondition(rows, name, rounds), [this](const QString &why) { say(why); })) {
+        // The field at fault takes the caret: the name's, else the rounds'.
+        if (!combat::conditionRefusal(name, 1).isEmpty())
+            m_condition->setFocus(Qt::OtherFocusReason);
+        else if (!combat::conditionRefusal(name, rounds).isEmpty())
+            m_rounds->selectAll();
         return;
     }
-    if (!number || rounds < 1 || rounds > combat::MaximumConditionRounds) {
-        say(QStringLiteral("A condition lasts 1 to 99 rounds."));
-        m_rounds->selectAll();
-        return;
-    }
-    // A note the window could no longer edit would be locked by the condition.
-    const QString added = QStringLiteral(" [%1: %2]").arg(name).arg(rounds);
-    for (const int r : rows) {
-        if (m_document.row(r).note.size() + added.size() > FieldEdit::EditableLength) {
-            say(QStringLiteral("%1: the note would be too long to edit with the condition. Nothing was changed.")
-                    .arg(m_document.rowLabel(r)));
-            return;
-        }
-    }
-    m_document.addCondition(rows, name, rounds);
     if (!m_usedConditions.contains(name, Qt::CaseInsensitive))
         m_usedConditions.append(name);
     close();

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 class CombatDocument;
+class CommandReporter;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
@@ -24,7 +25,7 @@ class TargetBar : public QFrame
 public:
     enum class Mode { Damage, Condition };
 
-    explicit TargetBar(CombatDocument &document, QWidget *parent = nullptr);
+    TargetBar(CombatDocument &document, CommandReporter &reporter, QWidget *parent = nullptr);
 
     // Opens with `row` chosen, when it may be (-1: nobody yet), and takes the focus, to give
     // it back on closing.
@@ -70,7 +71,10 @@ private:
     QStringList knownConditions() const;
     QString knownSpelling(const QString &typed) const;
 
+    void createControls();
+
     CombatDocument &m_document;
+    CommandReporter &m_reporter;
     TargetChoice m_choice;
     Mode m_mode = Mode::Damage;
     QStringList m_usedConditions; // added through the bar in this session

@@ -1,4 +1,4 @@
-#include "app/shell/QtPrompts.h"
+#include "app/dialogs/QtPrompts.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

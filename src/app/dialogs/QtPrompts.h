@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/shell/Prompts.h"
+#include "app/dialogs/Prompts.h"
 
 // The real dialogs: QMessageBox, QFileDialog and the condition dialog.
 class QtPrompts final : public Prompts

@@ -1,13 +1,13 @@
 // Whose turn it is, over scripts of the game master's keys, and what the turns do to the
 // timed conditions.
 #include "combat/Clearing.h"
-#include "combat/TurnTracker.h"
+#include "combat/Turns.h"
 
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
 
-class TestTurnTracker : public QObject
+class TestTurnRules : public QObject
 {
     Q_OBJECT
 
@@ -41,7 +41,7 @@ roster::Roster party()
 // L the Orc's initiative becomes 20; K a Kobold with initiative 20 and "[Held: 3]" in row 4;
 // E an Elf with initiative 1 in row 5; G the Goblin dying (-5 hit points), H healed (3);
 // U "[Hidden]" before the Kobold's note.
-void TestTurnTracker::turns_data()
+void TestTurnRules::turns_data()
 {
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QString>("marked"); // the marked item's text
@@ -120,12 +120,12 @@ void TestTurnTracker::turns_data()
     QTest::newRow("and the one after it") << u"566X6SI66"_s << u"10 - Orc"_s << 1 << goblin1 << QStringList{};
 }
 
-void TestTurnTracker::turns()
+void TestTurnRules::turns()
 {
     QFETCH(QString, keys);
     roster::Roster roster = party();
     QList<combat::OrderEntry> order;
-    combat::Turn turn;
+    combat::FightRecord turn;
     auto arrive = [&roster](int row, const QString &name, const QString &ini, const QString &note) {
         roster.rows[row].name = name;
         roster.rows[row].ini = ini;
@@ -170,5 +170,5 @@ void TestTurnTracker::turns()
     QTEST(turn.endedThisTurn(), "ended");
 }
 
-QTEST_GUILESS_MAIN(TestTurnTracker)
-#include "tst_turntracker.moc"
+QTEST_GUILESS_MAIN(TestTurnRules)
+#include "tst_turnrules.moc"

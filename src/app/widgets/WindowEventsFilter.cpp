@@ -1,6 +1,6 @@
-#include "app/shell/WindowEventsFilter.h"
+#include "app/widgets/WindowEventsFilter.h"
 
-#include "app/shell/CombatFiles.h"
+#include "app/widgets/DraggedFile.h"
 
 #include <QDropEvent>
 #include <QKeyEvent>

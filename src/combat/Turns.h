@@ -58,11 +58,11 @@ struct Waiting
     bool operator==(const Waiting &) const = default;
 };
 
-// The whole fight's turns. Every turn taken, in order (the top is the current one); the
+// The fight's record: every turn taken, in order (the top is the current one); the
 // turns that Previous Turn took back, the next on top, for Next Turn to give back; and who
 // waits for the next round. Each turn carries its own tick, so what a turn did to the
 // conditions is given back with the turn and never with another.
-struct Turn
+struct FightRecord
 {
     SharedStack<TurnRecord> taken;
     SharedStack<TurnRecord> takenBack;
@@ -77,7 +77,7 @@ struct Turn
     bool hasHadTurn(const Combatant &combatant) const;
     bool isWaiting(const Combatant &combatant, int round) const;
 
-    bool operator==(const Turn &) const = default;
+    bool operator==(const FightRecord &) const = default;
 };
 
 // The combatant an item stands for.
@@ -101,26 +101,26 @@ int itemOf(const QList<OrderEntry> &order, const Combatant &combatant);
 // there is none, the first who can act opens a new round. At the start of the marked
 // combatant's turn a "[Hidden]" tag leaves its note and its timed conditions count down.
 // False when nobody can act: nothing changes then.
-bool nextTurn(Turn &turn, const QList<OrderEntry> &order, roster::Roster &roster);
+bool nextTurn(FightRecord &turn, const QList<OrderEntry> &order, roster::Roster &roster);
 
 // Previous Turn: the current turn is taken back, and so is each one before it whose
 // combatant can no longer act, down to the one before the fight's first turn.
 // Each turn taken back gives back its tick, unless its note changed since. False when no
 // turn was taken.
-bool previousTurn(Turn &turn, const QList<OrderEntry> &order, roster::Roster &roster);
+bool previousTurn(FightRecord &turn, const QList<OrderEntry> &order, roster::Roster &roster);
 
 // After the order is calculated again (from `before` to `after`): the turn stays with its
 // combatant, and whoever is new in the order above the marker waits for the next round. When
 // the current combatant left the order, the marker's place is where the first who followed
 // them and is still in the order now stands. Turns taken back are forgotten.
-void afterRecalculation(Turn &turn, const QList<OrderEntry> &before, const QList<OrderEntry> &after);
+void afterRecalculation(FightRecord &turn, const QList<OrderEntry> &before, const QList<OrderEntry> &after);
 
 // Who Next Turn would mark as things stand, passing over those `skip` names; nobody when
 // nobody would be.
-Combatant upcoming(const Turn &turn, const QList<OrderEntry> &order, const roster::Roster &roster,
+Combatant upcoming(const FightRecord &turn, const QList<OrderEntry> &order, const roster::Roster &roster,
                    const std::function<bool(const OrderEntry &)> &skip);
 
 // The bytes the turn holds that `other` does not share with it.
-qsizetype unsharedBytes(const Turn &turn, const Turn &other);
+qsizetype unsharedBytes(const FightRecord &turn, const FightRecord &other);
 
 } // namespace combat

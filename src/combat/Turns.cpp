@@ -1,4 +1,4 @@
-#include "combat/TurnTracker.h"
+#include "combat/Turns.h"
 
 #include "combat/DownRow.h"
 #include "combat/Fingerprint.h"
@@ -77,7 +77,7 @@ void giveBack(TurnRecord &record, roster::Roster &roster, NotePrints &prints)
 }
 
 // The first combatant in the list who is in the fight and may still act in `round`.
-Combatant firstDue(const Turn &turn, int round, const QList<OrderEntry> &order, const roster::Roster &roster)
+Combatant firstDue(const FightRecord &turn, int round, const QList<OrderEntry> &order, const roster::Roster &roster)
 {
     for (const OrderEntry &item : order) {
         const Combatant combatant = combatantOf(item);
@@ -98,7 +98,7 @@ Combatant firstToAct(const QList<OrderEntry> &order, const roster::Roster &roste
 
 // How many turns taken back Next Turn gives back: up to and with the first whose combatant
 // is in the fight, or 0 when that turn cannot be given back (its combatant acted since).
-qsizetype turnsToGiveBack(const Turn &turn, const QList<OrderEntry> &order, const roster::Roster &roster)
+qsizetype turnsToGiveBack(const FightRecord &turn, const QList<OrderEntry> &order, const roster::Roster &roster)
 {
     qsizetype count = 0;
     const TurnRecord *resumed = nullptr;
@@ -123,7 +123,7 @@ struct Choice
     qsizetype givenBack = 0;
 };
 
-Choice chooseNext(const Turn &turn, const QList<OrderEntry> &order, const roster::Roster &roster)
+Choice chooseNext(const FightRecord &turn, const QList<OrderEntry> &order, const roster::Roster &roster)
 {
     if (const qsizetype count = turnsToGiveBack(turn, order, roster); count > 0) {
         Choice resumed{{}, 0, count};
@@ -170,7 +170,7 @@ qsizetype recordBytes(const TurnRecord &record)
 
 } // namespace
 
-bool Turn::hasActed(const Combatant &combatant, int inRound) const
+bool FightRecord::hasActed(const Combatant &combatant, int inRound) const
 {
     bool acted = false;
     taken.walk([&](const TurnRecord &record) {
@@ -182,7 +182,7 @@ bool Turn::hasActed(const Combatant &combatant, int inRound) const
     return acted;
 }
 
-bool Turn::hasHadTurn(const Combatant &combatant) const
+bool FightRecord::hasHadTurn(const Combatant &combatant) const
 {
     bool had = false;
     taken.walk([&](const TurnRecord &record) {
@@ -192,7 +192,7 @@ bool Turn::hasHadTurn(const Combatant &combatant) const
     return had;
 }
 
-bool Turn::isWaiting(const Combatant &combatant, int inRound) const
+bool FightRecord::isWaiting(const Combatant &combatant, int inRound) const
 {
     return waiting.contains(Waiting{combatant, inRound});
 }
@@ -234,7 +234,7 @@ int itemOf(const QList<OrderEntry> &order, const Combatant &combatant)
     return -1;
 }
 
-bool nextTurn(Turn &turn, const QList<OrderEntry> &order, roster::Roster &roster)
+bool nextTurn(FightRecord &turn, const QList<OrderEntry> &order, roster::Roster &roster)
 {
     const Choice choice = chooseNext(turn, order, roster);
     if (choice.givenBack > 0) {
@@ -263,7 +263,7 @@ bool nextTurn(Turn &turn, const QList<OrderEntry> &order, roster::Roster &roster
     return true;
 }
 
-bool previousTurn(Turn &turn, const QList<OrderEntry> &order, roster::Roster &roster)
+bool previousTurn(FightRecord &turn, const QList<OrderEntry> &order, roster::Roster &roster)
 {
     if (turn.taken.isEmpty())
         return false;
@@ -276,7 +276,7 @@ bool previousTurn(Turn &turn, const QList<OrderEntry> &order, roster::Roster &ro
     return true;
 }
 
-void afterRecalculation(Turn &turn, const QList<OrderEntry> &before, const QList<OrderEntry> &after)
+void afterRecalculation(FightRecord &turn, const QList<OrderEntry> &before, const QList<OrderEntry> &after)
 {
     turn.takenBack.clear();
     if (turn.taken.isEmpty())
@@ -290,7 +290,7 @@ void afterRecalculation(Turn &turn, const QList<OrderEntry> &before, const QList
     }
 }
 
-Combatant upcoming(const Turn &turn, const QList<OrderEntry> &order, const roster::Roster &roster,
+Combatant upcoming(const FightRecord &turn, const QList<OrderEntry> &order, const roster::Roster &roster,
                    const std::function<bool(const OrderEntry &)> &skip)
 {
     // As Next Turn would choose with the skipped combatants out of the fight.
@@ -302,10 +302,10 @@ Combatant upcoming(const Turn &turn, const QList<OrderEntry> &order, const roste
     return chooseNext(turn, order, copy).who;
 }
 
-qsizetype unsharedBytes(const Turn &turn, const Turn &other)
+qsizetype unsharedBytes(const FightRecord &turn, const FightRecord &other)
 {
     qsizetype bytes = 0;
-    for (auto stack : {&Turn::taken, &Turn::takenBack}) {
+    for (auto stack : {&FightRecord::taken, &FightRecord::takenBack}) {
         qsizetype count = (turn.*stack).unsharedWith(other.*stack);
         if (count > 0)
             (turn.*stack).walk([&](const TurnRecord &record) {

@@ -1,0 +1,28 @@
+#include "combat/StateWords.h"
+
+#include "combat/Conditions.h"
+#include "combat/DownRow.h"
+#include "combat/NoteTags.h"
+
+namespace combat {
+
+QStringList stateWords(const roster::Row &row, Viewers viewers, bool conditions, const std::optional<QString> &health)
+{
+    QStringList words;
+    if (health) {
+        if (!health->isEmpty())
+            words << *health;
+    } else if (row.down)
+        words << QStringLiteral("down");
+    else if (isDying(row))
+        words << QStringLiteral("dying");
+    if (viewers == Viewers::GameMaster && hasTag(row.note, HiddenTag))
+        words << QStringLiteral("hidden");
+    if (conditions) {
+        if (const QString timed = conditionsText(row.note); !timed.isEmpty())
+            words << timed;
+    }
+    return words;
+}
+
+} // namespace combat

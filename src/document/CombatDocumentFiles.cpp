@@ -1,0 +1,94 @@
+// The document's commands that read or write a file: load, restore, add combatants, save.
+#include "document/CombatDocument.h"
+
+#include "files/ProgramVersion.h"
+#include "files/StateFile.h"
+
+namespace {
+
+// Why a file was not read, after what its folder's earlier save left to say.
+CommandResult notRead(const files::LoadOutcome &outcome)
+{
+    CommandResult result = CommandResult::refused(outcome.message);
+    if (outcome.status == files::LoadOutcome::Status::Failed)
+        result.titled(files::unknownErrorTitle(outcome.message));
+    return result.notice(outcome.notice);
+}
+
+// What the user must read of a file read whole: an earlier save undone, an old version, a
+// file cut short.
+CommandResult readWhole(const files::LoadOutcome &outcome)
+{
+    CommandResult result = CommandResult::done();
+    result.notice(outcome.notice);
+    if (outcome.oldVersionRow)
+        result.notice(files::oldVersionWarningText(files::programVersionText()), files::OldVersionTitle,
+                      CommandResult::Notice::Weight::Stop);
+    return result.notice(outcome.cutNotice, files::CutOffTitle);
+}
+
+} // namespace
+
+void CombatDocument::takeLoaded(files::LoadOutcome &outcome, const QString &what)
+{
+    // The list stays as it was until the order is calculated again; the turns start anew.
+    // Every row is filled anew: the list's items no longer stand for anyone in them.
+    for (int r = 0; r < roster::RowCount; ++r)
+        outcome.roster.rows[static_cast<std::size_t>(r)].serial = row(r).serial + 1;
+    // A file that kept its fight brings it back as it was: the list, the round and the turn.
+    if (outcome.fight) {
+        files::bindFight(*outcome.fight, outcome.roster);
+        (void)commit(CombatState{outcome.roster, outcome.fight->order, outcome.fight->turn}, what);
+    } else {
+        (void)commit(CombatState{outcome.roster, m_state.order, {}}, what);
+    }
+}
+
+CommandResult CombatDocument::load(const QString &path)
+{
+    // The loader works on a copy: the combat changes only when the whole load succeeds.
+    files::LoadOutcome outcome = files::loadCombatFile(path, m_state.roster);
+    if (outcome.status != files::LoadOutcome::Status::Loaded)
+        return notRead(outcome);
+    takeLoaded(outcome, QStringLiteral("Load Combat"));
+    m_lastCombatPath = path;
+    m_savedState = m_state;
+    emit saved();
+    return readWhole(outcome).notice(outcome.fightNotice);
+}
+
+CommandResult CombatDocument::restore(const QString &statePath)
+{
+    files::LoadOutcome outcome = files::loadStateFile(statePath, m_state.roster);
+    if (outcome.status != files::LoadOutcome::Status::Loaded)
+        return CommandResult::refused(outcome.message);
+    takeLoaded(outcome, QStringLiteral("Restore Combat"));
+    return CommandResult::done().notice(outcome.fightNotice);
+}
+
+CommandResult CombatDocument::addCombatants(const QString &path)
+{
+    const files::LoadOutcome outcome = files::loadCombatFile(path, m_state.roster);
+    if (outcome.status != files::LoadOutcome::Status::Loaded)
+        return notRead(outcome);
+    m_lastAddedPath = path;
+    CombatState next = m_state;
+    const combat::Reinforcement added = combat::addCombatants(next.roster, outcome.roster);
+    if (added.rows.isEmpty())
+        return CommandResult::refused(files::nothingAddedText(path, added.named, added.free)).notice(outcome.notice);
+    (void)commit(std::move(next), QStringLiteral("Add Combatants (%1)").arg(added.rows.size()));
+    return readWhole(outcome); // a fight in the file is none of the running fight's
+}
+
+CommandResult CombatDocument::save(const QString &path)
+{
+    m_savePath = path;
+    const files::SaveOutcome outcome = files::saveCombatFile(
+        m_state.roster, path, files::fightSectionText(m_state.roster, m_state.order, m_state.turn));
+    if (!outcome.ok)
+        return CommandResult::refused(outcome.error).notice(outcome.notice);
+    m_lastCombatPath = path;
+    m_savedState = m_state;
+    emit saved();
+    return CommandResult::done().notice(outcome.notice);
+}
