@@ -202,11 +202,10 @@ std::unique_ptr<StateFile> StateFile::open(const QString &folder, QString &probl
     // The same name twice is one program opening two files in one millisecond.
     for (qint64 start = QDateTime::currentMSecsSinceEpoch(); path.isEmpty() || locked.fault == platform::Fault::Busy;
          ++start) {
+        // One arg() for all: a later one would take a "%1" in the folder's name for its own.
         path = QStringLiteral("%1/%2%3-%4%5")
-                   .arg(folder, FilePrefix)
-                   .arg(QCoreApplication::applicationPid())
-                   .arg(start)
-                   .arg(FileSuffix);
+                   .arg(folder, FilePrefix, QString::number(QCoreApplication::applicationPid()),
+                        QString::number(start), FileSuffix);
         locked = platform::tryLockFile(lockPathOf(path), lock);
     }
     if (!locked.ok()) {

@@ -91,6 +91,7 @@ private slots:
     void aLinkAtItsNameIsNotWrittenThrough();
     void onlyItsOwnFileIsWritten_data();
     void onlyItsOwnFileIsWritten();
+    void aFolderNameWithPercentSignsIsKept();
 };
 
 void TestRecovery::restoreBringsBackEverything()
@@ -304,6 +305,16 @@ void TestRecovery::onlyItsOwnFileIsWritten()
     if (told.isEmpty())
         QCOMPARE(QFileInfo(file->path()).permissions() & 0x0077, QFile::Permissions()); // group and others: nothing
 #endif
+}
+
+void TestRecovery::aFolderNameWithPercentSignsIsKept()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(u"100%1 %2"_s);
+    QString problem;
+    const std::unique_ptr<files::StateFile> file = files::StateFile::open(folder, problem);
+    QVERIFY2(file, qPrintable(problem));
+    QCOMPARE(QFileInfo(file->path()).path(), folder);
 }
 
 QTEST_GUILESS_MAIN(TestRecovery)
