@@ -7,9 +7,7 @@
 #include "files/platform/FileSystem.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include <QDir> // path strings only: every look at the disk goes through the platform layer
 #include <QUrl>
 
 #include <utility>
@@ -18,7 +16,7 @@ namespace files {
 namespace {
 
 // "combat-<pid>-<start in ms>.ini", its lock "….lock": two programs never share a name.
-const QString FilePattern = QStringLiteral("combat-*.ini");
+const QString FilePrefix = QStringLiteral("combat-");
 const QString FileSuffix = QStringLiteral(".ini");
 const QString LockSuffix = QStringLiteral(".lock");
 
@@ -86,10 +84,35 @@ void takeBoxes(const ProfileReader &file, roster::Roster &roster)
 
 void removeFiles(const QString &path, const QString &lockPath, int lock)
 {
-    QFile::remove(path);
+    platform::removeFile(path);
     // The lock file goes while still held, so nobody takes a lock on a name about to vanish.
-    QFile::remove(lockPath);
+    platform::removeFile(lockPath);
     platform::releaseLock(lock);
+}
+
+bool nothingAt(const QString &path)
+{
+    qint64 size = 0;
+    return platform::fileSize(path, size).fault == platform::Fault::Missing;
+}
+
+// Nothing at the path, or a file without a byte in it.
+bool holdsNothing(const QString &path)
+{
+    qint64 size = 0;
+    const platform::Result sized = platform::fileSize(path, size);
+    return sized.fault == platform::Fault::Missing || (sized.ok() && size == 0);
+}
+
+// The state files and locks in `folder` whose names end in `suffix`; none when it cannot be read.
+QStringList pathsIn(const QString &folder, const QString &suffix)
+{
+    QStringList names;
+    if (!platform::listFiles(folder, FilePrefix, suffix, names).ok())
+        return {};
+    for (QString &name : names)
+        name.prepend(folder + u'/');
+    return names;
 }
 
 } // namespace
@@ -179,11 +202,10 @@ std::unique_ptr<StateFile> StateFile::open(const QString &folder, QString &probl
     // The same name twice is one program opening two files in one millisecond.
     for (qint64 start = QDateTime::currentMSecsSinceEpoch(); path.isEmpty() || locked.fault == platform::Fault::Busy;
          ++start) {
-        path = QStringLiteral("%1/combat-%2-%3%4")
-                   .arg(folder)
-                   .arg(QCoreApplication::applicationPid())
-                   .arg(start)
-                   .arg(FileSuffix);
+        // One arg() for all: a later one would take a "%1" in the folder's name for its own.
+        path = QStringLiteral("%1/%2%3-%4%5")
+                   .arg(folder, FilePrefix, QString::number(QCoreApplication::applicationPid()),
+                        QString::number(start), FileSuffix);
         locked = platform::tryLockFile(lockPathOf(path), lock);
     }
     if (!locked.ok()) {
@@ -205,8 +227,8 @@ StateFile::StateFile(QString path, QString lockPath, int lock)
 StateFile::~StateFile()
 {
     // The file stays for the next start; the lock says nobody holds it any more.
-    if (!QFile::exists(m_path))
-        QFile::remove(m_lockPath);
+    if (nothingAt(m_path))
+        platform::removeFile(m_lockPath);
     platform::releaseLock(m_lock);
 }
 
@@ -214,34 +236,35 @@ SaveOutcome StateFile::write(const QByteArray &bytes) const
 {
     // A save gives a new file the usual permissions and keeps those of an old one: made
     // first, empty and for the owner alone, the file stays that way. Anything else at its
-    // name (a link, another's file) is not written through.
-    // (The folder is this user's own: open() made sure of it.)
-    const QFileInfo there(m_path);
-    const uint user = QFileInfo(there.absolutePath()).ownerId();
-    if (there.isSymLink() || (there.exists() && (!there.isFile() || there.ownerId() != user)))
+    // name (a link, another's file, a folder) is not written through.
+    const platform::Result own = platform::makeOwnFile(m_path);
+    switch (own.fault) {
+    case platform::Fault::None:
+        return saveBytesKeepingTheFile(bytes, m_path);
+    case platform::Fault::ForeignLink:
+    case platform::Fault::OthersFile:
+    case platform::Fault::IsFolder:
+    case platform::Fault::NotOrdinary:
         return {false, QStringLiteral("\"%1\" is not this program's own file; nothing was written to it.")
                            .arg(QDir::toNativeSeparators(m_path)), QString()};
-    if (!there.exists()) {
-        QFile made(m_path);
-        if (!made.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFile::ReadOwner | QFile::WriteOwner))
-            return {false, QStringLiteral("The file \"%1\" cannot be made: %2.")
-                               .arg(QDir::toNativeSeparators(m_path), made.errorString()), QString()};
+    default:
+        return {false, QStringLiteral("The file \"%1\" cannot be made: %2.")
+                           .arg(QDir::toNativeSeparators(m_path),
+                                own.systemText.isEmpty() ? QDir::toNativeSeparators(own.place) : own.systemText),
+                QString()};
     }
-    return saveBytesKeepingTheFile(bytes, m_path);
 }
 
 std::unique_ptr<LeftState> LeftState::findNewest(const QString &folder)
 {
-    const QDir dir(folder);
     std::unique_ptr<LeftState> newest;
-    for (const QString &name : dir.entryList({FilePattern}, QDir::Files, QDir::Name)) {
-        const QString path = dir.filePath(name);
+    for (const QString &path : pathsIn(folder, FileSuffix)) {
         int lock = -1;
         if (!platform::tryLockFile(lockPathOf(path), lock).ok())
             continue; // its program runs, or the lock cannot be had: not ours to judge
         const std::optional<RecoveryMark> mark = readMarkOf(path);
         // Saved, or ended before its first write had a byte in it: nothing to offer.
-        if ((mark && mark->saved) || QFileInfo(path).size() == 0) {
+        if ((mark && mark->saved) || holdsNothing(path)) {
             removeFiles(path, lockPathOf(path), lock);
         } else if (mark && (!newest || mark->changed > newest->m_mark.changed)) {
             newest.reset(new LeftState(path, lockPathOf(path), lock, *mark));
@@ -250,11 +273,10 @@ std::unique_ptr<LeftState> LeftState::findNewest(const QString &folder)
         }
     }
     // Locks of programs that ended before their first change.
-    for (const QString &name : dir.entryList({QStringLiteral("combat-*") + LockSuffix}, QDir::Files)) {
-        const QString lockPath = dir.filePath(name);
+    for (const QString &lockPath : pathsIn(folder, LockSuffix)) {
         const QString path = lockPath.chopped(LockSuffix.size()) + FileSuffix;
         int lock = -1;
-        if (!QFile::exists(path) && platform::tryLockFile(lockPath, lock).ok())
+        if (nothingAt(path) && platform::tryLockFile(lockPath, lock).ok())
             removeFiles(path, lockPath, lock);
     }
     return newest;

@@ -16,6 +16,8 @@
 
 #ifdef Q_OS_WIN
 #include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 using namespace Qt::StringLiterals;
@@ -88,6 +90,9 @@ private slots:
     void theNewestEndedUnsavedFileIsOffered();
     void aFailingWriteIsToldOnce();
     void aLinkAtItsNameIsNotWrittenThrough();
+    void onlyItsOwnFileIsWritten_data();
+    void onlyItsOwnFileIsWritten();
+    void aFolderNameWithPercentSignsIsKept();
 };
 
 void TestRecovery::restoreBringsBackEverything()
@@ -251,6 +256,66 @@ void TestRecovery::aLinkAtItsNameIsNotWrittenThrough()
     QFile mine(victim);
     QVERIFY(mine.open(QIODevice::ReadOnly));
     QCOMPARE(mine.readAll(), QByteArray("mine"));
+}
+
+void TestRecovery::onlyItsOwnFileIsWritten_data()
+{
+    QTest::addColumn<QString>("atItsName"); // what is at the file's name when it is written
+    QTest::addColumn<QString>("told");      // what the refusal says; empty: written
+    QTest::newRow("nothing: made for its owner alone") << u"nothing"_s << QString();
+#ifndef Q_OS_WIN
+    QTest::newRow("a link leading nowhere: nothing is made where it leads")
+        << u"dangling link"_s << u"is not this program's own file"_s;
+    QTest::newRow("another user's file") << u"another's file"_s << u"is not this program's own file"_s;
+    QTest::newRow("its folder gone: the system's reason, no word of whose file")
+        << u"no folder"_s << u"cannot be made: "_s;
+#endif
+}
+
+void TestRecovery::onlyItsOwnFileIsWritten()
+{
+    QFETCH(QString, atItsName);
+    QFETCH(QString, told);
+    QTemporaryDir dir;
+    QString problem;
+    const std::unique_ptr<files::StateFile> file = files::StateFile::open(dir.filePath(u"fraymark"_s), problem);
+    QVERIFY2(file, qPrintable(problem));
+    const QString elsewhere = dir.filePath(u"elsewhere.ini"_s);
+#ifndef Q_OS_WIN
+    if (atItsName == u"dangling link") {
+        QVERIFY(QFile::link(elsewhere, file->path()));
+    } else if (atItsName == u"another's file") {
+        if (::geteuid() != 0)
+            QSKIP("only root can give a file to another user");
+        QFile theirs(file->path());
+        QVERIFY(theirs.open(QIODevice::WriteOnly) && theirs.write("theirs") == 6);
+        theirs.close();
+        QCOMPARE(::chown(QFile::encodeName(file->path()).constData(), 65534, 65534), 0);
+    } else if (atItsName == u"no folder") {
+        QVERIFY(QDir(dir.filePath(u"fraymark"_s)).removeRecursively());
+    }
+#endif
+    const files::SaveOutcome outcome = file->write("[Info0]\r\n");
+    QVERIFY2(outcome.ok == told.isEmpty() && outcome.error.contains(told), qPrintable(outcome.error));
+    QVERIFY(!QFile::exists(elsewhere));
+    QByteArray bytes;
+    files::platform::readWholeFile(file->path(), 100, bytes);
+    QCOMPARE(bytes, atItsName == u"nothing" ? QByteArray("[Info0]\r\n")
+                    : atItsName == u"another's file" ? QByteArray("theirs") : QByteArray());
+#ifndef Q_OS_WIN
+    if (told.isEmpty())
+        QCOMPARE(QFileInfo(file->path()).permissions() & 0x0077, QFile::Permissions()); // group and others: nothing
+#endif
+}
+
+void TestRecovery::aFolderNameWithPercentSignsIsKept()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(u"100%1 %2"_s);
+    QString problem;
+    const std::unique_ptr<files::StateFile> file = files::StateFile::open(folder, problem);
+    QVERIFY2(file, qPrintable(problem));
+    QCOMPARE(QFileInfo(file->path()).path(), folder);
 }
 
 QTEST_GUILESS_MAIN(TestRecovery)

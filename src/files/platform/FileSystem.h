@@ -2,10 +2,11 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 // Every call the files floor makes to the operating system goes through here.
-// One implementation per platform family (FileSystemPosix.cpp today); the floor
-// above turns the results into the sentences the user reads.
+// One implementation per platform family (FileSystemPosix*.cpp, FileSystemWin*.cpp);
+// the floor above turns the results into the sentences the user reads.
 namespace files::platform {
 
 // What went wrong, sorted by what the user is told.
@@ -17,7 +18,8 @@ enum class Fault {
     NameTooLong,      // the name is longer than the folder's file system allows (`limit` bytes)
     PathTooLong,      // the whole path is longer than the system allows (`limit` bytes)
     LinkLoop,         // the link at `place` leads round in a circle
-    ForeignLink,      // the link at `place`, of `owner`, sits in a folder open to all; not followed
+    ForeignLink,      // the link at `place`, of `owner`, is not followed: it sits in a folder open to
+                      // all, or where only a file of this user's own may be
     Busy,             // another save of the file at `place` is under way
     InUse,            // another program has the file open and does not share it (Windows)
     DeviceName,       // the name is a device's, such as CON or COM1 (Windows)
@@ -71,5 +73,24 @@ Result makePrivateFolder(const QString &path);
 Result tryLockFile(const QString &path, int &descriptor);
 // Lets go of a lock that tryLockFile took.
 void releaseLock(int descriptor);
+
+// Makes the file at `path` for this user alone (0600), or opens the one there. Nothing looks
+// before the making, so nothing can be put at the name between a look and it, and what is
+// judged is what was opened. It must be an ordinary file of this user's own: a link is refused
+// whoever made it (ForeignLink), so is another's file (OthersFile), a folder (IsFolder)
+// and anything else (NotOrdinary). Its content is left as it is.
+Result makeOwnFile(const QString &path);
+
+// Removes the file at `path`; a link goes itself, never what it leads to. Nothing there is
+// no fault.
+Result removeFile(const QString &path);
+
+// The size of the ordinary file at `path`, a link not followed. Missing when nothing is
+// there, IsFolder or NotOrdinary (a link too) for what is no ordinary file.
+Result fileSize(const QString &path, qint64 &size);
+
+// The names of the ordinary files (links left out) in the folder at `folder` that begin
+// with `prefix` and end with `suffix`, sorted.
+Result listFiles(const QString &folder, const QString &prefix, const QString &suffix, QStringList &names);
 
 } // namespace files::platform

@@ -2,10 +2,9 @@
 // extended attributes (which carry the ACLs too). Saving works relative to the
 // folder of the file, opened once, so that short names of our own never push a
 // path past the system's limit.
-#include "files/platform/FileSystem.h"
+#include "files/platform/FileSystemPosixParts.h"
 
 #include <QCryptographicHash>
-#include <QFile>
 #include <QRandomGenerator>
 
 #include <cerrno>
@@ -23,6 +22,7 @@
 #include <unistd.h>
 
 namespace files::platform {
+using namespace posix;
 namespace {
 
 // Linux follows at most this many links in one lookup; so do we.
@@ -39,40 +39,12 @@ constexpr char JournalPrefix[] = ".fraymark-journal-";
 constexpr char JournalMagic[] = "Fraymark journal 1\n";
 constexpr qint64 JournalHeaderSize = qint64(sizeof JournalMagic - 1) + 3 * 17 + 65;
 
-QByteArray native(const QString &path) { return QFile::encodeName(path); }
-QString shown(const QByteArray &path) { return QFile::decodeName(path); }
+} // namespace
 
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd = -1) : m_fd(fd) {}
-    Descriptor(Descriptor &&other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-    Descriptor &operator=(Descriptor &&other) noexcept
-    {
-        if (this != &other) {
-            close();
-            m_fd = std::exchange(other.m_fd, -1);
-        }
-        return *this;
-    }
-    ~Descriptor() { close(); }
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
-    // The caller keeps the descriptor open.
-    int release() { return std::exchange(m_fd, -1); }
-    // close() reports what a delayed write could not do; keep that.
-    bool close()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
+// The parts FileSystemPosixParts.h declares.
+namespace posix {
 
-private:
-    int m_fd;
-};
-
-Result failed(Fault fault, const QByteArray &place, int error = 0)
+Result failed(Fault fault, const QByteArray &place, int error)
 {
     Result result;
     result.fault = fault;
@@ -94,9 +66,7 @@ QString userName(uid_t uid)
     return user ? QString::fromLocal8Bit(user->pw_name) : QString::number(uid);
 }
 
-// What ENAMETOOLONG meant: one name too long for its file system, or the whole path.
-// `folder`, when open, is the folder whose limit counts.
-Result tooLong(const QByteArray &path, int folder = -1)
+Result tooLong(const QByteArray &path, int folder)
 {
     const long nameMax = folder >= 0 ? ::fpathconf(folder, _PC_NAME_MAX)
                                      : ::pathconf(folderOf(path).constData(), _PC_NAME_MAX);
@@ -113,8 +83,7 @@ Result tooLong(const QByteArray &path, int folder = -1)
     return result;
 }
 
-// Why a lookup of `path` failed with `error`.
-Result lookupFault(const QByteArray &path, int error, int folder = -1)
+Result lookupFault(const QByteArray &path, int error, int folder)
 {
     switch (error) {
     case ENAMETOOLONG:
@@ -131,6 +100,10 @@ Result lookupFault(const QByteArray &path, int error, int folder = -1)
         return failed(Fault::Failed, path, error);
     }
 }
+
+} // namespace posix
+
+namespace {
 
 // A name in an open folder, and the path it was reached by (for messages only).
 struct Target
