@@ -21,6 +21,7 @@ public:
 private slots:
     void keysAimOneBlowAtSeveralTargets();
     void aBlowNeverLandsOnWhoeverTookTheRow();
+    void theTurnLineStaysInSight();
 };
 
 void TestTargetBar::keysAimOneBlowAtSeveralTargets()
@@ -102,6 +103,25 @@ void TestTargetBar::aBlowNeverLandsOnWhoeverTookTheRow()
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QCOMPARE(field(w, Field::HitPoints, 0)->text(), u"30"_s);
     QVERIFY(w.targetBar().isVisible());
+}
+
+// The bar takes its room from the window, or from the rows, which then scroll; the turn
+// line stays whole, and the window gets its height back when the bar goes.
+void TestTargetBar::theTurnLineStaysInSight()
+{
+    MainFrm &w = window();
+    field(w, Field::Name, 0)->setText(u"Sela"_s);
+    QTest::keyClick(&w, Qt::Key_F5);
+    QTest::keyClick(&w, Qt::Key_F6);
+    const int height = w.height();
+    QTest::keyClick(&w, Qt::Key_F8);
+    QLabel *line = turnLabel(w);
+    QTRY_COMPARE(line->visibleRegion(), QRegion(line->rect()));
+    const QRect shown(line->mapTo(&w, QPoint(0, 0)), line->size());
+    QVERIFY(!shown.intersects(QRect(w.targetBar().mapTo(&w, QPoint(0, 0)), w.targetBar().size())));
+    QVERIFY(shown.bottom() < w.height());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QTRY_COMPARE(w.height(), height);
 }
 
 QTEST_MAIN(TestTargetBar)

@@ -131,7 +131,7 @@ void RosterView::createControls()
     m_nextTurn = new QPushButton(QStringLiteral("Next Turn"), central);
     m_nextTurn->setObjectName(QStringLiteral("NextTurnCmd"));
     m_nextTurn->setFocusPolicy(Qt::NoFocus);
-    m_turnLine = new QLabel(central);
+    m_turnLine = new QLabel;
     m_turnLine->setObjectName(QStringLiteral("RoundLbl"));
     m_turnLine->setAccessibleName(QStringLiteral("Round"));
     m_turnLine->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -263,8 +263,7 @@ void RosterView::layOutControls()
     const int nextTurnHeight = m_nextTurn->sizeHint().height();
     m_calculate->setFixedSize(orderWidth, bottomHeight - nextTurnHeight - RowSpacing);
     m_nextTurn->setFixedSize(orderWidth, nextTurnHeight);
-    m_turnLine->setFixedHeight(m_turnLine->fontMetrics().height());
-    m_turnLine->setMinimumWidth(orderWidth);
+    m_turnLine->setFixedHeight(m_turnLine->fontMetrics().height() + PageMargin);
     m_note->setMinimumHeight(bottomHeight - m_noteCaption->sizeHint().height() - RowSpacing);
 
     auto *notes = new QVBoxLayout;
@@ -288,9 +287,10 @@ void RosterView::layOutControls()
     page->setSpacing(PageSpacing);
     page->addLayout(grid);
     page->addLayout(bottom, 1);
-    // The turn line under the list, its buttons and the note: the whole width for long names.
-    page->addWidget(m_turnLine);
     setWidget(central);
+    // The turn line under the page, the whole width for long names, in view however the
+    // rows scroll and whatever bar the window opens below.
+    setFooter(m_turnLine, PageMargin);
 
     setCaptionMargins(PageTopMargin, RowSpacing);
     for (const roster::FieldInfo &info : roster::RowFields)

@@ -132,7 +132,7 @@ void RosterView::setHistoryActions(QAction *undo, QAction *redo)
 QSize RosterView::contentSize()
 {
     fitCaptions(); // the captions are bold by now
-    return widget()->minimumSizeHint() + QSize(0, stripHeight());
+    return widget()->minimumSizeHint() + QSize(0, stripHeight() + footerHeight());
 }
 
 void RosterView::watchFields()

@@ -84,7 +84,8 @@ void MainFrm::fitToScreen()
     const QSize usable = screen()->availableGeometry().size() - FrameAllowance;
     const QSize whole = content + QSize(0, menuBar()->sizeHint().height());
     const bool fits = whole.width() <= usable.width() && whole.height() <= usable.height();
-    m_roster->setMinimumSize(fits ? content : SmallestScrolledArea.boundedTo(content));
+    m_rosterMinimum = fits ? content : SmallestScrolledArea.boundedTo(content);
+    m_roster->setMinimumSize(m_rosterMinimum);
     resize(whole.boundedTo(usable));
 }
 
@@ -101,20 +102,47 @@ void MainFrm::addBar(QWidget *bar, bool onTop)
 bool MainFrm::eventFilter(QObject *watched, QEvent *event)
 {
     const bool bar = watched == m_targetBar || watched == m_recoveryBar;
-    auto shown = [](const QWidget *w) { return w && !w->isHidden(); };
     if (bar && event->type() == QEvent::ShowToParent) {
         // The first bar to come remembers the height the window had without any.
-        const QWidget *other = watched == m_targetBar ? static_cast<QWidget *>(m_recoveryBar) : m_targetBar;
-        if (!shown(other))
+        if (barsHeight(static_cast<QWidget *>(watched)) == 0)
             m_heightWithoutBar = height();
-    } else if (bar && event->type() == QEvent::HideToParent && !shown(m_targetBar) && !shown(m_recoveryBar)) {
+        // Once the bar has its place and its lines.
+        QMetaObject::invokeMethod(this, &MainFrm::makeRoomForBars, Qt::QueuedConnection);
+    } else if (bar && event->type() == QEvent::HideToParent && barsHeight() == 0) {
         giveBackHeight();
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
+int MainFrm::barsHeight(const QWidget *leaving) const
+{
+    int height = 0;
+    for (const QWidget *bar : {static_cast<QWidget *>(m_targetBar), static_cast<QWidget *>(m_recoveryBar)}) {
+        if (bar && bar != leaving && !bar->isHidden())
+            height += bar->hasHeightForWidth() ? bar->heightForWidth(centralWidget()->width()) : bar->sizeHint().height();
+    }
+    return height;
+}
+
+void MainFrm::makeRoomForBars()
+{
+    const int bars = barsHeight();
+    if (bars == 0)
+        return;
+    // The rows scroll rather than go under a bar, and the window grows by the bars' lines
+    // as far as the screen lets it.
+    m_roster->setMinimumHeight(std::min(m_rosterMinimum.height(), SmallestScrolledArea.height()));
+    if (isMaximized() || isFullScreen())
+        return;
+    const int usable = screen()->availableGeometry().height() - FrameAllowance.height();
+    const int wanted = std::min(m_heightWithoutBar + bars, std::max(usable, height()));
+    if (wanted > height())
+        resize(width(), wanted);
+}
+
 void MainFrm::giveBackHeight()
 {
+    m_roster->setMinimumSize(m_rosterMinimum);
     // A window the bars made taller is given its height back when the last goes.
     if (isMaximized() || isFullScreen() || height() <= m_heightWithoutBar)
         return;

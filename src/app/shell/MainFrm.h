@@ -69,6 +69,9 @@ private:
     // A bar at the top or the bottom, made when first needed; the window gives back the
     // height a bar took when it goes.
     void addBar(QWidget *bar, bool onTop);
+    // What the shown bars take of the window's height at its width, but `leaving`'s.
+    int barsHeight(const QWidget *leaving = nullptr) const;
+    void makeRoomForBars();
     void giveBackHeight();
     // The target bar's choice while it is open, else the focused row, else the current
     // combatant's; -1 with none.
@@ -99,6 +102,7 @@ private:
     Roller *m_roller = nullptr;
     RollsPanel *m_rollsPanel = nullptr;
     int m_heightWithoutBar = 0;
+    QSize m_rosterMinimum; // the least the roster takes while no bar is shown
     QString m_draggedPath; // the combat file of the drag now over the window
     QPointer<PlayerWindow> m_players; // made when first opened
     QPointer<CrashRecovery> m_recovery;

@@ -44,6 +44,8 @@ private:
     {
         const auto *area = static_cast<const CaptionedScrollArea *>(widget());
         QWidgetList list{area->captionStrip(), area->viewport()};
+        if (area->footer())
+            list.append(area->footer());
         // A scroll bar stands in a container of Qt's, which is the child to list.
         for (const QScrollBar *bar : {area->horizontalScrollBar(), area->verticalScrollBar()})
             if (bar->isVisible())
@@ -74,6 +76,14 @@ void CaptionedScrollArea::setCaptionMargins(int top, int bottom)
 {
     m_topMargin = top;
     m_bottomMargin = bottom;
+    fitCaptions();
+}
+
+void CaptionedScrollArea::setFooter(QWidget *footer, int indent)
+{
+    footer->setParent(this);
+    m_footer = footer;
+    m_footerIndent = indent;
     fitCaptions();
 }
 
@@ -115,11 +125,16 @@ void CaptionedScrollArea::fitCaptions()
         tallest = std::max(tallest, caption->height());
     }
     const int height = m_topMargin + tallest + m_bottomMargin;
-    if (viewportMargins().top() != height)
-        setViewportMargins(0, height, 0, 0);
+    const int footerHeight = m_footer ? m_footer->height() : 0;
+    if (viewportMargins().top() != height || viewportMargins().bottom() != footerHeight)
+        setViewportMargins(0, height, 0, footerHeight);
 
     const QWidget *port = viewport();
     m_strip->setGeometry(port->x(), port->y() - height, port->width(), height);
+    if (m_footer) {
+        m_footer->setGeometry(port->x() + m_footerIndent, port->geometry().bottom() + 1,
+                              std::max(0, port->width() - m_footerIndent), footerHeight);
+    }
     const int bottom = height - m_bottomMargin;
     for (const auto &[caption, column] : m_captions)
         caption->move(column->mapTo(port, QPoint(0, 0)).x(), bottom - caption->height());
