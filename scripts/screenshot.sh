@@ -4,6 +4,8 @@
 # With a combat file, it is loaded through the open dialog and the fighting order
 # computed before the picture is taken; the keys (xdotool names) are pressed after.
 # SCREEN (default 1100x800) sets the screen, WINDOW (e.g. 1600x1000) resizes the window.
+# The window at its default size, the order calculated, is
+#   scripts/screenshot.sh build/src/app/fraymark docs/window-default.png docs/example-combat.ini F5
 # Qt's own variables reach the program, so a laptop at 125 % scaling, scrolled down
 # (shift+Tab takes the focus to the note at the bottom), is
 #   SCREEN=1366x768 QT_SCALE_FACTOR=1.25 scripts/screenshot.sh build/src/app/fraymark \
