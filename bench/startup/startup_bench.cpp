@@ -82,7 +82,9 @@ void printGeometry(const QWidget &window)
 
 // Stock Qt only, no style of our own, showing the controls Fraymark's window shows: a menu
 // bar, a scroll area of 19 rows of 11 line edits, a check box, two buttons and two spin
-// arrows each, the column captions, the list, the note and their buttons and labels.
+// arrows each, the column captions, the list, the note and their buttons and labels, and
+// the turn line under them. The captions are bold and the turn line large and bold, as the
+// window's: each face is fonts to find and load.
 std::unique_ptr<QMainWindow> makeFloor(const QSize &size)
 {
     auto window = std::make_unique<QMainWindow>();
@@ -92,8 +94,13 @@ std::unique_ptr<QMainWindow> makeFloor(const QSize &size)
     auto *page = new QWidget;
     auto *grid = new QGridLayout(page);
     grid->setSpacing(2);
-    for (int c = 0; c < 10; ++c)
-        grid->addWidget(new QLabel(QStringLiteral("Caption"), page), 0, c);
+    for (int c = 0; c < 10; ++c) {
+        auto *caption = new QLabel(QStringLiteral("Caption"), page);
+        QFont bold = caption->font();
+        bold.setBold(true);
+        caption->setFont(bold);
+        grid->addWidget(caption, 0, c);
+    }
     for (int r = 1; r <= FloorRows; ++r) {
         int c = 0;
         for (; c < FloorFieldsPerRow; ++c)
@@ -120,7 +127,12 @@ std::unique_ptr<QMainWindow> makeFloor(const QSize &size)
     layout->addWidget(new QPlainTextEdit(central), 2, 2);
     layout->addWidget(new QLabel(QStringLiteral("Rolls"), central), 1, 3);
     layout->addWidget(new QListWidget(central), 2, 3);
-    layout->addWidget(new QLabel(QStringLiteral("Round"), central), 3, 0, 1, 5);
+    auto *turnLine = new QLabel(QStringLiteral("Round"), central);
+    QFont large = turnLine->font();
+    large.setPointSizeF(large.pointSizeF() * 1.6);
+    large.setBold(true);
+    turnLine->setFont(large);
+    layout->addWidget(turnLine, 3, 0, 1, 5);
     window->setCentralWidget(central);
     if (size.isValid())
         window->resize(size);

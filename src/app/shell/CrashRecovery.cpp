@@ -19,22 +19,38 @@ std::unique_ptr<CrashRecovery> CrashRecovery::start(CombatDocument &document, co
 {
     if (files::recoveryTurnedOff())
         return nullptr;
-    std::unique_ptr<CrashRecovery> recovery(new CrashRecovery(document));
-    CrashRecovery *self = recovery.get();
-    recovery->m_look = std::thread([self, folder] {
-        auto found = std::make_shared<Found>();
+    return std::unique_ptr<CrashRecovery>(new CrashRecovery(document, folder));
+}
+
+CrashRecovery::CrashRecovery(CombatDocument &document, QString folder)
+    : m_document(document)
+    , m_folder(std::move(folder))
+{
+}
+
+void CrashRecovery::look()
+{
+    if (m_look.joinable() || m_ready)
+        return;
+    m_found = std::make_unique<Found>();
+    m_look = std::thread([this, folder = m_folder, found = m_found.get()] {
         // Found before this program's own file exists, so never offered to itself.
         found->left = files::LeftState::findNewest(folder);
         found->file = files::StateFile::open(folder, found->problem);
         // Taken in on the window's thread; the destructor waits for this thread first.
-        QMetaObject::invokeMethod(self, [self, found] { self->take(*found); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &CrashRecovery::takeFound, Qt::QueuedConnection);
     });
-    return recovery;
 }
 
-CrashRecovery::CrashRecovery(CombatDocument &document)
-    : m_document(document)
+void CrashRecovery::takeFound()
 {
+    if (m_ready)
+        return;
+    if (m_look.joinable())
+        m_look.join();
+    m_ready = true;
+    take(*m_found);
+    m_found.reset();
 }
 
 CrashRecovery::~CrashRecovery()
@@ -45,13 +61,13 @@ CrashRecovery::~CrashRecovery()
 
 void CrashRecovery::waitUntilReady()
 {
+    look();
     while (!m_ready)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::ExcludeUserInputEvents);
 }
 
 void CrashRecovery::take(Found &found)
 {
-    m_ready = true;
     if (found.file) {
         m_writer = std::make_unique<RecoveryWriter>(m_document, std::move(found.file));
         connect(m_writer.get(), &RecoveryWriter::failed, this, [this](const QString &message) {
@@ -84,8 +100,9 @@ void CrashRecovery::take(Found &found)
 
 void CrashRecovery::close()
 {
-    if (m_look.joinable())
-        m_look.join();
+    // A look that ended but was not taken in yet still keeps the combat.
+    if (m_found)
+        takeFound();
     if (m_writer)
         m_writer->close();
 }

@@ -13,9 +13,9 @@
 class CombatDocument;
 
 // A crash costs nothing: the document's combat is kept in this program's state file, and
-// the newest combat an ended Fraymark left unsaved is offered back. What it finds on the
-// disk it looks for on a thread of its own, so the window shows meanwhile; a window shows
-// what it offers and says (MainFrm::attachRecovery).
+// the newest combat an ended Fraymark left unsaved is offered back. It looks at the disk
+// on a thread of its own once asked to (the window asks once it has first painted); a
+// window shows what it offers and says (MainFrm::attachRecovery).
 class CrashRecovery : public QObject
 {
     Q_OBJECT
@@ -30,7 +30,9 @@ public:
     void close();
     // This program's state file; empty while it is being made or when it cannot be kept.
     QString statePath() const;
-    // Waits until the look at the disk has been taken in (tests and benchmarks).
+    // Starts the look at the disk, once: for copies left behind, and for this program's own.
+    void look();
+    // Looks, if it has not yet, and waits until what it found has been taken in (tests).
     void waitUntilReady();
 
     // The offered combat back, as one step; refused when its file cannot be read (it stays
@@ -50,13 +52,16 @@ signals:
 
 private:
     struct Found;
-    explicit CrashRecovery(CombatDocument &document);
+    CrashRecovery(CombatDocument &document, QString folder);
     // On the window's thread: what the look found.
+    void takeFound();
     void take(Found &found);
     void offerLeft();
 
     CombatDocument &m_document;
+    QString m_folder;
     std::thread m_look;
+    std::unique_ptr<Found> m_found; // filled by the look's thread until it is taken in
     std::unique_ptr<RecoveryWriter> m_writer;
     std::unique_ptr<files::LeftState> m_offered;
     QString m_waitingMessage;

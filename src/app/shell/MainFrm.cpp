@@ -12,6 +12,7 @@
 #include "app/shell/StartUp.h"
 #include "app/widgets/DraggedFile.h"
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
 #include <QDropEvent>
@@ -19,6 +20,7 @@
 #include <QProcess>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 
@@ -182,6 +184,22 @@ RecoveryBar &MainFrm::recoveryBar()
 void MainFrm::attachRecovery(CrashRecovery &recovery)
 {
     m_recovery = &recovery;
+    // The look at the disk waits for the first paint, which does not need it: it starts
+    // when the event loop first idles with the window in sight.
+    auto idle = std::make_shared<QMetaObject::Connection>();
+    *idle = connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this, [this, idle] {
+        if (!windowHandle() || !windowHandle()->isExposed())
+            return;
+        disconnect(*idle);
+        // Not from inside the dispatcher's signal: when the loop comes round again.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (m_recovery)
+                    m_recovery->look();
+            },
+            Qt::QueuedConnection);
+    });
     connect(&recovery, &CrashRecovery::offered, this,
             [this](const QDateTime &changed, bool closed) { recoveryBar().offer(changed, closed); });
     connect(&recovery, &CrashRecovery::told, this, [this](const QString &message) { recoveryBar().tell(message); });

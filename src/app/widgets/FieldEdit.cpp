@@ -15,7 +15,9 @@
 FieldEdit::FieldEdit(QWidget *parent)
     : QLineEdit(parent)
 {
-    setMaxLength(EditableLength);
+    // The line edit's own bound; setting it anew costs as much as laying out a text.
+    if (maxLength() != EditableLength)
+        setMaxLength(EditableLength);
     // The line edit rejects a key past its maximum length; the user hears why.
     connect(this, &QLineEdit::inputRejected, this, [this] { refuses(1); });
     // A text written through the line edit's own setText() (a spin button's step)
