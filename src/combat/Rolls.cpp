@@ -63,10 +63,11 @@ RollRecord rollAttack(const QString &who, const QString &text, Dice &dice)
     const AttackText parsed = parseAttack(text);
     if (parsed.rolls.isEmpty())
         return notRolled(RollKind::Attack, who, text, parsed.problem);
+    // The labels are shown only where they tell the attacks apart.
+    const bool labelled = labelsDiffer(parsed.rolls);
 
     RollRecord record{RollKind::Attack, who, text, {}, {}, true};
     QStringList attacks;
-    const bool labelled = labelsDiffer(parsed.rolls);
     for (const AttackRoll &roll : parsed.rolls) {
         const int natural = dice.roll(20);
         QString line = labelled && !roll.label.isEmpty() ? roll.label + u' ' : QString();

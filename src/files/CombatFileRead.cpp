@@ -5,35 +5,45 @@
 
 #include <QDir>
 
+#include <algorithm>
+#include <iterator>
+
 namespace files {
+
+namespace {
+
+// Why a combat file could not be read, "%1" standing for its name and "%2" for the
+// system's own words.
+struct ReadFault
+{
+    platform::Fault fault;
+    const char *sentence;
+};
+
+constexpr ReadFault ReadFaults[] = {
+    {platform::Fault::Missing, "The file \"%1\" does not exist."},
+    {platform::Fault::NotAFolder, "The file \"%1\" does not exist."},
+    {platform::Fault::FolderClosed, "The file \"%1\" cannot be reached: a folder on its path does not let you in (%2)."},
+    {platform::Fault::IsFolder, "\"%1\" is a folder, not a combat file."},
+    {platform::Fault::NotOrdinary, "\"%1\" is not an ordinary file."},
+    {platform::Fault::TooLarge, "The file \"%1\" is too large for a combat file (over 16 MiB)."},
+    {platform::Fault::InUse, "The file \"%1\" is open in another program that does not let it be read."},
+    {platform::Fault::DeviceName, "\"%1\" is the name of a device, not of a combat file."},
+};
+constexpr const char *OtherReadFault = "The file \"%1\" cannot be read: %2.";
+
+} // namespace
 
 QString readCombatFileBytes(const QString &path, QByteArray &bytes)
 {
-    using platform::Fault;
     const platform::Result result = platform::readWholeFile(path, MaxCombatFileSize, bytes);
-    // The sentences keep "%1" for the file's name.
-    switch (result.fault) {
-    case Fault::None:
+    if (result.ok())
         return QString();
-    case Fault::Missing:
-    case Fault::NotAFolder:
-        return QStringLiteral("The file \"%1\" does not exist.");
-    case Fault::FolderClosed:
-        return QStringLiteral("The file \"%1\" cannot be reached: a folder on its path does not let you in (%2).")
-            .arg(u"%1", result.systemText);
-    case Fault::IsFolder:
-        return QStringLiteral("\"%1\" is a folder, not a combat file.");
-    case Fault::NotOrdinary:
-        return QStringLiteral("\"%1\" is not an ordinary file.");
-    case Fault::TooLarge:
-        return QStringLiteral("The file \"%1\" is too large for a combat file (over 16 MiB).");
-    case Fault::InUse:
-        return QStringLiteral("The file \"%1\" is open in another program that does not let it be read.");
-    case Fault::DeviceName:
-        return QStringLiteral("\"%1\" is the name of a device, not of a combat file.");
-    default:
-        return QStringLiteral("The file \"%1\" cannot be read: %2.").arg(u"%1", result.systemText);
-    }
+    const auto known = std::find_if(std::begin(ReadFaults), std::end(ReadFaults),
+                                    [&](const ReadFault &read) { return read.fault == result.fault; });
+    const QString sentence = QString::fromUtf8(known != std::end(ReadFaults) ? known->sentence : OtherReadFault);
+    // The sentence keeps "%1" for the file's name.
+    return sentence.contains(u"%2") ? sentence.arg(u"%1", result.systemText) : sentence;
 }
 
 QString interruptedSaveNotice(const QString &path)

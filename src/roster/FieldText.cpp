@@ -69,56 +69,51 @@ bool parseDecimal(const std::string &ascii, double &out)
     return true;
 }
 
+void skipBlanks(const QString &text, qsizetype &i)
+{
+    while (i < text.size() && isNumberBlank(text.at(i)))
+        ++i;
+}
+
+// The digits from `i` on, blanks between them skipped, added to `out`; true when there was one.
+bool appendDigits(const QString &text, qsizetype &i, std::string &out)
+{
+    bool any = false;
+    for (skipBlanks(text, i); i < text.size() && isAsciiDigit(text.at(i)); ++i, skipBlanks(text, i)) {
+        out += char(text.at(i).unicode());
+        any = true;
+    }
+    return any;
+}
+
+// A sign, if there is one, then the digits, as appendDigits reads them.
+bool appendSignedDigits(const QString &text, qsizetype &i, std::string &out)
+{
+    skipBlanks(text, i);
+    if (i < text.size() && isSign(text.at(i)))
+        out += char(text.at(i++).unicode());
+    return appendDigits(text, i, out);
+}
+
 // The longest leading number of the text, blanks skipped, as plain ASCII.
 std::string leadingNumber(const QString &text)
 {
     std::string number;
     qsizetype i = 0;
-    const qsizetype n = text.size();
-    auto skipBlanks = [&] {
-        while (i < n && isNumberBlank(text.at(i)))
-            ++i;
-    };
-
-    skipBlanks();
-    if (i < n && isSign(text.at(i))) {
-        number += char(text.at(i).unicode());
-        ++i;
-    }
-    bool digits = false;
-    for (skipBlanks(); i < n && isAsciiDigit(text.at(i)); ++i, skipBlanks()) {
-        number += char(text.at(i).unicode());
-        digits = true;
-    }
-    if (i < n && text.at(i) == u'.') {
+    bool digits = appendSignedDigits(text, i, number);
+    if (i < text.size() && text.at(i) == u'.') {
         number += '.';
-        for (++i, skipBlanks(); i < n && isAsciiDigit(text.at(i)); ++i, skipBlanks()) {
-            number += char(text.at(i).unicode());
-            digits = true;
-        }
+        ++i;
+        digits = appendDigits(text, i, number) || digits;
     }
     if (!digits)
         return {};
 
     // An exponent counts only when at least one digit follows it.
-    if (i < n && (text.at(i) == u'e' || text.at(i) == u'E')) {
+    if (i < text.size() && (text.at(i) == u'e' || text.at(i) == u'E')) {
         std::string exponent = "e";
         qsizetype j = i + 1;
-        auto skipExponentBlanks = [&] {
-            while (j < n && isNumberBlank(text.at(j)))
-                ++j;
-        };
-        skipExponentBlanks();
-        if (j < n && isSign(text.at(j))) {
-            exponent += char(text.at(j).unicode());
-            ++j;
-        }
-        bool exponentDigits = false;
-        for (skipExponentBlanks(); j < n && isAsciiDigit(text.at(j)); ++j, skipExponentBlanks()) {
-            exponent += char(text.at(j).unicode());
-            exponentDigits = true;
-        }
-        if (exponentDigits)
+        if (appendSignedDigits(text, j, exponent))
             number += exponent;
     }
     return number;

@@ -103,7 +103,7 @@ void TestFilesWindow::saveAndLoadBringTheCombatBack()
     QCOMPARE(prompts().saveDialogs.size(), 1);
     QCOMPARE(prompts().saveDialogs[0].title, u"Save Combat"_s);
     QCOMPARE(prompts().saveDialogs[0].filter, u"Ini Files(.ini) (*.ini)"_s);
-    QCOMPARE(w.document().savePath(), path);
+    QCOMPARE(w.combat().savePath(), path);
     QVERIFY(readAll(path).startsWith("[Info0]\r\nName=Goblin archer\r\n"));
 
     QStringList expected = visibleState(w);
@@ -286,7 +286,7 @@ void TestFilesWindow::noteKeepsEveryCharacter()
     }
     QTest::keyClick(generalNote(w), Qt::Key_Return);
     QTest::keyClicks(generalNote(w), u"d"_s);
-    QCOMPARE(w.document().roster().generalNote, u"a\u00a0b\u2028c\nd"_s);
+    QCOMPARE(w.combat().roster().generalNote, u"a\u00a0b\u2028c\nd"_s);
 
     const QString path = m_dir->filePath(u"note.ini"_s);
     prompts().answers << path;
@@ -295,7 +295,7 @@ void TestFilesWindow::noteKeepsEveryCharacter()
     generalNote(w)->clear();
     prompts().answers << path;
     action(w, "mnuLoad")->trigger();
-    QCOMPARE(w.document().roster().generalNote, u"a\u00a0b\u2028c\nd"_s);
+    QCOMPARE(w.combat().roster().generalNote, u"a\u00a0b\u2028c\nd"_s);
 }
 
 void TestFilesWindow::typedNameGetsTheCombatSuffixAndIsOfferedAgain()

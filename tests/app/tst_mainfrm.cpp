@@ -84,7 +84,7 @@ void TestMainFrm::everyRowStartsEmptyEnabledAndChecked()
     }
     QCOMPARE(orderList(w)->model()->rowCount(), 0);
     QVERIFY(generalNote(w)->toPlainText().isEmpty());
-    QVERIFY(w.document().savePath().isEmpty());
+    QVERIFY(w.combat().savePath().isEmpty());
 }
 
 void TestMainFrm::spinButtonsAreTiedToTheirOwnRow()
@@ -168,11 +168,11 @@ void TestMainFrm::fieldsHoldTextOfAnyLength()
     const QString note(40000, u'x');
     QVERIFY_DONE(fixture().document.setFieldText(3, roster::Field::Note, note));
     QCOMPARE(field(w, Field::Note, 3)->text(), note);
-    QCOMPARE(w.document().row(3).note, note); // not cut on its way back
+    QCOMPARE(w.combat().row(3).note, note); // not cut on its way back
 
     // A paste past what a field can edit is refused whole, and the window says so.
     field(w, Field::Attack, 5)->insert(QString(40000, u'y'));
-    QCOMPARE(w.document().row(5).attack, QString());
+    QCOMPARE(w.combat().row(5).attack, QString());
     QCOMPARE(prompts().messages.size(), 1);
 }
 
@@ -184,7 +184,7 @@ void TestMainFrm::everyChangeOfATextReachesTheDocument()
     amountBox(w, 2)->insert(QStringLiteral("4"));
     generalNote(w)->insertPlainText(QStringLiteral("Dusk"));
     includeBox(w, 3)->setChecked(false);
-    const CombatDocument &d = w.document();
+    const CombatDocument &d = w.combat();
     QCOMPARE(d.row(0).name, QStringLiteral("Orc"));
     QCOMPARE(d.row(1).note, QStringLiteral("tired"));
     QCOMPARE(d.row(2).amount, QStringLiteral("4"));

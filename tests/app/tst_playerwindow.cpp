@@ -143,7 +143,7 @@ void TestPlayerWindow::tellsHealthInWordsAndNothingOfTheHidden()
         QTest::keyClick(window, Qt::Key_H, m % 2 == 0 ? Qt::NoModifier : Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(listTexts(players->list()), modes[m]);
     }
-    QCOMPARE(w.document().history().undoText(), u"Hide Row 2 (Goblin)"_s); // no step of its own
+    QCOMPARE(w.combat().history().undoText(), u"Hide Row 2 (Goblin)"_s); // no step of its own
 
     // The Goblin's turn reveals it; hidden again while current, it lights nobody and leaves
     // only the round.

@@ -80,12 +80,12 @@ void TestRecoveryBar::theBarLeaves()
     RecoveryBar &bar = f.window->recoveryBar();
     QVERIFY(bar.offering());
     QVERIFY2(bar.text().contains(u"ended before"_s) && bar.text().contains(u"2026"_s), qPrintable(bar.text()));
-    QCOMPARE(bar.restoreButton()->accessibleName(), u"Restore the unsaved combat"_s);
+    QCOMPARE(control<QPushButton>(bar, u"RestoreCmd"_s)->accessibleName(), u"Restore the unsaved combat"_s);
 
     if (how == u"restore")
-        QTest::mouseClick(bar.restoreButton(), Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(bar, u"RestoreCmd"_s), Qt::LeftButton);
     else if (how == u"discard")
-        QTest::mouseClick(bar.discardButton(), Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(bar, u"DiscardCmd"_s), Qt::LeftButton);
     else
         typeInto(field(*f.window, Field::Name, 0), u"Zed"_s);
     QVERIFY(bar.isHidden());
@@ -110,7 +110,7 @@ void TestRecoveryBar::aFolderThatCannotHoldTheFileIsToldOnce()
     RecoveryBar &bar = f.window->recoveryBar();
     QVERIFY(!bar.isHidden() && !bar.offering());
     QVERIFY2(bar.text().contains(u"not being kept for after a crash"_s), qPrintable(bar.text()));
-    QTest::mouseClick(bar.closeButton(), Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(bar, u"CloseCmd"_s), Qt::LeftButton);
     typeInto(field(*f.window, Field::Name, 0), u"Orc"_s);
     QTest::qWait(50);
     QVERIFY(bar.isHidden());

@@ -111,7 +111,7 @@ void TestRolls::rollsListShowsTheCurrentCombatantsRolls()
     // The next combatant's text that holds nothing to roll says so in the list; no box.
     for (int turn = 0; turn < 3; ++turn) // Goblin, Wolf, Ogre
         QTest::keyClick(&w, Qt::Key_F6);
-    QCOMPARE(w.document().row(w.document().currentRow()).name, u"Ogre"_s);
+    QCOMPARE(w.combat().row(w.combat().currentRow()).name, u"Ogre"_s);
     QTest::keyClick(&w, Qt::Key_F3);
     QCOMPARE(listTexts(list).first(), u"Ogre, attack see notes: nothing to roll"_s);
     QVERIFY(prompts().messages.isEmpty());

@@ -50,11 +50,11 @@ void TestTargetBar::keysAimOneBlowAtSeveralTargets()
     keys(u"gob"_s);
     QTest::keyClick(&w, Qt::Key_F6, Qt::ShiftModifier); // back to Wolf 2's turn; the Goblin stays chosen
     QCOMPARE(bar.chosenRow(), 1);
-    const int steps = w.document().history().count();
+    const int steps = w.combat().history().count();
     key(Qt::Key_Escape);
     QVERIFY(!bar.isVisible());
     QCOMPARE(QApplication::focusWidget(), before);
-    QCOMPARE(w.document().history().count(), steps);
+    QCOMPARE(w.combat().history().count(), steps);
 
     QTest::keyClick(&w, Qt::Key_F8);
     keys(u"gob"_s);

@@ -126,13 +126,13 @@ void TestUndo::everyCommandUndoesAndRedoes()
 void TestUndo::keystrokesInOneFieldAreOneStep()
 {
     MainFrm &w = window();
-    const int steps = w.document().history().count();
+    const int steps = w.combat().history().count();
     typeInto(field(w, Field::Note, 1), u"Bloodied"_s);
     typeInto(field(w, Field::Note, 2), u"Hides"_s);
-    QCOMPARE(w.document().history().count(), steps + 2);
+    QCOMPARE(w.combat().history().count(), steps + 2);
     field(w, Field::Note, 1)->setFocus(); // back in a field: a new edit, a new step
     QTest::keyClicks(field(w, Field::Note, 1), u"!"_s);
-    QCOMPARE(w.document().history().count(), steps + 3);
+    QCOMPARE(w.combat().history().count(), steps + 3);
 }
 
 void TestUndo::ctrlZInsideAFieldUndoesTheWindowsHistory()
@@ -152,14 +152,14 @@ void TestUndo::ctrlZInsideAFieldUndoesTheWindowsHistory()
 void TestUndo::aHeldSpinRepeatIsOneStep()
 {
     MainFrm &w = window();
-    const int steps = w.document().history().count();
+    const int steps = w.combat().history().count();
     const QPoint up(armourClassSpin(w, 1)->width() / 2, 2);
     QTest::mousePress(armourClassSpin(w, 1), Qt::LeftButton, {}, up);
     QTRY_COMPARE(field(w, Field::ArmourClass, 1)->text(), u"3"_s); // the first step and two repeats
     QTest::mouseRelease(armourClassSpin(w, 1), Qt::LeftButton, {}, up);
-    QCOMPARE(w.document().history().count(), steps + 1);
+    QCOMPARE(w.combat().history().count(), steps + 1);
     QTest::mouseClick(armourClassSpin(w, 1), Qt::LeftButton, {}, up); // a new click: a new step
-    QCOMPARE(w.document().history().count(), steps + 2);
+    QCOMPARE(w.combat().history().count(), steps + 2);
     action(w, "mnuUndo")->trigger();
     action(w, "mnuUndo")->trigger();
     QCOMPARE(field(w, Field::ArmourClass, 1)->text(), QString());
@@ -200,10 +200,10 @@ void TestUndo::contextMenuUndoIsTheWindows()
 void TestUndo::typedAndErasedIsNoStep()
 {
     MainFrm &w = window();
-    const int steps = w.document().history().count();
+    const int steps = w.combat().history().count();
     typeInto(field(w, Field::Name, 5), u"x"_s);
     QTest::keyClick(field(w, Field::Name, 5), Qt::Key_Backspace);
-    QCOMPARE(w.document().history().count(), steps);
+    QCOMPARE(w.combat().history().count(), steps);
     QCOMPARE(action(w, "mnuUndo")->text().remove(u'&'), u"Undo typing in Row 3 HP"_s);
 }
 

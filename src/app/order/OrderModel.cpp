@@ -41,7 +41,6 @@ OrderModel::Item OrderModel::itemAt(int i) const
     if (!item.holds)
         return item; // the row holds someone else now, or nobody: nothing of theirs is shown
     const roster::Row &row = m_document.row(entry.row);
-    item.dying = !row.down && combat::isDying(row);
     item.hidden = combat::hasTag(row.note, combat::HiddenTag);
     item.rowName = roster::shownText(row.name, roster::ShownNameLength);
     const bool told = m_words == HealthWords::Everyone
@@ -98,6 +97,12 @@ QVariant OrderModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || index.row() >= m_items.size())
         return {};
     const Item &item = m_items[index.row()];
+    // The roles that answer yes or no.
+    for (const auto &[flagRole, flag] : {std::pair{InFightRole, &Item::inFight}, std::pair{CurrentRole, &Item::current},
+                                         std::pair{HoldsRole, &Item::holds}, std::pair{HiddenRole, &Item::hidden}}) {
+        if (role == flagRole)
+            return item.*flag;
+    }
     const combat::OrderEntry &entry = m_document.order().at(index.row());
     switch (role) {
     // A name can be megabytes long: the views lay out a bounded part of it.
@@ -109,16 +114,6 @@ QVariant OrderModel::data(const QModelIndex &index, int role) const
         return item.state.join(combat::StateSeparator);
     case PlayersStateRole:
         return item.playersState;
-    case InFightRole:
-        return item.inFight;
-    case CurrentRole:
-        return item.current;
-    case HoldsRole:
-        return item.holds;
-    case DyingRole:
-        return item.dying;
-    case HiddenRole:
-        return item.hidden;
     case RowNameRole:
         return item.rowName;
     case Qt::FontRole: {

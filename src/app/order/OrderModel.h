@@ -24,7 +24,6 @@ public:
         InFightRole,
         CurrentRole,
         HoldsRole,      // the item's row still holds its combatant
-        DyingRole,      // the combatant is dying (their row holds them)
         HiddenRole,     // the combatant is hidden from the players (their row holds them)
         RowNameRole,    // the row's name as it is now, while the row holds the combatant
     };
@@ -56,7 +55,6 @@ private:
         bool holds = false;
         bool inFight = false;
         bool current = false;
-        bool dying = false;
         bool hidden = false;
         QString rowName;
         QStringList state;

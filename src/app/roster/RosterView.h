@@ -78,10 +78,8 @@ private:
     RowControls<QPushButton> m_substracts{};
     std::array<QLabel *, roster::FieldCount> m_captions{}; // by FieldView::captionNumber
     QListView *m_list = nullptr;
-    QPushButton *m_calculate = nullptr;
-    QPushButton *m_nextTurn = nullptr;
-    QLabel *m_turnLine = nullptr;
-    QLabel *m_noteCaption = nullptr;
+    QPushButton *m_calculate = nullptr, *m_nextTurn = nullptr;
+    QLabel *m_turnLine = nullptr, *m_noteCaption = nullptr;
     NoteEdit *m_note = nullptr;
 
     QHBoxLayout *m_bottom = nullptr; // the list, its buttons and the note

@@ -48,7 +48,8 @@ public:
     RecoveryBar &recoveryBar();
     RollsPanel &rollsPanel() const { return *m_rollsPanel; }
     const RollsModel &rolls() const;
-    const CombatDocument &document() const { return m_document; }
+    // The combat this window shows.
+    const CombatDocument &combat() const { return m_document; }
 
     // Loads, or adds the combatants of, the combat file at `path`, as the menus do after their dialogs.
     void loadCombatFrom(const QString &path);
@@ -96,16 +97,17 @@ private:
     std::unique_ptr<CombatFiles> m_files;
     OrderModel *m_order = nullptr;
     RosterView *m_roster = nullptr;
-    QVBoxLayout *m_column = nullptr; // the bars and the roster
-    TargetBar *m_targetBar = nullptr;
-    RecoveryBar *m_recoveryBar = nullptr;
     Roller *m_roller = nullptr;
     RollsPanel *m_rollsPanel = nullptr;
-    int m_heightWithoutBar = 0;
-    QSize m_rosterMinimum; // the least the roster takes while no bar is shown
-    QString m_draggedPath; // the combat file of the drag now over the window
     QPointer<PlayerWindow> m_players; // made when first opened
     QPointer<CrashRecovery> m_recovery;
+    QString m_draggedPath; // the combat file of the drag now over the window
+    // The bars above and below the roster, made when first needed, and the room they take.
+    QVBoxLayout *m_column = nullptr;
+    TargetBar *m_targetBar = nullptr;
+    RecoveryBar *m_recoveryBar = nullptr;
+    int m_heightWithoutBar = 0;
+    QSize m_rosterMinimum; // the least the roster takes while no bar is shown
 
     QAction *mnuNew = nullptr, *mnuLoad = nullptr, *mnuAdd = nullptr, *mnuSave = nullptr, *mnuExit = nullptr;
     QAction *mnuUndo = nullptr, *mnuRedo = nullptr;

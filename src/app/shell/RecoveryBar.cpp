@@ -18,12 +18,15 @@ RecoveryBar::RecoveryBar(QWidget *parent)
     m_text->setTextFormat(Qt::PlainText);
     m_text->setForegroundRole(QPalette::ToolTipText);
     m_restore = new QPushButton(QStringLiteral("&Restore"));
+    m_restore->setObjectName(QStringLiteral("RestoreCmd"));
     m_restore->setAccessibleName(QStringLiteral("Restore the unsaved combat"));
     m_restore->setToolTip(QStringLiteral("Brings the combat back with its fight and turn, as one step Undo takes back"));
     m_discard = new QPushButton(QStringLiteral("&Discard"));
+    m_discard->setObjectName(QStringLiteral("DiscardCmd"));
     m_discard->setAccessibleName(QStringLiteral("Discard the unsaved combat"));
     m_discard->setToolTip(QStringLiteral("Forgets the unsaved combat for good"));
     m_close = new QPushButton(QStringLiteral("Close"));
+    m_close->setObjectName(QStringLiteral("CloseCmd"));
     m_close->setAccessibleName(QStringLiteral("Close the message"));
     auto *line = new QHBoxLayout(this);
     line->setContentsMargins(6, 4, 6, 4);

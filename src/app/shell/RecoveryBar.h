@@ -23,9 +23,6 @@ public:
     bool offering() const;
 
     QString text() const;
-    QPushButton *restoreButton() const { return m_restore; }
-    QPushButton *discardButton() const { return m_discard; }
-    QPushButton *closeButton() const { return m_close; }
 
 signals:
     void restoreChosen();

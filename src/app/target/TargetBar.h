@@ -80,13 +80,9 @@ private:
     QStringList m_usedConditions; // added through the bar in this session
     QPointer<QWidget> m_returnFocus;
 
-    QLabel *m_title = nullptr;
-    QLineEdit *m_target = nullptr;
-    QLabel *m_shown = nullptr; // whom the blow goes to
-    QWidget *m_blowPage = nullptr;
-    QWidget *m_conditionPage = nullptr;
-    QLineEdit *m_amount = nullptr;
-    QLineEdit *m_condition = nullptr;
-    QLineEdit *m_rounds = nullptr;
-    QLabel *m_status = nullptr;
+    // Its controls: the fields, the pages of a blow's and a condition's, and the labels
+    // (m_shown says whom the blow goes to, m_status what went wrong or how to go on).
+    QLineEdit *m_target = nullptr, *m_amount = nullptr, *m_condition = nullptr, *m_rounds = nullptr;
+    QWidget *m_blowPage = nullptr, *m_conditionPage = nullptr;
+    QLabel *m_title = nullptr, *m_shown = nullptr, *m_status = nullptr;
 };

@@ -2,6 +2,8 @@
 // whom the blow goes to, and a line that says what went wrong or how to go on.
 #include "app/target/TargetBar.h"
 
+#include "combat/Conditions.h"
+
 #include <QCompleter>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -18,6 +20,16 @@ QLabel *captionFor(const QString &text, QWidget *buddy)
     return caption;
 }
 
+// A field of the bar, named for tools and screen readers, with a hint of what it takes.
+QLineEdit *barField(const char *objectName, const QString &accessibleName, const QString &hint)
+{
+    auto *field = new QLineEdit;
+    field->setObjectName(QLatin1String(objectName));
+    field->setAccessibleName(accessibleName);
+    field->setPlaceholderText(hint);
+    return field;
+}
+
 } // namespace
 
 void TargetBar::createControls()
@@ -30,10 +42,7 @@ void TargetBar::createControls()
     QFont bold = m_title->font();
     bold.setBold(true);
     m_title->setFont(bold);
-    m_target = new QLineEdit;
-    m_target->setObjectName(QStringLiteral("TargetTxt"));
-    m_target->setAccessibleName(QStringLiteral("Target"));
-    m_target->setPlaceholderText(QStringLiteral("name or #row"));
+    m_target = barField("TargetTxt", QStringLiteral("Target"), QStringLiteral("name or #row"));
     m_shown = new QLabel;
     m_shown->setObjectName(QStringLiteral("TargetChoice"));
     m_shown->setAccessibleName(QStringLiteral("Chosen target"));
@@ -41,23 +50,15 @@ void TargetBar::createControls()
     m_shown->setMinimumWidth(fontMetrics().averageCharWidth() * 24);
     m_shown->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 
-    m_amount = new QLineEdit;
-    m_amount->setObjectName(QStringLiteral("BlowTxt"));
-    m_amount->setAccessibleName(QStringLiteral("Amount"));
-    m_amount->setPlaceholderText(QStringLiteral("7, -5, 14/2"));
+    m_amount = barField("BlowTxt", QStringLiteral("Amount"), QStringLiteral("7, -5, 14/2"));
     m_amount->setMaximumWidth(fontMetrics().averageCharWidth() * 12);
-    m_condition = new QLineEdit;
-    m_condition->setObjectName(QStringLiteral("ConditionTxt"));
-    m_condition->setAccessibleName(QStringLiteral("Condition"));
+    m_condition = barField("ConditionTxt", QStringLiteral("Condition"), QString());
     auto *completer = new QCompleter(new QStringListModel(this), this);
     completer->setCaseSensitivity(Qt::CaseInsensitive);
     completer->setCompletionMode(QCompleter::InlineCompletion);
     m_condition->setCompleter(completer);
     // A plain field, not a spin box: a spin box quietly makes "0" or "100" into another count.
-    m_rounds = new QLineEdit;
-    m_rounds->setObjectName(QStringLiteral("RoundsTxt"));
-    m_rounds->setAccessibleName(QStringLiteral("Rounds"));
-    m_rounds->setPlaceholderText(QStringLiteral("1-99"));
+    m_rounds = barField("RoundsTxt", QStringLiteral("Rounds"), QStringLiteral("1-%1").arg(combat::MaximumConditionRounds));
     m_rounds->setMaximumWidth(fontMetrics().averageCharWidth() * 6);
 
     m_blowPage = new QWidget;

@@ -44,6 +44,16 @@ struct Result
     bool ok() const { return fault == Fault::None; }
 };
 
+// A refusal at `place`, with the system's own words when it gave any.
+inline Result refusal(Fault fault, const QString &place, const QString &systemText = QString())
+{
+    Result result;
+    result.fault = fault;
+    result.place = place;
+    result.systemText = systemText;
+    return result;
+}
+
 // The whole ordinary file at `path` into `bytes`, at most `maxSize` bytes. Never
 // waits on what is not an ordinary file, such as a pipe.
 Result readWholeFile(const QString &path, qint64 maxSize, QByteArray &bytes);

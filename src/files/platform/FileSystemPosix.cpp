@@ -46,12 +46,7 @@ namespace posix {
 
 Result failed(Fault fault, const QByteArray &place, int error)
 {
-    Result result;
-    result.fault = fault;
-    result.place = shown(place);
-    if (error != 0)
-        result.systemText = qt_error_string(error);
-    return result;
+    return refusal(fault, shown(place), error != 0 ? qt_error_string(error) : QString());
 }
 
 QByteArray folderOf(const QByteArray &path)

@@ -77,12 +77,7 @@ inline QString systemWords(DWORD error)
 
 inline Result failed(Fault fault, const QString &place, DWORD error = 0)
 {
-    Result result;
-    result.fault = fault;
-    result.place = shown(place);
-    if (error != 0)
-        result.systemText = systemWords(error);
-    return result;
+    return refusal(fault, shown(place), error != 0 ? systemWords(error) : QString());
 }
 
 // What a refused call on `place` means for the user.
