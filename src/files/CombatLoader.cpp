@@ -43,7 +43,7 @@ qint16 checkValue(const QString &text, int row, const QString &name)
 }
 
 // The down-row rule on a loaded row, its error naming the row's section.
-void applyDownRowRule(roster::Row &row, int index)
+void applyDownRowRuleToLoadedRow(roster::Row &row, int index)
 {
     try {
         combat::applyDownRowRule(row);
@@ -114,7 +114,7 @@ LoadOutcome loadCombat(const ProfileReader &file, const roster::Roster &current)
             }
         }
         try {
-            applyDownRowRule(row, r);
+            applyDownRowRuleToLoadedRow(row, r);
         } catch (const FieldError &e) {
             if (!ignoring)
                 return failed(current, e.message());
