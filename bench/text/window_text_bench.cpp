@@ -46,6 +46,7 @@ class QuietPrompts : public Prompts
 {
 public:
     void message(QWidget *, const QString &, const QString &, Icon) override { ++messages; }
+    int choose(QWidget *, const QString &, const QString &, const QStringList &) override { return -1; }
     QString askSavePath(QWidget *, const QString &, const QString &, const QString &, const QString &) override
     {
         return {};

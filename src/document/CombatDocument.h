@@ -42,6 +42,9 @@ public:
     // The state a combat file holds: as last saved or loaded (at first, the empty combat,
     // which needs no file).
     const CombatState &savedState() const { return m_savedState; }
+    // The combat differs from what a file holds in more than the amount boxes, which no
+    // file keeps.
+    bool hasUnsavedChanges() const;
     // "Row 3" or "Row 3 (Goblin)", as step names and refusals call a row.
     QString rowLabel(int index) const;
 
@@ -100,10 +103,10 @@ public:
     // (combat::addCombatants); the file is read as a load reads it. Refused when the file
     // cannot be read or nothing of it fits.
     CommandResult addCombatants(const QString &path);
-    // Takes back the combat of a state file (files/StateFile.h) as one step, "Restore
+    // Takes back the combat of a state file's bytes (files/StateFile.h) as one step, "Restore
     // Combat": rows, boxes, fight and turn. Neither the save path nor the last combat file
     // changes, and no file holds the combat yet.
-    CommandResult restore(const QString &statePath);
+    CommandResult restore(const QByteArray &stateFileBytes);
     // Saves the combat to `path`, which becomes the save path.
     CommandResult save(const QString &path);
 

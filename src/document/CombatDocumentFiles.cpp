@@ -44,6 +44,11 @@ void CombatDocument::takeLoaded(files::LoadOutcome &outcome, const QString &what
     }
 }
 
+bool CombatDocument::hasUnsavedChanges() const
+{
+    return !sameInAFile(m_state, m_savedState);
+}
+
 CommandResult CombatDocument::load(const QString &path)
 {
     // The loader works on a copy: the combat changes only when the whole load succeeds.
@@ -57,9 +62,9 @@ CommandResult CombatDocument::load(const QString &path)
     return readWhole(outcome).notice(outcome.fightNotice);
 }
 
-CommandResult CombatDocument::restore(const QString &statePath)
+CommandResult CombatDocument::restore(const QByteArray &stateFileBytes)
 {
-    files::LoadOutcome outcome = files::loadStateFile(statePath, m_state.roster);
+    files::LoadOutcome outcome = files::loadStateFile(stateFileBytes, m_state.roster);
     if (outcome.status != files::LoadOutcome::Status::Loaded)
         return CommandResult::refused(outcome.message);
     takeLoaded(outcome, QStringLiteral("Restore Combat"));

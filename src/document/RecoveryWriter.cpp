@@ -1,20 +1,5 @@
 #include "document/RecoveryWriter.h"
 
-namespace {
-
-// A file holds every change when the combats differ only in what no file keeps: the
-// amount boxes.
-bool sameCombat(CombatState a, CombatState b)
-{
-    for (roster::Row &row : a.roster.rows)
-        row.amount.clear();
-    for (roster::Row &row : b.roster.rows)
-        row.amount.clear();
-    return a == b;
-}
-
-} // namespace
-
 RecoveryWriter::RecoveryWriter(const CombatDocument &document, std::unique_ptr<files::StateFile> file,
                                std::chrono::milliseconds interval, QObject *parent)
     : QObject(parent)
@@ -97,15 +82,17 @@ void RecoveryWriter::run()
 
 void RecoveryWriter::write(const Snapshot &snapshot)
 {
-    const files::RecoveryMark mark{snapshot.changed, sameCombat(snapshot.state, snapshot.saved), snapshot.closed};
+    const files::RecoveryMark mark{snapshot.changed, sameInAFile(snapshot.state, snapshot.saved), snapshot.closed};
     const CombatState &state = snapshot.state;
     const QByteArray bytes = files::stateFileBytes(state.roster, state.order, state.turn, mark);
     QString problem;
     if (bytes.isEmpty()) {
         problem = QStringLiteral("The combat is too large to be kept for after a crash; save it to a file.");
+        m_file->clear(); // an older copy would tell of a combat that is no more
     } else if (const files::SaveOutcome outcome = m_file->write(bytes); !outcome.ok) {
         problem = QStringLiteral("The combat is not being kept for after a crash. %1").arg(outcome.error);
     }
+    m_lastFailed = !problem.isEmpty();
     // Told on the window's thread; dropped if this writer is gone by then.
     QMetaObject::invokeMethod(
         this,

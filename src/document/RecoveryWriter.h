@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QObject>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
@@ -27,12 +28,14 @@ public:
     // Writes what is still waiting, then stops.
     ~RecoveryWriter() override;
 
-    const QString &path() const { return m_file->path(); }
+    QString path() const { return m_file->path(); }
     // Writes the combat one last time, marked closed (the program ends through Exit), and
     // waits for it. Nothing is written after.
     void close();
     // How many states were handed to the thread so far.
     quint64 taken() const { return m_taken; }
+    // The last write that ended failed: the copy no longer keeps the combat.
+    bool lastWriteFailed() const { return m_lastFailed; }
 
 signals:
     // A write failed (a full disk, a folder that refuses files): said once, a sentence.
@@ -60,6 +63,7 @@ private:
     QDateTime m_changed;      // the window's thread: when the combat last changed
     bool m_anyChange = false; // the window's thread: the file was ever written
     bool m_toldFailure = false;
+    std::atomic<bool> m_lastFailed = false;
     quint64 m_taken = 0;
 
     std::mutex m_mutex;

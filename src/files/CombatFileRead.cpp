@@ -1,6 +1,7 @@
 #include "files/CombatFileRead.h"
 
 #include "files/CombatFormat.h"
+#include "files/StateFile.h"
 #include "files/platform/FileSystem.h"
 
 #include <QDir>
@@ -29,6 +30,12 @@ constexpr ReadFault ReadFaults[] = {
     {platform::Fault::TooLarge, "The file \"%1\" is too large for a combat file (over 16 MiB)."},
     {platform::Fault::InUse, "The file \"%1\" is open in another program that does not let it be read."},
     {platform::Fault::DeviceName, "\"%1\" is the name of a device, not of a combat file."},
+    {platform::Fault::ForeignLink, "The way to \"%1\" goes through a link of another user, and only your own "
+                                   "links are followed."},
+    {platform::Fault::SharedFolderLink, "The way to \"%1\" goes through a link in a folder others may write, so it "
+                                        "is not followed."},
+    {platform::Fault::LinkLoop, "The way to \"%1\" goes through links that lead round in a loop."},
+    {platform::Fault::Busy, "\"%1\" is being saved by another Fraymark at this moment; load it again in a moment."},
 };
 constexpr const char *OtherReadFault = "The file \"%1\" cannot be read: %2.";
 
@@ -46,16 +53,31 @@ QString readCombatFileBytes(const QString &path, QByteArray &bytes)
     return sentence.contains(u"%2") ? sentence.arg(u"%1", result.systemText) : sentence;
 }
 
-QString interruptedSaveNotice(const QString &path)
+std::unique_ptr<platform::PrivateFolder> openJournalFolder()
 {
-    return QStringLiteral("An earlier save of \"%1\" was cut off before it ended; the combat it was replacing has "
-                          "been put back whole.")
-        .arg(QDir::toNativeSeparators(path));
+    std::unique_ptr<platform::PrivateFolder> folder;
+    platform::PrivateFolder::open(stateFolderPath(), folder);
+    return folder;
+}
+
+QString interruptedSaveNotice(const QString &path, const platform::Result &result)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    if (result.putBack)
+        return QStringLiteral("An earlier save of \"%1\" was cut off before it ended; the combat it was replacing "
+                              "has been put back whole.")
+            .arg(shown);
+    if (!result.setAside.isEmpty())
+        return QStringLiteral("An earlier save of \"%1\" was cut off before it ended, but the file has been changed "
+                              "since, so it was left as it is. The combat that save was replacing is kept in \"%2\".")
+            .arg(shown, QDir::toNativeSeparators(result.setAside));
+    return QString();
 }
 
 QString recoverCombatFile(const QString &path)
 {
-    const platform::Result result = platform::recoverInterruptedSave(path);
+    const std::unique_ptr<platform::PrivateFolder> journals = openJournalFolder();
+    const platform::Result result = platform::recoverInterruptedSave(path, journals.get());
     const QString shown = QDir::toNativeSeparators(path);
     if (result.fault == platform::Fault::Busy)
         return QStringLiteral("\"%1\" is being saved by another Fraymark at this moment; what was read may be "
@@ -65,7 +87,7 @@ QString recoverCombatFile(const QString &path)
         return QStringLiteral("An earlier save of \"%1\" was cut off before it ended, and the combat it was "
                               "replacing could not be put back (%2); it is kept in \"%3\".")
             .arg(shown, result.systemText, QDir::toNativeSeparators(result.keptCopy));
-    return result.putBack ? interruptedSaveNotice(path) : QString();
+    return interruptedSaveNotice(path, result);
 }
 
 } // namespace files

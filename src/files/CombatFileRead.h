@@ -1,22 +1,31 @@
 #pragma once
 
+#include "files/platform/FileSystem.h"
+
 #include <QByteArray>
 #include <QString>
+
+#include <memory>
 
 namespace files {
 
 // Reads the whole ordinary file at `path` into `bytes` and returns "", or returns
 // why not as a sentence with "%1" for the file's name: nothing at the path, a
-// folder, no ordinary file (a pipe included, without waiting on it), no access,
-// over MaxCombatFileSize, or a failed read.
+// folder, no ordinary file (a pipe included, without waiting on it), no access, a
+// link that is not followed, over MaxCombatFileSize, or a failed read.
 QString readCombatFileBytes(const QString &path, QByteArray &bytes);
+
+// The folder the journals of in-place saves are kept in: the user's state folder, held
+// open; none when it cannot be had.
+std::unique_ptr<platform::PrivateFolder> openJournalFolder();
 
 // Undoes a save of the file at `path` that was cut off part way and clears what
 // such saves left beside it. Returns "" when there was nothing to undo, else a
-// sentence for the user: the old combat was put back, or why it could not be.
+// sentence for the user: the old combat was put back, set aside, or why it could not be.
 QString recoverCombatFile(const QString &path);
 
-// That an earlier save of `path` was cut off and its old combat put back.
-QString interruptedSaveNotice(const QString &path);
+// What the user must hear of an earlier save of `path` that was cut off: its old combat
+// put back, or set aside because the file changed since; "" when neither happened.
+QString interruptedSaveNotice(const QString &path, const platform::Result &result);
 
 } // namespace files

@@ -3,6 +3,7 @@
 #include "files/CombatFileRead.h"
 #include "files/CombatFormat.h"
 #include "files/CombatWriter.h"
+#include "files/StateFile.h"
 #include "files/platform/FileSystem.h"
 
 #include <QDir>
@@ -58,11 +59,16 @@ QString reason(const platform::Result &result)
     case Fault::LinkLoop:
         return QStringLiteral("the link \"%1\" leads round in a loop and never reaches a file").arg(place);
     case Fault::ForeignLink:
-        return QStringLiteral("\"%1\" is a link of the user \"%2\" in a folder where anyone may put links, so it "
-                              "is not followed. Nothing was written; save under another name")
+        return QStringLiteral("\"%1\" is a link of the user \"%2\", and only your own links are followed. Nothing "
+                              "was written; save under another name")
             .arg(place, result.owner);
+    case Fault::SharedFolderLink:
+        return QStringLiteral("\"%1\" is a link, and others may write the folder \"%2\" on the way to it, so it "
+                              "is not followed. Nothing was written; save under another name")
+            .arg(place, QDir::toNativeSeparators(result.via));
     case Fault::Busy:
-        return QStringLiteral("another save of this file is still under way");
+        return QStringLiteral("another save of this file is still under way. Nothing was written; save again in "
+                              "a moment");
     case Fault::InUse:
         return QStringLiteral("another program has the file open and does not let it be changed. Nothing was "
                               "written; close the file there, or save under another name");
@@ -81,6 +87,8 @@ QString reason(const platform::Result &result)
     case Fault::FolderReadOnly:
         return QStringLiteral("the folder \"%1\" does not allow creating files (%2)").arg(place, result.systemText);
     case Fault::TooLarge:
+        return QStringLiteral("the file there is over 64 MiB, too large to be saved over in place");
+    case Fault::Moved:
     case Fault::Failed:
         if (!result.keptCopy.isEmpty())
             return QStringLiteral("%1; the file may be only partly written, and its old content is kept in \"%2\"")
@@ -96,10 +104,10 @@ SaveOutcome saveBytesKeepingTheFile(const QByteArray &bytes, const QString &path
 {
     if (path.isEmpty())
         return {false, QStringLiteral("The combat could not be saved: no file name was given."), QString()};
-    const platform::Result result = platform::replaceFileContents(path, bytes);
+    const std::unique_ptr<platform::PrivateFolder> journals = openJournalFolder();
+    const platform::Result result = platform::replaceFileContents(path, bytes, journals.get());
     SaveOutcome outcome = result.ok() ? SaveOutcome{true, QString(), QString()} : failure(path, reason(result));
-    if (result.putBack)
-        outcome.notice = interruptedSaveNotice(path);
+    outcome.notice = interruptedSaveNotice(path, result);
     return outcome;
 }
 

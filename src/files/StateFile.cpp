@@ -20,11 +20,6 @@ const QString FilePrefix = QStringLiteral("combat-");
 const QString FileSuffix = QStringLiteral(".ini");
 const QString LockSuffix = QStringLiteral(".lock");
 
-QString lockPathOf(const QString &path)
-{
-    return path.chopped(FileSuffix.size()) + LockSuffix;
-}
-
 QString flag(bool on)
 {
     return on ? QStringLiteral("1") : QStringLiteral("0");
@@ -36,14 +31,6 @@ std::optional<bool> readFlag(const ProfileReader &file, const QString &key)
     if (value == u"0" || value == u"1")
         return value == u"1";
     return std::nullopt;
-}
-
-std::optional<RecoveryMark> readMarkOf(const QString &path)
-{
-    QByteArray bytes;
-    if (!platform::readWholeFile(path, MaxCombatFileSize, bytes).ok())
-        return std::nullopt;
-    return readRecoveryMark(ProfileReader(bytes));
 }
 
 const QString ChecksKey = QStringLiteral("Checks");
@@ -82,37 +69,59 @@ void takeBoxes(const ProfileReader &file, roster::Roster &roster)
     }
 }
 
-void removeFiles(const QString &path, const QString &lockPath, int lock)
+QString lockNameOf(const QString &name)
 {
-    platform::removeFile(path);
-    // The lock file goes while still held, so nobody takes a lock on a name about to vanish.
-    platform::removeFile(lockPath);
+    return name.chopped(FileSuffix.size()) + LockSuffix;
+}
+
+// The file and its lock go. The lock goes while still held, so nobody takes a lock on a
+// name about to vanish.
+void removeFiles(const platform::PrivateFolder &folder, const QString &name, int lock)
+{
+    folder.removeFile(name);
+    folder.removeFile(lockNameOf(name));
     platform::releaseLock(lock);
 }
 
-bool nothingAt(const QString &path)
+// The mark at the end of a state file: its last bytes hold it, unless the amount boxes
+// written before it are long, when the whole file is read.
+std::optional<RecoveryMark> readMarkOf(const platform::PrivateFolder &folder, const QString &name, bool &empty)
 {
-    qint64 size = 0;
-    return platform::fileSize(path, size).fault == platform::Fault::Missing;
+    constexpr qint64 MarkedEnd = 8192;
+    QByteArray bytes;
+    empty = false;
+    if (!folder.readFile(name, MarkedEnd, bytes, true).ok())
+        return std::nullopt;
+    empty = bytes.isEmpty();
+    // A tail cut in the middle of a line: that line is the section's before it, never its own.
+    if (std::optional<RecoveryMark> mark = readRecoveryMark(ProfileReader(bytes)); mark || bytes.size() < MarkedEnd)
+        return mark;
+    if (!folder.readFile(name, MaxCombatFileSize, bytes).ok())
+        return std::nullopt;
+    return readRecoveryMark(ProfileReader(bytes));
 }
 
-// Nothing at the path, or a file without a byte in it.
-bool holdsNothing(const QString &path)
+// Why the state folder cannot hold the copies, as a sentence for the user.
+QString folderProblem(const QString &folder, const platform::Result &result)
 {
-    qint64 size = 0;
-    const platform::Result sized = platform::fileSize(path, size);
-    return sized.fault == platform::Fault::Missing || (sized.ok() && size == 0);
-}
-
-// The state files and locks in `folder` whose names end in `suffix`; none when it cannot be read.
-QStringList pathsIn(const QString &folder, const QString &suffix)
-{
-    QStringList names;
-    if (!platform::listFiles(folder, FilePrefix, suffix, names).ok())
-        return {};
-    for (QString &name : names)
-        name.prepend(folder + u'/');
-    return names;
+    const QString shown = QDir::toNativeSeparators(folder);
+    switch (result.fault) {
+    case platform::Fault::ForeignLink:
+    case platform::Fault::OthersFile:
+        return QStringLiteral("The folder \"%1\" is %2 of the user \"%3\", so no copy of the combat is kept there.")
+            .arg(shown, result.fault == platform::Fault::ForeignLink ? QStringLiteral("a link") : QStringLiteral("a folder"),
+                 result.owner);
+    case platform::Fault::SharedFolderLink:
+        return QStringLiteral("The way to the folder \"%1\" goes through a link in \"%2\", which others may write, so "
+                              "no copy of the combat is kept there.")
+            .arg(shown, QDir::toNativeSeparators(result.via));
+    case platform::Fault::NotAFolder:
+        return QStringLiteral("The folder \"%1\" cannot be made: \"%2\" is a file, not a folder.")
+            .arg(shown, QDir::toNativeSeparators(result.place));
+    default:
+        return QStringLiteral("The folder \"%1\" cannot be made (%2).")
+            .arg(shown, result.systemText.isEmpty() ? QDir::toNativeSeparators(result.place) : result.systemText);
+    }
 }
 
 } // namespace
@@ -164,14 +173,8 @@ std::optional<RecoveryMark> readRecoveryMark(const ProfileReader &file)
     return RecoveryMark{changed.toUTC(), *saved, *closed};
 }
 
-LoadOutcome loadStateFile(const QString &path, const roster::Roster &current)
+LoadOutcome loadStateFile(const QByteArray &bytes, const roster::Roster &current)
 {
-    QByteArray bytes;
-    if (const QString reason = readCombatFileBytes(path, bytes); !reason.isEmpty()) {
-        LoadOutcome refused{LoadOutcome::Status::Refused, current, {}, reason.arg(QDir::toNativeSeparators(path)),
-                            {}, {}, {}, {}};
-        return refused;
-    }
     const ProfileReader reader(bytes);
     LoadOutcome outcome = loadCombatWithFight(reader, current);
     if (outcome.status == LoadOutcome::Status::Loaded)
@@ -179,47 +182,43 @@ LoadOutcome loadStateFile(const QString &path, const roster::Roster &current)
     return outcome;
 }
 
-std::unique_ptr<StateFile> StateFile::open(const QString &folder, QString &problem)
+std::shared_ptr<platform::PrivateFolder> openStateFolder(const QString &folder, QString &problem)
 {
-    const platform::Result made = platform::makePrivateFolder(folder);
-    if (made.fault == platform::Fault::ForeignLink || made.fault == platform::Fault::OthersFile) {
-        problem = QStringLiteral("The folder \"%1\" is %2 of the user \"%3\", so no copy of the combat is "
-                                 "kept there.")
-                      .arg(QDir::toNativeSeparators(folder),
-                           made.fault == platform::Fault::ForeignLink ? QStringLiteral("a link") : QStringLiteral("a folder"),
-                           made.owner);
+    std::unique_ptr<platform::PrivateFolder> opened;
+    if (const platform::Result result = platform::PrivateFolder::open(folder, opened); !result.ok()) {
+        problem = folderProblem(folder, result);
         return nullptr;
     }
-    if (!made.ok()) {
-        problem = QStringLiteral("The folder \"%1\" cannot be made (%2).")
-                      .arg(QDir::toNativeSeparators(folder),
-                           made.systemText.isEmpty() ? QDir::toNativeSeparators(made.place) : made.systemText);
+    return opened;
+}
+
+std::unique_ptr<StateFile> StateFile::open(const QString &folderPath, QString &problem)
+{
+    const std::shared_ptr<platform::PrivateFolder> folder = openStateFolder(folderPath, problem);
+    if (!folder)
         return nullptr;
-    }
-    QString path;
+    QString name;
     int lock = -1;
     platform::Result locked;
     // The same name twice is one program opening two files in one millisecond.
-    for (qint64 start = QDateTime::currentMSecsSinceEpoch(); path.isEmpty() || locked.fault == platform::Fault::Busy;
+    for (qint64 start = QDateTime::currentMSecsSinceEpoch(); name.isEmpty() || locked.fault == platform::Fault::Busy;
          ++start) {
-        // One arg() for all: a later one would take a "%1" in the folder's name for its own.
-        path = QStringLiteral("%1/%2%3-%4%5")
-                   .arg(folder, FilePrefix, QString::number(QCoreApplication::applicationPid()),
-                        QString::number(start), FileSuffix);
-        locked = platform::tryLockFile(lockPathOf(path), lock);
+        name = FilePrefix + QString::number(QCoreApplication::applicationPid()) + u'-' + QString::number(start)
+            + FileSuffix;
+        locked = folder->tryLock(lockNameOf(name), true, lock);
     }
     if (!locked.ok()) {
         problem = QStringLiteral("No file can be made in the folder \"%1\" (%2).")
-                      .arg(QDir::toNativeSeparators(folder),
-                           locked.systemText.isEmpty() ? QStringLiteral("it is locked") : locked.systemText);
+                      .arg(QDir::toNativeSeparators(folderPath),
+                           locked.systemText.isEmpty() ? QDir::toNativeSeparators(locked.place) : locked.systemText);
         return nullptr;
     }
-    return std::unique_ptr<StateFile>(new StateFile(path, lockPathOf(path), lock));
+    return std::unique_ptr<StateFile>(new StateFile(folder, name, lock));
 }
 
-StateFile::StateFile(QString path, QString lockPath, int lock)
-    : m_path(std::move(path))
-    , m_lockPath(std::move(lockPath))
+StateFile::StateFile(std::shared_ptr<platform::PrivateFolder> folder, QString name, int lock)
+    : m_folder(std::move(folder))
+    , m_name(std::move(name))
     , m_lock(lock)
 {
 }
@@ -227,64 +226,87 @@ StateFile::StateFile(QString path, QString lockPath, int lock)
 StateFile::~StateFile()
 {
     // The file stays for the next start; the lock says nobody holds it any more.
-    if (nothingAt(m_path))
-        platform::removeFile(m_lockPath);
+    qint64 size = 0;
+    if (m_folder->fileSize(m_name, size).fault == platform::Fault::Missing)
+        m_folder->removeFile(lockNameOf(m_name));
     platform::releaseLock(m_lock);
+}
+
+QString StateFile::path() const
+{
+    return m_folder->path() + u'/' + m_name;
 }
 
 SaveOutcome StateFile::write(const QByteArray &bytes) const
 {
-    // A save gives a new file the usual permissions and keeps those of an old one: made
-    // first, empty and for the owner alone, the file stays that way. Anything else at its
-    // name (a link, another's file, a folder) is not written through.
-    const platform::Result own = platform::makeOwnFile(m_path);
-    switch (own.fault) {
-    case platform::Fault::None:
-        return saveBytesKeepingTheFile(bytes, m_path);
-    case platform::Fault::ForeignLink:
-    case platform::Fault::OthersFile:
-    case platform::Fault::IsFolder:
-    case platform::Fault::NotOrdinary:
-        return {false, QStringLiteral("\"%1\" is not this program's own file; nothing was written to it.")
-                           .arg(QDir::toNativeSeparators(m_path)), QString()};
-    default:
-        return {false, QStringLiteral("The file \"%1\" cannot be made: %2.")
-                           .arg(QDir::toNativeSeparators(m_path),
-                                own.systemText.isEmpty() ? QDir::toNativeSeparators(own.place) : own.systemText),
+    const QString shown = QDir::toNativeSeparators(path());
+    if (!m_folder->stillAtItsPath().ok())
+        return {false,
+                QStringLiteral("The folder \"%1\" is no longer the one Fraymark made for its copies: it was moved or "
+                               "replaced, so no copy is written there any more.")
+                    .arg(QDir::toNativeSeparators(m_folder->path())),
                 QString()};
-    }
+    const platform::Result written = m_folder->writeFile(m_name, bytes);
+    if (written.ok())
+        return {true, QString(), QString()};
+    m_folder->removeFile(m_name);
+    return {false,
+            QStringLiteral("The file \"%1\" cannot be written: %2.")
+                .arg(shown, written.systemText.isEmpty() ? QDir::toNativeSeparators(written.place) : written.systemText),
+            QString()};
 }
 
-std::unique_ptr<LeftState> LeftState::findNewest(const QString &folder)
+void StateFile::clear() const
 {
+    m_folder->removeFile(m_name);
+}
+
+std::unique_ptr<LeftState> LeftState::findNewest(const QString &folderPath)
+{
+    QString problem;
+    const std::shared_ptr<platform::PrivateFolder> folder = openStateFolder(folderPath, problem);
+    QStringList names;
+    if (!folder || !folder->listFiles(FilePrefix, FileSuffix, names).ok())
+        return nullptr;
     std::unique_ptr<LeftState> newest;
-    for (const QString &path : pathsIn(folder, FileSuffix)) {
+    for (const QString &name : names) {
         int lock = -1;
-        if (!platform::tryLockFile(lockPathOf(path), lock).ok())
-            continue; // its program runs, or the lock cannot be had: not ours to judge
-        const std::optional<RecoveryMark> mark = readMarkOf(path);
+        // A lock that cannot be taken: its program runs. None at all: its program is gone.
+        const platform::Result locked = folder->tryLock(lockNameOf(name), false, lock);
+        if (!locked.ok() && locked.fault != platform::Fault::Missing)
+            continue;
+        bool empty = false;
+        const std::optional<RecoveryMark> mark = readMarkOf(*folder, name, empty);
         // Saved, or ended before its first write had a byte in it: nothing to offer.
-        if ((mark && mark->saved) || holdsNothing(path)) {
-            removeFiles(path, lockPathOf(path), lock);
+        if ((mark && mark->saved) || empty) {
+            removeFiles(*folder, name, lock);
         } else if (mark && (!newest || mark->changed > newest->m_mark.changed)) {
-            newest.reset(new LeftState(path, lockPathOf(path), lock, *mark));
+            newest.reset(new LeftState(folder, name, lock, *mark));
         } else {
             platform::releaseLock(lock);
         }
     }
+    // The one offered is held, so that no other Fraymark offers it meanwhile.
+    if (newest && newest->m_lock < 0 && !folder->tryLock(lockNameOf(newest->m_name), true, newest->m_lock).ok())
+        newest.reset();
     // Locks of programs that ended before their first change.
-    for (const QString &lockPath : pathsIn(folder, LockSuffix)) {
-        const QString path = lockPath.chopped(LockSuffix.size()) + FileSuffix;
-        int lock = -1;
-        if (nothingAt(path) && platform::tryLockFile(lockPath, lock).ok())
-            removeFiles(path, lockPath, lock);
+    QStringList locks;
+    if (folder->listFiles(FilePrefix, LockSuffix, locks).ok()) {
+        for (const QString &lockName : locks) {
+            const QString name = lockName.chopped(LockSuffix.size()) + FileSuffix;
+            int lock = -1;
+            qint64 size = 0;
+            if (folder->fileSize(name, size).fault == platform::Fault::Missing
+                && folder->tryLock(lockName, false, lock).ok())
+                removeFiles(*folder, name, lock);
+        }
     }
     return newest;
 }
 
-LeftState::LeftState(QString path, QString lockPath, int lock, RecoveryMark mark)
-    : m_path(std::move(path))
-    , m_lockPath(std::move(lockPath))
+LeftState::LeftState(std::shared_ptr<platform::PrivateFolder> folder, QString name, int lock, RecoveryMark mark)
+    : m_folder(std::move(folder))
+    , m_name(std::move(name))
     , m_lock(lock)
     , m_mark(std::move(mark))
 {
@@ -295,9 +317,29 @@ LeftState::~LeftState()
     platform::releaseLock(m_lock);
 }
 
+QString LeftState::path() const
+{
+    return m_folder->path() + u'/' + m_name;
+}
+
+QByteArray LeftState::read(QString &problem) const
+{
+    QByteArray bytes;
+    const platform::Result result = m_folder->readFile(m_name, MaxCombatFileSize, bytes);
+    if (!result.ok()) {
+        problem = QStringLiteral("The unsaved combat in \"%1\" cannot be read (%2).")
+                      .arg(QDir::toNativeSeparators(path()),
+                           result.systemText.isEmpty() ? QStringLiteral("it is no ordinary file of a size a combat "
+                                                                        "has")
+                                                       : result.systemText);
+        return {};
+    }
+    return bytes;
+}
+
 void LeftState::remove()
 {
-    removeFiles(m_path, m_lockPath, std::exchange(m_lock, -1));
+    removeFiles(*m_folder, m_name, std::exchange(m_lock, -1));
 }
 
 } // namespace files

@@ -5,6 +5,7 @@
 #include "files/CombatLoader.h"
 #include "files/CombatSave.h"
 #include "files/ProfileReader.h"
+#include "files/platform/FileSystem.h"
 #include "roster/Roster.h"
 
 #include <QByteArray>
@@ -44,29 +45,37 @@ QByteArray stateFileBytes(const roster::Roster &roster, const QList<combat::Orde
 // The mark of a state file; nothing when it has none that reads.
 std::optional<RecoveryMark> readRecoveryMark(const ProfileReader &file);
 
-// The combat of a state file as loadCombatFile() reads a combat file, with the include and
-// amount boxes as they were.
-LoadOutcome loadStateFile(const QString &path, const roster::Roster &current);
+// The combat of a state file's bytes as loadCombatFile() reads a combat file, with the
+// include and amount boxes as they were.
+LoadOutcome loadStateFile(const QByteArray &bytes, const roster::Roster &current);
 
-// This program's own state file, its lock held from open() to the end.
+// The user's state folder, opened once and held (platform::PrivateFolder); `problem` says
+// why it cannot be, as a sentence for the user.
+std::shared_ptr<platform::PrivateFolder> openStateFolder(const QString &folder, QString &problem);
+
+// This program's own state file in the state folder, its lock held from open() to the end.
+// Every write goes through the folder held; a folder that is no longer at its path is
+// noticed, and nothing more is written.
 class StateFile
 {
 public:
-    // Makes the folder (0700) and locks this program's file in it; `problem` says why not,
-    // as a sentence for the user.
     static std::unique_ptr<StateFile> open(const QString &folder, QString &problem);
     ~StateFile();
     StateFile(const StateFile &) = delete;
     StateFile &operator=(const StateFile &) = delete;
 
-    const QString &path() const { return m_path; }
-    // Replaces the file at once and whole, as a save does; it is readable by its owner alone.
+    // The file's path, for messages.
+    QString path() const;
+    // Replaces the file at once and whole; it is readable by its owner alone. When that
+    // fails, the copy there goes too: an older copy would tell of a combat that is no more.
     SaveOutcome write(const QByteArray &bytes) const;
+    // The copy goes, its lock stays.
+    void clear() const;
 
 private:
-    StateFile(QString path, QString lockPath, int lock);
-    QString m_path;
-    QString m_lockPath;
+    StateFile(std::shared_ptr<platform::PrivateFolder> folder, QString name, int lock);
+    std::shared_ptr<platform::PrivateFolder> m_folder;
+    QString m_name;
     int m_lock;
 };
 
@@ -75,22 +84,26 @@ class LeftState
 {
 public:
     // The one whose combat changed last among those that no save holds, or none. Files of
-    // ended programs that a save held are removed on the way; a file that does not read is
-    // left alone.
+    // ended programs that a save held are removed on the way, and so are locks without a
+    // file; a file that does not read is left alone. Only the end of each file is read, and
+    // no lock is made or kept but the one of the file offered.
     static std::unique_ptr<LeftState> findNewest(const QString &folder);
     ~LeftState();
     LeftState(const LeftState &) = delete;
     LeftState &operator=(const LeftState &) = delete;
 
-    const QString &path() const { return m_path; }
+    // The file's path, for messages.
+    QString path() const;
     const RecoveryMark &mark() const { return m_mark; }
+    // Its bytes, through the folder held; empty with `problem` said when they cannot be read.
+    QByteArray read(QString &problem) const;
     // The file and its lock go: the combat was taken back, or turned down.
     void remove();
 
 private:
-    LeftState(QString path, QString lockPath, int lock, RecoveryMark mark);
-    QString m_path;
-    QString m_lockPath;
+    LeftState(std::shared_ptr<platform::PrivateFolder> folder, QString name, int lock, RecoveryMark mark);
+    std::shared_ptr<platform::PrivateFolder> m_folder;
+    QString m_name;
     int m_lock;
     RecoveryMark m_mark;
 };

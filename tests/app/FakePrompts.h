@@ -30,6 +30,12 @@ public:
         messages.append({text, title, icon});
     }
 
+    int choose(QWidget *, const QString &text, const QString &title, const QStringList &choices) override
+    {
+        questions.append({text, title, choices});
+        return choices.indexOf(choiceAnswers.isEmpty() ? QString() : choiceAnswers.takeFirst());
+    }
+
     QString askSavePath(QWidget *, const QString &title, const QString &filter, const QString &startPath,
                         const QString &defaultSuffix) override
     {
@@ -43,7 +49,16 @@ public:
         return answers.isEmpty() ? QString() : answers.takeFirst();
     }
 
+    struct Question
+    {
+        QString text;
+        QString title;
+        QStringList choices;
+    };
+
     QList<Message> messages;
+    QList<Question> questions;
+    QStringList choiceAnswers; // the buttons the next questions are answered with; none: closed
     QList<Dialog> saveDialogs;
     QList<Dialog> openDialogs;
     QStringList answers; // paths the next dialogs return; empty means "cancelled"

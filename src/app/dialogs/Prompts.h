@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -15,6 +16,10 @@ public:
 
     // A modal message box with an OK button only.
     virtual void message(QWidget *parent, const QString &text, const QString &title, Icon icon) = 0;
+
+    // A modal question with the buttons `choices` (the first the default); the index of the
+    // one chosen, or -1 when the box was closed without a choice.
+    virtual int choose(QWidget *parent, const QString &text, const QString &title, const QStringList &choices) = 0;
 
     // The chosen path, or an empty text when the user cancelled. The save dialog
     // offers `startPath` (a folder, or a file whose name it proposes) and adds

@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 void QtPrompts::message(QWidget *parent, const QString &text, const QString &title, Icon icon)
 {
@@ -14,6 +15,19 @@ void QtPrompts::message(QWidget *parent, const QString &text, const QString &tit
     // Messages quote what the user typed or a file holds: never render that as markup.
     box.setTextFormat(Qt::PlainText);
     box.exec();
+}
+
+int QtPrompts::choose(QWidget *parent, const QString &text, const QString &title, const QStringList &choices)
+{
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::NoButton, parent);
+    box.setTextFormat(Qt::PlainText);
+    QList<QAbstractButton *> buttons;
+    for (const QString &choice : choices)
+        buttons << box.addButton(choice, buttons.isEmpty() ? QMessageBox::AcceptRole : QMessageBox::RejectRole);
+    if (!buttons.isEmpty())
+        box.setDefaultButton(qobject_cast<QPushButton *>(buttons.constFirst()));
+    box.exec();
+    return int(buttons.indexOf(box.clickedButton()));
 }
 
 QString QtPrompts::askSavePath(QWidget *parent, const QString &title, const QString &filter,

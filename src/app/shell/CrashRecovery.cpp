@@ -107,6 +107,13 @@ void CrashRecovery::close()
         m_writer->close();
 }
 
+bool CrashRecovery::keepsTheCombat()
+{
+    if (m_found)
+        takeFound();
+    return m_writer && !m_writer->lastWriteFailed();
+}
+
 QString CrashRecovery::statePath() const
 {
     return m_writer ? m_writer->path() : QString();
@@ -123,9 +130,12 @@ CommandResult CrashRecovery::restore()
     if (!m_offered)
         return CommandResult::done();
     std::unique_ptr<files::LeftState> offered = std::move(m_offered);
-    const QString path = offered->path();
     offerLeft();
-    const CommandResult result = m_document.restore(path);
+    QString problem;
+    const QByteArray bytes = offered->read(problem);
+    if (!problem.isEmpty())
+        return CommandResult::refused(problem); // the file stays, to be offered again
+    const CommandResult result = m_document.restore(bytes);
     if (result.isRefused())
         return result; // the file stays, to be offered again
     if (!m_writer) {

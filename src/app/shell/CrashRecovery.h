@@ -30,6 +30,9 @@ public:
     void close();
     // This program's state file; empty while it is being made or when it cannot be kept.
     QString statePath() const;
+    // The copy holds the combat as it was at the last write: the folder is there and that
+    // write did not fail.
+    bool keepsTheCombat();
     // Starts the look at the disk, once: for copies left behind, and for this program's own.
     void look();
     // Looks, if it has not yet, and waits until what it found has been taken in (tests).

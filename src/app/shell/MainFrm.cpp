@@ -14,6 +14,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
+#include <QCloseEvent>
 #include <QApplication>
 #include <QDropEvent>
 #include <QMenuBar>
@@ -76,6 +77,25 @@ void MainFrm::loadCombatFrom(const QString &path)
 void MainFrm::addCombatantsFrom(const QString &path)
 {
     m_files->add(path);
+}
+
+void MainFrm::closeEvent(QCloseEvent *event)
+{
+    if (m_recovery && !m_recovery->keepsTheCombat() && m_document.hasUnsavedChanges()) {
+        const int choice = m_prompts->choose(
+            this,
+            QStringLiteral("The combat has changes that no file holds, and the copy kept for after a crash no longer "
+                           "holds them either. Save the combat before Fraymark ends?"),
+            QStringLiteral("Fraymark"), {QStringLiteral("&Save"), QStringLiteral("E&xit")});
+        if (choice == 0)
+            m_files->save();
+        // Saved, or the user chose to go: anything else keeps the window.
+        if (choice != 1 && m_document.hasUnsavedChanges()) {
+            event->ignore();
+            return;
+        }
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void MainFrm::fitToScreen()

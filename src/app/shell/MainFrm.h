@@ -58,6 +58,8 @@ public:
     QString VerTxt;
 
 protected:
+    // Exit with changes no file holds, while no copy keeps them: the user may save first.
+    void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragLeaveEvent(QDragLeaveEvent *event) override;

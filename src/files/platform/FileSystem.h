@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 // Every call the files floor makes to the operating system goes through here.
 // One implementation per platform family (FileSystemPosix*.cpp, FileSystemWin*.cpp);
 // the floor above turns the results into the sentences the user reads.
@@ -13,22 +15,24 @@ namespace files::platform {
 enum class Fault {
     None,
     Missing,          // nothing at the path, or (saving) its folder does not exist; `place` says which
-    NotAFolder,       // a part of the path that should be a folder is a file
+    NotAFolder,       // a part of the path that should be a folder is a file (`place`)
     FolderClosed,     // a folder on the path may not be entered
     NameTooLong,      // the name is longer than the folder's file system allows (`limit` bytes)
     PathTooLong,      // the whole path is longer than the system allows (`limit` bytes)
     LinkLoop,         // the link at `place` leads round in a circle
-    ForeignLink,      // the link at `place`, of `owner`, is not followed: it sits in a folder open to
-                      // all, or where only a file of this user's own may be
+    ForeignLink,      // the link at `place`, of `owner`, is not followed: only the user's own are
+    SharedFolderLink, // the link at `place` is not followed: the folder `via` on the way to it
+                      // may be written by others, who could have put it there
     Busy,             // another save of the file at `place` is under way
     InUse,            // another program has the file open and does not share it (Windows)
     DeviceName,       // the name is a device's, such as CON or COM1 (Windows)
     IsFolder,
     NotOrdinary,      // a pipe, a device, a socket
     ReadOnly,         // the user's own file, which may not be written
-    OthersFile,       // a file of `owner` that this user may not write
+    OthersFile,       // a file or folder of `owner` where only the user's own may be
     FolderReadOnly,   // the folder `place` does not let this user create files
     TooLarge,         // reading: over the size asked for
+    Moved,            // a folder held open is no longer at its path (`place`)
     Failed,           // any other refusal of the system; `systemText` has its words
 };
 
@@ -38,9 +42,12 @@ struct Result
     QString place;      // the path the fault is about
     QString systemText; // the system's own words for the error, when it gave one
     QString owner;      // OthersFile, ForeignLink: the owner's name
+    QString via;        // SharedFolderLink: the folder others may write
     qint64 limit = 0;   // NameTooLong, PathTooLong: the allowed bytes
     QString keptCopy;   // saving in place failed part way: where the old content was left
     bool putBack = false; // a save of the file cut off earlier was undone first: its old content is back
+    QString setAside;   // a cut-off save's journal no longer fitted the file, which was left as it
+                        // is: where the content that save was replacing is kept now
     bool ok() const { return fault == Fault::None; }
 };
 
@@ -54,53 +61,83 @@ inline Result refusal(Fault fault, const QString &place, const QString &systemTe
     return result;
 }
 
-// The whole ordinary file at `path` into `bytes`, at most `maxSize` bytes. Never
-// waits on what is not an ordinary file, such as a pipe.
-Result readWholeFile(const QString &path, qint64 maxSize, QByteArray &bytes);
+// A folder of this user's own and nobody else's, opened once: made (readable by its owner
+// alone) when missing, every folder on the way checked as a save checks the way to a file.
+// Every file in it is made, read, written, locked and removed through the folder held, so
+// nobody who may write a folder above it can send its files elsewhere by swapping folders.
+// The names given are bare file names.
+class PrivateFolder
+{
+public:
+    static Result open(const QString &path, std::unique_ptr<PrivateFolder> &folder);
+    ~PrivateFolder();
+    PrivateFolder(const PrivateFolder &) = delete;
+    PrivateFolder &operator=(const PrivateFolder &) = delete;
 
-// Puts `bytes` into the file at `path`, following links to their target (made if
-// missing) as the kernel's protected links do: in a sticky folder writable by
-// others only a link of this user or of the folder's owner is followed. The file stays what it was: owner, group, permissions, extended
-// attributes and ACLs, hard links. Either the whole new content is in the file
-// or the old content is; only when even putting the old content back fails does
-// a copy of it stay beside the file, named in `keptCopy`. A save cut off earlier
-// (the process killed) is undone first, and `putBack` says so.
-Result replaceFileContents(const QString &path, const QByteArray &bytes);
+    const QString &path() const { return m_path; }
+    // Moved when the path leads to another folder now (renamed away, replaced); no fault
+    // while it is still the folder held.
+    Result stillAtItsPath() const;
 
-// Undoes a save of the file at `path` that was cut off part way (its old content
-// comes back whole from the journal beside it; `putBack` says so) and clears what
-// such saves left in its folder. Nothing to do is no fault.
-Result recoverInterruptedSave(const QString &path);
+    // Writes `bytes` as the file `name` whole or not at all: a new file of this user's
+    // alone (0600) renamed over the name. Whatever was at the name (a link, another's file)
+    // is replaced, never written through.
+    Result writeFile(const QString &name, const QByteArray &bytes) const;
+    // At most `maxSize` bytes of the ordinary file `name` (a link is none), the last ones
+    // when `tail` is set; TooLarge only without `tail`.
+    Result readFile(const QString &name, qint64 maxSize, QByteArray &bytes, bool tail = false) const;
+    // Renames the file `name` to `newName` in the folder.
+    Result renameFile(const QString &name, const QString &newName) const;
+    // Nothing there is no fault; a link goes itself.
+    Result removeFile(const QString &name) const;
+    // Missing when nothing is there, NotOrdinary for a link or anything else.
+    Result fileSize(const QString &name, qint64 &size) const;
+    // The ordinary files whose names begin with `prefix` and end with `suffix`, sorted.
+    Result listFiles(const QString &prefix, const QString &suffix, QStringList &names) const;
+    // Takes the lock of the file `name` without waiting; with `make`, the file is made
+    // (0600) when missing, without it Missing says there is none. The system lets the lock
+    // go when `descriptor` is released or the process ends, however it ends, so a lock that
+    // can be taken belongs to nobody alive. Busy when another process holds it.
+    Result tryLock(const QString &name, bool make, int &descriptor) const;
 
-// Makes the folder at `path` and those above it that are missing; the folder itself is
-// made, or left, readable by its owner alone (0700).
-Result makePrivateFolder(const QString &path);
+private:
+    struct Held;
+    PrivateFolder(QString path, std::unique_ptr<Held> held);
 
-// Takes the lock of the file at `path` (made, 0600, when missing) without waiting. The
-// system lets it go when the descriptor is closed or the process ends, however it ends,
-// so a lock that can be taken belongs to nobody alive. `descriptor` holds it; Busy when
-// another process holds it.
-Result tryLockFile(const QString &path, int &descriptor);
-// Lets go of a lock that tryLockFile took.
+    QString m_path;
+    std::unique_ptr<Held> m_held;
+};
+
+// Lets go of a lock that PrivateFolder::tryLock took.
 void releaseLock(int descriptor);
 
-// Makes the file at `path` for this user alone (0600), or opens the one there. Nothing looks
-// before the making, so nothing can be put at the name between a look and it, and what is
-// judged is what was opened. It must be an ordinary file of this user's own: a link is refused
-// whoever made it (ForeignLink), so is another's file (OthersFile), a folder (IsFolder)
-// and anything else (NotOrdinary). Its content is left as it is.
-Result makeOwnFile(const QString &path);
+// The whole ordinary file at `path` into `bytes`, at most `maxSize` bytes. Links on the
+// way are followed by the rule of replaceFileContents, so a load and a save of one path
+// always reach the same file. Never waits on what is not an ordinary file, such as a pipe;
+// waits a moment for an in-place save of the file under way (Busy when it goes on).
+Result readWholeFile(const QString &path, qint64 maxSize, QByteArray &bytes);
 
-// Removes the file at `path`; a link goes itself, never what it leads to. Nothing there is
-// no fault.
-Result removeFile(const QString &path);
+// Puts `bytes` into the file at `path`, or nothing at all. A link on the way is followed
+// only when it is the user's own and no folder on the way to it may be written by others
+// who are not the user (root counts as the user's own, for a user; for root, every other
+// user counts); a missing target is made. The file stays what it was: owner, group,
+// permissions, extended attributes and ACLs, hard links.
+//
+// A new file beside it is renamed over it where that keeps all of these. Otherwise the
+// bytes go into the file itself, under a lock on the file, so saves through any of its
+// names wait for each other, and after a journal in `journals` (the user's private
+// folder) holding the old content and the new one. A failure part way puts the old content
+// back; only when even that fails does a copy of it stay, named in `keptCopy`. A save cut
+// off earlier (the process killed) is undone first, and `putBack` says so; a journal of it
+// that no longer fits the file is set aside (`setAside`). Without `journals`, a save that
+// must write in place is refused.
+Result replaceFileContents(const QString &path, const QByteArray &bytes, const PrivateFolder *journals);
 
-// The size of the ordinary file at `path`, a link not followed. Missing when nothing is
-// there, IsFolder or NotOrdinary (a link too) for what is no ordinary file.
-Result fileSize(const QString &path, qint64 &size);
-
-// The names of the ordinary files (links left out) in the folder at `folder` that begin
-// with `prefix` and end with `suffix`, sorted.
-Result listFiles(const QString &folder, const QString &prefix, const QString &suffix, QStringList &names);
+// Undoes a save of the file at `path` that was cut off part way, when its journal in
+// `journals` says the file holds exactly a cut of that save's bytes (`putBack`); a file
+// that holds that save's new content whole, or its old one, only loses the journal, and a
+// file that holds anything else is left alone, the journal set aside (`setAside`). Clears
+// what saves left beside the file. Nothing to do is no fault.
+Result recoverInterruptedSave(const QString &path, const PrivateFolder *journals);
 
 } // namespace files::platform

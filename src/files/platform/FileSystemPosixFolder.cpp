@@ -1,109 +1,196 @@
-// What a folder of the program's own needs on POSIX systems: its own file made without a
-// moment between a look and the making, files removed, sized and listed. Links are never
-// followed at the last name.
+// A folder of the user's own held open (the state folder of crash copies and journals):
+// found as a save finds its file, made when missing, and every file in it reached through
+// the descriptor held, never through its path again.
 #include "files/platform/FileSystemPosixParts.h"
+
+#include <QRandomGenerator>
 
 #include <cerrno>
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/stat.h>
+#include <sys/file.h>
 
 namespace files::platform {
 using namespace posix;
+
+struct PrivateFolder::Held
+{
+    Descriptor fd;
+    dev_t device = 0;
+    ino_t inode = 0;
+};
+
 namespace {
 
-// What was opened at `name` must be an ordinary file of this user's own.
-Result ownFileOrRefusal(int fd, const QByteArray &name)
+// Makes the missing folders of `path`: those on the way for anyone to enter (0755), the
+// last for its owner alone. What is already there is left for the lookup to judge.
+Result makeMissing(const QByteArray &path)
 {
-    struct stat info {};
-    if (::fstat(fd, &info) != 0)
-        return failed(Fault::Failed, name, errno);
-    if (S_ISLNK(info.st_mode) || (S_ISREG(info.st_mode) && info.st_uid != ::geteuid())) {
-        Result result = failed(S_ISLNK(info.st_mode) ? Fault::ForeignLink : Fault::OthersFile, name);
-        result.owner = userName(info.st_uid);
-        return result;
+    for (qsizetype at = 1; at <= path.size(); ++at) {
+        if (at < path.size() && path[at] != '/')
+            continue;
+        const QByteArray made = path.left(at);
+        if (::mkdir(made.constData(), at == path.size() ? 0700 : 0755) != 0 && errno != EEXIST)
+            return errno == ENOTDIR ? failed(Fault::NotAFolder, folderOf(made)) : lookupFault(made, errno);
     }
-    if (S_ISDIR(info.st_mode))
-        return failed(Fault::IsFolder, name);
-    if (!S_ISREG(info.st_mode))
-        return failed(Fault::NotOrdinary, name);
     return {};
 }
 
-// Why no file could be made at `name`, with the system's words always.
-Result makeFault(const QByteArray &name, int error)
+// `name` as a bare name in the folder: anything with a slash or a dot for a name is refused.
+bool isBareName(const QByteArray &name)
 {
-    Result result = lookupFault(name, error);
-    if (result.systemText.isEmpty())
-        result.systemText = qt_error_string(error);
-    return result;
+    return !name.isEmpty() && !name.contains('/') && name != "." && name != "..";
 }
 
 } // namespace
 
-Result makeOwnFile(const QString &path)
+PrivateFolder::PrivateFolder(QString path, std::unique_ptr<Held> held)
+    : m_path(std::move(path))
+    , m_held(std::move(held))
 {
-    const QByteArray name = native(path);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        // O_EXCL makes nothing where a link leads: a link at the name is "there" already.
-        const Descriptor made(::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-        if (made.valid())
-            return ownFileOrRefusal(made.get(), name);
-        if (errno != EEXIST)
-            return makeFault(name, errno);
-        // What is there, opened without following, reading or waiting on it: a link opens
-        // as itself, a pipe without a writer does not block, and no permission is needed.
-        const Descriptor there(::open(name.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
-        if (there.valid())
-            return ownFileOrRefusal(there.get(), name);
-        if (errno != ENOENT)
-            return makeFault(name, errno);
-        // Removed in the moment between: the next try makes it.
-    }
-    return failed(Fault::Failed, name, EEXIST);
 }
 
-Result removeFile(const QString &path)
-{
-    const QByteArray name = native(path);
-    if (::unlink(name.constData()) == 0 || errno == ENOENT)
-        return {};
-    const int error = errno;
-    if (error == EISDIR)
-        return failed(Fault::IsFolder, name);
-    if (error == EACCES || error == EPERM || error == EROFS)
-        return failed(Fault::FolderReadOnly, folderOf(name), error);
-    return lookupFault(name, error);
-}
+PrivateFolder::~PrivateFolder() = default;
 
-Result fileSize(const QString &path, qint64 &size)
+Result PrivateFolder::open(const QString &path, std::unique_ptr<PrivateFolder> &folder)
 {
     const QByteArray name = native(path);
+    if (Result made = makeMissing(name); !made.ok())
+        return made;
+    Target target;
+    if (Result found = followLinks(name, target); !found.ok())
+        return found;
+    if (!target.exists)
+        return failed(Fault::Missing, name);
+    if (!S_ISDIR(target.info.st_mode))
+        return failed(Fault::NotAFolder, target.path);
+    auto held = std::make_unique<Held>();
+    held->fd = Descriptor(::openat(target.folder.get(), target.name.constData(),
+                                   O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     struct stat info {};
-    if (::lstat(name.constData(), &info) != 0)
-        return lookupFault(name, errno);
-    if (S_ISDIR(info.st_mode))
-        return failed(Fault::IsFolder, name);
+    if (!held->fd.valid() || ::fstat(held->fd.get(), &info) != 0)
+        return lookupFault(target.path, errno);
+    // Only a folder of this user's own: whoever owns it could put links and files in it.
+    if (info.st_uid != ::geteuid()) {
+        Result result = failed(Fault::OthersFile, target.path);
+        result.owner = userName(info.st_uid);
+        return result;
+    }
+    // Others lose their access; what the owner may do stays as the owner set it.
+    if ((info.st_mode & 0077) != 0 && ::fchmod(held->fd.get(), info.st_mode & 0700) != 0)
+        return failed(Fault::Failed, target.path, errno);
+    held->device = info.st_dev;
+    held->inode = info.st_ino;
+    folder.reset(new PrivateFolder(path, std::move(held)));
+    return {};
+}
+
+Result PrivateFolder::stillAtItsPath() const
+{
+    Target target;
+    if (followLinks(native(m_path), target).ok() && target.exists && target.info.st_dev == m_held->device
+        && target.info.st_ino == m_held->inode)
+        return {};
+    return refusal(Fault::Moved, m_path);
+}
+
+Result PrivateFolder::writeFile(const QString &name, const QByteArray &bytes) const
+{
+    const QByteArray file = native(name);
+    const int folder = m_held->fd.get();
+    if (!isBareName(file))
+        return failed(Fault::Failed, file, EINVAL);
+    QByteArray temporary;
+    Descriptor fd;
+    for (int attempt = 0; attempt < 100 && !fd.valid(); ++attempt) {
+        temporary = ".new-" + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        fd = Descriptor(::openat(folder, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                                 0600));
+        if (!fd.valid() && errno != EEXIST)
+            return failed(errno == EACCES || errno == EROFS ? Fault::FolderReadOnly : Fault::Failed, native(m_path),
+                          errno);
+    }
+    bool written = fd.valid() && writeAll(fd.get(), bytes.constData(), bytes.size(), 0) && ::fsync(fd.get()) == 0
+        && fd.close() && ::renameat(folder, temporary.constData(), folder, file.constData()) == 0;
+    const int error = errno;
+    if (!written) {
+        ::unlinkat(folder, temporary.constData(), 0);
+        return failed(Fault::Failed, native(m_path) + '/' + file, error);
+    }
+    ::fsync(folder);
+    return {};
+}
+
+Result PrivateFolder::readFile(const QString &name, qint64 maxSize, QByteArray &bytes, bool tail) const
+{
+    const QByteArray file = native(name);
+    const QByteArray place = native(m_path) + '/' + file;
+    if (!isBareName(file))
+        return failed(Fault::Missing, place);
+    const Descriptor fd(::openat(m_held->fd.get(), file.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat info {};
+    if (!fd.valid())
+        return errno == ELOOP ? failed(Fault::NotOrdinary, place) : lookupFault(place, errno);
+    if (::fstat(fd.get(), &info) != 0)
+        return failed(Fault::Failed, place, errno);
     if (!S_ISREG(info.st_mode))
-        return failed(Fault::NotOrdinary, name);
+        return failed(Fault::NotOrdinary, place);
+    if (!tail && info.st_size > maxSize)
+        return failed(Fault::TooLarge, place);
+    const qint64 from = tail ? qMax<qint64>(0, info.st_size - maxSize) : 0;
+    if (!readAll(fd.get(), from, maxSize, bytes))
+        return errno == EFBIG ? failed(Fault::TooLarge, place) : failed(Fault::Failed, place, errno);
+    return {};
+}
+
+Result PrivateFolder::renameFile(const QString &name, const QString &newName) const
+{
+    const QByteArray from = native(name), to = native(newName);
+    if (!isBareName(from) || !isBareName(to))
+        return failed(Fault::Failed, from, EINVAL);
+    const int folder = m_held->fd.get();
+    if (::renameat(folder, from.constData(), folder, to.constData()) != 0)
+        return lookupFault(native(m_path) + '/' + from, errno);
+    ::fsync(folder);
+    return {};
+}
+
+Result PrivateFolder::removeFile(const QString &name) const
+{
+    const QByteArray file = native(name);
+    if (!isBareName(file) || ::unlinkat(m_held->fd.get(), file.constData(), 0) == 0 || errno == ENOENT)
+        return {};
+    return errno == EISDIR ? failed(Fault::IsFolder, native(m_path) + '/' + file)
+                           : failed(Fault::Failed, native(m_path) + '/' + file, errno);
+}
+
+Result PrivateFolder::fileSize(const QString &name, qint64 &size) const
+{
+    const QByteArray file = native(name);
+    const QByteArray place = native(m_path) + '/' + file;
+    struct stat info {};
+    if (!isBareName(file))
+        return failed(Fault::Missing, place);
+    if (::fstatat(m_held->fd.get(), file.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+        return lookupFault(place, errno);
+    if (S_ISDIR(info.st_mode))
+        return failed(Fault::IsFolder, place);
+    if (!S_ISREG(info.st_mode))
+        return failed(Fault::NotOrdinary, place);
     size = info.st_size;
     return {};
 }
 
-Result listFiles(const QString &folder, const QString &prefix, const QString &suffix, QStringList &names)
+Result PrivateFolder::listFiles(const QString &prefix, const QString &suffix, QStringList &names) const
 {
     names.clear();
-    const QByteArray path = native(folder);
-    Descriptor fd(::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!fd.valid())
-        return lookupFault(path, errno);
-    DIR *dir = ::fdopendir(fd.get());
+    Descriptor fd(::openat(m_held->fd.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    DIR *dir = fd.valid() ? ::fdopendir(fd.get()) : nullptr;
     if (!dir)
-        return failed(Fault::Failed, path, errno);
+        return failed(Fault::Failed, native(m_path), errno);
     const int listed = fd.release(); // closedir() closes it
-    const QByteArray head = native(prefix);
-    const QByteArray tail = native(suffix);
+    const QByteArray head = native(prefix), tail = native(suffix);
     int error = 0;
     for (;;) {
         errno = 0;
@@ -125,10 +212,43 @@ Result listFiles(const QString &folder, const QString &prefix, const QString &su
     ::closedir(dir);
     if (error != 0) {
         names.clear();
-        return failed(Fault::Failed, path, error);
+        return failed(Fault::Failed, native(m_path), error);
     }
     names.sort();
     return {};
+}
+
+Result PrivateFolder::tryLock(const QString &name, bool make, int &descriptor) const
+{
+    const QByteArray file = native(name);
+    const QByteArray place = native(m_path) + '/' + file;
+    if (!isBareName(file))
+        return failed(Fault::Missing, place);
+    const int folder = m_held->fd.get();
+    for (;;) {
+        Descriptor fd(::openat(folder, file.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC | (make ? O_CREAT : 0), 0600));
+        if (!fd.valid())
+            return lookupFault(place, errno, folder);
+        if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
+            return errno == EWOULDBLOCK ? failed(Fault::Busy, place) : failed(Fault::Failed, place, errno);
+        // Whoever held it may have removed the name meanwhile: a lock on a file no longer
+        // under the name shows nothing to anyone.
+        struct stat held {}, named {};
+        if (::fstat(fd.get(), &held) == 0
+            && ::fstatat(folder, file.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0 && held.st_dev == named.st_dev
+            && held.st_ino == named.st_ino) {
+            descriptor = fd.release();
+            return {};
+        }
+        if (!make)
+            return failed(Fault::Missing, place);
+    }
+}
+
+void releaseLock(int descriptor)
+{
+    if (descriptor >= 0)
+        ::close(descriptor);
 }
 
 } // namespace files::platform

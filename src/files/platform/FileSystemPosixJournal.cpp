@@ -1,0 +1,173 @@
+// A save into the file itself, for a file a rename would change (a hard-linked file,
+// another's file), and the journal that makes it whole or nothing. The journal lives in
+// the user's private folder, named after the file's device and inode, and holds the old
+// content and the new, with their sizes and checksums, on the disk before the file is
+// touched. It is only ever trusted to put back what its own save cut.
+#include "files/platform/FileSystemPosixParts.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+
+#include <cerrno>
+
+#include <fcntl.h>
+
+namespace files::platform::posix {
+namespace {
+
+constexpr char JournalMagic[] = "Fraymark journal 2\n";
+// The most old content a journal keeps: a save over anything larger is refused.
+constexpr qint64 LargestSavedOver = qint64(64) << 20;
+constexpr qint64 LargestJournal = 2 * LargestSavedOver + 4096;
+
+QString journalName(const struct stat &file)
+{
+    return QStringLiteral("journal-%1-%2").arg(qulonglong(file.st_dev), 0, 16).arg(qulonglong(file.st_ino), 0, 16);
+}
+
+QByteArray hex(qulonglong value)
+{
+    return QByteArray::number(value, 16).rightJustified(16, '0');
+}
+
+QByteArray sha256(QByteArrayView bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+}
+
+// "dev ino oldSize oldHash newSize newHash", then the old content and the new.
+QByteArray journalBytes(const struct stat &file, const QByteArray &old, const QByteArray &fresh)
+{
+    return JournalMagic + hex(file.st_dev) + ' ' + hex(file.st_ino) + ' ' + hex(qulonglong(old.size())) + ' '
+        + sha256(old) + ' ' + hex(qulonglong(fresh.size())) + ' ' + sha256(fresh) + '\n' + old + fresh;
+}
+
+// The old and new content of a whole journal of the file `file`; false for anything else.
+bool readJournal(const QByteArray &journal, const struct stat &file, QByteArrayView &old, QByteArrayView &fresh)
+{
+    const qsizetype headerEnd = journal.indexOf('\n', qsizetype(sizeof JournalMagic - 1));
+    if (!journal.startsWith(JournalMagic) || headerEnd < 0)
+        return false;
+    const QList<QByteArray> fields = journal.sliced(qsizetype(sizeof JournalMagic - 1),
+                                                    headerEnd - qsizetype(sizeof JournalMagic - 1)).split(' ');
+    bool ok[4] = {};
+    if (fields.size() != 6 || fields[0].toULongLong(&ok[0], 16) != qulonglong(file.st_dev)
+        || fields[1].toULongLong(&ok[1], 16) != qulonglong(file.st_ino))
+        return false;
+    const qulonglong oldSize = fields[2].toULongLong(&ok[2], 16);
+    const qulonglong freshSize = fields[4].toULongLong(&ok[3], 16);
+    const qsizetype body = headerEnd + 1;
+    if (!ok[0] || !ok[1] || !ok[2] || !ok[3] || oldSize > qulonglong(journal.size())
+        || freshSize != qulonglong(journal.size() - body) - oldSize)
+        return false;
+    old = QByteArrayView(journal).sliced(body, qsizetype(oldSize));
+    fresh = QByteArrayView(journal).sliced(body + qsizetype(oldSize));
+    return sha256(old) == fields[3] && sha256(fresh) == fields[5];
+}
+
+// The file holds a cut of the save: the new bytes written from its start up to where the
+// save was killed, and the old ones after that (a write past the old end leaves nothing
+// after it; the old end stays until the new content is whole).
+bool isCutOfTheSave(QByteArrayView now, QByteArrayView old, QByteArrayView fresh)
+{
+    if (now.size() > old.size())
+        return now.size() <= fresh.size() && now == fresh.first(now.size());
+    if (now.size() < old.size())
+        return false;
+    qsizetype written = 0;
+    const qsizetype longest = qMin(now.size(), fresh.size());
+    while (written < longest && now[written] == fresh[written])
+        ++written;
+    return now.sliced(written) == old.sliced(written);
+}
+
+// Puts `bytes` whole into the file `fd`, made to last.
+bool writeWhole(int fd, const QByteArray &bytes)
+{
+    return writeAll(fd, bytes.constData(), bytes.size(), 0) && ::ftruncate(fd, off_t(bytes.size())) == 0
+        && ::fsync(fd) == 0;
+}
+
+// Keeps `old` (a combat the file held) as a file of its own in `journals`, for the user to
+// load; its path, or empty when even that fails.
+QString setAside(const PrivateFolder &journals, const Target &target, const QByteArray &old)
+{
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh.mm.ss"));
+    const QString name = shown(target.name).left(100);
+    for (int n = 1; n < 100; ++n) {
+        const QString kept = QStringLiteral("set aside %1%2 %3")
+                                 .arg(stamp, n > 1 ? QStringLiteral(" (%1)").arg(n) : QString(), name);
+        qint64 size = 0;
+        if (journals.fileSize(kept, size).fault != Fault::Missing)
+            continue;
+        return journals.writeFile(kept, old).ok() ? journals.path() + u'/' + kept : QString();
+    }
+    return QString();
+}
+
+} // namespace
+
+Result replaceInPlace(const Target &target, int fd, const QByteArray &bytes, const PrivateFolder &journals)
+{
+    struct stat file {};
+    QByteArray old;
+    if (::fstat(fd, &file) != 0 || !readAll(fd, 0, LargestSavedOver, old))
+        return errno == EFBIG ? failed(Fault::TooLarge, target.path) : failed(Fault::Failed, target.path, errno);
+    const QString name = journalName(file);
+    if (Result written = journals.writeFile(name, journalBytes(file, old, bytes)); !written.ok())
+        return written;
+    if (writeWhole(fd, bytes)) {
+        journals.removeFile(name);
+        return {};
+    }
+    const int error = errno;
+    Result result = failed(Fault::Failed, target.path, error);
+    if (writeWhole(fd, old))
+        journals.removeFile(name);
+    else
+        result.keptCopy = setAside(journals, target, old); // the journal stays for the next load
+    return result;
+}
+
+Result settleJournal(const Target &target, int fd, const PrivateFolder &journals)
+{
+    struct stat file {};
+    if (::fstat(fd, &file) != 0)
+        return failed(Fault::Failed, target.path, errno);
+    const QString name = journalName(file);
+    QByteArray journal;
+    const Result read = journals.readFile(name, LargestJournal, journal);
+    if (read.fault == Fault::Missing)
+        return {};
+    QByteArray now;
+    if (!readAll(fd, 0, LargestJournal, now))
+        return failed(Fault::Failed, target.path, errno);
+    QByteArrayView old, fresh;
+    Result result;
+    bool settled = true; // the journal has nothing more to give
+    if (!read.ok() || !readJournal(journal, file, old, fresh)) {
+        // Damaged on the disk: kept whole for the user, never trusted.
+        result.setAside = setAside(journals, target, journal);
+        settled = !result.setAside.isEmpty();
+    } else if (now == old || now == fresh) {
+        // The save never began, or it ended.
+    } else if (isCutOfTheSave(now, old, fresh)) {
+        if (!writeWhole(fd, old.toByteArray())) {
+            result = failed(Fault::Failed, target.path, errno);
+            result.keptCopy = setAside(journals, target, old.toByteArray());
+            return result; // the journal stays, for the next load to try again
+        }
+        result.putBack = true;
+    } else {
+        // Another program wrote the file, another save finished, or the inode is another
+        // file's now: the file is not the journal's to change.
+        result.setAside = setAside(journals, target, old.toByteArray());
+        settled = !result.setAside.isEmpty();
+    }
+    // A journal whose content could not be kept aside stays, for the next load to try again.
+    if (settled)
+        journals.removeFile(name);
+    return result;
+}
+
+} // namespace files::platform::posix
