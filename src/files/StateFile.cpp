@@ -169,7 +169,7 @@ LoadOutcome loadStateFile(const QString &path, const roster::Roster &current)
     QByteArray bytes;
     if (const QString reason = readCombatFileBytes(path, bytes); !reason.isEmpty()) {
         LoadOutcome refused{LoadOutcome::Status::Refused, current, {}, reason.arg(QDir::toNativeSeparators(path)),
-                            {}, {}, {}, {}};
+                            {}, {}, {}, {}, {}};
         return refused;
     }
     const ProfileReader reader(bytes);
@@ -255,10 +255,12 @@ SaveOutcome StateFile::write(const QByteArray &bytes) const
     }
 }
 
-std::unique_ptr<LeftState> LeftState::findNewest(const QString &folder)
+std::unique_ptr<LeftState> LeftState::findNewest(const QString &folder, const std::atomic<bool> *stop)
 {
     std::unique_ptr<LeftState> newest;
     for (const QString &path : pathsIn(folder, FileSuffix)) {
+        if (stop && *stop)
+            return newest;
         int lock = -1;
         if (!platform::tryLockFile(lockPathOf(path), lock).ok())
             continue; // its program runs, or the lock cannot be had: not ours to judge

@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <QString>
 
+#include <atomic>
 #include <memory>
 #include <optional>
 
@@ -77,7 +78,8 @@ public:
     // The one whose combat changed last among those that no save holds, or none. Files of
     // ended programs that a save held are removed on the way; a file that does not read is
     // left alone.
-    static std::unique_ptr<LeftState> findNewest(const QString &folder);
+    // A raised `stop` ends the look early, with what it found so far.
+    static std::unique_ptr<LeftState> findNewest(const QString &folder, const std::atomic<bool> *stop = nullptr);
     ~LeftState();
     LeftState(const LeftState &) = delete;
     LeftState &operator=(const LeftState &) = delete;
