@@ -6,13 +6,12 @@
 
 namespace combat {
 
-QStringList stateWords(const roster::Row &row, Viewers viewers, bool conditions, const std::optional<QString> &health)
+QStringList stateWords(const roster::Row &row, Viewers viewers, bool conditions, const QString &healthWord)
 {
     QStringList words;
-    if (health) {
-        if (!health->isEmpty())
-            words << *health;
-    } else if (row.down)
+    if (!healthWord.isEmpty())
+        words << healthWord;
+    else if (row.down)
         words << QStringLiteral("down");
     else if (isDying(row))
         words << QStringLiteral("dying");

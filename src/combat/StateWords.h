@@ -5,19 +5,17 @@
 #include <QString>
 #include <QStringList>
 
-#include <optional>
-
 // The words every window shows beside a combatant's name, so that the main list, the turn
 // line and the players' window say the same thing in the same words.
 namespace combat {
 
 enum class Viewers { GameMaster, Players };
 
-// In this order: where the combatant stands, "down" or "dying"; "hidden", to the game master
-// alone; then, with `conditions`, the timed conditions ("Stunned 2, Held (last round)"). Where
-// health is told in words (the players' list), `health` is the word told, and "" tells nothing.
+// In this order: the health word when one is told (the players' list), else "down" or
+// "dying"; "hidden", to the game master alone; then, with `conditions`, the timed conditions
+// ("Stunned 2, Held (last round)").
 QStringList stateWords(const roster::Row &row, Viewers viewers, bool conditions = true,
-                       const std::optional<QString> &health = std::nullopt);
+                       const QString &healthWord = QString());
 
 // How the words stand beside a name and each other.
 inline const QString StateSeparator = QStringLiteral(" \u00b7 ");

@@ -112,7 +112,7 @@ std::optional<double> blowAmount(const QString &text)
             return std::nullopt;
         value = std::trunc(value / divisor);
     }
-    if (!std::isfinite(value))
+    if (!std::isfinite(value) || std::abs(value) > MaximumBlow)
         return std::nullopt;
     return value + 0.0; // -0 reads as 0
 }

@@ -285,7 +285,7 @@ CommandResult CombatDocument::addCondition(const QList<int> &rows, const QString
         QString &note = next.roster.rows[static_cast<std::size_t>(r)].note;
         note = combat::withCondition(note, name, rounds);
         // A note the window could no longer edit would be locked by the condition.
-        if (note.size() > roster::EditableFieldLength)
+        if (note.size() > roster::EditableFieldLength && note.size() > row(r).note.size())
             return CommandResult::refused(
                 QStringLiteral("%1: the note would be too long to edit with the condition. Nothing was changed.")
                     .arg(rowLabel(r)),
@@ -293,7 +293,8 @@ CommandResult CombatDocument::addCondition(const QList<int> &rows, const QString
     }
     const QString whom = rows.size() == 1 ? roster::shownText(row(rows.first()).name, roster::ShownNameLength)
                                           : QStringLiteral("%1 combatants").arg(rows.size());
-    return commit(std::move(next), QStringLiteral("Add %1 to %2 (%3)").arg(name.trimmed(), whom).arg(rounds));
+    return commit(std::move(next),
+                  QStringLiteral("Add %1 to %2 (%3)").arg(name.trimmed(), whom, QString::number(rounds)));
 }
 
 CommandResult CombatDocument::toggleHidden(int r)
@@ -305,7 +306,8 @@ CommandResult CombatDocument::toggleHidden(int r)
     QString &note = next.roster.rows[static_cast<std::size_t>(r)].note;
     const bool hidden = combat::hasTag(note, combat::HiddenTag);
     note = hidden ? combat::withoutTag(note, combat::HiddenTag).note : combat::withTag(note, combat::HiddenTag);
-    if (note.size() > roster::EditableFieldLength)
+    // Only the tag going in can make a note too long to edit.
+    if (!hidden && note.size() > roster::EditableFieldLength && note.size() > row(r).note.size())
         return CommandResult::refused(
             QStringLiteral("%1: the note would be too long to edit with the tag %2. Nothing was changed.")
                 .arg(rowLabel(r), combat::HiddenTag),

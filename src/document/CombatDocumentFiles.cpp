@@ -24,7 +24,7 @@ CommandResult readWhole(const files::LoadOutcome &outcome)
     if (outcome.oldVersionRow)
         result.notice(files::oldVersionWarningText(files::programVersionText()), files::OldVersionTitle,
                       CommandResult::Notice::Weight::Stop);
-    return result.notice(outcome.cutNotice, files::CutOffTitle);
+    return result.notice(outcome.cutNotice, files::CutOffTitle).notice(outcome.numberNotice);
 }
 
 } // namespace
@@ -68,7 +68,7 @@ CommandResult CombatDocument::restore(const QByteArray &stateFileBytes)
     if (outcome.status != files::LoadOutcome::Status::Loaded)
         return CommandResult::refused(outcome.message);
     takeLoaded(outcome, QStringLiteral("Restore Combat"));
-    return CommandResult::done().notice(outcome.fightNotice);
+    return readWhole(outcome).notice(outcome.fightNotice);
 }
 
 CommandResult CombatDocument::addCombatants(const QString &path)

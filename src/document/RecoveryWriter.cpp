@@ -98,6 +98,7 @@ void RecoveryWriter::write(const Snapshot &snapshot)
         this,
         [this, problem, number = snapshot.number] {
             if (problem.isEmpty()) {
+                m_toldFailure = false; // a later failure is news again
                 emit written(number);
             } else if (!m_toldFailure) {
                 m_toldFailure = true;

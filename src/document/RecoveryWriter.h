@@ -38,7 +38,8 @@ public:
     bool lastWriteFailed() const { return m_lastFailed; }
 
 signals:
-    // A write failed (a full disk, a folder that refuses files): said once, a sentence.
+    // A write failed (a full disk, a folder that refuses files): said once until a write
+    // succeeds again, a sentence.
     void failed(const QString &message);
     // A write reached the file, holding the combat of take number `taken` (see taken()).
     void written(quint64 taken);

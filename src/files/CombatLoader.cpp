@@ -42,26 +42,31 @@ qint16 checkValue(const QString &text, int row, const QString &name)
     return value;
 }
 
-// The down-row rule on a loaded row, its error naming the row's section.
-void applyDownRowRuleToLoadedRow(roster::Row &row, int index)
+// The down-row rule on a loaded row. Hit points too large to use cost the file no other
+// row: the row loads, down only for a negative number, and `notice` says so.
+void applyDownRowRuleToLoadedRow(roster::Row &row, int index, QString &notice)
 {
     try {
         combat::applyDownRowRule(row);
-    } catch (const FieldError &e) {
-        throw FieldError(e.kind(), QStringLiteral("%1 has the hit points %2, a number too large to use.")
-                                       .arg(sectionPlace(index, row.name), combat::quotedValue(row.hp)));
+    } catch (const FieldError &) {
+        const QString hp = row.hp.trimmed();
+        combat::setDownState(row, hp.startsWith(u'-') || hp.startsWith(u'\u2212'));
+        notice += (notice.isEmpty() ? QString() : QStringLiteral(" "))
+            + QStringLiteral("%1 has the hit points %2, a number too large to use; the row is loaded as it is, %3.")
+                  .arg(sectionPlace(index, row.name), combat::quotedValue(row.hp),
+                       row.down ? QStringLiteral("down") : QStringLiteral("not down"));
     }
 }
 
 LoadOutcome refused(const roster::Roster &current, const QString &message)
 {
-    return {LoadOutcome::Status::Refused, current, std::nullopt, message, {}, {}, {}, {}};
+    return {LoadOutcome::Status::Refused, current, std::nullopt, message, {}, {}, {}, {}, {}};
 }
 
 LoadOutcome failed(const roster::Roster &current, const QString &message)
 {
     return {LoadOutcome::Status::Failed, current, std::nullopt,
-            message + QStringLiteral(" Nothing was loaded; the combat on screen is unchanged."), {}, {}, {}, {}};
+            message + QStringLiteral(" Nothing was loaded; the combat on screen is unchanged."), {}, {}, {}, {}, {}};
 }
 
 // A text saved as UTF-16: a byte-order mark, or every other byte of its start a NUL.
@@ -92,7 +97,7 @@ LoadOutcome loadCombat(const QByteArray &bytes, const roster::Roster &current)
 
 LoadOutcome loadCombat(const ProfileReader &file, const roster::Roster &current)
 {
-    LoadOutcome outcome{LoadOutcome::Status::Loaded, current, std::nullopt, {}, {}, {}, {}, {}};
+    LoadOutcome outcome{LoadOutcome::Status::Loaded, current, std::nullopt, {}, {}, {}, {}, {}, {}};
     // Until the first old-version warning a failure ends the load; after it every
     // failure is passed over, as a file of an earlier version needs.
     bool ignoring = false;
@@ -113,12 +118,14 @@ LoadOutcome loadCombat(const ProfileReader &file, const roster::Roster &current)
                 return failed(current, e.message());
             }
         }
-        try {
-            applyDownRowRuleToLoadedRow(row, r);
-        } catch (const FieldError &e) {
-            if (!ignoring)
-                return failed(current, e.message());
-            combat::setDownState(row, true); // the step after a failed test is the down branch
+        if (ignoring) {
+            try {
+                combat::applyDownRowRule(row);
+            } catch (const FieldError &) {
+                combat::setDownState(row, true); // the step after a failed test is the down branch
+            }
+        } else {
+            applyDownRowRuleToLoadedRow(row, r, outcome.numberNotice);
         }
     }
     // Each row reads the general note in turn and the last one read stays.
@@ -203,9 +210,7 @@ QString nothingAddedText(const QString &path, int named, int free)
     if (named == 0)
         return QStringLiteral("The file \"%1\" has no named combatants; nothing was added.").arg(shown);
     return QStringLiteral("The file \"%1\" has %2 named combatants, but only %3 rows are free; nothing was added.")
-        .arg(shown)
-        .arg(named)
-        .arg(free);
+        .arg(shown, QString::number(named), QString::number(free));
 }
 
 QString unknownErrorTitle(const QString &message)

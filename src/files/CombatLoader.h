@@ -25,6 +25,8 @@ struct LoadOutcome
                                       // and had to be undone (or could not be), a sentence for the user
     std::optional<SavedFight> fight;  // Loaded: the fight the file kept (FightSection.h), not yet bound
     QString fightNotice;              // Loaded: why a fight section was dropped, a sentence for the user
+    QString numberNotice;             // Loaded: rows whose hit points are too large to use, which
+                                      // loaded all the same; a sentence for the user
 };
 
 // Fills a copy of `current` from the bytes of a combat file, row by row, and

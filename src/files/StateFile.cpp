@@ -261,7 +261,7 @@ void StateFile::clear() const
     m_folder->removeFile(m_name);
 }
 
-std::unique_ptr<LeftState> LeftState::findNewest(const QString &folderPath)
+std::unique_ptr<LeftState> LeftState::findNewest(const QString &folderPath, const std::atomic<bool> *stop)
 {
     QString problem;
     const std::shared_ptr<platform::PrivateFolder> folder = openStateFolder(folderPath, problem);
@@ -270,6 +270,8 @@ std::unique_ptr<LeftState> LeftState::findNewest(const QString &folderPath)
         return nullptr;
     std::unique_ptr<LeftState> newest;
     for (const QString &name : names) {
+        if (stop && *stop)
+            break;
         int lock = -1;
         // A lock that cannot be taken: its program runs. None at all: its program is gone.
         const platform::Result locked = folder->tryLock(lockNameOf(name), false, lock);

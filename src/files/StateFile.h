@@ -12,6 +12,7 @@
 #include <QDateTime>
 #include <QString>
 
+#include <atomic>
 #include <memory>
 #include <optional>
 
@@ -86,8 +87,9 @@ public:
     // The one whose combat changed last among those that no save holds, or none. Files of
     // ended programs that a save held are removed on the way, and so are locks without a
     // file; a file that does not read is left alone. Only the end of each file is read, and
-    // no lock is made or kept but the one of the file offered.
-    static std::unique_ptr<LeftState> findNewest(const QString &folder);
+    // no lock is made or kept but the one of the file offered. A raised `stop` ends the look
+    // early, with what it found so far.
+    static std::unique_ptr<LeftState> findNewest(const QString &folder, const std::atomic<bool> *stop = nullptr);
     ~LeftState();
     LeftState(const LeftState &) = delete;
     LeftState &operator=(const LeftState &) = delete;

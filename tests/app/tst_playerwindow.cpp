@@ -134,8 +134,9 @@ void TestPlayerWindow::tellsHealthInWordsAndNothingOfTheHidden()
     QCOMPARE(main->index(2, 0).data(Qt::AccessibleDescriptionRole).toString(), u"Dying"_s);
 
     // H in the players' window, then Ctrl+Shift+H in the main one: monsters only, nobody, everyone.
+    // Dying is said without the words too, as the turn line says it.
     const QList<QStringList> modes{{u"Sela"_s, u"Ogre · Dying"_s, u"Wolf · Bloodied"_s},
-                                   {u"Sela"_s, u"Ogre"_s, u"Wolf"_s},
+                                   {u"Sela"_s, u"Ogre · dying"_s, u"Wolf"_s},
                                    {u"Sela · Hurt"_s, u"Ogre · Dying"_s, u"Wolf · Bloodied"_s}};
     for (int m = 0; m < modes.size(); ++m) {
         QWidget *window = m % 2 == 0 ? static_cast<QWidget *>(players) : &w;
@@ -155,6 +156,11 @@ void TestPlayerWindow::tellsHealthInWordsAndNothingOfTheHidden()
     QCOMPARE(listTexts(players->list()).size(), 3);
     QCOMPARE(litItem(players->list()), -1);
     QCOMPARE(players->turnLabel()->text(), u"Round 1"_s);
+    // With the caret in a row that holds nobody, it is the current combatant who is shown again.
+    field(w, Field::Name, 9)->setFocus();
+    QTest::keyClick(field(w, Field::Name, 9), Qt::Key_H, Qt::ControlModifier);
+    QCOMPARE(litItem(players->list()), 1);
+    QCOMPARE(players->turnLabel()->text(), u"Round 1 — Goblin"_s);
 
     // After New Combat no fight is shown, and with no row focused nor turn marked nothing hides.
     QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier);

@@ -53,6 +53,7 @@ class TestRecoveryBar : public QObject
 private slots:
     void theBarLeaves_data();
     void theBarLeaves();
+    void noOfferOnceTheUserHasGoneOn();
     void aFolderThatCannotHoldTheFileIsToldOnce();
     void aFailureToldLeavesOnceACopyIsKeptAgain();
     void turnedOffNothingIsWritten();
@@ -100,6 +101,21 @@ void TestRecoveryBar::theBarLeaves()
     }
 }
 
+// A combat typed before the look for left copies ends is kept, and nothing is offered over it.
+void TestRecoveryBar::noOfferOnceTheUserHasGoneOn()
+{
+    QTemporaryDir dir;
+    const QString left = leaveFight(dir.path());
+    WindowFixture f;
+    const auto recovery = CrashRecovery::start(f.document, dir.path());
+    f.window->attachRecovery(*recovery);
+    typeInto(field(*f.window, Field::Name, 0), u"Zed"_s);
+    recovery->waitUntilReady();
+    QVERIFY(f.window->recoveryBar().isHidden());
+    QVERIFY(QFile::exists(left)); // for the next start
+    QTRY_VERIFY(QFile(recovery->statePath()).size() > 0);
+}
+
 void TestRecoveryBar::aFolderThatCannotHoldTheFileIsToldOnce()
 {
     QTemporaryDir dir;
@@ -129,6 +145,10 @@ void TestRecoveryBar::aFailureToldLeavesOnceACopyIsKeptAgain()
     typeInto(field(*f.window, Field::Name, 0), u"Orcs"_s);
     QTRY_VERIFY(f.window->recoveryBar().isHidden());
     QTRY_VERIFY(QFileInfo(recovery->statePath()).isFile());
+    // Failing again is news again.
+    QVERIFY(QFile::remove(recovery->statePath()) && QDir().mkdir(recovery->statePath()));
+    typeInto(field(*f.window, Field::Name, 0), u"Ogre"_s);
+    QTRY_VERIFY(!f.window->recoveryBar().isHidden());
 }
 
 void TestRecoveryBar::turnedOffNothingIsWritten()

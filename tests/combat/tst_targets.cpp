@@ -86,6 +86,8 @@ void TestTargets::amounts_data()
     QTest::newRow("dice are not rolled") << u"2d6"_s << false << 0.0;
     QTest::newRow("empty") << u""_s << false << 0.0;
     QTest::newRow("beyond a double") << QString(400, u'9') << false << 0.0;
+    QTest::newRow("the largest blow") << u"-99999"_s << true << -99999.0;
+    QTest::newRow("past it") << u"100000"_s << false << 0.0;
 }
 
 void TestTargets::amounts()

@@ -159,7 +159,7 @@ void TestCombatDocument::refusals_data()
         << u"Put the cursor in a combatant's row, or mark a turn, to hide it from the players."_s << -1 << none;
     QTest::newRow("hiding nobody") << u"hide -1"_s
         << u"Put the cursor in a combatant's row, or mark a turn, to hide it from the players."_s << -1 << none;
-    QTest::newRow("a tag past what a note can edit") << u"long tag"_s
+    QTest::newRow("a tag past what a note can edit, hidden or not") << u"long tag"_s
         << u"Row 3 (Ogre): the note would be too long to edit with the tag [Hidden]. Nothing was changed."_s << 2
         << int(roster::Field::Note);
     QTest::newRow("a spin beyond a double") << u"spin HP"_s
@@ -227,6 +227,12 @@ void TestCombatDocument::refusals()
     }
     QVERIFY(doc.state() == before);
     QCOMPARE(doc.history().count(), steps);
+    if (command == u"long tag"_s) {
+        // Taking the tag out of a note too long for it is no refusal.
+        QVERIFY_DONE(doc.setFieldText(2, roster::Field::Note, longNote + u" [Hidden] x"_s));
+        QVERIFY_DONE(doc.toggleHidden(2));
+        QCOMPARE(doc.row(2).note, longNote + u" x"_s);
+    }
 }
 
 void TestCombatDocument::fight_data()

@@ -111,7 +111,8 @@ private slots:
     void checkValues();
     void noCheckKeys();
     void laterFailuresAfterTheWarningPassSilently();
-    void longValueCutInFailureMessage();
+    void hitPointsTooLargeToUse_data();
+    void hitPointsTooLargeToUse();
     void noteOfTheLastSection();
     void cutFiles_data();
     void cutFiles();
@@ -236,24 +237,41 @@ void TestCombatLoader::laterFailuresAfterTheWarningPassSilently()
     QCOMPARE(outcome.oldVersionRow, std::optional<int>(2));
     QCOMPARE(outcome.roster, expectedLoad());
 
-    // Hit points beyond a double fail a load, but after the warning count as down.
+    // Hit points beyond a double count as down after the warning, as the earliest files need.
     file.set(8, QStringLiteral("HP"), QStringLiteral("1e999"));
     outcome = file.load();
     QCOMPARE(outcome.status, Status::Loaded);
     QVERIFY(outcome.roster.rows[8].down);
     QCOMPARE(outcome.roster.rows[8].check, qint16(0));
-    QCOMPARE(FileLines().set(8, QStringLiteral("HP"), QStringLiteral("1e999")).load().status, Status::Failed);
+    QVERIFY(outcome.numberNotice.isEmpty());
 }
 
-void TestCombatLoader::longValueCutInFailureMessage()
+// Hit points too large to use cost the file no other row: the row loads as it is, down only
+// for a negative number, and the user hears which row it was.
+void TestCombatLoader::hitPointsTooLargeToUse_data()
 {
-    const QString hp = QStringLiteral("1e999 ") + QString(33, u'x') + QStringLiteral("🐉🐉");
+    QTest::addColumn<QString>("hp");
+    QTest::addColumn<bool>("down");
+    QTest::addColumn<QString>("notice");
+    const QString cut = QStringLiteral("1e999 ") + QString(33, u'x');
+    QTest::newRow("large, cut in the sentence") << cut + QStringLiteral("🐉🐉") << false
+        << QStringLiteral("Row 3 (section [Info2]) has the hit points \"") + cut
+               + QStringLiteral("…\", a number too large to use; the row is loaded as it is, not down.");
+    QTest::newRow("negative") << QStringLiteral("-1e999") << true
+        << QStringLiteral("Row 3 (section [Info2]) has the hit points \"-1e999\", a number too large to use; the row "
+                          "is loaded as it is, down.");
+}
+
+void TestCombatLoader::hitPointsTooLargeToUse()
+{
+    QFETCH(QString, hp);
     const LoadOutcome outcome =
         FileLines().set(2, QStringLiteral("HP"), hp).set(2, QStringLiteral("Name"), QStringLiteral(" ")).load();
-    QCOMPARE(outcome.status, Status::Failed);
-    QCOMPARE(outcome.message, QStringLiteral("Row 3 (section [Info2]) has the hit points \"1e999 ") + QString(33, u'x')
-                                  + QStringLiteral("…\", a number too large to use. Nothing was loaded; the combat "
-                                                   "on screen is unchanged."));
+    QCOMPARE(outcome.status, Status::Loaded);
+    QCOMPARE(outcome.roster.rows[2].hp, hp);
+    QTEST(outcome.roster.rows[2].down, "down");
+    QCOMPARE(outcome.roster.rows[3], expectedLoad().rows[3]);
+    QTEST(outcome.numberNotice, "notice");
 }
 
 void TestCombatLoader::noteOfTheLastSection()

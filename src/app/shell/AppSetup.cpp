@@ -6,6 +6,8 @@
 
 #include <QApplication>
 
+#include <csignal>
+
 void setUpApplication(QApplication &)
 {
     QApplication::setApplicationName(QStringLiteral("Fraymark"));
@@ -15,4 +17,9 @@ void setUpApplication(QApplication &)
     // while it is being made.
     QApplication::setStyle(new FieldStyle);
     QApplication::setWindowIcon(fraymarkWindowIcon());
+#ifdef SIGXFSZ
+    // A limit on file sizes (ulimit -f) makes a write fail, which the save reports, instead
+    // of ending the program with the combat in it.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
 }

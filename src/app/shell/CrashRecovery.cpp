@@ -7,14 +7,6 @@
 
 #include <utility>
 
-// What the look at the state folder found.
-struct CrashRecovery::Found
-{
-    std::unique_ptr<files::LeftState> left;
-    std::unique_ptr<files::StateFile> file;
-    QString problem;
-};
-
 std::unique_ptr<CrashRecovery> CrashRecovery::start(CombatDocument &document, const QString &folder)
 {
     if (files::recoveryTurnedOff())
@@ -28,35 +20,26 @@ CrashRecovery::CrashRecovery(CombatDocument &document, QString folder)
 {
 }
 
+CrashRecovery::~CrashRecovery()
+{
+    m_stopLooking = true;
+    if (m_look.joinable())
+        m_look.join();
+}
+
 void CrashRecovery::look()
 {
     if (m_look.joinable() || m_ready)
         return;
-    m_found = std::make_unique<Found>();
-    m_look = std::thread([this, folder = m_folder, found = m_found.get()] {
-        // Found before this program's own file exists, so never offered to itself.
-        found->left = files::LeftState::findNewest(folder);
-        found->file = files::StateFile::open(folder, found->problem);
+    m_look = std::thread([this] {
+        m_foundFile = files::StateFile::open(m_folder, m_problem);
+        m_fileFound = true;
         // Taken in on the window's thread; the destructor waits for this thread first.
-        QMetaObject::invokeMethod(this, &CrashRecovery::takeFound, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &CrashRecovery::takeFile, Qt::QueuedConnection);
+        // This program's own file is locked by it, so never offered to itself.
+        m_foundLeft = files::LeftState::findNewest(m_folder, &m_stopLooking);
+        QMetaObject::invokeMethod(this, &CrashRecovery::takeLeft, Qt::QueuedConnection);
     });
-}
-
-void CrashRecovery::takeFound()
-{
-    if (m_ready)
-        return;
-    if (m_look.joinable())
-        m_look.join();
-    m_ready = true;
-    take(*m_found);
-    m_found.reset();
-}
-
-CrashRecovery::~CrashRecovery()
-{
-    if (m_look.joinable())
-        m_look.join();
 }
 
 void CrashRecovery::waitUntilReady()
@@ -66,28 +49,46 @@ void CrashRecovery::waitUntilReady()
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::ExcludeUserInputEvents);
 }
 
-void CrashRecovery::take(Found &found)
+void CrashRecovery::takeFile()
 {
-    if (found.file) {
-        m_writer = std::make_unique<RecoveryWriter>(m_document, std::move(found.file));
-        connect(m_writer.get(), &RecoveryWriter::failed, this, [this](const QString &message) {
-            m_failureTold = true;
-            emit told(message);
-        });
-        // A copy written after a failure: what was told of it is no longer so.
-        connect(m_writer.get(), &RecoveryWriter::written, this, [this] {
-            if (std::exchange(m_failureTold, false))
-                emit withdrawn();
-        });
-    } else {
-        m_waitingMessage = QStringLiteral("The combat is not being kept for after a crash. %1").arg(found.problem);
-    }
-    if (!found.left) {
+    if (m_fileTaken || !m_fileFound)
+        return;
+    m_fileTaken = true;
+    if (!m_foundFile) {
+        m_waitingMessage = QStringLiteral("The combat is not being kept for after a crash. %1").arg(m_problem);
         offerLeft();
         return;
     }
-    emit offered(found.left->mark().changed, found.left->mark().closed);
-    m_offered = std::move(found.left);
+    // It writes at once what the user changed before it came.
+    m_writer = std::make_unique<RecoveryWriter>(m_document, std::move(m_foundFile));
+    connect(m_writer.get(), &RecoveryWriter::failed, this, [this](const QString &message) {
+        m_failureTold = true;
+        emit told(message);
+    });
+    // A copy written after a failure: what was told of it is no longer so.
+    connect(m_writer.get(), &RecoveryWriter::written, this, [this] {
+        if (std::exchange(m_failureTold, false))
+            emit withdrawn();
+    });
+}
+
+void CrashRecovery::takeLeft()
+{
+    if (m_ready)
+        return;
+    if (m_look.joinable())
+        m_look.join();
+    m_ready = true;
+    takeFile();
+    std::unique_ptr<files::LeftState> left = std::move(m_foundLeft);
+    // Offered only while the user has not gone on with another combat; it stays for the
+    // next start otherwise.
+    if (!left || m_document.history().canUndo()) {
+        offerLeft();
+        return;
+    }
+    emit offered(left->mark().changed, left->mark().closed);
+    m_offered = std::move(left);
     // The user went on with another combat: the offer leaves, and stays for the next start.
     connect(&m_document, &CombatDocument::changed, this, [this] {
         if (m_offered) {
@@ -100,17 +101,19 @@ void CrashRecovery::take(Found &found)
 
 void CrashRecovery::close()
 {
-    // A look that ended but was not taken in yet still keeps the combat.
-    if (m_found)
-        takeFound();
+    // The look for copies left may stop; this program's own file, found or not, is taken in
+    // to keep the combat one last time.
+    m_stopLooking = true;
+    if (m_look.joinable())
+        m_look.join();
+    takeFile();
     if (m_writer)
         m_writer->close();
 }
 
 bool CrashRecovery::keepsTheCombat()
 {
-    if (m_found)
-        takeFound();
+    takeFile();
     return m_writer && !m_writer->lastWriteFailed();
 }
 

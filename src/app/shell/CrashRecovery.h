@@ -7,6 +7,8 @@
 #include <QDateTime>
 #include <QObject>
 
+#include <atomic>
+
 #include <memory>
 #include <thread>
 
@@ -54,20 +56,26 @@ signals:
     void withdrawn();
 
 private:
-    struct Found;
     CrashRecovery(CombatDocument &document, QString folder);
-    // On the window's thread: what the look found.
-    void takeFound();
-    void take(Found &found);
+    // On the window's thread: this program's own file, made first so that the combat is
+    // kept from the start; then the newest copy left, found however long that takes.
+    void takeFile();
+    void takeLeft();
     void offerLeft();
 
     CombatDocument &m_document;
     QString m_folder;
     std::thread m_look;
-    std::unique_ptr<Found> m_found; // filled by the look's thread until it is taken in
+    std::atomic<bool> m_stopLooking = false;
+    // Filled by the look's thread, each made final before the call that takes it in is sent.
+    std::unique_ptr<files::StateFile> m_foundFile;
+    QString m_problem;
+    std::unique_ptr<files::LeftState> m_foundLeft;
+    std::atomic<bool> m_fileFound = false;
+    bool m_fileTaken = false;
+    bool m_ready = false;
     std::unique_ptr<RecoveryWriter> m_writer;
     std::unique_ptr<files::LeftState> m_offered;
     QString m_waitingMessage;
-    bool m_ready = false;
     bool m_failureTold = false;
 };

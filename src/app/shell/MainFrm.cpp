@@ -98,6 +98,15 @@ void MainFrm::closeEvent(QCloseEvent *event)
     QMainWindow::closeEvent(event);
 }
 
+void MainFrm::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    // The height the window has while no bar takes room from it, to give back when they go.
+    // A bar is shown before the window grows for it.
+    if (barsHeight() == 0)
+        m_heightWithoutBar = height();
+}
+
 void MainFrm::fitToScreen()
 {
     // Nothing is clipped at the content's minimum; a screen smaller than that gets
@@ -125,9 +134,6 @@ bool MainFrm::eventFilter(QObject *watched, QEvent *event)
 {
     const bool bar = watched == m_targetBar || watched == m_recoveryBar;
     if (bar && event->type() == QEvent::ShowToParent) {
-        // The first bar to come remembers the height the window had without any.
-        if (barsHeight(static_cast<QWidget *>(watched)) == 0)
-            m_heightWithoutBar = height();
         // Once the bar has its place and its lines.
         QMetaObject::invokeMethod(this, &MainFrm::makeRoomForBars, Qt::QueuedConnection);
     } else if (bar && event->type() == QEvent::HideToParent && barsHeight() == 0) {
@@ -257,7 +263,9 @@ int MainFrm::commandRow() const
     // With the target bar open, the combatant chosen there: Ctrl+H hides whom it names.
     if (m_targetBar && m_targetBar->isVisible() && m_targetBar->aimedRow() >= 0)
         return m_targetBar->aimedRow();
-    return m_roster->focusedRow() >= 0 ? m_roster->focusedRow() : m_document.currentRow();
+    // A row that holds nobody is no one to aim at: the current combatant is.
+    const int focused = m_roster->focusedRow();
+    return focused >= 0 && !m_document.row(focused).name.isEmpty() ? focused : m_document.currentRow();
 }
 
 void MainFrm::hideFromPlayers()

@@ -61,6 +61,7 @@ protected:
     // Exit with changes no file holds, while no copy keeps them: the user may save first.
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragLeaveEvent(QDragLeaveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
@@ -76,8 +77,8 @@ private:
     int barsHeight(const QWidget *leaving = nullptr) const;
     void makeRoomForBars();
     void giveBackHeight();
-    // The target bar's choice while it is open, else the focused row, else the current
-    // combatant's; -1 with none.
+    // The target bar's choice while it is open, else the focused row when it holds someone,
+    // else the current combatant's; -1 with none.
     int commandRow() const;
     void updateUndoActions();
     void undoOrRedo(bool undo);

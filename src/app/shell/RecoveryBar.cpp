@@ -17,6 +17,9 @@ RecoveryBar::RecoveryBar(QWidget *parent)
     m_text->setWordWrap(true);
     m_text->setTextFormat(Qt::PlainText);
     m_text->setForegroundRole(QPalette::ToolTipText);
+    // A long path with nowhere to break is cut at the bar's edge, never widening the window.
+    m_text->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_text->setMinimumWidth(fontMetrics().averageCharWidth() * 20);
     m_restore = new QPushButton(QStringLiteral("&Restore"));
     m_restore->setObjectName(QStringLiteral("RestoreCmd"));
     m_restore->setAccessibleName(QStringLiteral("Restore the unsaved combat"));

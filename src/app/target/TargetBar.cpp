@@ -317,9 +317,8 @@ void TargetBar::showChoice()
     auto describe = [this](int r) {
         const roster::Row &row = m_document.row(r);
         return QStringLiteral("%1 (row %2, %3 HP)")
-            .arg(isolated(row.name))
-            .arg(r + 1)
-            .arg(row.hp.isEmpty() ? QStringLiteral("no") : roster::shownText(row.hp, 16));
+            .arg(isolated(row.name), QString::number(r + 1),
+                 row.hp.isEmpty() ? QStringLiteral("no") : roster::shownText(row.hp, 16));
     };
     QStringList aimed;
     for (const int r : m_choice.targets())
