@@ -151,6 +151,9 @@ void TestFightFile::aSectionLoadsOnlyAsWritten_data()
     auto written = [&](const char *row, const QString &note) {
         QTest::newRow(row) << note << QByteArray() << QByteArray() << QString() << note;
     };
+    auto craftedFit = [&](const char *row, const QString &note, const QString &removed, const QString &back) {
+        QTest::newRow(row) << note << GoblinTook << goblinTook({}, removed, u"Held"_s) << QString() << back;
+    };
     crafted("free text put back", {}, u"5: [PC] [Hidden] Friendly - do not attack"_s);
     crafted("a tag with both blanks", u"0: [Hidden] "_s, {});
     crafted("a tag with a tab", u"0:[Hidden]\t"_s, {});
@@ -164,6 +167,10 @@ void TestFightFile::aSectionLoadsOnlyAsWritten_data()
     written("a tag before, any case", u"[hIDDEN] Sneaky"_s);
     written("a tag after", u"Sneaky [Hidden]"_s);
     written("a tag and conditions taken with odd blanks", u"[Hidden] Sly\u3000[ Held :1 ]\t[Bless: 1], [Slow: 2]"_s);
+    craftedFit("a condition where a tick takes it: given back", sneaky, u"6: [Held: 1]"_s, u"Sneaky [Held: 1]"_s);
+    craftedFit("past the note: kept", sneaky, u"99: [Held: 1]"_s, sneaky);
+    craftedFit("beside a blank a tick takes: kept", u"Sly one"_s, u"4:[Held: 1]"_s, u"Sly one"_s);
+    craftedFit("inside a character: kept", u"Sly \U0001F600"_s, u"5:[Held: 1]"_s, u"Sly \U0001F600"_s);
 }
 
 void TestFightFile::aSectionLoadsOnlyAsWritten()
