@@ -72,18 +72,19 @@ QString savedAndLoaded(CombatDocument &doc, const QTemporaryDir &dir, CombatDocu
 // The end of the Goblin's turn in a file saved at it, its note "Sneaky": nothing taken out.
 const QByteArray GoblinTook = ",,,\r\nTakenBack=";
 
-// That end saying the turn took out `revealed` and `removed` ("position:text" pairs joined
-// by ';', plain) and ended `ended`.
+// `plain` "position:text" pairs joined by ';' as the file holds them.
+QByteArray taken(const QString &plain)
+{
+    QByteArrayList pairs;
+    for (const QString &pair : plain.split(u';', Qt::SkipEmptyParts))
+        pairs << pair.section(u':', 0, 0).toLatin1() + ':' + pair.section(u':', 1).toUtf8().toPercentEncoding();
+    return pairs.join(';');
+}
+
+// That end saying the turn revealed, removed and ended these.
 QByteArray goblinTook(const QString &revealed, const QString &removed, const QString &ended)
 {
-    QByteArray out;
-    for (const QString &field : {revealed, removed}) {
-        QByteArrayList pairs;
-        for (const QString &pair : field.split(u';', Qt::SkipEmptyParts))
-            pairs << pair.section(u':', 0, 0).toLatin1() + ':' + pair.section(u':', 1).toUtf8().toPercentEncoding();
-        out += ',' + pairs.join(';');
-    }
-    return out + ',' + ended.toLatin1() + "\r\nTakenBack=";
+    return ',' + taken(revealed) + ',' + taken(removed) + ',' + ended.toLatin1() + "\r\nTakenBack=";
 }
 
 } // namespace
@@ -156,18 +157,14 @@ void TestFightFile::aSectionLoadsOnlyAsWritten_data()
     };
     crafted("free text put back", {}, u"5: [PC] [Hidden] Friendly - do not attack"_s);
     crafted("a tag with both blanks", u"0: [Hidden] "_s, {});
-    crafted("a tag with a tab", u"0:[Hidden]\t"_s, {});
-    crafted("two tags in one", u"0:[Hidden] [Hidden]"_s, {});
     crafted("another tag revealed", u"0:[PC] "_s, {});
     crafted("a tag as a condition", {}, u"6: [Hidden]"_s);
     crafted("a condition not ended", {}, u"6: [Held: 2]"_s, u"Held"_s);
     crafted("a condition with two blanks", {}, u"6:  [Held: 1]"_s, u"Held"_s);
     crafted("conditions out of order", {}, u"6:[A: 1];2:[B: 1]"_s, u"A;B"_s);
     crafted("another name ended", {}, u"6: [Held: 1]"_s, u"Stunned"_s);
-    written("a tag before, any case", u"[hIDDEN] Sneaky"_s);
-    written("a tag after", u"Sneaky [Hidden]"_s);
+    written("a tag after, any case", u"Sneaky [hIDDEN]"_s);
     written("a tag and conditions taken with odd blanks", u"[Hidden] Sly\u3000[ Held :1 ]\t[Bless: 1], [Slow: 2]"_s);
-    craftedFit("a condition where a tick takes it: given back", sneaky, u"6: [Held: 1]"_s, u"Sneaky [Held: 1]"_s);
     craftedFit("past the note: kept", sneaky, u"99: [Held: 1]"_s, sneaky);
     craftedFit("beside a blank a tick takes: kept", u"Sly one"_s, u"4:[Held: 1]"_s, u"Sly one"_s);
     craftedFit("inside a character: kept", u"Sly \U0001F600"_s, u"5:[Held: 1]"_s, u"Sly \U0001F600"_s);
