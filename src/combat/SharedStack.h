@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 
+#include <atomic>
 #include <memory>
 
 namespace combat {
@@ -9,14 +10,39 @@ namespace combat {
 // A stack whose copies share what they have in common: pushing onto a copy costs one
 // node, however deep the stack is. A fight's turns live in one, so that every step of
 // the undo history can hold the whole record of the fight for the price of a turn.
+//
+// A file decides how deep a stack is, so nothing here recurses over its nodes: a node freed
+// frees the nodes below it that nobody else holds in a loop, not each one from the one above.
 template <typename T>
 class SharedStack
 {
+    // Never changed once pushed, but by the one who frees it.
     struct Node
     {
         T value;
-        std::shared_ptr<const Node> below;
+        std::shared_ptr<Node> below;
         qsizetype depth;
+
+        Node(T v, std::shared_ptr<Node> next, qsizetype d)
+            : value(std::move(v))
+            , below(std::move(next))
+            , depth(d)
+        {
+        }
+        Node(const Node &) = delete;
+        Node &operator=(const Node &) = delete;
+        ~Node()
+        {
+            // A node held by this loop alone is unlinked before it goes, so freeing it frees
+            // nothing more; one another stack shares ends the loop. The fence orders the other
+            // holders' last reads of a node before it is taken apart.
+            std::shared_ptr<Node> next = std::move(below);
+            while (next && next.use_count() == 1) {
+                std::atomic_thread_fence(std::memory_order_acquire);
+                std::shared_ptr<Node> after = std::move(next->below);
+                next = std::move(after);
+            }
+        }
     };
 
 public:
@@ -24,7 +50,7 @@ public:
     qsizetype size() const { return m_top ? m_top->depth : 0; }
     const T &top() const { return m_top->value; }
 
-    void push(T value) { m_top = std::make_shared<const Node>(Node{std::move(value), m_top, size() + 1}); }
+    void push(T value) { m_top = std::make_shared<Node>(std::move(value), m_top, size() + 1); }
     T pop()
     {
         T value = m_top->value;
@@ -70,7 +96,7 @@ public:
     }
 
 private:
-    std::shared_ptr<const Node> m_top;
+    std::shared_ptr<Node> m_top;
 };
 
 } // namespace combat

@@ -6,6 +6,7 @@
 
 #include <QHash>
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -63,16 +64,43 @@ private:
     std::array<std::optional<quint64>, roster::RowCount> m_known;
 };
 
-// A turn taken back gives back what its start took, unless the note changed since. (The
-// note is the row's: a name typed anew keeps it, and its history.)
+bool splitsCharacter(const QString &text, const QList<RemovedText> &removed)
+{
+    return std::any_of(removed.begin(), removed.end(), [&](const RemovedText &r) {
+        return r.position > 0 && r.position < text.size() && text[r.position - 1].isHighSurrogate()
+            && text[r.position].isLowSurrogate();
+    });
+}
+
+// The note as it was before the tick, when the tick fits `note`: the note given back ticks to
+// this very note and record, and no text goes in between the halves of a character. A record
+// read from a file may say anything; none puts text into a note where no tick took it out.
+std::optional<QString> untick(const TurnTick &tick, const QString &note)
+{
+    const QString counted = untickConditions(note, tick.removed);
+    QString restored = restoreText(counted, tick.revealed);
+    const TagRemoval revealed = tick.revealed.isEmpty() ? TagRemoval{restored, {}} : withoutTag(restored, HiddenTag);
+    const ConditionTick again = tickConditions(revealed.note);
+    if (again.note != note || again.removed != tick.removed || again.ended != tick.ended
+        || revealed.removed != tick.revealed || splitsCharacter(note, tick.removed)
+        || splitsCharacter(counted, tick.revealed))
+        return std::nullopt;
+    return restored;
+}
+
+// A turn taken back gives back what its start took, unless the note changed since or the
+// tick does not fit it. (The note is the row's: a name typed anew keeps it, and its history.)
 void giveBack(TurnRecord &record, roster::Roster &roster, NotePrints &prints)
 {
     const int row = record.who.row;
-    record.tick.givenBack = prints.of(roster, row) == record.tick.after;
-    if (!record.tick.givenBack)
-        return;
     QString &note = noteOf(roster, record.who);
-    note = restoreText(untickConditions(note, record.tick.removed), record.tick.revealed);
+    std::optional<QString> before;
+    if (prints.of(roster, row) == record.tick.after)
+        before = untick(record.tick, note);
+    record.tick.givenBack = before.has_value();
+    if (!before)
+        return;
+    note = std::move(*before);
     prints.forget(row);
 }
 

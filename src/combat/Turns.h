@@ -105,7 +105,8 @@ bool nextTurn(FightRecord &turn, const QList<OrderEntry> &order, roster::Roster 
 
 // Previous Turn: the current turn is taken back, and so is each one before it whose
 // combatant can no longer act, down to the one before the fight's first turn.
-// Each turn taken back gives back its tick, unless its note changed since. False when no
+// Each turn taken back gives back its tick, unless its note changed since or the tick does
+// not fit the note (a tick of the note given back would not be this one). False when no
 // turn was taken.
 bool previousTurn(FightRecord &turn, const QList<OrderEntry> &order, roster::Roster &roster);
 

@@ -2,6 +2,7 @@
 
 #include "combat/Conditions.h"
 #include "combat/Fingerprint.h"
+#include "combat/NoteTags.h"
 #include "files/CombatFormat.h"
 #include "files/CombatWriter.h"
 
@@ -148,13 +149,37 @@ public:
             const qsizetype colon = part.indexOf(u':');
             if (colon < 0)
                 throw BadLine{key};
-            const QString taken = unescaped(QStringView(part).sliced(colon + 1));
-            // A tag or a condition with a blank: never a line break.
-            if (taken.contains(u'\n') || taken.contains(u'\r'))
-                throw BadLine{key};
-            texts.append({qsizetype(number(QStringView(part).first(colon), key, 0, MaxCombatFileSize)), taken});
+            texts.append({qsizetype(number(QStringView(part).first(colon), key, 0, MaxCombatFileSize)),
+                          unescaped(QStringView(part).sliced(colon + 1))});
         }
         return texts;
+    }
+
+    // Previous Turn puts a turn's texts back into its note, so they are read only as the start
+    // of a turn takes them out: each "[Hidden]" tag as withoutTag takes it, each piece of ended
+    // conditions as tickConditions takes it (the text alone is taken out whole, in one piece),
+    // in the order they give them. The ended names, also shown to the players, are those of
+    // the conditions taken out.
+    static void checkTick(const combat::TurnTick &tick, const QString &key)
+    {
+        qsizetype last = 0;
+        for (const combat::RemovedText &text : tick.revealed) {
+            const combat::TagRemoval taken = combat::withoutTag(text.text, combat::HiddenTag);
+            if (!taken.note.isEmpty() || taken.removed.size() != 1 || text.position < last)
+                throw BadLine{key};
+            last = text.position;
+        }
+        QStringList ended;
+        last = -1;
+        for (const combat::RemovedText &text : tick.removed) {
+            const combat::ConditionTick taken = combat::tickConditions(text.text);
+            if (!taken.note.isEmpty() || taken.removed.size() != 1 || text.position <= last)
+                throw BadLine{key};
+            last = text.position;
+            ended += taken.ended;
+        }
+        if (ended != tick.ended)
+            throw BadLine{key};
     }
 
     static quint64 fingerprint(const QString &text, const QString &key)
@@ -178,14 +203,10 @@ public:
         record.tick.revealed = removedTexts(f[6], key);
         record.tick.removed = removedTexts(f[7], key);
         if (!f[8].isEmpty()) {
-            // Shown on the turn line, also in the players' window: only what a condition's name can be.
-            for (const QString &name : f[8].split(u';')) {
-                const QString ended = unescaped(name);
-                if (!combat::isConditionName(ended))
-                    throw BadLine{key};
-                record.tick.ended.append(ended);
-            }
+            for (const QString &name : f[8].split(u';'))
+                record.tick.ended.append(unescaped(name));
         }
+        checkTick(record.tick, key);
         return record;
     }
 

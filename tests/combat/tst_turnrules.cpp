@@ -3,7 +3,10 @@
 #include "combat/Clearing.h"
 #include "combat/Turns.h"
 
+#include <QThread>
 #include <QtTest>
+
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -14,6 +17,7 @@ class TestTurnRules : public QObject
 private slots:
     void turns_data();
     void turns();
+    void aLongRecordIsFreedOnASmallStack();
 };
 
 namespace {
@@ -168,6 +172,25 @@ void TestTurnRules::turns()
     QTEST(turn.round(), "round");
     QTEST(QStringList({roster.rows[2].note, roster.rows[1].note, roster.rows[4].note}).join(u" | "_s), "notes");
     QTEST(turn.endedThisTurn(), "ended");
+}
+
+// A file decides how many turns the record holds: a million are copied and freed on the stack
+// a Windows program's main thread has (1 MiB), and the copy, one turn longer, costs one turn.
+void TestTurnRules::aLongRecordIsFreedOnASmallStack()
+{
+    qsizetype unshared = -1;
+    std::unique_ptr<QThread> thread(QThread::create([&unshared] {
+        combat::FightRecord record;
+        for (int i = 0; i < 1000000; ++i)
+            record.taken.push({{i % roster::RowCount, 0}, i / roster::RowCount + 1, {}});
+        combat::FightRecord copy = record;
+        copy.taken.push({});
+        unshared = copy.taken.unsharedWith(record.taken);
+    })); // both freed as it returns: the copy's own turn, then the million
+    thread->setStackSize(1 << 20);
+    thread->start();
+    QVERIFY(thread->wait(QDeadlineTimer(120000)));
+    QCOMPARE(unshared, 1);
 }
 
 QTEST_GUILESS_MAIN(TestTurnRules)
