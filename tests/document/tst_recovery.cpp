@@ -185,7 +185,10 @@ void TestRecovery::theNewestEndedUnsavedFileIsOffered()
     QFETCH(QString, offered);
     QFETCH(QStringList, left);
     QTemporaryDir dir;
+    std::unique_ptr<files::platform::PrivateFolder> folder;
+    QVERIFY(files::platform::PrivateFolder::open(dir.path(), folder).ok());
     std::vector<int> alive;
+    QStringList locks; // what lock files there should be after the look: the held ones
     for (const QString &entry : files) {
         const QStringList parts = entry.split(u':');
         const QString path = dir.filePath(u"combat-%1.ini"_s.arg(parts[0]));
@@ -194,9 +197,13 @@ void TestRecovery::theNewestEndedUnsavedFileIsOffered()
             QVERIFY(QFile::resize(path, 100));
         if (parts[2] == u"l") {
             alive.push_back(-1);
-            QVERIFY(files::platform::tryLockFile(dir.filePath(u"combat-%1.lock"_s.arg(parts[0])), alive.back()).ok());
+            QVERIFY(folder->tryLock(u"combat-%1.lock"_s.arg(parts[0]), true, alive.back()).ok());
+            locks << parts[0];
         }
     }
+    if (!offered.isEmpty())
+        locks << offered;
+    locks.sort();
     {
         const std::unique_ptr<files::LeftState> found = files::LeftState::findNewest(dir.path());
         QCOMPARE(found ? QFileInfo(found->path()).completeBaseName() : QString(),
@@ -205,6 +212,10 @@ void TestRecovery::theNewestEndedUnsavedFileIsOffered()
     QStringList remaining = QDir(dir.path()).entryList({u"*.ini"_s}, QDir::Files, QDir::Name);
     remaining.replaceInStrings(u"combat-"_s, QString()).replaceInStrings(u".ini"_s, QString());
     QCOMPARE(remaining, left);
+    // No lock is made but the one of the combat offered.
+    QStringList lockFiles = QDir(dir.path()).entryList({u"*.lock"_s}, QDir::Files, QDir::Name);
+    lockFiles.replaceInStrings(u"combat-"_s, QString()).replaceInStrings(u".lock"_s, QString());
+    QCOMPARE(lockFiles, locks);
     for (const int lock : alive)
         files::platform::releaseLock(lock);
 }
@@ -249,61 +260,67 @@ void TestRecovery::aLinkAtItsNameIsNotWrittenThrough()
 #else
     QVERIFY(QFile::link(victim, file->path()));
 #endif
-#ifdef Q_OS_WIN
-    // Windows may refuse, or put a file of its own in the link's place.
-    file->write("[Info0]\r\n");
-#else
-    QVERIFY(!file->write("[Info0]\r\n").ok);
-#endif
+    // The file takes the link's place.
+    QVERIFY(file->write("[Info0]\r\n").ok);
+    QVERIFY(!QFileInfo(file->path()).isSymLink());
     QFile mine(victim);
     QVERIFY(mine.open(QIODevice::ReadOnly));
     QCOMPARE(mine.readAll(), QByteArray("mine"));
 }
 
+// The copy goes only into the folder held open: whatever is put at its name is replaced,
+// never written through, and a folder taken away or swapped stops the copies with a true
+// sentence.
 void TestRecovery::onlyItsOwnFileIsWritten_data()
 {
-    QTest::addColumn<QString>("atItsName"); // what is at the file's name when it is written
+    QTest::addColumn<QString>("meanwhile"); // what happens before the file is written
     QTest::addColumn<QString>("told");      // what the refusal says; empty: written
+    const QString moved = u"is no longer the one Fraymark made for its copies"_s;
     QTest::newRow("nothing: made for its owner alone") << u"nothing"_s << QString();
 #ifndef Q_OS_WIN
-    QTest::newRow("a link leading nowhere: nothing is made where it leads")
-        << u"dangling link"_s << u"is not this program's own file"_s;
-    QTest::newRow("another user's file") << u"another's file"_s << u"is not this program's own file"_s;
-    QTest::newRow("its folder gone: the system's reason, no word of whose file")
-        << u"no folder"_s << u"cannot be made: "_s;
+    QTest::newRow("a link leading elsewhere: replaced") << u"link"_s << QString();
+    QTest::newRow("another user's file: replaced") << u"another's file"_s << QString();
 #endif
+    QTest::newRow("its folder gone") << u"no folder"_s << moved;
+    QTest::newRow("its folder renamed away, another made at its path") << u"swapped"_s << moved;
 }
 
 void TestRecovery::onlyItsOwnFileIsWritten()
 {
-    QFETCH(QString, atItsName);
+    QFETCH(QString, meanwhile);
     QFETCH(QString, told);
     QTemporaryDir dir;
+    const QString folder = dir.filePath(u"fraymark"_s);
     QString problem;
-    const std::unique_ptr<files::StateFile> file = files::StateFile::open(dir.filePath(u"fraymark"_s), problem);
+    const std::unique_ptr<files::StateFile> file = files::StateFile::open(folder, problem);
     QVERIFY2(file, qPrintable(problem));
     const QString elsewhere = dir.filePath(u"elsewhere.ini"_s);
+    {
+        QFile theirs(elsewhere);
+        QVERIFY(theirs.open(QIODevice::WriteOnly) && theirs.write("theirs") == 6);
+    }
 #ifndef Q_OS_WIN
-    if (atItsName == u"dangling link") {
+    if (meanwhile == u"link") {
         QVERIFY(QFile::link(elsewhere, file->path()));
-    } else if (atItsName == u"another's file") {
+    } else if (meanwhile == u"another's file") {
         if (::geteuid() != 0)
             QSKIP("only root can give a file to another user");
-        QFile theirs(file->path());
-        QVERIFY(theirs.open(QIODevice::WriteOnly) && theirs.write("theirs") == 6);
-        theirs.close();
+        QVERIFY(QFile::copy(elsewhere, file->path()));
         QCOMPARE(::chown(QFile::encodeName(file->path()).constData(), 65534, 65534), 0);
-    } else if (atItsName == u"no folder") {
-        QVERIFY(QDir(dir.filePath(u"fraymark"_s)).removeRecursively());
     }
 #endif
+    if (meanwhile == u"no folder")
+        QVERIFY(QDir(folder).removeRecursively());
+    if (meanwhile == u"swapped")
+        QVERIFY(QDir().rename(folder, dir.filePath(u"away"_s)) && QDir().mkdir(folder));
     const files::SaveOutcome outcome = file->write("[Info0]\r\n");
     QVERIFY2(outcome.ok == told.isEmpty() && outcome.error.contains(told), qPrintable(outcome.error));
-    QVERIFY(!QFile::exists(elsewhere));
-    QByteArray bytes;
-    files::platform::readWholeFile(file->path(), 100, bytes);
-    QCOMPARE(bytes, atItsName == u"nothing" ? QByteArray("[Info0]\r\n")
-                    : atItsName == u"another's file" ? QByteArray("theirs") : QByteArray());
+    QFile theirs(elsewhere);
+    QVERIFY(theirs.open(QIODevice::ReadOnly));
+    QCOMPARE(theirs.readAll(), QByteArray("theirs"));
+    QFile copy(file->path());
+    QCOMPARE(copy.open(QIODevice::ReadOnly) ? copy.readAll() : QByteArray(),
+             told.isEmpty() ? QByteArray("[Info0]\r\n") : QByteArray());
 #ifndef Q_OS_WIN
     if (told.isEmpty())
         QCOMPARE(QFileInfo(file->path()).permissions() & 0x0077, QFile::Permissions()); // group and others: nothing

@@ -5,6 +5,7 @@
 // become, the child is this test program started again to run one named job.
 
 #include <QByteArray>
+#include <QDir>
 #include <QDirIterator>
 #include <QFile>
 
@@ -19,6 +20,8 @@
 #include <cstdio>
 #include <optional>
 #else
+#include <cstdlib>
+
 #include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -101,6 +104,22 @@ inline QByteArray inChild(const std::function<QByteArray()> &work)
     return done && report.startsWith('+') ? report.mid(1) : QByteArray("<child failed>");
 }
 
+// `work` as the user the child has become, with a state folder of that user's own for the
+// journals of its saves, under /tmp, which goes when `work` is done.
+inline QByteArray withOwnStateFolder(const std::function<QByteArray()> &work)
+{
+    // One the test gave it, which it may write, stays.
+    if (const char *given = getenv("XDG_STATE_HOME"); given && access(given, W_OK) == 0)
+        return work();
+    char folder[] = "/tmp/fraymark-child-state-XXXXXX";
+    if (!mkdtemp(folder))
+        return "<no state folder>";
+    setenv("XDG_STATE_HOME", folder, 1);
+    const QByteArray report = work();
+    QDir(QString::fromLocal8Bit(folder)).removeRecursively();
+    return report;
+}
+
 // `work` as a user whom permission bits bind: for the superuser, in a child
 // that has become "nobody" (65534), who is given `folder` and all in it.
 inline QByteArray asOrdinaryUser(const QString &folder, const std::function<QByteArray()> &work)
@@ -114,7 +133,7 @@ inline QByteArray asOrdinaryUser(const QString &folder, const std::function<QByt
             return "<no chown>";
     return inChild([&] {
         const bool changed = setgroups(0, nullptr) == 0 && setgid(Nobody) == 0 && setuid(Nobody) == 0;
-        return changed ? work() : QByteArray("<no user change>");
+        return changed ? withOwnStateFolder(work) : QByteArray("<no user change>");
     });
 }
 
@@ -127,7 +146,7 @@ inline QByteArray asNobody(const std::function<QByteArray()> &work)
     constexpr uid_t Nobody = 65534;
     return inChild([&] {
         const bool changed = setgroups(0, nullptr) == 0 && setgid(Nobody) == 0 && setuid(Nobody) == 0;
-        return changed ? work() : QByteArray("<no user change>");
+        return changed ? withOwnStateFolder(work) : QByteArray("<no user change>");
     });
 }
 

@@ -4,6 +4,7 @@
 #include "files/CombatLoader.h"
 #include "files/CombatSave.h"
 #include "files/CombatWriter.h"
+#include "files/StateFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,6 +19,8 @@
 #else
 #include <csignal>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -240,6 +243,9 @@ private slots:
     void temporaryFilesUnreadable();
     void killedSave_data();
     void killedSave();
+    void twoSavesThroughTwoNames();
+    void aJournalPlantedBesideTheFile_data();
+    void aJournalPlantedBesideTheFile();
 };
 
 void TestCombatSave::replacesAllOfAnExistingFile()
@@ -418,7 +424,10 @@ void TestCombatSave::refusedTargets()
         QSKIP(qPrintable(why));
 #endif
 
-    QTemporaryDir dir;
+    // Links are followed only on a way nobody else may write: the loop lives in the build's
+    // folder, and is walked as the user the test runs as.
+    const bool loop = target == u"loop.ini";
+    QTemporaryDir dir(loop ? QDir::currentPath() + QStringLiteral("/loop-XXXXXX") : QDir::tempPath() + QStringLiteral("/tst_combatsave-XXXXXX"));
     QVERIFY(dir.isValid());
     QString path = target.startsWith(u'/') ? target : dir.filePath(target);
     if (target.endsWith(u'/')) {
@@ -450,10 +459,12 @@ void TestCombatSave::refusedTargets()
 #endif
     const QStringList before = entries(QFileInfo(path).absolutePath());
 
-    const files::SaveOutcome outcome{false, QString::fromUtf8(testing::asOrdinaryUser(dir.path(), [&] {
+    const auto save = [&] {
         const files::SaveOutcome saved = files::saveCombatFile(Roster(), path);
         return saved.ok ? QByteArray("<saved>") : saved.error.toUtf8();
-    })), QString()};
+    };
+    const files::SaveOutcome outcome{false, QString::fromUtf8(loop ? save() : testing::asOrdinaryUser(dir.path(), save)),
+                                     QString()};
     QFile::setPermissions(dir.filePath(QStringLiteral("locked")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 #ifdef Q_OS_WIN
     if (target == u"read-only.ini") {
@@ -494,12 +505,12 @@ void TestCombatSave::fullDisk_data()
             QTest::addRow("%s, %d, limit the size", shape, noteLength) << shape << 3 * noteLength << noteLength << qint64(0) << true;
         }
     }
-    // Written in place: a copy of the old content comes first, then the new bytes
-    // over the old ones; a smaller old file is put back after a write that failed.
+    // Written in place: a journal of the old content and the new comes first (the limit
+    // counted from both, the journal's header besides), then the new bytes over the old ones.
     for (const int noteLength : {80, 2000}) {
         for (const int oldNoteLength : {noteLength / 4, 3 * noteLength}) {
             const char *old = oldNoteLength < noteLength ? "smaller" : "larger";
-            for (const qint64 limit : {-1, 0})
+            for (const qint64 limit : {-1, 4096})
                 QTest::addRow("hard link, %d, %s old file, %lld", noteLength, old, limit)
                     << "hard link" << oldNoteLength << noteLength << limit << true;
             QTest::addRow("hard link, %d, %s old file, limit 1", noteLength, old)
@@ -540,10 +551,11 @@ void TestCombatSave::fullDisk()
     roster.generalNote = QString(noteLength, u'n');
     const QByteArray fresh = files::combatFileBytes(roster);
     QVERIFY(noteLength > 1000 ? fresh.size() > 16 * 1024 : fresh.size() > 2500 && fresh.size() < 4096);
+    const bool inPlace = shape == u"hard link";
     if (fromSize)
-        limit += fresh.size();
-    // In place the copy of the old content must fit as well.
-    const qint64 needed = shape == u"hard link" ? qMax(fresh.size(), oldBytes.size()) : fresh.size();
+        limit += fresh.size() + (inPlace ? oldBytes.size() : 0);
+    // In place the journal holds both contents, and a header: a limit below the two fails it.
+    const qint64 needed = inPlace ? fresh.size() + oldBytes.size() + 1 : fresh.size();
 
     const files::SaveOutcome outcome = saveWithFileSizeLimit(roster, path, rlim_t(limit));
     if (limit >= needed) {
@@ -598,46 +610,56 @@ void TestCombatSave::loadLimit()
 void TestCombatSave::linksInSharedFolders_data()
 {
     QTest::addColumn<int>("folderMode");
-    QTest::addColumn<bool>("plantedByNobody"); // else by root, the folder's owner
+    QTest::addColumn<bool>("folderOfNobody"); // else root's, with nobody's group
+    QTest::addColumn<bool>("plantedByNobody"); // else by root
     QTest::addColumn<bool>("savedByNobody");
     QTest::addColumn<bool>("dangling");
-    QTest::addColumn<bool>("followed");
     QTest::addColumn<bool>("toFolder"); // the link leads to the target's folder, the path goes on through it
+    QTest::addColumn<QString>("told"); // why it is not followed; empty: followed
 
+    const QString others = QStringLiteral("is a link of the user \"nobody\", and only your own links are followed");
+    const QString shared = QStringLiteral("is a link, and others may write the folder \"%1\" on the way to it, so it "
+                                          "is not followed")
+                               .arg(QDir::tempPath());
     for (const bool toFolder : {false, true}) {
         const char *to = toFolder ? "to a folder" : "to a file";
-        QTest::addRow("sticky, nobody's link %s, root saves", to) << 01777 << true << false << false << false << toFolder;
-        QTest::addRow("sticky, nobody's dangling link %s, root saves", to) << 01777 << true << false << true << false << toFolder;
-        QTest::addRow("sticky, nobody's link %s, nobody saves", to) << 01777 << true << true << false << true << toFolder;
-        QTest::addRow("sticky, the owner's link %s, nobody saves", to) << 01777 << false << true << false << true << toFolder;
-        QTest::addRow("not sticky, nobody's link %s, root saves", to) << 0777 << true << false << false << true << toFolder;
-        QTest::addRow("not sticky, nobody's dangling link %s, root saves", to) << 0777 << true << false << true << true << toFolder;
+        QTest::addRow("sticky, nobody's link %s, root saves", to) << 01777 << false << true << false << false << toFolder << others;
+        QTest::addRow("sticky, nobody's dangling link %s, root saves", to) << 01777 << false << true << false << true << toFolder << others;
+        QTest::addRow("not sticky, nobody's link %s, root saves", to) << 0777 << false << true << false << false << toFolder << others;
+        QTest::addRow("sticky, nobody's own link %s, nobody saves", to) << 01777 << false << true << true << false << toFolder << shared;
+        QTest::addRow("sticky, root's link %s, nobody saves", to) << 01777 << false << false << true << false << toFolder << shared;
     }
+    QTest::newRow("nobody's home, nobody's link, root saves") << 0755 << true << true << false << false << false << others;
+    QTest::newRow("a group folder, nobody's link, root saves") << 02775 << false << true << false << false << false << others;
+    QTest::newRow("a group folder, root's own link, root saves") << 02775 << false << false << false << false << false << QString();
+    QTest::newRow("root's folder, root's own link, root saves") << 0755 << false << false << false << true << false << QString();
 }
 
-// In a folder where anyone may plant links, only links of the saver or of the
-// folder's owner lead anywhere; any other is refused before a byte is written.
+// A link is followed only where nobody but the saver (and root) can have put it: the saver's
+// or root's own, with no folder on the way that others may write unless it is the saver's.
+// Any other is refused before a byte is written.
 void TestCombatSave::linksInSharedFolders()
 {
 #ifdef Q_OS_WIN
-    QSKIP("links planted by another user in a sticky folder: Windows has no sticky folders, and no setuid to "
-          "become another user");
+    QSKIP("links planted by another user: Windows has no setuid to become another user");
 #else
     QFETCH(int, folderMode);
+    QFETCH(bool, folderOfNobody);
     QFETCH(bool, plantedByNobody);
     QFETCH(bool, savedByNobody);
     QFETCH(bool, dangling);
-    QFETCH(bool, followed);
     QFETCH(bool, toFolder);
+    QFETCH(QString, told);
     if (geteuid() != 0)
         QSKIP("a link of another user needs the tests to run as root");
 
-    QTemporaryDir dir; // under /tmp, itself such a folder
+    QTemporaryDir dir; // under /tmp, which others may write
     QVERIFY(dir.isValid() && chmod(native(dir.path()).constData(), 0755) == 0);
     const QString shared = dir.filePath(QStringLiteral("shared"));
     const QString targets = dir.filePath(QStringLiteral("targets"));
     QVERIFY(QDir().mkdir(shared) && QDir().mkdir(targets));
     QVERIFY(chmod(native(shared).constData(), mode_t(folderMode)) == 0 && chmod(native(targets).constData(), 0777) == 0);
+    QVERIFY(chown(native(shared).constData(), folderOfNobody ? 65534 : 0, 65534) == 0);
     const QString target = targets + QStringLiteral("/notes.txt");
     const QString link = shared + QStringLiteral("/fight.ini");
     const QString path = toFolder ? link + QStringLiteral("/notes.txt") : link;
@@ -654,31 +676,31 @@ void TestCombatSave::linksInSharedFolders()
         return outcome.ok ? QByteArray("saved") : outcome.error.toUtf8();
     };
     const QString said = QString::fromUtf8(savedByNobody ? testing::asNobody(save) : save());
-    if (followed) {
+    if (told.isEmpty()) {
         QCOMPARE(said, QStringLiteral("saved"));
         QCOMPARE(contents(target), files::combatFileBytes(roster));
     } else {
-        QCOMPARE(said, QStringLiteral("The combat could not be saved to \"%1\": \"%2\" is a link of the user "
-                                      "\"nobody\" in a folder where anyone may put links, so it is not followed. "
-                                      "Nothing was written; save under another name.")
-                           .arg(path, link));
+        QCOMPARE(said, QStringLiteral("The combat could not be saved to \"%1\": \"%2\" %3. Nothing was written; "
+                                      "save under another name.")
+                           .arg(path, link, told));
         QCOMPARE(contents(target), dangling ? QByteArray("<unreadable>") : QByteArray("notes"));
     }
     QCOMPARE(entries(shared), QStringList{QStringLiteral("fight.ini")});
-    QCOMPARE(entries(targets), dangling && !followed ? QStringList() : QStringList{QStringLiteral("notes.txt")});
+    QCOMPARE(entries(targets), dangling && !told.isEmpty() ? QStringList() : QStringList{QStringLiteral("notes.txt")});
 #endif
 }
 
 void TestCombatSave::temporaryFilesUnreadable_data()
 {
-    QTest::addColumn<bool>("hardLink"); // saved in place, beside a journal
+    QTest::addColumn<bool>("hardLink"); // saved in place, after a journal in the saver's own folder
 
     QTest::newRow("one name") << false;
     QTest::newRow("hard link") << true;
 }
 
 // While root saves its 0600 combat, "nobody" keeps opening every other file that it
-// sees in the folder, and never gets one open.
+// sees in the folder, and never gets one open; a save in place leaves nothing there at all,
+// its journal kept in root's own folder.
 void TestCombatSave::temporaryFilesUnreadable()
 {
 #ifdef Q_OS_WIN
@@ -723,7 +745,14 @@ void TestCombatSave::temporaryFilesUnreadable()
     int status = -1;
     QVERIFY(waitpid(saver, &status, 0) == saver && WIFEXITED(status) && WEXITSTATUS(status) == 0);
     QCOMPARE(counts.size(), 2);
-    QVERIFY2(counts[0].toInt() > 0, "the watcher never saw a save under way");
+    if (hardLink) {
+        QCOMPARE(counts[0].toInt(), 0);
+        const QFileInfo journals(files::stateFolderPath());
+        QVERIFY(journals.isDir() && journals.ownerId() == 0
+                && (journals.permissions() & (QFile::ReadGroup | QFile::ReadOther)) == QFile::Permissions());
+    } else {
+        QVERIFY2(counts[0].toInt() > 0, "the watcher never saw a save under way");
+    }
     QCOMPARE(counts[1].toInt(), 0);
     QCOMPARE(snapshot(path).mode & 07777, mode_t(0600));
 #endif
@@ -731,58 +760,50 @@ void TestCombatSave::temporaryFilesUnreadable()
 
 void TestCombatSave::killedSave_data()
 {
-    QTest::addColumn<QString>("killedWhen"); // while this name of ours is in the folder
-    QTest::addColumn<bool>("thenSave");      // the next step, by root: a save, else a load
-    QTest::addColumn<bool>("byNobody");      // the killed save: by "nobody" in root's 0666 file, else by root
+    QTest::addColumn<QString>("killedWhen"); // while this name is in the saver's journal folder
+    QTest::addColumn<QString>("then");       // what comes next, by the same user
+    QTest::addColumn<bool>("byNobody");      // the saver: "nobody" in root's 0666 file, else root
 
-    for (const bool thenSave : {false, true}) {
-        const char *next = thenSave ? "save" : "load";
-        QTest::addRow("journal being written, %s", next) << QStringLiteral(".fraymark-save-") << thenSave << false;
-        QTest::addRow("journal whole, %s", next) << QStringLiteral(".fraymark-journal-") << thenSave << false;
+    for (const char *then : {"load", "save"}) {
+        QTest::addRow("journal being written, %s", then) << QStringLiteral(".new-") << QString::fromLatin1(then) << false;
+        QTest::addRow("journal whole, %s", then) << QStringLiteral("journal-") << QString::fromLatin1(then) << false;
     }
-    QTest::newRow("journal whole, nobody's save, load") << QStringLiteral(".fraymark-journal-") << false << true;
+    QTest::newRow("journal whole, nobody's save, load") << QStringLiteral("journal-") << QStringLiteral("load") << true;
+    QTest::newRow("journal whole, the file cut, load") << QStringLiteral("journal-") << QStringLiteral("cut") << false;
+    QTest::newRow("journal whole, a whole save through the other name, load")
+        << QStringLiteral("journal-") << QStringLiteral("other") << false;
+    QTest::newRow("journal whole, another program writes the file, load")
+        << QStringLiteral("journal-") << QStringLiteral("written") << false;
 }
 
-// A save in place killed at a given moment costs nothing: the next load finds one
-// combat whole, or the next save writes its own, says so when it had to put the
-// old combat back, and nothing of the killed save stays.
+// A save in place killed at a given moment costs nothing, and its journal puts back only what
+// it cut: the next load or save by the user finds one combat whole, says so when it had to put
+// the old combat back, and leaves nothing of the killed save. A file that holds anything but
+// a cut of that save (another save through another name finished, another program wrote it)
+// is left as it is; the combat the killed save was replacing is set aside and named.
 void TestCombatSave::killedSave()
 {
     QFETCH(QString, killedWhen);
-    QFETCH(bool, thenSave);
+    QFETCH(QString, then);
     QFETCH(bool, byNobody);
 #ifdef Q_OS_WIN
-    if (byNobody)
-        QSKIP(qPrintable(posixOnly(QStringLiteral("nobody"))));
+    QSKIP("the journal's moments caught by SIGSTOP: the Windows build has a table of its own");
 #else
     if (byNobody && geteuid() != 0)
         QSKIP("another user needs the tests to run as root");
-#endif
-
-    QTemporaryDir dir;
+    QTemporaryDir dir, state;
     const QString path = dir.filePath(QStringLiteral("combat.ini"));
     const QString other = dir.filePath(QStringLiteral("other.ini"));
     const QList<Roster> combats = killedSaveCombats();
-#ifdef Q_OS_WIN
-    QVERIFY(dir.isValid() && writeFile(path, files::combatFileBytes(combats[0])) && hardLink(path, other));
-
-    // The saver is this program again, ended by TerminateProcess, which cannot stop it at
-    // a chosen instant as SIGSTOP can: any moment around the name may be hit, and what
-    // follows holds for each.
-    QProcess saver;
-    testing::startChild(saver, QStringLiteral("save in turns"), {path});
-    QVERIFY2(saver.waitForStarted(), qPrintable(saver.errorString()));
-    bool caught = false;
-    for (QDeadlineTimer deadline(30'000); !caught && !deadline.hasExpired() && saver.state() == QProcess::Running;)
-        caught = !QDir(dir.path()).entryList({killedWhen + u'*'}, QDir::Files | QDir::Hidden).isEmpty();
-    saver.kill();
-    QVERIFY(saver.waitForFinished());
-    QVERIFY2(caught, saver.readAllStandardOutput().prepend("the save never showed that name: ").constData());
-    const bool journal = !QDir(dir.path()).entryList({QStringLiteral(".fraymark-journal-*")}, QDir::Files | QDir::Hidden).isEmpty();
-#else
-    QVERIFY(dir.isValid() && chmod(native(dir.path()).constData(), byNobody ? 0777 : 0700) == 0);
-    QVERIFY(writeFile(path, files::combatFileBytes(combats[0])) && chmod(native(path).constData(), 0666) == 0);
+    const mode_t open = byNobody ? 0777 : 0700;
+    QVERIFY(dir.isValid() && state.isValid() && chmod(native(dir.path()).constData(), open) == 0
+            && chmod(native(state.path()).constData(), open) == 0);
+    // The saver writes the first two combats in turn, so each save replaces the other one.
+    QVERIFY(writeFile(path, files::combatFileBytes(combats[1])) && chmod(native(path).constData(), 0666) == 0);
     QVERIFY(hardLink(path, other));
+    const QByteArray stateHome = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", native(state.path()));
+    const QString journals = files::stateFolderPath();
 
     const pid_t saver = fork();
     if (saver == 0 && byNobody && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
@@ -792,38 +813,168 @@ void TestCombatSave::killedSave()
             files::saveCombatFile(combats[i], path);
     bool caught = false;
     for (int look = 0; !caught && look < 100'000; ++look) { // a save shows it within a few hundred
-        const QStringList names = QDir(dir.path()).entryList({killedWhen + u'*'}, QDir::Files | QDir::Hidden);
+        const QStringList names = QDir(journals).entryList({killedWhen + u'*'}, QDir::Files | QDir::Hidden);
         if (names.isEmpty())
             continue;
         kill(saver, SIGSTOP);
-        caught = QFile::exists(dir.filePath(names.first()));
+        caught = QFile::exists(journals + u'/' + names.first());
         if (!caught)
             kill(saver, SIGCONT);
     }
     kill(saver, SIGKILL);
     QCOMPARE(waitpid(saver, nullptr, 0), saver);
     QVERIFY2(caught, "the save never showed that name");
-    const bool journal = !QDir(dir.path()).entryList({QStringLiteral(".fraymark-journal-*")}, QDir::Files | QDir::Hidden).isEmpty();
-    QCOMPARE(journal, killedWhen.contains(u"journal"));
-#endif
+    QByteArray left = contents(path);
+    const QList<QByteArray> whole{files::combatFileBytes(combats[0]), files::combatFileBytes(combats[1])};
+    bool cut = !whole.contains(left);
+    QVERIFY(!cut || killedWhen == u"journal-"); // nothing is written before the journal is whole
+    // Where the kill came before the first byte, the save is cut by hand as a kill cuts it:
+    // the start of the new combat over the old one.
+    const QByteArray before = cut ? QByteArray() : left; // the combat the killed save was replacing
+    if ((then == u"cut" || then == u"other") && !cut) {
+        const QByteArray fresh = whole.at(1 - whole.indexOf(left));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.write(fresh.left(1000)) == 1000);
+        file.close();
+        left = contents(path);
+        cut = true;
+    }
 
     QString notice;
-    QByteArray expected = files::combatFileBytes(combats[2]);
-    if (thenSave) {
-        const files::SaveOutcome outcome = files::saveCombatFile(combats[2], path);
-        QVERIFY2(outcome.ok, qPrintable(outcome.error));
-        notice = outcome.notice;
+    QByteArray expected = cut ? QByteArray() : left;
+    const QByteArray written = "[Info0]\r\nName=Other campaign - Dragon\r\n";
+    auto nextStep = [&]() -> QByteArray {
+        if (then == u"save" || then == u"other") {
+            const files::SaveOutcome outcome = files::saveCombatFile(combats[2], then == u"save" ? path : other);
+            if (!outcome.ok)
+                return outcome.error.toUtf8();
+            if (then == u"save")
+                return outcome.notice.toUtf8();
+        }
+        if (then == u"written" && !writeFile(path, written))
+            return "<not written>";
+        return files::loadCombatFile(path, Roster()).notice.toUtf8();
+    };
+    notice = QString::fromUtf8(byNobody ? testing::asNobody(nextStep) : nextStep());
+    qputenv("XDG_STATE_HOME", stateHome);
+
+    if (then == u"save" || then == u"other")
+        expected = files::combatFileBytes(combats[2]);
+    if (then == u"written")
+        expected = written;
+    const QString putBack = QStringLiteral("An earlier save of \"%1\" was cut off before it ended; the combat it was "
+                                           "replacing has been put back whole.")
+                                .arg(path);
+    if (then == u"written") {
+        QVERIFY2(notice.startsWith(QStringLiteral("An earlier save of \"%1\" was cut off before it ended, but the file "
+                                                  "has been changed since, so it was left as it is.")
+                                       .arg(path)),
+                 qPrintable(notice));
+        const QStringList setAside = QDir(journals).entryList({QStringLiteral("set aside *")}, QDir::Files);
+        QCOMPARE(setAside.size(), 1);
+        QVERIFY(notice.contains(journals + u'/' + setAside.first()));
+        QVERIFY(whole.contains(contents(journals + u'/' + setAside.first())));
+    } else if (then == u"other") {
+        QCOMPARE(notice, QString()); // the save through the other name settled the journal
     } else {
-        const files::LoadOutcome outcome = files::loadCombatFile(path, Roster());
-        QCOMPARE(outcome.status, files::LoadOutcome::Status::Loaded);
-        notice = outcome.notice;
-        expected = files::combatFileBytes(outcome.roster);
-        QVERIFY(expected == files::combatFileBytes(combats[0]) || expected == files::combatFileBytes(combats[1]));
+        QCOMPARE(notice, cut ? putBack : QString());
+        if (then == u"cut")
+            expected = before;
+        else if (then == u"load" && cut)
+            QVERIFY(whole.contains(contents(path))); // a cut made by the kill itself: whichever it replaced
     }
-    QCOMPARE(notice, journal ? files::interruptedSaveNotice(path) : QString());
-    QCOMPARE(contents(path), expected);
-    QCOMPARE(contents(other), expected);
+    if (!expected.isEmpty())
+        QCOMPARE(contents(path), expected);
+    QCOMPARE(contents(other), contents(path));
     QCOMPARE(entries(dir.path()), (QStringList{QStringLiteral("combat.ini"), QStringLiteral("other.ini")}));
+    QCOMPARE(QDir(journals).entryList({QStringLiteral("journal-*"), QStringLiteral(".new-*")}, QDir::Files | QDir::Hidden),
+             QStringList());
+#endif
+}
+
+// Saves of one file through names in two folders, started together, wait for each other:
+// both say they saved, and the file holds one of the two combats whole.
+void TestCombatSave::twoSavesThroughTwoNames()
+{
+#ifdef Q_OS_WIN
+    QSKIP("two saving processes forked at once: the Windows build runs one saver at a time as a child program");
+#else
+    QTemporaryDir dir;
+    const QString a = dir.filePath(QStringLiteral("a/c.ini")), b = dir.filePath(QStringLiteral("b/c.ini"));
+    QVERIFY(dir.isValid() && QDir(dir.path()).mkdir(QStringLiteral("a")) && QDir(dir.path()).mkdir(QStringLiteral("b")));
+    const QList<Roster> combats = killedSaveCombats();
+    QVERIFY(writeFile(a, files::combatFileBytes(combats[2])) && hardLink(a, b));
+    pid_t savers[2] = {};
+    for (int s = 0; s < 2; ++s) {
+        savers[s] = fork();
+        if (savers[s] == 0) {
+            for (int i = 0; i < 20; ++i)
+                if (!files::saveCombatFile(combats[s], s == 0 ? a : b).ok)
+                    _exit(1);
+            _exit(0);
+        }
+    }
+    for (const pid_t saver : savers) {
+        int status = -1;
+        QVERIFY(waitpid(saver, &status, 0) == saver && WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+    }
+    QVERIFY(contents(a) == files::combatFileBytes(combats[0]) || contents(a) == files::combatFileBytes(combats[1]));
+    QCOMPARE(contents(b), contents(a));
+#endif
+}
+
+void TestCombatSave::aJournalPlantedBesideTheFile_data()
+{
+    QTest::addColumn<bool>("locked"); // the planter holds a lock on it meanwhile
+    QTest::newRow("planted") << false;
+    QTest::newRow("planted and locked") << true;
+}
+
+// Another user who puts a file of a journal's old name beside a combat, in a folder anyone may
+// write, gets nothing: the combat saves and loads as if it were not there, nothing names it,
+// and it stays as it was.
+void TestCombatSave::aJournalPlantedBesideTheFile()
+{
+#ifdef Q_OS_WIN
+    QSKIP("a file planted by another user: Windows has no setuid to become another user");
+#else
+    QFETCH(bool, locked);
+    if (geteuid() != 0)
+        QSKIP("another user needs the tests to run as root");
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid() && chmod(native(dir.path()).constData(), 01777) == 0);
+    const QString path = dir.filePath(QStringLiteral("combat.ini"));
+    QVERIFY(writeFile(path, files::combatFileBytes(sampleRoster(QStringLiteral("Old")))) && hardLink(path, dir.filePath(QStringLiteral("other.ini"))));
+    struct stat info {};
+    QVERIFY(stat(native(path).constData(), &info) == 0);
+    const QString planted = dir.filePath(QStringLiteral(".fraymark-journal-%1").arg(qulonglong(info.st_ino), 0, 16));
+    int ready[2];
+    QVERIFY(pipe(ready) == 0);
+    const pid_t planter = fork();
+    if (planter == 0) {
+        if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(1);
+        const int fd = open(native(planted).constData(), O_RDWR | O_CREAT | O_EXCL, 0600);
+        if (fd < 0 || write(fd, "bait", 4) != 4 || (locked && flock(fd, LOCK_EX) != 0))
+            _exit(1);
+        _exit(write(ready[1], "x", 1) == 1 && pause() == 0 ? 0 : 1); // held until killed
+    }
+    char byte = 0;
+    QCOMPARE(read(ready[0], &byte, 1), ssize_t(1));
+    const Roster roster = sampleRoster(QStringLiteral("New"));
+    const files::SaveOutcome saved = files::saveCombatFile(roster, path);
+    const files::LoadOutcome loaded = files::loadCombatFile(path, Roster());
+    kill(planter, SIGKILL);
+    waitpid(planter, nullptr, 0);
+    close(ready[0]);
+    close(ready[1]);
+    QVERIFY2(saved.ok && saved.notice.isEmpty(), qPrintable(saved.error + saved.notice));
+    QCOMPARE(loaded.status, files::LoadOutcome::Status::Loaded);
+    QCOMPARE(loaded.notice, QString());
+    QCOMPARE(contents(path), files::combatFileBytes(roster));
+    QCOMPARE(contents(planted), QByteArray("bait"));
+#endif
 }
 
 FRAYMARK_TEST_MAIN(TestCombatSave)

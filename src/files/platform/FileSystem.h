@@ -118,9 +118,9 @@ void releaseLock(int descriptor);
 Result readWholeFile(const QString &path, qint64 maxSize, QByteArray &bytes);
 
 // Puts `bytes` into the file at `path`, or nothing at all. A link on the way is followed
-// only when it is the user's own and no folder on the way to it may be written by others
-// who are not the user (root counts as the user's own, for a user; for root, every other
-// user counts); a missing target is made. The file stays what it was: owner, group,
+// only when it is the user's own (or root's, which nobody else can have put there) and no
+// folder on the way to it may be written by anyone but the user and root, unless it is the
+// user's own: whoever may write a folder may put a link there. A missing target is made. The file stays what it was: owner, group,
 // permissions, extended attributes and ACLs, hard links.
 //
 // A new file beside it is renamed over it where that keeps all of these. Otherwise the

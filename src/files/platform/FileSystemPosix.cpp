@@ -85,8 +85,8 @@ Result readWholeFile(const QString &path, qint64 maxSize, QByteArray &bytes)
     // Opening comes before any look at the file and never waits: a pipe put at the path
     // would block an ordinary open for good. What was opened is checked after.
     const Descriptor fd(openExisting(target, O_RDONLY));
-    if (!fd.valid())
-        return lookupFault(target.path, errno, target.folder.get());
+    if (!fd.valid()) // the way was open: the file itself refuses, or became a link meanwhile
+        return failed(errno == ELOOP ? Fault::NotOrdinary : Fault::Failed, target.path, errno);
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0)
         return failed(Fault::Failed, target.path, errno);

@@ -37,6 +37,27 @@ Result makeMissing(const QByteArray &path)
     return {};
 }
 
+// A file being written is made under a name of this form and renamed over its own when
+// whole. It is locked while it is written: an unlocked one was left by a program that died.
+constexpr char NewPrefix[] = ".new-";
+
+void clearNewLeftovers(int folder)
+{
+    Descriptor fd(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    DIR *dir = fd.valid() ? ::fdopendir(fd.get()) : nullptr;
+    if (!dir)
+        return;
+    fd.release(); // closedir() closes it
+    while (const dirent *entry = ::readdir(dir)) {
+        if (!QByteArrayView(entry->d_name).startsWith(NewPrefix))
+            continue;
+        const Descriptor left(::openat(folder, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        if (left.valid() && ::flock(left.get(), LOCK_EX | LOCK_NB) == 0)
+            ::unlinkat(folder, entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
 // `name` as a bare name in the folder: anything with a slash or a dot for a name is refused.
 bool isBareName(const QByteArray &name)
 {
@@ -82,6 +103,7 @@ Result PrivateFolder::open(const QString &path, std::unique_ptr<PrivateFolder> &
         return failed(Fault::Failed, target.path, errno);
     held->device = info.st_dev;
     held->inode = info.st_ino;
+    clearNewLeftovers(held->fd.get());
     folder.reset(new PrivateFolder(path, std::move(held)));
     return {};
 }
@@ -104,12 +126,15 @@ Result PrivateFolder::writeFile(const QString &name, const QByteArray &bytes) co
     QByteArray temporary;
     Descriptor fd;
     for (int attempt = 0; attempt < 100 && !fd.valid(); ++attempt) {
-        temporary = ".new-" + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        temporary = NewPrefix + QByteArray::number(QRandomGenerator::global()->generate(), 36);
         fd = Descriptor(::openat(folder, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                                  0600));
         if (!fd.valid() && errno != EEXIST)
             return failed(errno == EACCES || errno == EROFS ? Fault::FolderReadOnly : Fault::Failed, native(m_path),
                           errno);
+        // Cleared by another program's start in the moment before the lock: it is going away.
+        if (fd.valid() && ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
+            fd.close();
     }
     bool written = fd.valid() && writeAll(fd.get(), bytes.constData(), bytes.size(), 0) && ::fsync(fd.get()) == 0
         && fd.close() && ::renameat(folder, temporary.constData(), folder, file.constData()) == 0;

@@ -94,8 +94,7 @@ struct Target
 bool othersMayWrite(const struct stat &info);
 
 // `path` with its links followed: to an existing name (`exists`, `info` filled) or to a
-// name still free in an existing folder. A link is followed only when it is the user's own
-// and no folder on the way to it may be written by others who are not the user; a folder
+// name still free in an existing folder, by the rule of replaceFileContents. A folder
 // swapped meanwhile is never followed into, as each step opens what the last one found.
 Result followLinks(const QByteArray &given, Target &target);
 // The existing file itself, never a link put in its place meanwhile; never waits on a pipe.
