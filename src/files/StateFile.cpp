@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QDir> // path strings only: every look at the disk goes through the platform layer
+#include <QSet>
 #include <QUrl>
 
 #include <utility>
@@ -265,43 +266,50 @@ std::unique_ptr<LeftState> LeftState::findNewest(const QString &folderPath, cons
 {
     QString problem;
     const std::shared_ptr<platform::PrivateFolder> folder = openStateFolder(folderPath, problem);
-    QStringList names;
-    if (!folder || !folder->listFiles(FilePrefix, FileSuffix, names).ok())
+    QList<platform::PrivateFolder::Listed> files;
+    if (!folder || !folder->listFiles(FilePrefix, files).ok())
         return nullptr;
+    QSet<QString> copies;
+    copies.reserve(files.size());
+    for (const platform::PrivateFolder::Listed &file : std::as_const(files)) {
+        if (file.name.endsWith(FileSuffix))
+            copies.insert(file.name);
+    }
+    // Newest written first, so that a start reads only the copies newer than the one it
+    // offers, however many older ones wait their turn.
     std::unique_ptr<LeftState> newest;
-    for (const QString &name : names) {
-        if (stop && *stop)
+    for (const platform::PrivateFolder::Listed &file : std::as_const(files)) {
+        if (newest || (stop && *stop))
             break;
+        if (!copies.contains(file.name))
+            continue;
         int lock = -1;
         // A lock that cannot be taken: its program runs. None at all: its program is gone.
-        const platform::Result locked = folder->tryLock(lockNameOf(name), false, lock);
+        const platform::Result locked = folder->tryLock(lockNameOf(file.name), false, lock);
         if (!locked.ok() && locked.fault != platform::Fault::Missing)
             continue;
         bool empty = false;
-        const std::optional<RecoveryMark> mark = readMarkOf(*folder, name, empty);
+        const std::optional<RecoveryMark> mark = readMarkOf(*folder, file.name, empty);
         // Saved, or ended before its first write had a byte in it: nothing to offer.
         if ((mark && mark->saved) || empty) {
-            removeFiles(*folder, name, lock);
-        } else if (mark && (!newest || mark->changed > newest->m_mark.changed)) {
-            newest.reset(new LeftState(folder, name, lock, *mark));
+            removeFiles(*folder, file.name, lock);
+        } else if (mark) {
+            // The one offered is held, so that no other Fraymark offers it meanwhile.
+            newest.reset(new LeftState(folder, file.name, lock, *mark));
+            if (lock < 0 && !folder->tryLock(lockNameOf(file.name), true, newest->m_lock).ok())
+                newest.reset();
         } else {
             platform::releaseLock(lock);
         }
     }
-    // The one offered is held, so that no other Fraymark offers it meanwhile.
-    if (newest && newest->m_lock < 0 && !folder->tryLock(lockNameOf(newest->m_name), true, newest->m_lock).ok())
-        newest.reset();
     // Locks of programs that ended before their first change.
-    QStringList locks;
-    if (folder->listFiles(FilePrefix, LockSuffix, locks).ok()) {
-        for (const QString &lockName : locks) {
-            const QString name = lockName.chopped(LockSuffix.size()) + FileSuffix;
-            int lock = -1;
-            qint64 size = 0;
-            if (folder->fileSize(name, size).fault == platform::Fault::Missing
-                && folder->tryLock(lockName, false, lock).ok())
-                removeFiles(*folder, name, lock);
-        }
+    for (const platform::PrivateFolder::Listed &file : std::as_const(files)) {
+        if (!file.name.endsWith(LockSuffix))
+            continue;
+        const QString name = file.name.chopped(LockSuffix.size()) + FileSuffix;
+        int lock = -1;
+        if (!copies.contains(name) && folder->tryLock(file.name, false, lock).ok())
+            removeFiles(*folder, name, lock);
     }
     return newest;
 }

@@ -56,6 +56,8 @@ private slots:
     void noOfferOnceTheUserHasGoneOn();
     void aFolderThatCannotHoldTheFileIsToldOnce();
     void aFailureToldLeavesOnceACopyIsKeptAgain();
+    void exitAsksOnlyWhenNothingKeepsTheChanges_data();
+    void exitAsksOnlyWhenNothingKeepsTheChanges();
     void turnedOffNothingIsWritten();
 };
 
@@ -149,6 +151,37 @@ void TestRecoveryBar::aFailureToldLeavesOnceACopyIsKeptAgain()
     QVERIFY(QFile::remove(recovery->statePath()) && QDir().mkdir(recovery->statePath()));
     typeInto(field(*f.window, Field::Name, 0), u"Ogre"_s);
     QTRY_VERIFY(!f.window->recoveryBar().isHidden());
+}
+
+void TestRecoveryBar::exitAsksOnlyWhenNothingKeepsTheChanges_data()
+{
+    QTest::addColumn<bool>("copyFails");
+    QTest::addColumn<QString>("answer"); // the button pressed; empty: the box closed
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("copy kept") << false << QString() << false << true;
+    QTest::newRow("copy failed, Exit") << true << u"E&xit"_s << true << true;
+    QTest::newRow("copy failed, box closed") << true << QString() << true << false;
+    QTest::newRow("copy failed, Save cancelled") << true << u"&Save"_s << true << false;
+}
+
+void TestRecoveryBar::exitAsksOnlyWhenNothingKeepsTheChanges()
+{
+    QFETCH(bool, copyFails);
+    QFETCH(QString, answer);
+    QFETCH(bool, asked);
+    QFETCH(bool, closes);
+    QTemporaryDir dir;
+    WindowFixture f;
+    QVERIFY(f.show(Shown::Exposed));
+    const auto recovery = startRecovery(f, dir.path());
+    if (copyFails)
+        QVERIFY(QDir().mkdir(recovery->statePath()));
+    typeInto(field(*f.window, Field::Name, 0), u"Orc"_s);
+    QTRY_VERIFY(copyFails != f.window->recoveryBar().isHidden());
+    f.prompts->choiceAnswers << answer; // Save opens the save dialog, which is cancelled
+    QCOMPARE(f.window->close(), closes);
+    QCOMPARE(f.prompts->questions.size(), asked ? 1 : 0);
 }
 
 void TestRecoveryBar::turnedOffNothingIsWritten()

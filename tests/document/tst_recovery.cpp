@@ -74,6 +74,7 @@ void leave(const QString &path, int minutesAgo, bool saved)
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(files::stateFileBytes(roster::Roster{}, {}, {}, mark));
+    QVERIFY(file.flush() && file.setFileTime(mark.changed, QFileDevice::FileModificationTime));
 }
 
 } // namespace
@@ -168,15 +169,18 @@ void TestRecovery::theNewestEndedUnsavedFileIsOffered_data()
     QTest::addColumn<QStringList>("files");
     QTest::addColumn<QString>("offered");
     QTest::addColumn<QStringList>("left");
+    QTest::addColumn<bool>("othersFolder"); // the folder given to another user before the look
     QTest::newRow("the newest of two unsaved") << QStringList{u"a:5:u"_s, u"b:1:u"_s, u"c:9:u"_s} << u"b"_s
-                                               << QStringList{u"a"_s, u"b"_s, u"c"_s};
+                                               << QStringList{u"a"_s, u"b"_s, u"c"_s} << false;
     QTest::newRow("a saved one goes, and is not offered") << QStringList{u"a:5:u"_s, u"b:1:s"_s} << u"a"_s
-                                                          << QStringList{u"a"_s};
+                                                          << QStringList{u"a"_s} << false;
     QTest::newRow("a living program's file is its own") << QStringList{u"a:5:u"_s, u"b:1:l"_s} << u"a"_s
-                                                        << QStringList{u"a"_s, u"b"_s};
+                                                        << QStringList{u"a"_s, u"b"_s} << false;
     QTest::newRow("a file that does not read is left alone") << QStringList{u"a:1:b"_s} << QString()
-                                                             << QStringList{u"a"_s};
-    QTest::newRow("nothing left") << QStringList{} << QString() << QStringList{};
+                                                             << QStringList{u"a"_s} << false;
+    QTest::newRow("nothing left") << QStringList{} << QString() << QStringList{} << false;
+    QTest::newRow("another user's folder: nothing read, removed or locked")
+        << QStringList{u"a:5:u"_s, u"b:1:s"_s} << QString() << QStringList{u"a"_s, u"b"_s} << true;
 }
 
 void TestRecovery::theNewestEndedUnsavedFileIsOffered()
@@ -184,6 +188,7 @@ void TestRecovery::theNewestEndedUnsavedFileIsOffered()
     QFETCH(QStringList, files);
     QFETCH(QString, offered);
     QFETCH(QStringList, left);
+    QFETCH(bool, othersFolder);
     QTemporaryDir dir;
     std::unique_ptr<files::platform::PrivateFolder> folder;
     QVERIFY(files::platform::PrivateFolder::open(dir.path(), folder).ok());
@@ -204,6 +209,15 @@ void TestRecovery::theNewestEndedUnsavedFileIsOffered()
     if (!offered.isEmpty())
         locks << offered;
     locks.sort();
+#ifndef Q_OS_WIN
+    if (othersFolder && ::geteuid() != 0)
+        QSKIP("only root can give a folder to another user");
+    if (othersFolder)
+        QCOMPARE(::chown(QFile::encodeName(dir.path()).constData(), 65534, 65534), 0);
+#else
+    if (othersFolder)
+        QSKIP("a folder of another user is made only on Unix here");
+#endif
     {
         const std::unique_ptr<files::LeftState> found = files::LeftState::findNewest(dir.path());
         QCOMPARE(found ? QFileInfo(found->path()).completeBaseName() : QString(),

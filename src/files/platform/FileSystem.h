@@ -92,8 +92,13 @@ public:
     Result removeFile(const QString &name) const;
     // Missing when nothing is there, NotOrdinary for a link or anything else.
     Result fileSize(const QString &name, qint64 &size) const;
-    // The ordinary files whose names begin with `prefix` and end with `suffix`, sorted.
-    Result listFiles(const QString &prefix, const QString &suffix, QStringList &names) const;
+    struct Listed
+    {
+        QString name;
+        qint64 modified = 0; // when last written, in ms since 1970 (UTC)
+    };
+    // The ordinary files whose names begin with `prefix`, the most recently written first.
+    Result listFiles(const QString &prefix, QList<Listed> &files) const;
     // Takes the lock of the file `name` without waiting; with `make`, the file is made
     // (0600) when missing, without it Missing says there is none. The system lets the lock
     // go when `descriptor` is released or the process ends, however it ends, so a lock that

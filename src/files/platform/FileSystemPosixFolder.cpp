@@ -5,6 +5,7 @@
 
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cerrno>
 
 #include <dirent.h>
@@ -207,15 +208,15 @@ Result PrivateFolder::fileSize(const QString &name, qint64 &size) const
     return {};
 }
 
-Result PrivateFolder::listFiles(const QString &prefix, const QString &suffix, QStringList &names) const
+Result PrivateFolder::listFiles(const QString &prefix, QList<Listed> &files) const
 {
-    names.clear();
+    files.clear();
     Descriptor fd(::openat(m_held->fd.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     DIR *dir = fd.valid() ? ::fdopendir(fd.get()) : nullptr;
     if (!dir)
         return failed(Fault::Failed, native(m_path), errno);
     const int listed = fd.release(); // closedir() closes it
-    const QByteArray head = native(prefix), tail = native(suffix);
+    const QByteArray head = native(prefix);
     int error = 0;
     for (;;) {
         errno = 0;
@@ -225,21 +226,21 @@ Result PrivateFolder::listFiles(const QString &prefix, const QString &suffix, QS
             break;
         }
         const QByteArrayView name(entry->d_name);
-        if (name.size() < head.size() + tail.size() || !name.startsWith(head) || !name.endsWith(tail))
+        if (!name.startsWith(head))
             continue;
-        // Some file systems leave the kind out of the listing.
         struct stat info {};
-        if (entry->d_type == DT_REG
-            || (entry->d_type == DT_UNKNOWN && ::fstatat(listed, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0
-                && S_ISREG(info.st_mode)))
-            names << shown(name.toByteArray());
+        if (::fstatat(listed, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode))
+            files.append({shown(name.toByteArray()),
+                          qint64(info.st_mtim.tv_sec) * 1000 + qint64(info.st_mtim.tv_nsec) / 1000000});
     }
     ::closedir(dir);
     if (error != 0) {
-        names.clear();
+        files.clear();
         return failed(Fault::Failed, native(m_path), error);
     }
-    names.sort();
+    std::sort(files.begin(), files.end(), [](const Listed &a, const Listed &b) {
+        return a.modified != b.modified ? a.modified > b.modified : a.name > b.name;
+    });
     return {};
 }
 
