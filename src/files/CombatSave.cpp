@@ -78,7 +78,7 @@ QString reason(const platform::Result &result)
     case Fault::IsFolder:
         return QStringLiteral("that is a folder, not a file");
     case Fault::NotOrdinary:
-        return QStringLiteral("that is not an ordinary file");
+        return QStringLiteral("that is not a file but a device, a pipe or a socket");
     case Fault::ReadOnly:
         return QStringLiteral("the file is read-only");
     case Fault::OthersFile:

@@ -396,6 +396,9 @@ void TestCombatSave::refusedTargets_data()
                                       << QStringLiteral("does not allow creating files (Permission denied)");
     QTest::newRow("read-only file system") << QStringLiteral("/proc/self/combat.ini")
                                            << QStringLiteral("does not allow creating files");
+    const QString notAFile = QStringLiteral("that is not a file but a device, a pipe or a socket");
+    QTest::newRow("a device") << QStringLiteral("/dev/null") << notAFile;
+    QTest::newRow("standard output, a pipe behind the system's links") << QStringLiteral("/dev/stdout") << notAFile;
     QTest::newRow("link loop") << QStringLiteral("loop.ini") << QStringLiteral("leads round in a loop and never reaches a file");
 #ifdef Q_OS_WIN
     const QString nameUnits = QStringLiteral("characters"); // UTF-16 units, as NTFS counts them

@@ -158,7 +158,14 @@ Result followLinks(const QByteArray &given, Target &target)
             target.folder = std::move(walk.folder);
             return {};
         }
-        if (!S_ISLNK(target.info.st_mode)) {
+        // The system's own links (a process's open files under /proc) may lead to a pipe
+        // or a device whose link text is no path: what they lead to is refused as it is.
+        struct stat resolved {};
+        if (!S_ISLNK(target.info.st_mode)
+            || (::fstatat(fd, target.name.constData(), &resolved, 0) == 0 && !S_ISREG(resolved.st_mode)
+                && !S_ISDIR(resolved.st_mode))) {
+            if (S_ISLNK(target.info.st_mode))
+                target.info = resolved;
             target.exists = true;
             target.folder = std::move(walk.folder);
             return {};
