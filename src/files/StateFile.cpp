@@ -110,7 +110,8 @@ QString folderProblem(const QString &folder, const platform::Result &result)
     case platform::Fault::ForeignLink:
     case platform::Fault::OthersFile:
         return QStringLiteral("The folder \"%1\" is %2 of the user \"%3\", so no copy of the combat is kept there.")
-            .arg(shown, result.fault == platform::Fault::ForeignLink ? QStringLiteral("a link") : QStringLiteral("a folder"),
+            .arg(shown,
+                 result.fault == platform::Fault::ForeignLink ? QStringLiteral("a link") : QStringLiteral("a folder"),
                  result.owner);
     case platform::Fault::SharedFolderLink:
         return QStringLiteral("The way to the folder \"%1\" goes through a link in \"%2\", which others may write, so "
@@ -253,7 +254,8 @@ SaveOutcome StateFile::write(const QByteArray &bytes) const
     m_folder->removeFile(m_name);
     return {false,
             QStringLiteral("The file \"%1\" cannot be written: %2.")
-                .arg(shown, written.systemText.isEmpty() ? QDir::toNativeSeparators(written.place) : written.systemText),
+                .arg(shown,
+                     written.systemText.isEmpty() ? QDir::toNativeSeparators(written.place) : written.systemText),
             QString()};
 }
 

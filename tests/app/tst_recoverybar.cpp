@@ -127,7 +127,9 @@ void TestRecoveryBar::aFolderThatCannotHoldTheFileIsToldOnce()
     const auto recovery = startRecovery(f, dir.filePath(u"file/fraymark"_s));
     RecoveryBar &bar = f.window->recoveryBar();
     QVERIFY(!bar.isHidden() && !bar.offering());
-    QVERIFY2(bar.text().contains(u"not being kept for after a crash"_s), qPrintable(bar.text()));
+    QVERIFY2(bar.text().contains(u"not being kept for after a crash"_s)
+                 && bar.text().contains(u"\"%1\" is a file, not a folder"_s.arg(QDir::toNativeSeparators(blocker.fileName()))),
+             qPrintable(bar.text()));
     QTest::mouseClick(control<QPushButton>(bar, u"CloseCmd"_s), Qt::LeftButton);
     typeInto(field(*f.window, Field::Name, 0), u"Orc"_s);
     QTest::qWait(50);

@@ -125,8 +125,9 @@ Result readWholeFile(const QString &path, qint64 maxSize, QByteArray &bytes);
 // Puts `bytes` into the file at `path`, or nothing at all. A link on the way is followed
 // only when it is the user's own (or root's, which nobody else can have put there) and no
 // folder on the way to it may be written by anyone but the user and root, unless it is the
-// user's own: whoever may write a folder may put a link there. A missing target is made. The file stays what it was: owner, group,
-// permissions, extended attributes and ACLs, hard links.
+// user's own: whoever may write a folder may put a link there. A missing target is made.
+// The file stays what it was: owner, group, permissions, extended attributes and ACLs,
+// hard links.
 //
 // A new file beside it is renamed over it where that keeps all of these. Otherwise the
 // bytes go into the file itself, under a lock on the file, so saves through any of its

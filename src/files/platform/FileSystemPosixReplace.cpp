@@ -125,7 +125,8 @@ int createTemporary(int folder, mode_t mode, QByteArray &temporary)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporary = TemporaryPrefix + QByteArray::number(QRandomGenerator::global()->generate(), 36) + TemporarySuffix;
-        const int fd = ::openat(folder, temporary.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        const int fd =
+            ::openat(folder, temporary.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (fd < 0 && errno != EEXIST)
             return -1;
         if (fd < 0)
