@@ -9,12 +9,17 @@
 #include <QString>
 
 #include <functional>
+#include <limits>
 
 // Whose turn it is. The fighting-order list changes only when the order is calculated;
 // each of its items stands for a combatant: the row it was calculated from and who that row
 // held then, which a rename does not change (roster::Row::serial). The turn follows
 // combatants, never places in a list.
 namespace combat {
+
+// The last round a fight reaches: a file keeps rounds up to it, and Next Turn opens none
+// past it, so a fight saved is always one a file can give back.
+inline constexpr int LastRound = std::numeric_limits<int>::max() / 2;
 
 struct Combatant
 {

@@ -260,6 +260,10 @@ CommandResult CombatDocument::nextTurn()
     CombatState next = m_state;
     if (!combat::nextTurn(next.turn, next.order, next.roster))
         return CommandResult::done(); // nobody can act: nothing to mark
+    if (next.turn.round() > combat::LastRound)
+        return CommandResult::refused(QStringLiteral("The fight has reached round %1, the last one Fraymark counts; "
+                                                     "Next Turn goes no further.")
+                                          .arg(combat::LastRound));
     return commit(std::move(next), QStringLiteral("Next Turn"));
 }
 

@@ -196,7 +196,7 @@ public:
         const QStringList f = fields(value(key), key, 9);
         combat::TurnRecord record;
         record.who = combatant(f[0], f[1], key);
-        record.round = int(number(f[2], key, 1, std::numeric_limits<int>::max() / 2));
+        record.round = int(number(f[2], key, 1, combat::LastRound));
         record.tick.givenBack = number(f[3], key, 0, 1) == 1;
         record.tick.before = fingerprint(f[4], key);
         record.tick.after = fingerprint(f[5], key);
@@ -305,7 +305,7 @@ FightRead readFightSection(const ProfileReader &file, const roster::Roster &rost
             const QString key = QStringLiteral("Waiting%1").arg(i);
             const QStringList f = SectionReader::fields(read.value(key), key, 3);
             fight.turn.waiting.append(
-                {read.combatant(f[0], f[1], key), int(SectionReader::number(f[2], key, 1, std::numeric_limits<int>::max() / 2))});
+                {read.combatant(f[0], f[1], key), int(SectionReader::number(f[2], key, 1, combat::LastRound))});
         }
         return {std::move(fight), {}};
     } catch (const BadLine &bad) {

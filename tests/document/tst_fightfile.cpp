@@ -6,6 +6,7 @@
 #include "files/CombatWriter.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -98,6 +99,7 @@ private slots:
     void aSavedFightGoesOn();
     void aSectionLoadsOnlyAsWritten_data();
     void aSectionLoadsOnlyAsWritten();
+    void aFightStopsAtTheLastRoundAFileKeeps();
 };
 
 void TestFightFile::aSavedFightGoesOn_data()
@@ -205,6 +207,34 @@ void TestFightFile::aSectionLoadsOnlyAsWritten()
     QVERIFY2(outcome.notices()[0].text.contains(notice), qPrintable(outcome.notices()[0].text));
     QVERIFY(loaded.order().isEmpty());
     QCOMPARE(loaded.row(1).name, QTest::currentDataTag() == QByteArray("a name edited by hand") ? u"Gobbo"_s : u"Goblin"_s);
+}
+
+void TestFightFile::aFightStopsAtTheLastRoundAFileKeeps()
+{
+    QTemporaryDir dir;
+    CombatDocument played;
+    typeParty(played);
+    play(played, u"56"_s);
+    const QString path = dir.filePath(u"fight.ini"_s);
+    QVERIFY_DONE(played.save(path));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QString bytes = QString::fromLatin1(file.readAll());
+    file.close();
+    bytes.replace(QRegularExpression(u"(Taken1=\\d+,\\d+,)1,"_s), u"\\1%1,"_s.arg(combat::LastRound));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes.toLatin1()) > 0);
+    file.close();
+
+    CombatDocument loaded;
+    QVERIFY(loaded.load(path).notices().isEmpty());
+    QCOMPARE(loaded.state().turn.round(), combat::LastRound);
+    CommandResult next = CommandResult::done();
+    for (int turn = 0; turn < 4 && next.isDone(); ++turn)
+        next = loaded.nextTurn();
+    QVERIFY2(next.isRefused() && next.sentence().contains(u"the last one"_s), qPrintable(next.sentence()));
+    CombatDocument again;
+    QCOMPARE(savedAndLoaded(loaded, dir, again), QString());
+    QCOMPARE(fightOf(again), fightOf(loaded));
 }
 
 QTEST_GUILESS_MAIN(TestFightFile)
