@@ -40,8 +40,14 @@ for ((i = 1; i <= kills; i++)); do
     case=${cases[i % 4]}
     count[$case]=$((${count[$case]:-0} + 1))
     "$tool" save "$a" & pid=$!
-    # 0 to 0.6 s: past the start-up, into the journal, the writing and the clearing.
-    sleep "0.$(printf '%03d' $((RANDOM % 600)))"
+    if (((i / 4) % 2)); then
+        # Into the write itself: 0 to 30 ms after a journal appears.
+        for ((t = 0; t < 400 && $(journals) == 0; t++)); do sleep 0.005; done
+        sleep "0.0$(printf '%02d' $((RANDOM % 30)))"
+    else
+        # 0 to 0.6 s: past the start-up, into the journal, the writing and the clearing.
+        sleep "0.$(printf '%03d' $((RANDOM % 600)))"
+    fi
     kill -9 "$pid"; wait "$pid" 2>/dev/null || true
     [[ $(journals) -gt 0 ]] && cutWrites=$((cutWrites + 1))
     loaded=$a expected=

@@ -47,6 +47,20 @@ Result startAt(Walk &walk, bool absolute)
     return stepInto(walk, absolute ? "/" : ".", absolute ? "/" : ".");
 }
 
+// After a link to an absolute path: the walk goes on from the root, keeping the links it
+// followed and the first folder on the way that others may write.
+Result restartAtRoot(Walk &walk)
+{
+    const int hops = walk.hops;
+    const QByteArray via = walk.via;
+    if (Result result = startAt(walk, true); !result.ok())
+        return result;
+    walk.hops = hops;
+    if (walk.via.isEmpty())
+        walk.via = via;
+    return {};
+}
+
 // The target of the link `name` in the walk's folder, when the link may be followed: the
 // user's own, and no folder on the way that others may write. The link is opened and
 // judged as itself, so one put in its place meanwhile is never read.
@@ -98,13 +112,8 @@ Result openFolder(Walk &walk, const QByteArray &path, const QByteArray &shownPat
                 return result;
             names = next.split('/') + names;
             if (next.startsWith('/')) {
-                const int hops = walk.hops;
-                const QByteArray via = walk.via;
-                if (Result result = startAt(walk, true); !result.ok())
+                if (Result result = restartAtRoot(walk); !result.ok())
                     return result;
-                walk.hops = hops;
-                if (walk.via.isEmpty())
-                    walk.via = via;
             }
             continue;
         }
@@ -177,13 +186,8 @@ Result followLinks(const QByteArray &given, Target &target)
         // Relative to the link's folder, which the walk stands in: walk on from there.
         target.path = next.startsWith('/') ? next : target.folderPath() + '/' + next;
         if (next.startsWith('/')) {
-            const int hops = walk.hops;
-            const QByteArray via = walk.via;
-            if (Result result = startAt(walk, true); !result.ok())
+            if (Result result = restartAtRoot(walk); !result.ok())
                 return result;
-            walk.hops = hops;
-            if (walk.via.isEmpty())
-                walk.via = via;
         }
         rest = next;
     }
