@@ -41,9 +41,10 @@ for ((i = 1; i <= kills; i++)); do
     count[$case]=$((${count[$case]:-0} + 1))
     "$tool" save "$a" & pid=$!
     if (((i / 4) % 2)); then
-        # Into the write itself: 0 to 30 ms after a journal appears.
-        for ((t = 0; t < 400 && $(journals) == 0; t++)); do sleep 0.005; done
-        sleep "0.0$(printf '%02d' $((RANDOM % 30)))"
+        # Into the write itself, which lasts a few ms: as soon as a journal appears (looked
+        # for without starting a process), or a moment after.
+        for ((t = 0; t < 200000; t++)); do compgen -G "$XDG_STATE_HOME/fraymark/journal-*" >/dev/null && break; done
+        for ((t = RANDOM % 3000; t > 0; t--)); do :; done
     else
         # 0 to 0.6 s: past the start-up, into the journal, the writing and the clearing.
         sleep "0.$(printf '%03d' $((RANDOM % 600)))"
