@@ -396,7 +396,7 @@ int runDriver(const QString &self, int rounds, QStringList kinds)
 } // namespace
 
 // `count` copies of a ten-row fight in its third round, each left unsaved by a program
-// that has ended, a minute apart.
+// that has ended, a minute apart, the newest `STARTUP_BENCH_LEFT_DAYS` days ago (default 40).
 void leaveCopies(const QString &folder, int count)
 {
     if (count <= 0)
@@ -411,13 +411,18 @@ void leaveCopies(const QString &folder, int count)
     mustBeDone(played.calculateOrder());
     for (int turn = 0; turn < 25; ++turn)
         mustBeDone(played.nextTurn());
-    const QDateTime start = QDateTime::currentDateTimeUtc().addDays(-30);
+    const int days = qEnvironmentVariableIsSet("STARTUP_BENCH_LEFT_DAYS")
+        ? qEnvironmentVariableIntValue("STARTUP_BENCH_LEFT_DAYS")
+        : 40;
+    const QDateTime start = QDateTime::currentDateTimeUtc().addDays(-days).addSecs(-60 * count);
     for (int i = 0; i < count; ++i) {
         QFile file(folder + QStringLiteral("/combat-%1-%2.ini").arg(900000 + i).arg(i));
+        const QDateTime changed = start.addSecs(60 * i);
         if (!file.open(QIODevice::WriteOnly)
             || file.write(files::stateFileBytes(played.roster(), played.order(), played.state().turn,
-                                                {start.addSecs(60 * i), false, false}))
-                <= 0)
+                                                {changed, false, false}))
+                <= 0
+            || !file.flush() || !file.setFileTime(changed, QFileDevice::FileModificationTime))
             qFatal("cannot leave a copy in %s", qPrintable(folder));
     }
 }

@@ -102,6 +102,27 @@ std::optional<RecoveryMark> readMarkOf(const platform::PrivateFolder &folder, co
     return readRecoveryMark(ProfileReader(bytes));
 }
 
+// Copies of ended programs do not pile up: beyond the newest few, those last written long
+// ago go unread, as no start would ever offer them before the newer ones.
+void removeOldCopies(const platform::PrivateFolder &folder, const QList<platform::PrivateFolder::Listed> &files,
+                     const QString &offered, const std::atomic<bool> *stop)
+{
+    constexpr int CopiesKept = 10;
+    const qint64 longAgo = QDateTime::currentMSecsSinceEpoch() - qint64(OldCopyDays) * 24 * 60 * 60 * 1000;
+    int copies = 0;
+    for (const platform::PrivateFolder::Listed &file : files) {
+        if (stop && *stop)
+            return;
+        if (!file.name.endsWith(FileSuffix) || ++copies <= CopiesKept || file.modified >= longAgo
+            || file.name == offered)
+            continue;
+        int lock = -1;
+        const platform::Result locked = folder.tryLock(lockNameOf(file.name), false, lock);
+        if (locked.ok() || locked.fault == platform::Fault::Missing)
+            removeFiles(folder, file.name, lock);
+    }
+}
+
 // Why the state folder cannot hold the copies, as a sentence for the user.
 QString folderProblem(const QString &folder, const platform::Result &result)
 {
@@ -304,6 +325,7 @@ std::unique_ptr<LeftState> LeftState::findNewest(const QString &folderPath, cons
             platform::releaseLock(lock);
         }
     }
+    removeOldCopies(*folder, files, newest ? newest->m_name : QString(), stop);
     // Locks of programs that ended before their first change.
     for (const platform::PrivateFolder::Listed &file : std::as_const(files)) {
         if (!file.name.endsWith(LockSuffix))

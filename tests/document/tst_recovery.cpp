@@ -179,6 +179,14 @@ void TestRecovery::theNewestEndedUnsavedFileIsOffered_data()
     QTest::newRow("a file that does not read is left alone") << QStringList{u"a:1:b"_s} << QString()
                                                              << QStringList{u"a"_s} << false;
     QTest::newRow("nothing left") << QStringList{} << QString() << QStringList{} << false;
+    QStringList many, kept;
+    for (const char name : QByteArrayView("abcdefghijkl")) {
+        const int minutes = name < 'j' ? name - 'a' + 1 : files::OldCopyDays * 24 * 60 + name; // j, k, l: long ago
+        many << u"%1:%2:u"_s.arg(QLatin1Char(name)).arg(minutes);
+        if (name <= 'j')
+            kept << QString(QLatin1Char(name));
+    }
+    QTest::newRow("beyond the ten newest, those long unwritten go") << many << u"a"_s << kept << false;
     QTest::newRow("another user's folder: nothing read, removed or locked")
         << QStringList{u"a:5:u"_s, u"b:1:s"_s} << QString() << QStringList{u"a"_s, u"b"_s} << true;
 }
