@@ -33,7 +33,8 @@ public:
     int choose(QWidget *, const QString &text, const QString &title, const QStringList &choices) override
     {
         questions.append({text, title, choices});
-        return choices.indexOf(choiceAnswers.isEmpty() ? QString() : choiceAnswers.takeFirst());
+        const QString answer = choiceAnswers.isEmpty() ? QString() : choiceAnswers.takeFirst();
+        return answer.isEmpty() ? int(choices.size()) - 1 : int(choices.indexOf(answer));
     }
 
     QString askSavePath(QWidget *, const QString &title, const QString &filter, const QString &startPath,
@@ -58,7 +59,7 @@ public:
 
     QList<Message> messages;
     QList<Question> questions;
-    QStringList choiceAnswers; // the buttons the next questions are answered with; none: closed
+    QStringList choiceAnswers; // the buttons the next questions are answered with; none: Esc
     QList<Dialog> saveDialogs;
     QList<Dialog> openDialogs;
     QStringList answers; // paths the next dialogs return; empty means "cancelled"

@@ -14,6 +14,7 @@ class TestQtPrompts : public QObject
 
 private slots:
     void messagesShowMarkupAsText();
+    void escChoosesTheLastChoice();
 };
 
 void TestQtPrompts::messagesShowMarkupAsText()
@@ -41,6 +42,19 @@ void TestQtPrompts::messagesShowMarkupAsText()
     QCOMPARE(shownText, typed);
     QCOMPARE(shownFormat, Qt::PlainText);
     QCOMPARE(shownTitle, u"Unknown Error. Contact Vesmar: Row 5"_s);
+}
+
+void TestQtPrompts::escChoosesTheLastChoice()
+{
+    QTimer closer;
+    closer.setInterval(10);
+    QObject::connect(&closer, &QTimer::timeout, &closer, [] {
+        if (QWidget *box = QApplication::activeModalWidget())
+            QTest::keyClick(box, Qt::Key_Escape);
+    });
+    closer.start();
+    QtPrompts prompts;
+    QCOMPARE(prompts.choose(nullptr, u"Save first?"_s, u"Fraymark"_s, {u"&Save"_s, u"E&xit"_s, u"Cancel"_s}), 2);
 }
 
 QTEST_MAIN(TestQtPrompts)

@@ -54,7 +54,7 @@ private slots:
     void theBarLeaves_data();
     void theBarLeaves();
     void noOfferOnceTheUserHasGoneOn();
-    void aFolderThatCannotHoldTheFileIsToldOnce();
+    void aFolderThatCannotHoldTheFileIsToldOnceAndTriedAgain();
     void aFailureToldLeavesOnceACopyIsKeptAgain();
     void exitAsksOnlyWhenNothingKeepsTheChanges_data();
     void exitAsksOnlyWhenNothingKeepsTheChanges();
@@ -118,7 +118,7 @@ void TestRecoveryBar::noOfferOnceTheUserHasGoneOn()
     QTRY_VERIFY(QFile(recovery->statePath()).size() > 0);
 }
 
-void TestRecoveryBar::aFolderThatCannotHoldTheFileIsToldOnce()
+void TestRecoveryBar::aFolderThatCannotHoldTheFileIsToldOnceAndTriedAgain()
 {
     QTemporaryDir dir;
     QFile blocker(dir.filePath(u"file"_s));
@@ -135,6 +135,12 @@ void TestRecoveryBar::aFolderThatCannotHoldTheFileIsToldOnce()
     QTest::qWait(50);
     QVERIFY(bar.isHidden());
     QCOMPARE(f.document.row(0).name, u"Orc"_s);
+    // The folder mended: a later change makes the copy after all.
+    QVERIFY(blocker.remove());
+    QTest::qWait(1000);
+    typeInto(field(*f.window, Field::Name, 0), u"Orcs"_s);
+    QTRY_VERIFY(QFileInfo(recovery->statePath()).isFile());
+    QVERIFY(recovery->keepsTheCombat());
 }
 
 void TestRecoveryBar::aFailureToldLeavesOnceACopyIsKeptAgain()
@@ -158,12 +164,12 @@ void TestRecoveryBar::aFailureToldLeavesOnceACopyIsKeptAgain()
 void TestRecoveryBar::exitAsksOnlyWhenNothingKeepsTheChanges_data()
 {
     QTest::addColumn<bool>("copyFails");
-    QTest::addColumn<QString>("answer"); // the button pressed; empty: the box closed
+    QTest::addColumn<QString>("answer"); // the button pressed; empty: Esc
     QTest::addColumn<bool>("asked");
     QTest::addColumn<bool>("closes");
     QTest::newRow("copy kept") << false << QString() << false << true;
     QTest::newRow("copy failed, Exit") << true << u"E&xit"_s << true << true;
-    QTest::newRow("copy failed, box closed") << true << QString() << true << false;
+    QTest::newRow("copy failed, Esc") << true << QString() << true << false;
     QTest::newRow("copy failed, Save cancelled") << true << u"&Save"_s << true << false;
 }
 

@@ -17,8 +17,8 @@ public:
     // A modal message box with an OK button only.
     virtual void message(QWidget *parent, const QString &text, const QString &title, Icon icon) = 0;
 
-    // A modal question with the buttons `choices` (the first the default); the index of the
-    // one chosen, or -1 when the box was closed without a choice.
+    // A modal question with the buttons `choices`: the first is the default, the last is
+    // what Esc and closing the box choose. The index of the one chosen.
     virtual int choose(QWidget *parent, const QString &text, const QString &title, const QStringList &choices) = 0;
 
     // The chosen path, or an empty text when the user cancelled. The save dialog

@@ -4,6 +4,18 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+namespace {
+
+// A closed dialog gives the keys back to the window it was asked from: some window managers
+// hand them to whichever window of the program comes next, such as the players' window.
+void backToTheWindow(QWidget *parent)
+{
+    if (parent && parent->window()->isVisible())
+        parent->window()->activateWindow();
+}
+
+} // namespace
+
 void QtPrompts::message(QWidget *parent, const QString &text, const QString &title, Icon icon)
 {
     QMessageBox box(icon == Icon::Stop      ? QMessageBox::Critical
@@ -15,6 +27,7 @@ void QtPrompts::message(QWidget *parent, const QString &text, const QString &tit
     // Messages quote what the user typed or a file holds: never render that as markup.
     box.setTextFormat(Qt::PlainText);
     box.exec();
+    backToTheWindow(parent);
 }
 
 int QtPrompts::choose(QWidget *parent, const QString &text, const QString &title, const QStringList &choices)
@@ -23,10 +36,13 @@ int QtPrompts::choose(QWidget *parent, const QString &text, const QString &title
     box.setTextFormat(Qt::PlainText);
     QList<QAbstractButton *> buttons;
     for (const QString &choice : choices)
-        buttons << box.addButton(choice, buttons.isEmpty() ? QMessageBox::AcceptRole : QMessageBox::RejectRole);
-    if (!buttons.isEmpty())
+        buttons << box.addButton(choice, QMessageBox::ActionRole);
+    if (!buttons.isEmpty()) {
         box.setDefaultButton(qobject_cast<QPushButton *>(buttons.constFirst()));
+        box.setEscapeButton(buttons.constLast());
+    }
     box.exec();
+    backToTheWindow(parent);
     return int(buttons.indexOf(box.clickedButton()));
 }
 
@@ -38,13 +54,15 @@ QString QtPrompts::askSavePath(QWidget *parent, const QString &title, const QStr
     dialog.setFileMode(QFileDialog::AnyFile);
     // Added before the overwrite question, so the question names the file really written.
     dialog.setDefaultSuffix(defaultSuffix);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
-    return dialog.selectedFiles().constFirst();
+    const bool chosen = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+    backToTheWindow(parent);
+    return chosen ? dialog.selectedFiles().constFirst() : QString();
 }
 
 QString QtPrompts::askOpenPath(QWidget *parent, const QString &title, const QString &filter,
                                const QString &startFolder)
 {
-    return QFileDialog::getOpenFileName(parent, title, startFolder, filter);
+    const QString path = QFileDialog::getOpenFileName(parent, title, startFolder, filter);
+    backToTheWindow(parent);
+    return path;
 }

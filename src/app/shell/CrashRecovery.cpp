@@ -57,10 +57,36 @@ void CrashRecovery::takeFile()
     if (!m_foundFile) {
         m_waitingMessage = QStringLiteral("The combat is not being kept for after a crash. %1").arg(m_problem);
         offerLeft();
+        // The user may mend the folder meanwhile: each change tries again, now and then.
+        m_lastTry.start();
+        connect(&m_document, &CombatDocument::changed, this, &CrashRecovery::tryAgain);
         return;
     }
+    startWriting(std::move(m_foundFile));
+}
+
+void CrashRecovery::tryAgain()
+{
+    constexpr qint64 TryEveryMs = 1000;
+    if (m_writer || m_lastTry.elapsed() < TryEveryMs)
+        return;
+    m_lastTry.restart();
+    QString problem;
+    std::unique_ptr<files::StateFile> file = files::StateFile::open(m_folder, problem);
+    if (!file)
+        return;
+    disconnect(&m_document, &CombatDocument::changed, this, &CrashRecovery::tryAgain);
+    // What was said of the folder is no longer so; what waited to be said never will be.
+    m_waitingMessage.clear();
+    if (std::exchange(m_failureTold, false))
+        emit withdrawn();
+    startWriting(std::move(file));
+}
+
+void CrashRecovery::startWriting(std::unique_ptr<files::StateFile> file)
+{
     // It writes at once what the user changed before it came.
-    m_writer = std::make_unique<RecoveryWriter>(m_document, std::move(m_foundFile));
+    m_writer = std::make_unique<RecoveryWriter>(m_document, std::move(file));
     connect(m_writer.get(), &RecoveryWriter::failed, this, [this](const QString &message) {
         m_failureTold = true;
         emit told(message);
@@ -124,8 +150,10 @@ QString CrashRecovery::statePath() const
 
 void CrashRecovery::offerLeft()
 {
-    if (!m_waitingMessage.isEmpty())
-        emit told(std::exchange(m_waitingMessage, QString()));
+    if (m_waitingMessage.isEmpty())
+        return;
+    m_failureTold = true;
+    emit told(std::exchange(m_waitingMessage, QString()));
 }
 
 CommandResult CrashRecovery::restore()

@@ -5,6 +5,7 @@
 #include "files/StateFile.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QObject>
 
 #include <atomic>
@@ -62,6 +63,9 @@ private:
     void takeFile();
     void takeLeft();
     void offerLeft();
+    // Without a file of its own: a change makes one, when the folder lets it now.
+    void tryAgain();
+    void startWriting(std::unique_ptr<files::StateFile> file);
 
     CombatDocument &m_document;
     QString m_folder;
@@ -78,4 +82,5 @@ private:
     std::unique_ptr<files::LeftState> m_offered;
     QString m_waitingMessage;
     bool m_failureTold = false;
+    QElapsedTimer m_lastTry;
 };

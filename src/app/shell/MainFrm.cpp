@@ -86,7 +86,7 @@ void MainFrm::closeEvent(QCloseEvent *event)
             this,
             QStringLiteral("The combat has changes that no file holds, and the copy kept for after a crash no longer "
                            "holds them either. Save the combat before Fraymark ends?"),
-            QStringLiteral("Fraymark"), {QStringLiteral("&Save"), QStringLiteral("E&xit")});
+            QStringLiteral("Fraymark"), {QStringLiteral("&Save"), QStringLiteral("E&xit"), QStringLiteral("Cancel")});
         if (choice == 0)
             m_files->save();
         // Saved, or the user chose to go: anything else keeps the window.
