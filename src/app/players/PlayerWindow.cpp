@@ -153,8 +153,10 @@ PlayerWindow::PlayerWindow(const CombatDocument &document, OrderModel &order, QW
     m_list->setObjectName(QStringLiteral("PlayerList"));
     m_list->setAccessibleName(QStringLiteral("Fighting order"));
     m_list->setFrameShape(QFrame::NoFrame);
-    // The marker is drawn from the document; the list's own selection would hide it.
+    // The marker is drawn from the document; the list's own selection would hide it, and
+    // its focus would frame a combatant before any turn.
     m_list->setSelectionMode(QAbstractItemView::NoSelection);
+    m_list->setFocusPolicy(Qt::NoFocus);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->setUniformItemSizes(true);
 
