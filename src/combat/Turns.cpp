@@ -5,6 +5,7 @@
 #include "combat/NoteTags.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <algorithm>
 #include <array>
@@ -46,6 +47,23 @@ bool holds(const roster::Roster &roster, const Combatant &combatant)
     return roster.rows[static_cast<std::size_t>(combatant.row)].serial == combatant.serial;
 }
 
+// How much note text one command reads to give ticks back or take them again. A fight
+// reaches a fraction of it (a few rounds of notes short enough to edit); a file that makes
+// a walk pass thousands of ticks on long notes would otherwise hold the window for minutes.
+// Past it, turns go back and forth without their ticks.
+class TextBudget
+{
+public:
+    bool spend(qsizetype characters)
+    {
+        m_left -= characters;
+        return m_left >= 0;
+    }
+
+private:
+    qsizetype m_left = qsizetype(32) << 20;
+};
+
 // The notes' fingerprints while a walk through many turns takes place: each note is read
 // once, not once a turn, however many turns of the same row the walk passes.
 class NotePrints
@@ -54,11 +72,16 @@ public:
     quint64 of(const roster::Roster &roster, int row)
     {
         std::optional<quint64> &known = m_known[static_cast<std::size_t>(row)];
-        if (!known)
-            known = fingerprint(roster.rows[static_cast<std::size_t>(row)].note);
+        if (!known) {
+            const QString &note = roster.rows[static_cast<std::size_t>(row)].note;
+            budget.spend(note.size());
+            known = fingerprint(note);
+        }
         return *known;
     }
     void forget(int row) { m_known[static_cast<std::size_t>(row)].reset(); }
+
+    TextBudget budget;
 
 private:
     std::array<std::optional<quint64>, roster::RowCount> m_known;
@@ -94,14 +117,37 @@ void giveBack(TurnRecord &record, roster::Roster &roster, NotePrints &prints)
 {
     const int row = record.who.row;
     QString &note = noteOf(roster, record.who);
+    const bool fits = prints.of(roster, row) == record.tick.after;
+    // A tick that changed nothing gives nothing back: the note stays as it is.
+    const TurnTick &tick = record.tick;
+    if (tick.before == tick.after && tick.removed.isEmpty() && tick.revealed.isEmpty() && tick.ended.isEmpty()) {
+        record.tick.givenBack = fits;
+        return;
+    }
     std::optional<QString> before;
-    if (prints.of(roster, row) == record.tick.after)
+    if (fits && prints.budget.spend(note.size()))
         before = untick(record.tick, note);
     record.tick.givenBack = before.has_value();
     if (!before)
         return;
     note = std::move(*before);
     prints.forget(row);
+}
+
+quint64 key(const Combatant &combatant)
+{
+    return (quint64(quint32(combatant.row)) << 32) | combatant.serial;
+}
+
+// The combatants of every turn taken, for a walk that asks of many whether they had one.
+QSet<quint64> everyoneWhoHadATurn(const FightRecord &turn)
+{
+    QSet<quint64> had;
+    turn.taken.walk([&](const TurnRecord &record) {
+        had.insert(key(record.who));
+        return true;
+    });
+    return had;
 }
 
 // The first combatant in the list who is in the fight and may still act in `round`.
@@ -269,13 +315,20 @@ bool nextTurn(FightRecord &turn, const QList<OrderEntry> &order, roster::Roster 
         // The turns Previous Turn took back, given back with their ticks. A tick it gave back
         // is taken again, but not from a note that another combatant of the row has had
         // written since: their conditions are not the ones that turn counted.
+        TextBudget budget;
+        std::optional<QSet<quint64>> hadTurns; // read once, when a tick is taken again
         for (qsizetype count = choice.givenBack; count > 0; --count) {
             TurnRecord record = turn.takenBack.pop();
             if (record.tick.givenBack) {
                 QString &note = noteOf(roster, record.who);
-                const bool same = holds(roster, record.who) || fingerprint(note) == record.tick.before;
-                record.tick = same ? tick(note, !turn.hasHadTurn(record.who)) : TurnTick{};
+                const bool same = budget.spend(note.size())
+                    && (holds(roster, record.who) || fingerprint(note) == record.tick.before);
+                if (same && !hadTurns)
+                    hadTurns = everyoneWhoHadATurn(turn);
+                record.tick = same ? tick(note, !hadTurns->contains(key(record.who))) : TurnTick{};
             }
+            if (hadTurns)
+                hadTurns->insert(key(record.who));
             turn.taken.push(std::move(record));
         }
         return true;

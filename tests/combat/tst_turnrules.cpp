@@ -1,6 +1,7 @@
 // Whose turn it is, over scripts of the game master's keys, and what the turns do to the
 // timed conditions.
 #include "combat/Clearing.h"
+#include "combat/Fingerprint.h"
 #include "combat/Turns.h"
 
 #include <QThread>
@@ -18,6 +19,8 @@ private slots:
     void turns_data();
     void turns();
     void aLongRecordIsFreedOnASmallStack();
+    void aWalkOverAFileOfTurnsEnds_data();
+    void aWalkOverAFileOfTurnsEnds();
 };
 
 namespace {
@@ -191,6 +194,44 @@ void TestTurnRules::aLongRecordIsFreedOnASmallStack()
     thread->start();
     QVERIFY(thread->wait(QDeadlineTimer(120000)));
     QCOMPARE(unshared, 1);
+}
+
+// A file decides how many turns a command may pass and how long the notes are: a walk over
+// 100,000 of them, the note read for each, would hold the window for hours.
+void TestTurnRules::aWalkOverAFileOfTurnsEnds_data()
+{
+    QTest::addColumn<qsizetype>("noteLength");
+    QTest::addColumn<bool>("previous"); // Previous Turn over taken turns, or Next Turn giving back
+    QTest::newRow("Previous Turn over a past combatant's turns, on a long note") << qsizetype(4'000'000) << true;
+    QTest::newRow("Next Turn giving back turns of many past combatants") << qsizetype(0) << false;
+}
+
+void TestTurnRules::aWalkOverAFileOfTurnsEnds()
+{
+    QFETCH(qsizetype, noteLength);
+    QFETCH(bool, previous);
+    constexpr int Turns = 100'000;
+    roster::Roster roster;
+    roster.rows[0].name = u"Ogre"_s;
+    roster.rows[0].hp = u"30"_s;
+    roster.rows[0].serial = 1'000'000;
+    roster.rows[0].note = QString(noteLength, u'a');
+    const QList<combat::OrderEntry> order{{0, u"12 - Ogre"_s, u"Ogre"_s, roster.rows[0].serial, 30}};
+    const quint64 print = combat::textFingerprint(roster.rows[0].note);
+    const combat::TurnTick nothing{{}, {}, {}, print, print, !previous};
+    combat::FightRecord turn;
+    auto &stack = previous ? turn.taken : turn.takenBack;
+    if (!previous)
+        stack.push({{0, roster.rows[0].serial}, 1, nothing}); // the last given back, who can act
+    for (int i = 0; i < Turns; ++i)
+        stack.push({{0, quint32(i)}, 1, nothing}); // each another of the row, long gone
+    if (previous)
+        stack.push({{0, roster.rows[0].serial}, 1, nothing});
+
+    QVERIFY(previous ? combat::previousTurn(turn, order, roster) : combat::nextTurn(turn, order, roster));
+    QCOMPARE(turn.takenBack.size(), previous ? Turns + 1 : 0);
+    QCOMPARE(turn.taken.size(), previous ? 0 : Turns + 1);
+    QCOMPARE(roster.rows[0].note.size(), noteLength);
 }
 
 QTEST_GUILESS_MAIN(TestTurnRules)
