@@ -35,7 +35,9 @@ constexpr ReadFault ReadFaults[] = {
     {platform::Fault::SharedFolderLink, "The way to \"%1\" goes through a link in a folder others may write, so it "
                                         "is not followed."},
     {platform::Fault::LinkLoop, "The way to \"%1\" goes through links that lead round in a loop."},
-    {platform::Fault::Busy, "\"%1\" is being saved by another Fraymark at this moment; load it again in a moment."},
+    {platform::Fault::SystemLink, "\"%1\" leads to a file a program has open, not to a file by its name."},
+    {platform::Fault::Busy, "\"%1\" kept changing while it was read: another program is writing it. Load it again "
+                            "in a moment."},
 };
 constexpr const char *OtherReadFault = "The file \"%1\" cannot be read: %2.";
 
@@ -53,36 +55,45 @@ QString readCombatFileBytes(const QString &path, QByteArray &bytes)
     return sentence.contains(u"%2") ? sentence.arg(u"%1", result.systemText) : sentence;
 }
 
-std::unique_ptr<platform::PrivateFolder> openJournalFolder()
-{
-    std::unique_ptr<platform::PrivateFolder> folder;
-    platform::PrivateFolder::open(stateFolderPath(), folder);
-    return folder;
-}
-
 QString interruptedSaveNotice(const QString &path, const platform::Result &result)
 {
     const QString shown = QDir::toNativeSeparators(path);
+    const QString kept = QDir::toNativeSeparators(result.setAside);
     if (result.putBack)
         return QStringLiteral("An earlier save of \"%1\" was cut off before it ended; the combat it was replacing "
                               "has been put back whole.")
-            .arg(shown);
-    if (!result.setAside.isEmpty())
-        return QStringLiteral("An earlier save of \"%1\" was cut off before it ended, but the file has been changed "
-                              "since, so it was left as it is. The combat that save was replacing is kept in \"%2\".")
-            .arg(shown, QDir::toNativeSeparators(result.setAside));
-    return QString();
+            .arg(result.cutSave.isEmpty() ? shown : QDir::toNativeSeparators(result.cutSave));
+    if (result.setAside.isEmpty())
+        return QString();
+    if (result.journalDamaged)
+        return QStringLiteral("The record Fraymark keeps of an earlier save of \"%1\" that was cut off is damaged, "
+                              "so the file was left as it is. The record is kept in \"%2\".")
+            .arg(shown, kept);
+    if (!result.cutSave.isEmpty())
+        return QStringLiteral("An earlier save of \"%1\" was cut off before it ended. \"%2\" now stands where that "
+                              "file was on the disk, or has been changed since, so it was left as it is. The combat "
+                              "that save was replacing is kept in \"%3\".")
+            .arg(QDir::toNativeSeparators(result.cutSave), shown, kept);
+    return QStringLiteral("An earlier save of \"%1\" was cut off before it ended, but the file has been changed "
+                          "since, so it was left as it is. The combat that save was replacing is kept in \"%2\".")
+        .arg(shown, kept);
 }
 
 QString recoverCombatFile(const QString &path)
 {
-    const std::unique_ptr<platform::PrivateFolder> journals = openJournalFolder();
+    QString problem;
+    const std::shared_ptr<platform::PrivateFolder> journals = openStateFolder(stateFolderPath(), problem);
     const platform::Result result = platform::recoverInterruptedSave(path, journals.get());
     const QString shown = QDir::toNativeSeparators(path);
     if (result.fault == platform::Fault::Busy)
-        return QStringLiteral("\"%1\" is being saved by another Fraymark at this moment; what was read may be "
-                              "only partly written.")
+        return QStringLiteral("An earlier save of \"%1\" was cut off before it ended, and another program holds a "
+                              "lock on the file, so the combat that save was replacing could not be put back yet; "
+                              "what was loaded may be only partly written. Load it again in a moment.")
             .arg(shown);
+    if (!result.ok() && result.keptCopy.isEmpty())
+        return QStringLiteral("An earlier save of \"%1\" was cut off before it ended, and the combat it was "
+                              "replacing could not be put back (%2); its record stays in \"%3\" for the next load.")
+            .arg(shown, result.systemText, QDir::toNativeSeparators(journals ? journals->path() : QString()));
     if (!result.ok())
         return QStringLiteral("An earlier save of \"%1\" was cut off before it ended, and the combat it was "
                               "replacing could not be put back (%2); it is kept in \"%3\".")

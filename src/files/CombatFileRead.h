@@ -5,8 +5,6 @@
 #include <QByteArray>
 #include <QString>
 
-#include <memory>
-
 namespace files {
 
 // Reads the whole ordinary file at `path` into `bytes` and returns "", or returns
@@ -14,10 +12,6 @@ namespace files {
 // folder, no ordinary file (a pipe included, without waiting on it), no access, a
 // link that is not followed, over MaxCombatFileSize, or a failed read.
 QString readCombatFileBytes(const QString &path, QByteArray &bytes);
-
-// The folder the journals of in-place saves are kept in: the user's state folder, held
-// open; none when it cannot be had.
-std::unique_ptr<platform::PrivateFolder> openJournalFolder();
 
 // Undoes a save of the file at `path` that was cut off part way and clears what
 // such saves left beside it. Returns "" when there was nothing to undo, else a

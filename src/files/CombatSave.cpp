@@ -67,8 +67,30 @@ QString reason(const platform::Result &result)
                               "is not followed. Nothing was written; save under another name")
             .arg(place, QDir::toNativeSeparators(result.via));
     case Fault::Busy:
-        return QStringLiteral("another save of this file is still under way. Nothing was written; save again in "
-                              "a moment");
+        return QStringLiteral("another program holds a lock on the file, perhaps another Fraymark saving it. Nothing "
+                              "was written; save again in a moment");
+    case Fault::Unsettled:
+        return QStringLiteral("its name kept leading to another file while the save looked. Nothing was written; "
+                              "save again");
+    case Fault::Unreadable:
+        return QStringLiteral("the file may be written but not read, and a save into it must keep its old content "
+                              "first. Nothing was written");
+    case Fault::SystemLink:
+        return QStringLiteral("the way to it goes through \"%1\", a link the system keeps to a file a program has "
+                              "open, not a file's name; choose a file")
+            .arg(place);
+    case Fault::OpenFolder:
+        return QStringLiteral("others may rename or replace what the folder \"%1\" on its way holds")
+            .arg(QDir::toNativeSeparators(result.via));
+    case Fault::NoJournals:
+        return QStringLiteral("it must be written into the file itself (it has several names, or is another user's), "
+                              "and the record that keeps its old content meanwhile has no place: %1 Nothing was "
+                              "written")
+            .arg(result.systemText);
+    case Fault::JournalFailed:
+        return QStringLiteral("it must be written into the file itself, and the record that keeps its old content "
+                              "meanwhile could not be written in \"%1\" (%2). Nothing was written")
+            .arg(place, result.systemText);
     case Fault::InUse:
         return QStringLiteral("another program has the file open and does not let it be changed. Nothing was "
                               "written; close the file there, or save under another name");
@@ -104,8 +126,11 @@ SaveOutcome saveBytesKeepingTheFile(const QByteArray &bytes, const QString &path
 {
     if (path.isEmpty())
         return {false, QStringLiteral("The combat could not be saved: no file name was given."), QString()};
-    const std::unique_ptr<platform::PrivateFolder> journals = openJournalFolder();
-    const platform::Result result = platform::replaceFileContents(path, bytes, journals.get());
+    QString folderProblem;
+    const std::shared_ptr<platform::PrivateFolder> journals = openStateFolder(stateFolderPath(), folderProblem);
+    platform::Result result = platform::replaceFileContents(path, bytes, journals.get());
+    if (result.fault == platform::Fault::NoJournals)
+        result.systemText = folderProblem;
     SaveOutcome outcome = result.ok() ? SaveOutcome{true, QString(), QString()} : failure(path, reason(result));
     outcome.notice = interruptedSaveNotice(path, result);
     return outcome;

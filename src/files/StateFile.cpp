@@ -138,6 +138,10 @@ QString folderProblem(const QString &folder, const platform::Result &result)
         return QStringLiteral("The way to the folder \"%1\" goes through a link in \"%2\", which others may write, so "
                               "no copy of the combat is kept there.")
             .arg(shown, QDir::toNativeSeparators(result.via));
+    case platform::Fault::OpenFolder:
+        return QStringLiteral("The folder \"%1\" is inside \"%2\", where others may rename or replace what it holds, "
+                              "so no copy of the combat is kept there.")
+            .arg(shown, QDir::toNativeSeparators(result.via));
     case platform::Fault::NotAFolder:
         return QStringLiteral("The folder \"%1\" cannot be made: \"%2\" is a file, not a folder.")
             .arg(shown, QDir::toNativeSeparators(result.place));

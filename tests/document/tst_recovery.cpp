@@ -17,6 +17,7 @@
 #ifdef Q_OS_WIN
 #include <windows.h>
 #else
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -94,6 +95,8 @@ private slots:
     void onlyItsOwnFileIsWritten_data();
     void onlyItsOwnFileIsWritten();
     void aFolderNameWithPercentSignsIsKept();
+    void onlyAWayNobodyElseCanChangeIsTaken_data();
+    void onlyAWayNobodyElseCanChangeIsTaken();
 };
 
 void TestRecovery::restoreBringsBackEverything()
@@ -357,6 +360,46 @@ void TestRecovery::aFolderNameWithPercentSignsIsKept()
     const std::unique_ptr<files::StateFile> file = files::StateFile::open(folder, problem);
     QVERIFY2(file, qPrintable(problem));
     QCOMPARE(QFileInfo(file->path()).path(), folder);
+}
+
+// The folder of the copies is found only where nobody else can swap it: not inside a folder
+// others may rename things in (a sticky folder of root's is safe), and never through another
+// user's link, through which nothing is made either.
+void TestRecovery::onlyAWayNobodyElseCanChangeIsTaken_data()
+{
+    QTest::addColumn<QString>("way");
+    QTest::addColumn<QString>("told"); // empty: the copy is kept there
+    QTest::newRow("a sticky folder of root's") << u"sticky"_s << QString();
+    QTest::newRow("a folder anyone may write") << u"open"_s << u"where others may rename or replace what it holds"_s;
+    QTest::newRow("another user's link") << u"their link"_s << u"is a link of the user"_s;
+}
+
+void TestRecovery::onlyAWayNobodyElseCanChangeIsTaken()
+{
+#ifdef Q_OS_WIN
+    QSKIP("permission bits and other users' links: the Windows build checks owners and access lists");
+#else
+    QFETCH(QString, way);
+    QFETCH(QString, told);
+    if (way == u"their link" && ::geteuid() != 0)
+        QSKIP("another user's link needs the tests to run as root");
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(u"parent"_s) && QDir(dir.path()).mkdir(u"elsewhere"_s));
+    const QString parent = dir.filePath(u"parent"_s);
+    QCOMPARE(::chmod(QFile::encodeName(parent).constData(), way == u"open" ? 0777 : 01777), 0);
+    QString folder = parent + u"/fraymark"_s;
+    if (way == u"their link") {
+        const QString link = parent + u"/link"_s;
+        QVERIFY(QFile::link(dir.filePath(u"elsewhere"_s), link));
+        QCOMPARE(::lchown(QFile::encodeName(link).constData(), 65534, 65534), 0);
+        folder = link + u"/fraymark"_s;
+    }
+    QString problem;
+    const std::unique_ptr<files::StateFile> file = files::StateFile::open(folder, problem);
+    QCOMPARE(bool(file), told.isEmpty());
+    QVERIFY2(problem.contains(told), qPrintable(problem));
+    QVERIFY(QDir(dir.filePath(u"elsewhere"_s)).isEmpty());
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestRecovery)

@@ -246,6 +246,8 @@ private slots:
     void twoSavesThroughTwoNames();
     void aJournalPlantedBesideTheFile_data();
     void aJournalPlantedBesideTheFile();
+    void aLockOnTheFileHoldsUpOnlyWhatNeedsIt_data();
+    void aLockOnTheFileHoldsUpOnlyWhatNeedsIt();
 };
 
 void TestCombatSave::replacesAllOfAnExistingFile()
@@ -398,7 +400,9 @@ void TestCombatSave::refusedTargets_data()
                                            << QStringLiteral("does not allow creating files");
     const QString notAFile = QStringLiteral("that is not a file but a device, a pipe or a socket");
     QTest::newRow("a device") << QStringLiteral("/dev/null") << notAFile;
-    QTest::newRow("standard output, a pipe behind the system's links") << QStringLiteral("/dev/stdout") << notAFile;
+    QTest::newRow("standard output, whatever it leads to") << QStringLiteral("/dev/stdout")
+                                                             << QStringLiteral("a link the system keeps to a file a "
+                                                                               "program has open");
     QTest::newRow("link loop") << QStringLiteral("loop.ini") << QStringLiteral("leads round in a loop and never reaches a file");
 #ifdef Q_OS_WIN
     const QString nameUnits = QStringLiteral("characters"); // UTF-16 units, as NTFS counts them
@@ -412,6 +416,8 @@ void TestCombatSave::refusedTargets_data()
                                          << QStringLiteral("the path is too long; a path may have at most 4,095 bytes");
     QTest::newRow("root's file") << QStringLiteral("root/combat.ini")
                                  << QStringLiteral("the file belongs to the user \"root\", who does not let you change it");
+    QTest::newRow("root's file, anyone may write it but not read it")
+        << QStringLiteral("root/write-only.ini") << QStringLiteral("the file may be written but not read");
 #ifdef Q_OS_WIN
     QTest::newRow("read-only file") << QStringLiteral("read-only.ini") << QStringLiteral("the file is read-only");
 #endif
@@ -456,8 +462,10 @@ void TestCombatSave::refusedTargets()
         if (geteuid() != 0)
             QSKIP("a file of another user needs the tests to run as root");
         QVERIFY(rootsFolder.isValid() && chmod(native(rootsFolder.path()).constData(), 0755) == 0);
-        path = rootsFolder.filePath(QStringLiteral("combat.ini"));
+        path = rootsFolder.filePath(QFileInfo(target).fileName());
         QVERIFY(writeFile(path, "root's"));
+        if (target.endsWith(u"write-only.ini"))
+            QCOMPARE(chmod(native(path).constData(), 0622), 0);
     }
 #endif
     const QStringList before = entries(QFileInfo(path).absolutePath());
@@ -567,8 +575,14 @@ void TestCombatSave::fullDisk()
             QCOMPARE(contents(dir.filePath(name)), fresh);
     } else {
         QVERIFY(!outcome.ok);
-        QCOMPARE(outcome.error, QStringLiteral("The combat could not be saved to \"%1\": File too large.")
-                                    .arg(QDir::toNativeSeparators(path)));
+        // In place, it is the journal that does not fit, and the message says where it was.
+        const QString why = inPlace ? QStringLiteral("it must be written into the file itself, and the record that "
+                                                     "keeps its old content meanwhile could not be written in \"%1\" "
+                                                     "(File too large). Nothing was written")
+                                          .arg(QDir::toNativeSeparators(files::stateFolderPath()))
+                                    : QStringLiteral("File too large");
+        QCOMPARE(outcome.error, QStringLiteral("The combat could not be saved to \"%1\": %2.")
+                                    .arg(QDir::toNativeSeparators(path), why));
         if (shape != u"new file")
             for (const QString &name : names)
                 QCOMPARE(contents(dir.filePath(name)), oldBytes);
@@ -777,6 +791,9 @@ void TestCombatSave::killedSave_data()
         << QStringLiteral("journal-") << QStringLiteral("other") << false;
     QTest::newRow("journal whole, another program writes the file, load")
         << QStringLiteral("journal-") << QStringLiteral("written") << false;
+    QTest::newRow("journal whole, another program writes the file, load through the other name")
+        << QStringLiteral("journal-") << QStringLiteral("written, other") << false;
+    QTest::newRow("journal damaged on the disk, load") << QStringLiteral("journal-") << QStringLiteral("damaged") << false;
 }
 
 // A save in place killed at a given moment costs nothing, and its journal puts back only what
@@ -798,9 +815,9 @@ void TestCombatSave::killedSave()
     const QString path = dir.filePath(QStringLiteral("combat.ini"));
     const QString other = dir.filePath(QStringLiteral("other.ini"));
     const QList<Roster> combats = killedSaveCombats();
-    const mode_t open = byNobody ? 0777 : 0700;
-    QVERIFY(dir.isValid() && state.isValid() && chmod(native(dir.path()).constData(), open) == 0
-            && chmod(native(state.path()).constData(), open) == 0);
+    // The saver's own state folder: a folder others could rename things in is no place for it.
+    QVERIFY(dir.isValid() && state.isValid() && chmod(native(dir.path()).constData(), byNobody ? 0777 : 0700) == 0
+            && (!byNobody || chown(native(state.path()).constData(), 65534, 65534) == 0));
     // The saver writes the first two combats in turn, so each save replaces the other one.
     QVERIFY(writeFile(path, files::combatFileBytes(combats[1])) && chmod(native(path).constData(), 0666) == 0);
     QVERIFY(hardLink(path, other));
@@ -831,14 +848,13 @@ void TestCombatSave::killedSave()
     const QList<QByteArray> whole{files::combatFileBytes(combats[0]), files::combatFileBytes(combats[1])};
     bool cut = !whole.contains(left);
     QVERIFY(!cut || killedWhen == u"journal-"); // nothing is written before the journal is whole
-    // Where the kill came before the first byte, the save is cut by hand as a kill cuts it:
-    // the start of the new combat over the old one.
-    const QByteArray before = cut ? QByteArray() : left; // the combat the killed save was replacing
+    // Where the kill came before the first byte or after the last, the save is cut by hand as
+    // a kill cuts it: the start of its new combat over the old one.
+    const QString journal = journals + u'/' + QDir(journals).entryList({QStringLiteral("journal-*")}, QDir::Files).value(0);
+    const int freshOne = contents(journal).endsWith(whole[0]) ? 0 : 1;
+    const QByteArray before = whole[1 - freshOne]; // the combat the killed save was replacing
     if ((then == u"cut" || then == u"other") && !cut) {
-        const QByteArray fresh = whole.at(1 - whole.indexOf(left));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadWrite) && file.write(fresh.left(1000)) == 1000);
-        file.close();
+        QVERIFY(writeFile(path, whole[freshOne].left(1000) + before.mid(1000)));
         left = contents(path);
         cut = true;
     }
@@ -854,29 +870,40 @@ void TestCombatSave::killedSave()
             if (then == u"save")
                 return outcome.notice.toUtf8();
         }
-        if (then == u"written" && !writeFile(path, written))
+        if (then.startsWith(u"written") && !writeFile(path, written))
             return "<not written>";
-        return files::loadCombatFile(path, Roster()).notice.toUtf8();
+        return files::loadCombatFile(then == u"written, other" ? other : path, Roster()).notice.toUtf8();
     };
+    if (then == u"damaged")
+        QVERIFY(writeFile(journal, contents(journal).replace("Fraymark journal", "Fraymark jotting")));
+    const QByteArray journalBytes = contents(journal);
     notice = QString::fromUtf8(byNobody ? testing::asNobody(nextStep) : nextStep());
     qputenv("XDG_STATE_HOME", stateHome);
 
     if (then == u"save" || then == u"other")
         expected = files::combatFileBytes(combats[2]);
-    if (then == u"written")
+    if (then.startsWith(u"written"))
         expected = written;
+    if (then == u"damaged")
+        expected = left;
     const QString putBack = QStringLiteral("An earlier save of \"%1\" was cut off before it ended; the combat it was "
                                            "replacing has been put back whole.")
                                 .arg(path);
-    if (then == u"written") {
-        QVERIFY2(notice.startsWith(QStringLiteral("An earlier save of \"%1\" was cut off before it ended, but the file "
-                                                  "has been changed since, so it was left as it is.")
-                                       .arg(path)),
-                 qPrintable(notice));
+    if (then.startsWith(u"written") || then == u"damaged") {
+        const QString told = then == u"written"
+            ? QStringLiteral("An earlier save of \"%1\" was cut off before it ended, but the file has been changed "
+                             "since, so it was left as it is.").arg(path)
+            : then == u"damaged"
+            ? QStringLiteral("The record Fraymark keeps of an earlier save of \"%1\" that was cut off is damaged, so "
+                             "the file was left as it is.").arg(path)
+            : QStringLiteral("An earlier save of \"%1\" was cut off before it ended. \"%2\" now stands where that "
+                             "file was on the disk, or has been changed since").arg(path, other);
+        QVERIFY2(notice.startsWith(told), qPrintable(notice));
         const QStringList setAside = QDir(journals).entryList({QStringLiteral("set aside *")}, QDir::Files);
         QCOMPARE(setAside.size(), 1);
-        QVERIFY(notice.contains(journals + u'/' + setAside.first()));
-        QVERIFY(whole.contains(contents(journals + u'/' + setAside.first())));
+        QVERIFY(setAside.first().endsWith(QStringLiteral(" combat.ini")) && notice.contains(journals + u'/' + setAside.first()));
+        const QByteArray kept = contents(journals + u'/' + setAside.first());
+        QVERIFY(then == u"damaged" ? kept == journalBytes : whole.contains(kept));
     } else if (then == u"other") {
         QCOMPARE(notice, QString()); // the save through the other name settled the journal
     } else {
@@ -977,6 +1004,49 @@ void TestCombatSave::aJournalPlantedBesideTheFile()
     QCOMPARE(loaded.notice, QString());
     QCOMPARE(contents(path), files::combatFileBytes(roster));
     QCOMPARE(contents(planted), QByteArray("bait"));
+#endif
+}
+
+void TestCombatSave::aLockOnTheFileHoldsUpOnlyWhatNeedsIt_data()
+{
+    QTest::addColumn<bool>("hardLinked"); // a save must write into the file itself
+    QTest::addColumn<int>("lock");        // the lock another program holds: LOCK_SH or LOCK_EX
+    QTest::addColumn<QString>("refusal"); // what the save says; empty: saved
+    const QString busy = QStringLiteral("another program holds a lock on the file, perhaps another Fraymark saving "
+                                        "it. Nothing was written");
+    QTest::newRow("one name, shared lock") << false << int(LOCK_SH) << QString();
+    QTest::newRow("one name, exclusive lock") << false << int(LOCK_EX) << QString();
+    QTest::newRow("hard link, shared lock") << true << int(LOCK_SH) << busy;
+    QTest::newRow("hard link, exclusive lock") << true << int(LOCK_EX) << busy;
+}
+
+// Anyone who may read a file may lock it. A save that renames a new file over it needs no
+// lock, and a load reads a locked file once it holds still; only a save into the file
+// itself waits for the lock, and says why it gave up.
+void TestCombatSave::aLockOnTheFileHoldsUpOnlyWhatNeedsIt()
+{
+#ifdef Q_OS_WIN
+    QSKIP("flock: the Windows build locks byte ranges, which bind every reader");
+#else
+    QFETCH(bool, hardLinked);
+    QFETCH(int, lock);
+    QFETCH(QString, refusal);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("combat.ini"));
+    const QByteArray old = files::combatFileBytes(sampleRoster(QStringLiteral("Old")));
+    QVERIFY(writeFile(path, old) && (!hardLinked || hardLink(path, dir.filePath(QStringLiteral("other.ini")))));
+    const int held = open(native(path).constData(), O_RDONLY);
+    QVERIFY(held >= 0 && flock(held, lock | LOCK_NB) == 0);
+
+    const files::LoadOutcome loaded = files::loadCombatFile(path, Roster());
+    const Roster roster = sampleRoster(QStringLiteral("New"));
+    const files::SaveOutcome saved = files::saveCombatFile(roster, path);
+    close(held);
+    QCOMPARE(loaded.status, files::LoadOutcome::Status::Loaded);
+    QCOMPARE(loaded.notice, QString());
+    QCOMPARE(loaded.roster.rows[0].name, QStringLiteral("Old"));
+    QVERIFY2(saved.ok == refusal.isEmpty() && saved.error.contains(refusal), qPrintable(saved.error));
+    QCOMPARE(contents(path), refusal.isEmpty() ? files::combatFileBytes(roster) : old);
 #endif
 }
 

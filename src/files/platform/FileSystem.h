@@ -23,7 +23,16 @@ enum class Fault {
     ForeignLink,      // the link at `place`, of `owner`, is not followed: only the user's own are
     SharedFolderLink, // the link at `place` is not followed: the folder `via` on the way to it
                       // may be written by others, who could have put it there
-    Busy,             // another save of the file at `place` is under way
+    Busy,             // another program holds a lock on the file at `place`, perhaps a save of it
+    Unsettled,        // the name kept leading to another file while a save looked at it
+    Unreadable,       // the file may be written but not read, and a save into it keeps its old
+                      // content first
+    SystemLink,       // the link at `place` is one the system keeps to a program's open file
+                      // (/proc), not a file's name
+    OpenFolder,       // a folder on the way (`via`) lets others rename or replace what it holds
+    NoJournals,       // the save must go into the file itself, and the user's folder for its
+                      // journal could not be had (`systemText` says why)
+    JournalFailed,    // the journal could not be written in the folder `place`
     InUse,            // another program has the file open and does not share it (Windows)
     DeviceName,       // the name is a device's, such as CON or COM1 (Windows)
     IsFolder,
@@ -42,12 +51,14 @@ struct Result
     QString place;      // the path the fault is about
     QString systemText; // the system's own words for the error, when it gave one
     QString owner;      // OthersFile, ForeignLink: the owner's name
-    QString via;        // SharedFolderLink: the folder others may write
+    QString via;        // SharedFolderLink, OpenFolder: the folder others may write
     qint64 limit = 0;   // NameTooLong, PathTooLong: the allowed bytes
     QString keptCopy;   // saving in place failed part way: where the old content was left
     bool putBack = false; // a save of the file cut off earlier was undone first: its old content is back
     QString setAside;   // a cut-off save's journal no longer fitted the file, which was left as it
                         // is: where the content that save was replacing is kept now
+    bool journalDamaged = false; // what was set aside is the journal itself, damaged on the disk
+    QString cutSave;    // the path the cut-off save was writing, when it was another name
     bool ok() const { return fault == Fault::None; }
 };
 
@@ -62,10 +73,10 @@ inline Result refusal(Fault fault, const QString &place, const QString &systemTe
 }
 
 // A folder of this user's own and nobody else's, opened once: made (readable by its owner
-// alone) when missing, every folder on the way checked as a save checks the way to a file.
-// Every file in it is made, read, written, locked and removed through the folder held, so
-// nobody who may write a folder above it can send its files elsewhere by swapping folders.
-// The names given are bare file names.
+// alone) when missing, every folder on the way found as a save finds the way to a file, and
+// none of them one where others may rename or replace what it holds (a sticky folder of the
+// user's or root's is safe). Every file in it is made, read, written, locked and removed
+// through the folder held. The names given are bare file names.
 class PrivateFolder
 {
 public:

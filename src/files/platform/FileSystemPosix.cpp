@@ -4,6 +4,8 @@
 // the system's limit and a link is followed only where nobody else can have put it.
 #include "files/platform/FileSystemPosixParts.h"
 
+#include <QThread>
+
 #include <cerrno>
 
 #include <fcntl.h>
@@ -15,6 +17,9 @@ namespace {
 
 // How often a save looks again when the file it reached was replaced while it waited.
 constexpr int LookupTries = 3;
+// How long a load of a file another program keeps locked waits for it to hold still.
+constexpr int SteadyWaitMs = 2000;
+constexpr int SteadyPollMs = 100;
 
 // The owner of the file when the user may not write to it; empty when that is no hindrance.
 Result writeRefusal(const Target &target)
@@ -46,29 +51,45 @@ bool stillNamed(const Target &target, int fd)
         && ::fstat(fd, &held) == 0 && named.st_dev == held.st_dev && named.st_ino == held.st_ino;
 }
 
-// The file at the end of the way, opened for reading and writing and locked, waiting a
-// moment for another save of it; `fd` stays invalid for a name still free.
-Result openLocked(const QByteArray &path, Target &target, Descriptor &fd)
+// The file at the end of the way for a save: `fd` open for reading and writing, and left
+// invalid for a name still free.
+Result openForSaving(const QByteArray &path, Target &target, Descriptor &fd)
 {
-    for (int attempt = 0; attempt < LookupTries; ++attempt) {
-        target = Target();
-        if (Result result = followLinks(path, target); !result.ok())
-            return result;
-        if (Result refusal = kindRefusal(target); !refusal.ok())
-            return refusal;
-        if (!target.exists)
+    target = Target();
+    if (Result result = followLinks(path, target); !result.ok())
+        return result;
+    if (Result refusal = kindRefusal(target); !refusal.ok())
+        return refusal;
+    if (!target.exists)
+        return {};
+    if (Result refusal = writeRefusal(target); !refusal.ok())
+        return refusal;
+    fd = Descriptor(openExisting(target, O_RDWR));
+    if (fd.valid())
+        return {};
+    if (errno != EACCES)
+        return failed(Fault::Failed, target.path, errno);
+    // Writable, so not readable: its old content cannot be kept while it is written.
+    Result refusal = writeRefusal(target);
+    return refusal.ok() ? failed(Fault::Unreadable, target.path) : refusal;
+}
+
+// The file read whole while another program keeps it locked: once two reads a moment apart
+// agree, nothing is writing it. A lock can be held by anyone who may read the file, so a
+// lock alone is no reason to refuse a load.
+Result readSteadily(const Target &target, int fd, qint64 maxSize, QByteArray &bytes)
+{
+    QByteArray last;
+    for (int waited = 0; waited <= SteadyWaitMs; waited += SteadyPollMs) {
+        QByteArray now;
+        if (!readAll(fd, 0, maxSize, now))
+            return errno == EFBIG ? failed(Fault::TooLarge, target.path) : failed(Fault::Failed, target.path, errno);
+        if (waited > 0 && now == last) {
+            bytes = std::move(now);
             return {};
-        if (Result refusal = writeRefusal(target); !refusal.ok())
-            return refusal;
-        fd = Descriptor(openExisting(target, O_RDWR));
-        if (!fd.valid())
-            return errno == EACCES ? writeRefusal(target) : failed(Fault::Failed, target.path, errno);
-        if (!lockWaiting(fd.get(), LOCK_EX))
-            return errno == EWOULDBLOCK ? failed(Fault::Busy, target.path) : failed(Fault::Failed, target.path, errno);
-        // Renamed over while we waited: what the name holds now is the file to save.
-        if (stillNamed(target, fd.get()))
-            return {};
-        fd.close();
+        }
+        last = std::move(now);
+        QThread::msleep(SteadyPollMs);
     }
     return failed(Fault::Busy, target.path);
 }
@@ -85,8 +106,8 @@ Result readWholeFile(const QString &path, qint64 maxSize, QByteArray &bytes)
     // Opening comes before any look at the file and never waits: a pipe put at the path
     // would block an ordinary open for good. What was opened is checked after.
     const Descriptor fd(openExisting(target, O_RDONLY));
-    if (!fd.valid()) // the way was open: the file itself refuses, or became a link meanwhile
-        return failed(errno == ELOOP ? Fault::NotOrdinary : Fault::Failed, target.path, errno);
+    if (!fd.valid()) // the way was open: the file itself refuses, became a link, or is a socket
+        return failed(errno == ELOOP || errno == ENXIO ? Fault::NotOrdinary : Fault::Failed, target.path, errno);
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0)
         return failed(Fault::Failed, target.path, errno);
@@ -97,7 +118,7 @@ Result readWholeFile(const QString &path, qint64 maxSize, QByteArray &bytes)
         return failed(Fault::TooLarge, target.path);
     // A save writing into the file holds it; it is read once that save is done.
     if (!lockWaiting(fd.get(), LOCK_SH) && errno == EWOULDBLOCK)
-        return failed(Fault::Busy, target.path);
+        return readSteadily(target, fd.get(), maxSize, bytes);
     if (!readAll(fd.get(), 0, maxSize, bytes))
         return errno == EFBIG ? failed(Fault::TooLarge, target.path) : failed(Fault::Failed, target.path, errno);
     return {};
@@ -105,30 +126,47 @@ Result readWholeFile(const QString &path, qint64 maxSize, QByteArray &bytes)
 
 Result replaceFileContents(const QString &path, const QByteArray &bytes, const PrivateFolder *journals)
 {
-    Target target;
-    Descriptor fd;
-    if (Result result = openLocked(native(path), target, fd); !result.ok())
+    for (int attempt = 0; attempt < LookupTries; ++attempt) {
+        Target target;
+        Descriptor fd;
+        if (Result result = openForSaving(native(path), target, fd); !result.ok())
+            return result;
+        // A file of one name with no cut save to settle is replaced whole by a rename, which
+        // takes no lock: no program that merely reads the file can hold such a save up.
+        const bool settle = fd.valid() && journals && hasJournal(target.info, *journals);
+        const bool whole = !target.exists || (target.info.st_nlink == 1 && !settle);
+        bool kept = false;
+        if (whole) {
+            clearLeftovers(target);
+            if (Result result = replaceAtomically(target, bytes, kept); !result.ok() || kept || !fd.valid())
+                return result;
+        }
+        // Into the file itself, locked, so that saves through any of its names wait for each
+        // other; a name renamed over while it waited leads to the file to save now.
+        if (!lockWaiting(fd.get(), LOCK_EX))
+            return errno == EWOULDBLOCK ? failed(Fault::Busy, target.path) : failed(Fault::Failed, target.path, errno);
+        if (!stillNamed(target, fd.get()))
+            continue;
+        Result recovered;
+        if (settle) {
+            recovered = settleJournal(target, fd.get(), *journals);
+            if (!recovered.ok())
+                return recovered;
+            clearLeftovers(target);
+        }
+        Result result;
+        // A rename would part the hard links: the other names would keep the old combat.
+        if (!whole && target.info.st_nlink == 1)
+            result = replaceAtomically(target, bytes, kept);
+        if (result.ok() && !kept)
+            result = journals ? replaceInPlace(target, fd.get(), bytes, *journals) : failed(Fault::NoJournals, target.path);
+        result.putBack = recovered.putBack;
+        result.setAside = recovered.setAside;
+        result.journalDamaged = recovered.journalDamaged;
+        result.cutSave = recovered.cutSave;
         return result;
-    Result recovered;
-    if (fd.valid() && journals) {
-        recovered = settleJournal(target, fd.get(), *journals);
-        if (!recovered.ok())
-            return recovered;
     }
-    clearLeftovers(target);
-    Result result;
-    bool kept = false;
-    // A rename would part the hard links: the other names would keep the old combat.
-    if (!target.exists || target.info.st_nlink == 1)
-        result = replaceAtomically(target, bytes, kept);
-    if (result.ok() && !kept) {
-        result = journals ? replaceInPlace(target, fd.get(), bytes, *journals)
-                          : refusal(Fault::Failed, shown(target.path),
-                                    QStringLiteral("no folder of this user's own could be had for its journal"));
-    }
-    result.putBack = recovered.putBack;
-    result.setAside = recovered.setAside;
-    return result;
+    return failed(Fault::Unsettled, native(path));
 }
 
 Result recoverInterruptedSave(const QString &path, const PrivateFolder *journals)
@@ -137,13 +175,15 @@ Result recoverInterruptedSave(const QString &path, const PrivateFolder *journals
     if (!followLinks(native(path), target).ok() || !target.exists || !S_ISREG(target.info.st_mode))
         return {}; // the load says what is wrong with the path
     Result result;
-    // Only a file this user may write had a save of this user's cut off.
-    Descriptor fd(openExisting(target, O_RDWR));
-    if (fd.valid() && journals) {
-        if (!lockWaiting(fd.get(), LOCK_EX))
-            return errno == EWOULDBLOCK ? failed(Fault::Busy, target.path) : Result();
-        if (stillNamed(target, fd.get()))
-            result = settleJournal(target, fd.get(), *journals);
+    // Only a file with a journal of this user's needs the lock that settling it takes.
+    if (journals && hasJournal(target.info, *journals)) {
+        const Descriptor fd(openExisting(target, O_RDWR));
+        if (fd.valid()) {
+            if (!lockWaiting(fd.get(), LOCK_EX))
+                return errno == EWOULDBLOCK ? failed(Fault::Busy, target.path) : Result();
+            if (stillNamed(target, fd.get()))
+                result = settleJournal(target, fd.get(), *journals);
+        }
     }
     clearLeftovers(target);
     return result;

@@ -156,4 +156,14 @@ bool lockWaiting(int fd, int operation)
     }
 }
 
+bool holdNewFile(int folder, const char *name, int fd)
+{
+    // A clearing takes the lock of a file nobody holds and removes it; one that came between
+    // the making and this lock leaves the name gone, or soon gone, once it lets go.
+    struct stat named {}, held {};
+    return ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0
+        && ::fstatat(folder, name, &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_dev == held.st_dev
+        && named.st_ino == held.st_ino;
+}
+
 } // namespace files::platform::posix

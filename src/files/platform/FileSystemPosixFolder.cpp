@@ -24,17 +24,23 @@ struct PrivateFolder::Held
 
 namespace {
 
-// Makes the missing folders of `path`: those on the way for anyone to enter (0755), the
-// last for its owner alone. What is already there is left for the lookup to judge.
-Result makeMissing(const QByteArray &path)
+// Makes the missing folders of `path`, each found by the rule of the way to a file, so none
+// is made through a link of another's: those on the way for anyone to enter (0755), the last
+// for its owner alone. What is already there is left for open() to judge.
+Result makeMissing(const QByteArray &path, bool last = true)
 {
-    for (qsizetype at = 1; at <= path.size(); ++at) {
-        if (at < path.size() && path[at] != '/')
-            continue;
-        const QByteArray made = path.left(at);
-        if (::mkdir(made.constData(), at == path.size() ? 0700 : 0755) != 0 && errno != EEXIST)
-            return errno == ENOTDIR ? failed(Fault::NotAFolder, folderOf(made)) : lookupFault(made, errno);
+    Target target;
+    Result found = followLinks(path, target);
+    if (found.fault == Fault::Missing && path.count('/') > 1) { // a folder on the way is missing
+        if (Result made = makeMissing(folderOf(path), false); !made.ok())
+            return made;
+        target = Target();
+        found = followLinks(path, target);
     }
+    if (!found.ok() || target.exists)
+        return found;
+    if (::mkdirat(target.folder.get(), target.name.constData(), last ? 0700 : 0755) != 0 && errno != EEXIST)
+        return lookupFault(target.path, errno, target.folder.get());
     return {};
 }
 
@@ -87,6 +93,12 @@ Result PrivateFolder::open(const QString &path, std::unique_ptr<PrivateFolder> &
         return failed(Fault::Missing, name);
     if (!S_ISDIR(target.info.st_mode))
         return failed(Fault::NotAFolder, target.path);
+    // Whoever may rename what a folder on the way holds could put another folder in its place.
+    if (!target.open.isEmpty()) {
+        Result result = failed(Fault::OpenFolder, target.path);
+        result.via = shown(target.open);
+        return result;
+    }
     auto held = std::make_unique<Held>();
     held->fd = Descriptor(::openat(target.folder.get(), target.name.constData(),
                                    O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
@@ -133,8 +145,7 @@ Result PrivateFolder::writeFile(const QString &name, const QByteArray &bytes) co
         if (!fd.valid() && errno != EEXIST)
             return failed(errno == EACCES || errno == EROFS ? Fault::FolderReadOnly : Fault::Failed, native(m_path),
                           errno);
-        // Cleared by another program's start in the moment before the lock: it is going away.
-        if (fd.valid() && ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
+        if (fd.valid() && !holdNewFile(folder, temporary.constData(), fd.get()))
             fd.close();
     }
     bool written = fd.valid() && writeAll(fd.get(), bytes.constData(), bytes.size(), 0) && ::fsync(fd.get()) == 0

@@ -8,6 +8,11 @@
 
 #include <fcntl.h>
 
+#ifdef __linux__
+#include <linux/magic.h>
+#include <sys/vfs.h>
+#endif
+
 namespace files::platform::posix {
 namespace {
 
@@ -22,6 +27,7 @@ struct Walk
     QByteArray walked;
     int hops = 0;
     QByteArray via;
+    QByteArray open; // the first folder on the way whose names others may change
 };
 
 // Opens `name` in the walk's folder as a folder and steps into it, noting whether others
@@ -36,6 +42,11 @@ Result stepInto(Walk &walk, const QByteArray &name, const QByteArray &place)
         return failed(Fault::Failed, place, errno);
     if (walk.via.isEmpty() && othersMayWrite(info) && info.st_uid != ::geteuid())
         walk.via = place;
+    // Others may rename or replace what a folder holds when they may write it, unless it is
+    // sticky and theirs to rule over it is not: a sticky folder of the user's or root's.
+    const bool guarded = (info.st_mode & S_ISVTX) && (info.st_uid == ::geteuid() || info.st_uid == 0);
+    if (walk.open.isEmpty() && othersMayWrite(info) && !guarded)
+        walk.open = place;
     walk.folder = std::move(opened);
     walk.walked = place;
     return {};
@@ -53,12 +64,26 @@ Result restartAtRoot(Walk &walk)
 {
     const int hops = walk.hops;
     const QByteArray via = walk.via;
+    const QByteArray open = walk.open;
     if (Result result = startAt(walk, true); !result.ok())
         return result;
     walk.hops = hops;
     if (walk.via.isEmpty())
         walk.via = via;
+    if (walk.open.isEmpty())
+        walk.open = open;
     return {};
+}
+
+// Whether `folder` is one of /proc's, whose links are a process's open files.
+bool holdsProcessLinks(int folder)
+{
+#ifdef __linux__
+    struct statfs system {};
+    return ::fstatfs(folder, &system) == 0 && system.f_type == PROC_SUPER_MAGIC;
+#else
+    return false;
+#endif
 }
 
 // The target of the link `name` in the walk's folder, when the link may be followed: the
@@ -83,6 +108,11 @@ Result readLink(Walk &walk, const QByteArray &name, const QByteArray &place, QBy
         result.via = shown(walk.via);
         return result;
     }
+    // The other links under /proc lead to what a process has open, maybe a pipe or a file
+    // already deleted, by a text that is no path: never a file's name to save to or load.
+    // /proc/self and /proc/thread-self are paths like any other.
+    if (holdsProcessLinks(walk.folder.get()) && name != "self" && name != "thread-self")
+        return failed(Fault::SystemLink, place);
     std::string target(PATH_MAX + 1, '\0');
     const ssize_t n = S_ISLNK(info.st_mode) ? ::readlinkat(link.get(), "", target.data(), target.size()) : -1;
     if (n < 0)
@@ -165,18 +195,13 @@ Result followLinks(const QByteArray &given, Target &target)
                 return lookupFault(target.path, errno, fd);
             target.exists = false;
             target.folder = std::move(walk.folder);
+            target.open = walk.open;
             return {};
         }
-        // The system's own links (a process's open files under /proc) may lead to a pipe
-        // or a device whose link text is no path: what they lead to is refused as it is.
-        struct stat resolved {};
-        if (!S_ISLNK(target.info.st_mode)
-            || (::fstatat(fd, target.name.constData(), &resolved, 0) == 0 && !S_ISREG(resolved.st_mode)
-                && !S_ISDIR(resolved.st_mode))) {
-            if (S_ISLNK(target.info.st_mode))
-                target.info = resolved;
+        if (!S_ISLNK(target.info.st_mode)) {
             target.exists = true;
             target.folder = std::move(walk.folder);
+            target.open = walk.open;
             return {};
         }
         QByteArray next;

@@ -76,6 +76,9 @@ void syncFolder(int folder);
 // Takes a lock (flock `operation`) on `fd`, waiting a moment for whoever holds it; false
 // when it is still held then (errno EWOULDBLOCK) or cannot be had.
 bool lockWaiting(int fd, int operation);
+// Locks the new file `fd`, just made as `name` in `folder`, for the one who made it; false
+// when a clearing of leftovers got to it first, so that it is gone or going: make another.
+bool holdNewFile(int folder, const char *name, int fd);
 
 // A name in an open folder, reached with its links followed by the rule below, and the
 // path it was reached by (for messages only).
@@ -86,6 +89,7 @@ struct Target
     QByteArray path;
     struct stat info {};
     bool exists = false;
+    QByteArray open; // the first folder on the way whose names others may change; empty: none
     QByteArray folderPath() const { return folderOf(path); }
 };
 
@@ -115,6 +119,8 @@ Result replaceAtomically(const Target &target, const QByteArray &bytes, bool &ke
 // A save into the file itself (`fd`, open for reading and writing and locked), after a
 // journal in `journals`.
 Result replaceInPlace(const Target &target, int fd, const QByteArray &bytes, const PrivateFolder &journals);
+// Whether `journals` holds a journal of the file `file`, left by a save cut off.
+bool hasJournal(const struct stat &file, const PrivateFolder &journals);
 // Settles a journal in `journals` left by a cut-off save of the file `fd` (locked).
 Result settleJournal(const Target &target, int fd, const PrivateFolder &journals);
 

@@ -131,9 +131,8 @@ int createTemporary(int folder, mode_t mode, QByteArray &temporary)
             return -1;
         if (fd < 0)
             continue;
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        if (holdNewFile(folder, temporary.constData(), fd))
             return fd;
-        // Found by a clearing of leftovers in the moment before the lock: it is going away.
         ::close(fd);
     }
     errno = EEXIST;
