@@ -15,6 +15,7 @@ class TestQtPrompts : public QObject
 private slots:
     void messagesShowMarkupAsText();
     void escChoosesTheLastChoice();
+    void aClosedBoxGivesTheKeysBackToItsWindow();
 };
 
 void TestQtPrompts::messagesShowMarkupAsText()
@@ -55,6 +56,27 @@ void TestQtPrompts::escChoosesTheLastChoice()
     closer.start();
     QtPrompts prompts;
     QCOMPARE(prompts.choose(nullptr, u"Save first?"_s, u"Fraymark"_s, {u"&Save"_s, u"E&xit"_s, u"Cancel"_s}), 2);
+}
+
+// Some window managers hand the keys to whichever window of the program comes next, such as
+// the players' window, when a box closes.
+void TestQtPrompts::aClosedBoxGivesTheKeysBackToItsWindow()
+{
+    QWidget main, players;
+    main.show();
+    players.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main) && QTest::qWaitForWindowExposed(&players));
+    QTimer closer;
+    closer.setInterval(10);
+    QObject::connect(&closer, &QTimer::timeout, &closer, [&players] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            box->accept();
+            players.activateWindow(); // as such a window manager does
+        }
+    });
+    closer.start();
+    QtPrompts().message(&main, u"Saved."_s, u"Fraymark"_s, Prompts::Icon::Information);
+    QTRY_COMPARE(QApplication::activeWindow(), &main);
 }
 
 QTEST_MAIN(TestQtPrompts)
