@@ -166,7 +166,7 @@ Result PrivateFolder::open(const QString &path, std::unique_ptr<PrivateFolder> &
         BOOL present = FALSE, defaulted = FALSE;
         PACL acl = nullptr;
         // The path cannot lead elsewhere while the folder is held.
-        const Handle owned = openPath(target.path, WRITE_DAC, ShareAll, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT);
+        const Handle owned = openPath(target.path, READ_CONTROL | WRITE_DAC, ShareAll, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT);
         const DWORD error = !alone || !owned.valid() || !::GetSecurityDescriptorDacl(alone.get(), &present, &acl, &defaulted)
             ? ::GetLastError()
             : ::SetSecurityInfo(owned.get(), SE_FILE_OBJECT,
