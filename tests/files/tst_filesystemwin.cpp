@@ -3,6 +3,7 @@
 #include "files/CombatSave.h"
 #include "files/platform/FileSystem.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -10,6 +11,8 @@
 
 #include <windows.h>
 #include <aclapi.h>
+
+#include <memory>
 
 using files::platform::Fault;
 
@@ -75,6 +78,7 @@ class TestFileSystemWin : public QObject
     Q_OBJECT
 
 private slots:
+    void init();
     void save_data();
     void save();
     void refusedNames_data();
@@ -84,8 +88,23 @@ private slots:
     void read_data();
     void read();
     void privateFolderIsTheUsersAlone();
+    void heldFolderCannotBeMovedOrRemoved();
     void lockIsHeldUntilReleased();
+
+private:
+    // The journals of in-place saves, in a state folder of the test's own.
+    QTemporaryDir m_state;
+    std::unique_ptr<files::platform::PrivateFolder> m_journals;
 };
+
+void TestFileSystemWin::init()
+{
+    m_journals.reset();
+    QVERIFY(m_state.isValid());
+    const files::platform::Result opened =
+        files::platform::PrivateFolder::open(m_state.filePath(QStringLiteral("fraymark")), m_journals);
+    QVERIFY2(opened.ok(), qPrintable(QStringLiteral("%1 %2: %3").arg(int(opened.fault)).arg(opened.place, opened.systemText)));
+}
 
 void TestFileSystemWin::save_data()
 {
@@ -154,7 +173,7 @@ void TestFileSystemWin::save()
     HANDLE held = hold(path, holder);
     QVERIFY(holder == Holder::Nobody || held != INVALID_HANDLE_VALUE);
 
-    const files::platform::Result result = files::platform::replaceFileContents(path, "new combat\r\n");
+    const files::platform::Result result = files::platform::replaceFileContents(path, "new combat\r\n", m_journals.get());
     if (held != INVALID_HANDLE_VALUE)
         ::CloseHandle(held);
     QCOMPARE(int(result.fault), fault);
@@ -165,6 +184,7 @@ void TestFileSystemWin::save()
     const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
     QCOMPARE(attributes(path) & kept, marks & kept);
     QCOMPARE(entries(folder), exists ? before : QStringList{QFileInfo(path).fileName()});
+    QCOMPARE(entries(m_journals->path()), QStringList()); // no journal outlives its save
     if (exists)
         ::SetFileAttributesW(longForm(path).c_str(), FILE_ATTRIBUTE_NORMAL); // so the folder can go
 }
@@ -191,7 +211,7 @@ void TestFileSystemWin::refusedNames()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(name);
-    QCOMPARE(int(files::platform::replaceFileContents(path, "combat\r\n").fault), fault);
+    QCOMPARE(int(files::platform::replaceFileContents(path, "combat\r\n", nullptr).fault), fault);
     QByteArray bytes;
     QCOMPARE(int(files::platform::readWholeFile(path, 1 << 20, bytes).fault), fault);
     if (fault == int(Fault::None))
@@ -221,7 +241,9 @@ void TestFileSystemWin::inUseIsToldAsSuch()
 }
 
 // A save clears what a killed save of ours left beside the file, and nothing else: not a
-// file whose name only begins like ours, not a journal it cannot read, not the file itself.
+// file whose name only begins like ours, not the file itself. A journal of the old kind
+// put beside the file, whole and naming the file, is never read: its "combat" is not put
+// back, and it stays as it was.
 void TestFileSystemWin::onlyOurLeftoversGo()
 {
     QTemporaryDir dir;
@@ -235,16 +257,24 @@ void TestFileSystemWin::onlyOurLeftoversGo()
     BY_HANDLE_FILE_INFORMATION info{};
     QVERIFY(::GetFileInformationByHandle(file, &info));
     ::CloseHandle(file);
-    const QString journal = QStringLiteral(".fraymark-journal-")
-                            + QString::number((quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow, 16);
-    QVERIFY(writeFile(dir.filePath(journal), "junk"));
+    const quint64 index = (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    const QString planted = dir.filePath(QStringLiteral(".fraymark-journal-") + QString::number(index, 16));
+    const QByteArray bait = "planted combat\r\n";
+    auto hex = [](quint64 value) { return QByteArray::number(value, 16).rightJustified(16, '0'); };
+    const QByteArray oldJournal = "Fraymark journal 1\n" + hex(info.dwVolumeSerialNumber) + ' ' + hex(index) + ' '
+        + hex(quint64(bait.size())) + ' ' + QCryptographicHash::hash(bait, QCryptographicHash::Sha256).toHex() + '\n' + bait;
+    QVERIFY(writeFile(planted, oldJournal));
 
-    const files::platform::Result result = files::platform::replaceFileContents(path, "new combat\r\n");
+    const files::platform::Result recovered = files::platform::recoverInterruptedSave(path, m_journals.get());
+    QVERIFY(recovered.ok() && !recovered.putBack && recovered.setAside.isEmpty());
+    QCOMPARE(contents(path), QByteArray("old combat\r\n"));
+    const files::platform::Result result = files::platform::replaceFileContents(path, "new combat\r\n", m_journals.get());
     QVERIFY2(result.ok(), qPrintable(result.systemText));
-    QVERIFY(!result.putBack);
+    QVERIFY(!result.putBack && result.setAside.isEmpty());
     QCOMPARE(contents(other), QByteArray("new combat\r\n"));
-    QCOMPARE(entries(dir.path()), (QStringList{QStringLiteral(".fraymark-save-mine.ini"),
+    QCOMPARE(entries(dir.path()), (QStringList{QFileInfo(planted).fileName(), QStringLiteral(".fraymark-save-mine.ini"),
                                                QStringLiteral(".fraymark-save-notes.ini"), QStringLiteral("other.ini")}));
+    QCOMPARE(contents(planted), oldJournal);
 }
 
 void TestFileSystemWin::read_data()
@@ -282,15 +312,14 @@ void TestFileSystemWin::read()
     ::SetFileAttributesW(longForm(path).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-// The recovery folder grants its user everything, and nobody else anything.
+// The state folder grants its user everything, and nobody else anything.
 void TestFileSystemWin::privateFolderIsTheUsersAlone()
 {
     if (::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
         QSKIP("Wine takes an access list and keeps none: its files have the Unix owner's mode bits");
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("state/fraymark"));
-    QVERIFY(files::platform::makePrivateFolder(path).ok());
+    const QString path = m_state.filePath(QStringLiteral("state/fraymark"));
+    std::unique_ptr<files::platform::PrivateFolder> folder;
+    QVERIFY(files::platform::PrivateFolder::open(path, folder).ok());
     PACL acl = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     std::wstring name = wide(path);
@@ -317,21 +346,35 @@ void TestFileSystemWin::privateFolderIsTheUsersAlone()
     ::LocalFree(descriptor);
 }
 
+// While the state folder is held, nobody can rename it away or remove it, so its path keeps
+// leading to the folder whose files are written; once let go, it can go.
+void TestFileSystemWin::heldFolderCannotBeMovedOrRemoved()
+{
+    const QString path = m_journals->path();
+    const QString away = m_state.filePath(QStringLiteral("away"));
+    QVERIFY(m_journals->writeFile(QStringLiteral("copy.ini"), "[Info0]\r\n").ok());
+    QVERIFY(QFile::remove(path + QStringLiteral("/copy.ini"))); // empty: only the hold keeps it
+    QVERIFY(!::MoveFileExW(longForm(path).c_str(), longForm(away).c_str(), 0));
+    QCOMPARE(::GetLastError(), DWORD(ERROR_SHARING_VIOLATION));
+    QVERIFY(!::RemoveDirectoryW(longForm(path).c_str()));
+    QVERIFY(m_journals->stillAtItsPath().ok());
+    m_journals.reset();
+    QVERIFY(::MoveFileExW(longForm(path).c_str(), longForm(away).c_str(), 0));
+}
+
 // A second taker of the lock is told Busy until the first lets go; a lock file can be
 // removed while held, so that nobody takes a lock on a name about to vanish.
 void TestFileSystemWin::lockIsHeldUntilReleased()
 {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("combat.lock"));
+    const QString name = QStringLiteral("combat.lock");
     int first = -1, second = -1;
-    QVERIFY(files::platform::tryLockFile(path, first).ok());
-    QCOMPARE(int(files::platform::tryLockFile(path, second).fault), int(Fault::Busy));
+    QVERIFY(m_journals->tryLock(name, true, first).ok());
+    QCOMPARE(int(m_journals->tryLock(name, true, second).fault), int(Fault::Busy));
     files::platform::releaseLock(first);
-    QVERIFY(files::platform::tryLockFile(path, second).ok());
-    QVERIFY(QFile::remove(path));
+    QVERIFY(m_journals->tryLock(name, false, second).ok());
+    QVERIFY(m_journals->removeFile(name).ok());
     files::platform::releaseLock(second);
-    QVERIFY(!QFile::exists(path));
+    QCOMPARE(entries(m_journals->path()), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestFileSystemWin)
