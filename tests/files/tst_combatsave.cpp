@@ -856,7 +856,8 @@ void TestCombatSave::killedSave()
     const QList<Roster> combats = killedSaveCombats();
 #ifdef Q_OS_WIN
     // The saver writes the first two combats in turn, so each save replaces the other one.
-    QVERIFY(dir.isValid() && state.isValid() && writeFile(path, files::combatFileBytes(combats[1])) && hardLink(path, other));
+    QVERIFY(dir.isValid() && state.isValid() && writeFile(path, files::combatFileBytes(combats[1]))
+            && hardLink(path, other));
     const QByteArray stateHome = qgetenv("XDG_STATE_HOME");
     qputenv("XDG_STATE_HOME", native(state.path()));
     const QString journals = files::stateFolderPath();

@@ -10,7 +10,6 @@
 #include <QtTest>
 
 #include <windows.h>
-#include <aclapi.h>
 
 #include <memory>
 
@@ -87,9 +86,7 @@ private slots:
     void onlyOurLeftoversGo();
     void read_data();
     void read();
-    void privateFolderIsTheUsersAlone();
-    void heldFolderCannotBeMovedOrRemoved();
-    void lockIsHeldUntilReleased();
+    void ownLinkIsFollowed();
 
 private:
     // The journals of in-place saves, in a state folder of the test's own.
@@ -103,7 +100,8 @@ void TestFileSystemWin::init()
     QVERIFY(m_state.isValid());
     const files::platform::Result opened =
         files::platform::PrivateFolder::open(m_state.filePath(QStringLiteral("fraymark")), m_journals);
-    QVERIFY2(opened.ok(), qPrintable(QStringLiteral("%1 %2: %3").arg(int(opened.fault)).arg(opened.place, opened.systemText)));
+    QVERIFY2(opened.ok(),
+             qPrintable(QStringLiteral("%1 %2: %3").arg(int(opened.fault)).arg(opened.place, opened.systemText)));
 }
 
 void TestFileSystemWin::save_data()
@@ -173,7 +171,8 @@ void TestFileSystemWin::save()
     HANDLE held = hold(path, holder);
     QVERIFY(holder == Holder::Nobody || held != INVALID_HANDLE_VALUE);
 
-    const files::platform::Result result = files::platform::replaceFileContents(path, "new combat\r\n", m_journals.get());
+    const files::platform::Result result =
+        files::platform::replaceFileContents(path, "new combat\r\n", m_journals.get());
     if (held != INVALID_HANDLE_VALUE)
         ::CloseHandle(held);
     QCOMPARE(int(result.fault), fault);
@@ -262,13 +261,15 @@ void TestFileSystemWin::onlyOurLeftoversGo()
     const QByteArray bait = "planted combat\r\n";
     auto hex = [](quint64 value) { return QByteArray::number(value, 16).rightJustified(16, '0'); };
     const QByteArray oldJournal = "Fraymark journal 1\n" + hex(info.dwVolumeSerialNumber) + ' ' + hex(index) + ' '
-        + hex(quint64(bait.size())) + ' ' + QCryptographicHash::hash(bait, QCryptographicHash::Sha256).toHex() + '\n' + bait;
+        + hex(quint64(bait.size())) + ' ' + QCryptographicHash::hash(bait, QCryptographicHash::Sha256).toHex() + '\n'
+        + bait;
     QVERIFY(writeFile(planted, oldJournal));
 
     const files::platform::Result recovered = files::platform::recoverInterruptedSave(path, m_journals.get());
     QVERIFY(recovered.ok() && !recovered.putBack && recovered.setAside.isEmpty());
     QCOMPARE(contents(path), QByteArray("old combat\r\n"));
-    const files::platform::Result result = files::platform::replaceFileContents(path, "new combat\r\n", m_journals.get());
+    const files::platform::Result result =
+        files::platform::replaceFileContents(path, "new combat\r\n", m_journals.get());
     QVERIFY2(result.ok(), qPrintable(result.systemText));
     QVERIFY(!result.putBack && result.setAside.isEmpty());
     QCOMPARE(contents(other), QByteArray("new combat\r\n"));
@@ -312,69 +313,26 @@ void TestFileSystemWin::read()
     ::SetFileAttributesW(longForm(path).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-// The state folder grants its user everything, and nobody else anything.
-void TestFileSystemWin::privateFolderIsTheUsersAlone()
+// A symbolic link of the user's own leads a save and a load to its file; the link stays.
+void TestFileSystemWin::ownLinkIsFollowed()
 {
-    if (::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
-        QSKIP("Wine takes an access list and keeps none: its files have the Unix owner's mode bits");
-    const QString path = m_state.filePath(QStringLiteral("state/fraymark"));
-    std::unique_ptr<files::platform::PrivateFolder> folder;
-    QVERIFY(files::platform::PrivateFolder::open(path, folder).ok());
-    PACL acl = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    std::wstring name = wide(path);
-    QCOMPARE(::GetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &acl,
-                                     nullptr, &descriptor),
-             DWORD(ERROR_SUCCESS));
-    QVERIFY(acl != nullptr);
-    HANDLE token = nullptr;
-    QVERIFY(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token));
-    char user[256];
-    DWORD size = sizeof user;
-    QVERIFY(::GetTokenInformation(token, TokenUser, user, size, &size));
-    ::CloseHandle(token);
-    const PSID self = reinterpret_cast<TOKEN_USER *>(user)->User.Sid;
-    DWORD grantedToSelf = 0, grantedToOthers = 0;
-    for (DWORD i = 0; i < acl->AceCount; ++i) {
-        ACCESS_ALLOWED_ACE *ace = nullptr;
-        QVERIFY(::GetAce(acl, i, reinterpret_cast<void **>(&ace)));
-        if (ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE)
-            (::EqualSid(self, &ace->SidStart) ? grantedToSelf : grantedToOthers) |= ace->Mask;
-    }
-    QCOMPARE(grantedToSelf & FILE_ALL_ACCESS, DWORD(FILE_ALL_ACCESS));
-    QCOMPARE(grantedToOthers & (FILE_LIST_DIRECTORY | FILE_ADD_FILE | FILE_TRAVERSE), DWORD(0));
-    ::LocalFree(descriptor);
-}
-
-// While the state folder is held, nobody can rename it away or remove it, so its path keeps
-// leading to the folder whose files are written; once let go, it can go.
-void TestFileSystemWin::heldFolderCannotBeMovedOrRemoved()
-{
-    const QString path = m_journals->path();
-    const QString away = m_state.filePath(QStringLiteral("away"));
-    QVERIFY(m_journals->writeFile(QStringLiteral("copy.ini"), "[Info0]\r\n").ok());
-    QVERIFY(QFile::remove(path + QStringLiteral("/copy.ini"))); // empty: only the hold keeps it
-    QVERIFY(!::MoveFileExW(longForm(path).c_str(), longForm(away).c_str(), 0));
-    QCOMPARE(::GetLastError(), DWORD(ERROR_SHARING_VIOLATION));
-    QVERIFY(!::RemoveDirectoryW(longForm(path).c_str()));
-    QVERIFY(m_journals->stillAtItsPath().ok());
-    m_journals.reset();
-    QVERIFY(::MoveFileExW(longForm(path).c_str(), longForm(away).c_str(), 0));
-}
-
-// A second taker of the lock is told Busy until the first lets go; a lock file can be
-// removed while held, so that nobody takes a lock on a name about to vanish.
-void TestFileSystemWin::lockIsHeldUntilReleased()
-{
-    const QString name = QStringLiteral("combat.lock");
-    int first = -1, second = -1;
-    QVERIFY(m_journals->tryLock(name, true, first).ok());
-    QCOMPARE(int(m_journals->tryLock(name, true, second).fault), int(Fault::Busy));
-    files::platform::releaseLock(first);
-    QVERIFY(m_journals->tryLock(name, false, second).ok());
-    QVERIFY(m_journals->removeFile(name).ok());
-    files::platform::releaseLock(second);
-    QCOMPARE(entries(m_journals->path()), QStringList());
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString link = dir.filePath(QStringLiteral("combat.ini"));
+    const QString target = dir.filePath(QStringLiteral("real.ini"));
+    QVERIFY(writeFile(target, "old combat\r\n"));
+    if (!::CreateSymbolicLinkW(longForm(link).c_str(), longForm(target).c_str(),
+                               SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE)
+        || attributes(link) == INVALID_FILE_ATTRIBUTES || !(attributes(link) & FILE_ATTRIBUTE_REPARSE_POINT))
+        QSKIP("no symbolic link was made: Windows lets only an administrator, or developer mode, make one, and "
+              "Wine makes none");
+    const files::platform::Result saved = files::platform::replaceFileContents(link, "new combat\r\n", nullptr);
+    QVERIFY2(saved.ok(), qPrintable(saved.systemText));
+    QCOMPARE(contents(link), QByteArray("new combat\r\n"));
+    QVERIFY(attributes(link) != INVALID_FILE_ATTRIBUTES && (attributes(link) & FILE_ATTRIBUTE_REPARSE_POINT));
+    QByteArray bytes;
+    QVERIFY(files::platform::readWholeFile(target, 1 << 20, bytes).ok());
+    QCOMPARE(bytes, QByteArray("new combat\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestFileSystemWin)

@@ -72,7 +72,8 @@ void TestJournalWin::init()
     QVERIFY(::CreateHardLinkW(wide(m_other).c_str(), wide(m_path).c_str(), nullptr));
     const files::platform::Result opened =
         files::platform::PrivateFolder::open(m_dir->filePath(QStringLiteral("state")), m_journals);
-    QVERIFY2(opened.ok(), qPrintable(QStringLiteral("%1 %2: %3").arg(int(opened.fault)).arg(opened.place, opened.systemText)));
+    QVERIFY2(opened.ok(),
+             qPrintable(QStringLiteral("%1 %2: %3").arg(int(opened.fault)).arg(opened.place, opened.systemText)));
 }
 
 void TestJournalWin::cleanup()
@@ -110,8 +111,9 @@ void TestJournalWin::waitsForTheLock()
     const QString path = then == u"save" ? m_single : m_path;
     // The holder reaches the file through its other name: the lock is the file's, not the name's.
     const QString holderName = then == u"save" ? m_single : m_other;
-    HANDLE holder = ::CreateFileW(wide(holderName).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE holder = ::CreateFileW(wide(holderName).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                                  nullptr);
     QVERIFY(holder != INVALID_HANDLE_VALUE);
     OVERLAPPED whole{};
     QVERIFY(::LockFileEx(holder, saving ? LOCKFILE_EXCLUSIVE_LOCK : 0, 0, MAXDWORD, MAXDWORD, &whole));
@@ -147,8 +149,9 @@ void TestJournalWin::journalPutsBackOnlyItsCut_data()
     QTest::addColumn<bool>("damaged");     // the journal's checksum does not fit its content
     QTest::addColumn<QString>("outcome");  // "put back", "kept" (the journal just goes), "set aside"
 
-    QTest::newRow("cut inside the old content") << NewCombat.left(18) + OldCombat.mid(18) << false << QStringLiteral("put back");
-    QTest::newRow("cut past the old end") << NewCombat.left(OldCombat.size() + 5) << false << QStringLiteral("put back");
+    const QString putBack = QStringLiteral("put back");
+    QTest::newRow("cut inside the old content") << NewCombat.left(18) + OldCombat.mid(18) << false << putBack;
+    QTest::newRow("cut past the old end") << NewCombat.left(OldCombat.size() + 5) << false << putBack;
     QTest::newRow("the save never began") << OldCombat << false << QStringLiteral("kept");
     QTest::newRow("the save ended") << NewCombat << false << QStringLiteral("kept");
     QTest::newRow("written since by another program") << QByteArray("[Info0]\r\nName=Someone else\r\n") << false
@@ -167,17 +170,21 @@ void TestJournalWin::journalPutsBackOnlyItsCut()
     QFETCH(QString, outcome);
 
     QVERIFY(writeFile(m_path, now));
-    HANDLE file = ::CreateFileW(wide(m_path).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file =
+        ::CreateFileW(wide(m_path).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     BY_HANDLE_FILE_INFORMATION info{};
     QVERIFY(::GetFileInformationByHandle(file, &info));
     ::CloseHandle(file);
     const quint64 index = (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     auto hex = [](quint64 value) { return QByteArray::number(value, 16).rightJustified(16, '0'); };
-    auto sha = [](const QByteArray &bytes) { return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex(); };
+    auto sha = [](const QByteArray &bytes) {
+        return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+    };
     const QByteArray journal = "Fraymark journal 2\n" + hex(info.dwVolumeSerialNumber) + ' ' + hex(index) + ' '
         + hex(quint64(OldCombat.size())) + ' ' + sha(damaged ? NewCombat : OldCombat) + ' '
         + hex(quint64(NewCombat.size())) + ' ' + sha(NewCombat) + '\n' + OldCombat + NewCombat;
-    const QString name = QStringLiteral("journal-%1-%2").arg(qulonglong(info.dwVolumeSerialNumber), 0, 16).arg(index, 0, 16);
+    const QString name =
+        QStringLiteral("journal-%1-%2").arg(qulonglong(info.dwVolumeSerialNumber), 0, 16).arg(index, 0, 16);
     QVERIFY(m_journals->writeFile(name, journal).ok());
 
     const files::platform::Result result = files::platform::recoverInterruptedSave(m_path, m_journals.get());
@@ -188,7 +195,8 @@ void TestJournalWin::journalPutsBackOnlyItsCut()
     QStringList left = QDir(m_journals->path()).entryList(QDir::Files | QDir::Hidden);
     if (outcome == u"set aside") {
         QCOMPARE(left.size(), 1);
-        QVERIFY2(left.first().startsWith(u"set aside ") && left.first().endsWith(u" combat.ini"), qPrintable(left.first()));
+        QVERIFY2(left.first().startsWith(u"set aside ") && left.first().endsWith(u" combat.ini"),
+                 qPrintable(left.first()));
         QCOMPARE(QDir::cleanPath(result.setAside), m_journals->path() + u'/' + left.first());
         QCOMPARE(contents(result.setAside), damaged ? journal : OldCombat);
         left.clear();

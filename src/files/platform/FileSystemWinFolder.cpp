@@ -114,6 +114,17 @@ Result notOrdinary(HANDLE file, const QString &place, BY_HANDLE_FILE_INFORMATION
     return {};
 }
 
+bool isListed(const QString &path)
+{
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileExW(native(path).c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                                             nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    ::FindClose(search);
+    return true;
+}
+
 qint64 sizeOf(const BY_HANDLE_FILE_INFORMATION &info)
 {
     return qint64((quint64(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
@@ -166,8 +177,10 @@ Result PrivateFolder::open(const QString &path, std::unique_ptr<PrivateFolder> &
         BOOL present = FALSE, defaulted = FALSE;
         PACL acl = nullptr;
         // The path cannot lead elsewhere while the folder is held.
-        const Handle owned = openPath(target.path, READ_CONTROL | WRITE_DAC, ShareAll, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT);
-        const DWORD error = !alone || !owned.valid() || !::GetSecurityDescriptorDacl(alone.get(), &present, &acl, &defaulted)
+        const Handle owned =
+            openPath(target.path, READ_CONTROL | WRITE_DAC, ShareAll, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT);
+        const DWORD error =
+            !alone || !owned.valid() || !::GetSecurityDescriptorDacl(alone.get(), &present, &acl, &defaulted)
             ? ::GetLastError()
             : ::SetSecurityInfo(owned.get(), SE_FILE_OBJECT,
                                 DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr,
@@ -303,7 +316,8 @@ Result PrivateFolder::listFiles(const QString &prefix, QList<Listed> &files) con
     constexpr qint64 From1601To1970Ms = 11644473600000;
     do {
         const QString name = QString::fromWCharArray(found.cFileName);
-        const quint64 written = (quint64(found.ftLastWriteTime.dwHighDateTime) << 32) | found.ftLastWriteTime.dwLowDateTime;
+        const quint64 written =
+            (quint64(found.ftLastWriteTime.dwHighDateTime) << 32) | found.ftLastWriteTime.dwLowDateTime;
         if (!(found.dwFileAttributes & NotOrdinary) && name.startsWith(prefix, Qt::CaseInsensitive))
             files.append({name, qint64(written / 10000) - From1601To1970Ms});
     } while (::FindNextFileW(search, &found));
@@ -334,10 +348,9 @@ Result PrivateFolder::tryLock(const QString &name, bool make, int &descriptor) c
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
         if (!file.valid()) {
             const DWORD error = ::GetLastError();
-            // Refused while it exists: held, or removed by its holder and not yet gone.
-            const bool there = ::GetFileAttributesW(native(place).c_str()) != INVALID_FILE_ATTRIBUTES
-                || ::GetLastError() == ERROR_ACCESS_DENIED;
-            if (error == ERROR_SHARING_VIOLATION || (error == ERROR_ACCESS_DENIED && there))
+            // Refused while the folder lists it: held, or removed by its holder and not yet
+            // gone (a name that is going opens for nobody).
+            if (error == ERROR_SHARING_VIOLATION || (error == ERROR_ACCESS_DENIED && isListed(place)))
                 return failed(Fault::Busy, place, error);
             return lookupFault(place, error);
         }

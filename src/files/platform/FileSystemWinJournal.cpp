@@ -110,7 +110,8 @@ Result replaceInPlace(const Target &target, HANDLE file, const QByteArray &bytes
     QByteArray old;
     if (!::GetFileInformationByHandle(file, &info) || !readAt(file, 0, LargestSavedOver, old)) {
         const DWORD error = ::GetLastError();
-        return error == ERROR_FILE_TOO_LARGE ? failed(Fault::TooLarge, target.path) : failed(Fault::Failed, target.path, error);
+        return error == ERROR_FILE_TOO_LARGE ? failed(Fault::TooLarge, target.path)
+                                             : failed(Fault::Failed, target.path, error);
     }
     const QString name = journalName(info);
     if (Result written = journals.writeFile(name, journalBytes(info, old, bytes)); !written.ok())

@@ -161,7 +161,8 @@ Result followLinks(const QString &given, Target &target)
 Handle openExisting(const Target &target, DWORD access)
 {
     // A reparse point that is no link (a file of a cloud folder) is opened for its content.
-    const DWORD flags = (target.info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? 0 : FILE_FLAG_OPEN_REPARSE_POINT;
+    const DWORD flags =
+        (target.info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? 0 : FILE_FLAG_OPEN_REPARSE_POINT;
     Handle file = openPath(target.path, access, ShareAll, OPEN_EXISTING, flags);
     BY_HANDLE_FILE_INFORMATION now{};
     if (file.valid() && (!::GetFileInformationByHandle(file.get(), &now) || !sameFile(now, target.info))) {

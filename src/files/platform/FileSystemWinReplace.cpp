@@ -97,7 +97,8 @@ void clearLeftovers(const Target &target)
     do {
         const QString name = QString::fromWCharArray(found.cFileName);
         const QString leftover = folder + u'/' + name;
-        if (!isTemporaryName(name) || (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+        constexpr DWORD NoFile = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+        if (!isTemporaryName(name) || (found.dwFileAttributes & NoFile))
             continue;
         // A running save shares its file with nobody, so only a leftover opens. What was
         // judged is what goes: the handle itself is marked for deletion.
@@ -105,8 +106,8 @@ void clearLeftovers(const Target &target)
         BY_HANDLE_FILE_INFORMATION info{};
         QByteArray owner;
         if (!file.valid() || !::GetFileInformationByHandle(file.get(), &info)
-            || (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
-            || (target.exists && sameFile(info, target.info)) || !ownerOf(file.get(), owner) || !mayClear(owner, target))
+            || (info.dwFileAttributes & NoFile) || (target.exists && sameFile(info, target.info))
+            || !ownerOf(file.get(), owner) || !mayClear(owner, target))
             continue;
         FILE_DISPOSITION_INFO gone{};
         gone.DeleteFile = TRUE;
