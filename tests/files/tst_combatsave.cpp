@@ -192,6 +192,57 @@ QByteArray saveInTurns(const QStringList &arguments)
 }
 const testing::RegisterChildJob SaveInTurns("save in turns", saveInTurns);
 
+// One of the two savers of twoSavesThroughTwoNames: the combat of the index given, twenty
+// times into the file named.
+QByteArray saveTwentyTimes(const QStringList &arguments)
+{
+    const Roster combat = killedSaveCombats().value(arguments.value(0).toInt());
+    for (int i = 0; i < 20; ++i)
+        if (const files::SaveOutcome outcome = files::saveCombatFile(combat, arguments.value(1)); !outcome.ok)
+            return outcome.error.toUtf8();
+    return "saved";
+}
+const testing::RegisterChildJob SaveTwentyTimes("save twenty times", saveTwentyTimes);
+
+// Stops every thread of the process, or lets them go on, as SIGSTOP and SIGCONT do.
+bool suspendProcess(qint64 pid, bool stop)
+{
+    using Call = LONG(NTAPI *)(HANDLE);
+    const auto call = reinterpret_cast<Call>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), stop ? "NtSuspendProcess" : "NtResumeProcess")));
+    const HANDLE process = OpenProcess(PROCESS_SUSPEND_RESUME, FALSE, DWORD(pid));
+    const bool done = call && process && call(process) == 0;
+    if (process)
+        CloseHandle(process);
+    return done;
+}
+
+// Runs the saver of `path` until a name beginning with `name` is in `folder`, and kills it
+// while the name is there; `report` says why when it never showed.
+bool killSaverWhileNamed(const QString &path, const QString &folder, const QString &name, QByteArray &report)
+{
+    QProcess saver;
+    testing::startChild(saver, QStringLiteral("save in turns"), {path});
+    if (!saver.waitForStarted()) {
+        report = saver.errorString().toUtf8();
+        return false;
+    }
+    bool caught = false;
+    for (QDeadlineTimer deadline(60'000); !caught && !deadline.hasExpired() && !saver.waitForFinished(0);) {
+        const QStringList names = QDir(folder).entryList({name + u'*'}, QDir::Files | QDir::Hidden);
+        if (names.isEmpty())
+            continue;
+        suspendProcess(saver.processId(), true);
+        caught = QFile::exists(folder + u'/' + names.first());
+        if (!caught)
+            suspendProcess(saver.processId(), false);
+    }
+    saver.kill();
+    saver.waitForFinished();
+    report = saver.readAllStandardOutput();
+    return caught;
+}
+
 // Why a case is left out on Windows, by what it is about (a row's kind or name); empty
 // for a case that runs there.
 QString posixOnly(const QString &about)
@@ -211,6 +262,9 @@ QString posixOnly(const QString &about)
     if (about.startsWith(u"path of "))
         return QStringLiteral("paths up to Linux's 4,096 bytes (PATH_MAX): Windows has no limit there, a path in "
                               "the \\\\?\\ form may have 32,767 characters");
+    if (about == u"a device" || about.startsWith(u"standard output"))
+        return QStringLiteral("devices and pipes in the folder tree (/dev): Windows keeps its devices apart from "
+                              "its folders, and refuses their names, such as CON or NUL (tst_filesystemwin)");
     if (about == u"read-only folder")
         return QStringLiteral("a folder whose permission bits forbid new files: Windows folders have no such bits, "
                               "and their read-only attribute does not stop new files");
@@ -807,14 +861,28 @@ void TestCombatSave::killedSave()
     QFETCH(QString, then);
     QFETCH(bool, byNobody);
 #ifdef Q_OS_WIN
-    QSKIP("the journal's moments caught by SIGSTOP: the Windows build has a table of its own");
+    if (byNobody)
+        QSKIP(qPrintable(posixOnly(QStringLiteral("nobody"))));
 #else
     if (byNobody && geteuid() != 0)
         QSKIP("another user needs the tests to run as root");
+#endif
     QTemporaryDir dir, state;
     const QString path = dir.filePath(QStringLiteral("combat.ini"));
     const QString other = dir.filePath(QStringLiteral("other.ini"));
     const QList<Roster> combats = killedSaveCombats();
+#ifdef Q_OS_WIN
+    // The saver writes the first two combats in turn, so each save replaces the other one.
+    QVERIFY(dir.isValid() && state.isValid() && writeFile(path, files::combatFileBytes(combats[1]))
+            && hardLink(path, other));
+    const QByteArray stateHome = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", native(state.path()));
+    const QString journals = files::stateFolderPath();
+    // The saver is this program again, stopped by NtSuspendProcess as SIGSTOP stops it.
+    QByteArray report;
+    const bool caught = killSaverWhileNamed(path, journals, killedWhen, report);
+    QVERIFY2(caught, report.prepend("the save never showed that name: ").constData());
+#else
     // The saver's own state folder: a folder others could rename things in is no place for it.
     QVERIFY(dir.isValid() && state.isValid() && chmod(native(dir.path()).constData(), byNobody ? 0777 : 0700) == 0
             && (!byNobody || chown(native(state.path()).constData(), 65534, 65534) == 0));
@@ -844,6 +912,7 @@ void TestCombatSave::killedSave()
     kill(saver, SIGKILL);
     QCOMPARE(waitpid(saver, nullptr, 0), saver);
     QVERIFY2(caught, "the save never showed that name");
+#endif
     QByteArray left = contents(path);
     const QList<QByteArray> whole{files::combatFileBytes(combats[0]), files::combatFileBytes(combats[1])};
     bool cut = !whole.contains(left);
@@ -877,7 +946,11 @@ void TestCombatSave::killedSave()
     if (then == u"damaged")
         QVERIFY(writeFile(journal, contents(journal).replace("Fraymark journal", "Fraymark jotting")));
     const QByteArray journalBytes = contents(journal);
+#ifdef Q_OS_WIN
+    notice = QString::fromUtf8(nextStep());
+#else
     notice = QString::fromUtf8(byNobody ? testing::asNobody(nextStep) : nextStep());
+#endif
     qputenv("XDG_STATE_HOME", stateHome);
 
     if (then == u"save" || then == u"other")
@@ -888,20 +961,21 @@ void TestCombatSave::killedSave()
         expected = left;
     const QString putBack = QStringLiteral("An earlier save of \"%1\" was cut off before it ended; the combat it was "
                                            "replacing has been put back whole.")
-                                .arg(path);
+                                .arg(QDir::toNativeSeparators(path));
     if (then.startsWith(u"written") || then == u"damaged") {
         const QString told = then == u"written"
             ? QStringLiteral("An earlier save of \"%1\" was cut off before it ended, but the file has been changed "
-                             "since, so it was left as it is.").arg(path)
+                             "since, so it was left as it is.").arg(QDir::toNativeSeparators(path))
             : then == u"damaged"
             ? QStringLiteral("The record Fraymark keeps of an earlier save of \"%1\" that was cut off is damaged, so "
-                             "the file was left as it is.").arg(path)
+                             "the file was left as it is.").arg(QDir::toNativeSeparators(path))
             : QStringLiteral("An earlier save of \"%1\" was cut off before it ended. \"%2\" now stands where that "
-                             "file was on the disk, or has been changed since").arg(path, other);
+                             "file was on the disk, or has been changed since")
+                  .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(other));
         QVERIFY2(notice.startsWith(told), qPrintable(notice));
         const QStringList setAside = QDir(journals).entryList({QStringLiteral("set aside *")}, QDir::Files);
         QCOMPARE(setAside.size(), 1);
-        QVERIFY(setAside.first().endsWith(QStringLiteral(" combat.ini")) && notice.contains(journals + u'/' + setAside.first()));
+        QVERIFY(setAside.first().endsWith(QStringLiteral(" combat.ini")) && notice.contains(QDir::toNativeSeparators(journals + u'/' + setAside.first())));
         const QByteArray kept = contents(journals + u'/' + setAside.first());
         QVERIFY(then == u"damaged" ? kept == journalBytes : whole.contains(kept));
     } else if (then == u"other") {
@@ -919,21 +993,26 @@ void TestCombatSave::killedSave()
     QCOMPARE(entries(dir.path()), (QStringList{QStringLiteral("combat.ini"), QStringLiteral("other.ini")}));
     QCOMPARE(QDir(journals).entryList({QStringLiteral("journal-*"), QStringLiteral(".new-*")}, QDir::Files | QDir::Hidden),
              QStringList());
-#endif
 }
 
 // Saves of one file through names in two folders, started together, wait for each other:
 // both say they saved, and the file holds one of the two combats whole.
 void TestCombatSave::twoSavesThroughTwoNames()
 {
-#ifdef Q_OS_WIN
-    QSKIP("two saving processes forked at once: the Windows build runs one saver at a time as a child program");
-#else
     QTemporaryDir dir;
     const QString a = dir.filePath(QStringLiteral("a/c.ini")), b = dir.filePath(QStringLiteral("b/c.ini"));
     QVERIFY(dir.isValid() && QDir(dir.path()).mkdir(QStringLiteral("a")) && QDir(dir.path()).mkdir(QStringLiteral("b")));
     const QList<Roster> combats = killedSaveCombats();
     QVERIFY(writeFile(a, files::combatFileBytes(combats[2])) && hardLink(a, b));
+#ifdef Q_OS_WIN
+    QProcess savers[2];
+    for (int s = 0; s < 2; ++s)
+        testing::startChild(savers[s], QStringLiteral("save twenty times"), {QString::number(s), s == 0 ? a : b});
+    for (QProcess &saver : savers) {
+        QVERIFY(saver.waitForFinished(300'000));
+        QCOMPARE(saver.readAllStandardOutput(), QByteArray("+saved"));
+    }
+#else
     pid_t savers[2] = {};
     for (int s = 0; s < 2; ++s) {
         savers[s] = fork();
@@ -949,9 +1028,9 @@ void TestCombatSave::twoSavesThroughTwoNames()
         QVERIFY(waitpid(saver, &status, 0) == saver && WIFEXITED(status));
         QCOMPARE(WEXITSTATUS(status), 0);
     }
+#endif
     QVERIFY(contents(a) == files::combatFileBytes(combats[0]) || contents(a) == files::combatFileBytes(combats[1]));
     QCOMPARE(contents(b), contents(a));
-#endif
 }
 
 void TestCombatSave::aJournalPlantedBesideTheFile_data()

@@ -3,13 +3,15 @@
 #include "files/CombatSave.h"
 #include "files/platform/FileSystem.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <windows.h>
-#include <aclapi.h>
+
+#include <memory>
 
 using files::platform::Fault;
 
@@ -75,6 +77,7 @@ class TestFileSystemWin : public QObject
     Q_OBJECT
 
 private slots:
+    void init();
     void save_data();
     void save();
     void refusedNames_data();
@@ -83,9 +86,23 @@ private slots:
     void onlyOurLeftoversGo();
     void read_data();
     void read();
-    void privateFolderIsTheUsersAlone();
-    void lockIsHeldUntilReleased();
+    void ownLinkIsFollowed();
+
+private:
+    // The journals of in-place saves, in a state folder of the test's own.
+    QTemporaryDir m_state;
+    std::unique_ptr<files::platform::PrivateFolder> m_journals;
 };
+
+void TestFileSystemWin::init()
+{
+    m_journals.reset();
+    QVERIFY(m_state.isValid());
+    const files::platform::Result opened =
+        files::platform::PrivateFolder::open(m_state.filePath(QStringLiteral("fraymark")), m_journals);
+    QVERIFY2(opened.ok(),
+             qPrintable(QStringLiteral("%1 %2: %3").arg(int(opened.fault)).arg(opened.place, opened.systemText)));
+}
 
 void TestFileSystemWin::save_data()
 {
@@ -154,7 +171,8 @@ void TestFileSystemWin::save()
     HANDLE held = hold(path, holder);
     QVERIFY(holder == Holder::Nobody || held != INVALID_HANDLE_VALUE);
 
-    const files::platform::Result result = files::platform::replaceFileContents(path, "new combat\r\n");
+    const files::platform::Result result =
+        files::platform::replaceFileContents(path, "new combat\r\n", m_journals.get());
     if (held != INVALID_HANDLE_VALUE)
         ::CloseHandle(held);
     QCOMPARE(int(result.fault), fault);
@@ -165,6 +183,7 @@ void TestFileSystemWin::save()
     const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
     QCOMPARE(attributes(path) & kept, marks & kept);
     QCOMPARE(entries(folder), exists ? before : QStringList{QFileInfo(path).fileName()});
+    QCOMPARE(entries(m_journals->path()), QStringList()); // no journal outlives its save
     if (exists)
         ::SetFileAttributesW(longForm(path).c_str(), FILE_ATTRIBUTE_NORMAL); // so the folder can go
 }
@@ -191,7 +210,7 @@ void TestFileSystemWin::refusedNames()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(name);
-    QCOMPARE(int(files::platform::replaceFileContents(path, "combat\r\n").fault), fault);
+    QCOMPARE(int(files::platform::replaceFileContents(path, "combat\r\n", nullptr).fault), fault);
     QByteArray bytes;
     QCOMPARE(int(files::platform::readWholeFile(path, 1 << 20, bytes).fault), fault);
     if (fault == int(Fault::None))
@@ -221,7 +240,9 @@ void TestFileSystemWin::inUseIsToldAsSuch()
 }
 
 // A save clears what a killed save of ours left beside the file, and nothing else: not a
-// file whose name only begins like ours, not a journal it cannot read, not the file itself.
+// file whose name only begins like ours, not the file itself. A journal of the old kind
+// put beside the file, whole and naming the file, is never read: its "combat" is not put
+// back, and it stays as it was.
 void TestFileSystemWin::onlyOurLeftoversGo()
 {
     QTemporaryDir dir;
@@ -235,16 +256,26 @@ void TestFileSystemWin::onlyOurLeftoversGo()
     BY_HANDLE_FILE_INFORMATION info{};
     QVERIFY(::GetFileInformationByHandle(file, &info));
     ::CloseHandle(file);
-    const QString journal = QStringLiteral(".fraymark-journal-")
-                            + QString::number((quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow, 16);
-    QVERIFY(writeFile(dir.filePath(journal), "junk"));
+    const quint64 index = (quint64(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    const QString planted = dir.filePath(QStringLiteral(".fraymark-journal-") + QString::number(index, 16));
+    const QByteArray bait = "planted combat\r\n";
+    auto hex = [](quint64 value) { return QByteArray::number(value, 16).rightJustified(16, '0'); };
+    const QByteArray oldJournal = "Fraymark journal 1\n" + hex(info.dwVolumeSerialNumber) + ' ' + hex(index) + ' '
+        + hex(quint64(bait.size())) + ' ' + QCryptographicHash::hash(bait, QCryptographicHash::Sha256).toHex() + '\n'
+        + bait;
+    QVERIFY(writeFile(planted, oldJournal));
 
-    const files::platform::Result result = files::platform::replaceFileContents(path, "new combat\r\n");
+    const files::platform::Result recovered = files::platform::recoverInterruptedSave(path, m_journals.get());
+    QVERIFY(recovered.ok() && !recovered.putBack && recovered.setAside.isEmpty());
+    QCOMPARE(contents(path), QByteArray("old combat\r\n"));
+    const files::platform::Result result =
+        files::platform::replaceFileContents(path, "new combat\r\n", m_journals.get());
     QVERIFY2(result.ok(), qPrintable(result.systemText));
-    QVERIFY(!result.putBack);
+    QVERIFY(!result.putBack && result.setAside.isEmpty());
     QCOMPARE(contents(other), QByteArray("new combat\r\n"));
-    QCOMPARE(entries(dir.path()), (QStringList{QStringLiteral(".fraymark-save-mine.ini"),
+    QCOMPARE(entries(dir.path()), (QStringList{QFileInfo(planted).fileName(), QStringLiteral(".fraymark-save-mine.ini"),
                                                QStringLiteral(".fraymark-save-notes.ini"), QStringLiteral("other.ini")}));
+    QCOMPARE(contents(planted), oldJournal);
 }
 
 void TestFileSystemWin::read_data()
@@ -282,56 +313,26 @@ void TestFileSystemWin::read()
     ::SetFileAttributesW(longForm(path).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-// The recovery folder grants its user everything, and nobody else anything.
-void TestFileSystemWin::privateFolderIsTheUsersAlone()
-{
-    if (::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
-        QSKIP("Wine takes an access list and keeps none: its files have the Unix owner's mode bits");
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("state/fraymark"));
-    QVERIFY(files::platform::makePrivateFolder(path).ok());
-    PACL acl = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    std::wstring name = wide(path);
-    QCOMPARE(::GetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &acl,
-                                     nullptr, &descriptor),
-             DWORD(ERROR_SUCCESS));
-    QVERIFY(acl != nullptr);
-    HANDLE token = nullptr;
-    QVERIFY(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token));
-    char user[256];
-    DWORD size = sizeof user;
-    QVERIFY(::GetTokenInformation(token, TokenUser, user, size, &size));
-    ::CloseHandle(token);
-    const PSID self = reinterpret_cast<TOKEN_USER *>(user)->User.Sid;
-    DWORD grantedToSelf = 0, grantedToOthers = 0;
-    for (DWORD i = 0; i < acl->AceCount; ++i) {
-        ACCESS_ALLOWED_ACE *ace = nullptr;
-        QVERIFY(::GetAce(acl, i, reinterpret_cast<void **>(&ace)));
-        if (ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE)
-            (::EqualSid(self, &ace->SidStart) ? grantedToSelf : grantedToOthers) |= ace->Mask;
-    }
-    QCOMPARE(grantedToSelf & FILE_ALL_ACCESS, DWORD(FILE_ALL_ACCESS));
-    QCOMPARE(grantedToOthers & (FILE_LIST_DIRECTORY | FILE_ADD_FILE | FILE_TRAVERSE), DWORD(0));
-    ::LocalFree(descriptor);
-}
-
-// A second taker of the lock is told Busy until the first lets go; a lock file can be
-// removed while held, so that nobody takes a lock on a name about to vanish.
-void TestFileSystemWin::lockIsHeldUntilReleased()
+// A symbolic link of the user's own leads a save and a load to its file; the link stays.
+void TestFileSystemWin::ownLinkIsFollowed()
 {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("combat.lock"));
-    int first = -1, second = -1;
-    QVERIFY(files::platform::tryLockFile(path, first).ok());
-    QCOMPARE(int(files::platform::tryLockFile(path, second).fault), int(Fault::Busy));
-    files::platform::releaseLock(first);
-    QVERIFY(files::platform::tryLockFile(path, second).ok());
-    QVERIFY(QFile::remove(path));
-    files::platform::releaseLock(second);
-    QVERIFY(!QFile::exists(path));
+    const QString link = dir.filePath(QStringLiteral("combat.ini"));
+    const QString target = dir.filePath(QStringLiteral("real.ini"));
+    QVERIFY(writeFile(target, "old combat\r\n"));
+    if (!::CreateSymbolicLinkW(longForm(link).c_str(), longForm(target).c_str(),
+                               SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE)
+        || attributes(link) == INVALID_FILE_ATTRIBUTES || !(attributes(link) & FILE_ATTRIBUTE_REPARSE_POINT))
+        QSKIP("no symbolic link was made: Windows lets only an administrator, or developer mode, make one, and "
+              "Wine makes none");
+    const files::platform::Result saved = files::platform::replaceFileContents(link, "new combat\r\n", nullptr);
+    QVERIFY2(saved.ok(), qPrintable(saved.systemText));
+    QCOMPARE(contents(link), QByteArray("new combat\r\n"));
+    QVERIFY(attributes(link) != INVALID_FILE_ATTRIBUTES && (attributes(link) & FILE_ATTRIBUTE_REPARSE_POINT));
+    QByteArray bytes;
+    QVERIFY(files::platform::readWholeFile(target, 1 << 20, bytes).ok());
+    QCOMPARE(bytes, QByteArray("new combat\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestFileSystemWin)

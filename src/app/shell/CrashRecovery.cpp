@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QTimer>
 
 #include <utility>
 
@@ -45,6 +46,10 @@ void CrashRecovery::look()
 void CrashRecovery::waitUntilReady()
 {
     look();
+    // Windows' dispatcher may take the queued call in the round that begins a wait, and then
+    // wait for a message that never comes: the timer's are such messages.
+    QTimer tick;
+    tick.start(20);
     while (!m_ready)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::ExcludeUserInputEvents);
 }

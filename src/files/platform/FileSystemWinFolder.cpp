@@ -1,185 +1,382 @@
-// What a folder of the program's own needs on Windows: its own file made or opened in one
-// call, files removed, sized and listed. Names are UTF-16, long paths take the \\?\ form,
-// and a link (any reparse point) at the last name is never followed.
+// A folder of the user's own held open (the state folder of crash copies and journals):
+// found as a save finds its file, made when missing with an access list for the user
+// alone, and held by a handle that shares no deleting, so that nobody can rename or remove
+// it meanwhile. Windows has no openat: its files are reached by the folder's path and their
+// names, and it is the handle held that keeps that path leading to this folder. A link
+// (any reparse point) at a name in it is never followed: a write replaces it, a read refuses it.
 #include "files/platform/FileSystemWinParts.h"
 
+#include <QRandomGenerator>
+
 #include <aclapi.h>
-#include <sddl.h>
+#include <fcntl.h>
+#include <io.h>
+
+#include <algorithm>
 
 namespace files::platform {
 using namespace win;
+
+struct PrivateFolder::Held
+{
+    Handle folder;
+    BY_HANDLE_FILE_INFORMATION info{};
+    QString path; // with the links on the way followed: the folder held is there
+    QString file(const QString &name) const { return path + u'/' + name; }
+};
+
 namespace {
 
-// The SID of this process's user (TokenUser), or of the owner the system gives the files it
-// makes (TokenOwner), kept in `buffer`; nullptr when the system does not say.
-PSID tokenSid(TOKEN_INFORMATION_CLASS kind, QByteArray &buffer)
+// A file being written is made under a name of this form and moved over its own when
+// whole. It is shared with nobody while it is written: one that can go was left by a
+// program that died.
+const QString NewPrefix = QStringLiteral(".new-");
+// What may not be in a bare name: another folder, a stream, a name Windows would change.
+bool isBareName(const QString &name)
 {
-    HANDLE token = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token))
-        return nullptr;
-    const Handle held(token);
-    DWORD needed = 0;
-    ::GetTokenInformation(token, kind, nullptr, 0, &needed);
-    buffer = QByteArray(qsizetype(needed), '\0');
-    if (needed == 0 || !::GetTokenInformation(token, kind, buffer.data(), needed, &needed))
-        return nullptr;
-    return kind == TokenUser ? reinterpret_cast<TOKEN_USER *>(buffer.data())->User.Sid
-                             : reinterpret_cast<TOKEN_OWNER *>(buffer.data())->Owner;
+    return !name.isEmpty() && !name.contains(u'/') && !name.contains(u'\\') && !name.contains(u':')
+        && !name.endsWith(u'.') && !name.endsWith(u' ');
 }
 
-// Whether `owner` is this user, or the owner this user's new files get (the Administrators
-// group, for an administrator on some systems). A file system that keeps no owners (FAT)
-// holds nobody else's files.
-bool ownOwner(PSID owner)
+// Makes the missing folders of `path`: those on the way as their parents make them, the
+// last for its owner alone. What is already there is left for the lookup to judge.
+Result makeMissing(const QString &path)
 {
-    if (!owner)
+    const QString full = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    const SecurityDescriptor alone = forThisUserAlone(true);
+    SECURITY_ATTRIBUTES security{sizeof security, alone.get(), FALSE};
+    // From the root's first folder on: "C:/" and "//server/share/" are no folders to make.
+    const qsizetype start = full.startsWith(QLatin1String("//")) ? full.indexOf(u'/', full.indexOf(u'/', 2) + 1) : 2;
+    for (qsizetype at = start + 1; at > 0 && at <= full.size(); ++at) {
+        if (at < full.size() && full[at] != u'/')
+            continue;
+        const QString made = full.left(at);
+        const bool last = at == full.size();
+        if (::CreateDirectoryW(native(made).c_str(), last ? &security : nullptr))
+            continue;
+        const DWORD error = ::GetLastError();
+        const QString parent = made.left(made.lastIndexOf(u'/'));
+        const DWORD marks = ::GetFileAttributesW(native(parent).c_str());
+        if (marks != INVALID_FILE_ATTRIBUTES && !(marks & FILE_ATTRIBUTE_DIRECTORY))
+            return failed(Fault::NotAFolder, parent);
+        // A folder on the way that may not be written may be there all the same.
+        if (error != ERROR_ALREADY_EXISTS && (last || error != ERROR_ACCESS_DENIED))
+            return lookupFault(made, error);
+    }
+    return {};
+}
+
+// Whether the access list of the folder lets anyone in but its user.
+bool othersMayEnter(HANDLE folder)
+{
+    PACL acl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetSecurityInfo(folder, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &acl, nullptr,
+                          &descriptor)
+        != ERROR_SUCCESS)
         return true;
-    for (const TOKEN_INFORMATION_CLASS kind : {TokenUser, TokenOwner}) {
-        QByteArray buffer;
-        const PSID sid = tokenSid(kind, buffer);
-        if (sid && ::EqualSid(owner, sid))
-            return true;
-    }
-    return false;
-}
-
-// "DOMAIN\name" of the account `sid`, or the SID in text when no name is known.
-QString accountName(PSID sid)
-{
-    wchar_t name[256];
-    wchar_t domain[256];
-    DWORD nameSize = 256;
-    DWORD domainSize = 256;
-    SID_NAME_USE use{};
-    if (sid && ::LookupAccountSidW(nullptr, sid, name, &nameSize, domain, &domainSize, &use))
-        return (domainSize ? QString::fromWCharArray(domain, int(domainSize)) + u'\\' : QString())
-            + QString::fromWCharArray(name, int(nameSize));
-    LPWSTR text = nullptr;
-    QString words;
-    if (sid && ::ConvertSidToStringSidW(sid, &text)) {
-        words = QString::fromWCharArray(text);
-        ::LocalFree(text);
-    }
-    return words;
-}
-
-// An access list that lets this user alone in, as 0600 does (LocalFree it); nullptr when
-// none can be made.
-PSECURITY_DESCRIPTOR forThisUserAlone()
-{
-    QByteArray buffer;
-    const PSID user = tokenSid(TokenUser, buffer);
-    LPWSTR sid = nullptr;
-    if (!user || !::ConvertSidToStringSidW(user, &sid))
-        return nullptr;
-    const std::wstring sddl = L"D:P(A;;FA;;;" + std::wstring(sid) + L")";
-    ::LocalFree(sid);
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr))
-        return nullptr;
-    return descriptor;
-}
-
-// What was opened at `path` must be an ordinary file of this user's own.
-Result ownFileOrRefusal(HANDLE file, const QString &path)
-{
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (::GetFileType(file) != FILE_TYPE_DISK)
-        return failed(Fault::NotOrdinary, path);
-    if (!::GetFileInformationByHandle(file, &info))
-        return failed(Fault::Failed, path, ::GetLastError());
-    PSID owner = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    const DWORD error = ::GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
-                                          nullptr, nullptr, &descriptor);
-    if (error != ERROR_SUCCESS)
-        return failed(Fault::Failed, path, error);
-    Result result;
-    const bool link = info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
-    if (link || (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !ownOwner(owner))) {
-        result = failed(link ? Fault::ForeignLink : Fault::OthersFile, path);
-        result.owner = accountName(owner);
-    } else if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        result = failed(Fault::IsFolder, path);
+    bool others = !acl; // no list at all lets everyone in
+    for (DWORD i = 0; acl && i < acl->AceCount && !others; ++i) {
+        ACCESS_ALLOWED_ACE *ace = nullptr;
+        if (::GetAce(acl, i, reinterpret_cast<void **>(&ace)) && ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE) {
+            const PSID sid = &ace->SidStart;
+            others = !isOwnOwner(QByteArray(static_cast<const char *>(sid), qsizetype(::GetLengthSid(sid))));
+        }
     }
     ::LocalFree(descriptor);
-    return result;
+    return others;
+}
+
+// Clears the files being written that a program left when it died.
+void clearNewLeftovers(const QString &folder)
+{
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileExW(native(folder + u'/' + NewPrefix + u'*').c_str(),
+                                             FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        if (!(found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+            ::DeleteFileW(native(folder + u'/' + QString::fromWCharArray(found.cFileName)).c_str());
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+}
+
+// What is at `name` when it is no ordinary file: a link, a folder, a device.
+Result notOrdinary(HANDLE file, const QString &place, BY_HANDLE_FILE_INFORMATION &info)
+{
+    if (!::GetFileInformationByHandle(file, &info))
+        return failed(Fault::Failed, place, ::GetLastError());
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT || ::GetFileType(file) != FILE_TYPE_DISK)
+        return failed(Fault::NotOrdinary, place);
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        return failed(Fault::IsFolder, place);
+    return {};
+}
+
+bool isListed(const QString &path)
+{
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileExW(native(path).c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                                             nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    ::FindClose(search);
+    return true;
+}
+
+qint64 sizeOf(const BY_HANDLE_FILE_INFORMATION &info)
+{
+    return qint64((quint64(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
 }
 
 } // namespace
 
-Result makeOwnFile(const QString &path)
+PrivateFolder::PrivateFolder(QString path, std::unique_ptr<Held> held)
+    : m_path(std::move(path))
+    , m_held(std::move(held))
 {
-    PSECURITY_DESCRIPTOR access = forThisUserAlone();
-    if (!access)
-        return failed(Fault::Failed, path, ::GetLastError());
-    SECURITY_ATTRIBUTES security{sizeof security, access, FALSE};
-    // OPEN_ALWAYS makes the file, with the list above, or opens the one there, in the same
-    // call. A link (any reparse point) opens as itself and a folder opens too, so that what
-    // is judged is what is there.
-    const Handle file(::CreateFileW(native(path).c_str(), FILE_READ_ATTRIBUTES | READ_CONTROL,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &security, OPEN_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
-                                    nullptr));
-    const DWORD error = ::GetLastError();
-    ::LocalFree(access);
-    if (!file.valid())
-        return lookupFault(path, error);
-    return ownFileOrRefusal(file.get(), path);
 }
 
-Result removeFile(const QString &path)
-{
-    // A link goes itself, never what it leads to.
-    if (::DeleteFileW(native(path).c_str()))
-        return {};
-    const DWORD error = ::GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
-        return {};
-    return lookupFault(path, error);
-}
+PrivateFolder::~PrivateFolder() = default;
 
-Result fileSize(const QString &path, qint64 &size)
+Result PrivateFolder::open(const QString &path, std::unique_ptr<PrivateFolder> &folder)
 {
-    // The facts of a link itself, not of what it leads to.
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExW(native(path).c_str(), GetFileExInfoStandard, &data))
-        return lookupFault(path, ::GetLastError());
-    if (data.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE))
-        return failed(Fault::NotOrdinary, path);
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        return failed(Fault::IsFolder, path);
-    size = qint64((quint64(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+    if (Result made = makeMissing(path); !made.ok())
+        return made;
+    Target target;
+    if (Result found = followLinks(path, target); !found.ok())
+        return found;
+    if (!target.exists)
+        return failed(Fault::Missing, path);
+    if (!(target.info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return failed(Fault::NotAFolder, target.path);
+    auto held = std::make_unique<Held>();
+    // Shared for reading and writing, never for deleting: no rename or removal while held.
+    held->folder = openPath(target.path, FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | READ_CONTROL,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT);
+    if (!held->folder.valid())
+        return lookupFault(target.path, ::GetLastError());
+    QByteArray owner;
+    if (!::GetFileInformationByHandle(held->folder.get(), &held->info) || !ownerOf(held->folder.get(), owner))
+        return failed(Fault::Failed, target.path, ::GetLastError());
+    // Only a folder of this user's own: whoever owns it could put links and files in it.
+    if ((held->info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !isOwnOwner(owner)) {
+        Result result = failed(held->info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT ? Fault::ForeignLink
+                                                                                           : Fault::OthersFile,
+                               target.path);
+        result.owner = accountName(owner);
+        return result;
+    }
+    if (!sameFile(held->info, target.info))
+        return failed(Fault::Moved, target.path);
+    // Others lose their access; the list is set only when it lets someone else in, as
+    // setting it passes it on to every file in the folder.
+    if (othersMayEnter(held->folder.get())) {
+        const SecurityDescriptor alone = forThisUserAlone(true);
+        BOOL present = FALSE, defaulted = FALSE;
+        PACL acl = nullptr;
+        // The path cannot lead elsewhere while the folder is held.
+        const Handle owned =
+            openPath(target.path, READ_CONTROL | WRITE_DAC, ShareAll, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT);
+        const DWORD error =
+            !alone || !owned.valid() || !::GetSecurityDescriptorDacl(alone.get(), &present, &acl, &defaulted)
+            ? ::GetLastError()
+            : ::SetSecurityInfo(owned.get(), SE_FILE_OBJECT,
+                                DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                acl, nullptr);
+        if (error != ERROR_SUCCESS)
+            return failed(Fault::Failed, target.path, error);
+    }
+    clearNewLeftovers(target.path);
+    held->path = target.path;
+    folder.reset(new PrivateFolder(path, std::move(held)));
     return {};
 }
 
-Result listFiles(const QString &folder, const QString &prefix, const QString &suffix, QStringList &names)
+Result PrivateFolder::stillAtItsPath() const
 {
-    names.clear();
+    Target target;
+    if (followLinks(m_path, target).ok() && target.exists && sameFile(target.info, m_held->info))
+        return {};
+    return refusal(Fault::Moved, m_path);
+}
+
+Result PrivateFolder::writeFile(const QString &name, const QByteArray &bytes) const
+{
+    const QString place = m_held->file(name);
+    if (!isBareName(name))
+        return failed(Fault::Failed, place, ERROR_INVALID_NAME);
+    const SecurityDescriptor alone = forThisUserAlone(false);
+    SECURITY_ATTRIBUTES security{sizeof security, alone.get(), FALSE};
+    QString temporary;
+    Handle file;
+    for (int attempt = 0; attempt < 100 && !file.valid(); ++attempt) {
+        temporary = m_held->file(NewPrefix + QString::number(QRandomGenerator::global()->generate(), 36));
+        file = Handle(::CreateFileW(native(temporary).c_str(), GENERIC_WRITE, 0, &security, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        const DWORD error = ::GetLastError();
+        if (!file.valid() && error != ERROR_FILE_EXISTS)
+            return failed(error == ERROR_ACCESS_DENIED ? Fault::FolderReadOnly : Fault::Failed, m_held->path, error);
+    }
+    // The move replaces whatever is at the name, a link too, and never writes through it.
+    const bool written = file.valid() && writeAt(file.get(), bytes.constData(), bytes.size(), 0)
+        && ::FlushFileBuffers(file.get());
+    DWORD error = ::GetLastError();
+    file.close();
+    if (written
+        && ::MoveFileExW(native(temporary).c_str(), native(place).c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return {};
+    error = written ? ::GetLastError() : error;
+    ::DeleteFileW(native(temporary).c_str());
+    return failed(Fault::Failed, place, error);
+}
+
+Result PrivateFolder::readFile(const QString &name, qint64 maxSize, QByteArray &bytes, bool tail) const
+{
+    const QString place = m_held->file(name);
+    if (!isBareName(name))
+        return failed(Fault::Missing, place);
+    const Handle file = openPath(place, GENERIC_READ, ShareAll, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT);
+    if (!file.valid())
+        return lookupFault(place, ::GetLastError());
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (Result refused = notOrdinary(file.get(), place, info); !refused.ok())
+        return refused.fault == Fault::IsFolder ? failed(Fault::NotOrdinary, place) : refused;
+    const qint64 size = sizeOf(info);
+    if (!tail && size > maxSize)
+        return failed(Fault::TooLarge, place);
+    if (!readAt(file.get(), tail ? qMax<qint64>(0, size - maxSize) : 0, maxSize, bytes)) {
+        const DWORD error = ::GetLastError();
+        return error == ERROR_FILE_TOO_LARGE ? failed(Fault::TooLarge, place) : failed(Fault::Failed, place, error);
+    }
+    return {};
+}
+
+Result PrivateFolder::renameFile(const QString &name, const QString &newName) const
+{
+    const QString from = m_held->file(name);
+    if (!isBareName(name) || !isBareName(newName))
+        return failed(Fault::Failed, from, ERROR_INVALID_NAME);
+    if (!::MoveFileExW(native(from).c_str(), native(m_held->file(newName)).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return lookupFault(from, ::GetLastError());
+    return {};
+}
+
+Result PrivateFolder::removeFile(const QString &name) const
+{
+    const QString place = m_held->file(name);
+    if (!isBareName(name))
+        return {};
+    const DWORD marks = ::GetFileAttributesW(native(place).c_str());
+    if (marks == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = ::GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Result() : lookupFault(place, error);
+    }
+    if ((marks & FILE_ATTRIBUTE_DIRECTORY) && !(marks & FILE_ATTRIBUTE_REPARSE_POINT))
+        return failed(Fault::IsFolder, place);
+    // A link goes itself, never what it leads to; a link to a folder goes as a folder does.
+    const bool gone = (marks & FILE_ATTRIBUTE_DIRECTORY) ? ::RemoveDirectoryW(native(place).c_str())
+                                                         : ::DeleteFileW(native(place).c_str());
+    const DWORD error = gone ? 0 : ::GetLastError();
+    return gone || error == ERROR_FILE_NOT_FOUND ? Result() : failed(Fault::Failed, place, error);
+}
+
+Result PrivateFolder::fileSize(const QString &name, qint64 &size) const
+{
+    const QString place = m_held->file(name);
+    if (!isBareName(name))
+        return failed(Fault::Missing, place);
+    const Handle file = openPath(place, FILE_READ_ATTRIBUTES, ShareAll, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT);
+    if (!file.valid())
+        return lookupFault(place, ::GetLastError());
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (Result refused = notOrdinary(file.get(), place, info); !refused.ok())
+        return refused;
+    size = sizeOf(info);
+    return {};
+}
+
+Result PrivateFolder::listFiles(const QString &prefix, QList<Listed> &files) const
+{
+    files.clear();
     // Long names only (FindExInfoBasic): an old short name could match where the long one
     // does not. Each name is checked again all the same, as Windows compares them.
     WIN32_FIND_DATAW found{};
-    const HANDLE search = ::FindFirstFileExW(native(folder + u'/' + prefix + u'*').c_str(), FindExInfoBasic, &found,
+    const HANDLE search = ::FindFirstFileExW(native(m_held->file(prefix + u'*')).c_str(), FindExInfoBasic, &found,
                                              FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
     if (search == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
-        return error == ERROR_FILE_NOT_FOUND ? Result() : lookupFault(folder, error);
+        return error == ERROR_FILE_NOT_FOUND ? Result() : lookupFault(m_held->path, error);
     }
     constexpr DWORD NotOrdinary = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
+    // FILETIME counts 100 ns from 1601; these are the milliseconds from there to 1970.
+    constexpr qint64 From1601To1970Ms = 11644473600000;
     do {
         const QString name = QString::fromWCharArray(found.cFileName);
-        if (!(found.dwFileAttributes & NotOrdinary) && name.size() >= prefix.size() + suffix.size()
-            && name.startsWith(prefix, Qt::CaseInsensitive) && name.endsWith(suffix, Qt::CaseInsensitive))
-            names << name;
+        const quint64 written =
+            (quint64(found.ftLastWriteTime.dwHighDateTime) << 32) | found.ftLastWriteTime.dwLowDateTime;
+        if (!(found.dwFileAttributes & NotOrdinary) && name.startsWith(prefix, Qt::CaseInsensitive))
+            files.append({name, qint64(written / 10000) - From1601To1970Ms});
     } while (::FindNextFileW(search, &found));
     const DWORD error = ::GetLastError();
     ::FindClose(search);
     if (error != ERROR_NO_MORE_FILES) {
-        names.clear();
-        return lookupFault(folder, error);
+        files.clear();
+        return lookupFault(m_held->path, error);
     }
-    names.sort(Qt::CaseInsensitive);
+    std::sort(files.begin(), files.end(), [](const Listed &a, const Listed &b) {
+        return a.modified != b.modified ? a.modified > b.modified : a.name > b.name;
+    });
     return {};
+}
+
+Result PrivateFolder::tryLock(const QString &name, bool make, int &descriptor) const
+{
+    const QString place = m_held->file(name);
+    if (!isBareName(name))
+        return failed(Fault::Missing, place);
+    const SecurityDescriptor alone = forThisUserAlone(false);
+    SECURITY_ATTRIBUTES security{sizeof security, alone.get(), FALSE};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        // Shared with nobody but a deleter: a second opener is refused, the lock file may go
+        // while held (as the POSIX one does), and Windows closes it however the process ends.
+        Handle file(::CreateFileW(native(place).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE, &security,
+                                  make ? OPEN_ALWAYS : OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (!file.valid()) {
+            const DWORD error = ::GetLastError();
+            // Refused while the folder lists it: held, or removed by its holder and not yet
+            // gone (a name that is going opens for nobody).
+            if (error == ERROR_SHARING_VIOLATION || (error == ERROR_ACCESS_DENIED && isListed(place)))
+                return failed(Fault::Busy, place, error);
+            return lookupFault(place, error);
+        }
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (Result refused = notOrdinary(file.get(), place, info); !refused.ok())
+            return refused;
+        // Whoever held it may have removed the name meanwhile: a lock on a file no longer
+        // under the name shows nothing to anyone.
+        if (stillNamed(place, file.get())) {
+            const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(file.get()), _O_RDWR);
+            if (fd < 0)
+                return failed(Fault::Failed, place, ::GetLastError());
+            file.release(); // the descriptor owns it now
+            descriptor = fd;
+            return {};
+        }
+        if (!make)
+            return failed(Fault::Missing, place);
+    }
+    return failed(Fault::Busy, place);
+}
+
+void releaseLock(int descriptor)
+{
+    if (descriptor >= 0)
+        ::_close(descriptor);
 }
 
 } // namespace files::platform
