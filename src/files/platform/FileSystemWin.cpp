@@ -14,6 +14,9 @@ namespace {
 constexpr int LookupTries = 3;
 // NTFS and FAT take names of at most 255 UTF-16 units; Windows then says only "not found".
 constexpr int LongestName = 255;
+// How long a load of a file another program keeps locked waits for it to hold still.
+constexpr int SteadyWaitMs = 2000;
+constexpr int SteadyPollMs = 100;
 
 // Why the user may not write the file: its read-only mark, or another's access list.
 Result writeRefusal(const Target &target, DWORD error)
@@ -58,27 +61,28 @@ Result openFollowed(const QString &path, DWORD access, Target &target, Handle &f
             return failed(Fault::NotOrdinary, target.path);
         return {};
     }
-    return failed(Fault::Busy, target.path);
+    return failed(Fault::Unsettled, target.path);
 }
 
-// The file opened for reading and writing and locked, waiting a moment for another save of
-// it; `file` stays invalid for a name still free.
-Result openLocked(const QString &path, Target &target, Handle &file)
+// The file read whole while another program keeps it locked: once two reads a moment apart
+// agree, nothing is writing it. A lock can be held by anyone who may read the file, so a
+// lock alone is no reason to refuse a load.
+Result readSteadily(const Target &target, HANDLE file, qint64 maxSize, QByteArray &bytes)
 {
-    for (int attempt = 0; attempt < LookupTries; ++attempt) {
-        if (Result result = openFollowed(path, GENERIC_READ | GENERIC_WRITE, target, file); !result.ok())
-            return result;
-        if (!file.valid())
-            return {};
-        if (!file.lock(true)) {
+    QByteArray last;
+    for (int waited = 0; waited <= SteadyWaitMs; waited += SteadyPollMs) {
+        QByteArray now;
+        if (!readAt(file, 0, maxSize, now)) {
             const DWORD error = ::GetLastError();
-            return error == ERROR_LOCK_VIOLATION ? failed(Fault::Busy, target.path)
+            return error == ERROR_FILE_TOO_LARGE ? failed(Fault::TooLarge, target.path)
                                                  : failed(Fault::Failed, target.path, error);
         }
-        // Replaced while we waited: what the name holds now is the file to save.
-        if (stillNamed(target.path, file.get()))
+        if (waited > 0 && now == last) {
+            bytes = std::move(now);
             return {};
-        file.close();
+        }
+        last = std::move(now);
+        ::Sleep(SteadyPollMs);
     }
     return failed(Fault::Busy, target.path);
 }
@@ -112,7 +116,7 @@ Result readWholeFile(const QString &path, qint64 maxSize, QByteArray &bytes)
         return failed(Fault::TooLarge, target.path);
     // A save writing into the file holds it; it is read once that save is done.
     if (!file.lock(false) && ::GetLastError() == ERROR_LOCK_VIOLATION)
-        return failed(Fault::Busy, target.path);
+        return readSteadily(target, file.get(), maxSize, bytes);
     if (!readAt(file.get(), 0, maxSize, bytes)) {
         const DWORD error = ::GetLastError();
         return error == ERROR_FILE_TOO_LARGE ? failed(Fault::TooLarge, target.path)
@@ -130,28 +134,51 @@ Result replaceFileContents(const QString &path, const QByteArray &bytes, const P
         result.limit = LongestName;
         return result;
     }
-    Target target;
-    Handle file;
-    if (Result result = openLocked(path, target, file); !result.ok())
+    for (int attempt = 0; attempt < LookupTries; ++attempt) {
+        Target target;
+        Handle file;
+        if (Result result = openFollowed(path, GENERIC_READ | GENERIC_WRITE, target, file); !result.ok())
+            return result;
+        // A file of one name and owner with no cut save to settle is replaced whole, which
+        // takes no lock: no program that merely reads the file can hold such a save up.
+        const bool settle = file.valid() && journals && hasJournal(file.get(), *journals);
+        const bool whole = !file.valid() || (replaceableWhole(file.get()) && !settle);
+        if (whole) {
+            file.close(); // ReplaceFileW takes the name of a file nobody of ours holds
+            clearLeftovers(target);
+            return replaceAtomically(target, bytes);
+        }
+        // Into the file itself, locked, so that saves through any of its names wait for each
+        // other; a name given another file while it waited leads to the file to save now.
+        if (!file.lock(true)) {
+            const DWORD error = ::GetLastError();
+            return error == ERROR_LOCK_VIOLATION ? failed(Fault::Busy, target.path)
+                                                 : failed(Fault::Failed, target.path, error);
+        }
+        if (!stillNamed(target.path, file.get()))
+            continue;
+        Result recovered;
+        if (settle) {
+            recovered = settleJournal(target, file.get(), *journals);
+            if (!recovered.ok())
+                return recovered;
+        }
+        clearLeftovers(target);
+        Result result;
+        if (replaceableWhole(file.get())) {
+            file.close(); // ReplaceFileW takes the name of a file nobody of ours holds
+            result = replaceAtomically(target, bytes);
+        } else {
+            result = journals ? replaceInPlace(target, file.get(), bytes, *journals)
+                              : failed(Fault::NoJournals, target.path);
+        }
+        result.putBack = recovered.putBack;
+        result.setAside = recovered.setAside;
+        result.journalDamaged = recovered.journalDamaged;
+        result.cutSave = recovered.cutSave;
         return result;
-    Result recovered;
-    if (file.valid() && journals) {
-        recovered = settleJournal(target, file.get(), *journals);
-        if (!recovered.ok())
-            return recovered;
     }
-    clearLeftovers(target);
-    Result result;
-    if (!file.valid() || replaceableWhole(file.get()))
-        result = replaceAtomically(target, bytes);
-    else if (journals)
-        result = replaceInPlace(target, file.get(), bytes, *journals);
-    else
-        result = refusal(Fault::Failed, shown(target.path),
-                         QStringLiteral("no folder of this user's own could be had for its journal"));
-    result.putBack = recovered.putBack;
-    result.setAside = recovered.setAside;
-    return result;
+    return failed(Fault::Unsettled, path);
 }
 
 Result recoverInterruptedSave(const QString &path, const PrivateFolder *journals)
@@ -161,9 +188,9 @@ Result recoverInterruptedSave(const QString &path, const PrivateFolder *journals
         || (target.info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return {}; // the load says what is wrong with the path
     Result result;
-    // Only a file this user may write had a save of this user's cut off.
+    // Only a file with a journal of this user's needs the lock that settling it takes.
     Handle file = openExisting(target, GENERIC_READ | GENERIC_WRITE);
-    if (file.valid() && journals && ::GetFileType(file.get()) == FILE_TYPE_DISK) {
+    if (file.valid() && journals && ::GetFileType(file.get()) == FILE_TYPE_DISK && hasJournal(file.get(), *journals)) {
         if (!file.lock(true))
             return ::GetLastError() == ERROR_LOCK_VIOLATION ? failed(Fault::Busy, target.path) : Result();
         if (stillNamed(target.path, file.get()))

@@ -153,6 +153,8 @@ Result replaceAtomically(const Target &target, const QByteArray &bytes);
 // A save into the file itself (`file`, open for reading and writing and locked), after a
 // journal in `journals`.
 Result replaceInPlace(const Target &target, HANDLE file, const QByteArray &bytes, const PrivateFolder &journals);
+// Whether `journals` holds a journal of the file `file`, left by a save cut off.
+bool hasJournal(HANDLE file, const PrivateFolder &journals);
 // Settles a journal in `journals` left by a cut-off save of the file `file` (locked).
 Result settleJournal(const Target &target, HANDLE file, const PrivateFolder &journals);
 
