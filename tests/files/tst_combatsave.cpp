@@ -904,8 +904,11 @@ void TestCombatSave::killedSave()
         const QStringList names = QDir(journals).entryList({killedWhen + u'*'}, QDir::Files | QDir::Hidden);
         if (names.isEmpty())
             continue;
+        // A stop is sent, not done, when kill() returns: the saver is looked at once it holds.
+        int stopped = 0;
         kill(saver, SIGSTOP);
-        caught = QFile::exists(journals + u'/' + names.first());
+        const bool holds = waitpid(saver, &stopped, WUNTRACED) == saver && WIFSTOPPED(stopped);
+        caught = holds && QFile::exists(journals + u'/' + names.first());
         if (!caught)
             kill(saver, SIGCONT);
     }
