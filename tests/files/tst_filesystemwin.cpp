@@ -239,8 +239,9 @@ void TestFileSystemWin::inUseIsToldAsSuch()
     QCOMPARE(contents(path), QByteArray("old combat\r\n"));
 }
 
-// A save clears what a killed save of ours left beside the file, and nothing else: not a
-// file whose name only begins like ours, not the file itself. A journal of the old kind
+// A save clears what a killed save of ours left beside the file a while ago, and nothing
+// else: not a file whose name only begins like ours, not the file itself, not a new file
+// that another save has just written and is about to rename. A journal of the old kind
 // put beside the file, whole and naming the file, is never read: its "combat" is not put
 // back, and it stays as it was.
 void TestFileSystemWin::onlyOurLeftoversGo()
@@ -251,7 +252,16 @@ void TestFileSystemWin::onlyOurLeftoversGo()
     const QString other = dir.filePath(QStringLiteral("other.ini"));
     QVERIFY(writeFile(path, "old combat\r\n") && writeFile(dir.filePath(QStringLiteral(".fraymark-save-notes.ini")), "notes")
             && writeFile(dir.filePath(QStringLiteral(".fraymark-save-1a-2b.tmp")), "half a save")
+            && writeFile(dir.filePath(QStringLiteral(".fraymark-save-3c-4d.tmp")), "another save's, just written")
             && ::CreateHardLinkW(longForm(other).c_str(), longForm(path).c_str(), nullptr));
+    HANDLE left = ::CreateFileW(longForm(dir.filePath(QStringLiteral(".fraymark-save-1a-2b.tmp"))).c_str(),
+                                FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    FILETIME twoMinutesAgo{};
+    ::GetSystemTimeAsFileTime(&twoMinutesAgo);
+    const quint64 then = ((quint64(twoMinutesAgo.dwHighDateTime) << 32) | twoMinutesAgo.dwLowDateTime) - 1'200'000'000ull;
+    twoMinutesAgo = {DWORD(then), DWORD(then >> 32)};
+    QVERIFY(::SetFileTime(left, nullptr, nullptr, &twoMinutesAgo));
+    ::CloseHandle(left);
     HANDLE file = ::CreateFileW(longForm(path).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     BY_HANDLE_FILE_INFORMATION info{};
     QVERIFY(::GetFileInformationByHandle(file, &info));
@@ -273,7 +283,8 @@ void TestFileSystemWin::onlyOurLeftoversGo()
     QVERIFY2(result.ok(), qPrintable(result.systemText));
     QVERIFY(!result.putBack && result.setAside.isEmpty());
     QCOMPARE(contents(other), QByteArray("new combat\r\n"));
-    QCOMPARE(entries(dir.path()), (QStringList{QFileInfo(planted).fileName(), QStringLiteral(".fraymark-save-mine.ini"),
+    QCOMPARE(entries(dir.path()), (QStringList{QFileInfo(planted).fileName(), QStringLiteral(".fraymark-save-3c-4d.tmp"),
+                                               QStringLiteral(".fraymark-save-mine.ini"),
                                                QStringLiteral(".fraymark-save-notes.ini"), QStringLiteral("other.ini")}));
     QCOMPARE(contents(planted), oldJournal);
 }

@@ -264,4 +264,16 @@ SecurityDescriptor forThisUserAlone(bool inherited)
     return SecurityDescriptor(descriptor);
 }
 
+bool leftForAWhile(const WIN32_FIND_DATAW &found)
+{
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    const auto ticks = [](const FILETIME &time) { // in 100 ns
+        return (quint64(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    };
+    constexpr quint64 Minute = 60ull * 10'000'000ull;
+    const quint64 written = ticks(found.ftLastWriteTime);
+    return ticks(now) > written && ticks(now) - written >= Minute;
+}
+
 } // namespace files::platform::win

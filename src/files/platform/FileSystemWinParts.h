@@ -116,6 +116,10 @@ bool ownerOf(HANDLE file, QByteArray &sid);
 bool isOwnOwner(const QByteArray &sid);
 // The Administrators group or the system itself, whose links nobody else can have put there.
 bool isSystemOwner(const QByteArray &sid);
+
+// Whether a file found by a listing was last written a while ago. A save closes its new file
+// before the system's rename takes it, and a clearing must not take it in that moment.
+bool leftForAWhile(const WIN32_FIND_DATAW &found);
 // "DOMAIN\name" of the account, or the SID in text when no name is known.
 QString accountName(const QByteArray &sid);
 // An access list that lets this user alone in, as 0600 and 0700 do; `inherited` passes it
@@ -149,13 +153,5 @@ Handle openExisting(const Target &target, DWORD access);
 void clearLeftovers(const Target &target);
 // A new file beside the target takes the bytes and replaces it.
 Result replaceAtomically(const Target &target, const QByteArray &bytes);
-
-// A save into the file itself (`file`, open for reading and writing and locked), after a
-// journal in `journals`.
-Result replaceInPlace(const Target &target, HANDLE file, const QByteArray &bytes, const PrivateFolder &journals);
-// Whether `journals` holds a journal of the file `file`, left by a save cut off.
-bool hasJournal(HANDLE file, const PrivateFolder &journals);
-// Settles a journal in `journals` left by a cut-off save of the file `file` (locked).
-Result settleJournal(const Target &target, HANDLE file, const PrivateFolder &journals);
 
 } // namespace files::platform::win

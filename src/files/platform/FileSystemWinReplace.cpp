@@ -98,7 +98,7 @@ void clearLeftovers(const Target &target)
         const QString name = QString::fromWCharArray(found.cFileName);
         const QString leftover = folder + u'/' + name;
         constexpr DWORD NoFile = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
-        if (!isTemporaryName(name) || (found.dwFileAttributes & NoFile))
+        if (!isTemporaryName(name) || (found.dwFileAttributes & NoFile) || !leftForAWhile(found))
             continue;
         // A running save shares its file with nobody, so only a leftover opens. What was
         // judged is what goes: the handle itself is marked for deletion.
