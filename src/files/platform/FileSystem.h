@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <utility>
 
 // Every call the files floor makes to the operating system goes through here.
 // One implementation per platform family (FileSystemPosix*.cpp, FileSystemWin*.cpp);
@@ -81,7 +82,6 @@ class PrivateFolder
 {
 public:
     static Result open(const QString &path, std::unique_ptr<PrivateFolder> &folder);
-    ~PrivateFolder();
     PrivateFolder(const PrivateFolder &) = delete;
     PrivateFolder &operator=(const PrivateFolder &) = delete;
 
@@ -118,10 +118,14 @@ public:
 
 private:
     struct Held;
-    PrivateFolder(QString path, std::unique_ptr<Held> held);
+    PrivateFolder(QString path, std::shared_ptr<Held> held)
+        : m_path(std::move(path))
+        , m_held(std::move(held))
+    {
+    }
 
     QString m_path;
-    std::unique_ptr<Held> m_held;
+    std::shared_ptr<Held> m_held; // shared: freed where the platform made it
 };
 
 // Lets go of a lock that PrivateFolder::tryLock took.

@@ -3,10 +3,10 @@
 // time (FileSystemPosixLookup.cpp), so that the names of our own never push a path past
 // the system's limit and a link is followed only where nobody else can have put it.
 #include "files/platform/FileSystemPosixParts.h"
-
-#include <QThread>
+#include "files/platform/SaveSteps.h"
 
 #include <cerrno>
+#include <optional>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -14,12 +14,6 @@
 namespace files::platform {
 using namespace posix;
 namespace {
-
-// How often a save looks again when the file it reached was replaced while it waited.
-constexpr int LookupTries = 3;
-// How long a load of a file another program keeps locked waits for it to hold still.
-constexpr int SteadyWaitMs = 2000;
-constexpr int SteadyPollMs = 100;
 
 // The owner of the file when the user may not write to it; empty when that is no hindrance.
 Result writeRefusal(const Target &target)
@@ -43,56 +37,77 @@ Result kindRefusal(const Target &target)
     return {};
 }
 
-// Whether the name still leads to the file `fd`, which was opened through it.
-bool stillNamed(const Target &target, int fd)
+// A save of the file at `path`, or the undoing of a cut one, in the steps of SaveSteps.h:
+// relative to the file's folder, reached one name at a time.
+class PosixSteps
 {
-    struct stat named {}, held {};
-    return ::fstatat(target.folder.get(), target.name.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0
-        && ::fstat(fd, &held) == 0 && named.st_dev == held.st_dev && named.st_ino == held.st_ino;
-}
-
-// The file at the end of the way for a save: `fd` open for reading and writing, and left
-// invalid for a name still free.
-Result openForSaving(const QByteArray &path, Target &target, Descriptor &fd)
-{
-    target = Target();
-    if (Result result = followLinks(path, target); !result.ok())
-        return result;
-    if (Result refusal = kindRefusal(target); !refusal.ok())
-        return refusal;
-    if (!target.exists)
-        return {};
-    if (Result refusal = writeRefusal(target); !refusal.ok())
-        return refusal;
-    fd = Descriptor(openExisting(target, O_RDWR));
-    if (fd.valid())
-        return {};
-    if (errno != EACCES)
-        return failed(Fault::Failed, target.path, errno);
-    // Writable, so not readable: its old content cannot be kept while it is written.
-    Result refusal = writeRefusal(target);
-    return refusal.ok() ? failed(Fault::Unreadable, target.path) : refusal;
-}
-
-// The file read whole while another program keeps it locked: once two reads a moment apart
-// agree, nothing is writing it. A lock can be held by anyone who may read the file, so a
-// lock alone is no reason to refuse a load.
-Result readSteadily(const Target &target, int fd, qint64 maxSize, QByteArray &bytes)
-{
-    QByteArray last;
-    for (int waited = 0; waited <= SteadyWaitMs; waited += SteadyPollMs) {
-        QByteArray now;
-        if (!readAll(fd, 0, maxSize, now))
-            return errno == EFBIG ? failed(Fault::TooLarge, target.path) : failed(Fault::Failed, target.path, errno);
-        if (waited > 0 && now == last) {
-            bytes = std::move(now);
-            return {};
-        }
-        last = std::move(now);
-        QThread::msleep(SteadyPollMs);
+public:
+    explicit PosixSteps(const QString &path)
+        : m_path(native(path))
+    {
     }
-    return failed(Fault::Busy, target.path);
-}
+
+    Result open()
+    {
+        m_target = Target();
+        m_fd = Descriptor();
+        if (Result result = followLinks(m_path, m_target); !result.ok())
+            return result;
+        if (Result refusal = kindRefusal(m_target); !refusal.ok())
+            return refusal;
+        if (!m_target.exists)
+            return {};
+        if (Result refusal = writeRefusal(m_target); !refusal.ok())
+            return refusal;
+        if (!openFile()) {
+            if (errno != EACCES)
+                return failed(Fault::Failed, m_target.path, errno);
+            // Writable, so not readable: its old content cannot be kept while it is written.
+            Result refusal = writeRefusal(m_target);
+            return refusal.ok() ? failed(Fault::Unreadable, m_target.path) : refusal;
+        }
+        return {};
+    }
+    // For undoing a cut save: an ordinary file there, whatever else is wrong with the way.
+    bool openToSettle()
+    {
+        return followLinks(m_path, m_target).ok() && m_target.exists && S_ISREG(m_target.info.st_mode) && openFile();
+    }
+    bool hasFile() const { return m_fd.valid(); }
+    JournaledFile &file() { return *m_file; }
+    // A rename would part the hard links: the other names would keep the old combat.
+    bool replaceableWhole() const { return m_target.info.st_nlink == 1; }
+    void clearLeftovers() { posix::clearLeftovers(m_target); }
+    Result replaceAtomically(const QByteArray &bytes, bool &kept) { return posix::replaceAtomically(m_target, bytes, kept); }
+    Result lock()
+    {
+        if (lockWaiting(m_fd.get(), LOCK_EX))
+            return {};
+        return errno == EWOULDBLOCK ? failed(Fault::Busy, m_target.path) : failed(Fault::Failed, m_target.path, errno);
+    }
+    bool stillNamed() const
+    {
+        struct stat named {}, held {};
+        return ::fstatat(m_target.folder.get(), m_target.name.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0
+            && ::fstat(m_fd.get(), &held) == 0 && named.st_dev == held.st_dev && named.st_ino == held.st_ino;
+    }
+    Result refused(Fault fault) const { return failed(fault, m_target.path.isEmpty() ? m_path : m_target.path); }
+
+private:
+    bool openFile()
+    {
+        m_fd = Descriptor(openExisting(m_target, O_RDWR));
+        const int error = errno; // why it could not be opened, when it could not
+        m_file.emplace(m_fd.get(), shown(m_target.path));
+        errno = error;
+        return m_fd.valid();
+    }
+
+    QByteArray m_path;
+    Target m_target;
+    Descriptor m_fd;
+    std::optional<OpenFile> m_file;
+};
 
 } // namespace
 
@@ -116,77 +131,28 @@ Result readWholeFile(const QString &path, qint64 maxSize, QByteArray &bytes)
         return refusal;
     if (info.st_size > maxSize)
         return failed(Fault::TooLarge, target.path);
-    // A save writing into the file holds it; it is read once that save is done.
-    if (!lockWaiting(fd.get(), LOCK_SH) && errno == EWOULDBLOCK)
-        return readSteadily(target, fd.get(), maxSize, bytes);
-    if (!readAll(fd.get(), 0, maxSize, bytes))
+    const SteadyRead read =
+        readOnceWritten([&] { return lockWaiting(fd.get(), LOCK_SH) || errno != EWOULDBLOCK; },
+                        [&](QByteArray &into) { return readAll(fd.get(), 0, maxSize, into); }, bytes);
+    if (read == SteadyRead::KeptChanging)
+        return failed(Fault::Busy, target.path);
+    if (read == SteadyRead::Failed)
         return errno == EFBIG ? failed(Fault::TooLarge, target.path) : failed(Fault::Failed, target.path, errno);
     return {};
 }
 
 Result replaceFileContents(const QString &path, const QByteArray &bytes, const PrivateFolder *journals)
 {
-    for (int attempt = 0; attempt < LookupTries; ++attempt) {
-        Target target;
-        Descriptor fd;
-        if (Result result = openForSaving(native(path), target, fd); !result.ok())
-            return result;
-        // A file of one name with no cut save to settle is replaced whole by a rename, which
-        // takes no lock: no program that merely reads the file can hold such a save up.
-        const bool settle = fd.valid() && journals && hasJournal(target.info, *journals);
-        const bool whole = !target.exists || (target.info.st_nlink == 1 && !settle);
-        bool kept = false;
-        if (whole) {
-            clearLeftovers(target);
-            if (Result result = replaceAtomically(target, bytes, kept); !result.ok() || kept || !fd.valid())
-                return result;
-        }
-        // Into the file itself, locked, so that saves through any of its names wait for each
-        // other; a name renamed over while it waited leads to the file to save now.
-        if (!lockWaiting(fd.get(), LOCK_EX))
-            return errno == EWOULDBLOCK ? failed(Fault::Busy, target.path) : failed(Fault::Failed, target.path, errno);
-        if (!stillNamed(target, fd.get()))
-            continue;
-        Result recovered;
-        if (settle) {
-            recovered = settleJournal(target, fd.get(), *journals);
-            if (!recovered.ok())
-                return recovered;
-            clearLeftovers(target);
-        }
-        Result result;
-        // A rename would part the hard links: the other names would keep the old combat.
-        if (!whole && target.info.st_nlink == 1)
-            result = replaceAtomically(target, bytes, kept);
-        if (result.ok() && !kept)
-            result = journals ? replaceInPlace(target, fd.get(), bytes, *journals) : failed(Fault::NoJournals, target.path);
-        result.putBack = recovered.putBack;
-        result.setAside = recovered.setAside;
-        result.journalDamaged = recovered.journalDamaged;
-        result.cutSave = recovered.cutSave;
-        return result;
-    }
-    return failed(Fault::Unsettled, native(path));
+    PosixSteps steps(path);
+    return replaceContents(steps, bytes, journals);
 }
 
 Result recoverInterruptedSave(const QString &path, const PrivateFolder *journals)
 {
-    Target target;
-    if (!followLinks(native(path), target).ok() || !target.exists || !S_ISREG(target.info.st_mode))
+    PosixSteps steps(path);
+    if (!steps.openToSettle())
         return {}; // the load says what is wrong with the path
-    Result result;
-    // Only a file with a journal of this user's needs the lock that settling it takes.
-    if (journals && hasJournal(target.info, *journals)) {
-        const Descriptor fd(openExisting(target, O_RDWR));
-        if (fd.valid()) {
-            if (!lockWaiting(fd.get(), LOCK_EX))
-                return errno == EWOULDBLOCK ? failed(Fault::Busy, target.path) : Result();
-            if (stillNamed(target, fd.get()))
-                result = settleJournal(target, fd.get(), *journals);
-        }
-    }
-    clearLeftovers(target);
-    return result;
+    return recoverCutSave(steps, journals);
 }
 
 } // namespace files::platform

@@ -73,13 +73,6 @@ bool isBareName(const QByteArray &name)
 
 } // namespace
 
-PrivateFolder::PrivateFolder(QString path, std::unique_ptr<Held> held)
-    : m_path(std::move(path))
-    , m_held(std::move(held))
-{
-}
-
-PrivateFolder::~PrivateFolder() = default;
 
 Result PrivateFolder::open(const QString &path, std::unique_ptr<PrivateFolder> &folder)
 {
@@ -99,7 +92,7 @@ Result PrivateFolder::open(const QString &path, std::unique_ptr<PrivateFolder> &
         result.via = shown(target.open);
         return result;
     }
-    auto held = std::make_unique<Held>();
+    auto held = std::make_shared<Held>();
     held->fd = Descriptor(::openat(target.folder.get(), target.name.constData(),
                                    O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     struct stat info {};
@@ -148,9 +141,11 @@ Result PrivateFolder::writeFile(const QString &name, const QByteArray &bytes) co
         if (fd.valid() && !holdNewFile(folder, temporary.constData(), fd.get()))
             fd.close();
     }
-    bool written = fd.valid() && writeAll(fd.get(), bytes.constData(), bytes.size(), 0) && ::fsync(fd.get()) == 0
-        && fd.close() && ::renameat(folder, temporary.constData(), folder, file.constData()) == 0;
+    // Renamed while still locked: once the lock goes, another start's clearing may take the name.
+    const bool written = fd.valid() && writeAll(fd.get(), bytes.constData(), bytes.size(), 0) && ::fsync(fd.get()) == 0
+        && ::renameat(folder, temporary.constData(), folder, file.constData()) == 0;
     const int error = errno;
+    fd.close(); // synced already; what close says adds nothing
     if (!written) {
         ::unlinkat(folder, temporary.constData(), 0);
         return failed(Fault::Failed, native(m_path) + '/' + file, error);

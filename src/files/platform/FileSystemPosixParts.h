@@ -116,12 +116,4 @@ Result temporaryFault(const QByteArray &folder, int error);
 // given all the old file has (`kept`); nothing happens when it cannot.
 Result replaceAtomically(const Target &target, const QByteArray &bytes, bool &kept);
 
-// A save into the file itself (`fd`, open for reading and writing and locked), after a
-// journal in `journals`.
-Result replaceInPlace(const Target &target, int fd, const QByteArray &bytes, const PrivateFolder &journals);
-// Whether `journals` holds a journal of the file `file`, left by a save cut off.
-bool hasJournal(const struct stat &file, const PrivateFolder &journals);
-// Settles a journal in `journals` left by a cut-off save of the file `fd` (locked).
-Result settleJournal(const Target &target, int fd, const PrivateFolder &journals);
-
 } // namespace files::platform::posix

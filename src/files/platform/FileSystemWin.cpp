@@ -5,18 +5,16 @@
 // (FileSystemWinJournal.cpp), under a lock on the file itself that saves and loads through
 // any of its names wait for.
 #include "files/platform/FileSystemWinParts.h"
+#include "files/platform/SaveSteps.h"
+
+#include <optional>
 
 namespace files::platform {
 using namespace win;
 namespace {
 
-// How often a save looks again when the file it reached was replaced meanwhile.
-constexpr int LookupTries = 3;
 // NTFS and FAT take names of at most 255 UTF-16 units; Windows then says only "not found".
 constexpr int LongestName = 255;
-// How long a load of a file another program keeps locked waits for it to hold still.
-constexpr int SteadyWaitMs = 2000;
-constexpr int SteadyPollMs = 100;
 
 // Why the user may not write the file: its read-only mark, or another's access list.
 Result writeRefusal(const Target &target, DWORD error)
@@ -64,38 +62,66 @@ Result openFollowed(const QString &path, DWORD access, Target &target, Handle &f
     return failed(Fault::Unsettled, target.path);
 }
 
-// The file read whole while another program keeps it locked: once two reads a moment apart
-// agree, nothing is writing it. A lock can be held by anyone who may read the file, so a
-// lock alone is no reason to refuse a load.
-Result readSteadily(const Target &target, HANDLE file, qint64 maxSize, QByteArray &bytes)
+// A save of the file at `path`, or the undoing of a cut one, in the steps of SaveSteps.h.
+class WinSteps
 {
-    QByteArray last;
-    for (int waited = 0; waited <= SteadyWaitMs; waited += SteadyPollMs) {
-        QByteArray now;
-        if (!readAt(file, 0, maxSize, now)) {
-            const DWORD error = ::GetLastError();
-            return error == ERROR_FILE_TOO_LARGE ? failed(Fault::TooLarge, target.path)
-                                                 : failed(Fault::Failed, target.path, error);
-        }
-        if (waited > 0 && now == last) {
-            bytes = std::move(now);
-            return {};
-        }
-        last = std::move(now);
-        ::Sleep(SteadyPollMs);
+public:
+    explicit WinSteps(const QString &path)
+        : m_path(path)
+    {
     }
-    return failed(Fault::Busy, target.path);
-}
 
-// Whether a new file in this one's place would be it all over: the same owner (ReplaceFileW
-// gives it the saver's), the one name.
-bool replaceableWhole(HANDLE file)
-{
-    BY_HANDLE_FILE_INFORMATION info{};
-    QByteArray owner;
-    return ::GetFileInformationByHandle(file, &info) && info.nNumberOfLinks == 1 && ownerOf(file, owner)
-        && isOwnOwner(owner);
-}
+    Result open()
+    {
+        m_handle = Handle();
+        const Result opened = openFollowed(m_path, GENERIC_READ | GENERIC_WRITE, m_target, m_handle);
+        m_file.emplace(m_handle.get(), shown(m_target.path));
+        return opened;
+    }
+    // For undoing a cut save: a disk file there, whatever else is wrong with the way.
+    bool openToSettle()
+    {
+        if (!followLinks(m_path, m_target).ok() || !m_target.exists
+            || (m_target.info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            return false;
+        m_handle = openExisting(m_target, GENERIC_READ | GENERIC_WRITE);
+        m_file.emplace(m_handle.get(), shown(m_target.path));
+        return m_handle.valid() && ::GetFileType(m_handle.get()) == FILE_TYPE_DISK;
+    }
+    bool hasFile() const { return m_handle.valid(); }
+    JournaledFile &file() { return *m_file; }
+    // The same owner (ReplaceFileW gives the new file the saver's), the one name.
+    bool replaceableWhole() const
+    {
+        BY_HANDLE_FILE_INFORMATION info{};
+        QByteArray owner;
+        return ::GetFileInformationByHandle(m_handle.get(), &info) && info.nNumberOfLinks == 1
+            && ownerOf(m_handle.get(), owner) && isOwnOwner(owner);
+    }
+    void clearLeftovers() { win::clearLeftovers(m_target); }
+    Result replaceAtomically(const QByteArray &bytes, bool &kept)
+    {
+        kept = true;
+        m_handle.close(); // ReplaceFileW takes the name of a file nobody of ours holds
+        return win::replaceAtomically(m_target, bytes);
+    }
+    Result lock()
+    {
+        if (m_handle.lock(true))
+            return {};
+        const DWORD error = ::GetLastError();
+        return error == ERROR_LOCK_VIOLATION ? failed(Fault::Busy, m_target.path)
+                                             : failed(Fault::Failed, m_target.path, error);
+    }
+    bool stillNamed() const { return win::stillNamed(m_target.path, m_handle.get()); }
+    Result refused(Fault fault) const { return failed(fault, m_target.path.isEmpty() ? m_path : m_target.path); }
+
+private:
+    QString m_path;
+    Target m_target;
+    Handle m_handle;
+    std::optional<OpenFile> m_file;
+};
 
 } // namespace
 
@@ -114,14 +140,13 @@ Result readWholeFile(const QString &path, qint64 maxSize, QByteArray &bytes)
         return failed(Fault::Failed, target.path, ::GetLastError());
     if (size.QuadPart > maxSize)
         return failed(Fault::TooLarge, target.path);
-    // A save writing into the file holds it; it is read once that save is done.
-    if (!file.lock(false) && ::GetLastError() == ERROR_LOCK_VIOLATION)
-        return readSteadily(target, file.get(), maxSize, bytes);
-    if (!readAt(file.get(), 0, maxSize, bytes)) {
-        const DWORD error = ::GetLastError();
-        return error == ERROR_FILE_TOO_LARGE ? failed(Fault::TooLarge, target.path)
-                                             : failed(Fault::Failed, target.path, error);
-    }
+    const SteadyRead read =
+        readOnceWritten([&] { return file.lock(false) || ::GetLastError() != ERROR_LOCK_VIOLATION; },
+                        [&](QByteArray &into) { return readAt(file.get(), 0, maxSize, into); }, bytes);
+    if (read == SteadyRead::KeptChanging)
+        return failed(Fault::Busy, target.path);
+    if (read == SteadyRead::Failed)
+        return opened::lastFailure(target.path);
     return {};
 }
 
@@ -134,70 +159,16 @@ Result replaceFileContents(const QString &path, const QByteArray &bytes, const P
         result.limit = LongestName;
         return result;
     }
-    for (int attempt = 0; attempt < LookupTries; ++attempt) {
-        Target target;
-        Handle file;
-        if (Result result = openFollowed(path, GENERIC_READ | GENERIC_WRITE, target, file); !result.ok())
-            return result;
-        // A file of one name and owner with no cut save to settle is replaced whole, which
-        // takes no lock: no program that merely reads the file can hold such a save up.
-        const bool settle = file.valid() && journals && hasJournal(file.get(), *journals);
-        const bool whole = !file.valid() || (replaceableWhole(file.get()) && !settle);
-        if (whole) {
-            file.close(); // ReplaceFileW takes the name of a file nobody of ours holds
-            clearLeftovers(target);
-            return replaceAtomically(target, bytes);
-        }
-        // Into the file itself, locked, so that saves through any of its names wait for each
-        // other; a name given another file while it waited leads to the file to save now.
-        if (!file.lock(true)) {
-            const DWORD error = ::GetLastError();
-            return error == ERROR_LOCK_VIOLATION ? failed(Fault::Busy, target.path)
-                                                 : failed(Fault::Failed, target.path, error);
-        }
-        if (!stillNamed(target.path, file.get()))
-            continue;
-        Result recovered;
-        if (settle) {
-            recovered = settleJournal(target, file.get(), *journals);
-            if (!recovered.ok())
-                return recovered;
-        }
-        clearLeftovers(target);
-        Result result;
-        if (replaceableWhole(file.get())) {
-            file.close(); // ReplaceFileW takes the name of a file nobody of ours holds
-            result = replaceAtomically(target, bytes);
-        } else {
-            result = journals ? replaceInPlace(target, file.get(), bytes, *journals)
-                              : failed(Fault::NoJournals, target.path);
-        }
-        result.putBack = recovered.putBack;
-        result.setAside = recovered.setAside;
-        result.journalDamaged = recovered.journalDamaged;
-        result.cutSave = recovered.cutSave;
-        return result;
-    }
-    return failed(Fault::Unsettled, path);
+    WinSteps steps(path);
+    return replaceContents(steps, bytes, journals);
 }
 
 Result recoverInterruptedSave(const QString &path, const PrivateFolder *journals)
 {
-    Target target;
-    if (isDeviceName(path) || !followLinks(path, target).ok() || !target.exists
-        || (target.info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    WinSteps steps(path);
+    if (isDeviceName(path) || !steps.openToSettle())
         return {}; // the load says what is wrong with the path
-    Result result;
-    // Only a file with a journal of this user's needs the lock that settling it takes.
-    Handle file = openExisting(target, GENERIC_READ | GENERIC_WRITE);
-    if (file.valid() && journals && ::GetFileType(file.get()) == FILE_TYPE_DISK && hasJournal(file.get(), *journals)) {
-        if (!file.lock(true))
-            return ::GetLastError() == ERROR_LOCK_VIOLATION ? failed(Fault::Busy, target.path) : Result();
-        if (stillNamed(target.path, file.get()))
-            result = settleJournal(target, file.get(), *journals);
-    }
-    clearLeftovers(target);
-    return result;
+    return recoverCutSave(steps, journals);
 }
 
 } // namespace files::platform

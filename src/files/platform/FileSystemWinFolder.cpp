@@ -132,13 +132,6 @@ qint64 sizeOf(const BY_HANDLE_FILE_INFORMATION &info)
 
 } // namespace
 
-PrivateFolder::PrivateFolder(QString path, std::unique_ptr<Held> held)
-    : m_path(std::move(path))
-    , m_held(std::move(held))
-{
-}
-
-PrivateFolder::~PrivateFolder() = default;
 
 Result PrivateFolder::open(const QString &path, std::unique_ptr<PrivateFolder> &folder)
 {
@@ -151,7 +144,7 @@ Result PrivateFolder::open(const QString &path, std::unique_ptr<PrivateFolder> &
         return failed(Fault::Missing, path);
     if (!(target.info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return failed(Fault::NotAFolder, target.path);
-    auto held = std::make_unique<Held>();
+    auto held = std::make_shared<Held>();
     // Shared for reading and writing, never for deleting: no rename or removal while held.
     held->folder = openPath(target.path, FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | READ_CONTROL,
                             FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT);
@@ -202,34 +195,56 @@ Result PrivateFolder::stillAtItsPath() const
     return refusal(Fault::Moved, m_path);
 }
 
-Result PrivateFolder::writeFile(const QString &name, const QByteArray &bytes) const
+namespace {
+
+// One try at writing `bytes` to a new file in the folder and moving it to `place`; false with
+// the error when it failed.
+bool writeThroughNewFile(const QString &folder, const QString &place, const QByteArray &bytes, DWORD &error)
 {
-    const QString place = m_held->file(name);
-    if (!isBareName(name))
-        return failed(Fault::Failed, place, ERROR_INVALID_NAME);
     const SecurityDescriptor alone = forThisUserAlone(false);
     SECURITY_ATTRIBUTES security{sizeof security, alone.get(), FALSE};
     QString temporary;
     Handle file;
     for (int attempt = 0; attempt < 100 && !file.valid(); ++attempt) {
-        temporary = m_held->file(NewPrefix + QString::number(QRandomGenerator::global()->generate(), 36));
+        temporary = folder + u'/' + NewPrefix + QString::number(QRandomGenerator::global()->generate(), 36);
         file = Handle(::CreateFileW(native(temporary).c_str(), GENERIC_WRITE, 0, &security, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-        const DWORD error = ::GetLastError();
+        error = ::GetLastError();
         if (!file.valid() && error != ERROR_FILE_EXISTS)
-            return failed(error == ERROR_ACCESS_DENIED ? Fault::FolderReadOnly : Fault::Failed, m_held->path, error);
+            return false;
     }
     // The move replaces whatever is at the name, a link too, and never writes through it.
     const bool written = file.valid() && writeAt(file.get(), bytes.constData(), bytes.size(), 0)
         && ::FlushFileBuffers(file.get());
-    DWORD error = ::GetLastError();
+    error = ::GetLastError();
     file.close();
     if (written
         && ::MoveFileExW(native(temporary).c_str(), native(place).c_str(),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return {};
+        return true;
     error = written ? ::GetLastError() : error;
     ::DeleteFileW(native(temporary).c_str());
+    return false;
+}
+
+} // namespace
+
+Result PrivateFolder::writeFile(const QString &name, const QByteArray &bytes) const
+{
+    const QString place = m_held->file(name);
+    if (!isBareName(name))
+        return failed(Fault::Failed, place, ERROR_INVALID_NAME);
+    DWORD error = 0;
+    // Between the close and the move, another start's clearing may take the new file as left
+    // by a program that died; the write is then done again.
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        if (writeThroughNewFile(m_held->path, place, bytes, error))
+            return {};
+        if (error != ERROR_FILE_NOT_FOUND)
+            break;
+    }
+    if (error == ERROR_ACCESS_DENIED)
+        return failed(Fault::FolderReadOnly, m_held->path, error);
     return failed(Fault::Failed, place, error);
 }
 

@@ -104,14 +104,16 @@ QString setAside(const PrivateFolder &journals, const QString &path, const QByte
 
 } // namespace
 
-bool hasJournal(quint64 device, quint64 inode, const PrivateFolder &journals)
+bool hasJournal(const JournaledFile &file, const PrivateFolder &journals)
 {
     qint64 size = 0;
-    return journals.fileSize(journalName(device, inode), size).fault != Fault::Missing;
+    return file.known() && journals.fileSize(journalName(file.device(), file.inode()), size).fault != Fault::Missing;
 }
 
 Result writeInPlace(JournaledFile &file, const QByteArray &bytes, const PrivateFolder &journals)
 {
+    if (!file.known())
+        return file.failure();
     QByteArray old;
     if (file.size() > LargestSavedOver)
         return refusal(Fault::TooLarge, file.path());
@@ -134,6 +136,8 @@ Result writeInPlace(JournaledFile &file, const QByteArray &bytes, const PrivateF
 
 Result settleJournal(JournaledFile &file, const PrivateFolder &journals)
 {
+    if (!file.known())
+        return file.failure();
     const QString name = journalName(file.device(), file.inode());
     QByteArray bytes;
     const Result read = journals.readFile(name, LargestJournal, bytes);

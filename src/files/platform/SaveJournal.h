@@ -9,7 +9,10 @@
 #include "files/platform/FileSystem.h"
 
 #include <QByteArray>
+#include <QtGlobal>
 #include <QString>
+
+#include <utility>
 
 namespace files::platform {
 
@@ -18,6 +21,8 @@ class JournaledFile
 {
 public:
     virtual ~JournaledFile() = default;
+    // Whether the system told the numbers below.
+    virtual bool known() const = 0;
     // The numbers every name of the file shares.
     virtual quint64 device() const = 0;
     virtual quint64 inode() const = 0;
@@ -28,15 +33,76 @@ public:
     virtual bool readAll(qint64 limit, QByteArray &bytes) = 0;
     // `bytes` as the whole file, made to last.
     virtual bool writeWhole(const QByteArray &bytes) = 0;
-    // The last error of the calls above, at the file.
+    // The error of the last call above that failed, at the file.
     virtual Result failure() const = 0;
+};
+
+// A file as the platform layer has it open.
+#ifdef Q_OS_WIN
+using OpenedFile = void *; // a HANDLE
+#else
+using OpenedFile = int; // a descriptor
+#endif
+
+// What the platform layer does with a file it has open, for its journal; each layer
+// defines these for its own kind of file.
+namespace opened {
+bool numbers(OpenedFile file, quint64 &device, quint64 &inode, qint64 &size);
+bool readAll(OpenedFile file, qint64 limit, QByteArray &bytes);
+bool writeWhole(OpenedFile file, const QByteArray &bytes);
+// The error of the last call that failed, at `path`.
+Result lastFailure(const QString &path);
+} // namespace opened
+
+// A file the platform layer has open, as the journal sees it.
+class OpenFile final : public JournaledFile
+{
+public:
+    OpenFile(OpenedFile file, QString path)
+        : m_file(file)
+        , m_path(std::move(path))
+        , m_known(opened::numbers(file, m_device, m_inode, m_size))
+        , m_failure(m_known ? Result() : opened::lastFailure(m_path))
+    {
+    }
+
+    bool known() const override { return m_known; }
+    quint64 device() const override { return m_device; }
+    quint64 inode() const override { return m_inode; }
+    qint64 size() const override { return m_size; }
+    QString path() const override { return m_path; }
+    bool readAll(qint64 limit, QByteArray &bytes) override { return kept(opened::readAll(m_file, limit, bytes)); }
+    bool writeWhole(const QByteArray &bytes) override
+    {
+        if (!kept(opened::writeWhole(m_file, bytes)))
+            return false;
+        m_size = bytes.size();
+        return true;
+    }
+    Result failure() const override { return m_failure; }
+
+private:
+    bool kept(bool done)
+    {
+        if (!done)
+            m_failure = opened::lastFailure(m_path);
+        return done;
+    }
+
+    OpenedFile m_file;
+    QString m_path;
+    quint64 m_device = 0;
+    quint64 m_inode = 0;
+    qint64 m_size = 0;
+    bool m_known;
+    Result m_failure;
 };
 
 // The most old content a journal keeps: a save over anything larger is refused.
 constexpr qint64 LargestSavedOver = qint64(64) << 20;
 
 // Whether `journals` holds a journal of the file, left by a save cut off.
-bool hasJournal(quint64 device, quint64 inode, const PrivateFolder &journals);
+bool hasJournal(const JournaledFile &file, const PrivateFolder &journals);
 // Puts `bytes` into the file after a journal in `journals`; a failure part way puts the old
 // content back (or, when even that fails, keeps it aside: `keptCopy`).
 Result writeInPlace(JournaledFile &file, const QByteArray &bytes, const PrivateFolder &journals);
