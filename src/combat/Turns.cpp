@@ -2,22 +2,17 @@
 
 #include "combat/DownRow.h"
 #include "combat/Fingerprint.h"
+#include "combat/NotePrints.h"
 #include "combat/NoteTags.h"
 
 #include <QHash>
 #include <QSet>
 
 #include <algorithm>
-#include <array>
 #include <optional>
 
 namespace combat {
 namespace {
-
-quint64 fingerprint(const QString &note)
-{
-    return textFingerprint(note);
-}
 
 QString &noteOf(roster::Roster &roster, const Combatant &combatant)
 {
@@ -34,58 +29,18 @@ bool canAct(const Combatant &combatant, const QList<OrderEntry> &order, const ro
 // hidden combatant is revealed (one hidden later, gone invisible, say, stays hidden).
 TurnTick tick(QString &note, bool firstTurn)
 {
-    const quint64 before = fingerprint(note);
+    const quint64 before = textFingerprint(note);
     TagRemoval revealed = firstTurn ? withoutTag(note, HiddenTag) : TagRemoval{note, {}};
     ConditionTick counted = tickConditions(revealed.note);
     note = std::move(counted.note);
     return {std::move(revealed.removed), std::move(counted.removed), std::move(counted.ended), before,
-            fingerprint(note), false};
+            textFingerprint(note), false};
 }
 
 bool holds(const roster::Roster &roster, const Combatant &combatant)
 {
     return roster.rows[static_cast<std::size_t>(combatant.row)].serial == combatant.serial;
 }
-
-// How much note text one command reads to give ticks back or take them again. A fight
-// reaches a fraction of it (a few rounds of notes short enough to edit); a file that makes
-// a walk pass thousands of ticks on long notes would otherwise hold the window for minutes.
-// Past it, turns go back and forth without their ticks.
-class TextBudget
-{
-public:
-    bool spend(qsizetype characters)
-    {
-        m_left -= characters;
-        return m_left >= 0;
-    }
-
-private:
-    qsizetype m_left = qsizetype(32) << 20;
-};
-
-// The notes' fingerprints while a walk through many turns takes place: each note is read
-// once, not once a turn, however many turns of the same row the walk passes.
-class NotePrints
-{
-public:
-    quint64 of(const roster::Roster &roster, int row)
-    {
-        std::optional<quint64> &known = m_known[static_cast<std::size_t>(row)];
-        if (!known) {
-            const QString &note = roster.rows[static_cast<std::size_t>(row)].note;
-            budget.spend(note.size());
-            known = fingerprint(note);
-        }
-        return *known;
-    }
-    void forget(int row) { m_known[static_cast<std::size_t>(row)].reset(); }
-
-    TextBudget budget;
-
-private:
-    std::array<std::optional<quint64>, roster::RowCount> m_known;
-};
 
 bool splitsCharacter(const QString &text, const QList<RemovedText> &removed)
 {
@@ -322,7 +277,7 @@ bool nextTurn(FightRecord &turn, const QList<OrderEntry> &order, roster::Roster 
             if (record.tick.givenBack) {
                 QString &note = noteOf(roster, record.who);
                 const bool same = budget.spend(note.size())
-                    && (holds(roster, record.who) || fingerprint(note) == record.tick.before);
+                    && (holds(roster, record.who) || textFingerprint(note) == record.tick.before);
                 if (same && !hadTurns)
                     hadTurns = everyoneWhoHadATurn(turn);
                 record.tick = same ? tick(note, !hadTurns->contains(key(record.who))) : TurnTick{};
