@@ -1092,14 +1092,14 @@ void TestCombatSave::aJournalPlantedBesideTheFile()
 void TestCombatSave::aLockOnTheFileHoldsUpOnlyWhatNeedsIt_data()
 {
     QTest::addColumn<bool>("hardLinked"); // a save must write into the file itself
-    QTest::addColumn<int>("lock");        // the lock another program holds: LOCK_SH or LOCK_EX
+    QTest::addColumn<bool>("exclusive");  // the lock another program holds, else a shared one
     QTest::addColumn<QString>("refusal"); // what the save says; empty: saved
     const QString busy = QStringLiteral("another program holds a lock on the file, perhaps another Fraymark saving "
                                         "it. Nothing was written");
-    QTest::newRow("one name, shared lock") << false << int(LOCK_SH) << QString();
-    QTest::newRow("one name, exclusive lock") << false << int(LOCK_EX) << QString();
-    QTest::newRow("hard link, shared lock") << true << int(LOCK_SH) << busy;
-    QTest::newRow("hard link, exclusive lock") << true << int(LOCK_EX) << busy;
+    QTest::newRow("one name, shared lock") << false << false << QString();
+    QTest::newRow("one name, exclusive lock") << false << true << QString();
+    QTest::newRow("hard link, shared lock") << true << false << busy;
+    QTest::newRow("hard link, exclusive lock") << true << true << busy;
 }
 
 // Anyone who may read a file may lock it. A save that renames a new file over it needs no
@@ -1111,14 +1111,14 @@ void TestCombatSave::aLockOnTheFileHoldsUpOnlyWhatNeedsIt()
     QSKIP("flock: the Windows build locks byte ranges, which bind every reader");
 #else
     QFETCH(bool, hardLinked);
-    QFETCH(int, lock);
+    QFETCH(bool, exclusive);
     QFETCH(QString, refusal);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("combat.ini"));
     const QByteArray old = files::combatFileBytes(sampleRoster(QStringLiteral("Old")));
     QVERIFY(writeFile(path, old) && (!hardLinked || hardLink(path, dir.filePath(QStringLiteral("other.ini")))));
     const int held = open(native(path).constData(), O_RDONLY);
-    QVERIFY(held >= 0 && flock(held, lock | LOCK_NB) == 0);
+    QVERIFY(held >= 0 && flock(held, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) == 0);
 
     const files::LoadOutcome loaded = files::loadCombatFile(path, Roster());
     const Roster roster = sampleRoster(QStringLiteral("New"));
