@@ -252,7 +252,7 @@ QString posixOnly(const QString &about)
     if (about == u"mode")
         return QStringLiteral("permission bits are kept: Windows files have no permission bits, only attributes (see "
                               "the attributes rows)");
-    if (about == u"others" || about == u"writable" || about == u"root's file" || about == u"nobody")
+    if (about == u"others" || about == u"writable" || about.startsWith(u"root's file") || about == u"nobody")
         return QStringLiteral("a file of one user saved by another") + anotherUser;
     if (about == u"link" || about == u"dangling link" || about == u"link loop")
         return QStringLiteral("symbolic links: on Windows an ordinary user may not make one (it takes "
