@@ -103,7 +103,8 @@ std::optional<RecoveryMark> readMarkOf(const platform::PrivateFolder &folder, co
 }
 
 // Copies of ended programs do not pile up: beyond the newest few, those last written long
-// ago go unread, as no start would ever offer them before the newer ones.
+// ago go unread, and beyond MostCopies every one, as no start would ever offer them before
+// the newer ones (and each start would list them all).
 void removeOldCopies(const platform::PrivateFolder &folder, const QList<platform::PrivateFolder::Listed> &files,
                      const QString &offered, const std::atomic<bool> *stop)
 {
@@ -113,8 +114,10 @@ void removeOldCopies(const platform::PrivateFolder &folder, const QList<platform
     for (const platform::PrivateFolder::Listed &file : files) {
         if (stop && *stop)
             return;
-        if (!file.name.endsWith(FileSuffix) || ++copies <= CopiesKept || file.modified >= longAgo
-            || file.name == offered)
+        if (!file.name.endsWith(FileSuffix))
+            continue;
+        ++copies;
+        if (copies <= CopiesKept || (copies <= MostCopies && file.modified >= longAgo) || file.name == offered)
             continue;
         int lock = -1;
         const platform::Result locked = folder.tryLock(lockNameOf(file.name), false, lock);

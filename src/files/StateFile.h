@@ -83,6 +83,8 @@ private:
 // A state file whose program has ended, its lock held by this one while it is offered.
 // How long a copy an ended program left unsaved is kept once ten newer ones wait before it.
 inline constexpr int OldCopyDays = 30;
+// How many copies ended programs left unsaved are kept at most, however recent.
+inline constexpr int MostCopies = 100;
 
 class LeftState
 {
@@ -90,7 +92,8 @@ public:
     // The one whose combat changed last among those that no save holds, or none. The files
     // are read newest written first, only their ends, down to the one offered. Files of
     // ended programs that a save held are removed on the way, and so are locks without a
-    // file and, beyond the ten newest files, those last written over OldCopyDays days ago;
+    // file and, beyond the ten newest files, those last written over OldCopyDays days ago
+    // (beyond the MostCopies newest, every one);
     // a file that does not read is left alone. No lock is made or kept but the one of the
     // file offered. A raised `stop` ends the look early, with what it found so far.
     static std::unique_ptr<LeftState> findNewest(const QString &folder, const std::atomic<bool> *stop = nullptr);

@@ -190,6 +190,15 @@ void TestRecovery::theNewestEndedUnsavedFileIsOffered_data()
             kept << QString(QLatin1Char(name));
     }
     QTest::newRow("beyond the ten newest, those long unwritten go") << many << u"a"_s << kept << false;
+    many.clear();
+    kept.clear();
+    for (int copy = 1; copy <= files::MostCopies + 2; ++copy) {
+        many << u"n%1:%1:u"_s.arg(copy);
+        if (copy <= files::MostCopies)
+            kept << u"n%1"_s.arg(copy);
+    }
+    kept.sort();
+    QTest::newRow("beyond the most kept, every one goes") << many << u"n1"_s << kept << false;
     QTest::newRow("another user's folder: nothing read, removed or locked")
         << QStringList{u"a:5:u"_s, u"b:1:s"_s} << QString() << QStringList{u"a"_s, u"b"_s} << true;
 }
@@ -236,6 +245,7 @@ void TestRecovery::theNewestEndedUnsavedFileIsOffered()
     }
     QStringList remaining = QDir(dir.path()).entryList({u"*.ini"_s}, QDir::Files, QDir::Name);
     remaining.replaceInStrings(u"combat-"_s, QString()).replaceInStrings(u".ini"_s, QString());
+    remaining.sort();
     QCOMPARE(remaining, left);
     // No lock is made but the one of the combat offered.
     QStringList lockFiles = QDir(dir.path()).entryList({u"*.lock"_s}, QDir::Files, QDir::Name);
