@@ -1,34 +1,45 @@
 #include "combat/FightingOrder.h"
 
 #include "combat/DownRow.h"
+#include "combat/Initiative.h"
 #include "combat/RowErrors.h"
 #include "roster/FieldError.h"
 #include "roster/FieldText.h"
 
 #include <algorithm>
-#include <utility>
-#include <vector>
+#include <limits>
 
 namespace combat {
 namespace {
 
-struct Entry
-{
-    double initiative;
-    QString text;
-    int rowIndex;
-};
-
-// Descending everywhere; the row index last so that the order never depends on the sort.
-bool comesFirst(const Entry &a, const Entry &b)
+// Descending everywhere but the settled places; the row last so that the order never
+// depends on the sort.
+bool comesFirst(const OrderEntry &a, const OrderEntry &b)
 {
     if (a.initiative != b.initiative)
         return a.initiative > b.initiative;
+    if (a.modifier != b.modifier)
+        return a.modifier > b.modifier;
+    // Places the game master settled come first among equals, in their order.
+    const int placeA = a.settled > 0 ? a.settled : std::numeric_limits<int>::max();
+    const int placeB = b.settled > 0 ? b.settled : std::numeric_limits<int>::max();
+    if (placeA != placeB)
+        return placeA < placeB;
     if (const int c = QString::compare(a.text, b.text, Qt::CaseInsensitive); c != 0)
         return c > 0;
     if (const int c = QString::compare(a.text, b.text, Qt::CaseSensitive); c != 0)
         return c > 0;
-    return a.rowIndex < b.rowIndex;
+    return a.row < b.row;
+}
+
+// The place a move settled for the combatant in `before`, while it stands as it stood then.
+int settledPlace(const OrderEntry &entry, const QList<OrderEntry> &before)
+{
+    for (const OrderEntry &was : before) {
+        if (was.row == entry.row && was.serial == entry.serial)
+            return tied(was, entry) ? was.settled : 0;
+    }
+    return 0;
 }
 
 } // namespace
@@ -44,15 +55,25 @@ QString orderItemText(double initiative, const QString &name)
     return text;
 }
 
+int tieModifier(const QString &initiativeField)
+{
+    return initiativeModifier(initiativeField).value_or(InitiativeModifier{}).value;
+}
+
+bool tied(const OrderEntry &a, const OrderEntry &b)
+{
+    return a.initiative == b.initiative && a.modifier == b.modifier;
+}
+
 bool takesPart(const roster::Row &row)
 {
     return row.check != 0 && !row.down && !row.name.isEmpty();
 }
 
-QList<OrderEntry> fightingOrderEntries(const roster::Roster &roster)
+QList<OrderEntry> fightingOrderEntries(const roster::Roster &roster, const QList<OrderEntry> &before)
 {
-    std::vector<Entry> entries;
-    entries.reserve(roster::RowCount);
+    QList<OrderEntry> order;
+    order.reserve(roster::RowCount);
     for (int i = 0; i < roster::RowCount; ++i) {
         const roster::Row &row = roster.rows[static_cast<std::size_t>(i)];
         if (!takesPart(row))
@@ -63,18 +84,30 @@ QList<OrderEntry> fightingOrderEntries(const roster::Roster &roster)
         } catch (const roster::FieldError &) {
             throw initiativeOutOfRange(i, row.name, row.ini);
         }
-        entries.push_back({initiative, orderItemText(initiative, row.name), i});
+        OrderEntry entry{i, orderItemText(initiative, row.name), row.name, row.serial, hitPoints(row),
+                         initiative, tieModifier(row.ini)};
+        entry.settled = settledPlace(entry, before);
+        order.append(std::move(entry));
     }
-
-    std::sort(entries.begin(), entries.end(), comesFirst);
-
-    QList<OrderEntry> order;
-    order.reserve(static_cast<qsizetype>(entries.size()));
-    for (Entry &entry : entries) {
-        const roster::Row &row = roster.rows[static_cast<std::size_t>(entry.rowIndex)];
-        order.append({entry.rowIndex, std::move(entry.text), row.name, row.serial, hitPoints(row)});
-    }
+    std::sort(order.begin(), order.end(), comesFirst);
     return order;
+}
+
+bool moveItem(QList<OrderEntry> &order, int item, int step)
+{
+    const int other = item + step;
+    if (item < 0 || item >= order.size() || other < 0 || other >= order.size() || other == item)
+        return false;
+    order.swapItemsAt(item, other);
+    if (!tied(order[item], order[other]))
+        return true;
+    qsizetype first = std::min(item, other);
+    while (first > 0 && tied(order[first - 1], order[first]))
+        --first;
+    int place = 1;
+    for (qsizetype i = first; i < order.size() && tied(order[i], order[first]); ++i)
+        order[i].settled = place++;
+    return true;
 }
 
 } // namespace combat

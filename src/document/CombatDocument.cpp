@@ -244,7 +244,7 @@ CommandResult CombatDocument::calculateOrder()
     return attempt([&] {
         CombatState next = m_state;
         // Computed in full before anything changes: an unreadable initiative keeps the old list.
-        next.order = combat::fightingOrderEntries(next.roster);
+        next.order = combat::fightingOrderEntries(next.roster, m_state.order);
         for (combat::OrderEntry &item : next.order) {
             // A combatant already in the fight keeps the most hit points it had.
             if (const int before = combat::itemOf(m_state.order, combat::combatantOf(item)); before >= 0)
@@ -253,6 +253,15 @@ CommandResult CombatDocument::calculateOrder()
         combat::afterRecalculation(next.turn, m_state.order, next.order);
         return commit(std::move(next), QStringLiteral("Calculate Fighting Order"));
     });
+}
+
+CommandResult CombatDocument::moveInOrder(int item, int step)
+{
+    CombatState next = m_state;
+    if (!combat::moveItem(next.order, item, step))
+        return CommandResult::done();
+    const QString name = next.order[item + step].name;
+    return commit(std::move(next), (step < 0 ? QStringLiteral("Move %1 Up") : QStringLiteral("Move %1 Down")).arg(name));
 }
 
 CommandResult CombatDocument::nextTurn()

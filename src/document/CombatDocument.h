@@ -74,6 +74,9 @@ public:
     CommandResult newCombat();
     // The list is calculated again; the turn stays with its combatant.
     CommandResult calculateOrder();
+    // Moves the fighting order's item one place up (`step` -1) or down (+1), as the game
+    // master settles a tie or any order; nothing happens at either end.
+    CommandResult moveInOrder(int item, int step);
     // With nobody who can act, nothing changes.
     CommandResult nextTurn();
     CommandResult previousTurn();

@@ -5,6 +5,8 @@
 #include "combat/NoteTags.h"
 #include "files/CombatFormat.h"
 #include "files/CombatWriter.h"
+#include "roster/FieldError.h"
+#include "roster/FieldText.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -230,6 +232,39 @@ public:
         return {who.row, unescaped(f[4]), unescaped(f[3]), who.serial, highest};
     }
 
+    // What places the items among equals. A file of an earlier version has none: each item
+    // then stands as its row does now, and no place is settled.
+    void ties(QList<combat::OrderEntry> &order, const roster::Roster &roster) const
+    {
+        const QString key = QStringLiteral("Ties");
+        if (!m_file.hasKey(FightSectionName, key)) {
+            for (combat::OrderEntry &item : order) {
+                const roster::Row &row = roster.rows[static_cast<std::size_t>(item.row)];
+                try {
+                    item.initiative = roster::textToNumber(row.ini);
+                } catch (const roster::FieldError &) {
+                    item.initiative = 0; // a row beyond a double never takes part again
+                }
+                item.modifier = combat::tieModifier(row.ini);
+            }
+            return;
+        }
+        const QString line = value(key);
+        const QStringList parts = line.isEmpty() ? QStringList() : line.split(u';');
+        if (parts.size() != order.size())
+            throw BadLine{key};
+        for (qsizetype i = 0; i < parts.size(); ++i) {
+            const QStringList f = parts[i].split(u':');
+            bool ok = f.size() == 3;
+            const double initiative = ok ? f[0].toDouble(&ok) : 0;
+            if (!ok || !std::isfinite(initiative))
+                throw BadLine{key};
+            order[i].initiative = initiative;
+            order[i].modifier = int(number(f[1], key, -9999, 9999));
+            order[i].settled = int(number(f[2], key, 0, roster::RowCount));
+        }
+    }
+
 private:
     const ProfileReader &m_file;
 };
@@ -262,6 +297,10 @@ QString fightSectionText(const roster::Roster &roster, const QList<combat::Order
                                QString::number(item.highest, 'g', 17), escaped(item.name), escaped(item.text)}
                        .join(u','));
     }
+    QStringList ties;
+    for (const combat::OrderEntry &item : order)
+        ties.append(QStringLiteral("%1:%2:%3").arg(QString::number(item.initiative, 'g', 17)).arg(item.modifier).arg(item.settled));
+    appendLine(out, QStringLiteral("Ties"), ties.join(u';'));
     appendRecords(out, roster, QStringLiteral("Taken"), turn.taken);
     appendRecords(out, roster, QStringLiteral("TakenBack"), turn.takenBack);
     appendLine(out, QStringLiteral("Waiting"), QString::number(turn.waiting.size()));
@@ -298,6 +337,7 @@ FightRead readFightSection(const ProfileReader &file, const roster::Roster &rost
                 throw BadLine{key};
             fight.order.append(item);
         }
+        read.ties(fight.order, roster);
         fight.turn.taken = read.records(QStringLiteral("Taken"));
         fight.turn.takenBack = read.records(QStringLiteral("TakenBack"));
         const qint64 waiting = read.number(QStringLiteral("Waiting"), 0, MostRecords);

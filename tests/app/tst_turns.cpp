@@ -42,6 +42,7 @@ private slots:
     void leftCombatantIsStruckThrough();
     void damageTheCurrentCombatantFromTheKeyboard();
     void addedConditionCountsDownOnTheTurnLine();
+    void altArrowsSettleATieInTheList();
 };
 
 void TestTurns::keysMoveTheMarkerAndTheRound_data()
@@ -197,6 +198,32 @@ void TestTurns::addedConditionCountsDownOnTheTurnLine()
     QTest::keyClick(&w, Qt::Key_F6); // round 2: it ends
     QCOMPARE(field(w, Field::Note, 1)->text(), u"angry"_s);
     QCOMPARE(turnLabel(w)->text(), u"Round 2 \u2014 Goblin \u00b7 Stunned ended"_s);
+}
+
+
+void TestTurns::altArrowsSettleATieInTheList()
+{
+    MainFrm &w = window();
+    field(w, Field::Initiative, 0)->setText(u"11"_s); // the Orc ties with the Goblin
+    QTest::keyClick(&w, Qt::Key_F5);
+    QListView *list = orderList(w);
+    auto items = [list] {
+        QStringList texts;
+        for (int i = 0; i < list->model()->rowCount(); ++i)
+            texts << list->model()->index(i, 0).data().toString();
+        return texts;
+    };
+    QCOMPARE(items(), (QStringList{u"12 - Ogre"_s, u"11 - Orc"_s, u"11 - Goblin"_s}));
+    list->setFocus();
+    list->setCurrentIndex(list->model()->index(2, 0));
+    QTest::keyClick(list, Qt::Key_Up, Qt::AltModifier);
+    QTest::keyClick(list, Qt::Key_Up, Qt::AltModifier); // past the Ogre, until the next F5
+    QCOMPARE(items(), (QStringList{u"11 - Goblin"_s, u"12 - Ogre"_s, u"11 - Orc"_s}));
+    QCOMPARE(list->currentIndex().row(), 0);
+    QCOMPARE(action(w, "mnuUndo")->text().remove(u'&'), u"Undo Move Goblin Up"_s);
+    QTest::keyClick(&w, Qt::Key_F5); // the tie stays settled
+    QCOMPARE(items(), (QStringList{u"12 - Ogre"_s, u"11 - Goblin"_s, u"11 - Orc"_s}));
+    QVERIFY(prompts().messages.isEmpty());
 }
 
 QTEST_MAIN(TestTurns)

@@ -99,6 +99,13 @@ private slots:
         QTest::newRow("then case does")
             << rosterOf({{0, "5", "Orc"}, {1, "5", "orc"}, {2, "5", "ORC"}})
             << QStringList{u"05 - orc"_s, u"05 - Orc"_s, u"05 - ORC"_s} << QList<int>{1, 0, 2};
+        QTest::newRow("equal totals by the modifier in brackets, none is +0")
+            << rosterOf({{0, "17 (-1)", "Alpha"}, {1, "17 (+3)", "Bravo"}, {2, "17", "Charlie"}, {3, "17 (+1 dex)", "Delta"}})
+            << QStringList{u"17 - Bravo"_s, u"17 - Delta"_s, u"17 - Charlie"_s, u"17 - Alpha"_s}
+            << QList<int>{1, 3, 2, 0};
+        QTest::newRow("the modifier only among equal totals")
+            << rosterOf({{0, "18 (-4)", "Ogre"}, {1, "17 (+3)", "Ilyra"}})
+            << QStringList{u"18 - Ogre"_s, u"17 - Ilyra"_s} << QList<int>{0, 1};
         QTest::newRow("nobody") << Roster{} << QStringList{} << QList<int>{};
     }
 
@@ -108,6 +115,70 @@ private slots:
         QFETCH(QStringList, expected);
         QFETCH(QList<int>, rows);
         QCOMPARE(rowsAndTexts(combat::fightingOrderEntries(roster)), std::pair(rows, expected));
+    }
+
+    // A move settles a tie until the two stand apart; any other move lasts until the order is
+    // calculated again. Rows: Alpha, Bravo, Charlie at 12, Ogre at 15.
+    void movesAndTheNextCalculation_data()
+    {
+        QTest::addColumn<QList<int>>("moves");  // item, step; item, step; ...
+        QTest::addColumn<QString>("change");    // what happens before the next calculation
+        QTest::addColumn<QStringList>("moved"); // the names after the moves
+        QTest::addColumn<QStringList>("recalculated");
+        const QStringList natural{u"Ogre"_s, u"Charlie"_s, u"Bravo"_s, u"Alpha"_s};
+        QTest::newRow("no move") << QList<int>{} << QString() << natural << natural;
+        QTest::newRow("a tie settled stays settled")
+            << QList<int>{3, -1, 2, -1} << QString()
+            << QStringList{u"Ogre"_s, u"Alpha"_s, u"Charlie"_s, u"Bravo"_s}
+            << QStringList{u"Ogre"_s, u"Alpha"_s, u"Charlie"_s, u"Bravo"_s};
+        QTest::newRow("a renamed one keeps its settled place")
+            << QList<int>{3, -1} << u"rename Alpha Zed"_s
+            << QStringList{u"Ogre"_s, u"Charlie"_s, u"Alpha"_s, u"Bravo"_s}
+            << QStringList{u"Ogre"_s, u"Charlie"_s, u"Zed"_s, u"Bravo"_s};
+        QTest::newRow("one calculated apart loses its place, the others keep theirs")
+            << QList<int>{3, -1, 2, -1} << u"initiatives 13,12"_s
+            << QStringList{u"Ogre"_s, u"Alpha"_s, u"Charlie"_s, u"Bravo"_s}
+            << QStringList{u"Ogre"_s, u"Charlie"_s, u"Bravo"_s, u"Alpha"_s};
+        QTest::newRow("a newcomer among equals after the settled ones")
+            << QList<int>{3, -1} << u"newcomer Zara"_s
+            << QStringList{u"Ogre"_s, u"Charlie"_s, u"Alpha"_s, u"Bravo"_s}
+            << QStringList{u"Ogre"_s, u"Charlie"_s, u"Alpha"_s, u"Bravo"_s, u"Zara"_s};
+        QTest::newRow("past a higher initiative until the next calculation")
+            << QList<int>{1, -1} << QString()
+            << QStringList{u"Charlie"_s, u"Ogre"_s, u"Bravo"_s, u"Alpha"_s} << natural;
+        QTest::newRow("nothing moves past either end")
+            << QList<int>{0, -1, 3, 1} << QString() << natural << natural;
+    }
+
+    void movesAndTheNextCalculation()
+    {
+        QFETCH(QList<int>, moves);
+        QFETCH(QString, change);
+        QFETCH(QStringList, moved);
+        QFETCH(QStringList, recalculated);
+        Roster r = rosterOf({{0, "12", "Alpha"}, {1, "12", "Bravo"}, {2, "12", "Charlie"}, {3, "15", "Ogre"}});
+        QList<combat::OrderEntry> order = combat::fightingOrderEntries(r);
+        for (qsizetype i = 0; i + 1 < moves.size(); i += 2) {
+            const bool inside = moves[i] + moves[i + 1] >= 0 && moves[i] + moves[i + 1] < order.size();
+            QCOMPARE(combat::moveItem(order, moves[i], moves[i + 1]), inside);
+        }
+        auto names = [](const QList<combat::OrderEntry> &entries) {
+            QStringList list;
+            for (const combat::OrderEntry &entry : entries)
+                list << entry.name;
+            return list;
+        };
+        QCOMPARE(names(order), moved);
+        if (change.startsWith(u"rename "))
+            r.rows[0].name = change.section(u' ', 2);
+        else if (change.startsWith(u"newcomer "))
+            r.rows[4] = r.rows[1], r.rows[4].name = change.section(u' ', 1), ++r.rows[4].serial;
+        // Alpha's initiative, calculated after each.
+        for (const QString &initiative : change.startsWith(u"initiatives ") ? change.section(u' ', 1).split(u',') : QStringList()) {
+            r.rows[0].ini = initiative;
+            order = combat::fightingOrderEntries(r, order);
+        }
+        QCOMPARE(names(combat::fightingOrderEntries(r, order)), recalculated);
     }
 
     // Rows left out are never read: their initiatives would throw.

@@ -28,7 +28,8 @@ void typeParty(CombatDocument &doc)
 }
 
 // 5 calculate, 6 next, S previous, W a Wolf joins above the marker (initiative 30),
-// H hide the Goblin, D the Orc damaged by 25 (down), K the Kobold dying (-3).
+// H hide the Goblin, D the Orc damaged by 25 (down), K the Kobold dying (-3), T the Goblin
+// ties with the Orc (10), M the last item moved one place up.
 void play(CombatDocument &doc, const QString &keys)
 {
     for (const QChar key : keys) {
@@ -44,6 +45,8 @@ void play(CombatDocument &doc, const QString &keys)
         case u'H': QVERIFY_DONE(doc.toggleHidden(1)); break;
         case u'D': QVERIFY_DONE(doc.blow({0}, 25)); break;
         case u'K': QVERIFY_DONE(doc.blow({3}, 23)); break;
+        case u'T': QVERIFY_DONE(doc.setFieldText(1, roster::Field::Initiative, u"10"_s)); break;
+        case u'M': QVERIFY_DONE(doc.moveInOrder(int(doc.order().size()) - 1, -1)); break;
         }
     }
 }
@@ -112,6 +115,7 @@ void TestFightFile::aSavedFightGoesOn_data()
     QTest::newRow("turns taken back, given again") << u"56666SS"_s << u"666"_s;
     QTest::newRow("hidden, then revealed by its turn") << u"5H6"_s << u"66"_s;
     QTest::newRow("down and dying passed over") << u"56DK"_s << u"666S"_s;
+    QTest::newRow("a tie settled by a move, calculated again") << u"T5M6"_s << u"566"_s;
 }
 
 void TestFightFile::aSavedFightGoesOn()
@@ -147,6 +151,8 @@ void TestFightFile::aSectionLoadsOnlyAsWritten_data()
     QTest::newRow("an age no row reaches") << sneaky << QByteArray("Item1=3,0,") << QByteArray("Item1=3,4294967295,") << u"its line \"Item1\" is damaged"_s << QString();
     QTest::newRow("a row beyond the roster") << sneaky << QByteArray("Item1=3,") << QByteArray("Item1=19,") << u"its line \"Item1\" is damaged"_s << QString();
     QTest::newRow("cut before its end") << sneaky << QByteArray("End=1\r\n") << QByteArray("") << u"the file ends before the fight does"_s << QString();
+    QTest::newRow("an earlier version's, with no ties") << sneaky << QByteArray("Ties=13:0:0;12:0:0;11:0:0;10:0:0\r\n") << QByteArray() << QString() << sneaky;
+    QTest::newRow("a damaged tie") << sneaky << QByteArray("Ties=13:0:0;") << QByteArray("Ties=13:0:x;") << u"its line \"Ties\" is damaged"_s << QString();
     QTest::newRow("a newer format") << sneaky << QByteArray("Format=1") << QByteArray("Format=2") << u"it was written by a newer version of Fraymark"_s << QString();
     auto crafted = [&](const char *row, const QString &revealed, const QString &removed, const QString &ended = {}) {
         QTest::newRow(row) << sneaky << GoblinTook << goblinTook(revealed, removed, ended) << damaged << QString();

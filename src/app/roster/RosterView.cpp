@@ -16,6 +16,7 @@
 #include <QListView>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTextDocument>
 
@@ -48,6 +49,7 @@ RosterView::RosterView(CombatDocument &document, OrderModel &order, CommandRepor
     showState();
     tellDocument();
     watchFields();
+    letItemsMove();
     connect(&document, &CombatDocument::changed, this, &RosterView::showState);
     connect(&order, &OrderModel::shown, this,
             [this] { showMarked(m_list, m_order.markedItem(), QItemSelectionModel::ClearAndSelect); });
@@ -159,6 +161,26 @@ void RosterView::watchFields()
         if (now && widget()->isAncestorOf(now))
             ensureWidgetVisible(now);
     });
+}
+
+// Alt+Up and Alt+Down move the chosen item of the fighting order: the game master settles
+// a tie, or any order, as the table decides it.
+void RosterView::letItemsMove()
+{
+    for (const int step : {-1, 1}) {
+        const QKeySequence keys(Qt::ALT | (step < 0 ? Qt::Key_Up : Qt::Key_Down));
+        new QShortcut(keys, m_list, m_list, [this, step] { moveChosenItem(step); }, Qt::WidgetShortcut);
+    }
+}
+
+void RosterView::moveChosenItem(int step)
+{
+    const int item = m_list->currentIndex().row();
+    const QList<combat::OrderEntry> before = m_document.order();
+    m_reporter.report(m_document.moveInOrder(item, step));
+    // The item stays chosen, so that the keys move it on.
+    if (m_document.order() != before)
+        m_list->setCurrentIndex(m_order.index(item + step));
 }
 
 void RosterView::tellDocument()

@@ -57,6 +57,8 @@ private:
     void setToolTips();
     void setFocusOrder();
     void watchFields();
+    void letItemsMove();
+    void moveChosenItem(int step);
     void tellDocument();
     void stepSpin(int row, roster::Field field, int direction);
     void showState();
