@@ -274,13 +274,18 @@ bool nextTurn(FightRecord &turn, const QList<OrderEntry> &order, roster::Roster 
         std::optional<QSet<quint64>> hadTurns; // read once, when a tick is taken again
         for (qsizetype count = choice.givenBack; count > 0; --count) {
             TurnRecord record = turn.takenBack.pop();
+            QString &note = noteOf(roster, record.who);
             if (record.tick.givenBack) {
-                QString &note = noteOf(roster, record.who);
                 const bool same = budget.spend(note.size())
                     && (holds(roster, record.who) || textFingerprint(note) == record.tick.before);
                 if (same && !hadTurns)
                     hadTurns = everyoneWhoHadATurn(turn);
                 record.tick = same ? tick(note, !hadTurns->contains(key(record.who))) : TurnTick{};
+            } else if (budget.spend(note.size()) && textFingerprint(note) == record.tick.after) {
+                // Its tick was never given back, yet the note was written since to read as the
+                // tick left it: the turn comes back without a tick, which Previous Turn would
+                // otherwise give back from a note this turn never counted.
+                record.tick = TurnTick{};
             }
             if (hadTurns)
                 hadTurns->insert(key(record.who));

@@ -125,6 +125,8 @@ void TestTurnRules::turns_data()
                                                                       << u"[Stunned: 2] | Goblin [Stunned: 1] angry | "_s
                                                                       << QStringList{};
     QTest::newRow("and the one after it") << u"566X6SI66"_s << u"10 - Orc"_s << 1 << goblin1 << QStringList{};
+    QTest::newRow("a note written as the tick left it, given again and back: kept")
+        << u"566YSA6S"_s << u"12 - Ogre"_s << 1 << goblin1 << QStringList{u"Held"_s};
 }
 
 void TestTurnRules::turns()
@@ -168,6 +170,8 @@ void TestTurnRules::turns()
             roster.rows[2].name = u"Troll"_s;
             break;
         case u'T': roster.rows[2].note = u"[Stunned: 2]"_s; break;
+        case u'Y': roster.rows[1].note = u"calm"_s; break;
+        case u'A': roster.rows[1].note = u"Goblin [Stunned: 1] angry"_s; break;
         }
     }
     const int item = combat::itemOf(order, turn.current());

@@ -73,8 +73,14 @@ public:
         const int pick = m_random.bounded(100);
         if (pick < 8)
             return (void)m_doc.calculateOrder(), u"F5"_s;
-        if (pick < 30)
+        if (pick < 27)
             return (void)m_doc.nextTurn(), u"F6"_s;
+        if (pick < 30) {
+            const int item = m_random.bounded(std::max(1, int(m_doc.order().size())));
+            const int step = m_random.bounded(2) ? 1 : -1;
+            mustBeDone(m_doc.moveInOrder(item, step));
+            return u"move %1 %2"_s.arg(item).arg(step);
+        }
         if (pick < 40)
             return (void)m_doc.previousTurn(), u"Shift+F6"_s;
         if (pick < 48)
