@@ -7,7 +7,9 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QAbstractItemView>
+#include <QSettings>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -51,11 +53,25 @@ inline void typeInto(QWidget *field, const QString &text)
 // with the keyboard's focus too.
 enum class Shown { No, Exposed, Active };
 
+// The window keeps its choices in the user's settings file; a test program keeps them in a
+// folder of its own instead, made empty when the program starts.
+inline void keepSettingsAside()
+{
+    static const QTemporaryDir folder;
+    [[maybe_unused]] static const bool moved = [] {
+        if (!folder.isValid())
+            qFatal("no folder for the test's settings: %s", qPrintable(folder.errorString()));
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path());
+        return true;
+    }();
+}
+
 // A main window with fake dialogs, as every widget test needs it.
 struct WindowFixture
 {
     WindowFixture()
     {
+        keepSettingsAside();
         auto fake = std::make_unique<FakePrompts>();
         prompts = fake.get();
         window = std::make_unique<MainFrm>(document, std::move(fake));
