@@ -53,17 +53,14 @@ inline void typeInto(QWidget *field, const QString &text)
 // with the keyboard's focus too.
 enum class Shown { No, Exposed, Active };
 
-// The window keeps its choices in the user's settings file; a test program keeps them in a
-// folder of its own instead, made empty when the program starts.
+// The window keeps its choices in the user's settings file; a test program keeps them in an
+// empty folder of its own.
 inline void keepSettingsAside()
 {
     static const QTemporaryDir folder;
-    [[maybe_unused]] static const bool moved = [] {
-        if (!folder.isValid())
-            qFatal("no folder for the test's settings: %s", qPrintable(folder.errorString()));
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path());
-        return true;
-    }();
+    if (!folder.isValid())
+        qFatal("no folder for the test's settings");
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path());
 }
 
 // A main window with fake dialogs, as every widget test needs it.
