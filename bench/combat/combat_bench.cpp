@@ -97,7 +97,7 @@ int main(int argc, char **argv)
     const double longText = nsPerCall(rolls, [&](long) { sink += combat::rollAttack(QStringLiteral("Ogre"), longest, dice).result.size(); });
     for (roster::Row &row : r.rows)
         row.ini = QStringLiteral("+2");
-    const double initiative = nsPerCall(rolls, [&](long) { sink += combat::rollInitiative(r, dice, false).records.size(); });
+    const double initiative = nsPerCall(rolls, [&](long) { sink += combat::rollInitiative(r, dice, {}).records.size(); });
 
     QTextStream out(stdout);
     out << "iterations: " << iterations << " (checksum " << sink << ")\n";

@@ -2,8 +2,10 @@
 
 #include "combat/FightingOrder.h"
 #include "combat/NoteTags.h"
+#include "combat/NumberedNames.h"
 #include "roster/RowLabels.h"
 
+#include <QHash>
 #include <QRegularExpression>
 
 namespace combat {
@@ -13,26 +15,59 @@ namespace {
 const QRegularExpression Modifier(QStringLiteral(R"(^\s*([+\-−])\s*([0-9]{1,4})(?![0-9.,])(\D.*)?$)"),
                                   QRegularExpression::DotMatchesEverythingOption);
 // A total with its modifier in brackets: "17 (+3)", "13 (+3 (dex))".
-const QRegularExpression RolledTotal(QStringLiteral(R"(^\s*-?[0-9]{1,6}\s*\((.*)\)\s*$)"));
+const QRegularExpression RolledTotal(QStringLiteral(R"(^\s*(-?[0-9]{1,6})\s*\((.*)\)\s*$)"));
 
 // A modifier is a short text; a field longer than this holds something else.
 constexpr qsizetype LongestModifierField = 120;
+
+bool rollsFor(const roster::Row &row, const InitiativeChoice &choice)
+{
+    return takesPart(row) && !(choice.monstersOnly && hasTag(row.note, PlayerTag));
+}
+
+// A group's one d20, and who rolled it when that was before this roll.
+struct GroupRoll
+{
+    int natural = 0;
+    QString rolledBy;
+};
+
+// The d20s of the groups whose members keep a rolled total: a newcomer that Add Combatants
+// numbered into a pack that has rolled acts with it.
+QHash<QString, GroupRoll> keptGroupRolls(const roster::Roster &roster, const InitiativeChoice &choice)
+{
+    QHash<QString, GroupRoll> kept;
+    for (int r = 0; r < roster::RowCount && !choice.again; ++r) {
+        const roster::Row &row = roster.rows[static_cast<std::size_t>(r)];
+        const QString group = groupKey(row.name);
+        const std::optional<InitiativeModifier> modifier = initiativeModifier(row.ini);
+        if (!rollsFor(row, choice) || group.isEmpty() || kept.contains(group) || !modifier || !modifier->rolledTotal)
+            continue;
+        const int natural = *modifier->rolledTotal - modifier->value;
+        if (natural >= 1 && natural <= 20) // else the total was changed by hand: no d20 to share
+            kept.insert(group, {natural, roster::nameOrRowLabel(row, r)});
+    }
+    return kept;
+}
 
 } // namespace
 
 std::optional<InitiativeModifier> initiativeModifier(const QString &fieldText)
 {
     if (fieldText.trimmed().isEmpty())
-        return InitiativeModifier{QStringLiteral("+0"), 0};
+        return InitiativeModifier{QStringLiteral("+0"), 0, std::nullopt};
     if (fieldText.size() > LongestModifierField)
         return std::nullopt;
     const QRegularExpressionMatch rolled = RolledTotal.match(fieldText);
-    const QString text = rolled.hasMatch() ? rolled.captured(1) : fieldText;
+    const QString text = rolled.hasMatch() ? rolled.captured(2) : fieldText;
     const QRegularExpressionMatch m = Modifier.match(text);
     if (!m.hasMatch())
         return std::nullopt;
     const int size = m.captured(2).toInt();
-    return InitiativeModifier{text.trimmed(), m.captured(1) == u'+' ? size : -size};
+    std::optional<int> total;
+    if (rolled.hasMatch())
+        total = rolled.captured(1).toInt();
+    return InitiativeModifier{text.trimmed(), m.captured(1) == u'+' ? size : -size, total};
 }
 
 QString rolledInitiative(int total, const InitiativeModifier &modifier)
@@ -40,12 +75,18 @@ QString rolledInitiative(int total, const InitiativeModifier &modifier)
     return QStringLiteral("%1 (%2)").arg(total).arg(modifier.text);
 }
 
-InitiativeRolls rollInitiative(const roster::Roster &roster, Dice &dice, bool monstersOnly)
+InitiativeRolls rollInitiative(const roster::Roster &roster, Dice &dice, const InitiativeChoice &choice)
 {
+    // Group initiative as d20 game masters play it: the group rolls one d20 and each member
+    // adds its own modifier. Members of one stat block share their modifier, so they share
+    // the total and act one after another; one line of the Rolls list names them all.
+    QHash<QString, GroupRoll> groupRolls = choice.groups ? keptGroupRolls(roster, choice) : QHash<QString, GroupRoll>();
+    QHash<QString, qsizetype> groupLines; // a group's line for each modifier
     InitiativeRolls rolls{roster, {}};
+    bool kept = false; // someone in the fight keeps an initiative of their own
     for (int r = 0; r < roster::RowCount; ++r) {
         roster::Row &row = rolls.roster.rows[static_cast<std::size_t>(r)];
-        if (!takesPart(row) || (monstersOnly && hasTag(row.note, PlayerTag)))
+        if (!rollsFor(row, choice))
             continue;
         const std::optional<InitiativeModifier> modifier = initiativeModifier(row.ini);
         if (!modifier) {
@@ -55,17 +96,44 @@ InitiativeRolls rollInitiative(const roster::Roster &roster, Dice &dice, bool mo
             if (!start.isEmpty() && !number)
                 rolls.records.append(notRolled(RollKind::Initiative, roster::nameOrRowLabel(row, r), start,
                                                QStringLiteral("not a number or a modifier, left as it is")));
+            kept = kept || number;
             continue;
         }
+        if (modifier->rolledTotal && !choice.again) {
+            kept = true;
+            continue;
+        }
+        const QString who = roster::nameOrRowLabel(row, r);
+        const QString group = choice.groups ? groupKey(row.name) : QString();
         int total = 0;
-        RollRecord record = rollInitiativeCheck(roster::nameOrRowLabel(row, r), modifier->text, modifier->value, dice, &total);
+        if (group.isEmpty()) {
+            rolls.records.append(rollInitiativeCheck(who, modifier->text, modifier->value, dice, &total));
+        } else {
+            auto groupRoll = groupRolls.find(group);
+            if (groupRoll == groupRolls.end())
+                groupRoll = groupRolls.insert(group, {dice.roll(20), QString()});
+            total = groupRoll->natural + modifier->value;
+            const QString lineKey = group + u'\n' + modifier->text;
+            if (const auto line = groupLines.constFind(lineKey); line != groupLines.cend()) {
+                rolls.records[*line].others << who;
+            } else {
+                groupLines.insert(lineKey, rolls.records.size());
+                RollRecord record = initiativeCheck(who, modifier->text, modifier->value, groupRoll->natural);
+                if (!groupRoll->rolledBy.isEmpty())
+                    record.result += QStringLiteral(", as %1 rolled").arg(groupRoll->rolledBy);
+                rolls.records.append(record);
+            }
+        }
         row.ini = rolledInitiative(total, *modifier);
-        rolls.records.append(record);
     }
-    if (rolls.records.isEmpty())
-        rolls.records.append(notRolled(RollKind::Initiative, QString(), QString(),
-                                       monstersOnly ? QStringLiteral("no monster in the fight to roll for")
-                                                    : QStringLiteral("nobody in the fight to roll for")));
+    if (rolls.records.isEmpty()) {
+        const QString why = kept ? (choice.monstersOnly ? QStringLiteral("every monster in the fight has its initiative")
+                                                        : QStringLiteral("everyone in the fight has an initiative"))
+                                       + QStringLiteral("; Roll Initiative Again rolls anew")
+                                 : (choice.monstersOnly ? QStringLiteral("no monster in the fight to roll for")
+                                                        : QStringLiteral("nobody in the fight to roll for"));
+        rolls.records.append(notRolled(RollKind::Initiative, QString(), QString(), why));
+    }
     return rolls;
 }
 

@@ -11,15 +11,15 @@
 
 // Rolling initiative into the Current Initiative fields. A field holds a modifier to roll
 // with ("+3", "-1", "+3 dex", or nothing, which is "+0"), a rolled total with its modifier
-// in brackets ("17 (+3)", rolled again from the brackets), or a number of its own that a
-// player rolled at the table ("15"), which stays. The number at the start is what the
-// fighting order sorts by.
+// in brackets ("17 (+3)"), or a number of its own that a player rolled at the table ("15"),
+// which stays. The number at the start is what the fighting order sorts by.
 namespace combat {
 
 struct InitiativeModifier
 {
     QString text; // as typed, trimmed: "+3 dex"
     int value = 0;
+    std::optional<int> rolledTotal; // the field holds a total rolled with it: 17 of "17 (+3)"
 };
 
 // The modifier a field rolls with; none for a number of its own or any other text.
@@ -28,14 +28,23 @@ std::optional<InitiativeModifier> initiativeModifier(const QString &fieldText);
 // "17 (+3 dex)".
 QString rolledInitiative(int total, const InitiativeModifier &modifier);
 
+// Whom a roll of initiative is for, and how.
+struct InitiativeChoice
+{
+    bool monstersOnly = false; // the players' characters ("[PC]" in the note) are left alone
+    bool again = false;        // rolled totals roll again from their brackets; else they stay
+    // One d20 for each kind of combatant numbered as a group ("Wolf", "Wolf 2"): see groupKey.
+    bool groups = false;
+};
+
 struct InitiativeRolls
 {
     roster::Roster roster;
-    QList<RollRecord> records; // one per row rolled or passed over for its text, top to bottom
+    QList<RollRecord> records; // one per roll or row passed over for its text, top to bottom
 };
 
 // Rolls for every row that takes part in the fight (named, included, not down) and whose
-// field rolls; `monstersOnly` leaves the players' characters ("[PC]" in the note) alone.
-InitiativeRolls rollInitiative(const roster::Roster &roster, Dice &dice, bool monstersOnly);
+// field holds nothing or a modifier, or also a rolled total when `again`.
+InitiativeRolls rollInitiative(const roster::Roster &roster, Dice &dice, const InitiativeChoice &choice);
 
 } // namespace combat

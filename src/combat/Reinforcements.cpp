@@ -1,5 +1,6 @@
 #include "combat/Reinforcements.h"
 
+#include "combat/NumberedNames.h"
 #include "roster/Fields.h"
 
 #include <QSet>
@@ -7,19 +8,13 @@
 namespace combat {
 namespace {
 
-QString nameKey(const QString &name)
-{
-    return name.trimmed().toCaseFolded();
-}
-
 // `name`, or "name N" with the smallest N from 2 on that nobody has yet.
 QString distinctName(const QString &name, const QSet<QString> &taken)
 {
     if (!taken.contains(nameKey(name)))
         return name;
-    const QString base = name.trimmed();
     for (int number = 2;; ++number) {
-        const QString candidate = base + u' ' + QString::number(number);
+        const QString candidate = numberedName(name, number);
         if (!taken.contains(nameKey(candidate)))
             return candidate;
     }

@@ -12,6 +12,7 @@ namespace {
 constexpr qsizetype ShownFaces = 40;
 constexpr qsizetype ShownRolledText = 60;
 constexpr qsizetype ShownName = 40;
+constexpr qsizetype ShownGroup = 160; // the names of a group rolled as one
 // A result longer than this keeps its start and its end (the sum in all) around a "…".
 constexpr qsizetype ShownResult = 400;
 constexpr qsizetype ShownResultEnd = 80;
@@ -66,7 +67,7 @@ RollRecord rollAttack(const QString &who, const QString &text, Dice &dice)
     // The labels are shown only where they tell the attacks apart.
     const bool labelled = labelsDiffer(parsed.rolls);
 
-    RollRecord record{RollKind::Attack, who, text, {}, {}, true};
+    RollRecord record{RollKind::Attack, who, text, {}, {}, true, {}};
     QStringList attacks;
     for (const AttackRoll &roll : parsed.rolls) {
         const int natural = dice.roll(20);
@@ -91,7 +92,7 @@ RollRecord rollDamage(const QString &who, const QString &text, Dice &dice)
     if (parsed.groups.isEmpty())
         return notRolled(RollKind::Damage, who, text, parsed.problem);
 
-    RollRecord record{RollKind::Damage, who, text, {}, {}, true};
+    RollRecord record{RollKind::Damage, who, text, {}, {}, true, {}};
     QStringList groups;
     qint64 allTotal = 0;
     for (const DamageGroup &group : parsed.groups) {
@@ -131,11 +132,16 @@ RollRecord rollDamage(const QString &who, const QString &text, Dice &dice)
 
 RollRecord rollInitiativeCheck(const QString &who, const QString &modifier, int value, Dice &dice, int *total)
 {
-    RollRecord record{RollKind::Initiative, who, modifier, {}, {}, true};
     const int natural = dice.roll(20);
-    record.result = d20Check(record, natural, value);
     if (total)
         *total = natural + value;
+    return initiativeCheck(who, modifier, value, natural);
+}
+
+RollRecord initiativeCheck(const QString &who, const QString &modifier, int value, int natural)
+{
+    RollRecord record{RollKind::Initiative, who, modifier, {}, {}, true, {}};
+    record.result = d20Check(record, natural, value);
     return record;
 }
 
@@ -149,6 +155,7 @@ RollRecord rollAgain(const RollRecord &record, Dice &dice)
     case RollKind::Initiative:
         if (const auto modifier = initiativeModifier(record.text)) {
             RollRecord again = rollInitiativeCheck(record.who, modifier->text, modifier->value, dice);
+            again.others = record.others;
             again.result += QStringLiteral(", the field keeps its own");
             return again;
         }
@@ -159,15 +166,17 @@ RollRecord rollAgain(const RollRecord &record, Dice &dice)
 
 RollRecord notRolled(RollKind kind, const QString &who, const QString &text, const QString &why)
 {
-    return {kind, who, text, why, {}, false};
+    return {kind, who, text, why, {}, false, {}};
 }
 
 QString rollLine(const RollRecord &record)
 {
     static const char *const KindNames[] = {"initiative", "attack", "damage"};
     QString line;
-    if (!record.who.isEmpty())
-        line = roster::shownText(record.who, ShownName) + QStringLiteral(", ");
+    if (!record.who.isEmpty()) {
+        const QString names = (QStringList{record.who} + record.others).join(QStringLiteral(", "));
+        line = roster::shownText(names, record.others.isEmpty() ? ShownName : ShownGroup) + QStringLiteral(", ");
+    }
     line += QLatin1String(KindNames[static_cast<int>(record.kind)]);
     if (line.front().isLower())
         line.front() = line.front().toUpper();

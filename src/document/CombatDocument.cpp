@@ -157,13 +157,16 @@ CommandResult CombatDocument::setIncluded(int r, bool included)
                 [&](roster::Roster &next) { next.rows[static_cast<std::size_t>(r)].check = included ? 1 : 0; });
 }
 
-CommandResult CombatDocument::rollInitiative(combat::Dice &dice, bool monstersOnly, QList<combat::RollRecord> &lines)
+CommandResult CombatDocument::rollInitiative(combat::Dice &dice, const combat::InitiativeChoice &choice,
+                                             QList<combat::RollRecord> &lines)
 {
     return attempt([&] {
-        combat::InitiativeRolls rolls = combat::rollInitiative(m_state.roster, dice, monstersOnly);
+        combat::InitiativeRolls rolls = combat::rollInitiative(m_state.roster, dice, choice);
         lines = rolls.records;
-        return edit(monstersOnly ? QStringLiteral("Roll Initiative for Monsters") : QStringLiteral("Roll Initiative"),
-                    QString(), [&](roster::Roster &next) { next = rolls.roster; });
+        const QString name = choice.again          ? QStringLiteral("Roll Initiative Again")
+                             : choice.monstersOnly ? QStringLiteral("Roll Initiative for Monsters")
+                                                   : QStringLiteral("Roll Initiative");
+        return edit(name, QString(), [&](roster::Roster &next) { next = rolls.roster; });
     });
 }
 

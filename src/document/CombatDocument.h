@@ -89,8 +89,10 @@ public:
     // row or hit points that cannot take it.
     CommandResult blow(const QList<int> &rows, double amount);
     // Rolls initiative into the fields that roll (combat::rollInitiative) as one step, "Roll
-    // Initiative" or "Roll Initiative for Monsters"; `lines` gets the lines for the Rolls list.
-    CommandResult rollInitiative(combat::Dice &dice, bool monstersOnly, QList<combat::RollRecord> &lines);
+    // Initiative", "Roll Initiative for Monsters" or "Roll Initiative Again"; `lines` gets the
+    // lines for the Rolls list.
+    CommandResult rollInitiative(combat::Dice &dice, const combat::InitiativeChoice &choice,
+                                 QList<combat::RollRecord> &lines);
     // Hides the row's combatant from the players ("[Hidden]" in its note), or reveals it.
     // Refused for a row that holds nobody, or a note the tag would make too long to edit.
     CommandResult toggleHidden(int row);

@@ -7,7 +7,9 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QAbstractItemView>
+#include <QSettings>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -51,11 +53,22 @@ inline void typeInto(QWidget *field, const QString &text)
 // with the keyboard's focus too.
 enum class Shown { No, Exposed, Active };
 
+// The window keeps its choices in the user's settings file; a test program keeps them in an
+// empty folder of its own.
+inline void keepSettingsAside()
+{
+    static const QTemporaryDir folder;
+    if (!folder.isValid())
+        qFatal("no folder for the test's settings");
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path());
+}
+
 // A main window with fake dialogs, as every widget test needs it.
 struct WindowFixture
 {
     WindowFixture()
     {
+        keepSettingsAside();
         auto fake = std::make_unique<FakePrompts>();
         prompts = fake.get();
         window = std::make_unique<MainFrm>(document, std::move(fake));

@@ -2,6 +2,7 @@
 #include "WindowTest.h"
 #include "app/rolls/RollsModel.h"
 #include "app/rolls/RollsPanel.h"
+#include "app/shell/Preferences.h"
 #include "roster/FieldText.h"
 
 #include <QAction>
@@ -40,6 +41,7 @@ private slots:
 
     void rollInitiativeIsOneStepTheOrderFollows();
     void rollsListShowsTheCurrentCombatantsRolls();
+    void groupInitiativeIsKeptBetweenRuns();
 };
 
 void TestRolls::rollInitiativeIsOneStepTheOrderFollows()
@@ -128,6 +130,27 @@ void TestRolls::rollsListShowsTheCurrentCombatantsRolls()
     for (int i = 0; i < RollsModel::MaxLines; ++i)
         QTest::keyClick(&w, Qt::Key_F4);
     QCOMPARE(list->model()->rowCount(), RollsModel::MaxLines);
+}
+
+void TestRolls::groupInitiativeIsKeptBetweenRuns()
+{
+    QVERIFY(!action(window(), "mnuGroupInitiative")->isChecked());
+    action(window(), "mnuGroupInitiative")->trigger();
+    QFile settings(preferences::fileName());
+    QVERIFY(settings.open(QIODevice::ReadOnly));
+    QVERIFY2(settings.readAll().contains("GroupInitiative=true"), qPrintable(settings.fileName()));
+
+    // The next start comes up with it on, and the pack rolls one d20.
+    closeWindow();
+    QVERIFY(openWindow());
+    MainFrm &w = window();
+    QVERIFY(action(w, "mnuGroupInitiative")->isChecked());
+    typeInto(field(w, Field::Name, 0), u"Wolf"_s);
+    typeInto(field(w, Field::Name, 1), u"Wolf 2"_s);
+    typeInto(field(w, Field::Initiative, 1), QString());
+    QTest::keyClick(&w, Qt::Key_F5, Qt::ControlModifier);
+    QVERIFY2(listTexts(w.rollsPanel().list()).first().startsWith(u"Wolf, Wolf 2, initiative +0: "_s),
+             qPrintable(listTexts(w.rollsPanel().list()).first()));
 }
 
 QTEST_MAIN(TestRolls)

@@ -52,6 +52,8 @@ private slots:
     void initiativeModifiers_data();
     void initiativeModifiers();
     void rollInitiativeChoosesRows();
+    void rollInitiativeChoosesFields_data();
+    void rollInitiativeChoosesFields();
     void rollLines_data();
     void rollLines();
     void longResultKeepsItsSum();
@@ -135,7 +137,7 @@ void TestDice::rollInitiativeChoosesRows()
         return row;
     };
     row(0, u"Sela"_s, u"+3"_s, u"[PC]"_s);
-    row(1, u"Goblin"_s, u"12 (+1)"_s);
+    row(1, u"Goblin"_s, u"+1"_s);
     row(2, u"Ogre"_s, u"-1"_s).check = 0;
     row(3, u"Wolf"_s, u""_s).down = true;
     row(4, u"Brother Aldric"_s, u"14"_s);
@@ -143,7 +145,7 @@ void TestDice::rollInitiativeChoosesRows()
     row(6, QString(), u"+5"_s);
 
     ScriptedDice dice({14});
-    const combat::InitiativeRolls monsters = combat::rollInitiative(roster, dice, true);
+    const combat::InitiativeRolls monsters = combat::rollInitiative(roster, dice, {true, false, false});
     QCOMPARE(dice.left(), 0);
     QCOMPARE(monsters.roster.rows[0].ini, u"+3"_s);
     QCOMPARE(monsters.roster.rows[1].ini, u"15 (+1)"_s);
@@ -160,15 +162,80 @@ void TestDice::rollInitiativeChoosesRows()
     QCOMPARE(monsters.records.size(), 2);
 
     ScriptedDice more({2, 20});
-    const combat::InitiativeRolls everyone = combat::rollInitiative(monsters.roster, more, false);
+    const combat::InitiativeRolls everyone = combat::rollInitiative(monsters.roster, more, {false, true, false});
     QCOMPARE(everyone.roster.rows[0].ini, u"5 (+3)"_s);
     QCOMPARE(everyone.roster.rows[1].ini, u"21 (+1)"_s);
     QCOMPARE(everyone.records[1].marks, QStringList()); // a natural 20 means nothing here
 
     roster::Roster empty;
     ScriptedDice none({});
-    QCOMPARE(combat::rollLine(combat::rollInitiative(empty, none, false).records.value(0)),
+    QCOMPARE(combat::rollLine(combat::rollInitiative(empty, none, {}).records.value(0)),
              u"Initiative: nobody in the fight to roll for"_s);
+}
+
+// Rows are "name|initiative" or "name|initiative|note", from the first row down.
+void TestDice::rollInitiativeChoosesFields_data()
+{
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<bool>("monstersOnly");
+    QTest::addColumn<bool>("again");
+    QTest::addColumn<bool>("groups");
+    QTest::addColumn<QList<int>>("faces");
+    QTest::addColumn<QStringList>("initiatives"); // the rows' fields afterwards
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("empty field rolled") << QStringList{u"Goblin|"_s} << false << false << false << QList<int>{11}
+        << QStringList{u"11 (+0)"_s} << QStringList{u"Goblin, initiative +0: 11 (d20 11+0)"_s};
+    QTest::newRow("modifier only rolled") << QStringList{u"Orc|+3 dex"_s} << false << false << false << QList<int>{10}
+        << QStringList{u"13 (+3 dex)"_s} << QStringList{u"Orc, initiative +3 dex: 13 (d20 10+3)"_s};
+    QTest::newRow("rolled total kept") << QStringList{u"Orc|17 (+3)"_s, u"Goblin|-1"_s} << false << false << false
+        << QList<int>{5} << QStringList{u"17 (+3)"_s, u"4 (-1)"_s} << QStringList{u"Goblin, initiative -1: 4 (d20 5-1)"_s};
+    QTest::newRow("plain number kept") << QStringList{u"Sela|14"_s, u"Orc|17 (+3)"_s} << false << false << false
+        << QList<int>{} << QStringList{u"14"_s, u"17 (+3)"_s}
+        << QStringList{u"Initiative: everyone in the fight has an initiative; Roll Initiative Again rolls anew"_s};
+    QTest::newRow("PC skipped for monsters") << QStringList{u"Sela|+2|[PC]"_s, u"Goblin|+1"_s} << true << false << false
+        << QList<int>{6} << QStringList{u"+2"_s, u"7 (+1)"_s} << QStringList{u"Goblin, initiative +1: 7 (d20 6+1)"_s};
+    QTest::newRow("again: rolled and modifier only, not a plain number")
+        << QStringList{u"Orc|17 (+3)"_s, u"Goblin|+1"_s, u"Sela|14"_s} << false << true << false << QList<int>{2, 3}
+        << QStringList{u"5 (+3)"_s, u"4 (+1)"_s, u"14"_s}
+        << QStringList{u"Orc, initiative +3: 5 (d20 2+3)"_s, u"Goblin, initiative +1: 4 (d20 3+1)"_s};
+    QTest::newRow("group of three: one d20, each its own modifier")
+        << QStringList{u"Wolf|+2"_s, u"Wolf 2|+2"_s, u"Ogre|-1"_s, u"wolf 3|+4"_s, u"Wolf 4|+2"_s} << false << false << true
+        << QList<int>{12, 4} << QStringList{u"14 (+2)"_s, u"14 (+2)"_s, u"3 (-1)"_s, u"16 (+4)"_s, u"14 (+2)"_s}
+        << QStringList{u"Wolf, Wolf 2, Wolf 4, initiative +2: 14 (d20 12+2)"_s, u"Ogre, initiative -1: 3 (d20 4-1)"_s,
+                       u"Wolf 3, initiative +4: 16 (d20 12+4)"_s};
+    QTest::newRow("group: a newcomer takes its pack's d20")
+        << QStringList{u"Wolf|14 (+2)"_s, u"Orc|+1"_s, u"Wolf 2|+3"_s} << false << false << true << QList<int>{7}
+        << QStringList{u"14 (+2)"_s, u"8 (+1)"_s, u"15 (+3)"_s}
+        << QStringList{u"Orc, initiative +1: 8 (d20 7+1)"_s, u"Wolf 2, initiative +3: 15 (d20 12+3), as Wolf rolled"_s};
+    QTest::newRow("group off: each rolls") << QStringList{u"Wolf|+2"_s, u"Wolf 2|+2"_s} << false << false << false
+        << QList<int>{12, 3} << QStringList{u"14 (+2)"_s, u"5 (+2)"_s}
+        << QStringList{u"Wolf, initiative +2: 14 (d20 12+2)"_s, u"Wolf 2, initiative +2: 5 (d20 3+2)"_s};
+}
+
+void TestDice::rollInitiativeChoosesFields()
+{
+    QFETCH(QStringList, rows);
+    QFETCH(bool, monstersOnly);
+    QFETCH(bool, again);
+    QFETCH(bool, groups);
+    QFETCH(QList<int>, faces);
+    roster::Roster roster;
+    for (qsizetype r = 0; r < rows.size(); ++r) {
+        const QStringList parts = rows[r].split(u'|');
+        roster.rows[static_cast<std::size_t>(r)].name = parts[0];
+        roster.rows[static_cast<std::size_t>(r)].ini = parts[1];
+        roster.rows[static_cast<std::size_t>(r)].note = parts.value(2);
+    }
+    ScriptedDice dice(faces);
+    const combat::InitiativeRolls rolled = combat::rollInitiative(roster, dice, {monstersOnly, again, groups});
+    QCOMPARE(dice.left(), 0);
+    QStringList initiatives, lines;
+    for (qsizetype r = 0; r < rows.size(); ++r)
+        initiatives << rolled.roster.rows[static_cast<std::size_t>(r)].ini;
+    for (const combat::RollRecord &record : rolled.records)
+        lines << readable(combat::rollLine(record));
+    QTEST(initiatives, "initiatives");
+    QTEST(lines, "lines");
 }
 
 void TestDice::rollLines_data()

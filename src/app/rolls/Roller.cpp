@@ -18,10 +18,10 @@ combat::Dice &Roller::dice()
     return *m_dice;
 }
 
-void Roller::rollInitiative(bool monstersOnly)
+void Roller::rollInitiative(const combat::InitiativeChoice &choice)
 {
     QList<combat::RollRecord> lines;
-    if (m_reporter.report(m_document.rollInitiative(dice(), monstersOnly, lines)))
+    if (m_reporter.report(m_document.rollInitiative(dice(), choice, lines)))
         m_rolls.add(lines);
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/rolls/RollsModel.h"
 #include "combat/Dice.h"
+#include "combat/Initiative.h"
 
 #include <QObject>
 
@@ -21,7 +22,7 @@ public:
     // The dice were given a seed (FRAYMARK_DICE_SEED): the same rolls come every time.
     bool fixedDice() const { return m_seed.has_value(); }
 
-    void rollInitiative(bool monstersOnly);
+    void rollInitiative(const combat::InitiativeChoice &choice);
     // The row's Attack or Damage text; with no row (-1), a line that says so.
     void rollRow(int row, combat::RollKind kind);
     void rollAgain(int line);

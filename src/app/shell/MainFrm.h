@@ -117,7 +117,8 @@ private:
     QAction *mnuOrder = nullptr; // "Calculate Fighting Order", the same command as the button
     QAction *mnuNextTurn = nullptr, *mnuPreviousTurn = nullptr, *mnuDamage = nullptr;
     QAction *mnuCondition = nullptr, *mnuPlayerWindow = nullptr, *mnuHide = nullptr, *mnuHealthWords = nullptr;
-    QAction *mnuRollInitiative = nullptr, *mnuRollMonsters = nullptr, *mnuRollAttack = nullptr;
+    QAction *mnuRollInitiative = nullptr, *mnuRollMonsters = nullptr, *mnuRollInitiativeAgain = nullptr;
+    QAction *mnuGroupInitiative = nullptr, *mnuRollAttack = nullptr;
     QAction *mnuRollDamage = nullptr, *mnuRollAgain = nullptr;
     QAction *mnuLoad1 = nullptr, *mnuSave1 = nullptr, *mnuCalc = nullptr;
     QAction *mnuHelp = nullptr, *mnuAbout = nullptr;

@@ -5,6 +5,7 @@
 #include "app/rolls/Roller.h"
 #include "app/shell/Calculator.h"
 #include "app/shell/CombatFiles.h"
+#include "app/shell/Preferences.h"
 
 #include <QMenuBar>
 
@@ -49,6 +50,12 @@ void MainFrm::createMenus()
         action(combat, "mnuRollInitiative", QStringLiteral("Roll &Initiative"), QKeySequence(Qt::CTRL | Qt::Key_F5));
     mnuRollMonsters = action(combat, "mnuRollMonsters", QStringLiteral("Roll Initiative for &Monsters"),
                              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F5));
+    // Not Ctrl+Alt+F5: desktops on Linux take that key to switch to a text console.
+    mnuRollInitiativeAgain = action(combat, "mnuRollInitiativeAgain", QStringLiteral("Roll Ini&tiative Again"),
+                                    QKeySequence(Qt::SHIFT | Qt::Key_F5));
+    mnuGroupInitiative = action(combat, "mnuGroupInitiative", QStringLiteral("Gro&up Initiative"), QKeySequence());
+    mnuGroupInitiative->setCheckable(true);
+    mnuGroupInitiative->setChecked(preferences::groupInitiative());
     mnuRollAttack = action(combat, "mnuRollAttack", QStringLiteral("Roll &Attack"), QKeySequence(Qt::Key_F3));
     mnuRollDamage = action(combat, "mnuRollDamage", QStringLiteral("Roll Dama&ge"), QKeySequence(Qt::Key_F4));
     mnuRollAgain = action(combat, "mnuRollAgain", QStringLiteral("&Roll Again"), QKeySequence(Qt::CTRL | Qt::Key_R));
@@ -85,8 +92,22 @@ void MainFrm::connectMenus()
     connect(mnuCondition, &QAction::triggered, this, [this] { openTargetBar(TargetBar::Mode::Condition); });
     connect(mnuPlayerWindow, &QAction::triggered, this, &MainFrm::showPlayers);
     connect(mnuHide, &QAction::triggered, this, &MainFrm::hideFromPlayers);
-    connect(mnuRollInitiative, &QAction::triggered, this, [this] { m_roller->rollInitiative(false); });
-    connect(mnuRollMonsters, &QAction::triggered, this, [this] { m_roller->rollInitiative(true); });
+    // Roll Initiative and Roll Initiative for Monsters roll those who have no roll yet.
+    auto roll = [this](QAction *action, bool monstersOnly, bool again) {
+        connect(action, &QAction::triggered, this, [this, monstersOnly, again] {
+            m_roller->rollInitiative({monstersOnly, again, mnuGroupInitiative->isChecked()});
+        });
+    };
+    roll(mnuRollInitiative, false, false);
+    roll(mnuRollMonsters, true, false);
+    roll(mnuRollInitiativeAgain, false, true);
+    connect(mnuGroupInitiative, &QAction::toggled, this, [this](bool on) {
+        if (!preferences::setGroupInitiative(on))
+            m_prompts->message(this,
+                               QStringLiteral("Group Initiative stays %1 until Fraymark ends: %2 could not be written.")
+                                   .arg(on ? QStringLiteral("on") : QStringLiteral("off"), preferences::fileName()),
+                               QStringLiteral("Fraymark"), Prompts::Icon::Warning);
+    });
     connect(mnuRollAttack, &QAction::triggered, this,
             [this] { m_roller->rollRow(rollingRow(), combat::RollKind::Attack); });
     connect(mnuRollDamage, &QAction::triggered, this,
