@@ -77,7 +77,8 @@ QList<TimedCondition> timedConditions(const QString &note);
 
 // The start of a turn: every count the rule counts down by one; a condition at 1 is taken out
 // with one adjoining blank: the one after it, else the last one kept before it, so that
-// "Orc [Held: 1] [Bless: 1]" becomes "Orc". Linear in the note's length.
+// "Orc [Held: 1] [Bless: 1]" becomes "Orc". A note with nothing to count comes back as the
+// same shared text. Linear in the note's length.
 ConditionTick tickConditions(const QString &note, const CountRule &rule = {});
 
 // The exact inverse of tickConditions on its result with the same rule: the removed text put

@@ -30,8 +30,8 @@ bool countsElsewhere(const CountRule &rule)
 std::optional<NoteTick> tickNote(QString &note, int row, const CountRule &rule)
 {
     ConditionTick counted = tickConditions(note, rule);
-    if (counted.note.isSharedWith(note))
-        return std::nullopt; // nothing of the rule's in it
+    if (counted.note.constData() == note.constData())
+        return std::nullopt; // nothing of the rule's in it: the note came back shared
     const quint64 before = textFingerprint(note);
     note = std::move(counted.note);
     return NoteTick{row, std::move(counted.removed), std::move(counted.ended), before, textFingerprint(note), false};
