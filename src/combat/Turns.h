@@ -97,8 +97,8 @@ bool nextTurn(FightRecord &turn, const QList<OrderEntry> &order, roster::Roster 
 
 // Which conditions the start of `who`'s turn counts down: in their own note those with no
 // source; in every note those they are the source of, and when the turn opens a round, those
-// whose source no item of the order that can act holds (it left the fight, is down or gone),
-// which so count once a round.
+// whose source no item of the order that can act holds (it left the fight, is down, dying or
+// gone), which so count once a round.
 CountRule countRule(const Combatant &who, bool opensRound, const QList<OrderEntry> &order,
                     const roster::Roster &roster);
 
