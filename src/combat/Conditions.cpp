@@ -22,8 +22,11 @@ struct Found
     qsizetype countStart;
     qsizetype countEnd;
     int rounds;
+    qsizetype sourceStart = 0; // trimmed; as long as sourceEnd - sourceStart, 0 for none
+    qsizetype sourceEnd = 0;
 
     QString name(QStringView note) const { return note.sliced(nameStart, nameEnd - nameStart).trimmed().toString(); }
+    QStringView source(QStringView note) const { return note.sliced(sourceStart, sourceEnd - sourceStart); }
 };
 
 bool isBlank(char32_t c)
@@ -82,6 +85,31 @@ qsizetype skipName(QStringView s, qsizetype i, bool *named)
     return i;
 }
 
+// A character a source may hold: no bracket, no comma, no control character or line break,
+// so that the source cannot end the condition or run into another.
+bool isSourceCharacter(QChar c)
+{
+    if (c == u'[' || c == u']' || c == u',')
+        return false;
+    const QChar::Category category = c.category();
+    return category != QChar::Other_Control && category != QChar::Separator_Line
+        && category != QChar::Separator_Paragraph;
+}
+
+// The source from `start` to the first character that cannot be in one, and its end
+// without the blanks after it.
+qsizetype skipSource(QStringView s, qsizetype start, qsizetype *trimmedEnd)
+{
+    qsizetype i = start;
+    *trimmedEnd = start;
+    while (i < s.size() && isSourceCharacter(s[i])) {
+        if (!isBlank(s[i].unicode()))
+            *trimmedEnd = i + 1;
+        ++i;
+    }
+    return i;
+}
+
 bool isAsciiDigit(QChar c)
 {
     return c >= u'0' && c <= u'9';
@@ -113,6 +141,13 @@ std::optional<Found> conditionAt(QStringView s, qsizetype open, qsizetype *resum
 
     i = skipBlanks(s, i);
     *resume = i;
+    if (i < s.size() && s[i] == u',') {
+        f.sourceStart = skipBlanks(s, i + 1);
+        i = skipBlanks(s, skipSource(s, f.sourceStart, &f.sourceEnd)); // a tab may end it too
+        *resume = i;
+        if (f.sourceEnd == f.sourceStart)
+            return std::nullopt;
+    }
     if (i >= s.size() || s[i] != u']')
         return std::nullopt;
     f.end = i + 1;
@@ -148,12 +183,19 @@ QList<TimedCondition> timedConditions(const QString &note)
 {
     QList<TimedCondition> found;
     forEachCondition(note, [&](const Found &f) {
-        found.append({f.name(note), f.rounds, f.start, f.end - f.start});
+        found.append({f.name(note), f.rounds, f.source(note).toString(), f.start, f.end - f.start});
     });
     return found;
 }
 
-ConditionTick tickConditions(const QString &note)
+bool CountRule::counts(QStringView source) const
+{
+    if (source.isEmpty())
+        return unsourced;
+    return sources.contains(source) != allSourcesBut;
+}
+
+ConditionTick tickConditions(const QString &note, const CountRule &rule)
 {
     // A removal: the note's text [from, to) goes back in at `at` of the ticked note. Removals
     // with nothing kept between them are one, so that each position is put back once.
@@ -168,6 +210,8 @@ ConditionTick tickConditions(const QString &note)
     qsizetype copied = 0;
 
     forEachCondition(note, [&](const Found &f) {
+        if (!rule.counts(f.source(note)))
+            return;
         out.append(QStringView(note).sliced(copied, f.start - copied));
         copied = f.end;
         if (f.rounds > 1) {
@@ -204,7 +248,7 @@ ConditionTick tickConditions(const QString &note)
     return tick;
 }
 
-QString untickConditions(const QString &note, const QList<RemovedText> &removed)
+QString untickConditions(const QString &note, const QList<RemovedText> &removed, const CountRule &rule)
 {
     // The removed text back in first: the note then has its conditions where they were, and
     // those put back keep the count they had.
@@ -228,7 +272,7 @@ QString untickConditions(const QString &note, const QList<RemovedText> &removed)
     forEachCondition(restored, [&](const Found &f) {
         while (next < putBack.size() && putBack[next].second <= f.start)
             ++next;
-        if (next < putBack.size() && putBack[next].first <= f.start)
+        if ((next < putBack.size() && putBack[next].first <= f.start) || !rule.counts(f.source(restored)))
             return;
         out.append(QStringView(restored).sliced(copied, f.start - copied));
         copied = f.end;
@@ -254,12 +298,21 @@ QString conditionRefusal(const QString &name, int rounds)
     return QString();
 }
 
-QString withCondition(const QString &note, const QString &name, int rounds)
+QString sourceOf(const QString &combatantName)
+{
+    const QString trimmed = combatantName.trimmed();
+    qsizetype end = 0;
+    return skipSource(trimmed, 0, &end) == trimmed.size() ? trimmed : QString();
+}
+
+QString withCondition(const QString &note, const QString &name, int rounds, const QString &source)
 {
     if (!isConditionName(name) || rounds < 1 || rounds > MaximumConditionRounds)
         return note;
     const bool separate = !note.isEmpty() && !note.back().isSpace();
-    return note + (separate ? u" ["_s : u"["_s) + name.trimmed() + u": "_s + QString::number(rounds) + u']';
+    const QString from = sourceOf(source);
+    return note + (separate ? u" ["_s : u"["_s) + name.trimmed() + u": "_s + QString::number(rounds)
+        + (from.isEmpty() ? QString() : u", "_s + from) + u']';
 }
 
 QList<TimedCondition> leadingConditions(const QString &note)

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 #include <QtGlobal>
 
 // Conditions with a duration, written in a row's note as "[Stunned: 2]": a name, a colon
@@ -16,6 +17,11 @@
 // count never changes its spelling except by the tick itself. Blanks are tabs and Unicode
 // space separators; a line break inside the brackets means it is not a condition. Any other
 // text, in brackets or not, is left alone.
+//
+// After the count may come a comma and the condition's source, the combatant whose turns
+// count it down: "[Stunned: 2, Ilyra]". The source is the name as the fighting order shows
+// it, trimmed; it holds any characters but '[', ']', ',' and control characters (line breaks
+// among them), and one that is not blank. A name that cannot be written so gives no source.
 namespace combat {
 
 inline constexpr int MaximumConditionRounds = 99;
@@ -24,6 +30,7 @@ struct TimedCondition
 {
     QString name;        // trimmed
     int rounds = 0;      // 1 to 99
+    QString source;      // trimmed; empty when none
     qsizetype position = 0; // of the '['
     qsizetype length = 0;   // through the ']'
 
@@ -50,19 +57,35 @@ struct ConditionTick
     bool operator==(const ConditionTick &) const = default;
 };
 
+// Which conditions a tick counts: those with no source when `unsourced`; those whose source
+// is among `sources`, or, when `allSourcesBut`, those whose source is not.
+struct CountRule
+{
+    bool unsourced = true;
+    QStringList sources;
+    bool allSourcesBut = false;
+
+    bool counts(QStringView source) const;
+    bool operator==(const CountRule &) const = default;
+};
+
+// Every timed condition, whatever its source.
+inline const CountRule EveryCondition{true, {}, true};
+
 // The timed conditions of a note, in note order.
 QList<TimedCondition> timedConditions(const QString &note);
 
-// The start of the combatant's turn: every count down by one; a condition at 1 is taken out
+// The start of a turn: every count the rule counts down by one; a condition at 1 is taken out
 // with one adjoining blank: the one after it, else the last one kept before it, so that
-// "Orc [Held: 1] [Bless: 1]" becomes "Orc". Linear in the note's length.
-ConditionTick tickConditions(const QString &note);
+// "Orc [Held: 1] [Bless: 1]" becomes "Orc". A note with nothing to count comes back as the
+// same shared text. Linear in the note's length.
+ConditionTick tickConditions(const QString &note, const CountRule &rule = {});
 
-// The exact inverse of tickConditions on its result: the removed text put back and every
-// other condition counted up by one. On a note that no tick produced, every condition goes
-// up by one except one at 99, which stays; a position beyond the note or before the one
+// The exact inverse of tickConditions on its result with the same rule: the removed text put
+// back and every other condition the rule counts counted up by one. On a note that no tick
+// produced, each of them goes up by one except one at 99, which stays; a position beyond the note or before the one
 // preceding it is taken as the nearest it can be. Linear in the note's length.
-QString untickConditions(const QString &note, const QList<RemovedText> &removed);
+QString untickConditions(const QString &note, const QList<RemovedText> &removed, const CountRule &rule = {});
 
 // True when `name`, trimmed, can stand as a condition's name.
 bool isConditionName(const QString &name);
@@ -70,9 +93,14 @@ bool isConditionName(const QString &name);
 // Why `name` and `rounds` cannot be a condition, a sentence for the user; empty when they can.
 QString conditionRefusal(const QString &name, int rounds);
 
-// The note with "[Name: N]" added at its end (name trimmed), after one blank unless the note
-// is empty or ends with white space. The note unchanged when the name or count cannot be one.
-QString withCondition(const QString &note, const QString &name, int rounds);
+// The source a combatant of this name gives a condition: the name trimmed, or empty when it
+// cannot stand as one.
+QString sourceOf(const QString &combatantName);
+
+// The note with "[Name: N]" added at its end (name trimmed), or "[Name: N, Source]" when
+// `source` can stand as one, after one blank unless the note is empty or ends with white
+// space. The note unchanged when the name or count cannot be one.
+QString withCondition(const QString &note, const QString &name, int rounds, const QString &source = {});
 
 // The timed conditions of the note's first 2,000 characters, which the windows read.
 QList<TimedCondition> leadingConditions(const QString &note);

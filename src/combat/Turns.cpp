@@ -3,7 +3,6 @@
 #include "combat/DownRow.h"
 #include "combat/Fingerprint.h"
 #include "combat/NotePrints.h"
-#include "combat/NoteTags.h"
 
 #include <QHash>
 #include <QSet>
@@ -25,68 +24,9 @@ bool canAct(const Combatant &combatant, const QList<OrderEntry> &order, const ro
     return item >= 0 && canAct(order[item], roster);
 }
 
-// The start of a turn: its timed conditions count down, and at the combatant's first turn a
-// hidden combatant is revealed (one hidden later, gone invisible, say, stays hidden).
-TurnTick tick(QString &note, bool firstTurn)
-{
-    const quint64 before = textFingerprint(note);
-    TagRemoval revealed = firstTurn ? withoutTag(note, HiddenTag) : TagRemoval{note, {}};
-    ConditionTick counted = tickConditions(revealed.note);
-    note = std::move(counted.note);
-    return {std::move(revealed.removed), std::move(counted.removed), std::move(counted.ended), before,
-            textFingerprint(note), false};
-}
-
 bool holds(const roster::Roster &roster, const Combatant &combatant)
 {
     return roster.rows[static_cast<std::size_t>(combatant.row)].serial == combatant.serial;
-}
-
-bool splitsCharacter(const QString &text, const QList<RemovedText> &removed)
-{
-    return std::any_of(removed.begin(), removed.end(), [&](const RemovedText &r) {
-        return r.position > 0 && r.position < text.size() && text[r.position - 1].isHighSurrogate()
-            && text[r.position].isLowSurrogate();
-    });
-}
-
-// The note as it was before the tick, when the tick fits `note`: the note given back ticks to
-// this very note and record, and no text goes in between the halves of a character. A record
-// read from a file may say anything; none puts text into a note where no tick took it out.
-std::optional<QString> untick(const TurnTick &tick, const QString &note)
-{
-    const QString counted = untickConditions(note, tick.removed);
-    QString restored = restoreText(counted, tick.revealed);
-    const TagRemoval revealed = tick.revealed.isEmpty() ? TagRemoval{restored, {}} : withoutTag(restored, HiddenTag);
-    const ConditionTick again = tickConditions(revealed.note);
-    if (again.note != note || again.removed != tick.removed || again.ended != tick.ended
-        || revealed.removed != tick.revealed || splitsCharacter(note, tick.removed)
-        || splitsCharacter(counted, tick.revealed))
-        return std::nullopt;
-    return restored;
-}
-
-// A turn taken back gives back what its start took, unless the note changed since or the
-// tick does not fit it. (The note is the row's: a name typed anew keeps it, and its history.)
-void giveBack(TurnRecord &record, roster::Roster &roster, NotePrints &prints)
-{
-    const int row = record.who.row;
-    QString &note = noteOf(roster, record.who);
-    const bool fits = prints.of(roster, row) == record.tick.after;
-    // A tick that changed nothing gives nothing back: the note stays as it is.
-    const TurnTick &tick = record.tick;
-    if (tick.before == tick.after && tick.removed.isEmpty() && tick.revealed.isEmpty() && tick.ended.isEmpty()) {
-        record.tick.givenBack = fits;
-        return;
-    }
-    std::optional<QString> before;
-    if (fits && prints.budget.spend(note.size()))
-        before = untick(record.tick, note);
-    record.tick.givenBack = before.has_value();
-    if (!before)
-        return;
-    note = std::move(*before);
-    prints.forget(row);
 }
 
 quint64 key(const Combatant &combatant)
@@ -187,14 +127,7 @@ qsizetype markerPlace(const Combatant &current, const QList<OrderEntry> &before,
 
 qsizetype recordBytes(const TurnRecord &record)
 {
-    qsizetype bytes = qsizetype(sizeof(TurnRecord));
-    for (const auto *texts : {&record.tick.removed, &record.tick.revealed}) {
-        for (const RemovedText &removed : *texts)
-            bytes += qsizetype(sizeof(RemovedText)) + 2 * removed.text.size();
-    }
-    for (const QString &name : record.tick.ended)
-        bytes += qsizetype(sizeof(QString)) + 2 * name.size();
-    return bytes;
+    return qsizetype(sizeof(TurnRecord)) + tickBytes(record.tick);
 }
 
 } // namespace
@@ -275,18 +208,22 @@ bool nextTurn(FightRecord &turn, const QList<OrderEntry> &order, roster::Roster 
         for (qsizetype count = choice.givenBack; count > 0; --count) {
             TurnRecord record = turn.takenBack.pop();
             QString &note = noteOf(roster, record.who);
+            const CountRule rule = record.tick.counted;
+            QList<NoteTick> others = tickOthersAgain(record.tick.others, roster, rule, budget);
             if (record.tick.givenBack) {
                 const bool same = budget.spend(note.size())
                     && (holds(roster, record.who) || textFingerprint(note) == record.tick.before);
                 if (same && !hadTurns)
                     hadTurns = everyoneWhoHadATurn(turn);
-                record.tick = same ? tick(note, !hadTurns->contains(key(record.who))) : TurnTick{};
+                record.tick = same ? tickOwnNote(note, !hadTurns->contains(key(record.who)), rule) : TurnTick{};
             } else if (budget.spend(note.size()) && textFingerprint(note) == record.tick.after) {
                 // Its tick was never given back, yet the note was written since to read as the
                 // tick left it: the turn comes back without a tick, which Previous Turn would
                 // otherwise give back from a note this turn never counted.
                 record.tick = TurnTick{};
             }
+            record.tick.counted = rule;
+            record.tick.others = std::move(others);
             if (hadTurns)
                 hadTurns->insert(key(record.who));
             turn.taken.push(std::move(record));
@@ -300,8 +237,29 @@ bool nextTurn(FightRecord &turn, const QList<OrderEntry> &order, roster::Roster 
     turn.takenBack.clear();
     turn.waiting.removeIf([round](const Waiting &w) { return w.round > round; });
     const bool firstTurn = !turn.hasHadTurn(choice.who);
-    turn.taken.push({choice.who, choice.round, tick(noteOf(roster, choice.who), firstTurn)});
+    const CountRule rule = countRule(choice.who, choice.round > round, order, roster);
+    turn.taken.push({choice.who, choice.round, tickTurn(roster, choice.who.row, firstTurn, rule)});
     return true;
+}
+
+CountRule countRule(const Combatant &who, bool opensRound, const QList<OrderEntry> &order,
+                    const roster::Roster &roster)
+{
+    const QString own = sourceOf(roster.rows[static_cast<std::size_t>(who.row)].name);
+    CountRule rule;
+    if (!opensRound) {
+        if (!own.isEmpty())
+            rule.sources.append(own);
+        return rule;
+    }
+    rule.allSourcesBut = true; // all but those still to take their turns
+    for (const OrderEntry &item : order) {
+        const QString name = canAct(item, roster) ? sourceOf(roster.rows[static_cast<std::size_t>(item.row)].name)
+                                                  : QString();
+        if (!name.isEmpty() && name != own && !rule.sources.contains(name))
+            rule.sources.append(name);
+    }
+    return rule;
 }
 
 bool previousTurn(FightRecord &turn, const QList<OrderEntry> &order, roster::Roster &roster)
@@ -311,7 +269,7 @@ bool previousTurn(FightRecord &turn, const QList<OrderEntry> &order, roster::Ros
     NotePrints prints;
     do {
         TurnRecord record = turn.taken.pop();
-        giveBack(record, roster, prints);
+        giveBack(record.tick, record.who.row, roster, prints);
         turn.takenBack.push(std::move(record));
     } while (!turn.taken.isEmpty() && !canAct(turn.current(), order, roster));
     return true;

@@ -3,6 +3,7 @@
 #include "combat/Conditions.h"
 #include "combat/FightingOrder.h"
 #include "combat/SharedStack.h"
+#include "combat/TurnTick.h"
 #include "roster/Roster.h"
 
 #include <QList>
@@ -28,21 +29,6 @@ struct Combatant
 
     bool isNobody() const { return row < 0; }
     bool operator==(const Combatant &) const = default;
-};
-
-// What the start of one turn did to its row's timed conditions. The notes themselves are
-// not kept (a note may be megabytes long); a fingerprint tells whether a note is still the
-// one the tick left, or the one it was given back as.
-struct TurnTick
-{
-    QList<RemovedText> revealed; // the "[Hidden]" tags the turn's start took out
-    QList<RemovedText> removed;
-    QStringList ended;
-    quint64 before = 0; // textFingerprint of the note before the tick
-    quint64 after = 0;  // and after it
-    bool givenBack = false; // Previous Turn put the note back as it was before the tick
-
-    bool operator==(const TurnTick &) const = default;
 };
 
 struct TurnRecord
@@ -104,9 +90,17 @@ int itemOf(const QList<OrderEntry> &order, const Combatant &combatant);
 // still act (passing again over those who cannot that Previous Turn passed). Otherwise the
 // first in the list who can act and has neither acted this round nor waits for the next; when
 // there is none, the first who can act opens a new round. At the start of the marked
-// combatant's turn a "[Hidden]" tag leaves its note and its timed conditions count down.
+// combatant's turn a "[Hidden]" tag leaves its note and the timed conditions count down as
+// countRule says.
 // False when nobody can act: nothing changes then.
 bool nextTurn(FightRecord &turn, const QList<OrderEntry> &order, roster::Roster &roster);
+
+// Which conditions the start of `who`'s turn counts down: in their own note those with no
+// source; in every note those they are the source of, and when the turn opens a round, those
+// whose source no item of the order that can act holds (it left the fight, is down, dying or
+// gone), which so count once a round.
+CountRule countRule(const Combatant &who, bool opensRound, const QList<OrderEntry> &order,
+                    const roster::Roster &roster);
 
 // Previous Turn: the current turn is taken back, and so is each one before it whose
 // combatant can no longer act, down to the one before the fight's first turn.

@@ -212,6 +212,8 @@ CommandResult CombatDocument::subtract(int r)
 CommandResult CombatDocument::blow(const QList<int> &rows, double amount)
 {
     CombatState next = m_state;
+    // Given while a combatant acts, it is theirs and counts down at their turns.
+    const QString source = currentRowHolds() ? row(m_state.turn.current().row).name : QString();
     for (const int r : rows) {
         if (!isRow(r) || row(r).name.isEmpty())
             return CommandResult::refused(QStringLiteral("%1 holds nobody to strike. Nothing was changed.")
@@ -294,12 +296,14 @@ CommandResult CombatDocument::addCondition(const QList<int> &rows, const QString
     if (rows.isEmpty())
         return CommandResult::refused(QStringLiteral("Choose whom the condition befalls first."));
     CombatState next = m_state;
+    // Given while a combatant acts, it is theirs and counts down at their turns.
+    const QString source = currentRowHolds() ? row(m_state.turn.current().row).name : QString();
     for (const int r : rows) {
         if (!isRow(r) || row(r).name.isEmpty())
             return CommandResult::refused(QStringLiteral("%1 holds nobody to suffer a condition. Nothing was changed.")
                                               .arg(isRow(r) ? rowLabel(r) : roster::rowLabel(r)));
         QString &note = next.roster.rows[static_cast<std::size_t>(r)].note;
-        note = combat::withCondition(note, name, rounds);
+        note = combat::withCondition(note, name, rounds, source);
         // A note the window could no longer edit would be locked by the condition.
         if (note.size() > roster::EditableFieldLength && note.size() > row(r).note.size())
             return CommandResult::refused(

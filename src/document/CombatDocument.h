@@ -81,7 +81,8 @@ public:
     CommandResult nextTurn();
     CommandResult previousTurn();
     // The condition to each of `rows` (a fireball's victims, say) as one step, "Add Stunned
-    // to Goblin (2)". Refused for a name that cannot be a condition, rounds outside 1 to 99,
+    // to Goblin (2)". While a combatant's turn runs the condition names them as its source
+    // ("[Stunned: 2, Ilyra]", combat::sourceOf), so it counts down at their turns. Refused for a name that cannot be a condition, rounds outside 1 to 99,
     // an empty row, or a note the condition would make too long to edit.
     CommandResult addCondition(const QList<int> &rows, const QString &name, int rounds);
     // A blow of `amount` (negative heals) to each of `rows`, as one step named after it:

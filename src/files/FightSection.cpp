@@ -1,10 +1,9 @@
 #include "files/FightSection.h"
 
-#include "combat/Conditions.h"
 #include "combat/Fingerprint.h"
-#include "combat/NoteTags.h"
 #include "files/CombatFormat.h"
 #include "files/CombatWriter.h"
+#include "files/TurnRecordLine.h"
 #include "roster/FieldError.h"
 #include "roster/FieldText.h"
 
@@ -17,27 +16,8 @@
 namespace files {
 namespace {
 
-constexpr int FormatVersion = 1;
-// More combatants than a row holds in any fight; a larger age is no save of ours.
-constexpr qint64 OldestAge = 1000000;
 // Far beyond any fight (a turn a second for a day), and short enough to read at once.
 constexpr int MostRecords = 100000;
-
-struct BadLine
-{
-    QString key;
-};
-
-// Free text as ASCII that no separator of the section can occur in.
-QString escaped(const QString &text)
-{
-    return QString::fromLatin1(text.toUtf8().toPercentEncoding());
-}
-
-QString unescaped(QStringView value)
-{
-    return QString::fromUtf8(QByteArray::fromPercentEncoding(value.toLatin1()));
-}
 
 // The rows as the file holds them, without the include flags, which a load sets anew from
 // the hit points: the fight belongs to these rows and no others.
@@ -52,26 +32,6 @@ quint64 rowsFingerprint(const roster::Roster &roster)
 quint32 ageOf(const roster::Roster &roster, const combat::Combatant &who)
 {
     return roster.rows[static_cast<std::size_t>(who.row)].serial - who.serial;
-}
-
-QString removedTexts(const QList<combat::RemovedText> &texts)
-{
-    QStringList parts;
-    for (const combat::RemovedText &text : texts)
-        parts.append(QString::number(text.position) + u':' + escaped(text.text));
-    return parts.join(u';');
-}
-
-QString recordLine(const roster::Roster &roster, const combat::TurnRecord &record)
-{
-    QStringList ended;
-    for (const QString &name : record.tick.ended)
-        ended.append(escaped(name));
-    return QStringList{QString::number(record.who.row), QString::number(ageOf(roster, record.who)),
-                       QString::number(record.round), QString::number(record.tick.givenBack ? 1 : 0),
-                       QString::number(record.tick.before, 16), QString::number(record.tick.after, 16),
-                       removedTexts(record.tick.revealed), removedTexts(record.tick.removed), ended.join(u';')}
-        .join(u',');
 }
 
 // Oldest first, as they were pushed.
@@ -99,7 +59,7 @@ void appendRecords(QString &out, const roster::Roster &roster, const QString &ke
         records = records.last(MostRecords);
     appendLine(out, key, QString::number(records.size()));
     for (qsizetype i = 0; i < records.size(); ++i)
-        appendLine(out, key + QString::number(i + 1), recordLine(roster, records[i]));
+        appendLine(out, key + QString::number(i + 1), turnRecordLine(records[i], ageOf(roster, records[i].who)));
 }
 
 // Reading: each function throws BadLine naming the key whose value is not as written.
@@ -110,6 +70,9 @@ public:
         : m_file(file)
     {
     }
+
+    // The turns are read as lines of this format.
+    void setFormat(int format) { m_format = format; }
 
     QString value(const QString &key) const
     {
@@ -122,11 +85,7 @@ public:
 
     static qint64 number(QStringView text, const QString &key, qint64 lowest, qint64 highest)
     {
-        bool ok = false;
-        const qint64 n = text.toLongLong(&ok);
-        if (!ok || n < lowest || n > highest)
-            throw BadLine{key};
-        return n;
+        return lineNumber(text, key, lowest, highest);
     }
 
     static QStringList fields(const QString &line, const QString &key, qsizetype count)
@@ -142,82 +101,12 @@ public:
         return {int(number(row, key, 0, roster::RowCount - 1)), quint32(number(age, key, 0, OldestAge))};
     }
 
-    static QList<combat::RemovedText> removedTexts(const QString &text, const QString &key)
-    {
-        QList<combat::RemovedText> texts;
-        if (text.isEmpty())
-            return texts;
-        for (const QString &part : text.split(u';')) {
-            const qsizetype colon = part.indexOf(u':');
-            if (colon < 0)
-                throw BadLine{key};
-            texts.append({qsizetype(number(QStringView(part).first(colon), key, 0, MaxCombatFileSize)),
-                          unescaped(QStringView(part).sliced(colon + 1))});
-        }
-        return texts;
-    }
-
-    // Previous Turn puts a turn's texts back into its note, so they are read only as the start
-    // of a turn takes them out: each "[Hidden]" tag as withoutTag takes it, each piece of ended
-    // conditions as tickConditions takes it (the text alone is taken out whole, in one piece),
-    // in the order they give them. The ended names, also shown to the players, are those of
-    // the conditions taken out.
-    static void checkTick(const combat::TurnTick &tick, const QString &key)
-    {
-        qsizetype last = 0;
-        for (const combat::RemovedText &text : tick.revealed) {
-            const combat::TagRemoval taken = combat::withoutTag(text.text, combat::HiddenTag);
-            if (!taken.note.isEmpty() || taken.removed.size() != 1 || text.position < last)
-                throw BadLine{key};
-            last = text.position;
-        }
-        QStringList ended;
-        last = -1;
-        for (const combat::RemovedText &text : tick.removed) {
-            const combat::ConditionTick taken = combat::tickConditions(text.text);
-            if (!taken.note.isEmpty() || taken.removed.size() != 1 || text.position <= last)
-                throw BadLine{key};
-            last = text.position;
-            ended += taken.ended;
-        }
-        if (ended != tick.ended)
-            throw BadLine{key};
-    }
-
-    static quint64 fingerprint(const QString &text, const QString &key)
-    {
-        bool ok = false;
-        const quint64 value = text.toULongLong(&ok, 16);
-        if (!ok)
-            throw BadLine{key};
-        return value;
-    }
-
-    combat::TurnRecord record(const QString &key) const
-    {
-        const QStringList f = fields(value(key), key, 9);
-        combat::TurnRecord record;
-        record.who = combatant(f[0], f[1], key);
-        record.round = int(number(f[2], key, 1, combat::LastRound));
-        record.tick.givenBack = number(f[3], key, 0, 1) == 1;
-        record.tick.before = fingerprint(f[4], key);
-        record.tick.after = fingerprint(f[5], key);
-        record.tick.revealed = removedTexts(f[6], key);
-        record.tick.removed = removedTexts(f[7], key);
-        if (!f[8].isEmpty()) {
-            for (const QString &name : f[8].split(u';'))
-                record.tick.ended.append(unescaped(name));
-        }
-        checkTick(record.tick, key);
-        return record;
-    }
-
     combat::SharedStack<combat::TurnRecord> records(const QString &key) const
     {
         combat::SharedStack<combat::TurnRecord> stack;
         const qint64 count = number(key, 0, MostRecords);
         for (qint64 i = 1; i <= count; ++i)
-            stack.push(record(key + QString::number(i)));
+            stack.push(readTurnRecord(value(key + QString::number(i)), key + QString::number(i), m_format));
         return stack;
     }
 
@@ -229,7 +118,7 @@ public:
         const double highest = f[2].toDouble(&ok);
         if (!ok || !std::isfinite(highest))
             throw BadLine{key};
-        return {who.row, unescaped(f[4]), unescaped(f[3]), who.serial, highest};
+        return {who.row, unescapedText(f[4]), unescapedText(f[3]), who.serial, highest};
     }
 
     // What places the items among equals. A file of an earlier version has none: each item
@@ -267,6 +156,7 @@ public:
 
 private:
     const ProfileReader &m_file;
+    int m_format = FightFormat;
 };
 
 QString droppedBecause(const QString &reason)
@@ -287,14 +177,14 @@ QString fightSectionText(const roster::Roster &roster, const QList<combat::Order
     if (!runs)
         return {};
     QString out = u'[' + FightSectionName + u']' + QLatin1StringView(LineEnd);
-    appendLine(out, QStringLiteral("Format"), QString::number(FormatVersion));
+    appendLine(out, QStringLiteral("Format"), QString::number(FightFormat));
     appendLine(out, QStringLiteral("Rows"), QString::number(rowsFingerprint(roster), 16));
     appendLine(out, QStringLiteral("Items"), QString::number(order.size()));
     for (qsizetype i = 0; i < order.size(); ++i) {
         const combat::OrderEntry &item = order[i];
         appendLine(out, QStringLiteral("Item%1").arg(i + 1),
                    QStringList{QString::number(item.row), QString::number(ageOf(roster, combat::combatantOf(item))),
-                               QString::number(item.highest, 'g', 17), escaped(item.name), escaped(item.text)}
+                               QString::number(item.highest, 'g', 17), escapedText(item.name), escapedText(item.text)}
                        .join(u','));
     }
     QStringList ties;
@@ -317,13 +207,15 @@ FightRead readFightSection(const ProfileReader &file, const roster::Roster &rost
 {
     if (!file.hasSection(FightSectionName))
         return {};
-    const SectionReader read(file);
     try {
-        if (read.number(QStringLiteral("Format"), 1, std::numeric_limits<int>::max()) != FormatVersion)
+        SectionReader read(file);
+        const int format = int(read.number(QStringLiteral("Format"), 1, std::numeric_limits<int>::max()));
+        if (format > FightFormat)
             return {std::nullopt, droppedBecause(QStringLiteral("it was written by a newer version of Fraymark"))};
+        read.setFormat(format);
         if (!file.hasKey(FightSectionName, QStringLiteral("End")))
             return {std::nullopt, droppedBecause(QStringLiteral("the file ends before the fight does"))};
-        if (SectionReader::fingerprint(read.value(QStringLiteral("Rows")), QStringLiteral("Rows"))
+        if (lineFingerprint(read.value(QStringLiteral("Rows")), QStringLiteral("Rows"))
             != rowsFingerprint(roster))
             return {std::nullopt, droppedBecause(QStringLiteral("the rows were changed after it was saved"))};
         SavedFight fight;

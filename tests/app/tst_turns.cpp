@@ -198,6 +198,22 @@ void TestTurns::addedConditionCountsDownOnTheTurnLine()
     QTest::keyClick(&w, Qt::Key_F6); // round 2: it ends
     QCOMPARE(field(w, Field::Note, 1)->text(), u"angry"_s);
     QCOMPARE(turnLabel(w)->text(), u"Round 2 \u2014 Goblin \u00b7 Stunned ended"_s);
+
+    // Given during the Goblin's turn, the Orc's condition is the Goblin's: it ends at its turn.
+    QTest::keyClick(&w, Qt::Key_F9); // aimed at the Goblin, whose turn it is
+    QTest::keyClicks(QApplication::focusWidget(), u"Orc"_s);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTest::keyClicks(QApplication::focusWidget(), u"Dazed"_s);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTest::keyClicks(QApplication::focusWidget(), u"1"_s);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(field(w, Field::Note, 0)->text(), u"[Dazed: 1, Goblin]"_s);
+    QTest::keyClick(&w, Qt::Key_F6);
+    QTest::keyClick(&w, Qt::Key_F6);
+    QCOMPARE(field(w, Field::Note, 0)->text(), u"[Dazed: 1, Goblin]"_s);
+    QTest::keyClick(&w, Qt::Key_F6); // the Goblin's turn in round 3
+    QCOMPARE(field(w, Field::Note, 0)->text(), QString());
+    QCOMPARE(turnLabel(w)->text(), u"Round 3 \u2014 Goblin \u00b7 Dazed ended (Orc)"_s);
 }
 
 

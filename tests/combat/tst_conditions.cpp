@@ -55,6 +55,35 @@ private slots:
         QCOMPARE(combat::untickConditions(tick.note, tick.removed), before);
     }
 
+    // A tick counts what its rule names, by the conditions' sources, and gives back exactly.
+    void sourcedTick_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QStringList>("sources");
+        QTest::addColumn<bool>("allBut");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<QStringList>("ended");
+        QTest::newRow("the source's turn") << u"[A: 1, Ilyra] x [B: 2 , Bors ] [C: 2]"_s << QStringList{u"Ilyra"_s}
+                                           << false << u"x [B: 2 , Bors ] [C: 1]"_s << QStringList{u"A"_s};
+        QTest::newRow("a round's start: all but those in the fight")
+            << u"[A: 2, Ilyra] [B: 2, Bors]"_s << QStringList{u"Ilyra"_s} << true
+            << u"[A: 2, Ilyra] [B: 1, Bors]"_s << QStringList{};
+        QTest::newRow("no sources named: those with none") << u"[A: 2, Ilyra] [B: 1]"_s << QStringList{} << false
+                                                           << u"[A: 2, Ilyra]"_s << QStringList{u"B"_s};
+    }
+
+    void sourcedTick()
+    {
+        QFETCH(QString, before);
+        QFETCH(QStringList, sources);
+        QFETCH(bool, allBut);
+        const combat::CountRule rule{true, sources, allBut};
+        const combat::ConditionTick tick = combat::tickConditions(before, rule);
+        QTEST(tick.note, "after");
+        QTEST(tick.ended, "ended");
+        QCOMPARE(combat::untickConditions(tick.note, tick.removed, rule), before);
+    }
+
     // What reads as a condition, summed up as the displays show it.
     void parse_data()
     {
@@ -68,6 +97,8 @@ private slots:
             {"[: 2] [  : 2] [-': 2] [\u0301Held: 2] [Held!: 2] [Held\n: 2]", ""},
             {"[Held: 0] [Held: 02] [Held: 100] [Held: -1] [Held: +2] [Held: 1.5]", ""},
             {"[Held: 2 rounds] [Held: \uff12] [Held 2] Held: 2 [Held: 2", ""},
+            {"[Stunned: 2, Ilyra] [Held :1 ,\tSir Bors the Bold ] [Slow: 3, \u00c9owyn: 2]", "Stunned 2, Held (last round), Slow 3"},
+            {"[Held: 2,] [Held: 2, ] [Held: 2, a,b] [Held: 2, a\nb] [Held: 2, a\u2028b] [Held: 2 Ilyra]", ""},
         };
         for (const auto &c : cases)
             QTest::newRow(c.note) << QString::fromUtf8(c.note) << QString::fromUtf8(c.text);
@@ -102,14 +133,20 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("rounds");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("empty note") << u""_s << u"Stunned"_s << 2 << u"[Stunned: 2]"_s;
-        QTest::newRow("name trimmed") << u"Orc"_s << u" Bless "_s << 10 << u"Orc [Bless: 10]"_s;
-        QTest::newRow("ends with a blank") << u"Orc "_s << u"Held"_s << 1 << u"Orc [Held: 1]"_s;
-        QTest::newRow("ends with a line") << u"Orc\n"_s << u"Held"_s << 1 << u"Orc\n[Held: 1]"_s;
-        QTest::newRow("bad name") << u"Orc"_s << u"Held!"_s << 2 << u"Orc"_s;
-        QTest::newRow("blank name") << u"Orc"_s << u"  "_s << 2 << u"Orc"_s;
-        QTest::newRow("0 rounds") << u"Orc"_s << u"Held"_s << 0 << u"Orc"_s;
-        QTest::newRow("100 rounds") << u"Orc"_s << u"Held"_s << 100 << u"Orc"_s;
+        QTest::addColumn<QString>("source");
+        QTest::newRow("with a source, trimmed") << u"Orc"_s << u"Stunned"_s << 2 << u"Orc [Stunned: 2, Ilyra]"_s
+                                                << u" Ilyra "_s;
+        QTest::newRow("a source that cannot be written") << u"Orc"_s << u"Stunned"_s << 2 << u"Orc [Stunned: 2]"_s
+                                                         << u"Ily]ra"_s;
+        QTest::newRow("a source with a comma") << u""_s << u"Held"_s << 1 << u"[Held: 1]"_s << u"Bors, the Bold"_s;
+        QTest::newRow("empty note") << u""_s << u"Stunned"_s << 2 << u"[Stunned: 2]"_s << QString();
+        QTest::newRow("name trimmed") << u"Orc"_s << u" Bless "_s << 10 << u"Orc [Bless: 10]"_s << QString();
+        QTest::newRow("ends with a blank") << u"Orc "_s << u"Held"_s << 1 << u"Orc [Held: 1]"_s << QString();
+        QTest::newRow("ends with a line") << u"Orc\n"_s << u"Held"_s << 1 << u"Orc\n[Held: 1]"_s << QString();
+        QTest::newRow("bad name") << u"Orc"_s << u"Held!"_s << 2 << u"Orc"_s << QString();
+        QTest::newRow("blank name") << u"Orc"_s << u"  "_s << 2 << u"Orc"_s << QString();
+        QTest::newRow("0 rounds") << u"Orc"_s << u"Held"_s << 0 << u"Orc"_s << QString();
+        QTest::newRow("100 rounds") << u"Orc"_s << u"Held"_s << 100 << u"Orc"_s << QString();
     }
 
     void add()
@@ -118,10 +155,13 @@ private slots:
         QFETCH(QString, name);
         QFETCH(int, rounds);
         QFETCH(QString, expected);
-        QCOMPARE(combat::withCondition(note, name, rounds), expected);
+        QFETCH(QString, source);
+        QCOMPARE(combat::withCondition(note, name, rounds, source), expected);
         // What is added reads back as the condition asked for.
-        if (expected != note)
+        if (expected != note) {
             QCOMPARE(combat::timedConditions(expected).constLast().name, name.trimmed());
+            QCOMPARE(combat::timedConditions(expected).constLast().source, combat::sourceOf(source));
+        }
     }
 
     // Counting up a note that no tick made: 99 is the most, text beyond the end goes at the end.

@@ -47,14 +47,15 @@ roster::Roster party()
 // W renamed "Wolf 2", X box cleared, I box set again; V the Wolf down, O the Kobold's box cleared;
 // L the Orc's initiative becomes 20; K a Kobold with initiative 20 and "[Held: 3]" in row 4;
 // E an Elf with initiative 1 in row 5; G the Goblin dying (-5 hit points), H healed (3);
-// U "[Hidden]" before the Kobold's note.
+// U "[Hidden]" before the Kobold's note; Q " [Dazed: 2, Ogre]" after the Goblin's note, Z " [Dazed: 2, Elf]";
+// P the Ogre down.
 void TestTurnRules::turns_data()
 {
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QString>("marked"); // the marked item's text
     QTest::addColumn<int>("round");
     QTest::addColumn<QString>("notes"); // of the Ogre, the Goblin and the Kobold
-    QTest::addColumn<QStringList>("ended"); // at the start of the current turn
+    QTest::addColumn<QStringList>("ended"); // at the start of the current turn, in any note
     const QString start = u"[Held: 1] | Goblin [Stunned: 2] angry | "_s;
     const QString goblin1 = u" | Goblin [Stunned: 1] angry | "_s;
 
@@ -127,6 +128,22 @@ void TestTurnRules::turns_data()
     QTest::newRow("and the one after it") << u"566X6SI66"_s << u"10 - Orc"_s << 1 << goblin1 << QStringList{};
     QTest::newRow("a note written as the tick left it, given again and back: kept")
         << u"566YSA6S"_s << u"12 - Ogre"_s << 1 << goblin1 << QStringList{u"Held"_s};
+
+    // A condition with a source counts down at the start of the source's turns.
+    QTest::newRow("sourced: lasts two of the bearer's turns, unsourced as ever")
+        << u"56Q66666"_s << u"11 - Goblin"_s << 2 << u" | Goblin angry [Dazed: 1, Ogre] | "_s
+        << QStringList{u"Stunned"_s};
+    QTest::newRow("sourced: ends at the start of the source's turn")
+        << u"56Q66666666"_s << u"12 - Ogre"_s << 3 << u" | Goblin angry | "_s << QStringList{u"Dazed"_s};
+    QTest::newRow("source down: counts at each round's first turn")
+        << u"56Q6P666666"_s << u"11 - Goblin"_s << 3 << u" | Goblin angry | "_s << QStringList{u"Dazed"_s};
+    QTest::newRow("source not in the order: counts at each round's first turn")
+        << u"56Z6666"_s << u"12 - Ogre"_s << 2 << u" | Goblin [Stunned: 1] angry [Dazed: 1, Elf] | "_s
+        << QStringList{};
+    QTest::newRow("Previous Turn gives back what ended in another row")
+        << u"56Q66666666S"_s << u"05 - Wolf"_s << 2 << u" | Goblin angry [Dazed: 1, Ogre] | "_s << QStringList{};
+    QTest::newRow("and Next Turn takes it again")
+        << u"56Q66666666S6"_s << u"12 - Ogre"_s << 3 << u" | Goblin angry | "_s << QStringList{u"Dazed"_s};
 }
 
 void TestTurnRules::turns()
@@ -172,13 +189,21 @@ void TestTurnRules::turns()
         case u'T': roster.rows[2].note = u"[Stunned: 2]"_s; break;
         case u'Y': roster.rows[1].note = u"calm"_s; break;
         case u'A': roster.rows[1].note = u"Goblin [Stunned: 1] angry"_s; break;
+        case u'Q': roster.rows[1].note += u" [Dazed: 2, Ogre]"_s; break;
+        case u'Z': roster.rows[1].note += u" [Dazed: 2, Elf]"_s; break;
+        case u'P': roster.rows[2].down = true; roster.rows[2].check = 0; break;
         }
     }
     const int item = combat::itemOf(order, turn.current());
     QTEST(item >= 0 ? order.at(item).text : QString(), "marked");
     QTEST(turn.round(), "round");
     QTEST(QStringList({roster.rows[2].note, roster.rows[1].note, roster.rows[4].note}).join(u" | "_s), "notes");
-    QTEST(turn.endedThisTurn(), "ended");
+    QStringList ended = turn.endedThisTurn();
+    if (!turn.taken.isEmpty()) {
+        for (const combat::NoteTick &other : turn.taken.top().tick.others)
+            ended += other.ended;
+    }
+    QTEST(ended, "ended");
 }
 
 // A file decides how many turns the record holds: a million are copied and freed on the stack
@@ -222,7 +247,7 @@ void TestTurnRules::aWalkOverAFileOfTurnsEnds()
     roster.rows[0].note = QString(noteLength, u'a');
     const QList<combat::OrderEntry> order{{0, u"12 - Ogre"_s, u"Ogre"_s, roster.rows[0].serial, 30}};
     const quint64 print = combat::textFingerprint(roster.rows[0].note);
-    const combat::TurnTick nothing{{}, {}, {}, print, print, !previous};
+    const combat::TurnTick nothing{{}, {}, {}, print, print, !previous, {}, {}};
     combat::FightRecord turn;
     auto &stack = previous ? turn.taken : turn.takenBack;
     if (!previous)

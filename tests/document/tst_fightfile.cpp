@@ -29,7 +29,8 @@ void typeParty(CombatDocument &doc)
 
 // 5 calculate, 6 next, S previous, W a Wolf joins above the marker (initiative 30),
 // H hide the Goblin, D the Orc damaged by 25 (down), K the Kobold dying (-3), T the Goblin
-// ties with the Orc (10), M the last item moved one place up.
+// ties with the Orc (10), M the last item moved one place up, C the Goblin stunned for 2 rounds
+// by the one whose turn it is.
 void play(CombatDocument &doc, const QString &keys)
 {
     for (const QChar key : keys) {
@@ -47,6 +48,7 @@ void play(CombatDocument &doc, const QString &keys)
         case u'K': QVERIFY_DONE(doc.blow({3}, 23)); break;
         case u'T': QVERIFY_DONE(doc.setFieldText(1, roster::Field::Initiative, u"10"_s)); break;
         case u'M': QVERIFY_DONE(doc.moveInOrder(int(doc.order().size()) - 1, -1)); break;
+        case u'C': QVERIFY_DONE(doc.addCondition({1}, u"Stunned"_s, 2)); break;
         }
     }
 }
@@ -63,18 +65,35 @@ QString fightOf(const CombatDocument &doc)
     return parts.join(u" | "_s);
 }
 
-QString savedAndLoaded(CombatDocument &doc, const QTemporaryDir &dir, CombatDocument &into)
+// The file as an earlier version writes it: format 1, turns without `counted` and `others`.
+void asEarlierVersion(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        qFatal("cannot open %s", qPrintable(path));
+    QString text = QString::fromLatin1(file.readAll());
+    text.replace(u"Format=2"_s, u"Format=1"_s);
+    text.replace(QRegularExpression(u"^(Taken(?:Back)?\\d+=(?:[^,\r]*,){8}[^,\r]*),[^,\r]*,[^,\r]*\r$"_s,
+                                    QRegularExpression::MultilineOption),
+                 u"\\1\r"_s);
+    file.resize(0);
+    file.write(text.toLatin1());
+}
+
+QString savedAndLoaded(CombatDocument &doc, const QTemporaryDir &dir, CombatDocument &into, bool earlier = false)
 {
     const QString path = dir.filePath(u"fight.ini"_s);
     if (doc.save(path).isRefused())
         return u"not saved"_s;
+    if (earlier)
+        asEarlierVersion(path);
     mustBeDone(into.newCombat());
     const CommandResult loaded = into.load(path);
     return loaded.notices().isEmpty() ? QString() : loaded.notices().constLast().text;
 }
 
 // The end of the Goblin's turn in a file saved at it, its note "Sneaky": nothing taken out.
-const QByteArray GoblinTook = ",,,\r\nTakenBack=";
+const QByteArray GoblinTook = ",,,,+Goblin,\r\nTakenBack=";
 
 // `plain` "position:text" pairs joined by ';' as the file holds them.
 QByteArray taken(const QString &plain)
@@ -85,10 +104,12 @@ QByteArray taken(const QString &plain)
     return pairs.join(';');
 }
 
-// That end saying the turn revealed, removed and ended these.
-QByteArray goblinTook(const QString &revealed, const QString &removed, const QString &ended)
+// That end saying the turn revealed, removed and ended these, and did `others` elsewhere.
+QByteArray goblinTook(const QString &revealed, const QString &removed, const QString &ended,
+                      const QByteArray &others = {})
 {
-    return ',' + taken(revealed) + ',' + taken(removed) + ',' + ended.toLatin1() + "\r\nTakenBack=";
+    return ',' + taken(revealed) + ',' + taken(removed) + ',' + ended.toLatin1() + ",+Goblin," + others
+        + "\r\nTakenBack=";
 }
 
 } // namespace
@@ -109,25 +130,30 @@ void TestFightFile::aSavedFightGoesOn_data()
 {
     QTest::addColumn<QString>("before"); // played, then saved and loaded
     QTest::addColumn<QString>("after");  // played on both
-    QTest::newRow("mid-round") << u"566"_s << u"666"_s;
-    QTest::newRow("the condition's ticks given back after the load") << u"56666"_s << u"SSSSS"_s;
-    QTest::newRow("a newcomer waiting for the next round") << u"566W5"_s << u"6666"_s;
-    QTest::newRow("turns taken back, given again") << u"56666SS"_s << u"666"_s;
-    QTest::newRow("hidden, then revealed by its turn") << u"5H6"_s << u"66"_s;
-    QTest::newRow("down and dying passed over") << u"56DK"_s << u"666S"_s;
-    QTest::newRow("a tie settled by a move, calculated again") << u"T5M6"_s << u"566"_s;
+    QTest::addColumn<bool>("earlier"); // saved as an earlier version writes it
+    QTest::newRow("mid-round") << u"566"_s << u"666"_s << false;
+    QTest::newRow("the condition's ticks given back after the load") << u"56666"_s << u"SSSSS"_s << false;
+    QTest::newRow("a newcomer waiting for the next round") << u"566W5"_s << u"6666"_s << false;
+    QTest::newRow("turns taken back, given again") << u"56666SS"_s << u"666"_s << false;
+    QTest::newRow("hidden, then revealed by its turn") << u"5H6"_s << u"66"_s << false;
+    QTest::newRow("down and dying passed over") << u"56DK"_s << u"666S"_s << false;
+    QTest::newRow("a tie settled by a move, calculated again") << u"T5M6"_s << u"566"_s << false;
+    QTest::newRow("a condition from the one whose turn it is, ended and given back")
+        << u"56C666666"_s << u"66S6SS66"_s << false;
+    QTest::newRow("an earlier version's file, taken back and on") << u"56666SS"_s << u"SSS6666"_s << true;
 }
 
 void TestFightFile::aSavedFightGoesOn()
 {
     QFETCH(QString, before);
     QFETCH(QString, after);
+    QFETCH(bool, earlier);
     QTemporaryDir dir;
     CombatDocument played;
     typeParty(played);
     play(played, before);
     CombatDocument loaded;
-    QCOMPARE(savedAndLoaded(played, dir, loaded), QString());
+    QCOMPARE(savedAndLoaded(played, dir, loaded, earlier), QString());
     QCOMPARE(fightOf(loaded), fightOf(played));
     QCOMPARE(loaded.history().undoText(), u"Load Combat"_s);
     play(played, after);
@@ -153,7 +179,7 @@ void TestFightFile::aSectionLoadsOnlyAsWritten_data()
     QTest::newRow("cut before its end") << sneaky << QByteArray("End=1\r\n") << QByteArray("") << u"the file ends before the fight does"_s << QString();
     QTest::newRow("an earlier version's, with no ties") << sneaky << QByteArray("Ties=13:0:0;12:0:0;11:0:0;10:0:0\r\n") << QByteArray() << QString() << sneaky;
     QTest::newRow("a damaged tie") << sneaky << QByteArray("Ties=13:0:0;") << QByteArray("Ties=13:0:x;") << u"its line \"Ties\" is damaged"_s << QString();
-    QTest::newRow("a newer format") << sneaky << QByteArray("Format=1") << QByteArray("Format=2") << u"it was written by a newer version of Fraymark"_s << QString();
+    QTest::newRow("a newer format") << sneaky << QByteArray("Format=2") << QByteArray("Format=3") << u"it was written by a newer version of Fraymark"_s << QString();
     auto crafted = [&](const char *row, const QString &revealed, const QString &removed, const QString &ended = {}) {
         QTest::newRow(row) << sneaky << GoblinTook << goblinTook(revealed, removed, ended) << damaged << QString();
     };
@@ -171,6 +197,18 @@ void TestFightFile::aSectionLoadsOnlyAsWritten_data()
     crafted("a condition with two blanks", {}, u"6:  [Held: 1]"_s, u"Held"_s);
     crafted("conditions out of order", {}, u"6:[A: 1];2:[B: 1]"_s, u"A;B"_s);
     crafted("another name ended", {}, u"6: [Held: 1]"_s, u"Stunned"_s);
+    auto craftedElsewhere = [&](const char *row, const QByteArray &others) {
+        QTest::newRow(row) << sneaky << GoblinTook << goblinTook({}, {}, {}, others) << damaged << QString();
+    };
+    craftedElsewhere("free text put back in another note", "0|0|0|0|5:%20%5BPC%5D%20Friendly|");
+    craftedElsewhere("a sourced condition not ended in another note", "0|0|0|0|5:%5BHeld%3A%202%2C%20Goblin%5D|Held");
+    craftedElsewhere("the turn's own note as another", "1|0|0|0||");
+    craftedElsewhere("other notes out of order", "3|0|0|0||/0|0|0|0||");
+    QTest::newRow("a source no note can hold") << sneaky << QByteArray(",+Goblin,") << QByteArray(",+Gob%5Dlin,")
+                                               << damaged << QString();
+    QTest::newRow("an earlier format's turn with new fields") << sneaky << QByteArray("Format=2")
+                                                              << QByteArray("Format=1")
+                                                              << u"its line \"Taken1\" is damaged"_s << QString();
     written("a tag after, any case", u"Sneaky [hIDDEN]"_s);
     written("a tag and conditions taken with odd blanks", u"[Hidden] Sly\u3000[ Held :1 ]\t[Bless: 1], [Slow: 2]"_s);
     craftedFit("past the note: kept", sneaky, u"99: [Held: 1]"_s, sneaky);

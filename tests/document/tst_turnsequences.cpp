@@ -126,6 +126,7 @@ public:
         if (pick < 93)
             return (void)m_doc.load(m_party), u"load"_s;
         if (pick < 96)
+            // During a turn the condition names its source, whose turns count it down.
             return (void)m_doc.addCondition({row}, u"Dazed"_s, 1 + m_random.bounded(3)), u"Add Condition %1"_s.arg(row);
         return (void)m_doc.addCombatants(m_arrivals), u"Add Combatants"_s;
     }

@@ -67,7 +67,7 @@ void TestUndoHistory::turnRecordsCount()
     const QString longName(100'000, u'x');
     for (int i = 0; i < 10; ++i) {
         CombatState next = state;
-        next.turn.taken.push({{0, 0}, 1, {{}, {{0, longName}}, {}, 0, 0, false}});
+        next.turn.taken.push({{0, 0}, 1, {{}, {{0, longName}}, {}, 0, 0, false, {}, {}}});
         history.push(QStringLiteral("Next Turn"), state, next);
         state = next;
     }

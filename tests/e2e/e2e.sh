@@ -460,7 +460,8 @@ combat_file Party 0:Aldric:24:14 1:Sela:17:21 2:Goblin:7:18 3:Orc:15:5 4:Wolf:11
 same_bytes "$files/expected_reinforced.ini" "$files/reinforced.ini"
 
 # The order is Sela, Goblin, Aldric, Wolf, Orc. On the Goblin's turn it is stunned for two
-# rounds; at the start of its turn in round 3 the condition ends and leaves the note.
+# rounds, a condition of its own making; at the start of its turn in round 3 the condition
+# ends and leaves the note.
 step='stunning the Goblin'
 focus_main
 # F9's bar chooses the current combatant; the name is completed from "stu".
@@ -468,7 +469,7 @@ xdotool key --delay 20 F5 F6 F6 F9 Return
 xdotool type --delay 20 -- 'stu'
 xdotool key --delay 20 Return 2 Return
 save_as "$files/stunned.ini"
-grep -q $'^Note=\\[Stunned: 2\\]\r$' "$files/stunned.ini" || fail "the Goblin's note does not hold [Stunned: 2]"
+grep -q $'^Note=\\[Stunned: 2, Goblin\\]\r$' "$files/stunned.ini" || fail "the Goblin's note does not hold [Stunned: 2, Goblin]"
 step='counting the condition down'
 focus_main
 xdotool key F6 F6 F6 F6 F6 F6 F6 F6 F6 F6 # two more of the Goblin's turns
@@ -580,7 +581,7 @@ for expected in Goblin:3 Sela:14 Kobold:0 Aldric:22 Wolf:5 'Wolf 2:-5' Ogre:16 O
     got=$(hp_of "${expected%%:*}")
     [[ $got == "${expected#*:}" ]] || fail "${expected%%:*} has $got hit points after the round, not ${expected#*:}"
 done
-grep -q $'^Note=\\[Grappled: 2\\]\r$' "$files/round.ini" || fail 'Brienne is not grappled for two rounds'
+grep -q $'^Note=\\[Grappled: 2, Ogre\\]\r$' "$files/round.ini" || fail 'Brienne is not grappled by the Ogre for two rounds'
 
 # --- Initiative rolled for a party with modifiers ---------------------------------
 # Ctrl+F5 rolls a d20 for every field that holds a modifier (or nothing) and writes

@@ -32,6 +32,18 @@ QString turnLine(const CombatDocument &document, Viewers viewers)
     parts << combat::stateWords(row, viewers);
     for (const QString &ended : turn.endedThisTurn())
         parts << roster::shownText(ended, 40) + QStringLiteral(" ended");
+    // What this combatant caused that ended in other notes, with whom it befell: "Stunned
+    // ended (Hobgoblin)". The players learn nothing of one hidden from them.
+    for (const combat::NoteTick &other : turn.taken.top().tick.others) {
+        const roster::Row &bearer = document.row(other.row);
+        if (viewers == Viewers::Players && combat::hasTag(bearer.note, combat::HiddenTag))
+            continue;
+        const QString whom = bearer.name.trimmed().isEmpty()
+            ? QString()
+            : QStringLiteral(" (%1)").arg(roster::shownText(bearer.name, roster::ShownNameLength));
+        for (const QString &ended : other.ended)
+            parts << roster::shownText(ended, 40) + QStringLiteral(" ended") + whom;
+    }
     return parts.join(combat::StateSeparator);
 }
 
