@@ -85,29 +85,18 @@ qsizetype skipName(QStringView s, qsizetype i, bool *named)
     return i;
 }
 
-// A character a source may hold: no bracket, no comma, no control character or line break,
-// so that the source cannot end the condition or run into another.
-bool isSourceCharacter(QChar c)
-{
-    if (c == u'[' || c == u']' || c == u',')
-        return false;
-    const QChar::Category category = c.category();
-    return category != QChar::Other_Control && category != QChar::Separator_Line
-        && category != QChar::Separator_Paragraph;
-}
-
-// The source from `start` to the first character that cannot be in one, and its end
-// without the blanks after it.
+// The source from `start`: a name of the same characters as a condition's, so that nothing
+// a file says a turn took out of a note can carry other text, and its end without the
+// blanks after it (at `start` when it names nothing).
 qsizetype skipSource(QStringView s, qsizetype start, qsizetype *trimmedEnd)
 {
-    qsizetype i = start;
-    *trimmedEnd = start;
-    while (i < s.size() && isSourceCharacter(s[i])) {
-        if (!isBlank(s[i].unicode()))
-            *trimmedEnd = i + 1;
-        ++i;
-    }
-    return i;
+    bool named = false;
+    const qsizetype end = skipName(s, start, &named);
+    qsizetype trimmed = end;
+    while (trimmed > start && isBlank(s[trimmed - 1].unicode()))
+        --trimmed;
+    *trimmedEnd = named ? trimmed : start;
+    return end;
 }
 
 bool isAsciiDigit(QChar c)

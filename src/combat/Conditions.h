@@ -20,8 +20,8 @@
 //
 // After the count may come a comma and the condition's source, the combatant whose turns
 // count it down: "[Stunned: 2, Ilyra]". The source is the name as the fighting order shows
-// it, trimmed; it holds any characters but '[', ']', ',' and control characters (line breaks
-// among them), and one that is not blank. A name that cannot be written so gives no source.
+// it, trimmed, of the characters a condition's name may hold (at least one letter or digit).
+// A name that cannot be written so ("Orc [boss]", "Dr. Voss") gives no source.
 namespace combat {
 
 inline constexpr int MaximumConditionRounds = 99;

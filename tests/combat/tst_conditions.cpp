@@ -97,8 +97,10 @@ private slots:
             {"[: 2] [  : 2] [-': 2] [\u0301Held: 2] [Held!: 2] [Held\n: 2]", ""},
             {"[Held: 0] [Held: 02] [Held: 100] [Held: -1] [Held: +2] [Held: 1.5]", ""},
             {"[Held: 2 rounds] [Held: \uff12] [Held 2] Held: 2 [Held: 2", ""},
-            {"[Stunned: 2, Ilyra] [Held :1 ,\tSir Bors the Bold ] [Slow: 3, \u00c9owyn: 2]", "Stunned 2, Held (last round), Slow 3"},
+            {"[Stunned: 2, Ilyra] [Held :1 ,\tSir Bors the Bold ] [Slow: 3, \u00c9owyn O'Neil-Ray]", "Stunned 2, Held (last round), Slow 3"},
             {"[Held: 2,] [Held: 2, ] [Held: 2, a,b] [Held: 2, a\nb] [Held: 2, a\u2028b] [Held: 2 Ilyra]", ""},
+            // A source is a name: a file can slip no other text into a note through one.
+            {"[Held: 1, Dr. Voss] [Held: 1, see http://x] [Held: 1, \u202eIlyra] [Held: 1, -]", ""},
         };
         for (const auto &c : cases)
             QTest::newRow(c.note) << QString::fromUtf8(c.note) << QString::fromUtf8(c.text);
