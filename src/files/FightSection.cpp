@@ -209,10 +209,11 @@ FightRead readFightSection(const ProfileReader &file, const roster::Roster &rost
         return {};
     try {
         SectionReader read(file);
-        const int format = int(read.number(QStringLiteral("Format"), 1, std::numeric_limits<int>::max()));
+        // Any number past ours is a newer version's, however large.
+        const qint64 format = read.number(QStringLiteral("Format"), 1, std::numeric_limits<qint64>::max());
         if (format > FightFormat)
             return {std::nullopt, droppedBecause(QStringLiteral("it was written by a newer version of Fraymark"))};
-        read.setFormat(format);
+        read.setFormat(int(format));
         if (!file.hasKey(FightSectionName, QStringLiteral("End")))
             return {std::nullopt, droppedBecause(QStringLiteral("the file ends before the fight does"))};
         if (lineFingerprint(read.value(QStringLiteral("Rows")), QStringLiteral("Rows"))
