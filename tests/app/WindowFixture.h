@@ -7,7 +7,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QAbstractItemView>
-#include <QSettings>
+#include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -60,7 +60,7 @@ inline void keepSettingsAside()
     static const QTemporaryDir folder;
     if (!folder.isValid())
         qFatal("no folder for the test's settings");
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path());
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder.path()));
 }
 
 // A main window with fake dialogs, as every widget test needs it.

@@ -6,9 +6,16 @@
 #include "roster/FieldText.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QListView>
 #include <QRegularExpression>
 #include <QtTest>
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
 
 using namespace Qt::StringLiterals;
 using roster::Field;
@@ -42,6 +49,8 @@ private slots:
     void rollInitiativeIsOneStepTheOrderFollows();
     void rollsListShowsTheCurrentCombatantsRolls();
     void groupInitiativeIsKeptBetweenRuns();
+    void aSettingsFileOfAnotherKindIsNeitherReadNorWrittenThrough_data();
+    void aSettingsFileOfAnotherKindIsNeitherReadNorWrittenThrough();
 };
 
 void TestRolls::rollInitiativeIsOneStepTheOrderFollows()
@@ -151,6 +160,47 @@ void TestRolls::groupInitiativeIsKeptBetweenRuns()
     QTest::keyClick(&w, Qt::Key_F5, Qt::ControlModifier);
     QVERIFY2(listTexts(w.rollsPanel().list()).first().startsWith(u"Wolf, Wolf 2, initiative +0: "_s),
              qPrintable(listTexts(w.rollsPanel().list()).first()));
+}
+
+void TestRolls::aSettingsFileOfAnotherKindIsNeitherReadNorWrittenThrough_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("a link to another file") << u"link"_s;
+    QTest::newRow("a file far larger than settings") << u"large"_s;
+#ifndef Q_OS_WIN
+    QTest::newRow("a pipe, which would hold up the start") << u"pipe"_s;
+#endif
+}
+
+// What stands at the settings file's name is read only when it is an ordinary file of a few
+// kilobytes, and a choice replaces it rather than writing through it.
+void TestRolls::aSettingsFileOfAnotherKindIsNeitherReadNorWrittenThrough()
+{
+    QFETCH(QString, kind);
+    QTemporaryDir elsewhere;
+    const QString path = QDir::fromNativeSeparators(preferences::fileName());
+    QVERIFY(QDir().mkpath(QFileInfo(path).path()) && (!QFile::exists(path) || QFile::remove(path)));
+    const QByteArray chosen = "[Initiative]\r\nGroupInitiative=true\r\n";
+    const QString target = elsewhere.filePath(u"notes.ini"_s);
+    QFile other(target);
+    QVERIFY(other.open(QIODevice::WriteOnly) && other.write(chosen) == chosen.size());
+    other.close();
+    if (kind == u"link") {
+        QVERIFY(QFile::link(target, path));
+    } else if (kind == u"large") {
+        QFile large(path);
+        QVERIFY(large.open(QIODevice::WriteOnly) && large.write(chosen) > 0 && large.resize(1 << 30));
+    }
+#ifndef Q_OS_WIN
+    if (kind == u"pipe")
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+#endif
+    QVERIFY(!preferences::groupInitiative());
+    QVERIFY(preferences::setGroupInitiative(false));
+    QCOMPARE(QFileInfo(path).isSymLink(), false);
+    QVERIFY(QFileInfo(path).isFile() && QFileInfo(path).size() < 100);
+    QVERIFY(other.open(QIODevice::ReadOnly));
+    QCOMPARE(other.readAll(), chosen);
 }
 
 QTEST_MAIN(TestRolls)

@@ -1,35 +1,69 @@
 #include "app/shell/Preferences.h"
 
-#include <QSettings>
+#include "files/ProfileReader.h"
+#include "files/platform/FileSystem.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <memory>
 
 namespace preferences {
 namespace {
 
-const QString GroupInitiativeKey = QStringLiteral("Initiative/GroupInitiative");
+const QString FileName = QStringLiteral("fraymark.ini");
+const QString Section = QStringLiteral("Initiative");
+const QString GroupInitiativeKey = QStringLiteral("GroupInitiative");
+// A settings file holds a few lines; anything larger is no file of ours.
+constexpr qint64 LargestFile = 64 * 1024;
 
-QSettings store()
+QString folderPath()
 {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("fraymark"), QStringLiteral("fraymark"));
+    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+#ifdef Q_OS_WIN
+    if (base.isEmpty() || !QDir::isAbsolutePath(base))
+        base = QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA"));
+    if (base.isEmpty() || !QDir::isAbsolutePath(base))
+        base = QDir::homePath() + QStringLiteral("/AppData/Roaming");
+#else
+    if (base.isEmpty() || !QDir::isAbsolutePath(base))
+        base = QDir::homePath() + QStringLiteral("/.config");
+#endif
+    return QDir::cleanPath(base + QStringLiteral("/fraymark"));
+}
+
+std::unique_ptr<files::platform::PrivateFolder> openFolder()
+{
+    std::unique_ptr<files::platform::PrivateFolder> folder;
+    if (!files::platform::PrivateFolder::open(folderPath(), folder).ok())
+        return nullptr;
+    return folder;
 }
 
 } // namespace
 
 bool groupInitiative()
 {
-    return store().value(GroupInitiativeKey, false).toBool();
+    // Nothing chosen yet: no folder is made only to read that.
+    if (!QFileInfo::exists(folderPath()))
+        return false;
+    const std::unique_ptr<files::platform::PrivateFolder> folder = openFolder();
+    QByteArray bytes;
+    if (!folder || !folder->readFile(FileName, LargestFile, bytes).ok())
+        return false;
+    return files::ProfileReader(bytes).ReadIniValue(Section, GroupInitiativeKey).trimmed() == u"true";
 }
 
 bool setGroupInitiative(bool on)
 {
-    QSettings settings = store();
-    settings.setValue(GroupInitiativeKey, on);
-    settings.sync();
-    return settings.status() == QSettings::NoError;
+    const std::unique_ptr<files::platform::PrivateFolder> folder = openFolder();
+    const QByteArray bytes = "[Initiative]\r\nGroupInitiative=" + QByteArray(on ? "true" : "false") + "\r\n";
+    return folder && folder->writeFile(FileName, bytes).ok();
 }
 
 QString fileName()
 {
-    return store().fileName();
+    return QDir::toNativeSeparators(folderPath() + u'/' + FileName);
 }
 
 } // namespace preferences

@@ -2,10 +2,11 @@
 
 #include <QString>
 
-// The window's choices kept between runs of the program, in the user's settings file:
-// fraymark/fraymark.ini in the user's configuration folder (~/.config on Linux, the roaming
-// application data on Windows). An ini file on every system, so a test can move it with
-// QSettings::setPath and never touch the user's own.
+// The window's choices kept between runs of the program, in fraymark/fraymark.ini in the
+// user's configuration folder ($XDG_CONFIG_HOME, else ~/.config; the roaming application
+// data on Windows). The folder is held as the crash copies' folder is: only this user's,
+// reached by no link another could have put there, and the file is read only when it is an
+// ordinary one of a few kilobytes, so that no file put there can hold up the start.
 namespace preferences {
 
 // Group Initiative in the Combat menu; off until the user turns it on.
