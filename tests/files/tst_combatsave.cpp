@@ -233,6 +233,9 @@ bool killSaverWhileNamed(const QString &path, const QString &folder, const QStri
         if (names.isEmpty())
             continue;
         suspendProcess(saver.processId(), true);
+        // Wine stops the threads a moment after the call returns: the saver is looked at
+        // once it holds.
+        QThread::msleep(50);
         caught = QFile::exists(folder + u'/' + names.first());
         if (!caught)
             suspendProcess(saver.processId(), false);
