@@ -56,10 +56,13 @@ std::optional<InitiativeModifier> initiativeModifier(const QString &fieldText)
 {
     if (fieldText.trimmed().isEmpty())
         return InitiativeModifier{QStringLiteral("+0"), 0, std::nullopt};
-    if (fieldText.size() > LongestModifierField)
+    // A rolled total takes a modifier with room for its number and brackets ("-99999 (…)").
+    if (fieldText.size() > LongestModifierField + 16)
         return std::nullopt;
     const QRegularExpressionMatch rolled = RolledTotal.match(fieldText);
     const QString text = rolled.hasMatch() ? rolled.captured(2) : fieldText;
+    if (text.size() > LongestModifierField)
+        return std::nullopt;
     const QRegularExpressionMatch m = Modifier.match(text);
     if (!m.hasMatch())
         return std::nullopt;

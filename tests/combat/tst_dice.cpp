@@ -107,6 +107,9 @@ void TestDice::initiativeModifiers_data()
     QTest::newRow("rolled before, words kept") << u"4 (-2 slow)"_s << true << u"-2 slow"_s << -2;
     QTest::newRow("rolled before, brackets kept") << u"13 (+3 (dex))"_s << true << u"+3 (dex)"_s << 3;
     QTest::newRow("a field too long to be a modifier") << u"+3 "_s + QString(200, u'y') << false << u""_s << 0;
+    // The longest modifier still reads once rolled: its total and brackets make it no longer.
+    QTest::newRow("the longest modifier, rolled") << u"-9998 (-1"_s + QString(118, u'y') + u')' << true
+                                                  << u"-1"_s + QString(118, u'y') << -1;
     QTest::newRow("player's number stays") << u"15"_s << false << u""_s << 0;
     QTest::newRow("number with words stays") << u"15 readied"_s << false << u""_s << 0;
     QTest::newRow("decimal tie-break stays") << u"15.5"_s << false << u""_s << 0;
