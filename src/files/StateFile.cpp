@@ -156,22 +156,6 @@ QString folderProblem(const QString &folder, const platform::Result &result)
 
 } // namespace
 
-QString stateFolderPath()
-{
-    QString base = qEnvironmentVariable("XDG_STATE_HOME");
-#ifdef Q_OS_WIN
-    // Windows keeps a user's state for this machine in the local application data.
-    if (base.isEmpty() || !QDir::isAbsolutePath(base))
-        base = QDir::fromNativeSeparators(qEnvironmentVariable("LOCALAPPDATA"));
-    if (base.isEmpty() || !QDir::isAbsolutePath(base))
-        base = QDir::homePath() + QStringLiteral("/AppData/Local");
-#else
-    if (base.isEmpty() || !QDir::isAbsolutePath(base))
-        base = QDir::homePath() + QStringLiteral("/.local/state");
-#endif
-    return QDir::cleanPath(base + QStringLiteral("/fraymark"));
-}
-
 bool recoveryTurnedOff()
 {
     return qEnvironmentVariable("FRAYMARK_NO_RECOVERY").trimmed() == u"1";

@@ -5,6 +5,7 @@
 #include "files/CombatLoader.h"
 #include "files/CombatSave.h"
 #include "files/ProfileReader.h"
+#include "files/UserFolders.h"
 #include "files/platform/FileSystem.h"
 #include "roster/Roster.h"
 
@@ -25,9 +26,6 @@ namespace files {
 
 inline const QString RecoverySectionName = QStringLiteral("Recovery");
 
-// $XDG_STATE_HOME/fraymark, or ~/.local/state/fraymark when that is unset or not absolute
-// (on Windows %LOCALAPPDATA%\fraymark).
-QString stateFolderPath();
 // FRAYMARK_NO_RECOVERY=1: nothing is written or offered.
 bool recoveryTurnedOff();
 

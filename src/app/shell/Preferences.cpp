@@ -1,6 +1,7 @@
 #include "app/shell/Preferences.h"
 
 #include "files/ProfileReader.h"
+#include "files/UserFolders.h"
 #include "files/platform/FileSystem.h"
 
 #include <QDir>
@@ -17,25 +18,10 @@ const QString GroupInitiativeKey = QStringLiteral("GroupInitiative");
 // A settings file holds a few lines; anything larger is no file of ours.
 constexpr qint64 LargestFile = 64 * 1024;
 
-QString folderPath()
-{
-    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-#ifdef Q_OS_WIN
-    if (base.isEmpty() || !QDir::isAbsolutePath(base))
-        base = QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA"));
-    if (base.isEmpty() || !QDir::isAbsolutePath(base))
-        base = QDir::homePath() + QStringLiteral("/AppData/Roaming");
-#else
-    if (base.isEmpty() || !QDir::isAbsolutePath(base))
-        base = QDir::homePath() + QStringLiteral("/.config");
-#endif
-    return QDir::cleanPath(base + QStringLiteral("/fraymark"));
-}
-
 std::unique_ptr<files::platform::PrivateFolder> openFolder()
 {
     std::unique_ptr<files::platform::PrivateFolder> folder;
-    if (!files::platform::PrivateFolder::open(folderPath(), folder).ok())
+    if (!files::platform::PrivateFolder::open(files::configFolderPath(), folder).ok())
         return nullptr;
     return folder;
 }
@@ -45,7 +31,7 @@ std::unique_ptr<files::platform::PrivateFolder> openFolder()
 bool groupInitiative()
 {
     // Nothing chosen yet: no folder is made only to read that.
-    if (!QFileInfo::exists(folderPath()))
+    if (!QFileInfo::exists(files::configFolderPath()))
         return false;
     const std::unique_ptr<files::platform::PrivateFolder> folder = openFolder();
     QByteArray bytes;
@@ -63,7 +49,7 @@ bool setGroupInitiative(bool on)
 
 QString fileName()
 {
-    return QDir::toNativeSeparators(folderPath() + u'/' + FileName);
+    return QDir::toNativeSeparators(files::configFolderPath() + u'/' + FileName);
 }
 
 } // namespace preferences
