@@ -42,6 +42,58 @@ int settledPlace(const OrderEntry &entry, const QList<OrderEntry> &before)
     return 0;
 }
 
+// The combatant the item acted before in `before`, while its initiative and modifier stay.
+Combatant actedBefore(const OrderEntry &entry, const QList<OrderEntry> &before)
+{
+    for (const OrderEntry &was : before) {
+        if (was.row == entry.row && was.serial == entry.serial)
+            return tied(was, entry) ? was.actsBefore : Combatant{};
+    }
+    return {};
+}
+
+qsizetype placeOf(const QList<OrderEntry> &order, const Combatant &who)
+{
+    for (qsizetype i = 0; i < order.size(); ++i) {
+        if (order[i].row == who.row && order[i].serial == who.serial)
+            return i;
+    }
+    return -1;
+}
+
+// Standing just before the one it acted before, or before others who precede that same one.
+bool inActingPlace(const QList<OrderEntry> &order, qsizetype item)
+{
+    const Combatant anchor = order[item].actsBefore;
+    qsizetype next = item + 1;
+    while (next < order.size() && order[next].actsBefore == anchor)
+        ++next;
+    return next < order.size() && order[next].row == anchor.row && order[next].serial == anchor.serial;
+}
+
+// Each item that acted before another out of turn goes just before it; those before the same
+// one keep their order among themselves. A chain (one before another that acted before a third)
+// settles in a few passes; a loop that a crafted file could hold stops after as many as items.
+void keepActingPlaces(QList<OrderEntry> &order)
+{
+    for (OrderEntry &item : order) {
+        if (placeOf(order, item.actsBefore) < 0)
+            item.actsBefore = {}; // the one it acted before left the list
+    }
+    for (qsizetype pass = 0; pass < order.size(); ++pass) {
+        bool moved = false;
+        for (qsizetype i = 0; i < order.size(); ++i) {
+            if (order[i].actsBefore.isNobody() || inActingPlace(order, i))
+                continue;
+            OrderEntry item = order.takeAt(i);
+            order.insert(placeOf(order, item.actsBefore), std::move(item));
+            moved = true;
+        }
+        if (!moved)
+            return;
+    }
+}
+
 } // namespace
 
 QString orderItemText(double initiative, const QString &name)
@@ -87,9 +139,11 @@ QList<OrderEntry> fightingOrderEntries(const roster::Roster &roster, const QList
         OrderEntry entry{i, orderItemText(initiative, row.name), row.name, row.serial, hitPoints(row),
                          initiative, tieModifier(row.ini)};
         entry.settled = settledPlace(entry, before);
+        entry.actsBefore = actedBefore(entry, before);
         order.append(std::move(entry));
     }
     std::sort(order.begin(), order.end(), comesFirst);
+    keepActingPlaces(order);
     return order;
 }
 
@@ -99,6 +153,7 @@ bool moveItem(QList<OrderEntry> &order, int item, int step)
     if (item < 0 || item >= order.size() || other < 0 || other >= order.size() || other == item)
         return false;
     order.swapItemsAt(item, other);
+    order[item].actsBefore = order[other].actsBefore = {};
     if (!tied(order[item], order[other]))
         return true;
     qsizetype first = std::min(item, other);

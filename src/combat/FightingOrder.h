@@ -12,6 +12,16 @@ namespace combat {
 // Initiatives from 0 to 9 get a leading "0" ("05 - Orc"); others are written plainly.
 QString orderItemText(double initiative, const QString &name);
 
+// A combatant: the row and who it held (roster::Row::serial), which a rename does not change.
+struct Combatant
+{
+    int row = -1; // -1: nobody
+    quint32 serial = 0;
+
+    bool isNobody() const { return row < 0; }
+    bool operator==(const Combatant &) const = default;
+};
+
 // One line of the list with the row it stands for (0-based), so that the line can be
 // traced back to its combatant after the rows change.
 struct OrderEntry
@@ -27,6 +37,9 @@ struct OrderEntry
     double initiative = 0;
     int modifier = 0;
     int settled = 0;
+    // The combatant it acted just before out of turn (Act Now), whom it goes on to precede
+    // while its initiative and modifier stay what they were; nobody for none.
+    Combatant actsBefore = {};
 
     bool operator==(const OrderEntry &) const = default;
 };
@@ -46,13 +59,16 @@ bool takesPart(const roster::Row &row);
 // as numbers; equal initiatives by the higher modifier (tieModifier); still equal, in the
 // places a move settled among them in `before` (the list as it was) while their initiative
 // and modifier stay what they were, then by item text descending, case-insensitively first.
+// An item that acted before another out of turn (actsBefore) stands just before it, while its
+// own initiative and modifier are still what they were in `before`.
 // Throws roster::FieldError (Overflow) with the message
 // "Row 5 (Orc): the initiative "1e999" is out of range." when an initiative does not fit a double.
 QList<OrderEntry> fightingOrderEntries(const roster::Roster &roster, const QList<OrderEntry> &before = {});
 
 // Moves item `item` one place up (`step` -1) or down (+1); false when there is no place.
 // Between equals the places of the whole run of equals are settled, so that the next
-// calculation keeps them; any other move holds until the order is calculated again.
+// calculation keeps them; any other move holds until the order is calculated again. The two
+// items moved no longer keep a place before another (actsBefore).
 bool moveItem(QList<OrderEntry> &order, int item, int step);
 
 } // namespace combat

@@ -6,7 +6,8 @@
 
 namespace combat {
 
-QStringList stateWords(const roster::Row &row, Viewers viewers, bool conditions, const QString &healthWord)
+QStringList stateWords(const roster::Row &row, Viewers viewers, bool conditions, const QString &healthWord,
+                       Wait wait)
 {
     QStringList words;
     if (!healthWord.isEmpty())
@@ -15,6 +16,13 @@ QStringList stateWords(const roster::Row &row, Viewers viewers, bool conditions,
         words << QStringLiteral("down");
     else if (isDying(row))
         words << QStringLiteral("dying");
+    if (wait != Wait::None) {
+        const bool players = viewers == Viewers::Players;
+        if (wait == Wait::Delaying)
+            words << (players ? QStringLiteral("Delaying") : QStringLiteral("delaying"));
+        else
+            words << (players ? QStringLiteral("Ready") : QStringLiteral("ready"));
+    }
     if (viewers == Viewers::GameMaster && hasTag(row.note, HiddenTag))
         words << QStringLiteral("hidden");
     if (conditions) {

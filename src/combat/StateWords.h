@@ -1,5 +1,6 @@
 #pragma once
 
+#include "combat/Turns.h"
 #include "roster/Row.h"
 
 #include <QString>
@@ -12,10 +13,11 @@ namespace combat {
 enum class Viewers { GameMaster, Players };
 
 // In this order: the health word when one is told (the players' list), else "down" or
-// "dying"; "hidden", to the game master alone; then, with `conditions`, the timed conditions
-// ("Stunned 2, Held (last round)").
+// "dying"; "delaying" or "ready" for one who put off its turn ("Delaying", "Ready" to the
+// players, whose words start with a capital); "hidden", to the game master alone; then, with
+// `conditions`, the timed conditions ("Stunned 2, Held (last round)").
 QStringList stateWords(const roster::Row &row, Viewers viewers, bool conditions = true,
-                       const QString &healthWord = QString());
+                       const QString &healthWord = QString(), Wait wait = Wait::None);
 
 // How the words stand beside a name and each other.
 inline const QString StateSeparator = QStringLiteral(" \u00b7 ");

@@ -65,6 +65,61 @@ Combatant firstToAct(const QList<OrderEntry> &order, const roster::Roster &roste
     return {};
 }
 
+bool isPutOff(TurnKind kind)
+{
+    return kind == TurnKind::Delayed || kind == TurnKind::Readied;
+}
+
+// Whom the current turn interrupted, to take up their own turn again when it ends: the one a
+// combatant acting now went before (the turn just below its own). A turn taken up again goes
+// on to whom the one taking it up had interrupted in turn. Nobody for a turn at its place.
+Combatant interrupted(const FightRecord &turn)
+{
+    if (turn.taken.isEmpty())
+        return {};
+    const TurnRecord &top = turn.taken.top();
+    if (top.kind != TurnKind::ActNow && top.kind != TurnKind::Resumed)
+        return {};
+    // The turn the current combatant's acting began with: this one, or the one it resumes.
+    bool opened = false;
+    Combatant who;
+    turn.taken.walk([&](const TurnRecord &record) {
+        if (record.round != top.round)
+            return false;
+        if (opened) {
+            who = record.who;
+            return false;
+        }
+        if (record.who == top.who && record.kind != TurnKind::Resumed) {
+            if (record.kind != TurnKind::ActNow)
+                return false;
+            opened = true;
+        }
+        return true;
+    });
+    return who;
+}
+
+// The latest turn of the combatant when it is a put-off one it may still take out of place: one
+// of this round or the last. In the round after the wait, its place in the order gives it a
+// turn of its own (chooseNext), which ends the wait; one who could not act there may still act
+// out of place until the round ends.
+const TurnRecord *putOffRecord(const FightRecord &turn, const Combatant &who, const QList<OrderEntry> &order)
+{
+    const int round = turn.round();
+    if (itemOf(order, who) < 0)
+        return nullptr;
+    const TurnRecord *found = nullptr;
+    turn.taken.walk([&](const TurnRecord &record) {
+        if (record.round < round - 1)
+            return false;
+        if (record.who == who)
+            found = &record;
+        return !found;
+    });
+    return found && isPutOff(found->kind) ? found : nullptr;
+}
+
 // How many turns taken back Next Turn gives back: up to and with the first whose combatant
 // is in the fight, or 0 when that turn cannot be given back (its combatant acted since).
 qsizetype turnsToGiveBack(const FightRecord &turn, const QList<OrderEntry> &order, const roster::Roster &roster)
@@ -79,17 +134,34 @@ qsizetype turnsToGiveBack(const FightRecord &turn, const QList<OrderEntry> &orde
     });
     if (!resumed)
         return 0;
+    // Acting out of place, given back while its combatant still waits; a turn taken up again,
+    // while the one who interrupted it is current. Either as things stand once the turns given
+    // back before it are.
+    if (resumed->kind == TurnKind::ActNow || resumed->kind == TurnKind::Resumed) {
+        FightRecord before = turn;
+        qsizetype passed = count - 1;
+        turn.takenBack.walk([&](const TurnRecord &record) {
+            if (passed-- <= 0)
+                return false;
+            before.taken.push(record);
+            return true;
+        });
+        const bool fits = resumed->kind == TurnKind::ActNow ? putOffRecord(before, resumed->who, order) != nullptr
+                                                            : interrupted(before) == resumed->who;
+        return fits ? count : 0;
+    }
     // Given back as it was, also a turn that opened the next round: whoever is in the fight
     // now and was not at that round's end has no claim on the round gone by.
     return turn.hasActed(resumed->who, resumed->round) ? 0 : count;
 }
 
-// Whom Next Turn marks in which round, or how many taken back it gives back.
+// Whom Next Turn marks in which round and how, or how many taken back it gives back.
 struct Choice
 {
     Combatant who;
     int round = 0;
     qsizetype givenBack = 0;
+    TurnKind kind = TurnKind::Turn;
 };
 
 Choice chooseNext(const FightRecord &turn, const QList<OrderEntry> &order, const roster::Roster &roster)
@@ -105,6 +177,8 @@ Choice chooseNext(const FightRecord &turn, const QList<OrderEntry> &order, const
         return resumed;
     }
     const int round = turn.round();
+    if (const Combatant back = interrupted(turn); !back.isNobody() && canAct(back, order, roster))
+        return {back, round, 0, TurnKind::Resumed};
     if (round > 0) {
         if (const Combatant due = firstDue(turn, round, order, roster); !due.isNobody())
             return {due, round, 0};
@@ -142,6 +216,14 @@ bool FightRecord::hasActed(const Combatant &combatant, int inRound) const
         return !acted;
     });
     return acted;
+}
+
+Wait FightRecord::waitOf(const Combatant &combatant, const QList<OrderEntry> &order) const
+{
+    const TurnRecord *record = putOffRecord(*this, combatant, order);
+    if (!record)
+        return Wait::None;
+    return record->kind == TurnKind::Delayed ? Wait::Delaying : Wait::Ready;
 }
 
 bool FightRecord::hasHadTurn(const Combatant &combatant) const
@@ -236,9 +318,49 @@ bool nextTurn(FightRecord &turn, const QList<OrderEntry> &order, roster::Roster 
     const int round = turn.round();
     turn.takenBack.clear();
     turn.waiting.removeIf([round](const Waiting &w) { return w.round > round; });
+    if (choice.kind == TurnKind::Resumed) {
+        turn.taken.push({choice.who, choice.round, TurnTick{}, TurnKind::Resumed}); // begun already
+        return true;
+    }
     const bool firstTurn = !turn.hasHadTurn(choice.who);
     const CountRule rule = countRule(choice.who, choice.round > round, order, roster);
     turn.taken.push({choice.who, choice.round, tickTurn(roster, choice.who.row, firstTurn, rule)});
+    return true;
+}
+
+bool putOffTurn(FightRecord &turn, const QList<OrderEntry> &order, roster::Roster &roster, TurnKind kind)
+{
+    if (!isPutOff(kind) || turn.taken.isEmpty() || turn.taken.top().kind != TurnKind::Turn)
+        return false;
+    TurnRecord record = turn.taken.pop();
+    record.kind = kind;
+    turn.taken.push(std::move(record));
+    turn.takenBack.clear(); // the turns after it go another way now
+    nextTurn(turn, order, roster);
+    return true;
+}
+
+bool actNow(FightRecord &turn, QList<OrderEntry> &order, roster::Roster &roster, const Combatant &who)
+{
+    const Combatant current = turn.current();
+    const TurnRecord *wait = putOffRecord(turn, who, order);
+    if (!wait || who == current || isPutOff(turn.taken.top().kind) || !canAct(who, order, roster)
+        || itemOf(order, current) < 0)
+        return false;
+    const int round = turn.round();
+    // A wait from the round before is this round's turn, and begins as one.
+    TurnTick tick;
+    if (wait->round < round)
+        tick = tickTurn(roster, who.row, false, countRule(who, false, order, roster));
+    OrderEntry item = order.takeAt(itemOf(order, who));
+    item.actsBefore = current;
+    item.settled = 0;
+    const int place = itemOf(order, current);
+    if (order[place].actsBefore == who)
+        order[place].actsBefore = {}; // the two cannot each stand before the other
+    order.insert(place, std::move(item));
+    turn.takenBack.clear();
+    turn.taken.push({who, round, std::move(tick), TurnKind::ActNow});
     return true;
 }
 

@@ -22,13 +22,13 @@ namespace combat {
 // past it, so a fight saved is always one a file can give back.
 inline constexpr int LastRound = std::numeric_limits<int>::max() / 2;
 
-struct Combatant
-{
-    int row = -1; // -1: nobody
-    quint32 serial = 0;
-
-    bool isNobody() const { return row < 0; }
-    bool operator==(const Combatant &) const = default;
+// How a turn was taken.
+enum class TurnKind {
+    Turn,    // at the combatant's place in the order
+    Delayed, // begun there and put off at once: the combatant waits to act later (Delay)
+    Readied, // the same, with an action readied for something to happen (Ready)
+    ActNow,  // a waiting combatant acting out of place, before the one whose turn it was
+    Resumed, // that one taking up its own turn again afterwards, with no second start
 };
 
 struct TurnRecord
@@ -36,9 +36,13 @@ struct TurnRecord
     Combatant who;
     int round = 0;
     TurnTick tick;
+    TurnKind kind = TurnKind::Turn;
 
     bool operator==(const TurnRecord &) const = default;
 };
+
+// What the lists say of a combatant who put its turn off and may still take it.
+enum class Wait { None, Delaying, Ready };
 
 // A combatant who joined the order above the marker in `round` and so waits for the next.
 struct Waiting
@@ -67,6 +71,9 @@ struct FightRecord
     // A turn of the combatant is among the turns taken.
     bool hasHadTurn(const Combatant &combatant) const;
     bool isWaiting(const Combatant &combatant, int round) const;
+    // Whether the combatant put off its turn (Delay, Ready) and may still act out of place:
+    // in the round it waited, and in the next until its place gives it its turn there.
+    Wait waitOf(const Combatant &combatant, const QList<OrderEntry> &order) const;
 
     bool operator==(const FightRecord &) const = default;
 };
@@ -94,6 +101,18 @@ int itemOf(const QList<OrderEntry> &order, const Combatant &combatant);
 // countRule says.
 // False when nobody can act: nothing changes then.
 bool nextTurn(FightRecord &turn, const QList<OrderEntry> &order, roster::Roster &roster);
+
+// Delay or Ready (`kind` Delayed or Readied): the current turn, one begun at its place, ends
+// now, its combatant waits, and the next turn begins as Next Turn gives it. False when no turn
+// begun at its place runs.
+bool putOffTurn(FightRecord &turn, const QList<OrderEntry> &order, roster::Roster &roster, TurnKind kind);
+
+// Act Now: `who`, waiting (waitOf), acts at once before the current combatant. Its item moves
+// to just before theirs and stays there (OrderEntry::actsBefore); Next Turn then gives the turn
+// back to the one it went before, with no second start of turn. A wait from the round before
+// is its turn of this round, which starts as a turn does. False when `who` does not wait, is
+// the current combatant or cannot act, or the current turn is itself put off.
+bool actNow(FightRecord &turn, QList<OrderEntry> &order, roster::Roster &roster, const Combatant &who);
 
 // Which conditions the start of `who`'s turn counts down: in their own note those with no
 // source; in every note those they are the source of, and when the turn opens a round, those

@@ -289,6 +289,55 @@ CommandResult CombatDocument::previousTurn()
     return commit(std::move(next), QStringLiteral("Previous Turn"));
 }
 
+CommandResult CombatDocument::putOffTurn(combat::TurnKind kind)
+{
+    const int item = markedItem();
+    if (item < 0 || !currentRowHolds())
+        return CommandResult::refused(QStringLiteral("No one's turn runs: Next Turn (F6) begins the fight."));
+    const QString name = m_state.order[item].name;
+    const combat::TurnKind now = m_state.turn.taken.top().kind;
+    if (now == combat::TurnKind::Delayed || now == combat::TurnKind::Readied)
+        return CommandResult::refused(QStringLiteral("%1 has put off this turn already; Next Turn (F6) goes on.")
+                                          .arg(roster::shownText(name, roster::ShownNameLength)));
+    CombatState next = m_state;
+    if (!combat::putOffTurn(next.turn, next.order, next.roster, kind))
+        return CommandResult::refused(
+            QStringLiteral("%1 acts out of turn now and can put off only a turn begun in its own place.")
+                .arg(roster::shownText(name, roster::ShownNameLength)));
+    return commit(std::move(next), (kind == combat::TurnKind::Readied ? QStringLiteral("Ready %1")
+                                                                      : QStringLiteral("Delay %1"))
+                                       .arg(name));
+}
+
+CommandResult CombatDocument::actNow(int row)
+{
+    const QList<int> waiting = waitingRows();
+    if (waiting.isEmpty())
+        return CommandResult::refused(QStringLiteral("Nobody is delaying or ready to act now."));
+    if (!waiting.contains(row))
+        return CommandResult::refused(QStringLiteral("%1 is neither delaying nor ready.").arg(rowLabel(row)));
+    const combat::Combatant who{row, this->row(row).serial};
+    CombatState next = m_state;
+    if (!combat::actNow(next.turn, next.order, next.roster, who))
+        return CommandResult::refused(
+            QStringLiteral("%1 can act now only before a combatant whose turn runs; Next Turn (F6) goes on.")
+                .arg(rowLabel(row)));
+    const QString name = next.order[combat::itemOf(next.order, who)].name;
+    return commit(std::move(next), QStringLiteral("%1 Acts Now").arg(name));
+}
+
+QList<int> CombatDocument::waitingRows() const
+{
+    QList<int> rows;
+    for (const combat::OrderEntry &item : m_state.order) {
+        const combat::Combatant who = combat::combatantOf(item);
+        if (who != m_state.turn.current() && combat::canAct(item, m_state.roster)
+            && m_state.turn.waitOf(who, m_state.order) != combat::Wait::None)
+            rows.append(item.row);
+    }
+    return rows;
+}
+
 CommandResult CombatDocument::addCondition(const QList<int> &rows, const QString &name, int rounds)
 {
     if (const QString refusal = combat::conditionRefusal(name, rounds); !refusal.isEmpty())

@@ -80,6 +80,16 @@ public:
     // With nobody who can act, nothing changes.
     CommandResult nextTurn();
     CommandResult previousTurn();
+    // Delay or Ready (`kind`, combat::putOffTurn): the current combatant puts off its turn and
+    // waits, "Delay Ilyra", and the next turn begins. Refused with no turn running, or one not
+    // begun at its place (acting out of turn, or put off already).
+    CommandResult putOffTurn(combat::TurnKind kind);
+    // The combatant of `row`, who put off its turn, acts now before the current one, "Ilyra
+    // Acts Now" (combat::actNow). Refused for one who does not wait.
+    CommandResult actNow(int row);
+    // The rows of those who put off their turns and may act now, in the order; never the
+    // current combatant's.
+    QList<int> waitingRows() const;
     // The condition to each of `rows` (a fireball's victims, say) as one step, "Add Stunned
     // to Goblin (2)". While a combatant's turn runs the condition names them as its source
     // ("[Stunned: 2, Ilyra]", combat::sourceOf), so it counts down at their turns. Refused for a name that cannot be a condition, rounds outside 1 to 99,

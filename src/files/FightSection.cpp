@@ -144,13 +144,21 @@ public:
             throw BadLine{key};
         for (qsizetype i = 0; i < parts.size(); ++i) {
             const QStringList f = parts[i].split(u':');
-            bool ok = f.size() == 3;
+            bool ok = f.size() == (m_format >= 3 ? 4 : 3);
             const double initiative = ok ? f[0].toDouble(&ok) : 0;
             if (!ok || !std::isfinite(initiative))
                 throw BadLine{key};
             order[i].initiative = initiative;
             order[i].modifier = int(number(f[1], key, -9999, 9999));
             order[i].settled = int(number(f[2], key, 0, roster::RowCount));
+        }
+        // The item each acted before, by its number in the list; bound as the items are.
+        for (qsizetype i = 0; m_format >= 3 && i < parts.size(); ++i) {
+            const qint64 before = number(parts[i].split(u':')[3], key, 0, order.size());
+            if (before == i + 1)
+                throw BadLine{key};
+            if (before > 0)
+                order[i].actsBefore = combat::combatantOf(order[before - 1]);
         }
     }
 
@@ -189,7 +197,11 @@ QString fightSectionText(const roster::Roster &roster, const QList<combat::Order
     }
     QStringList ties;
     for (const combat::OrderEntry &item : order)
-        ties.append(QStringLiteral("%1:%2:%3").arg(QString::number(item.initiative, 'g', 17)).arg(item.modifier).arg(item.settled));
+        ties.append(QStringLiteral("%1:%2:%3:%4")
+                        .arg(QString::number(item.initiative, 'g', 17))
+                        .arg(item.modifier)
+                        .arg(item.settled)
+                        .arg(combat::itemOf(order, item.actsBefore) + 1));
     appendLine(out, QStringLiteral("Ties"), ties.join(u';'));
     appendRecords(out, roster, QStringLiteral("Taken"), turn.taken);
     appendRecords(out, roster, QStringLiteral("TakenBack"), turn.takenBack);
@@ -276,6 +288,8 @@ void bindFight(SavedFight &fight, roster::Roster &roster)
         combat::Combatant who = combat::combatantOf(item);
         bind(who);
         item.serial = who.serial;
+        if (!item.actsBefore.isNobody())
+            bind(item.actsBefore);
     }
     bindStack(fight.turn.taken);
     bindStack(fight.turn.takenBack);

@@ -6,7 +6,11 @@
 #include "roster/Roster.h"
 
 #include <QByteArray>
+#include <QLatin1StringView>
 #include <QStringList>
+
+#include <array>
+#include <utility>
 
 namespace files {
 namespace {
@@ -150,6 +154,33 @@ QList<combat::NoteTick> readOthers(const QString &text, int ownRow, const QStrin
     return others;
 }
 
+// How a turn was taken, as its line names it.
+const std::array<std::pair<combat::TurnKind, QLatin1StringView>, 5> KindNames{{
+    {combat::TurnKind::Turn, QLatin1StringView("turn")},
+    {combat::TurnKind::Delayed, QLatin1StringView("delay")},
+    {combat::TurnKind::Readied, QLatin1StringView("ready")},
+    {combat::TurnKind::ActNow, QLatin1StringView("act")},
+    {combat::TurnKind::Resumed, QLatin1StringView("resume")},
+}};
+
+QString kindName(combat::TurnKind kind)
+{
+    for (const auto &[each, name] : KindNames) {
+        if (each == kind)
+            return name;
+    }
+    return {};
+}
+
+combat::TurnKind readKind(const QString &text, const QString &key)
+{
+    for (const auto &[kind, name] : KindNames) {
+        if (text == name)
+            return kind;
+    }
+    throw BadLine{key};
+}
+
 } // namespace
 
 QString escapedText(const QString &text)
@@ -186,14 +217,14 @@ QString turnRecordLine(const combat::TurnRecord &record, quint32 age)
     return QStringList{QString::number(record.who.row), QString::number(age), QString::number(record.round),
                        QString::number(tick.givenBack ? 1 : 0), QString::number(tick.before, 16),
                        QString::number(tick.after, 16), removedTexts(tick.revealed), removedTexts(tick.removed),
-                       names(tick.ended), countedText(tick.counted), othersText(tick.others)}
+                       names(tick.ended), countedText(tick.counted), othersText(tick.others), kindName(record.kind)}
         .join(u',');
 }
 
 combat::TurnRecord readTurnRecord(const QString &line, const QString &key, int format)
 {
     const QStringList f = line.split(u',');
-    if (f.size() != (format == 1 ? 9 : 11))
+    if (f.size() != (format == 1 ? 9 : format == 2 ? 11 : 12))
         throw BadLine{key};
     combat::TurnRecord record;
     record.who = {int(lineNumber(f[0], key, 0, roster::RowCount - 1)), quint32(lineNumber(f[1], key, 0, OldestAge))};
@@ -211,6 +242,8 @@ combat::TurnRecord readTurnRecord(const QString &line, const QString &key, int f
         tick.counted = readCounted(f[9], key);
         tick.others = readOthers(f[10], record.who.row, key);
     }
+    if (format >= 3)
+        record.kind = readKind(f[11], key);
     return record;
 }
 

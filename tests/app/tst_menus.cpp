@@ -124,6 +124,9 @@ void TestMenus::items_data()
     QTest::newRow("mnuHide") << u"mnuHide"_s << u"Hide from Players"_s << QKeySequence(QStringLiteral("Ctrl+H"));
     QTest::newRow("mnuHealthWords") << u"mnuHealthWords"_s << u"Health Words"_s << QKeySequence(QStringLiteral("Ctrl+Shift+H"));
     QTest::newRow("mnuRollInitiativeAgain") << u"mnuRollInitiativeAgain"_s << u"Roll Initiative Again"_s << QKeySequence(QStringLiteral("Shift+F5"));
+    QTest::newRow("mnuDelay") << u"mnuDelay"_s << u"Delay"_s << QKeySequence(QStringLiteral("Ctrl+F6"));
+    QTest::newRow("mnuReady") << u"mnuReady"_s << u"Ready"_s << QKeySequence(QStringLiteral("Ctrl+Shift+F6"));
+    QTest::newRow("mnuActNow") << u"mnuActNow"_s << u"Act Now"_s << QKeySequence(QStringLiteral("F12"));
     QTest::newRow("mnuPlayerWindow") << u"mnuPlayerWindow"_s << u"Player Window"_s << QKeySequence(QStringLiteral("F7"));
     QTest::newRow("mnuHelp") << u"mnuHelp"_s << u"Help"_s << QKeySequence(QStringLiteral("F1"));
     QTest::newRow("mnuAbout") << u"mnuAbout"_s << u"About"_s << QKeySequence(QStringLiteral("F2"));

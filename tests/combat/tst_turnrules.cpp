@@ -18,6 +18,8 @@ class TestTurnRules : public QObject
 private slots:
     void turns_data();
     void turns();
+    void waits_data();
+    void waits();
     void aLongRecordIsFreedOnASmallStack();
     void aWalkOverAFileOfTurnsEnds_data();
     void aWalkOverAFileOfTurnsEnds();
@@ -48,7 +50,7 @@ roster::Roster party()
 // L the Orc's initiative becomes 20; K a Kobold with initiative 20 and "[Held: 3]" in row 4;
 // E an Elf with initiative 1 in row 5; G the Goblin dying (-5 hit points), H healed (3);
 // U "[Hidden]" before the Kobold's note; Q " [Dazed: 2, Ogre]" after the Goblin's note, Z " [Dazed: 2, Elf]";
-// P the Ogre down.
+// P the Ogre down; d the current combatant delays, r readies, n the first who waits acts now.
 void TestTurnRules::turns_data()
 {
     QTest::addColumn<QString>("keys");
@@ -146,12 +148,26 @@ void TestTurnRules::turns_data()
         << u"56Q66666666S6"_s << u"12 - Ogre"_s << 3 << u" | Goblin angry | "_s << QStringList{u"Dazed"_s};
 }
 
-void TestTurnRules::turns()
+// The fight after `keys` (turns_data), from the party.
+struct Played
 {
-    QFETCH(QString, keys);
     roster::Roster roster = party();
     QList<combat::OrderEntry> order;
     combat::FightRecord turn;
+
+    QString marked() const
+    {
+        const int item = combat::itemOf(order, turn.current());
+        return item >= 0 ? order.at(item).text : QString();
+    }
+};
+
+Played play(const QString &keys)
+{
+    Played played;
+    roster::Roster &roster = played.roster;
+    QList<combat::OrderEntry> &order = played.order;
+    combat::FightRecord &turn = played.turn;
     auto arrive = [&roster](int row, const QString &name, const QString &ini, const QString &note) {
         roster.rows[row].name = name;
         roster.rows[row].ini = ini;
@@ -160,7 +176,7 @@ void TestTurnRules::turns()
     for (const QChar key : keys) {
         switch (key.unicode()) {
         case u'5': {
-            const QList<combat::OrderEntry> after = combat::fightingOrderEntries(roster);
+            const QList<combat::OrderEntry> after = combat::fightingOrderEntries(roster, order);
             combat::afterRecalculation(turn, order, after);
             order = after;
             break;
@@ -192,10 +208,27 @@ void TestTurnRules::turns()
         case u'Q': roster.rows[1].note += u" [Dazed: 2, Ogre]"_s; break;
         case u'Z': roster.rows[1].note += u" [Dazed: 2, Elf]"_s; break;
         case u'P': roster.rows[2].down = true; roster.rows[2].check = 0; break;
+        case u'd': combat::putOffTurn(turn, order, roster, combat::TurnKind::Delayed); break;
+        case u'r': combat::putOffTurn(turn, order, roster, combat::TurnKind::Readied); break;
+        case u'n': // the first who waits acts now
+            for (const combat::OrderEntry &item : std::as_const(order)) {
+                if (turn.waitOf(combat::combatantOf(item), order) != combat::Wait::None
+                    && combat::actNow(turn, order, roster, combat::combatantOf(item)))
+                    break;
+            }
+            break;
         }
     }
-    const int item = combat::itemOf(order, turn.current());
-    QTEST(item >= 0 ? order.at(item).text : QString(), "marked");
+    return played;
+}
+
+void TestTurnRules::turns()
+{
+    QFETCH(QString, keys);
+    const Played played = play(keys);
+    const roster::Roster &roster = played.roster;
+    const combat::FightRecord &turn = played.turn;
+    QTEST(played.marked(), "marked");
     QTEST(turn.round(), "round");
     QTEST(QStringList({roster.rows[2].note, roster.rows[1].note, roster.rows[4].note}).join(u" | "_s), "notes");
     QStringList ended = turn.endedThisTurn();
@@ -204,6 +237,54 @@ void TestTurnRules::turns()
             ended += other.ended;
     }
     QTEST(ended, "ended");
+}
+
+// Delay, Ready and Act Now: who acts, who waits, where each stands, and whether a turn started
+// (the Goblin's Stunned counts at its turns).
+void TestTurnRules::waits_data()
+{
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("marked");
+    QTest::addColumn<int>("round");
+    QTest::addColumn<QString>("waits"); // the items that wait, with their word
+    QTest::addColumn<QString>("order");
+    QTest::addColumn<QString>("goblin"); // its note
+    const QString calculated = u"12 - Ogre, 11 - Goblin, 10 - Orc, 05 - Wolf"_s;
+    const QString beforeWolf = u"12 - Ogre, 10 - Orc, 11 - Goblin, 05 - Wolf"_s;
+    const QString stunned1 = u"Goblin [Stunned: 1] angry"_s;
+    const QString ended = u"Goblin angry"_s;
+    QTest::newRow("delay: the next one's turn begins") << u"566d"_s << u"10 - Orc"_s << 1 << u"11 - Goblin delaying"_s << calculated << stunned1;
+    QTest::newRow("ready: the same, marked ready") << u"566r"_s << u"10 - Orc"_s << 1 << u"11 - Goblin ready"_s << calculated << stunned1;
+    QTest::newRow("act now: before the current one, no second start") << u"566d6n"_s << u"11 - Goblin"_s << 1 << u""_s << beforeWolf << stunned1;
+    QTest::newRow("the one it went before takes up its turn: no second start") << u"56dn6"_s << u"11 - Goblin"_s << 1 << u""_s << calculated << stunned1;
+    QTest::newRow("then that one takes up its turn again") << u"566d6n6"_s << u"05 - Wolf"_s << 1 << u""_s << beforeWolf << stunned1;
+    QTest::newRow("the next round keeps the place it acted at") << u"566d6n6666"_s << u"11 - Goblin"_s << 2 << u""_s << beforeWolf << ended;
+    QTest::newRow("calculated again: the place stays") << u"566d6n5"_s << u"11 - Goblin"_s << 1 << u""_s << beforeWolf << stunned1;
+    QTest::newRow("a wait lost when its place comes again") << u"566d666"_s << u"11 - Goblin"_s << 2 << u""_s << calculated << ended;
+    QTest::newRow("a wait into the next round: acting now starts that round's turn")
+        << u"566d66n"_s << u"11 - Goblin"_s << 2 << u""_s << u"11 - Goblin, 12 - Ogre, 10 - Orc, 05 - Wolf"_s << ended;
+    QTest::newRow("and nobody acts twice in it") << u"566d66n66"_s << u"10 - Orc"_s << 2 << u""_s << u"11 - Goblin, 12 - Ogre, 10 - Orc, 05 - Wolf"_s << ended;
+    QTest::newRow("taken back: waiting again") << u"566d6nS"_s << u"05 - Wolf"_s << 1 << u"11 - Goblin delaying"_s << beforeWolf << stunned1;
+    QTest::newRow("a turn put off twice: once") << u"566dSd"_s << u"11 - Goblin"_s << 1 << u"11 - Goblin delaying"_s << calculated << stunned1;
+    QTest::newRow("nobody waits: nobody acts now") << u"566n"_s << u"11 - Goblin"_s << 1 << u""_s << calculated << stunned1;
+}
+
+void TestTurnRules::waits()
+{
+    QFETCH(QString, keys);
+    const Played played = play(keys);
+    QTEST(played.marked(), "marked");
+    QTEST(played.turn.round(), "round");
+    QStringList waits, order;
+    for (const combat::OrderEntry &item : played.order) {
+        order << item.text;
+        const combat::Wait wait = played.turn.waitOf(combat::combatantOf(item), played.order);
+        if (wait != combat::Wait::None)
+            waits << item.text + (wait == combat::Wait::Delaying ? u" delaying"_s : u" ready"_s);
+    }
+    QTEST(waits.join(u", "_s), "waits");
+    QTEST(order.join(u", "_s), "order");
+    QTEST(played.roster.rows[1].note, "goblin");
 }
 
 // A file decides how many turns the record holds: a million are copied and freed on the stack

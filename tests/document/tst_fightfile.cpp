@@ -30,7 +30,8 @@ void typeParty(CombatDocument &doc)
 // 5 calculate, 6 next, S previous, W a Wolf joins above the marker (initiative 30),
 // H hide the Goblin, D the Orc damaged by 25 (down), K the Kobold dying (-3), T the Goblin
 // ties with the Orc (10), M the last item moved one place up, C the Goblin stunned for 2 rounds
-// by the one whose turn it is.
+// by the one whose turn it is, L the current combatant delays, R readies, A the first who
+// waits acts now.
 void play(CombatDocument &doc, const QString &keys)
 {
     for (const QChar key : keys) {
@@ -49,6 +50,9 @@ void play(CombatDocument &doc, const QString &keys)
         case u'T': QVERIFY_DONE(doc.setFieldText(1, roster::Field::Initiative, u"10"_s)); break;
         case u'M': QVERIFY_DONE(doc.moveInOrder(int(doc.order().size()) - 1, -1)); break;
         case u'C': QVERIFY_DONE(doc.addCondition({1}, u"Stunned"_s, 2)); break;
+        case u'L': QVERIFY_DONE(doc.putOffTurn(combat::TurnKind::Delayed)); break;
+        case u'R': QVERIFY_DONE(doc.putOffTurn(combat::TurnKind::Readied)); break;
+        case u'A': QVERIFY_DONE(doc.actNow(doc.waitingRows().value(0, -1))); break;
         }
     }
 }
@@ -62,38 +66,45 @@ QString fightOf(const CombatDocument &doc)
     parts << QStringLiteral("round %1, item %2").arg(doc.state().turn.round()).arg(doc.markedItem());
     for (int r = 0; r < 6; ++r)
         parts << doc.row(r).note;
+    QStringList waiting;
+    for (const int r : doc.waitingRows())
+        waiting << QString::number(r);
+    parts << u"waiting "_s + waiting.join(u',');
     return parts.join(u" | "_s);
 }
 
-// The file as an earlier version writes it: format 1, turns without `counted` and `others`.
-void asEarlierVersion(const QString &path)
+// The file as an earlier version writes it: format 2, turns without `kind` and ties without an
+// acting place; format 1, also without `counted` and `others`, and no ties.
+void asEarlierVersion(const QString &path, int format)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite))
         qFatal("cannot open %s", qPrintable(path));
     QString text = QString::fromLatin1(file.readAll());
-    text.replace(u"Format=2"_s, u"Format=1"_s);
-    text.replace(QRegularExpression(u"^(Taken(?:Back)?\\d+=(?:[^,\r]*,){8}[^,\r]*),[^,\r]*,[^,\r]*\r$"_s,
+    text.replace(u"Format=3"_s, u"Format=%1"_s.arg(format));
+    const int kept = format == 1 ? 9 : 11;
+    text.replace(QRegularExpression(u"^(Taken(?:Back)?\\d+=(?:[^,\r]*,){%1}[^,\r]*)(?:,[^,\r]*)*\r$"_s.arg(kept - 1),
                                     QRegularExpression::MultilineOption),
                  u"\\1\r"_s);
+    text.replace(QRegularExpression(u"^Ties=.*\r\n"_s, QRegularExpression::MultilineOption), QString());
     file.resize(0);
     file.write(text.toLatin1());
 }
 
-QString savedAndLoaded(CombatDocument &doc, const QTemporaryDir &dir, CombatDocument &into, bool earlier = false)
+QString savedAndLoaded(CombatDocument &doc, const QTemporaryDir &dir, CombatDocument &into, int format = 3)
 {
     const QString path = dir.filePath(u"fight.ini"_s);
     if (doc.save(path).isRefused())
         return u"not saved"_s;
-    if (earlier)
-        asEarlierVersion(path);
+    if (format < 3)
+        asEarlierVersion(path, format);
     mustBeDone(into.newCombat());
     const CommandResult loaded = into.load(path);
     return loaded.notices().isEmpty() ? QString() : loaded.notices().constLast().text;
 }
 
 // The end of the Goblin's turn in a file saved at it, its note "Sneaky": nothing taken out.
-const QByteArray GoblinTook = ",,,,+Goblin,\r\nTakenBack=";
+const QByteArray GoblinTook = ",,,,+Goblin,,turn\r\nTakenBack=";
 
 // `plain` "position:text" pairs joined by ';' as the file holds them.
 QByteArray taken(const QString &plain)
@@ -109,7 +120,7 @@ QByteArray goblinTook(const QString &revealed, const QString &removed, const QSt
                       const QByteArray &others = {})
 {
     return ',' + taken(revealed) + ',' + taken(removed) + ',' + ended.toLatin1() + ",+Goblin," + others
-        + "\r\nTakenBack=";
+        + ",turn\r\nTakenBack=";
 }
 
 } // namespace
@@ -130,30 +141,34 @@ void TestFightFile::aSavedFightGoesOn_data()
 {
     QTest::addColumn<QString>("before"); // played, then saved and loaded
     QTest::addColumn<QString>("after");  // played on both
-    QTest::addColumn<bool>("earlier"); // saved as an earlier version writes it
-    QTest::newRow("mid-round") << u"566"_s << u"666"_s << false;
-    QTest::newRow("the condition's ticks given back after the load") << u"56666"_s << u"SSSSS"_s << false;
-    QTest::newRow("a newcomer waiting for the next round") << u"566W5"_s << u"6666"_s << false;
-    QTest::newRow("turns taken back, given again") << u"56666SS"_s << u"666"_s << false;
-    QTest::newRow("hidden, then revealed by its turn") << u"5H6"_s << u"66"_s << false;
-    QTest::newRow("down and dying passed over") << u"56DK"_s << u"666S"_s << false;
-    QTest::newRow("a tie settled by a move, calculated again") << u"T5M6"_s << u"566"_s << false;
+    QTest::addColumn<int>("format"); // saved as a version of this format writes it
+    QTest::newRow("mid-round") << u"566"_s << u"666"_s << 3;
+    QTest::newRow("the condition's ticks given back after the load") << u"56666"_s << u"SSSSS"_s << 3;
+    QTest::newRow("a newcomer waiting for the next round") << u"566W5"_s << u"6666"_s << 3;
+    QTest::newRow("turns taken back, given again") << u"56666SS"_s << u"666"_s << 3;
+    QTest::newRow("hidden, then revealed by its turn") << u"5H6"_s << u"66"_s << 3;
+    QTest::newRow("down and dying passed over") << u"56DK"_s << u"666S"_s << 3;
+    QTest::newRow("a tie settled by a move, calculated again") << u"T5M6"_s << u"566"_s << 3;
     QTest::newRow("a condition from the one whose turn it is, ended and given back")
-        << u"56C666666"_s << u"66S6SS66"_s << false;
-    QTest::newRow("an earlier version's file, taken back and on") << u"56666SS"_s << u"SSS6666"_s << true;
+        << u"56C666666"_s << u"66S6SS66"_s << 3;
+    QTest::newRow("a delay and a readied action waiting") << u"56L6R"_s << u"6A6666"_s << 3;
+    QTest::newRow("acting now, before the one it goes before resumes") << u"56L66A"_s << u"6666S"_s << 3;
+    QTest::newRow("acting now, then calculated again") << u"56L66A6"_s << u"56666"_s << 3;
+    QTest::newRow("an earlier version's file, taken back and on") << u"56666SS"_s << u"SSS6666"_s << 1;
+    QTest::newRow("a file of format 2, with a sourced condition") << u"56C666"_s << u"666SS"_s << 2;
 }
 
 void TestFightFile::aSavedFightGoesOn()
 {
     QFETCH(QString, before);
     QFETCH(QString, after);
-    QFETCH(bool, earlier);
+    QFETCH(int, format);
     QTemporaryDir dir;
     CombatDocument played;
     typeParty(played);
     play(played, before);
     CombatDocument loaded;
-    QCOMPARE(savedAndLoaded(played, dir, loaded, earlier), QString());
+    QCOMPARE(savedAndLoaded(played, dir, loaded, format), QString());
     QCOMPARE(fightOf(loaded), fightOf(played));
     QCOMPARE(loaded.history().undoText(), u"Load Combat"_s);
     play(played, after);
@@ -177,9 +192,12 @@ void TestFightFile::aSectionLoadsOnlyAsWritten_data()
     QTest::newRow("an age no row reaches") << sneaky << QByteArray("Item1=3,0,") << QByteArray("Item1=3,4294967295,") << u"its line \"Item1\" is damaged"_s << QString();
     QTest::newRow("a row beyond the roster") << sneaky << QByteArray("Item1=3,") << QByteArray("Item1=19,") << u"its line \"Item1\" is damaged"_s << QString();
     QTest::newRow("cut before its end") << sneaky << QByteArray("End=1\r\n") << QByteArray("") << u"the file ends before the fight does"_s << QString();
-    QTest::newRow("an earlier version's, with no ties") << sneaky << QByteArray("Ties=13:0:0;12:0:0;11:0:0;10:0:0\r\n") << QByteArray() << QString() << sneaky;
-    QTest::newRow("a damaged tie") << sneaky << QByteArray("Ties=13:0:0;") << QByteArray("Ties=13:0:x;") << u"its line \"Ties\" is damaged"_s << QString();
-    QTest::newRow("a newer format") << sneaky << QByteArray("Format=2") << QByteArray("Format=99999999999") << u"it was written by a newer version of Fraymark"_s << QString();
+    QTest::newRow("an earlier version's, with no ties") << sneaky << QByteArray("Ties=13:0:0:0;12:0:0:0;11:0:0:0;10:0:0:0\r\n") << QByteArray() << QString() << sneaky;
+    QTest::newRow("a damaged tie") << sneaky << QByteArray("Ties=13:0:0:0;") << QByteArray("Ties=13:0:x:0;") << u"its line \"Ties\" is damaged"_s << QString();
+    QTest::newRow("an item acting before itself") << sneaky << QByteArray("Ties=13:0:0:0;") << QByteArray("Ties=13:0:0:1;") << u"its line \"Ties\" is damaged"_s << QString();
+    QTest::newRow("acting before an item past the list") << sneaky << QByteArray("Ties=13:0:0:0;") << QByteArray("Ties=13:0:0:5;") << u"its line \"Ties\" is damaged"_s << QString();
+    QTest::newRow("a kind of turn no version takes") << sneaky << GoblinTook << QByteArray(",,,,+Goblin,,jump\r\nTakenBack=") << damaged << QString();
+    QTest::newRow("a newer format") << sneaky << QByteArray("Format=3") << QByteArray("Format=99999999999") << u"it was written by a newer version of Fraymark"_s << QString();
     auto crafted = [&](const char *row, const QString &revealed, const QString &removed, const QString &ended = {}) {
         QTest::newRow(row) << sneaky << GoblinTook << goblinTook(revealed, removed, ended) << damaged << QString();
     };
@@ -206,9 +224,9 @@ void TestFightFile::aSectionLoadsOnlyAsWritten_data()
     craftedElsewhere("other notes out of order", "3|0|0|0||/0|0|0|0||");
     QTest::newRow("a source no note can hold") << sneaky << QByteArray(",+Goblin,") << QByteArray(",+Gob%5Dlin,")
                                                << damaged << QString();
-    QTest::newRow("an earlier format's turn with new fields") << sneaky << QByteArray("Format=2")
-                                                              << QByteArray("Format=1")
-                                                              << u"its line \"Taken1\" is damaged"_s << QString();
+    QTest::newRow("an earlier format's lines with new fields") << sneaky << QByteArray("Format=3")
+                                                               << QByteArray("Format=2")
+                                                               << u"its line \"Ties\" is damaged"_s << QString();
     written("a tag after, any case", u"Sneaky [hIDDEN]"_s);
     written("a tag and conditions taken with odd blanks", u"[Hidden] Sly\u3000[ Held :1 ]\t[Bless: 1], [Slow: 2]"_s);
     craftedFit("past the note: kept", sneaky, u"99: [Held: 1]"_s, sneaky);

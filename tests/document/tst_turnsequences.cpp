@@ -6,6 +6,7 @@
 #include "roster/FieldError.h"
 
 #include <QFile>
+#include <QHash>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -73,8 +74,17 @@ public:
         const int pick = m_random.bounded(100);
         if (pick < 8)
             return (void)m_doc.calculateOrder(), u"F5"_s;
-        if (pick < 27)
+        if (pick < 22)
             return (void)m_doc.nextTurn(), u"F6"_s;
+        if (pick < 24)
+            return (void)m_doc.putOffTurn(combat::TurnKind::Delayed), u"Delay"_s;
+        if (pick < 25)
+            return (void)m_doc.putOffTurn(combat::TurnKind::Readied), u"Ready"_s;
+        if (pick < 27) {
+            const QList<int> waiting = m_doc.waitingRows();
+            const int who = waiting.isEmpty() ? row : waiting[m_random.bounded(int(waiting.size()))];
+            return (void)m_doc.actNow(who), u"Act Now %1"_s.arg(who);
+        }
         if (pick < 30) {
             const int item = m_random.bounded(std::max(1, int(m_doc.order().size())));
             const int step = m_random.bounded(2) ? 1 : -1;
@@ -144,7 +154,9 @@ private:
 QString describe(const CombatState &state)
 {
     QStringList taken, back, order;
-    state.turn.taken.walk([&](const combat::TurnRecord &r) { return taken.prepend(u"%1 %2"_s.arg(r.round).arg(r.who.row)), true; });
+    state.turn.taken.walk([&](const combat::TurnRecord &r) {
+        return taken.prepend(u"%1 %2 %3"_s.arg(r.round).arg(r.who.row).arg(int(r.kind))), true;
+    });
     state.turn.takenBack.walk([&](const combat::TurnRecord &r) { return back.append(u"%1 %2"_s.arg(r.round).arg(r.who.row)), true; });
     for (const combat::OrderEntry &item : state.order)
         order << item.name + (combat::isInFight(item, state.roster) ? u"*"_s : u""_s) + u" \""_s
@@ -155,8 +167,11 @@ QString describe(const CombatState &state)
 // Empty when the state keeps the turn rules; otherwise what is broken.
 QString brokenRule(const CombatState &state)
 {
-    // Nobody acts twice in a round, and rounds never go back in the record.
-    QList<combat::Combatant> acted;
+    // Nobody acts twice in a round: each combatant's turn begins at its place at most once
+    // (and may be put off there), it acts at most once (at its place or out of it, not both),
+    // and takes up its turn again only after acting. Rounds never go back in the record.
+    using Kind = combat::TurnKind;
+    QHash<quint64, QList<Kind>> kinds; // of this round's turns, the newest first
     const int round = state.turn.round();
     QString broken;
     int previousRound = round;
@@ -164,11 +179,17 @@ QString brokenRule(const CombatState &state)
         if (record.round > previousRound)
             broken = u"the record's rounds go back"_s;
         previousRound = record.round;
-        if (record.round == round && acted.contains(record.who))
-            broken = u"row %1 acts twice in round %2"_s.arg(record.who.row).arg(round);
-        acted << record.who;
+        if (record.round == round)
+            kinds[(quint64(quint32(record.who.row)) << 32) | record.who.serial] << record.kind;
         return record.round == round && broken.isEmpty();
     });
+    for (auto it = kinds.cbegin(); it != kinds.cend() && broken.isEmpty(); ++it) {
+        const QList<Kind> &k = it.value();
+        const qsizetype atPlace = k.count(Kind::Turn) + k.count(Kind::Delayed) + k.count(Kind::Readied);
+        const qsizetype acts = k.count(Kind::Turn) + k.count(Kind::ActNow);
+        if (atPlace > 1 || acts > 1 || (k.contains(Kind::Resumed) && acts == 0))
+            broken = u"row %1 acts twice in round %2"_s.arg(it.key() >> 32).arg(round);
+    }
     return broken;
 }
 

@@ -46,10 +46,13 @@ OrderModel::Item OrderModel::itemAt(int i) const
     const bool told = m_words == HealthWords::Everyone
                       || (m_words == HealthWords::Monsters && !combat::hasTag(row.note, combat::PlayerTag));
     const QString health = told ? combat::healthWord(combat::healthOf(entry, m_document.roster())) : QString();
-    // The conditions of those out of the fight count for nothing now.
-    item.state = combat::stateWords(row, combat::Viewers::GameMaster, item.inFight);
+    // The conditions and waits of those out of the fight count for nothing now.
+    const combat::Wait wait = item.inFight
+        ? m_document.state().turn.waitOf(combat::combatantOf(entry), m_document.order())
+        : combat::Wait::None;
+    item.state = combat::stateWords(row, combat::Viewers::GameMaster, item.inFight, QString(), wait);
     item.playersState =
-        combat::stateWords(row, combat::Viewers::Players, item.inFight, health).join(combat::StateSeparator);
+        combat::stateWords(row, combat::Viewers::Players, item.inFight, health, wait).join(combat::StateSeparator);
     return item;
 }
 

@@ -29,7 +29,7 @@ QString turnLine(const CombatDocument &document, Viewers viewers)
         return line; // nothing of them, not even that someone unseen acts
     // The row's name as it is now (a rename keeps the combatant), in a bounded part.
     QStringList parts{line + QStringLiteral(" \u2014 ") + roster::shownText(row.name, roster::ShownNameLength)};
-    parts << combat::stateWords(row, viewers);
+    parts << combat::stateWords(row, viewers, true, QString(), turn.waitOf(turn.current(), document.order()));
     for (const QString &ended : turn.endedThisTurn())
         parts << roster::shownText(ended, 40) + QStringLiteral(" ended");
     // What this combatant caused that ended in other notes, with whom it befell: "Stunned

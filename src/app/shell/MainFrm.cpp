@@ -258,6 +258,15 @@ void MainFrm::openTargetBar(TargetBar::Mode mode)
     targetBar().open(mode, current >= 0 ? current : m_roster->focusedRow());
 }
 
+void MainFrm::actNow()
+{
+    const QList<int> waiting = m_document.waitingRows();
+    if (waiting.size() > 1)
+        targetBar().open(TargetBar::Mode::ActNow, waiting.front());
+    else
+        m_reporter.report(m_document.actNow(waiting.value(0, -1)));
+}
+
 int MainFrm::commandRow() const
 {
     // With the target bar open, the combatant chosen there: Ctrl+H hides whom it names.

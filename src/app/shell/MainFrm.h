@@ -85,6 +85,8 @@ private:
     // The bar that aims a blow or a condition, the current combatant chosen first
     // (with no turn marked, the focused row).
     void openTargetBar(TargetBar::Mode mode);
+    // The one who put off its turn acts now; with several, the target bar asks who.
+    void actNow();
     void hideFromPlayers();
     void showPlayers();
     // Whose Attack or Damage rolls: the current combatant's row, else the focused row; -1 with none.
@@ -116,6 +118,7 @@ private:
     QAction *mnuUndo = nullptr, *mnuRedo = nullptr;
     QAction *mnuOrder = nullptr; // "Calculate Fighting Order", the same command as the button
     QAction *mnuNextTurn = nullptr, *mnuPreviousTurn = nullptr, *mnuDamage = nullptr;
+    QAction *mnuDelay = nullptr, *mnuReady = nullptr, *mnuActNow = nullptr;
     QAction *mnuCondition = nullptr, *mnuPlayerWindow = nullptr, *mnuHide = nullptr, *mnuHealthWords = nullptr;
     QAction *mnuRollInitiative = nullptr, *mnuRollMonsters = nullptr, *mnuRollInitiativeAgain = nullptr;
     QAction *mnuGroupInitiative = nullptr, *mnuRollAttack = nullptr;

@@ -38,10 +38,13 @@ void MainFrm::createMenus()
     mnuNextTurn = action(combat, "mnuNextTurn", QStringLiteral("&Next Turn"), QKeySequence(Qt::Key_F6));
     mnuPreviousTurn =
         action(combat, "mnuPreviousTurn", QStringLiteral("&Previous Turn"), QKeySequence(Qt::SHIFT | Qt::Key_F6));
+    mnuDelay = action(combat, "mnuDelay", QStringLiteral("De&lay"), QKeySequence(Qt::CTRL | Qt::Key_F6));
+    mnuReady = action(combat, "mnuReady", QStringLiteral("R&eady"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6));
+    mnuActNow = action(combat, "mnuActNow", QStringLiteral("Act No&w"), QKeySequence(Qt::Key_F12));
     // Function keys: no text field takes them for editing.
     mnuDamage = action(combat, "mnuDamage", QStringLiteral("&Damage..."), QKeySequence(Qt::Key_F8));
     mnuCondition = action(combat, "mnuCondition", QStringLiteral("Add &Condition..."), QKeySequence(Qt::Key_F9));
-    mnuPlayerWindow = action(combat, "mnuPlayerWindow", QStringLiteral("Player &Window"), QKeySequence(Qt::Key_F7));
+    mnuPlayerWindow = action(combat, "mnuPlayerWindow", QStringLiteral("Pla&yer Window"), QKeySequence(Qt::Key_F7));
     mnuHide = action(combat, "mnuHide", QStringLiteral("&Hide from Players"), QKeySequence(Qt::CTRL | Qt::Key_H));
     mnuHealthWords =
         action(combat, "mnuHealthWords", QStringLiteral("Health W&ords"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_H));
@@ -86,6 +89,9 @@ void MainFrm::connectMenus()
     command(mnuOrder, [this] { return m_document.calculateOrder(); });
     command(mnuNextTurn, [this] { return m_document.nextTurn(); });
     command(mnuPreviousTurn, [this] { return m_document.previousTurn(); });
+    command(mnuDelay, [this] { return m_document.putOffTurn(combat::TurnKind::Delayed); });
+    command(mnuReady, [this] { return m_document.putOffTurn(combat::TurnKind::Readied); });
+    connect(mnuActNow, &QAction::triggered, this, &MainFrm::actNow);
     connect(mnuUndo, &QAction::triggered, this, [this] { undoOrRedo(true); });
     connect(mnuRedo, &QAction::triggered, this, [this] { undoOrRedo(false); });
     connect(mnuDamage, &QAction::triggered, this, [this] { openTargetBar(TargetBar::Mode::Damage); });

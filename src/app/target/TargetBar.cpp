@@ -26,6 +26,8 @@ const QString ConditionHint = QStringLiteral(
     "Letters of a name or #row choose, \u2191\u2193 step, Space or Ctrl+Enter adds another target; "
     "Enter goes to the condition, then its rounds (1 to %1), Enter again adds it; Esc closes.")
                                   .arg(combat::MaximumConditionRounds);
+const QString ActNowHint = QStringLiteral(
+    "Letters of a name or #row choose who acts now, \u2191\u2193 step; Enter has them act before %1; Esc closes.");
 const QString ChooseFirst = QStringLiteral("Choose a target first: letters of its name, #row, or \u2191\u2193.");
 
 bool isEnter(const QKeyEvent *key)
@@ -68,10 +70,14 @@ void TargetBar::open(Mode mode, int row)
 {
     m_mode = mode;
     const bool blow = mode == Mode::Damage;
-    m_title->setText(blow ? QStringLiteral("Damage") : QStringLiteral("Condition"));
-    setAccessibleName(blow ? QStringLiteral("Damage bar") : QStringLiteral("Condition bar"));
+    const QString title = blow ? QStringLiteral("Damage")
+        : mode == Mode::Condition ? QStringLiteral("Condition")
+                                  : QStringLiteral("Act Now");
+    m_title->setText(title);
+    setAccessibleName(title + QStringLiteral(" bar"));
     m_blowPage->setVisible(blow);
-    m_conditionPage->setVisible(!blow);
+    m_conditionPage->setVisible(mode == Mode::Condition);
+    m_choice.offerWaitingOnly(mode == Mode::ActNow);
     m_choice.start(row);
     m_target->clear();
     m_amount->clear();
@@ -139,6 +145,13 @@ bool TargetBar::targetKey(QKeyEvent *key)
         m_target->clear();
         showChoice();
         return true;
+    }
+    if (m_mode == Mode::ActNow) {
+        // One acts at a time, and nothing more is asked: Enter acts, Space and Tab add nothing.
+        if (isEnter(key))
+            apply();
+        return isEnter(key) || key->key() == Qt::Key_Space || key->key() == Qt::Key_Tab
+            || key->key() == Qt::Key_Backtab;
     }
     if (isEnter(key) && key->modifiers().testFlag(Qt::ControlModifier)) {
         addChosen();
@@ -261,8 +274,10 @@ void TargetBar::apply()
     }
     if (m_mode == Mode::Damage)
         applyBlow(rows);
-    else
+    else if (m_mode == Mode::Condition)
         applyCondition(rows);
+    else if (m_reporter.report(m_document.actNow(rows.front()), [this](const QString &why) { say(why); }))
+        close();
 }
 
 void TargetBar::applyBlow(const QList<int> &rows)
@@ -345,6 +360,10 @@ void TargetBar::say(const QString &text)
 
 QString TargetBar::hint() const
 {
+    if (m_mode == Mode::ActNow) {
+        const int current = m_document.currentRow();
+        return ActNowHint.arg(current >= 0 ? isolated(m_document.row(current).name) : QStringLiteral("the current combatant"));
+    }
     return m_mode == Mode::Damage ? DamageHint : ConditionHint;
 }
 

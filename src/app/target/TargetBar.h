@@ -16,14 +16,15 @@ class QLineEdit;
 // The bar at the bottom of the main window that aims a blow or a condition from the
 // keyboard: a target chosen by a few letters of its name (or "#7", or Up and Down through
 // the fighting order), more targets added with Space, then the amount, or the condition
-// and its rounds, and Enter. It is no dialog: the roster stays in sight and in use, and
+// and its rounds, and Enter. In its Act Now mode the letters choose among those who put off
+// their turns, and Enter has the one chosen act now. It is no dialog: the roster stays in sight and in use, and
 // the bar takes the focus only while it is open.
 class TargetBar : public QFrame
 {
     Q_OBJECT
 
 public:
-    enum class Mode { Damage, Condition };
+    enum class Mode { Damage, Condition, ActNow };
 
     TargetBar(CombatDocument &document, CommandReporter &reporter, QWidget *parent = nullptr);
 

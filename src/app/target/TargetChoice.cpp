@@ -17,6 +17,8 @@ void TargetChoice::start(int row)
 
 QList<int> TargetChoice::offered() const
 {
+    if (m_waitingOnly)
+        return m_document.waitingRows();
     return combat::targetRows(m_document.order(), m_document.roster());
 }
 
