@@ -294,16 +294,16 @@ CommandResult CombatDocument::putOffTurn(combat::TurnKind kind)
     const int item = markedItem();
     if (item < 0 || !currentRowHolds())
         return CommandResult::refused(QStringLiteral("No one's turn runs: Next Turn (F6) begins the fight."));
-    const QString name = m_state.order[item].name;
+    const QString name = roster::shownText(row(currentRow()).name, roster::ShownNameLength);
     const combat::TurnKind now = m_state.turn.taken.top().kind;
     if (now == combat::TurnKind::Delayed || now == combat::TurnKind::Readied)
-        return CommandResult::refused(QStringLiteral("%1 has put off this turn already; Next Turn (F6) goes on.")
-                                          .arg(roster::shownText(name, roster::ShownNameLength)));
+        return CommandResult::refused(
+            QStringLiteral("%1 has put off this turn already; Next Turn (F6) goes on.").arg(rowLabel(currentRow())));
     CombatState next = m_state;
     if (!combat::putOffTurn(next.turn, next.order, next.roster, kind))
         return CommandResult::refused(
             QStringLiteral("%1 acts out of turn now and can put off only a turn begun in its own place.")
-                .arg(roster::shownText(name, roster::ShownNameLength)));
+                .arg(rowLabel(currentRow())));
     return commit(std::move(next), (kind == combat::TurnKind::Readied ? QStringLiteral("Ready %1")
                                                                       : QStringLiteral("Delay %1"))
                                        .arg(name));
@@ -322,8 +322,8 @@ CommandResult CombatDocument::actNow(int row)
         return CommandResult::refused(
             QStringLiteral("%1 can act now only before a combatant whose turn runs; Next Turn (F6) goes on.")
                 .arg(rowLabel(row)));
-    const QString name = next.order[combat::itemOf(next.order, who)].name;
-    return commit(std::move(next), QStringLiteral("%1 Acts Now").arg(name));
+    return commit(std::move(next),
+                  QStringLiteral("%1 Acts Now").arg(roster::shownText(this->row(row).name, roster::ShownNameLength)));
 }
 
 QList<int> CombatDocument::waitingRows() const

@@ -1,5 +1,6 @@
 // Whose turn it is, through the window's keys: the marked item of the list and the round.
 #include "WindowTest.h"
+#include "app/order/OrderModel.h"
 #include "app/roster/CurrentRowPalette.h"
 
 #include <QAccessible>
@@ -43,6 +44,7 @@ private slots:
     void damageTheCurrentCombatantFromTheKeyboard();
     void addedConditionCountsDownOnTheTurnLine();
     void altArrowsSettleATieInTheList();
+    void oneWhoWaitsActsNowThroughTheBar();
 };
 
 void TestTurns::keysMoveTheMarkerAndTheRound_data()
@@ -239,6 +241,31 @@ void TestTurns::altArrowsSettleATieInTheList()
     QCOMPARE(action(w, "mnuUndo")->text().remove(u'&'), u"Undo Move Goblin Up"_s);
     QTest::keyClick(&w, Qt::Key_F5); // the tie stays settled
     QCOMPARE(items(), (QStringList{u"12 - Ogre"_s, u"11 - Goblin"_s, u"11 - Orc"_s}));
+    QVERIFY(prompts().messages.isEmpty());
+}
+
+void TestTurns::oneWhoWaitsActsNowThroughTheBar()
+{
+    MainFrm &w = window();
+    QTest::keyClick(&w, Qt::Key_F5);
+    QTest::keyClick(&w, Qt::Key_F6);
+    QTest::keyClick(&w, Qt::Key_F6, Qt::ControlModifier); // the Ogre delays
+    QTest::keyClick(&w, Qt::Key_F6, Qt::ControlModifier | Qt::ShiftModifier); // the Goblin readies
+    QCOMPARE(turnLabel(w)->text(), u"Round 1 \u2014 Orc"_s);
+    QAbstractItemModel *list = orderList(w)->model();
+    QCOMPARE(list->index(0, 0).data(OrderModel::StateRole).toString(), u"delaying"_s);
+    QCOMPARE(list->index(1, 0).data(OrderModel::PlayersStateRole).toString(), u"Unhurt \u00b7 Ready"_s);
+
+    QTest::keyClick(&w, Qt::Key_F12); // two wait: the bar asks who
+    QTest::keyClicks(QApplication::focusWidget(), u"og"_s);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(turnLabel(w)->text(), u"Round 1 \u2014 Ogre"_s);
+    QCOMPARE(action(w, "mnuUndo")->text().remove(u'&'), u"Undo Ogre Acts Now"_s);
+    QCOMPARE(list->index(1, 0).data().toString(), u"12 - Ogre"_s); // just before the Orc
+    QTest::keyClick(&w, Qt::Key_F6); // the Orc takes up its turn
+    QCOMPARE(turnLabel(w)->text(), u"Round 1 \u2014 Orc"_s);
+    QTest::keyClick(&w, Qt::Key_F12); // one waits: it acts at once
+    QCOMPARE(turnLabel(w)->text(), u"Round 1 \u2014 Goblin"_s);
     QVERIFY(prompts().messages.isEmpty());
 }
 

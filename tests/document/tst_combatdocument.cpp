@@ -169,6 +169,15 @@ void TestCombatDocument::refusals_data()
     QTest::newRow("an initiative beyond a double") << u"calculate"_s
         << u"Row 3 (Ogre): the initiative \"1e999\" is out of range."_s << 2 << int(roster::Field::Initiative);
     QTest::newRow("nothing to redo") << u"redo"_s << u"There is nothing to redo."_s << -1 << none;
+    QTest::newRow("a delay before the fight") << u"delay"_s
+        << u"No one's turn runs: Next Turn (F6) begins the fight."_s << -1 << none;
+    QTest::newRow("a turn put off twice") << u"fight 6DS delay"_s
+        << u"Row 3 (Ogre) has put off this turn already; Next Turn (F6) goes on."_s << -1 << none;
+    QTest::newRow("acting out of turn, then a delay") << u"fight 6DA delay"_s
+        << u"Row 3 (Ogre) acts out of turn now and can put off only a turn begun in its own place."_s << -1 << none;
+    QTest::newRow("nobody to act now") << u"fight 6 act 2"_s << u"Nobody is delaying or ready to act now."_s << -1 << none;
+    QTest::newRow("acting now without waiting") << u"fight 6D act 0"_s
+        << u"Row 1 (Orc) is neither delaying nor ready."_s << -1 << none;
 }
 
 void TestCombatDocument::refusals()
@@ -188,6 +197,20 @@ void TestCombatDocument::refusals()
                                       beyond));
     if (command == u"spin AC"_s)
         QVERIFY_DONE(doc.setFieldText(2, roster::Field::ArmourClass, beyond));
+    // "fight" and its turns: 6 next, D delay, S previous, A the one who waits acts now.
+    if (words[0] == u"fight"_s) {
+        QVERIFY_DONE(doc.calculateOrder());
+        for (const QChar key : words[1]) {
+            if (key == u'6')
+                QVERIFY_DONE(doc.nextTurn());
+            if (key == u'D')
+                QVERIFY_DONE(doc.putOffTurn(combat::TurnKind::Delayed));
+            if (key == u'S')
+                QVERIFY_DONE(doc.previousTurn());
+            if (key == u'A')
+                QVERIFY_DONE(doc.actNow(doc.waitingRows().value(0)));
+        }
+    }
     doc.closeMerge();
     const CombatState before = doc.state();
     const int steps = doc.history().count();
@@ -216,6 +239,10 @@ void TestCombatDocument::refusals()
         result = doc.calculateOrder();
     else if (command == u"redo"_s)
         result = doc.redo();
+    else if (words.last() == u"delay"_s)
+        result = doc.putOffTurn(combat::TurnKind::Delayed);
+    else if (words.size() > 1 && words[words.size() - 2] == u"act"_s)
+        result = doc.actNow(words.last().toInt());
 
     QVERIFY(result.isRefused());
     QTEST(result.sentence(), "sentence");
