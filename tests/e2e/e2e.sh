@@ -618,6 +618,83 @@ for name in "${order[@]}"; do
 done
 echo "Initiative rolled for a party with modifiers; the order: ${order[*]}"
 
+# --- A fight by the d20 rules ----------------------------------------------------------
+# Ilyra 17 (+3) and the Ogre 17 (-1) tie, and the modifier puts Ilyra first; Korrin 12 (+1),
+# the Hobgoblin 6 (+1). In round 2 Ilyra stuns the Hobgoblin for two rounds, an ambush joins
+# and only it is rolled: the Wolf (+30) above the marker waits for round 3, the Ghoul (-30)
+# below it acts in round 2. The Ogre readies and Korrin delays; saved and loaded with both
+# waiting, the fight goes on: Korrin acts before the Hobgoblin, the Ogre before the Ghoul.
+step='a fight by the d20 rules'
+fight_file=$files/d20.ini
+saved_item() { # <file> <n>: the name of the order's item n
+    tr -d '\r' <"$1" | sed -n "s/^Item$2=[0-9]*,[0-9]*,[^,]*,\([^,]*\),.*/\1/p"
+}
+note_of() { # <file> <name>: the note saved for that name
+    tr -d '\r' <"$1" | awk -v name="$2" -F= '$1 == "Name" { n = $2 } $1 == "Note" && n == name { print substr($0, 6); exit }'
+}
+kinds_of() { # <file>: how each turn taken was taken, the last the current one
+    tr -d '\r' <"$1" | sed -n 's/^Taken[0-9][0-9]*=.*,\([a-z]*\)$/\1/p' | tr '\n' ' '
+}
+combat_file Keep '0:Ilyra:30:17 (+3)' '1:Ogre:40:17 (-1)' '2:Korrin:37:12 (+1)' '3:Hobgoblin:12:6 (+1)' >"$fight_file"
+combat_file Ambush '0:Wolf:13:+30' '1:Ghoul:13:-30' >"$files/ambush.ini"
+load_from "$fight_file"
+focus_window "$main_win" 'the main window'
+xdotool key --delay 20 F5 F6 F6 F6 F6 F6 # round 2: Ilyra's turn
+xdotool key --delay 20 F9
+xdotool type --delay 20 -- 'hob'
+xdotool key --delay 20 Return
+xdotool type --delay 20 -- 'stu'
+xdotool key --delay 20 Return 2 Return
+answer_file_dialog 'ctrl+shift+l' 'Add Combatants' "$files/ambush.ini"
+wait_for 'the add dialog to close' 10 window_gone 'Add Combatants'
+focus_window "$main_win" 'the main window'
+xdotool key --delay 20 ctrl+shift+F5 F5 # the ambush alone rolled, then ordered
+xdotool key --delay 20 F6 ctrl+shift+F6 ctrl+F6 # the Ogre readies, Korrin delays: the Hobgoblin's turn
+save_as "$files/d20_waiting.ini"
+ini_in() { tr -d '\r' <"$1" | awk -v name="$2" -F= '$1 == "Name" { n = $2 } $1 == "Ini" && n == name { print $2; exit }'; }
+[[ $(ini_in "$files/d20_waiting.ini" Ilyra) == '17 (+3)' && $(ini_in "$files/d20_waiting.ini" Ogre) == '17 (-1)' ]] ||
+    fail 'rolling for the ambush rolled the others again'
+[[ $(ini_in "$files/d20_waiting.ini" Wolf) =~ ^[0-9]+\ \(\+30\)$ ]] || fail 'the Wolf of the ambush was not rolled'
+order=''
+for n in 1 2 3 4 5 6; do order+="$(saved_item "$files/d20_waiting.ini" $n) "; done
+[[ $order == 'Wolf Ilyra Ogre Korrin Hobgoblin Ghoul ' ]] || fail "the order is \"$order\", not Ilyra before the Ogre by the modifier"
+[[ $(kinds_of "$files/d20_waiting.ini") == *'ready delay turn ' ]] || fail "the turns read \"$(kinds_of "$files/d20_waiting.ini")\", not ready, delay, then the Hobgoblin's"
+[[ $(note_of "$files/d20_waiting.ini" Hobgoblin) == '[Stunned: 2, Ilyra]' ]] || fail 'the Hobgoblin is not stunned by Ilyra for 2 rounds at its turn'
+
+step='the fight saved while two wait, loaded again'
+focus_main
+xdotool key ctrl+n
+load_from "$files/d20_waiting.ini"
+save_as "$files/d20_reloaded.ini"
+same_bytes "$files/d20_waiting.ini" "$files/d20_reloaded.ini"
+
+step='acting now, after the load'
+focus_window "$main_win" 'the main window'
+xdotool key --delay 20 F12 # two wait: the bar asks who
+xdotool type --delay 20 -- 'kor'
+xdotool key --delay 20 Return F6 F6 # Korrin acts; the Hobgoblin takes up its turn; the Ghoul's
+xdotool key --delay 20 F12 # only the Ogre waits: it acts before the Ghoul at once
+save_as "$files/d20_acted.ini"
+order=''
+for n in 1 2 3 4 5 6; do order+="$(saved_item "$files/d20_acted.ini" $n) "; done
+[[ $order == 'Wolf Ilyra Korrin Hobgoblin Ogre Ghoul ' ]] || fail "after acting now the order is \"$order\""
+[[ $(kinds_of "$files/d20_acted.ini") == *'ready delay turn act resume turn act ' ]] ||
+    fail "the turns read \"$(kinds_of "$files/d20_acted.ini")\""
+step='the stun lasting two of the Hobgoblin''s turns'
+focus_window "$main_win" 'the main window'
+xdotool key --delay 20 F6 F6 F6 F6 F6 # the Ghoul again; round 3: Wolf, Ilyra, Korrin, the Hobgoblin
+save_as "$files/d20_round3.ini"
+[[ $(note_of "$files/d20_round3.ini" Hobgoblin) == '[Stunned: 1, Ilyra]' ]] ||
+    fail "at its turn in round 3 the Hobgoblin's note reads \"$(note_of "$files/d20_round3.ini" Hobgoblin)\""
+focus_window "$main_win" 'the main window'
+xdotool key --delay 20 F6 F6 F6 F6 # the Ogre, the Ghoul; round 4: the Wolf, Ilyra
+sleep 0.3
+shot stun_ended
+read -r w h _ <<<"$(identify -format '%w %h' "$work/stun_ended.png")"
+line=$(read_line stun_ended 0 $((h - 44)) "$w" 44)
+[[ $line == *'Round 4'*'Ilyra'*'Stunned ended'* ]] || fail "the turn line reads \"$line\", not that Ilyra's stun ended"
+echo "A d20 fight: a tie by the modifier, an ambush rolled alone, a delay and a readied action saved, loaded and acted on, a stun from Ilyra over two of the Hobgoblin's turns"
+
 # --- Exit through the File menu ---------------------------------------------------
 step='leaving through File > Exit'
 # The player window stays open: Exit of the main window closes both.
@@ -632,4 +709,4 @@ wait "$pid"
 status=$?
 ((status == 0)) || fail "the program ended with status $status"
 
-echo 'PASS: typed, saved, undid New Combat, reloaded, loaded an old combat, took a dropped file, marked round 2, resized, loaded the fight back after New Combat, added monsters, ran out a condition, used the player window, hid and revealed a combatant, ran a round from the keyboard, rolled initiative for a party and left through the menu'
+echo 'PASS: typed, saved, undid New Combat, reloaded, loaded an old combat, took a dropped file, marked round 2, resized, loaded the fight back after New Combat, added monsters, ran out a condition, used the player window, hid and revealed a combatant, ran a round from the keyboard, rolled initiative for a party, played a fight by the d20 rules and left through the menu'
