@@ -293,7 +293,7 @@ CommandResult CombatDocument::putOffTurn(combat::TurnKind kind)
 {
     const int item = markedItem();
     if (item < 0 || !currentRowHolds())
-        return CommandResult::refused(QStringLiteral("No one's turn runs: Next Turn (F6) begins the fight."));
+        return CommandResult::refused(QStringLiteral("No one's turn runs: calculate the order (F5), then Next Turn (F6) begins the fight."));
     const QString name = roster::shownText(row(currentRow()).name, roster::ShownNameLength);
     const combat::TurnKind now = m_state.turn.taken.top().kind;
     if (now == combat::TurnKind::Delayed || now == combat::TurnKind::Readied)

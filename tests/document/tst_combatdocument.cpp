@@ -170,7 +170,7 @@ void TestCombatDocument::refusals_data()
         << u"Row 3 (Ogre): the initiative \"1e999\" is out of range."_s << 2 << int(roster::Field::Initiative);
     QTest::newRow("nothing to redo") << u"redo"_s << u"There is nothing to redo."_s << -1 << none;
     QTest::newRow("a delay before the fight") << u"delay"_s
-        << u"No one's turn runs: Next Turn (F6) begins the fight."_s << -1 << none;
+        << u"No one's turn runs: calculate the order (F5), then Next Turn (F6) begins the fight."_s << -1 << none;
     QTest::newRow("a turn put off twice") << u"fight 6DS delay"_s
         << u"Row 3 (Ogre) has put off this turn already; Next Turn (F6) goes on."_s << -1 << none;
     QTest::newRow("acting out of turn, then a delay") << u"fight 6DA delay"_s
