@@ -70,32 +70,32 @@ bool isPutOff(TurnKind kind)
     return kind == TurnKind::Delayed || kind == TurnKind::Readied;
 }
 
-// Whom the current turn interrupted, to take up their own turn again when it ends: the one a
-// combatant acting now went before (the turn just below its own). A turn taken up again goes
-// on to whom the one taking it up had interrupted in turn. Nobody for a turn at its place.
-Combatant interrupted(const FightRecord &turn)
+// Whom Next Turn gives the turn back to after an act out of turn: the latest combatant an act
+// went before (the turn just below the act) whose turn has not been taken up again since, and
+// who can act; nobody once a turn begun at its place is reached, which every act and taking up
+// since came after. So each act is answered once, however the record reads.
+Combatant interrupted(const FightRecord &turn, const QList<OrderEntry> &order, const roster::Roster &roster)
 {
     if (turn.taken.isEmpty())
         return {};
-    const TurnRecord &top = turn.taken.top();
-    if (top.kind != TurnKind::ActNow && top.kind != TurnKind::Resumed)
-        return {};
-    // The turn the current combatant's acting began with: this one, or the one it resumes.
-    bool opened = false;
+    const int round = turn.taken.top().round;
+    QList<Combatant> takenUp;
+    bool belowAnAct = false;
     Combatant who;
     turn.taken.walk([&](const TurnRecord &record) {
-        if (record.round != top.round)
+        if (record.round != round)
             return false;
-        if (opened) {
-            who = record.who;
-            return false;
-        }
-        if (record.who == top.who && record.kind != TurnKind::Resumed) {
-            if (record.kind != TurnKind::ActNow)
+        if (belowAnAct && !takenUp.contains(record.who)) {
+            if (canAct(record.who, order, roster)) {
+                who = record.who;
                 return false;
-            opened = true;
+            }
+            takenUp << record.who; // gone from the fight: the one it interrupted in turn, if any
         }
-        return true;
+        belowAnAct = record.kind == TurnKind::ActNow;
+        if (record.kind == TurnKind::Resumed)
+            takenUp << record.who;
+        return belowAnAct || record.kind == TurnKind::Resumed;
     });
     return who;
 }
@@ -147,7 +147,7 @@ qsizetype turnsToGiveBack(const FightRecord &turn, const QList<OrderEntry> &orde
             return true;
         });
         const bool fits = resumed->kind == TurnKind::ActNow ? putOffRecord(before, resumed->who, order) != nullptr
-                                                            : interrupted(before) == resumed->who;
+                                                            : interrupted(before, order, roster) == resumed->who;
         return fits ? count : 0;
     }
     // Given back as it was, also a turn that opened the next round: whoever is in the fight
@@ -177,7 +177,7 @@ Choice chooseNext(const FightRecord &turn, const QList<OrderEntry> &order, const
         return resumed;
     }
     const int round = turn.round();
-    if (const Combatant back = interrupted(turn); !back.isNobody() && canAct(back, order, roster))
+    if (const Combatant back = interrupted(turn, order, roster); !back.isNobody())
         return {back, round, 0, TurnKind::Resumed};
     if (round > 0) {
         if (const Combatant due = firstDue(turn, round, order, roster); !due.isNobody())

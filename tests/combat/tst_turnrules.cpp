@@ -20,6 +20,7 @@ private slots:
     void turns();
     void waits_data();
     void waits();
+    void anActIsAnsweredOnceHoweverTheRecordReads();
     void aLongRecordIsFreedOnASmallStack();
     void aWalkOverAFileOfTurnsEnds_data();
     void aWalkOverAFileOfTurnsEnds();
@@ -285,6 +286,23 @@ void TestTurnRules::waits()
     QTEST(waits.join(u", "_s), "waits");
     QTEST(order.join(u", "_s), "order");
     QTEST(played.roster.rows[1].note, "goblin");
+}
+
+// A file may hold acts that went before each other (the Ogre's turn, the Goblin acting before
+// it, the Ogre before the Goblin): each is answered once, then the order goes on.
+void TestTurnRules::anActIsAnsweredOnceHoweverTheRecordReads()
+{
+    Played played = play(u"5"_s);
+    const combat::Combatant ogre{2, 0}, goblin{1, 0};
+    played.turn.taken.push({ogre, 1, {}, combat::TurnKind::Turn});
+    played.turn.taken.push({goblin, 1, {}, combat::TurnKind::ActNow});
+    played.turn.taken.push({ogre, 1, {}, combat::TurnKind::ActNow});
+    QStringList marked;
+    for (int i = 0; i < 4; ++i) {
+        combat::nextTurn(played.turn, played.order, played.roster);
+        marked << played.marked();
+    }
+    QCOMPARE(marked, (QStringList{u"11 - Goblin"_s, u"12 - Ogre"_s, u"10 - Orc"_s, u"05 - Wolf"_s}));
 }
 
 // A file decides how many turns the record holds: a million are copied and freed on the stack
