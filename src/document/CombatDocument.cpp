@@ -42,6 +42,13 @@ bool isRow(int row)
     return row >= 0 && row < roster::RowCount;
 }
 
+CommandResult pastTheLastRound()
+{
+    return CommandResult::refused(
+        QStringLiteral("The fight has reached round %1, the last one Fraymark counts; Next Turn goes no further.")
+            .arg(combat::LastRound));
+}
+
 } // namespace
 
 CombatDocument::CombatDocument(QObject *parent)
@@ -275,9 +282,7 @@ CommandResult CombatDocument::nextTurn()
     if (!combat::nextTurn(next.turn, next.order, next.roster))
         return CommandResult::done(); // nobody can act: nothing to mark
     if (next.turn.round() > combat::LastRound)
-        return CommandResult::refused(QStringLiteral("The fight has reached round %1, the last one Fraymark counts; "
-                                                     "Next Turn goes no further.")
-                                          .arg(combat::LastRound));
+        return pastTheLastRound();
     return commit(std::move(next), QStringLiteral("Next Turn"));
 }
 
@@ -304,6 +309,8 @@ CommandResult CombatDocument::putOffTurn(combat::TurnKind kind)
         return CommandResult::refused(
             QStringLiteral("%1 acts out of turn now and can put off only a turn begun in its own place.")
                 .arg(rowLabel(currentRow())));
+    if (next.turn.round() > combat::LastRound)
+        return pastTheLastRound();
     return commit(std::move(next), (kind == combat::TurnKind::Readied ? QStringLiteral("Ready %1")
                                                                       : QStringLiteral("Delay %1"))
                                        .arg(name));

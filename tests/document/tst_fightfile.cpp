@@ -294,6 +294,8 @@ void TestFightFile::aFightStopsAtTheLastRoundAFileKeeps()
     for (int turn = 0; turn < 4 && next.isDone(); ++turn)
         next = loaded.nextTurn();
     QVERIFY2(next.isRefused() && next.sentence().contains(u"the last one"_s), qPrintable(next.sentence()));
+    const CommandResult delay = loaded.putOffTurn(combat::TurnKind::Delayed); // no way round it
+    QVERIFY2(delay.isRefused() && delay.sentence().contains(u"the last one"_s), qPrintable(delay.sentence()));
     CombatDocument again;
     QCOMPARE(savedAndLoaded(loaded, dir, again), QString());
     QCOMPARE(fightOf(again), fightOf(loaded));
