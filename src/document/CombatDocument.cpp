@@ -307,7 +307,10 @@ CommandResult CombatDocument::putOffTurn(combat::TurnKind kind)
     CombatState next = m_state;
     if (!combat::putOffTurn(next.turn, next.order, next.roster, kind))
         return CommandResult::refused(
-            QStringLiteral("%1 acts out of turn now and can put off only a turn begun in its own place.")
+            (now == combat::TurnKind::ActNow
+                 ? QStringLiteral("%1 acts out of turn now; only a turn just begun in its own place can be put off.")
+                 : QStringLiteral("%1 takes up a turn another acted before; only a turn just begun in its own "
+                                  "place can be put off."))
                 .arg(rowLabel(currentRow())));
     if (next.turn.round() > combat::LastRound)
         return pastTheLastRound();

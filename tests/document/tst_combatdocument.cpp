@@ -174,7 +174,7 @@ void TestCombatDocument::refusals_data()
     QTest::newRow("a turn put off twice") << u"fight 6DS delay"_s
         << u"Row 3 (Ogre) has put off this turn already; Next Turn (F6) goes on."_s << -1 << none;
     QTest::newRow("acting out of turn, then a delay") << u"fight 6DA delay"_s
-        << u"Row 3 (Ogre) acts out of turn now and can put off only a turn begun in its own place."_s << -1 << none;
+        << u"Row 3 (Ogre) acts out of turn now; only a turn just begun in its own place can be put off."_s << -1 << none;
     QTest::newRow("nobody to act now") << u"fight 6 act 2"_s << u"Nobody is delaying or ready to act now."_s << -1 << none;
     QTest::newRow("acting now without waiting") << u"fight 6D act 0"_s
         << u"Row 1 (Orc) is neither delaying nor ready."_s << -1 << none;
