@@ -61,37 +61,59 @@ qsizetype placeOf(const QList<OrderEntry> &order, const Combatant &who)
     return -1;
 }
 
-// Standing just before the one it acted before, or before others who precede that same one.
-bool inActingPlace(const QList<OrderEntry> &order, qsizetype item)
+Combatant combatantOf(const OrderEntry &item)
 {
-    const Combatant anchor = order[item].actsBefore;
-    qsizetype next = item + 1;
-    while (next < order.size() && order[next].actsBefore == anchor)
-        ++next;
-    return next < order.size() && order[next].row == anchor.row && order[next].serial == anchor.serial;
+    return {item.row, item.serial};
 }
 
-// Each item that acted before another out of turn goes just before it; those before the same
-// one keep their order among themselves. A chain (one before another that acted before a third)
-// settles in a few passes; a loop that a crafted file could hold stops after as many as items.
-void keepActingPlaces(QList<OrderEntry> &order)
+// No item may come back to itself by the ones it acted before (only a crafted file holds
+// such a loop): the first of a loop forgets its place.
+void breakLoops(QList<OrderEntry> &order)
+{
+    for (OrderEntry &item : order) {
+        Combatant at = item.actsBefore;
+        for (qsizetype step = 0; !at.isNobody() && step < order.size(); ++step) {
+            if (at == combatantOf(item)) {
+                item.actsBefore = {};
+                break;
+            }
+            at = order[placeOf(order, at)].actsBefore;
+        }
+    }
+}
+
+// Each item that acted before another out of turn goes just before it, in the order those
+// items stood in `before`, so that two who acted before the same one keep theirs; one before
+// another that acted out of turn follows it to its place.
+void keepActingPlaces(QList<OrderEntry> &order, const QList<OrderEntry> &before)
 {
     for (OrderEntry &item : order) {
         if (placeOf(order, item.actsBefore) < 0)
             item.actsBefore = {}; // the one it acted before left the list
     }
-    for (qsizetype pass = 0; pass < order.size(); ++pass) {
-        bool moved = false;
-        for (qsizetype i = 0; i < order.size(); ++i) {
-            if (order[i].actsBefore.isNobody() || inActingPlace(order, i))
-                continue;
-            OrderEntry item = order.takeAt(i);
-            order.insert(placeOf(order, item.actsBefore), std::move(item));
-            moved = true;
-        }
-        if (!moved)
-            return;
+    breakLoops(order);
+    QList<OrderEntry> moving;
+    for (qsizetype i = order.size() - 1; i >= 0; --i) {
+        if (!order[i].actsBefore.isNobody())
+            moving.prepend(order.takeAt(i));
     }
+    std::stable_sort(moving.begin(), moving.end(), [&before](const OrderEntry &a, const OrderEntry &b) {
+        return placeOf(before, combatantOf(a)) < placeOf(before, combatantOf(b));
+    });
+    // Those whose place is in the list go there; the rest wait for theirs, a chain at a time.
+    while (!moving.isEmpty()) {
+        const qsizetype waiting = moving.size();
+        for (qsizetype i = 0; i < moving.size();) {
+            const qsizetype place = placeOf(order, moving[i].actsBefore);
+            if (place < 0)
+                ++i;
+            else
+                order.insert(place, moving.takeAt(i));
+        }
+        if (moving.size() == waiting)
+            break; // cannot be, with no loop left: never a hang
+    }
+    order.append(moving);
 }
 
 } // namespace
@@ -143,7 +165,7 @@ QList<OrderEntry> fightingOrderEntries(const roster::Roster &roster, const QList
         order.append(std::move(entry));
     }
     std::sort(order.begin(), order.end(), comesFirst);
-    keepActingPlaces(order);
+    keepActingPlaces(order, before);
     return order;
 }
 

@@ -218,6 +218,28 @@ bool FightRecord::hasActed(const Combatant &combatant, int inRound) const
     return acted;
 }
 
+QList<Wait> FightRecord::waits(const QList<OrderEntry> &order) const
+{
+    // The latest turn of each in this round or the last, the newest first.
+    QList<Wait> waits(order.size(), Wait::None);
+    QList<bool> seen(order.size(), false);
+    qsizetype left = order.size();
+    const int now = round();
+    taken.walk([&](const TurnRecord &record) {
+        if (record.round < now - 1)
+            return false;
+        const int item = itemOf(order, record.who);
+        if (item >= 0 && !seen[item]) {
+            seen[item] = true;
+            --left;
+            if (isPutOff(record.kind))
+                waits[item] = record.kind == TurnKind::Delayed ? Wait::Delaying : Wait::Ready;
+        }
+        return left > 0;
+    });
+    return waits;
+}
+
 Wait FightRecord::waitOf(const Combatant &combatant, const QList<OrderEntry> &order) const
 {
     const TurnRecord *record = putOffRecord(*this, combatant, order);
@@ -343,6 +365,14 @@ bool putOffTurn(FightRecord &turn, const QList<OrderEntry> &order, roster::Roste
 bool actNow(FightRecord &turn, QList<OrderEntry> &order, roster::Roster &roster, const Combatant &who)
 {
     const Combatant current = turn.current();
+    if (!current.isNobody() && who == current && isPutOff(turn.taken.top().kind)) {
+        // Back at a turn it put off (Previous Turn): it takes it at its place after all.
+        TurnRecord record = turn.taken.pop();
+        record.kind = TurnKind::Turn;
+        turn.taken.push(std::move(record));
+        turn.takenBack.clear();
+        return true;
+    }
     const TurnRecord *wait = putOffRecord(turn, who, order);
     if (!wait || who == current || isPutOff(turn.taken.top().kind) || !canAct(who, order, roster)
         || itemOf(order, current) < 0)
@@ -391,7 +421,8 @@ bool previousTurn(FightRecord &turn, const QList<OrderEntry> &order, roster::Ros
     NotePrints prints;
     do {
         TurnRecord record = turn.taken.pop();
-        giveBack(record.tick, record.who.row, roster, prints);
+        if (!(record.tick == TurnTick{})) // a turn taken up again, or an act in its round, counted nothing
+            giveBack(record.tick, record.who.row, roster, prints);
         turn.takenBack.push(std::move(record));
     } while (!turn.taken.isEmpty() && !canAct(turn.current(), order, roster));
     return true;

@@ -74,6 +74,8 @@ struct FightRecord
     // Whether the combatant put off its turn (Delay, Ready) and may still act out of place:
     // in the round it waited, and in the next until its place gives it its turn there.
     Wait waitOf(const Combatant &combatant, const QList<OrderEntry> &order) const;
+    // The wait of each item of the order, in one walk of the record.
+    QList<Wait> waits(const QList<OrderEntry> &order) const;
 
     bool operator==(const FightRecord &) const = default;
 };
@@ -110,8 +112,9 @@ bool putOffTurn(FightRecord &turn, const QList<OrderEntry> &order, roster::Roste
 // Act Now: `who`, waiting (waitOf), acts at once before the current combatant. Its item moves
 // to just before theirs and stays there (OrderEntry::actsBefore); Next Turn then gives the turn
 // back to the one it went before, with no second start of turn. A wait from the round before
-// is its turn of this round, which starts as a turn does. False when `who` does not wait, is
-// the current combatant or cannot act, or the current turn is itself put off.
+// is its turn of this round, which starts as a turn does. The current combatant, back at a
+// turn it put off (Previous Turn), takes that turn at its place after all. False when `who`
+// does not wait or cannot act, or the current turn is itself put off by another.
 bool actNow(FightRecord &turn, QList<OrderEntry> &order, roster::Roster &roster, const Combatant &who);
 
 // Which conditions the start of `who`'s turn counts down: in their own note those with no

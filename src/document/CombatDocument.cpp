@@ -303,7 +303,9 @@ CommandResult CombatDocument::putOffTurn(combat::TurnKind kind)
     const combat::TurnKind now = m_state.turn.taken.top().kind;
     if (now == combat::TurnKind::Delayed || now == combat::TurnKind::Readied)
         return CommandResult::refused(
-            QStringLiteral("%1 has put off this turn already; Next Turn (F6) goes on.").arg(rowLabel(currentRow())));
+            QStringLiteral("%1 has put off this turn already: Act Now (F12) takes it at its place, Next Turn (F6) "
+                           "goes on.")
+                .arg(rowLabel(currentRow())));
     CombatState next = m_state;
     if (!combat::putOffTurn(next.turn, next.order, next.roster, kind))
         return CommandResult::refused(
@@ -339,11 +341,10 @@ CommandResult CombatDocument::actNow(int row)
 QList<int> CombatDocument::waitingRows() const
 {
     QList<int> rows;
-    for (const combat::OrderEntry &item : m_state.order) {
-        const combat::Combatant who = combat::combatantOf(item);
-        if (who != m_state.turn.current() && combat::canAct(item, m_state.roster)
-            && m_state.turn.waitOf(who, m_state.order) != combat::Wait::None)
-            rows.append(item.row);
+    const QList<combat::Wait> waits = m_state.turn.waits(m_state.order);
+    for (qsizetype i = 0; i < m_state.order.size(); ++i) {
+        if (waits[i] != combat::Wait::None && combat::canAct(m_state.order[i], m_state.roster))
+            rows.append(m_state.order[i].row);
     }
     return rows;
 }

@@ -87,8 +87,8 @@ public:
     // The combatant of `row`, who put off its turn, acts now before the current one, "Ilyra
     // Acts Now" (combat::actNow). Refused for one who does not wait.
     CommandResult actNow(int row);
-    // The rows of those who put off their turns and may act now, in the order; never the
-    // current combatant's.
+    // The rows of those who put off their turns and may act now, in the order; the current
+    // combatant's when Previous Turn came back to a turn it put off.
     QList<int> waitingRows() const;
     // The condition to each of `rows` (a fireball's victims, say) as one step, "Add Stunned
     // to Goblin (2)". While a combatant's turn runs the condition names them as its source

@@ -152,13 +152,20 @@ public:
             order[i].modifier = int(number(f[1], key, -9999, 9999));
             order[i].settled = int(number(f[2], key, 0, roster::RowCount));
         }
-        // The item each acted before, by its number in the list; bound as the items are.
-        for (qsizetype i = 0; m_format >= 3 && i < parts.size(); ++i) {
-            const qint64 before = number(parts[i].split(u':')[3], key, 0, order.size());
-            if (before == i + 1)
-                throw BadLine{key};
-            if (before > 0)
-                order[i].actsBefore = combat::combatantOf(order[before - 1]);
+        // The item each acted before, by its number in the list (0: none); bound as the items
+        // are. None comes back to itself by them.
+        QList<qint64> before(parts.size(), 0);
+        for (qsizetype i = 0; m_format >= 3 && i < parts.size(); ++i)
+            before[i] = number(parts[i].split(u':')[3], key, 0, order.size());
+        for (qsizetype i = 0; i < parts.size(); ++i) {
+            qint64 at = before[i];
+            for (qsizetype step = 0; at > 0 && step < parts.size(); ++step) {
+                if (at == i + 1)
+                    throw BadLine{key};
+                at = before[at - 1];
+            }
+            if (before[i] > 0)
+                order[i].actsBefore = combat::combatantOf(order[before[i] - 1]);
         }
     }
 

@@ -244,6 +244,9 @@ combat::TurnRecord readTurnRecord(const QString &line, const QString &key, int f
     }
     if (format >= 3)
         record.kind = readKind(f[11], key);
+    // A turn taken up again starts nothing, so it has nothing to give back.
+    if (record.kind == combat::TurnKind::Resumed && !(tick == combat::TurnTick{}))
+        throw BadLine{key};
     return record;
 }
 

@@ -51,7 +51,8 @@ roster::Roster party()
 // L the Orc's initiative becomes 20; K a Kobold with initiative 20 and "[Held: 3]" in row 4;
 // E an Elf with initiative 1 in row 5; G the Goblin dying (-5 hit points), H healed (3);
 // U "[Hidden]" before the Kobold's note; Q " [Dazed: 2, Ogre]" after the Goblin's note, Z " [Dazed: 2, Elf]";
-// P the Ogre down; d the current combatant delays, r readies, n the first who waits acts now.
+// P the Ogre down; d the current combatant delays, r readies, n the first who waits acts now,
+// m the last.
 void TestTurnRules::turns_data()
 {
     QTest::addColumn<QString>("keys");
@@ -211,13 +212,17 @@ Played play(const QString &keys)
         case u'P': roster.rows[2].down = true; roster.rows[2].check = 0; break;
         case u'd': combat::putOffTurn(turn, order, roster, combat::TurnKind::Delayed); break;
         case u'r': combat::putOffTurn(turn, order, roster, combat::TurnKind::Readied); break;
-        case u'n': // the first who waits acts now
+        case u'n': // the first who waits acts now, m the last
+        case u'm': {
+            QList<combat::Combatant> waiting;
             for (const combat::OrderEntry &item : std::as_const(order)) {
-                if (turn.waitOf(combat::combatantOf(item), order) != combat::Wait::None
-                    && combat::actNow(turn, order, roster, combat::combatantOf(item)))
-                    break;
+                if (turn.waitOf(combat::combatantOf(item), order) != combat::Wait::None)
+                    waiting << combat::combatantOf(item);
             }
+            if (!waiting.isEmpty())
+                combat::actNow(turn, order, roster, key == u'n' ? waiting.first() : waiting.last());
             break;
+        }
         }
     }
     return played;
@@ -261,11 +266,14 @@ void TestTurnRules::waits_data()
     QTest::newRow("then that one takes up its turn again") << u"566d6n6"_s << u"05 - Wolf"_s << 1 << u""_s << beforeWolf << stunned1;
     QTest::newRow("the next round keeps the place it acted at") << u"566d6n6666"_s << u"11 - Goblin"_s << 2 << u""_s << beforeWolf << ended;
     QTest::newRow("calculated again: the place stays") << u"566d6n5"_s << u"11 - Goblin"_s << 1 << u""_s << beforeWolf << stunned1;
+    QTest::newRow("two who acted before the same one keep their order through a calculation")
+        << u"56dd6m6n5"_s << u"12 - Ogre"_s << 1 << u""_s << u"10 - Orc, 11 - Goblin, 12 - Ogre, 05 - Wolf"_s << stunned1;
     QTest::newRow("a wait lost when its place comes again") << u"566d666"_s << u"11 - Goblin"_s << 2 << u""_s << calculated << ended;
     QTest::newRow("a wait into the next round: acting now starts that round's turn")
         << u"566d66n"_s << u"11 - Goblin"_s << 2 << u""_s << u"11 - Goblin, 12 - Ogre, 10 - Orc, 05 - Wolf"_s << ended;
     QTest::newRow("and nobody acts twice in it") << u"566d66n66"_s << u"10 - Orc"_s << 2 << u""_s << u"11 - Goblin, 12 - Ogre, 10 - Orc, 05 - Wolf"_s << ended;
     QTest::newRow("taken back: waiting again") << u"566d6nS"_s << u"05 - Wolf"_s << 1 << u"11 - Goblin delaying"_s << beforeWolf << stunned1;
+    QTest::newRow("back at the delay, acting now: at its place after all") << u"566dSn6"_s << u"10 - Orc"_s << 1 << u""_s << calculated << stunned1;
     QTest::newRow("a turn put off twice: once") << u"566dSd"_s << u"11 - Goblin"_s << 1 << u"11 - Goblin delaying"_s << calculated << stunned1;
     QTest::newRow("nobody waits: nobody acts now") << u"566n"_s << u"11 - Goblin"_s << 1 << u""_s << calculated << stunned1;
 }

@@ -172,7 +172,7 @@ void TestCombatDocument::refusals_data()
     QTest::newRow("a delay before the fight") << u"delay"_s
         << u"No one's turn runs: calculate the order (F5), then Next Turn (F6) begins the fight."_s << -1 << none;
     QTest::newRow("a turn put off twice") << u"fight 6DS delay"_s
-        << u"Row 3 (Ogre) has put off this turn already; Next Turn (F6) goes on."_s << -1 << none;
+        << u"Row 3 (Ogre) has put off this turn already: Act Now (F12) takes it at its place, Next Turn (F6) goes on."_s << -1 << none;
     QTest::newRow("acting out of turn, then a delay") << u"fight 6DA delay"_s
         << u"Row 3 (Ogre) acts out of turn now; only a turn just begun in its own place can be put off."_s << -1 << none;
     QTest::newRow("nobody to act now") << u"fight 6 act 2"_s << u"Nobody is delaying or ready to act now."_s << -1 << none;

@@ -195,6 +195,8 @@ void TestFightFile::aSectionLoadsOnlyAsWritten_data()
     QTest::newRow("an earlier version's, with no ties") << sneaky << QByteArray("Ties=13:0:0:0;12:0:0:0;11:0:0:0;10:0:0:0\r\n") << QByteArray() << QString() << sneaky;
     QTest::newRow("a damaged tie") << sneaky << QByteArray("Ties=13:0:0:0;") << QByteArray("Ties=13:0:x:0;") << u"its line \"Ties\" is damaged"_s << QString();
     QTest::newRow("an item acting before itself") << sneaky << QByteArray("Ties=13:0:0:0;") << QByteArray("Ties=13:0:0:1;") << u"its line \"Ties\" is damaged"_s << QString();
+    QTest::newRow("items acting before each other") << sneaky << QByteArray("Ties=13:0:0:0;12:0:0:0;") << QByteArray("Ties=13:0:0:2;12:0:0:1;") << u"its line \"Ties\" is damaged"_s << QString();
+    QTest::newRow("a turn taken up again that counted") << sneaky << GoblinTook << QByteArray(",,,,+Goblin,,resume\r\nTakenBack=") << damaged << QString();
     QTest::newRow("acting before an item past the list") << sneaky << QByteArray("Ties=13:0:0:0;") << QByteArray("Ties=13:0:0:5;") << u"its line \"Ties\" is damaged"_s << QString();
     QTest::newRow("a kind of turn no version takes") << sneaky << GoblinTook << QByteArray(",,,,+Goblin,,jump\r\nTakenBack=") << damaged << QString();
     QTest::newRow("a newer format") << sneaky << QByteArray("Format=3") << QByteArray("Format=99999999999") << u"it was written by a newer version of Fraymark"_s << QString();

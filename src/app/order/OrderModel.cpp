@@ -31,7 +31,7 @@ int OrderModel::markedItem() const
     return m_document.markedItem();
 }
 
-OrderModel::Item OrderModel::itemAt(int i) const
+OrderModel::Item OrderModel::itemAt(int i, combat::Wait wait) const
 {
     Item item;
     const combat::OrderEntry &entry = m_document.order().at(i);
@@ -47,9 +47,8 @@ OrderModel::Item OrderModel::itemAt(int i) const
                       || (m_words == HealthWords::Monsters && !combat::hasTag(row.note, combat::PlayerTag));
     const QString health = told ? combat::healthWord(combat::healthOf(entry, m_document.roster())) : QString();
     // The conditions and waits of those out of the fight count for nothing now.
-    const combat::Wait wait = item.inFight
-        ? m_document.state().turn.waitOf(combat::combatantOf(entry), m_document.order())
-        : combat::Wait::None;
+    if (!item.inFight)
+        wait = combat::Wait::None;
     item.state = combat::stateWords(row, combat::Viewers::GameMaster, item.inFight, QString(), wait);
     item.playersState =
         combat::stateWords(row, combat::Viewers::Players, item.inFight, health, wait).join(combat::StateSeparator);
@@ -75,8 +74,9 @@ void OrderModel::reset()
 {
     beginResetModel();
     m_items.clear();
+    const QList<combat::Wait> waits = m_document.state().turn.waits(m_document.order());
     for (int i = 0; i < m_document.order().size(); ++i)
-        m_items.append(itemAt(i));
+        m_items.append(itemAt(i, waits[i]));
     endResetModel();
     emit shown();
 }
@@ -85,8 +85,9 @@ void OrderModel::update()
 {
     if (m_items.size() != m_document.order().size())
         return reset(); // never an index past the document's list
+    const QList<combat::Wait> waits = m_document.state().turn.waits(m_document.order());
     for (int i = 0; i < m_items.size(); ++i) {
-        Item item = itemAt(i);
+        Item item = itemAt(i, waits[i]);
         if (item == m_items[i])
             continue;
         m_items[i] = std::move(item);

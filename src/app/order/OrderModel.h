@@ -1,5 +1,7 @@
 #pragma once
 
+#include "combat/Turns.h"
+
 #include <QAbstractListModel>
 #include <QItemSelectionModel>
 #include <QList>
@@ -62,7 +64,7 @@ private:
         bool operator==(const Item &) const = default;
     };
 
-    Item itemAt(int index) const;
+    Item itemAt(int index, combat::Wait wait) const;
     void reset();
     void update();
 

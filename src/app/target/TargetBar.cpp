@@ -370,6 +370,8 @@ QString TargetBar::hint() const
 QString TargetBar::notOffered(int row) const
 {
     const roster::Row &held = m_document.row(row);
+    if (m_mode == Mode::ActNow && !held.down && held.check != 0)
+        return QStringLiteral("%1 is neither delaying nor ready; choose one who is.").arg(isolated(held.name));
     return QStringLiteral("%1 is %2 and not offered; choose another target.")
         .arg(isolated(held.name), held.down ? QStringLiteral("down") : QStringLiteral("out of the fight"));
 }
