@@ -104,19 +104,6 @@ int itemOf(const QList<OrderEntry> &order, const Combatant &combatant);
 // False when nobody can act: nothing changes then.
 bool nextTurn(FightRecord &turn, const QList<OrderEntry> &order, roster::Roster &roster);
 
-// Delay or Ready (`kind` Delayed or Readied): the current turn, one begun at its place, ends
-// now, its combatant waits, and the next turn begins as Next Turn gives it. False when no turn
-// begun at its place runs.
-bool putOffTurn(FightRecord &turn, const QList<OrderEntry> &order, roster::Roster &roster, TurnKind kind);
-
-// Act Now: `who`, waiting (waitOf), acts at once before the current combatant. Its item moves
-// to just before theirs and stays there (OrderEntry::actsBefore); Next Turn then gives the turn
-// back to the one it went before, with no second start of turn. A wait from the round before
-// is its turn of this round, which starts as a turn does. The current combatant, back at a
-// turn it put off (Previous Turn), takes that turn at its place after all. False when `who`
-// does not wait or cannot act, or the current turn is itself put off by another.
-bool actNow(FightRecord &turn, QList<OrderEntry> &order, roster::Roster &roster, const Combatant &who);
-
 // Which conditions the start of `who`'s turn counts down: in their own note those with no
 // source; in every note those they are the source of, and when the turn opens a round, those
 // whose source no item of the order that can act holds (it left the fight, is down, dying or

@@ -5,6 +5,7 @@
 #include "combat/DownRow.h"
 #include "combat/Health.h"
 #include "combat/NoteTags.h"
+#include "combat/OutOfTurn.h"
 #include "combat/RowErrors.h"
 #include "combat/SpinStep.h"
 #include "roster/FieldError.h"

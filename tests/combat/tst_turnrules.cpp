@@ -2,6 +2,7 @@
 // timed conditions.
 #include "combat/Clearing.h"
 #include "combat/Fingerprint.h"
+#include "combat/OutOfTurn.h"
 #include "combat/Turns.h"
 
 #include <QThread>
