@@ -61,11 +61,6 @@ qsizetype placeOf(const QList<OrderEntry> &order, const Combatant &who)
     return -1;
 }
 
-Combatant combatantOf(const OrderEntry &item)
-{
-    return {item.row, item.serial};
-}
-
 // No item may come back to itself by the ones it acted before (only a crafted file holds
 // such a loop): the first of a loop forgets its place.
 void breakLoops(QList<OrderEntry> &order)
@@ -117,6 +112,11 @@ void keepActingPlaces(QList<OrderEntry> &order, const QList<OrderEntry> &before)
 }
 
 } // namespace
+
+Combatant combatantOf(const OrderEntry &item)
+{
+    return {item.row, item.serial};
+}
 
 QString orderItemText(double initiative, const QString &name)
 {

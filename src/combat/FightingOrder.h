@@ -44,6 +44,9 @@ struct OrderEntry
     bool operator==(const OrderEntry &) const = default;
 };
 
+// The combatant an item stands for.
+Combatant combatantOf(const OrderEntry &item);
+
 // The initiative modifier that breaks a tie: the one in brackets of a rolled total
 // ("17 (+3)") or the field's own ("+3"); 0 for a field with none ("14").
 int tieModifier(const QString &initiativeField);

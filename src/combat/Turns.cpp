@@ -179,11 +179,6 @@ bool FightRecord::isWaiting(const Combatant &combatant, int inRound) const
     return waiting.contains(Waiting{combatant, inRound});
 }
 
-Combatant combatantOf(const OrderEntry &item)
-{
-    return {item.row, item.serial};
-}
-
 bool holdsCombatant(const OrderEntry &item, const roster::Roster &roster)
 {
     if (item.row < 0 || item.row >= roster::RowCount)

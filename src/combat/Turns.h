@@ -80,9 +80,6 @@ struct FightRecord
     bool operator==(const FightRecord &) const = default;
 };
 
-// The combatant an item stands for.
-Combatant combatantOf(const OrderEntry &item);
-
 // The item's row still holds its combatant: not emptied of its name, cleared or filled anew.
 bool holdsCombatant(const OrderEntry &item, const roster::Roster &roster);
 
