@@ -94,19 +94,17 @@ CommandResult CombatDocument::attempt(const std::function<CommandResult()> &body
     }
 }
 
+void CombatDocument::renewCombatant(CombatState &state, int r)
+{
+    quint32 &serial = state.roster.rows[static_cast<std::size_t>(r)].serial;
+    if (combat::itemOf(state.order, {r, serial}) >= 0)
+        ++serial;
+}
+
 CommandResult CombatDocument::commit(CombatState next, const QString &what, const QString &mergeKey)
 {
     if (mergeKey.isEmpty())
         m_history.closeMerge();
-    // A row emptied of its name (typed away, Clear, New Combat) has lost the combatant the
-    // list knows it by; a rename keeps it.
-    for (int r = 0; r < roster::RowCount; ++r) {
-        roster::Row &row = next.roster.rows[static_cast<std::size_t>(r)];
-        const roster::Row &was = this->row(r);
-        if (row.name.isEmpty() && !was.name.isEmpty() && row.serial == was.serial
-            && combat::itemOf(next.order, {r, was.serial}) >= 0)
-            ++row.serial;
-    }
     combat::followHitPoints(next.order, next.roster);
     if (next == m_state && mergeKey.isEmpty())
         return CommandResult::done();
@@ -241,6 +239,7 @@ CommandResult CombatDocument::clearRow(int r)
 {
     CombatState next = m_state;
     combat::clearRow(next.roster.rows[static_cast<std::size_t>(r)]);
+    renewCombatant(next, r);
     return commit(std::move(next), QStringLiteral("Clear ") + rowLabel(r));
 }
 
@@ -248,6 +247,8 @@ CommandResult CombatDocument::newCombat()
 {
     CombatState next = m_state;
     combat::newCombat(next.roster);
+    for (int r = 0; r < roster::RowCount; ++r)
+        renewCombatant(next, r);
     next.turn = {};
     return commit(std::move(next), QStringLiteral("New Combat"));
 }

@@ -137,7 +137,10 @@ signals:
 private:
     // The one path of every change: `next` becomes the state, recorded as the step `what`.
     CommandResult commit(CombatState next, const QString &what, const QString &mergeKey = QString());
-    // Becomes the state without a step (undo, redo).
+    // The row holds another combatant from now on (Clear, New Combat, Add Combatants), not the
+    // one the list knows it by; an edit of its name, even to nothing and back, keeps that one.
+    static void renewCombatant(CombatState &state, int row);
+        // Becomes the state without a step (undo, redo).
     void show(const CombatState &state);
     // The rows of a load, and the fight the file kept, as one step.
     void takeLoaded(files::LoadOutcome &outcome, const QString &what);

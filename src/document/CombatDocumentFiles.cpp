@@ -81,6 +81,8 @@ CommandResult CombatDocument::addCombatants(const QString &path)
     const combat::Reinforcement added = combat::addCombatants(next.roster, outcome.roster);
     if (added.rows.isEmpty())
         return CommandResult::refused(files::nothingAddedText(path, added.named, added.free)).notice(outcome.notice);
+    for (const int r : added.rows)
+        renewCombatant(next, r);
     (void)commit(std::move(next), QStringLiteral("Add Combatants (%1)").arg(added.rows.size()));
     return readWhole(outcome); // a fight in the file is none of the running fight's
 }

@@ -108,7 +108,8 @@ void TestCombatDocument::steps()
 // The order, the turn and the notes through undo and redo. The party: Ogre 12, Goblin 11,
 // Orc 10; the Ogre holds "[Held: 1]". Keys: 5 calculate, 6 next, S previous, Z undo, Y redo,
 // K a Kobold with initiative 20 and "[Held: 3]" typed into row 4, N New Combat; R the Ogre
-// renamed "Ogre chief", E its name emptied and typed again, H Hide from Players on it.
+// renamed "Ogre chief", E its name emptied and typed again, C its row cleared and the name
+// typed again, H Hide from Players on it.
 void TestCombatDocument::blows_data()
 {
     QTest::addColumn<QList<int>>("rows");
@@ -281,7 +282,8 @@ void TestCombatDocument::fight_data()
     QTest::newRow("new combat ends the turns, keeps the list") << u"56N"_s << three << u"0 "_s << u" | "_s;
     QTest::newRow("a rename keeps the turn") << u"56R"_s << three << u"1 12 - Ogre"_s << u" | "_s;
     QTest::newRow("and the combatant") << u"56R66"_s << three << u"1 10 - Orc"_s << u" | "_s;
-    QTest::newRow("emptied and typed again: another") << u"56E6"_s << three << u"1 11 - Goblin"_s << u" | "_s;
+    QTest::newRow("emptied and typed again: the same combatant") << u"56E666"_s << three << u"2 12 - Ogre"_s << u" | "_s;
+    QTest::newRow("cleared and typed again: another") << u"56C666"_s << three << u"2 11 - Goblin"_s << u" | "_s;
     QTest::newRow("hidden and revealed: one step each") << u"HHZ"_s << QStringList{} << u"0 "_s
                                                         << u"[Held: 1] [Hidden] | "_s;
 }
@@ -306,6 +308,10 @@ void TestCombatDocument::fight()
             QVERIFY_DONE(doc.setFieldText(2, roster::Field::Name, u"Ogre"_s));
             break;
         case u'H': QVERIFY_DONE(doc.toggleHidden(2)); break;
+        case u'C':
+            QVERIFY_DONE(doc.clearRow(2));
+            QVERIFY_DONE(doc.setFieldText(2, roster::Field::Name, u"Ogre"_s));
+            break;
         case u'K':
             QVERIFY_DONE(doc.setFieldText(4, roster::Field::Name, u"Kobold"_s));
             QVERIFY_DONE(doc.setFieldText(4, roster::Field::Initiative, u"20"_s));
