@@ -101,7 +101,17 @@ void CombatDocument::renewCombatant(CombatState &state, int r)
         ++serial;
 }
 
+CommandResult CombatDocument::commitFight(CombatState next, const QString &what)
+{
+    return record(std::move(next), what, QString(), true);
+}
+
 CommandResult CombatDocument::commit(CombatState next, const QString &what, const QString &mergeKey)
+{
+    return record(std::move(next), what, mergeKey, false);
+}
+
+CommandResult CombatDocument::record(CombatState next, const QString &what, const QString &mergeKey, bool fight)
 {
     if (mergeKey.isEmpty())
         m_history.closeMerge();
@@ -109,7 +119,7 @@ CommandResult CombatDocument::commit(CombatState next, const QString &what, cons
     if (next == m_state && mergeKey.isEmpty())
         return CommandResult::done();
     const bool orderChanges = !sameItems(next.order, m_state.order);
-    m_history.push(what, m_state, next, mergeKey);
+    m_history.push(what, m_state, next, mergeKey, fight);
     m_state = std::move(next);
     if (orderChanges)
         emit orderChanged();
@@ -232,7 +242,7 @@ CommandResult CombatDocument::blow(const QList<int> &rows, double amount)
     const QString verb = amount < 0 ? QStringLiteral("Heal ") : QStringLiteral("Damage ");
     const QString whom = rows.size() == 1 ? roster::shownText(row(rows.first()).name, roster::ShownNameLength)
                                           : QStringLiteral("%1 combatants").arg(rows.size());
-    return commit(std::move(next), QStringLiteral("%1%2 (%3)").arg(verb, whom, roster::numberToText(std::abs(amount))));
+    return commitFight(std::move(next), QStringLiteral("%1%2 (%3)").arg(verb, whom, roster::numberToText(std::abs(amount))));
 }
 
 CommandResult CombatDocument::clearRow(int r)
@@ -265,7 +275,7 @@ CommandResult CombatDocument::calculateOrder()
                 item.highest = std::max(item.highest, m_state.order[before].highest);
         }
         combat::afterRecalculation(next.turn, m_state.order, next.order);
-        return commit(std::move(next), QStringLiteral("Calculate Fighting Order"));
+        return commitFight(std::move(next), QStringLiteral("Calculate Fighting Order"));
     });
 }
 
@@ -275,7 +285,7 @@ CommandResult CombatDocument::moveInOrder(int item, int step)
     if (!combat::moveItem(next.order, item, step))
         return CommandResult::done();
     const QString name = next.order[item + step].name;
-    return commit(std::move(next), (step < 0 ? QStringLiteral("Move %1 Up") : QStringLiteral("Move %1 Down")).arg(name));
+    return commitFight(std::move(next), (step < 0 ? QStringLiteral("Move %1 Up") : QStringLiteral("Move %1 Down")).arg(name));
 }
 
 CommandResult CombatDocument::nextTurn()
@@ -285,7 +295,7 @@ CommandResult CombatDocument::nextTurn()
         return CommandResult::done(); // nobody can act: nothing to mark
     if (next.turn.round() > combat::LastRound)
         return pastTheLastRound();
-    return commit(std::move(next), QStringLiteral("Next Turn"));
+    return commitFight(std::move(next), QStringLiteral("Next Turn"));
 }
 
 CommandResult CombatDocument::previousTurn()
@@ -293,7 +303,7 @@ CommandResult CombatDocument::previousTurn()
     CombatState next = m_state;
     if (!combat::previousTurn(next.turn, next.order, next.roster))
         return CommandResult::done(); // no turn taken yet
-    return commit(std::move(next), QStringLiteral("Previous Turn"));
+    return commitFight(std::move(next), QStringLiteral("Previous Turn"));
 }
 
 CommandResult CombatDocument::putOffTurn(combat::TurnKind kind)
@@ -318,7 +328,7 @@ CommandResult CombatDocument::putOffTurn(combat::TurnKind kind)
                 .arg(rowLabel(currentRow())));
     if (next.turn.round() > combat::LastRound)
         return pastTheLastRound();
-    return commit(std::move(next), (kind == combat::TurnKind::Readied ? QStringLiteral("Ready %1")
+    return commitFight(std::move(next), (kind == combat::TurnKind::Readied ? QStringLiteral("Ready %1")
                                                                       : QStringLiteral("Delay %1"))
                                        .arg(name));
 }
@@ -336,8 +346,8 @@ CommandResult CombatDocument::actNow(int row)
         return CommandResult::refused(
             QStringLiteral("%1 can act now only before a combatant whose turn runs; Next Turn (F6) goes on.")
                 .arg(rowLabel(row)));
-    return commit(std::move(next),
-                  QStringLiteral("%1 Acts Now").arg(roster::shownText(this->row(row).name, roster::ShownNameLength)));
+    return commitFight(std::move(next),
+                       QStringLiteral("%1 Acts Now").arg(roster::shownText(this->row(row).name, roster::ShownNameLength)));
 }
 
 QList<int> CombatDocument::waitingRows() const
@@ -375,8 +385,8 @@ CommandResult CombatDocument::addCondition(const QList<int> &rows, const QString
     }
     const QString whom = rows.size() == 1 ? roster::shownText(row(rows.first()).name, roster::ShownNameLength)
                                           : QStringLiteral("%1 combatants").arg(rows.size());
-    return commit(std::move(next),
-                  QStringLiteral("Add %1 to %2 (%3)").arg(name.trimmed(), whom, QString::number(rounds)));
+    return commitFight(std::move(next),
+                       QStringLiteral("Add %1 to %2 (%3)").arg(name.trimmed(), whom, QString::number(rounds)));
 }
 
 CommandResult CombatDocument::toggleHidden(int r)
@@ -394,7 +404,7 @@ CommandResult CombatDocument::toggleHidden(int r)
             QStringLiteral("%1: the note would be too long to edit with the tag %2. Nothing was changed.")
                 .arg(rowLabel(r), combat::HiddenTag),
             roster::FieldLocation{r, roster::Field::Note});
-    return commit(std::move(next), (hidden ? QStringLiteral("Reveal ") : QStringLiteral("Hide ")) + rowLabel(r));
+    return commitFight(std::move(next), (hidden ? QStringLiteral("Reveal ") : QStringLiteral("Hide ")) + rowLabel(r));
 }
 
 CommandResult CombatDocument::undo()

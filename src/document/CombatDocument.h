@@ -39,6 +39,9 @@ public:
     // The current combatant's row still holds them (not cleared or renamed since).
     bool currentRowHolds() const;
     const UndoHistory &history() const { return m_history; }
+    // The step Undo (or Redo) would take is one of the fight's commands: a turn, Delay, Ready,
+    // Act Now, the order calculated or moved, a blow, a condition, Hide from Players.
+    bool isFightStep(bool undo) const { return undo ? m_history.undoIsFight() : m_history.redoIsFight(); }
     // The state a combat file holds: as last saved or loaded (at first, the empty combat,
     // which needs no file).
     const CombatState &savedState() const { return m_savedState; }
@@ -137,6 +140,9 @@ signals:
 private:
     // The one path of every change: `next` becomes the state, recorded as the step `what`.
     CommandResult commit(CombatState next, const QString &what, const QString &mergeKey = QString());
+    // The same, for one of the fight's commands (UndoHistory::push).
+    CommandResult commitFight(CombatState next, const QString &what);
+    CommandResult record(CombatState next, const QString &what, const QString &mergeKey, bool fight);
     // The row holds another combatant from now on (Clear, New Combat, Add Combatants), not the
     // one the list knows it by; an edit of its name, even to nothing and back, keeps that one.
     static void renewCombatant(CombatState &state, int row);

@@ -42,7 +42,7 @@ qsizetype UndoHistory::changedBytes(const CombatState &before, const CombatState
 }
 
 void UndoHistory::push(const QString &text, const CombatState &before, const CombatState &after,
-                       const QString &mergeKey)
+                       const QString &mergeKey, bool fight)
 {
     // Whatever could be redone is gone once something new happens.
     while (m_steps.size() > m_current) {
@@ -62,12 +62,13 @@ void UndoHistory::push(const QString &text, const CombatState &before, const Com
         }
         newest.text = text; // an amount typed, then the blow: the step is the blow
         newest.after = after;
+        newest.fight = fight;
         newest.bytes = changedBytes(newest.before, newest.after);
         m_bytes += newest.bytes;
     } else if (before == after) {
         return;
     } else {
-        Step step{text, before, after, mergeKey, changedBytes(before, after)};
+        Step step{text, before, after, mergeKey, changedBytes(before, after), fight};
         m_bytes += step.bytes;
         m_steps.append(std::move(step));
     }

@@ -22,8 +22,10 @@ public:
     // whose non-empty `mergeKey` equals the newest step's, while merging is open,
     // extends that step instead: successive keystrokes in one field are one step.
     // A step that changes nothing, also once merged, is no step.
+    // A `fight` step is one of the fight's commands (a turn, a blow or condition from the bar,
+    // the order), after whose undoing the keyboard goes back to the fight.
     void push(const QString &text, const CombatState &before, const CombatState &after,
-              const QString &mergeKey = QString());
+              const QString &mergeKey = QString(), bool fight = false);
     // The next push starts a step of its own (the user moved on to something else).
     void closeMerge() { m_mergeOpen = false; }
     // The next push with `mergeKey` extends the newest step if that step has the key, even
@@ -39,6 +41,9 @@ public:
     bool canRedo() const { return m_current < m_steps.size(); }
     QString undoText() const { return canUndo() ? m_steps.at(m_current - 1).text : QString(); }
     QString redoText() const { return canRedo() ? m_steps.at(m_current).text : QString(); }
+    // The step Undo or Redo would take is one of the fight's commands.
+    bool undoIsFight() const { return canUndo() && m_steps.at(m_current - 1).fight; }
+    bool redoIsFight() const { return canRedo() && m_steps.at(m_current).fight; }
 
     // The state to show after undoing or redoing one step; the caller checks canUndo/canRedo.
     const CombatState &undo();
@@ -55,6 +60,7 @@ private:
         CombatState after;
         QString mergeKey;
         qsizetype bytes = 0;
+        bool fight = false;
     };
 
     static qsizetype changedBytes(const CombatState &before, const CombatState &after);

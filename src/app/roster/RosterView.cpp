@@ -114,6 +114,22 @@ void RosterView::focusField(int row, roster::Field f)
         at->setFocus(Qt::OtherFocusReason);
 }
 
+bool RosterView::goToField(int row, roster::Field f)
+{
+    if (row < 0 || row >= roster::RowCount || !field(row, f)->isEnabled())
+        return false;
+    FieldEdit *at = field(row, f);
+    at->setFocus(Qt::ShortcutFocusReason);
+    at->selectAll();
+    ensureWidgetVisible(at);
+    return true;
+}
+
+void RosterView::focusOrderList()
+{
+    m_list->setFocus(Qt::OtherFocusReason);
+}
+
 void RosterView::showRow(int row)
 {
     if (row >= 0 && row < roster::RowCount)
@@ -215,8 +231,14 @@ void RosterView::tellDocument()
     // The document's signal, not the editor's: the note has its new text only by then.
     edits(m_note->document(), &QTextDocument::contentsChanged,
           [this] { return m_document.setGeneralNote(m_note->text()); });
-    edits(m_calculate, &QPushButton::clicked, [this] { return m_document.calculateOrder(); });
-    edits(m_nextTurn, &QPushButton::clicked, [this] { return m_document.nextTurn(); });
+    // The fight's buttons leave the keyboard in the list, as their keys do.
+    auto fight = [this](const CommandResult &result) {
+        if (result.isDone())
+            focusOrderList();
+        return result;
+    };
+    edits(m_calculate, &QPushButton::clicked, [this, fight] { return fight(m_document.calculateOrder()); });
+    edits(m_nextTurn, &QPushButton::clicked, [this, fight] { return fight(m_document.nextTurn()); });
 }
 
 void RosterView::stepSpin(int r, roster::Field f, int direction)

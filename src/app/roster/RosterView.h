@@ -39,6 +39,12 @@ public:
     void focusField(int row, roster::Field field);
     // Puts the focus on the first control that differs between the two states.
     void focusFirstChange(const CombatState &from, const CombatState &to);
+    // Puts the caret in a row's field with its text selected, scrolled into sight, as Go to
+    // does; false when the field is greyed (a down row).
+    bool goToField(int row, roster::Field field);
+    // The keyboard goes to the fighting-order list, where digits and Enter change nothing:
+    // after the fight's commands, so that no stray key is an edit.
+    void focusOrderList();
     // Scrolls a row into sight.
     void showRow(int row);
     // Puts a panel beside the general note, sharing its width, next after it in the focus order.

@@ -186,6 +186,7 @@ TargetBar &MainFrm::targetBar()
         m_targetBar = new TargetBar(m_document, m_reporter);
         addBar(m_targetBar, false);
         connect(m_targetBar, &TargetBar::chosen, m_roster, &RosterView::showRow);
+        connect(m_targetBar, &TargetBar::fightGoesOn, m_roster, &RosterView::focusOrderList);
     }
     return *m_targetBar;
 }
@@ -196,8 +197,8 @@ RecoveryBar &MainFrm::recoveryBar()
         m_recoveryBar = new RecoveryBar;
         addBar(m_recoveryBar, true);
         connect(m_recoveryBar, &RecoveryBar::restoreChosen, this, [this] {
-            if (m_recovery)
-                m_reporter.report(m_recovery->restore());
+            if (m_recovery && m_reporter.report(m_recovery->restore()))
+                keyboardToFight();
         });
         connect(m_recoveryBar, &RecoveryBar::discardChosen, this, [this] {
             if (m_recovery)
@@ -248,7 +249,14 @@ void MainFrm::updateUndoActions()
 void MainFrm::undoOrRedo(bool undo)
 {
     const CombatState before = m_document.state();
-    if (m_reporter.report(undo ? m_document.undo() : m_document.redo()))
+    // One of the fight's commands undone leaves the keyboard in the fight, as the command did;
+    // any other step puts the caret on what changed.
+    const bool fight = m_document.isFightStep(undo);
+    if (!m_reporter.report(undo ? m_document.undo() : m_document.redo()))
+        return;
+    if (fight)
+        keyboardToFight();
+    else
         m_roster->focusFirstChange(before, m_document.state());
 }
 
@@ -258,13 +266,21 @@ void MainFrm::openTargetBar(TargetBar::Mode mode)
     targetBar().open(mode, current >= 0 ? current : m_roster->focusedRow());
 }
 
+void MainFrm::keyboardToFight()
+{
+    // An open bar keeps the keys typed into it.
+    if (m_targetBar && m_targetBar->isAncestorOf(QApplication::focusWidget()))
+        return;
+    m_roster->focusOrderList();
+}
+
 void MainFrm::actNow()
 {
     const QList<int> waiting = m_document.waitingRows();
     if (waiting.size() > 1)
         targetBar().open(TargetBar::Mode::ActNow, waiting.front());
-    else
-        m_reporter.report(m_document.actNow(waiting.value(0, -1)));
+    else if (m_reporter.report(m_document.actNow(waiting.value(0, -1))))
+        keyboardToFight();
 }
 
 int MainFrm::commandRow() const
@@ -272,19 +288,17 @@ int MainFrm::commandRow() const
     // With the target bar open, the combatant chosen there: Ctrl+H hides whom it names.
     if (m_targetBar && m_targetBar->isVisible() && m_targetBar->aimedRow() >= 0)
         return m_targetBar->aimedRow();
-    // A row that holds nobody is no one to aim at: the current combatant is.
+    // In a fight, the one whose turn it is, wherever the caret stands; before one, the
+    // focused row when it holds someone.
+    if (m_document.currentRowHolds())
+        return m_document.currentRow();
     const int focused = m_roster->focusedRow();
-    return focused >= 0 && !m_document.row(focused).name.isEmpty() ? focused : m_document.currentRow();
+    return focused >= 0 && !m_document.row(focused).name.isEmpty() ? focused : -1;
 }
 
 void MainFrm::hideFromPlayers()
 {
     m_reporter.report(m_document.toggleHidden(commandRow()));
-}
-
-int MainFrm::rollingRow() const
-{
-    return m_document.currentRowHolds() ? m_document.currentRow() : m_roster->focusedRow();
 }
 
 void MainFrm::showPlayers()

@@ -77,8 +77,9 @@ private:
     int barsHeight(const QWidget *leaving = nullptr) const;
     void makeRoomForBars();
     void giveBackHeight();
-    // The target bar's choice while it is open, else the focused row when it holds someone,
-    // else the current combatant's; -1 with none.
+    // Whom Hide from Players, Roll Attack and Roll Damage aim at: the target bar's choice while
+    // it is open, else the current combatant, and only with no fight running the focused row
+    // when it holds someone; -1 with none.
     int commandRow() const;
     void updateUndoActions();
     void undoOrRedo(bool undo);
@@ -87,10 +88,11 @@ private:
     void openTargetBar(TargetBar::Mode mode);
     // The one who put off its turn acts now; with several, the target bar asks who.
     void actNow();
+    // After the fight's commands the keyboard goes to the fighting-order list, where a stray
+    // digit or Enter changes nothing (RosterView::focusOrderList).
+    void keyboardToFight();
     void hideFromPlayers();
     void showPlayers();
-    // Whose Attack or Damage rolls: the current combatant's row, else the focused row; -1 with none.
-    int rollingRow() const;
     void showAbout();
     void showHelp();
     void startCalculator();

@@ -86,11 +86,18 @@ void MainFrm::connectMenus()
         connect(action, &QAction::triggered, this, [this, body = std::move(body)] { m_reporter.report(body()); });
     };
     command(mnuNew, [this] { return m_document.newCombat(); });
-    command(mnuOrder, [this] { return m_document.calculateOrder(); });
-    command(mnuNextTurn, [this] { return m_document.nextTurn(); });
-    command(mnuPreviousTurn, [this] { return m_document.previousTurn(); });
-    command(mnuDelay, [this] { return m_document.putOffTurn(combat::TurnKind::Delayed); });
-    command(mnuReady, [this] { return m_document.putOffTurn(combat::TurnKind::Readied); });
+    // The fight's commands leave the keyboard in the fighting-order list.
+    auto fightCommand = [this](QAction *action, std::function<CommandResult()> body) {
+        connect(action, &QAction::triggered, this, [this, body = std::move(body)] {
+            if (m_reporter.report(body()))
+                keyboardToFight();
+        });
+    };
+    fightCommand(mnuOrder, [this] { return m_document.calculateOrder(); });
+    fightCommand(mnuNextTurn, [this] { return m_document.nextTurn(); });
+    fightCommand(mnuPreviousTurn, [this] { return m_document.previousTurn(); });
+    fightCommand(mnuDelay, [this] { return m_document.putOffTurn(combat::TurnKind::Delayed); });
+    fightCommand(mnuReady, [this] { return m_document.putOffTurn(combat::TurnKind::Readied); });
     connect(mnuActNow, &QAction::triggered, this, &MainFrm::actNow);
     connect(mnuUndo, &QAction::triggered, this, [this] { undoOrRedo(true); });
     connect(mnuRedo, &QAction::triggered, this, [this] { undoOrRedo(false); });
@@ -115,9 +122,9 @@ void MainFrm::connectMenus()
                                QStringLiteral("Fraymark"), Prompts::Icon::Warning);
     });
     connect(mnuRollAttack, &QAction::triggered, this,
-            [this] { m_roller->rollRow(rollingRow(), combat::RollKind::Attack); });
+            [this] { m_roller->rollRow(commandRow(), combat::RollKind::Attack); });
     connect(mnuRollDamage, &QAction::triggered, this,
-            [this] { m_roller->rollRow(rollingRow(), combat::RollKind::Damage); });
+            [this] { m_roller->rollRow(commandRow(), combat::RollKind::Damage); });
     connect(mnuRollAgain, &QAction::triggered, this, [this] { m_roller->rollAgain(0); }); // the newest line
     // Nothing to roll again before the first roll.
     mnuRollAgain->setEnabled(false);

@@ -116,6 +116,14 @@ void TargetBar::close()
     emit closed();
 }
 
+void TargetBar::closeToFight()
+{
+    m_returnFocus = nullptr;
+    emit fightGoesOn(); // before the bar hides, so the focus never passes through a field
+    hide();
+    emit closed();
+}
+
 QString TargetBar::status() const
 {
     return m_status->text();
@@ -277,7 +285,7 @@ void TargetBar::apply()
     else if (m_mode == Mode::Condition)
         applyCondition(rows);
     else if (m_reporter.report(m_document.actNow(rows.front()), [this](const QString &why) { say(why); }))
-        close();
+        closeToFight();
 }
 
 void TargetBar::applyBlow(const QList<int> &rows)
@@ -293,7 +301,7 @@ void TargetBar::applyBlow(const QList<int> &rows)
         return;
     }
     if (m_reporter.report(m_document.blow(rows, *amount), [this](const QString &why) { say(why); }))
-        close();
+        closeToFight();
 }
 
 void TargetBar::applyCondition(const QList<int> &rows)
@@ -310,7 +318,7 @@ void TargetBar::applyCondition(const QList<int> &rows)
     }
     if (!m_usedConditions.contains(name, Qt::CaseInsensitive))
         m_usedConditions.append(name);
-    close();
+    closeToFight();
 }
 
 void TargetBar::followTheFight()

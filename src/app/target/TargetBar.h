@@ -32,6 +32,8 @@ public:
     // it back on closing.
     void open(Mode mode, int row);
     void close();
+    // Closes after the bar's command went through: the keyboard goes to the fight.
+    void closeToFight();
     Mode mode() const { return m_mode; }
 
     // The row typed or stepped to (-1: none), and those added before it with Space.
@@ -50,6 +52,9 @@ signals:
     // Another row was chosen: on a small screen the roster scrolls it into sight.
     void chosen(int row);
     void closed();
+    // A blow, a condition or an act went through: the keyboard goes back to the fight (the
+    // fighting-order list), not to the field it came from.
+    void fightGoesOn();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
