@@ -78,6 +78,24 @@ QString rolledInitiative(int total, const InitiativeModifier &modifier)
     return QStringLiteral("%1 (%2)").arg(total).arg(modifier.text);
 }
 
+bool awaitsInitiative(const roster::Row &row)
+{
+    const std::optional<InitiativeModifier> modifier = initiativeModifier(row.ini);
+    return takesPart(row) && modifier && !modifier->rolledTotal;
+}
+
+std::optional<QString> typedInitiative(const QString &field, const QString &typed)
+{
+    bool whole = false;
+    const int total = typed.trimmed().toInt(&whole);
+    if (!whole || total < -999999 || total > 999999)
+        return std::nullopt;
+    const std::optional<InitiativeModifier> modifier = initiativeModifier(field);
+    if (!modifier || field.trimmed().isEmpty())
+        return QString::number(total);
+    return rolledInitiative(total, *modifier);
+}
+
 InitiativeRolls rollInitiative(const roster::Roster &roster, Dice &dice, const InitiativeChoice &choice)
 {
     // Group initiative as d20 game masters play it: the group rolls one d20 and each member
@@ -89,7 +107,7 @@ InitiativeRolls rollInitiative(const roster::Roster &roster, Dice &dice, const I
     bool kept = false; // someone in the fight keeps an initiative of their own
     for (int r = 0; r < roster::RowCount; ++r) {
         roster::Row &row = rolls.roster.rows[static_cast<std::size_t>(r)];
-        if (!rollsFor(row, choice))
+        if (!rollsFor(row, choice) || (!choice.rows.isEmpty() && !choice.rows.contains(r)))
             continue;
         const std::optional<InitiativeModifier> modifier = initiativeModifier(row.ini);
         if (!modifier) {

@@ -35,7 +35,16 @@ struct InitiativeChoice
     bool again = false;        // rolled totals roll again from their brackets; else they stay
     // One d20 for each kind of combatant numbered as a group ("Wolf", "Wolf 2"): see groupKey.
     bool groups = false;
+    QList<int> rows = {}; // only these rows; empty, every row
 };
+
+// A row in the fight whose initiative is still to be rolled or typed: its field empty or a
+// modifier alone ("+1"), not a total ("17 (+1)") nor a number of the player's own ("14").
+bool awaitsInitiative(const roster::Row &row);
+
+// What a whole number typed as a player rolled it writes into a field that holds `field`:
+// "17", or with a modifier known "17 (+1)"; none for anything but a whole number.
+std::optional<QString> typedInitiative(const QString &field, const QString &typed);
 
 struct InitiativeRolls
 {

@@ -30,6 +30,12 @@ QString amountKey(int row)
 
 const QString NoteKey = QStringLiteral("note");
 
+// The answers of one initiative walk are one step.
+QString walkKey(int walk)
+{
+    return QStringLiteral("initiative walk %1").arg(walk);
+}
+
 // The same items, whatever the hit points they followed since.
 bool sameItems(const QList<combat::OrderEntry> &a, const QList<combat::OrderEntry> &b)
 {
@@ -183,6 +189,27 @@ CommandResult CombatDocument::rollInitiative(combat::Dice &dice, const combat::I
                              : choice.monstersOnly ? QStringLiteral("Roll Initiative for Monsters")
                                                    : QStringLiteral("Roll Initiative");
         return edit(name, QString(), [&](roster::Roster &next) { next = rolls.roster; });
+    });
+}
+
+CommandResult CombatDocument::enterInitiative(int r, const QString &typed, int walk)
+{
+    const std::optional<QString> text = combat::typedInitiative(row(r).ini, typed);
+    if (!text)
+        return CommandResult::refused(QStringLiteral("Type the initiative as a whole number, such as 17, or r to roll it."));
+    m_history.reopenMerge(walkKey(walk));
+    return edit(QStringLiteral("Enter Initiative"), walkKey(walk),
+                [&](roster::Roster &next) { next.rows[static_cast<std::size_t>(r)].ini = *text; });
+}
+
+CommandResult CombatDocument::rollInitiativeInWalk(int r, combat::Dice &dice, bool groups, int walk,
+                                                   QList<combat::RollRecord> &lines)
+{
+    return attempt([&] {
+        combat::InitiativeRolls rolls = combat::rollInitiative(m_state.roster, dice, {false, false, groups, {r}});
+        lines = rolls.records;
+        m_history.reopenMerge(walkKey(walk));
+        return edit(QStringLiteral("Enter Initiative"), walkKey(walk), [&](roster::Roster &next) { next = rolls.roster; });
     });
 }
 

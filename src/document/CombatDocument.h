@@ -107,6 +107,13 @@ public:
     // lines for the Rolls list.
     CommandResult rollInitiative(combat::Dice &dice, const combat::InitiativeChoice &choice,
                                  QList<combat::RollRecord> &lines);
+    // One answer of the initiative walk (Ctrl+I): a whole number as the player rolled it into
+    // the row's Current Initiative (combat::typedInitiative), or a roll of the dice for it. The
+    // answers of one walk (`walk`, a number its bar keeps) are one step, "Enter Initiative".
+    // Refused for anything but a whole number.
+    CommandResult enterInitiative(int row, const QString &typed, int walk);
+    CommandResult rollInitiativeInWalk(int row, combat::Dice &dice, bool groups, int walk,
+                                       QList<combat::RollRecord> &lines);
     // Hides the row's combatant from the players ("[Hidden]" in its note), or reveals it.
     // Refused for a row that holds nobody, or a note the tag would make too long to edit.
     CommandResult toggleHidden(int row);

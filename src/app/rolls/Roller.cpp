@@ -25,6 +25,15 @@ void Roller::rollInitiative(const combat::InitiativeChoice &choice)
         m_rolls.add(lines);
 }
 
+CommandResult Roller::rollInitiativeInWalk(int row, int walk, bool groups)
+{
+    QList<combat::RollRecord> lines;
+    const CommandResult result = m_document.rollInitiativeInWalk(row, dice(), groups, walk, lines);
+    if (result.isDone())
+        m_rolls.add(lines);
+    return result;
+}
+
 void Roller::rollRow(int r, combat::RollKind kind)
 {
     if (r < 0) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/CommandResult.h"
+
 #include "app/rolls/RollsModel.h"
 #include "combat/Dice.h"
 #include "combat/Initiative.h"
@@ -23,6 +25,8 @@ public:
     bool fixedDice() const { return m_seed.has_value(); }
 
     void rollInitiative(const combat::InitiativeChoice &choice);
+    // The initiative walk's roll for one row (CombatDocument::rollInitiativeInWalk).
+    CommandResult rollInitiativeInWalk(int row, int walk, bool groups);
     // The row's Attack or Damage text; with no row (-1), a line that says so.
     void rollRow(int row, combat::RollKind kind);
     void rollAgain(int line);

@@ -11,6 +11,7 @@
 #include "app/shell/RecoveryBar.h"
 #include "app/shell/StartUp.h"
 #include "app/widgets/DraggedFile.h"
+#include "combat/Initiative.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
@@ -187,6 +188,10 @@ TargetBar &MainFrm::targetBar()
         addBar(m_targetBar, false);
         connect(m_targetBar, &TargetBar::chosen, m_roster, &RosterView::showRow);
         connect(m_targetBar, &TargetBar::fightGoesOn, m_roster, &RosterView::focusOrderList);
+        m_targetBar->setGoTo([this](int row, roster::Field field) { return m_roster->goToField(row, field); });
+        m_targetBar->setRoll([this](int row, int walk) {
+            return m_roller->rollInitiativeInWalk(row, walk, mnuGroupInitiative->isChecked());
+        });
     }
     return *m_targetBar;
 }
@@ -272,6 +277,20 @@ void MainFrm::keyboardToFight()
     if (m_targetBar && m_targetBar->isAncestorOf(QApplication::focusWidget()))
         return;
     m_roster->focusOrderList();
+}
+
+void MainFrm::addCombatants()
+{
+    const roster::Roster before = m_document.roster();
+    m_files->askAndAdd();
+    QList<int> added;
+    for (int r = 0; r < roster::RowCount; ++r) {
+        const roster::Row &row = m_document.row(r);
+        if (before.rows[static_cast<std::size_t>(r)].name.isEmpty() && combat::awaitsInitiative(row))
+            added << r;
+    }
+    if (!added.isEmpty())
+        targetBar().openInitiativeWalk(added);
 }
 
 void MainFrm::actNow()

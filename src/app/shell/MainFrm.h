@@ -91,6 +91,8 @@ private:
     // After the fight's commands the keyboard goes to the fighting-order list, where a stray
     // digit or Enter changes nothing (RosterView::focusOrderList).
     void keyboardToFight();
+    // Add Combatants, then the initiative walk through those it added who need one.
+    void addCombatants();
     void hideFromPlayers();
     void showPlayers();
     void showAbout();
@@ -121,6 +123,7 @@ private:
     QAction *mnuOrder = nullptr; // "Calculate Fighting Order", the same command as the button
     QAction *mnuNextTurn = nullptr, *mnuPreviousTurn = nullptr, *mnuDamage = nullptr;
     QAction *mnuDelay = nullptr, *mnuReady = nullptr, *mnuActNow = nullptr;
+    QAction *mnuGoTo = nullptr, *mnuInitiativeWalk = nullptr;
     QAction *mnuCondition = nullptr, *mnuPlayerWindow = nullptr, *mnuHide = nullptr, *mnuHealthWords = nullptr;
     QAction *mnuRollInitiative = nullptr, *mnuRollMonsters = nullptr, *mnuRollInitiativeAgain = nullptr;
     QAction *mnuGroupInitiative = nullptr, *mnuRollAttack = nullptr;

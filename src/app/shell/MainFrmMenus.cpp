@@ -3,9 +3,11 @@
 
 #include "app/order/OrderModel.h"
 #include "app/rolls/Roller.h"
+#include "app/roster/RosterView.h"
 #include "app/shell/Calculator.h"
 #include "app/shell/CombatFiles.h"
 #include "app/shell/Preferences.h"
+#include "combat/Initiative.h"
 
 #include <QMenuBar>
 
@@ -31,6 +33,7 @@ void MainFrm::createMenus()
     mnuUndo = action(edit, "mnuUndo", QStringLiteral("&Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z));
     mnuRedo = action(edit, "mnuRedo", QStringLiteral("&Redo"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
     mnuRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    mnuGoTo = action(edit, "mnuGoTo", QStringLiteral("&Go to..."), QKeySequence(Qt::CTRL | Qt::Key_G));
 
     QMenu *combat = menuBar()->addMenu(QStringLiteral("Co&mbat"));
     combat->setObjectName(QStringLiteral("mnuCombat"));
@@ -56,6 +59,8 @@ void MainFrm::createMenus()
     // Not Ctrl+Alt+F5: desktops on Linux take that key to switch to a text console.
     mnuRollInitiativeAgain = action(combat, "mnuRollInitiativeAgain", QStringLiteral("Roll Ini&tiative Again"),
                                     QKeySequence(Qt::SHIFT | Qt::Key_F5));
+    mnuInitiativeWalk = action(combat, "mnuInitiativeWalk", QStringLiteral("Enter Initiati&ve..."),
+                               QKeySequence(Qt::CTRL | Qt::Key_I));
     mnuGroupInitiative = action(combat, "mnuGroupInitiative", QStringLiteral("Gro&up Initiative"), QKeySequence());
     mnuGroupInitiative->setCheckable(true);
     mnuGroupInitiative->setChecked(preferences::groupInitiative());
@@ -135,7 +140,19 @@ void MainFrm::connectMenus()
         connect(load, &QAction::triggered, this, [this] { m_files->askAndLoad(); });
     for (QAction *save : {mnuSave, mnuSave1})
         connect(save, &QAction::triggered, this, [this] { m_files->save(); });
-    connect(mnuAdd, &QAction::triggered, this, [this] { m_files->askAndAdd(); });
+    connect(mnuAdd, &QAction::triggered, this, &MainFrm::addCombatants);
+    connect(mnuGoTo, &QAction::triggered, this, [this] {
+        const int current = m_document.currentRowHolds() ? m_document.currentRow() : m_roster->focusedRow();
+        targetBar().open(TargetBar::Mode::GoTo, current);
+    });
+    connect(mnuInitiativeWalk, &QAction::triggered, this, [this] {
+        QList<int> rows;
+        for (int r = 0; r < roster::RowCount; ++r) {
+            if (combat::awaitsInitiative(m_document.row(r)))
+                rows << r;
+        }
+        targetBar().openInitiativeWalk(rows);
+    });
     connect(mnuExit, &QAction::triggered, this, &QWidget::close);
     connect(mnuCalc, &QAction::triggered, this, &MainFrm::startCalculator);
     connect(mnuHelp, &QAction::triggered, this, &MainFrm::showHelp);

@@ -1,5 +1,7 @@
 #include "app/target/TargetBar.h"
 
+#include "app/target/BarText.h"
+
 #include "app/dialogs/CommandReporter.h"
 #include "combat/Conditions.h"
 #include "combat/Targets.h"
@@ -28,15 +30,22 @@ const QString ConditionHint = QStringLiteral(
                                   .arg(combat::MaximumConditionRounds);
 const QString ActNowHint = QStringLiteral(
     "Letters of a name or #row choose who acts now, \u2191\u2193 step; Enter has them act before %1; Esc closes.");
+const QString GoToHint = QStringLiteral(
+    "Letters of a name or #row choose, \u2191\u2193 step; Enter goes to the name; Alt+P hit points, "
+    "Alt+I initiative, Alt+A AC, Alt+R note, Alt+N name; Esc closes.");
+const QString WalkHint =
+    QStringLiteral("Type the roll and Enter; r rolls it; Enter with nothing skips; Esc stops.");
 const QString ChooseFirst = QStringLiteral("Choose a target first: letters of its name, #row, or \u2191\u2193.");
+
+} // namespace
+
+namespace bar {
 
 bool isEnter(const QKeyEvent *key)
 {
     return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
 }
 
-// A name set apart, so that right-to-left or other control characters in it cannot turn
-// the text after it around: its own direction marks go, and the rest is isolated.
 QString isolated(const QString &name)
 {
     QString shown = roster::shownText(name, BarNameLength);
@@ -48,7 +57,10 @@ QString isolated(const QString &name)
     return u'\u2068' + shown + u'\u2069';
 }
 
-} // namespace
+} // namespace bar
+
+using bar::isEnter;
+using bar::isolated;
 
 TargetBar::TargetBar(CombatDocument &document, CommandReporter &reporter, QWidget *parent)
     : QFrame(parent)
@@ -70,14 +82,20 @@ void TargetBar::open(Mode mode, int row)
 {
     m_mode = mode;
     const bool blow = mode == Mode::Damage;
-    const QString title = blow ? QStringLiteral("Damage")
-        : mode == Mode::Condition ? QStringLiteral("Condition")
-                                  : QStringLiteral("Act Now");
+    const QString title = blow                  ? QStringLiteral("Damage")
+                          : mode == Mode::Condition ? QStringLiteral("Condition")
+                          : mode == Mode::ActNow    ? QStringLiteral("Act Now")
+                          : mode == Mode::GoTo      ? QStringLiteral("Go to")
+                                                    : QStringLiteral("Initiative");
     m_title->setText(title);
     setAccessibleName(title + QStringLiteral(" bar"));
+    m_targetCaption->setText(QStringLiteral("&Target:"));
+    m_target->setAccessibleName(QStringLiteral("Target"));
     m_blowPage->setVisible(blow);
     m_conditionPage->setVisible(mode == Mode::Condition);
-    m_choice.offerWaitingOnly(mode == Mode::ActNow);
+    m_choice.setOffer(mode == Mode::ActNow ? TargetChoice::Offer::Waiting
+                      : mode == Mode::GoTo ? TargetChoice::Offer::Named
+                                           : TargetChoice::Offer::Fight);
     m_choice.start(row);
     m_target->clear();
     m_amount->clear();
@@ -135,7 +153,10 @@ bool TargetBar::eventFilter(QObject *watched, QEvent *event)
         return QFrame::eventFilter(watched, event);
     auto *key = static_cast<QKeyEvent *>(event);
     if (key->key() == Qt::Key_Escape) {
-        close();
+        if (m_mode == Mode::GoTo)
+            closeToFight(); // gone nowhere: back to the fight
+        else
+            close();
         return true;
     }
     if (watched == m_target)
@@ -147,6 +168,10 @@ bool TargetBar::eventFilter(QObject *watched, QEvent *event)
 
 bool TargetBar::targetKey(QKeyEvent *key)
 {
+    if (m_mode == Mode::Initiative)
+        return walkKey(key);
+    if (m_mode == Mode::GoTo && goToKey(key))
+        return true;
     const QString typed = m_target->text();
     if (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) {
         m_choice.step(key->key() == Qt::Key_Up ? -1 : 1);
@@ -229,7 +254,7 @@ bool TargetBar::conditionKey(QKeyEvent *key)
 
 void TargetBar::choose(const QString &typed)
 {
-    if (typed.trimmed().isEmpty())
+    if (typed.trimmed().isEmpty() || m_mode == Mode::Initiative)
         return; // typed away: the last choice stands
     const bool found = m_choice.choose(typed);
     showChoice();
@@ -323,7 +348,7 @@ void TargetBar::applyCondition(const QList<int> &rows)
 
 void TargetBar::followTheFight()
 {
-    if (!isVisible())
+    if (!isVisible() || m_mode == Mode::Initiative)
         return;
     const QStringList gone = m_choice.follow();
     showChoice();
@@ -368,6 +393,10 @@ void TargetBar::say(const QString &text)
 
 QString TargetBar::hint() const
 {
+    if (m_mode == Mode::GoTo)
+        return GoToHint;
+    if (m_mode == Mode::Initiative)
+        return WalkHint;
     if (m_mode == Mode::ActNow) {
         const int current = m_document.currentRow();
         return ActNowHint.arg(current >= 0 ? isolated(m_document.row(current).name) : QStringLiteral("the current combatant"));

@@ -1,11 +1,15 @@
 #pragma once
 
 #include "app/target/TargetChoice.h"
+#include "document/CommandResult.h"
+#include "roster/Fields.h"
 
 #include <QFrame>
 #include <QList>
 #include <QPointer>
 #include <QStringList>
+
+#include <functional>
 
 class CombatDocument;
 class CommandReporter;
@@ -17,20 +21,24 @@ class QLineEdit;
 // keyboard: a target chosen by a few letters of its name (or "#7", or Up and Down through
 // the fighting order), more targets added with Space, then the amount, or the condition
 // and its rounds, and Enter. In its Act Now mode the letters choose among those who put off
-// their turns, and Enter has the one chosen act now. It is no dialog: the roster stays in sight and in use, and
+// their turns, and Enter has the one chosen act now; in its Go to mode any named row, and
+// Enter or a field's key puts the caret in that field; in its Initiative mode it asks one
+// combatant after another for its initiative. It is no dialog: the roster stays in sight and in use, and
 // the bar takes the focus only while it is open.
 class TargetBar : public QFrame
 {
     Q_OBJECT
 
 public:
-    enum class Mode { Damage, Condition, ActNow };
+    enum class Mode { Damage, Condition, ActNow, GoTo, Initiative };
 
     TargetBar(CombatDocument &document, CommandReporter &reporter, QWidget *parent = nullptr);
 
     // Opens with `row` chosen, when it may be (-1: nobody yet), and takes the focus, to give
     // it back on closing.
     void open(Mode mode, int row);
+    // The initiative walk through `rows`, one at a time; nothing opens for none.
+    void openInitiativeWalk(const QList<int> &rows);
     void close();
     // Closes after the bar's command went through: the keyboard goes to the fight.
     void closeToFight();
@@ -44,6 +52,10 @@ public:
     int aimedRow() const { return m_choice.aimed(); }
 
     QLineEdit *targetEdit() const { return m_target; }
+    // Go to puts the caret in a row's field through `goTo`, which answers false when the field
+    // is greyed; the walk rolls through `roll`.
+    void setGoTo(std::function<bool(int row, roster::Field field)> goTo) { m_goTo = std::move(goTo); }
+    void setRoll(std::function<CommandResult(int row, int walk)> roll) { m_roll = std::move(roll); }
     QLineEdit *amountEdit() const { return m_amount; }
     // What went wrong with the last key, or how to go on.
     QString status() const;
@@ -61,6 +73,11 @@ protected:
 
 private:
     bool targetKey(QKeyEvent *key);
+    bool goToKey(QKeyEvent *key);
+    void goToChosen(roster::Field field);
+    bool walkKey(QKeyEvent *key);
+    void askNext();
+    void answer(const CommandResult &result);
     bool amountKey(QKeyEvent *key);
     bool conditionKey(QKeyEvent *key);
     void choose(const QString &typed);
@@ -85,10 +102,14 @@ private:
     Mode m_mode = Mode::Damage;
     QStringList m_usedConditions; // added through the bar in this session
     QPointer<QWidget> m_returnFocus;
+    std::function<bool(int, roster::Field)> m_goTo;
+    std::function<CommandResult(int, int)> m_roll;
+    QList<int> m_walkRows; // the initiative walk's rows still to ask, the one asked first
+    int m_walk = 0;        // which walk: its answers are one step
 
     // Its controls: the fields, the pages of a blow's and a condition's, and the labels
     // (m_shown says whom the blow goes to, m_status what went wrong or how to go on).
     QLineEdit *m_target = nullptr, *m_amount = nullptr, *m_condition = nullptr, *m_rounds = nullptr;
     QWidget *m_blowPage = nullptr, *m_conditionPage = nullptr;
-    QLabel *m_title = nullptr, *m_shown = nullptr, *m_status = nullptr;
+    QLabel *m_title = nullptr, *m_targetCaption = nullptr, *m_shown = nullptr, *m_status = nullptr;
 };

@@ -82,7 +82,8 @@ void TargetBar::createControls()
     auto *controls = new QHBoxLayout;
     controls->addWidget(m_title);
     controls->addSpacing(fontMetrics().averageCharWidth() * 2);
-    controls->addWidget(captionFor(QStringLiteral("&Target:"), m_target));
+    m_targetCaption = captionFor(QStringLiteral("&Target:"), m_target);
+    controls->addWidget(m_targetCaption);
     controls->addWidget(m_target);
     // The amount stays where it is while the choice beside it changes.
     controls->addWidget(m_blowPage);

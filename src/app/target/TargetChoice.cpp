@@ -17,9 +17,16 @@ void TargetChoice::start(int row)
 
 QList<int> TargetChoice::offered() const
 {
-    if (m_waitingOnly)
+    if (m_offer == Offer::Waiting)
         return m_document.waitingRows();
-    return combat::targetRows(m_document.order(), m_document.roster());
+    QList<int> rows = combat::targetRows(m_document.order(), m_document.roster());
+    if (m_offer == Offer::Named) {
+        for (int r = 0; r < roster::RowCount; ++r) {
+            if (!m_document.row(r).name.isEmpty() && !rows.contains(r))
+                rows.append(r);
+        }
+    }
+    return rows;
 }
 
 QList<int> TargetChoice::targets() const

@@ -21,10 +21,12 @@ public:
     // Starts anew with `row` chosen when it is offered; the current combatant's row goes on
     // following the turn until another is chosen.
     void start(int row);
-    // The rows that may be chosen, in the order they fight (combat::targetRows); with
-    // `waitingOnly`, those who put off their turns and may act now.
+    // Whom the choice offers: those in the fight, in the order they fight (combat::targetRows);
+    // those who put off their turns and may act now; or every named row, those in the fight
+    // first.
+    enum class Offer { Fight, Waiting, Named };
+    void setOffer(Offer offer) { m_offer = offer; }
     QList<int> offered() const;
-    void offerWaitingOnly(bool waitingOnly) { m_waitingOnly = waitingOnly; }
 
     int chosen() const { return m_chosen; }
     // False once Space has moved on from the last added to a row it only offers.
@@ -61,7 +63,7 @@ private:
     int m_chosen = -1;
     bool m_chosenCounts = true;
     bool m_followsTurn = false;
-    bool m_waitingOnly = false;
+    Offer m_offer = Offer::Fight;
     QList<int> m_added;
     QHash<int, Seen> m_seen;
 };
