@@ -74,6 +74,8 @@ private slots:
     void focusOrderFollowsTheRows();
     void aFullCombatWithoutTheMouse();
     void everyControlHasAName();
+    void aStrayKeyAfterTheFightsCommandsChangesNothing_data();
+    void aStrayKeyAfterTheFightsCommandsChangesNothing();
 };
 
 void TestKeyboard::focusOrderFollowsTheRows()
@@ -205,6 +207,50 @@ void TestKeyboard::everyControlHasAName()
     QCOMPARE(spokenName(orderList(w)), u"Fighting order"_s);
     QCOMPARE(spokenName(generalNote(w)), u"Other Notes"_s);
     QCOMPARE(spokenName(calculateButton(w)), u"Calculate Fighting Order"_s);
+}
+
+// After each of the fight's commands, begun with the caret in the Goblin's hit points, the
+// keyboard is in the fighting-order list: a stray "7" and Enter change nothing.
+void TestKeyboard::aStrayKeyAfterTheFightsCommandsChangesNothing_data()
+{
+    QTest::addColumn<QString>("keys"); // key sequences, and 'text typed
+    QTest::newRow("Calculate") << u"F5"_s;
+    QTest::newRow("Next Turn") << u"F6"_s;
+    QTest::newRow("Previous Turn") << u"Shift+F6"_s;
+    QTest::newRow("Delay") << u"Ctrl+F6"_s;
+    QTest::newRow("Act Now") << u"Ctrl+F6 F12"_s;
+    QTest::newRow("a blow from the bar") << u"F8 'gob Return '3 Return"_s;
+    QTest::newRow("a condition from the bar") << u"F9 'orc Return 'dazed Return '1 Return"_s;
+    QTest::newRow("Undo of a command") << u"F6 Ctrl+Z"_s;
+    QTest::newRow("Redo of a command") << u"F6 Ctrl+Z Ctrl+Shift+Z"_s;
+    QTest::newRow("Go to's Esc") << u"Ctrl+G 'gob Escape"_s;
+}
+
+void TestKeyboard::aStrayKeyAfterTheFightsCommandsChangesNothing()
+{
+    QFETCH(QString, keys);
+    MainFrm &w = window();
+    const QStringList names{u"Orc"_s, u"Goblin"_s, u"Ogre"_s};
+    for (int r = 0; r < names.size(); ++r) {
+        field(w, Field::Name, r)->setText(names[r]);
+        field(w, Field::HitPoints, r)->setText(u"37"_s);
+        field(w, Field::Initiative, r)->setText(QString::number(10 + r)); // the Ogre first
+    }
+    press(Qt::Key_F5);
+    press(Qt::Key_F6);
+    field(w, Field::HitPoints, 1)->setFocus();
+    for (const QString &key : keys.split(u' ')) {
+        if (key.startsWith(u'\''))
+            QTest::keyClicks(focused(), key.mid(1));
+        else
+            QTest::keySequence(focused(), QKeySequence(key));
+    }
+    QCOMPARE(focused()->objectName(), u"List"_s);
+    const CombatState before = w.combat().state();
+    QTest::keyClicks(focused(), u"7"_s);
+    press(Qt::Key_Return);
+    QVERIFY(w.combat().state() == before);
+    QVERIFY(prompts().messages.isEmpty());
 }
 
 QTEST_MAIN(TestKeyboard)

@@ -127,6 +127,8 @@ void TestMenus::items_data()
     QTest::newRow("mnuDelay") << u"mnuDelay"_s << u"Delay"_s << QKeySequence(QStringLiteral("Ctrl+F6"));
     QTest::newRow("mnuReady") << u"mnuReady"_s << u"Ready"_s << QKeySequence(QStringLiteral("Ctrl+Shift+F6"));
     QTest::newRow("mnuActNow") << u"mnuActNow"_s << u"Act Now"_s << QKeySequence(QStringLiteral("F12"));
+    QTest::newRow("mnuGoTo") << u"mnuGoTo"_s << u"Go to..."_s << QKeySequence(QStringLiteral("Ctrl+G"));
+    QTest::newRow("mnuInitiativeWalk") << u"mnuInitiativeWalk"_s << u"Enter Initiative..."_s << QKeySequence(QStringLiteral("Ctrl+I"));
     QTest::newRow("mnuPlayerWindow") << u"mnuPlayerWindow"_s << u"Player Window"_s << QKeySequence(QStringLiteral("F7"));
     QTest::newRow("mnuHelp") << u"mnuHelp"_s << u"Help"_s << QKeySequence(QStringLiteral("F1"));
     QTest::newRow("mnuAbout") << u"mnuAbout"_s << u"About"_s << QKeySequence(QStringLiteral("F2"));

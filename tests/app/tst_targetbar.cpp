@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -22,7 +23,27 @@ private slots:
     void keysAimOneBlowAtSeveralTargets();
     void aBlowNeverLandsOnWhoeverTookTheRow();
     void theTurnLineStaysInSight();
+    void goToPutsTheCaretInAnyRowsField_data();
+    void goToPutsTheCaretInAnyRowsField();
+    void theInitiativeWalkAsksOneAfterAnother();
 };
+
+namespace {
+
+// Orc, Goblin, Ogre, Wolf and Wolf 2 in the fight, a Kobold left out, a Troll down.
+void typeParty(MainFrm &w)
+{
+    const QStringList names{u"Orc"_s, u"Goblin"_s, u"Ogre"_s, u"Wolf"_s, u"Wolf 2"_s, u"Troll"_s, u"Kobold"_s};
+    for (int r = 0; r < names.size(); ++r) {
+        field(w, Field::Name, r)->setText(names[r]);
+        field(w, Field::HitPoints, r)->setText(u"20"_s);
+    }
+    includeBox(w, 6)->setChecked(false);
+    amountBox(w, 5)->setText(u"30"_s);
+    substractButton(w, 5)->click();
+}
+
+} // namespace
 
 void TestTargetBar::keysAimOneBlowAtSeveralTargets()
 {
@@ -122,6 +143,74 @@ void TestTargetBar::theTurnLineStaysInSight()
     QVERIFY(shown.bottom() < w.height());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     QTRY_COMPARE(w.height(), height);
+}
+
+// Ctrl+G, then letters, #row or arrows, then Enter (the name) or a field's key.
+void TestTargetBar::goToPutsTheCaretInAnyRowsField_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("fieldKey"); // Alt and this key; 0: Enter
+    QTest::addColumn<int>("row");      // where the caret goes; -1: the bar stays open
+    QTest::addColumn<int>("field");
+    QTest::newRow("letters, Enter: the name") << u"gob"_s << 0 << 1 << int(Field::Name);
+    QTest::newRow("#row, Alt+P: the hit points") << u"#3"_s << int(Qt::Key_P) << 2 << int(Field::HitPoints);
+    QTest::newRow("a twin, Alt+I: the initiative") << u"wo2"_s << int(Qt::Key_I) << 4 << int(Field::Initiative);
+    QTest::newRow("a row out of the fight, Alt+R: the note") << u"kob"_s << int(Qt::Key_R) << 6 << int(Field::Note);
+    QTest::newRow("Alt+A: the armour class") << u"orc"_s << int(Qt::Key_A) << 0 << int(Field::ArmourClass);
+    QTest::newRow("a down row's greyed field: the bar stays") << u"tro"_s << int(Qt::Key_P) << -1 << 0;
+    QTest::newRow("an empty row: nothing chosen") << u"#9"_s << 0 << -1 << 0;
+}
+
+void TestTargetBar::goToPutsTheCaretInAnyRowsField()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, fieldKey);
+    QFETCH(int, row);
+    MainFrm &w = window();
+    typeParty(w);
+    field(w, Field::Note, 2)->setText(u"angry"_s);
+    QTest::keyClick(&w, Qt::Key_G, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), typed);
+    if (fieldKey)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(fieldKey), Qt::AltModifier);
+    else
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(w.targetBar().isVisible(), row < 0);
+    if (row < 0)
+        return;
+    QFETCH(int, field);
+    QLineEdit *edit = ::field(w, Field(field), row);
+    QCOMPARE(QApplication::focusWidget(), edit);
+    QCOMPARE(edit->selectedText(), edit->text());
+}
+
+// Ctrl+I asks those in the fight with no roll, in row order: a roll typed, a skip, a roll of
+// the dice; all of it one step.
+void TestTargetBar::theInitiativeWalkAsksOneAfterAnother()
+{
+    MainFrm &w = window();
+    typeParty(w);
+    const QStringList inis{u"+1"_s, QString(), u"12"_s, u"+2"_s, u"15 (+2)"_s};
+    for (int r = 0; r < inis.size(); ++r)
+        field(w, Field::Initiative, r)->setText(inis[r]);
+    const int steps = w.combat().history().count();
+    QTest::keyClick(&w, Qt::Key_I, Qt::ControlModifier);
+    QVERIFY(w.targetBar().isVisible());
+    QCOMPARE(w.targetBar().targetEdit()->accessibleName(), u"Initiative for \u2068Orc\u2069 (+1):"_s);
+    QTest::keyClicks(QApplication::focusWidget(), u"15"_s);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); // the Goblin: skipped
+    QTest::keyClicks(QApplication::focusWidget(), u"r"_s); // the Wolf: rolled
+    QVERIFY(!w.targetBar().isVisible()); // nobody else to ask
+    QCOMPARE(field(w, Field::Initiative, 0)->text(), u"15 (+1)"_s);
+    QCOMPARE(field(w, Field::Initiative, 1)->text(), QString());
+    QCOMPARE(field(w, Field::Initiative, 2)->text(), u"12"_s);
+    QVERIFY(QRegularExpression(u"^([3-9]|1[0-9]|2[0-2]) \\(\\+2\\)$"_s).match(field(w, Field::Initiative, 3)->text()).hasMatch());
+    QCOMPARE(w.combat().history().count(), steps + 1);
+    QCOMPARE(w.combat().history().undoText(), u"Enter Initiative"_s);
+    QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(field(w, Field::Initiative, 0)->text(), u"+1"_s);
+    QCOMPARE(field(w, Field::Initiative, 3)->text(), u"+2"_s);
 }
 
 QTEST_MAIN(TestTargetBar)

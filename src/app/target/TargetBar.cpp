@@ -91,6 +91,7 @@ void TargetBar::open(Mode mode, int row)
     setAccessibleName(title + QStringLiteral(" bar"));
     m_targetCaption->setText(QStringLiteral("&Target:"));
     m_target->setAccessibleName(QStringLiteral("Target"));
+    m_target->setPlaceholderText(QStringLiteral("name or #row"));
     m_blowPage->setVisible(blow);
     m_conditionPage->setVisible(mode == Mode::Condition);
     m_choice.setOffer(mode == Mode::ActNow ? TargetChoice::Offer::Waiting

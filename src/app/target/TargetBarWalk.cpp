@@ -70,6 +70,7 @@ void TargetBar::askNext()
     const QString question = QStringLiteral("Initiative for %1%2:").arg(bar::isolated(row.name), modifier);
     m_targetCaption->setText(question);
     m_target->setAccessibleName(question);
+    m_target->setPlaceholderText(QStringLiteral("17, or r"));
     m_target->clear();
     const QString left = m_walkRows.size() == 1 ? QStringLiteral("the last to ask")
                                                 : QStringLiteral("%1 to ask").arg(m_walkRows.size());
