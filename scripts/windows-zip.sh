@@ -74,6 +74,8 @@ The keys a game master uses most:
   F3 / F4  roll attack / damage  Ctrl+F5  roll initiative
   F7  the players' window        Ctrl+Z / Ctrl+Y  undo / redo
   Ctrl+S / Ctrl+L  save / load   Ctrl+Shift+L  add combatants from a file
+  Ctrl+F6 / Ctrl+Shift+F6  delay / ready   F12  act now (before the current one)
+  Ctrl+G  go to a row's field    Ctrl+I  type or roll the initiative still missing
 Every command is also in the menus, with its key beside it.
 
 While a fight is open, Fraymark keeps a copy of it in %LOCALAPPDATA%\\fraymark,
