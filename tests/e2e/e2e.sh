@@ -709,4 +709,130 @@ wait "$pid"
 status=$?
 ((status == 0)) || fail "the program ended with status $status"
 
-echo 'PASS: typed, saved, undid New Combat, reloaded, loaded an old combat, took a dropped file, marked round 2, resized, loaded the fight back after New Combat, added monsters, ran out a condition, used the player window, hid and revealed a combatant, ran a round from the keyboard, rolled initiative for a party, played a fight by the d20 rules and left through the menu'
+# --- A measured fight at the table ------------------------------------------------
+# Four players' characters and six monsters from a file, an ambush of two in round 2 and two
+# reinforcements in round 4, every initiative typed or rolled through Enter Initiative, five
+# rounds with a roll and a blow every turn, a blow on three and a condition on four. Every key
+# a game master presses is counted, and the Tabs apart: at most 450 keys and 20 Tabs.
+step='a measured fight: setting up'
+combat_row() { # <row> <name> <hp> <ini> <note>: one row section as the program writes it
+    printf '[Info%d]\r\nName=%s\r\nHP=%s\r\nAC=\r\nIni=%s\r\nNote=%s\r\n' "$1" "$2" "$3" "$4" "$5"
+    printf '%s=\r\n' Will Fort Rex
+    if [[ -n $2 ]]; then printf 'Attack=+5 sword\r\nDamage=1d8+2\r\n'; else printf 'Attack=\r\nDamage=\r\n'; fi
+    printf 'Check=1\r\nGeneralNote=Ford\r\n'
+}
+table_file() { # <file> <row:name:hp:ini:note>...: a combat file of these rows, the others empty
+    local file=$1 r entry name hp ini note
+    shift
+    for ((r = 0; r < rows; r++)); do
+        name='' hp='' ini='' note=''
+        for entry in "$@"; do
+            [[ ${entry%%:*} == "$r" ]] && IFS=: read -r _ name hp ini note <<<"$entry"
+        done
+        combat_row "$r" "$name" "$hp" "$ini" "$note"
+    done >"$file"
+}
+table_file "$files/party.ini" '0:Aldric:60::[PC]' '1:Brienne:60::[PC]' '2:Sela:60::[PC]' '3:Tomas:60::[PC]' \
+    '4:Goblin:7:+2:' '5:Kobold:7:+1:' '6:Wolf:7:+2:' '7:Ogre:7:-1:' '8:Rat:7:+3:' '9:Hobgoblin:7:+1:'
+table_file "$files/ambush.ini" '0:Imp:7:+4:' '1:Zombie:7:-1:'
+table_file "$files/reinforce.ini" '0:Cultist:7:+0:' '1:Drake:7:+2:'
+mkdir -p -- "$work/config2" "$work/state2"
+(cd "$files" && exec env -u QT_QPA_PLATFORMTHEME -u QT_STYLE_OVERRIDE -u XDG_CURRENT_DESKTOP -u DESKTOP_SESSION \
+    -u QT_SCALE_FACTOR XDG_CONFIG_HOME="$work/config2" XDG_STATE_HOME="$work/state2" QT_QPA_PLATFORM=xcb \
+    "$app_bin" >"$work/app2.log" 2>&1) &
+app_pid=$!
+wait_for "window \"$main_title\"" 20 window_shown "$main_title"
+main_win=$(window_of "$main_title")
+main_windows=1
+keys=0 tabs=0
+gm() { # <key>...: keys the game master presses
+    local k
+    for k in "$@"; do
+        xdotool key --delay 20 "$k"
+        keys=$((keys + 1))
+        [[ $k == Tab || $k == shift+Tab ]] && tabs=$((tabs + 1))
+    done
+}
+gm_type() { xdotool type --delay 20 -- "$1"; keys=$((keys + ${#1})); }
+# A file chosen in the dialog by its name: the dialog opens in the folder of the fight.
+gm_file() { # <shortcut> <title> <file name>
+    open_dialog "$1" "$2"
+    gm_type "$3"
+    gm Return
+    keys=$((keys + 1)) # the shortcut
+    wait_for "the dialog \"$2\" to close" 10 window_gone "$2"
+    focus_main
+}
+state_value() { # <key>: a value of the fight in the program's own copy of the combat
+    local f
+    f=$(ls -- "$work/state2/fraymark/"combat-*.ini 2>/dev/null | head -n 1)
+    [[ -n $f ]] && tr -d '\r' <"$f" | sed -n "s/^$1=//p" | head -n 1
+}
+taken() { state_value Taken; }
+fight_round() { local n; n=$(taken); [[ -n $n ]] && state_value "Taken$n" | cut -d, -f3; }
+gm_file ctrl+l 'Load Combat' party.ini
+gm F7
+wait_for 'the player window' 10 window_shown "$players_title"
+players_win=$(window_of "$players_title")
+main_windows=2
+focus_window "$players_win" 'the player window'
+gm F7 # back to the main window
+wait_for 'keyboard focus on the main window' 5 has_focus "$main_win"
+gm ctrl+i # the players' rolls typed, the monsters' rolled
+gm_type 15; gm Return; gm_type 12; gm Return; gm_type 18; gm Return; gm_type 9; gm Return
+gm r r r r r r
+gm F5
+
+step='a measured fight: five rounds'
+# A monster falls every fifth turn, to a blow of 9 (it has 7 hit points), as they come;
+# the other blows go to the players' characters, who have 60.
+falling=(g k w r h o i z c d)
+ready=' g k w r h o '
+ambushed=0 reinforced=0 fireball=0 turn=0 blows_on_pcs=(a b s t)
+while :; do
+    before=$(taken)
+    gm F6
+    changed() { [[ $(taken) != "$before" ]]; }
+    wait_for 'the turn in the copy of the fight' 5 changed
+    round=$(fight_round)
+    ((round > 5)) && break
+    turn=$((turn + 1))
+    if ((round == 2 && !ambushed)); then
+        gm_file ctrl+shift+l 'Add Combatants' ambush.ini # the walk asks the newcomers at once
+        gm_type 14; gm Return; gm_type 6; gm Return
+        gm F5
+        ambushed=1 ready+='i z '
+        gm F9 a space b space s space t Return; gm_type sh; gm Return 1 Return # four shaken
+    fi
+    if ((round == 3 && !fireball)); then
+        gm F8 a space b space s Return 4 Return # a blow on three
+        fireball=1
+    fi
+    if ((round == 4 && !reinforced)); then
+        gm_file ctrl+shift+l 'Add Combatants' reinforce.ini
+        gm_type 11; gm Return; gm_type 16; gm Return
+        gm F5
+        reinforced=1 ready+='c d '
+    fi
+    gm F3 # the attack rolled
+    if ((turn % 5 == 0)) && ((${#falling[@]} > 0)) && [[ $ready == *" ${falling[0]} "* ]]; then
+        gm F8 "${falling[0]}" Return 9 Return
+        falling=("${falling[@]:1}")
+    else
+        gm F8 "${blows_on_pcs[turn % 4]}" Return $((turn % 3 + 1)) Return
+    fi
+done
+[[ $(fight_round) == 6 ]] || fail "the fight ended in round $(fight_round), not after round 5"
+echo "The measured fight (14 combatants, 5 rounds, $turn turns): $keys keys, $tabs of them Tab (838 and 367 before)"
+((keys <= 450)) || fail "the fight took $keys keys, more than 450"
+((tabs <= 20)) || fail "the fight took $tabs Tabs, more than 20"
+save_as "$files/measured.ini"
+ini_in() { tr -d '\r' <"$1" | awk -v name="$2" -F= '$1 == "Name" { n = $2 } $1 == "Ini" && n == name { print $2; exit }'; }
+[[ $(ini_in "$files/measured.ini" Imp) == '14 (+4)' && $(ini_in "$files/measured.ini" Aldric) == 15 ]] ||
+    fail "the typed initiatives read $(ini_in "$files/measured.ini" Aldric) and $(ini_in "$files/measured.ini" Imp)"
+pid=$app_pid
+app_pid=''
+kill "$pid"
+wait "$pid" 2>/dev/null
+
+echo 'PASS: typed, saved, undid New Combat, reloaded, loaded an old combat, took a dropped file, marked round 2, resized, loaded the fight back after New Combat, added monsters, ran out a condition, used the player window, hid and revealed a combatant, ran a round from the keyboard, rolled initiative for a party, played a fight by the d20 rules, left through the menu and measured a fight at the table'
