@@ -80,7 +80,8 @@ struct FightRecord
     bool operator==(const FightRecord &) const = default;
 };
 
-// The item's row still holds its combatant: not emptied of its name, cleared or filled anew.
+// The item's row still holds its combatant, named: not cleared or filled anew, and its name
+// not empty just now.
 bool holdsCombatant(const OrderEntry &item, const roster::Roster &roster);
 
 // The item's row holds its combatant, not down, its check box set.

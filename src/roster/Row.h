@@ -23,8 +23,9 @@ struct Row
     QString amount; // the damage box beside "Substract"; never saved
     qint16 check = 1;
     bool down = false; // name, HP, AC, note and initiative fields disabled
-    // Who the row holds: a new number when the row is emptied of its name or filled anew
-    // by a load, so a list item can tell its combatant from a later one. Never saved.
+    // Who the row holds: a new number when the row is cleared or filled anew (New Combat, a
+    // load, Add Combatants), so a list item can tell its combatant from a later one; a rename
+    // keeps it. Never saved.
     quint32 serial = 0;
 
     bool operator==(const Row &) const = default;

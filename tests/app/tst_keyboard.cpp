@@ -214,7 +214,7 @@ void TestKeyboard::everyControlHasAName()
 void TestKeyboard::aStrayKeyAfterTheFightsCommandsChangesNothing_data()
 {
     QTest::addColumn<QString>("keys"); // key sequences, and 'text typed
-    QTest::newRow("Calculate") << u"F5"_s;
+    QTest::newRow("Calculate") << u"Ctrl+G 'orc Alt+I '20 F5"_s;
     QTest::newRow("Next Turn") << u"F6"_s;
     QTest::newRow("Previous Turn") << u"Shift+F6"_s;
     QTest::newRow("Delay") << u"Ctrl+F6"_s;
@@ -224,6 +224,7 @@ void TestKeyboard::aStrayKeyAfterTheFightsCommandsChangesNothing_data()
     QTest::newRow("Undo of a command") << u"F6 Ctrl+Z"_s;
     QTest::newRow("Redo of a command") << u"F6 Ctrl+Z Ctrl+Shift+Z"_s;
     QTest::newRow("Go to's Esc") << u"Ctrl+G 'gob Escape"_s;
+    QTest::newRow("Hide from Players") << u"Ctrl+H"_s;
 }
 
 void TestKeyboard::aStrayKeyAfterTheFightsCommandsChangesNothing()

@@ -196,7 +196,7 @@ void TestTargetBar::theInitiativeWalkAsksOneAfterAnother()
     const int steps = w.combat().history().count();
     QTest::keyClick(&w, Qt::Key_I, Qt::ControlModifier);
     QVERIFY(w.targetBar().isVisible());
-    QCOMPARE(w.targetBar().targetEdit()->accessibleName(), u"Initiative for \u2068Orc\u2069 (+1):"_s);
+    QCOMPARE(w.targetBar().targetEdit()->accessibleName(), u"Initiative for \u2068Orc\u2069 (\u2068+1\u2069):"_s);
     QTest::keyClicks(QApplication::focusWidget(), u"15"_s);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); // the Goblin: skipped

@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QListView>
+#include <QTimer>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QShortcut>
@@ -128,6 +129,13 @@ bool RosterView::goToField(int row, roster::Field f)
 void RosterView::focusOrderList()
 {
     m_list->setFocus(Qt::OtherFocusReason);
+    showCurrentItem();
+}
+
+void RosterView::showCurrentItem()
+{
+    // Once a bar has given back its room, which shifts the list's lines.
+    QTimer::singleShot(0, m_list, [list = m_list] { list->scrollTo(list->currentIndex()); });
 }
 
 void RosterView::showRow(int row)

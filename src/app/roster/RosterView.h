@@ -45,6 +45,8 @@ public:
     // The keyboard goes to the fighting-order list, where digits and Enter change nothing:
     // after the fight's commands, so that no stray key is an edit.
     void focusOrderList();
+    // Scrolls the list's chosen line (the current combatant's) into sight.
+    void showCurrentItem();
     // Scrolls a row into sight.
     void showRow(int row);
     // Puts a panel beside the general note, sharing its width, next after it in the focus order.

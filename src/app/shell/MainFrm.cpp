@@ -188,6 +188,7 @@ TargetBar &MainFrm::targetBar()
         addBar(m_targetBar, false);
         connect(m_targetBar, &TargetBar::chosen, m_roster, &RosterView::showRow);
         connect(m_targetBar, &TargetBar::fightGoesOn, m_roster, &RosterView::focusOrderList);
+        connect(m_targetBar, &TargetBar::closed, m_roster, &RosterView::showCurrentItem);
         m_targetBar->setGoTo([this](int row, roster::Field field) { return m_roster->goToField(row, field); });
         m_targetBar->setRoll([this](int row, int walk) {
             return m_roller->rollInitiativeInWalk(row, walk, mnuGroupInitiative->isChecked());
@@ -317,7 +318,8 @@ int MainFrm::commandRow() const
 
 void MainFrm::hideFromPlayers()
 {
-    m_reporter.report(m_document.toggleHidden(commandRow()));
+    if (m_reporter.report(m_document.toggleHidden(commandRow())))
+        keyboardToFight();
 }
 
 void MainFrm::showPlayers()

@@ -94,7 +94,8 @@ void MainFrm::connectMenus()
     // The fight's commands leave the keyboard in the fighting-order list.
     auto fightCommand = [this](QAction *action, std::function<CommandResult()> body) {
         connect(action, &QAction::triggered, this, [this, body = std::move(body)] {
-            if (m_reporter.report(body()))
+            const CombatState before = m_document.state();
+            if (m_reporter.report(body()) && !(m_document.state() == before)) // a command that did nothing leaves the caret
                 keyboardToFight();
         });
     };

@@ -1,8 +1,7 @@
 #include "app/target/TargetBar.h"
 
-#include "app/target/BarText.h"
-
 #include "app/dialogs/CommandReporter.h"
+#include "app/target/BarText.h"
 #include "combat/Conditions.h"
 #include "combat/Targets.h"
 #include "document/CombatDocument.h"
@@ -98,9 +97,10 @@ void TargetBar::open(Mode mode, int row)
                       : mode == Mode::GoTo ? TargetChoice::Offer::Named
                                            : TargetChoice::Offer::Fight);
     m_choice.start(row);
-    m_target->clear();
-    m_amount->clear();
-    m_condition->clear();
+    // setText, not clear(): an earlier text is no Ctrl+Z away.
+    m_target->setText(QString());
+    m_amount->setText(QString());
+    m_condition->setText(QString());
     m_rounds->setText(QStringLiteral("1"));
     static_cast<QStringListModel *>(m_condition->completer()->model())->setStringList(knownConditions());
     if (QWidget *focus = QApplication::focusWidget(); focus && !isAncestorOf(focus))
@@ -228,31 +228,6 @@ bool TargetBar::amountKey(QKeyEvent *key)
     return false;
 }
 
-bool TargetBar::conditionKey(QKeyEvent *key)
-{
-    const bool onName = m_condition->hasFocus();
-    if (isEnter(key) || key->key() == Qt::Key_Tab) {
-        if (!onName) {
-            if (isEnter(key))
-                apply();
-            else
-                m_target->setFocus(Qt::TabFocusReason);
-        } else if (const QString refusal = combat::conditionRefusal(m_condition->text(), 1); !refusal.isEmpty()) {
-            say(refusal);
-        } else {
-            m_condition->setText(knownSpelling(m_condition->text().trimmed()));
-            m_rounds->setFocus(Qt::TabFocusReason);
-            m_rounds->selectAll();
-        }
-        return true;
-    }
-    if (key->key() == Qt::Key_Backtab) {
-        (onName ? static_cast<QWidget *>(m_target) : m_condition)->setFocus(Qt::BacktabFocusReason);
-        return true;
-    }
-    return false;
-}
-
 void TargetBar::choose(const QString &typed)
 {
     if (typed.trimmed().isEmpty() || m_mode == Mode::Initiative)
@@ -330,27 +305,16 @@ void TargetBar::applyBlow(const QList<int> &rows)
         closeToFight();
 }
 
-void TargetBar::applyCondition(const QList<int> &rows)
-{
-    const QString name = knownSpelling(m_condition->text().trimmed());
-    const int rounds = m_rounds->text().trimmed().toInt(); // 0 when it is no number: refused
-    if (!m_reporter.report(m_document.addCondition(rows, name, rounds), [this](const QString &why) { say(why); })) {
-        // The field at fault takes the caret: the name's, else the rounds'.
-        if (!combat::conditionRefusal(name, 1).isEmpty())
-            m_condition->setFocus(Qt::OtherFocusReason);
-        else if (!combat::conditionRefusal(name, rounds).isEmpty())
-            m_rounds->selectAll();
-        return;
-    }
-    if (!m_usedConditions.contains(name, Qt::CaseInsensitive))
-        m_usedConditions.append(name);
-    closeToFight();
-}
-
 void TargetBar::followTheFight()
 {
-    if (!isVisible() || m_mode == Mode::Initiative)
+    if (!isVisible())
         return;
+    if (m_mode == Mode::Initiative) {
+        // A load, an undo or a Clear under the question: ask anew, or on.
+        if (m_walkRows.isEmpty() || !stillAsked(m_walkRows.first()))
+            askNext();
+        return;
+    }
     const QStringList gone = m_choice.follow();
     showChoice();
     if (gone.isEmpty())
@@ -414,27 +378,3 @@ QString TargetBar::notOffered(int row) const
         .arg(isolated(held.name), held.down ? QStringLiteral("down") : QStringLiteral("out of the fight"));
 }
 
-QStringList TargetBar::knownConditions() const
-{
-    QStringList names = combat::UsualConditions;
-    auto learn = [&names](const QString &name) {
-        if (!names.contains(name, Qt::CaseInsensitive))
-            names.append(name);
-    };
-    for (const QString &name : m_usedConditions)
-        learn(name);
-    for (const roster::Row &row : m_document.roster().rows) {
-        for (const combat::TimedCondition &condition : combat::leadingConditions(row.note))
-            learn(condition.name);
-    }
-    return names;
-}
-
-QString TargetBar::knownSpelling(const QString &typed) const
-{
-    // Completion keeps the case typed: a known name takes its own spelling.
-    const QStringList known = knownConditions();
-    const auto same = std::find_if(known.begin(), known.end(),
-                                   [&](const QString &name) { return name.compare(typed, Qt::CaseInsensitive) == 0; });
-    return same != known.end() ? *same : typed;
-}

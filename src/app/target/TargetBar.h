@@ -72,11 +72,19 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // A row the initiative walk asks, and the combatant it held then.
+    struct WalkRow
+    {
+        int row = -1;
+        quint32 serial = 0;
+    };
+
     bool targetKey(QKeyEvent *key);
     bool goToKey(QKeyEvent *key);
     void goToChosen(roster::Field field);
     bool walkKey(QKeyEvent *key);
     void askNext();
+    bool stillAsked(const WalkRow &asked) const;
     void answer(const CommandResult &result);
     bool amountKey(QKeyEvent *key);
     bool conditionKey(QKeyEvent *key);
@@ -104,8 +112,10 @@ private:
     QPointer<QWidget> m_returnFocus;
     std::function<bool(int, roster::Field)> m_goTo;
     std::function<CommandResult(int, int)> m_roll;
-    QList<int> m_walkRows; // the initiative walk's rows still to ask, the one asked first
-    int m_walk = 0;        // which walk: its answers are one step
+    // The initiative walk's rows still to ask, the one asked first, each with the combatant it
+    // held when the walk began: one filled anew meanwhile is not asked.
+    QList<WalkRow> m_walkRows;
+    int m_walk = 0; // which walk: its answers are one step
 
     // Its controls: the fields, the pages of a blow's and a condition's, and the labels
     // (m_shown says whom the blow goes to, m_status what went wrong or how to go on).
