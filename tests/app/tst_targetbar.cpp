@@ -211,6 +211,16 @@ void TestTargetBar::theInitiativeWalkAsksOneAfterAnother()
     QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(field(w, Field::Initiative, 0)->text(), u"+1"_s);
     QCOMPARE(field(w, Field::Initiative, 3)->text(), u"+2"_s);
+
+    // The row asked is cleared under the question: the next is asked, nothing goes to the empty row.
+    QTest::keyClick(&w, Qt::Key_I, Qt::ControlModifier);
+    clearButton(w, 0)->click();
+    w.targetBar().targetEdit()->setFocus();
+    QVERIFY(w.targetBar().targetEdit()->accessibleName().contains(u"Goblin"_s));
+    QTest::keyClicks(QApplication::focusWidget(), u"9"_s);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(field(w, Field::Initiative, 0)->text(), QString());
+    QCOMPARE(field(w, Field::Initiative, 1)->text(), u"9"_s);
 }
 
 QTEST_MAIN(TestTargetBar)
