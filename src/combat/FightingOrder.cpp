@@ -52,15 +52,6 @@ Combatant actedBefore(const OrderEntry &entry, const QList<OrderEntry> &before)
     return {};
 }
 
-qsizetype placeOf(const QList<OrderEntry> &order, const Combatant &who)
-{
-    for (qsizetype i = 0; i < order.size(); ++i) {
-        if (order[i].row == who.row && order[i].serial == who.serial)
-            return i;
-    }
-    return -1;
-}
-
 // No item may come back to itself by the ones it acted before (only a crafted file holds
 // such a loop): the first of a loop forgets its place.
 void breakLoops(QList<OrderEntry> &order)
@@ -72,7 +63,7 @@ void breakLoops(QList<OrderEntry> &order)
                 item.actsBefore = {};
                 break;
             }
-            at = order[placeOf(order, at)].actsBefore;
+            at = order[itemOf(order, at)].actsBefore;
         }
     }
 }
@@ -83,7 +74,7 @@ void breakLoops(QList<OrderEntry> &order)
 void keepActingPlaces(QList<OrderEntry> &order, const QList<OrderEntry> &before)
 {
     for (OrderEntry &item : order) {
-        if (placeOf(order, item.actsBefore) < 0)
+        if (itemOf(order, item.actsBefore) < 0)
             item.actsBefore = {}; // the one it acted before left the list
     }
     breakLoops(order);
@@ -93,13 +84,13 @@ void keepActingPlaces(QList<OrderEntry> &order, const QList<OrderEntry> &before)
             moving.prepend(order.takeAt(i));
     }
     std::stable_sort(moving.begin(), moving.end(), [&before](const OrderEntry &a, const OrderEntry &b) {
-        return placeOf(before, combatantOf(a)) < placeOf(before, combatantOf(b));
+        return itemOf(before, combatantOf(a)) < itemOf(before, combatantOf(b));
     });
     // Those whose place is in the list go there; the rest wait for theirs, a chain at a time.
     while (!moving.isEmpty()) {
         const qsizetype waiting = moving.size();
         for (qsizetype i = 0; i < moving.size();) {
-            const qsizetype place = placeOf(order, moving[i].actsBefore);
+            const qsizetype place = itemOf(order, moving[i].actsBefore);
             if (place < 0)
                 ++i;
             else
@@ -116,6 +107,17 @@ void keepActingPlaces(QList<OrderEntry> &order, const QList<OrderEntry> &before)
 Combatant combatantOf(const OrderEntry &item)
 {
     return {item.row, item.serial};
+}
+
+int itemOf(const QList<OrderEntry> &order, const Combatant &combatant)
+{
+    if (combatant.isNobody())
+        return -1;
+    for (qsizetype i = 0; i < order.size(); ++i) {
+        if (combatantOf(order[i]) == combatant)
+            return int(i);
+    }
+    return -1;
 }
 
 QString orderItemText(double initiative, const QString &name)

@@ -47,6 +47,9 @@ struct OrderEntry
 // The combatant an item stands for.
 Combatant combatantOf(const OrderEntry &item);
 
+// The item of `combatant` in `order`, or -1.
+int itemOf(const QList<OrderEntry> &order, const Combatant &combatant);
+
 // The initiative modifier that breaks a tie: the one in brackets of a rolled total
 // ("17 (+3)") or the field's own ("+3"); 0 for a field with none ("14").
 int tieModifier(const QString &initiativeField);

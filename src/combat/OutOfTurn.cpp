@@ -1,16 +1,6 @@
 #include "combat/OutOfTurn.h"
 
 namespace combat {
-namespace {
-
-bool canAct(const Combatant &combatant, const QList<OrderEntry> &order, const roster::Roster &roster)
-{
-    const int item = itemOf(order, combatant);
-    return item >= 0 && canAct(order[item], roster);
-}
-
-} // namespace
-
 bool isPutOff(TurnKind kind)
 {
     return kind == TurnKind::Delayed || kind == TurnKind::Readied;

@@ -19,12 +19,6 @@ QString &noteOf(roster::Roster &roster, const Combatant &combatant)
     return roster.rows[static_cast<std::size_t>(combatant.row)].note;
 }
 
-bool canAct(const Combatant &combatant, const QList<OrderEntry> &order, const roster::Roster &roster)
-{
-    const int item = itemOf(order, combatant);
-    return item >= 0 && canAct(order[item], roster);
-}
-
 bool holds(const roster::Roster &roster, const Combatant &combatant)
 {
     return roster.rows[static_cast<std::size_t>(combatant.row)].serial == combatant.serial;
@@ -200,15 +194,10 @@ bool canAct(const OrderEntry &item, const roster::Roster &roster)
     return isInFight(item, roster) && !isDying(roster.rows[static_cast<std::size_t>(item.row)]);
 }
 
-int itemOf(const QList<OrderEntry> &order, const Combatant &combatant)
+bool canAct(const Combatant &combatant, const QList<OrderEntry> &order, const roster::Roster &roster)
 {
-    if (combatant.isNobody())
-        return -1;
-    for (qsizetype i = 0; i < order.size(); ++i) {
-        if (combatantOf(order[i]) == combatant)
-            return int(i);
-    }
-    return -1;
+    const int item = itemOf(order, combatant);
+    return item >= 0 && canAct(order[item], roster);
 }
 
 bool nextTurn(FightRecord &turn, const QList<OrderEntry> &order, roster::Roster &roster)

@@ -90,8 +90,8 @@ bool isInFight(const OrderEntry &item, const roster::Roster &roster);
 // In the fight and not dying: the combatant can take a turn.
 bool canAct(const OrderEntry &item, const roster::Roster &roster);
 
-// The item of `combatant` in `order`, or -1.
-int itemOf(const QList<OrderEntry> &order, const Combatant &combatant);
+// The combatant has an item in the order that can act.
+bool canAct(const Combatant &combatant, const QList<OrderEntry> &order, const roster::Roster &roster);
 
 // Next Turn. A turn just taken back by Previous Turn is given back when its combatant can
 // still act (passing again over those who cannot that Previous Turn passed). Otherwise the
