@@ -8,15 +8,14 @@
 #include "app/roster/RosterView.h"
 #include "app/shell/CombatFiles.h"
 #include "app/shell/CrashRecovery.h"
+#include "app/shell/FightKeys.h"
 #include "app/shell/RecoveryBar.h"
 #include "app/shell/StartUp.h"
 #include "app/widgets/DraggedFile.h"
-#include "combat/Initiative.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QCloseEvent>
-#include <QApplication>
 #include <QDropEvent>
 #include <QMenuBar>
 #include <QProcess>
@@ -48,6 +47,8 @@ MainFrm::MainFrm(CombatDocument &document, std::unique_ptr<Prompts> prompts, QWi
     m_order = new OrderModel(m_document, this);
     m_roster = new RosterView(m_document, *m_order, m_reporter);
     m_reporter.setFieldFocus([this](const roster::FieldLocation &at) { m_roster->focusField(at.row, at.field); });
+    m_fightKeys = std::make_unique<FightKeys>(m_document, m_reporter, *m_roster, [this]() -> TargetBar & { return targetBar(); },
+                                              [this] { return m_targetBar; });
     // The bars come above and below the roster when first needed.
     auto *central = new QWidget;
     m_column = new QVBoxLayout(central);
@@ -204,7 +205,7 @@ RecoveryBar &MainFrm::recoveryBar()
         addBar(m_recoveryBar, true);
         connect(m_recoveryBar, &RecoveryBar::restoreChosen, this, [this] {
             if (m_recovery && m_reporter.report(m_recovery->restore()))
-                keyboardToFight();
+                m_fightKeys->keyboardToFight();
         });
         connect(m_recoveryBar, &RecoveryBar::discardChosen, this, [this] {
             if (m_recovery)
@@ -261,65 +262,9 @@ void MainFrm::undoOrRedo(bool undo)
     if (!m_reporter.report(undo ? m_document.undo() : m_document.redo()))
         return;
     if (fight)
-        keyboardToFight();
+        m_fightKeys->keyboardToFight();
     else
         m_roster->focusFirstChange(before, m_document.state());
-}
-
-void MainFrm::openTargetBar(TargetBar::Mode mode)
-{
-    const int current = m_document.currentRowHolds() ? m_document.currentRow() : -1;
-    targetBar().open(mode, current >= 0 ? current : m_roster->focusedRow());
-}
-
-void MainFrm::keyboardToFight()
-{
-    // An open bar keeps the keys typed into it.
-    if (m_targetBar && m_targetBar->isAncestorOf(QApplication::focusWidget()))
-        return;
-    m_roster->focusOrderList();
-}
-
-void MainFrm::addCombatants()
-{
-    const roster::Roster before = m_document.roster();
-    m_files->askAndAdd();
-    QList<int> added;
-    for (int r = 0; r < roster::RowCount; ++r) {
-        const roster::Row &row = m_document.row(r);
-        if (before.rows[static_cast<std::size_t>(r)].name.isEmpty() && combat::awaitsInitiative(row))
-            added << r;
-    }
-    if (!added.isEmpty())
-        targetBar().openInitiativeWalk(added);
-}
-
-void MainFrm::actNow()
-{
-    const QList<int> waiting = m_document.waitingRows();
-    if (waiting.size() > 1)
-        targetBar().open(TargetBar::Mode::ActNow, waiting.front());
-    else if (m_reporter.report(m_document.actNow(waiting.value(0, -1))))
-        keyboardToFight();
-}
-
-int MainFrm::commandRow() const
-{
-    // With the target bar open, the combatant chosen there: Ctrl+H hides whom it names.
-    if (m_targetBar && m_targetBar->isVisible() && m_targetBar->aimedRow() >= 0)
-        return m_targetBar->aimedRow();
-    // In a fight, the one whose turn it is, wherever the caret stands; before one, the
-    // focused row when it holds someone.
-    if (m_document.currentRowHolds())
-        return m_document.currentRow();
-    const int focused = m_roster->focusedRow();
-    return focused >= 0 && !m_document.row(focused).name.isEmpty() ? focused : -1;
-}
-
-void MainFrm::hideFromPlayers()
-{
-    if (m_reporter.report(m_document.toggleHidden(commandRow())))
-        keyboardToFight();
 }
 
 void MainFrm::showPlayers()

@@ -11,6 +11,7 @@
 #include <memory>
 
 class CombatFiles;
+class FightKeys;
 class CrashRecovery;
 class OrderModel;
 class PlayerWindow;
@@ -77,23 +78,8 @@ private:
     int barsHeight(const QWidget *leaving = nullptr) const;
     void makeRoomForBars();
     void giveBackHeight();
-    // Whom Hide from Players, Roll Attack and Roll Damage aim at: the target bar's choice while
-    // it is open, else the current combatant, and only with no fight running the focused row
-    // when it holds someone; -1 with none.
-    int commandRow() const;
     void updateUndoActions();
     void undoOrRedo(bool undo);
-    // The bar that aims a blow or a condition, the current combatant chosen first
-    // (with no turn marked, the focused row).
-    void openTargetBar(TargetBar::Mode mode);
-    // The one who put off its turn acts now; with several, the target bar asks who.
-    void actNow();
-    // After the fight's commands the keyboard goes to the fighting-order list, where a stray
-    // digit or Enter changes nothing (RosterView::focusOrderList).
-    void keyboardToFight();
-    // Add Combatants, then the initiative walk through those it added who need one.
-    void addCombatants();
-    void hideFromPlayers();
     void showPlayers();
     void showAbout();
     void showHelp();
@@ -104,6 +90,7 @@ private:
     CommandReporter m_reporter;
     ProgramStarter m_startProgram;
     std::unique_ptr<CombatFiles> m_files;
+    std::unique_ptr<FightKeys> m_fightKeys;
     OrderModel *m_order = nullptr;
     RosterView *m_roster = nullptr;
     Roller *m_roller = nullptr;

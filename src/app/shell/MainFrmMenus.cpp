@@ -6,8 +6,8 @@
 #include "app/roster/RosterView.h"
 #include "app/shell/Calculator.h"
 #include "app/shell/CombatFiles.h"
+#include "app/shell/FightKeys.h"
 #include "app/shell/Preferences.h"
-#include "combat/Initiative.h"
 
 #include <QMenuBar>
 
@@ -96,7 +96,7 @@ void MainFrm::connectMenus()
         connect(action, &QAction::triggered, this, [this, body = std::move(body)] {
             const CombatState before = m_document.state();
             if (m_reporter.report(body()) && !(m_document.state() == before)) // a command that did nothing leaves the caret
-                keyboardToFight();
+                m_fightKeys->keyboardToFight();
         });
     };
     fightCommand(mnuOrder, [this] { return m_document.calculateOrder(); });
@@ -104,13 +104,13 @@ void MainFrm::connectMenus()
     fightCommand(mnuPreviousTurn, [this] { return m_document.previousTurn(); });
     fightCommand(mnuDelay, [this] { return m_document.putOffTurn(combat::TurnKind::Delayed); });
     fightCommand(mnuReady, [this] { return m_document.putOffTurn(combat::TurnKind::Readied); });
-    connect(mnuActNow, &QAction::triggered, this, &MainFrm::actNow);
+    connect(mnuActNow, &QAction::triggered, this, [this] { m_fightKeys->actNow(); });
     connect(mnuUndo, &QAction::triggered, this, [this] { undoOrRedo(true); });
     connect(mnuRedo, &QAction::triggered, this, [this] { undoOrRedo(false); });
-    connect(mnuDamage, &QAction::triggered, this, [this] { openTargetBar(TargetBar::Mode::Damage); });
-    connect(mnuCondition, &QAction::triggered, this, [this] { openTargetBar(TargetBar::Mode::Condition); });
+    connect(mnuDamage, &QAction::triggered, this, [this] { m_fightKeys->openBar(TargetBar::Mode::Damage); });
+    connect(mnuCondition, &QAction::triggered, this, [this] { m_fightKeys->openBar(TargetBar::Mode::Condition); });
     connect(mnuPlayerWindow, &QAction::triggered, this, &MainFrm::showPlayers);
-    connect(mnuHide, &QAction::triggered, this, &MainFrm::hideFromPlayers);
+    connect(mnuHide, &QAction::triggered, this, [this] { m_fightKeys->hideFromPlayers(); });
     // Roll Initiative and Roll Initiative for Monsters roll those who have no roll yet.
     auto roll = [this](QAction *action, bool monstersOnly, bool again) {
         connect(action, &QAction::triggered, this, [this, monstersOnly, again] {
@@ -128,9 +128,9 @@ void MainFrm::connectMenus()
                                QStringLiteral("Fraymark"), Prompts::Icon::Warning);
     });
     connect(mnuRollAttack, &QAction::triggered, this,
-            [this] { m_roller->rollRow(commandRow(), combat::RollKind::Attack); });
+            [this] { m_roller->rollRow(m_fightKeys->commandRow(), combat::RollKind::Attack); });
     connect(mnuRollDamage, &QAction::triggered, this,
-            [this] { m_roller->rollRow(commandRow(), combat::RollKind::Damage); });
+            [this] { m_roller->rollRow(m_fightKeys->commandRow(), combat::RollKind::Damage); });
     connect(mnuRollAgain, &QAction::triggered, this, [this] { m_roller->rollAgain(0); }); // the newest line
     // Nothing to roll again before the first roll.
     mnuRollAgain->setEnabled(false);
@@ -141,19 +141,13 @@ void MainFrm::connectMenus()
         connect(load, &QAction::triggered, this, [this] { m_files->askAndLoad(); });
     for (QAction *save : {mnuSave, mnuSave1})
         connect(save, &QAction::triggered, this, [this] { m_files->save(); });
-    connect(mnuAdd, &QAction::triggered, this, &MainFrm::addCombatants);
-    connect(mnuGoTo, &QAction::triggered, this, [this] {
-        const int current = m_document.currentRowHolds() ? m_document.currentRow() : m_roster->focusedRow();
-        targetBar().open(TargetBar::Mode::GoTo, current);
+    connect(mnuAdd, &QAction::triggered, this, [this] {
+        const roster::Roster before = m_document.roster();
+        m_files->askAndAdd();
+        m_fightKeys->walkNewcomers(before); // the newcomers' initiative asked at once
     });
-    connect(mnuInitiativeWalk, &QAction::triggered, this, [this] {
-        QList<int> rows;
-        for (int r = 0; r < roster::RowCount; ++r) {
-            if (combat::awaitsInitiative(m_document.row(r)))
-                rows << r;
-        }
-        targetBar().openInitiativeWalk(rows);
-    });
+    connect(mnuGoTo, &QAction::triggered, this, [this] { m_fightKeys->openBar(TargetBar::Mode::GoTo); });
+    connect(mnuInitiativeWalk, &QAction::triggered, this, [this] { m_fightKeys->walkInitiative(); });
     connect(mnuExit, &QAction::triggered, this, &QWidget::close);
     connect(mnuCalc, &QAction::triggered, this, &MainFrm::startCalculator);
     connect(mnuHelp, &QAction::triggered, this, &MainFrm::showHelp);
