@@ -1,6 +1,7 @@
 #include "combat/Damage.h"
 
 #include "combat/DownRow.h"
+#include "combat/HitPoints.h"
 #include "roster/FieldError.h"
 #include "roster/FieldText.h"
 
@@ -10,18 +11,15 @@ namespace combat {
 
 namespace {
 
-// hp - amount written back as a number; false when either side cannot be a double.
+// hp - amount written back, what follows the number kept and healing stopped at the maximum;
+// false when either side cannot be a double.
 bool subtractFromHitPoints(roster::Row &row, double amount)
 {
-    try {
-        const double result = roster::textToNumber(row.hp) - amount;
-        if (!std::isfinite(result))
-            return false;
-        row.hp = roster::numberToText(result);
-        return true;
-    } catch (const roster::FieldError &) {
+    const std::optional<QString> changed = changedHitPoints(row.hp, -amount);
+    if (!changed)
         return false;
-    }
+    row.hp = *changed;
+    return true;
 }
 
 } // namespace

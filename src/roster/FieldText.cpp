@@ -95,11 +95,14 @@ bool appendSignedDigits(const QString &text, qsizetype &i, std::string &out)
     return appendDigits(text, i, out);
 }
 
-// The longest leading number of the text, blanks skipped, as plain ASCII.
-std::string leadingNumber(const QString &text)
+// The longest leading number of the text, blanks skipped, as plain ASCII; `end`, when given,
+// gets the place just past it (0 for none).
+std::string leadingNumber(const QString &text, qsizetype *end = nullptr)
 {
     std::string number;
     qsizetype i = 0;
+    if (end)
+        *end = 0;
     bool digits = appendSignedDigits(text, i, number);
     if (i < text.size() && text.at(i) == u'.') {
         number += '.';
@@ -113,9 +116,13 @@ std::string leadingNumber(const QString &text)
     if (i < text.size() && (text.at(i) == u'e' || text.at(i) == u'E')) {
         std::string exponent = "e";
         qsizetype j = i + 1;
-        if (appendSignedDigits(text, j, exponent))
+        if (appendSignedDigits(text, j, exponent)) {
             number += exponent;
+            i = j;
+        }
     }
+    if (end)
+        *end = i;
     return number;
 }
 
@@ -157,6 +164,13 @@ double textToNumber(const QString &text)
     if (!parseDecimal(number, value))
         throw FieldError::overflow();
     return value;
+}
+
+qsizetype leadingNumberEnd(const QString &text)
+{
+    qsizetype end = 0;
+    leadingNumber(text, &end);
+    return end;
 }
 
 QString numberToText(double value)

@@ -11,6 +11,10 @@ namespace roster {
 // Throws FieldError (Overflow) when the number does not fit a double.
 double textToNumber(const QString &text);
 
+// Where the leading number textToNumber reads ends: the text after it is the field's own
+// ("/45" of "37/45"); 0 when the text starts with no number.
+qsizetype leadingNumberEnd(const QString &text);
+
 // Whole numbers below 1e15 as plain digits; others with up to 15 significant digits.
 QString numberToText(double value);
 

@@ -43,6 +43,10 @@ private slots:
             {"difference overflows", "1e308", "-1e308", 'U', "1e308", 'A'},
             {"hp beyond a double, row as it was", "1e999", "5", 'U', "1e999", 'U'},
             {"hp beyond a double, stays down", "1e999", "5", 'D', "1e999", 'D'},
+            {"a maximum kept", "37/45", "7", 'A', "30/45", 'A'},
+            {"healing stops at the maximum", "37/45", "-20", 'A', "45/45", 'A'},
+            {"above its maximum, a heal leaves it", "50/45", "-5", 'A', "50/45", 'A'},
+            {"only a maximum stays after the number", "37/45 hp", "7", 'A', "30/45", 'A'},
         };
         for (const auto &c : cases)
             QTest::newRow(c.tag) << QString::fromUtf8(c.hp) << QString::fromUtf8(c.amount)
