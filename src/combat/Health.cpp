@@ -1,6 +1,8 @@
 #include "combat/Health.h"
 
 #include "combat/DownRow.h"
+#include "combat/HitPoints.h"
+#include "roster/FieldError.h"
 #include "combat/Turns.h"
 
 #include <utility>
@@ -17,9 +19,15 @@ Health healthOf(const OrderEntry &item, const roster::Roster &roster)
         return Health::Dying;
     if (hp == 0.0)
         return Health::Disabled;
-    if (hp >= item.highest)
+    // Measured against the maximum where the field has one, else the most since joining.
+    double top = item.highest;
+    try {
+        top = readHitPoints(row.hp).maximum.value_or(item.highest);
+    } catch (const roster::FieldError &) {
+    }
+    if (hp >= top)
         return Health::Unhurt;
-    return hp <= item.highest / 2.0 ? Health::Bloodied : Health::Hurt;
+    return hp <= top / 2.0 ? Health::Bloodied : Health::Hurt;
 }
 
 QString healthWord(Health health)

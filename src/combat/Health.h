@@ -11,9 +11,9 @@ namespace combat {
 
 enum class Health { Unhurt, Hurt, Bloodied, Disabled, Dying, Down };
 
-// Down by the down rule; dying below 0; disabled at 0; unhurt at or above the most hit points
-// the combatant has had in the fight (the item's `highest`); bloodied at or below half of it;
-// hurt in between.
+// Down by the down rule; dying below 0; disabled at 0; unhurt at or above its maximum ("37/45")
+// or, with none, the most hit points the combatant has had in the fight (the item's
+// `highest`); bloodied at or below half of it; hurt in between.
 Health healthOf(const OrderEntry &item, const roster::Roster &roster);
 
 // "Unhurt", "Hurt", "Bloodied", "Disabled", "Dying", "Down".

@@ -1,5 +1,6 @@
 #include "combat/HitPoints.h"
 
+#include "combat/SpinStep.h"
 #include "roster/FieldError.h"
 #include "roster/FieldText.h"
 
@@ -35,6 +36,17 @@ std::optional<QString> changedHitPoints(const QString &text, double by)
     } catch (const roster::FieldError &) {
         return std::nullopt;
     }
+}
+
+std::optional<QString> steppedHitPoints(const QString &text, int direction)
+{
+    const HitPointsField field = readHitPoints(text);
+    if (direction > 0 && field.maximum && field.current >= *field.maximum)
+        return std::nullopt;
+    const std::optional<QString> stepped = spinStep(roster::numberToText(field.current), direction);
+    if (!stepped)
+        return std::nullopt;
+    return *stepped + field.rest;
 }
 
 } // namespace combat

@@ -23,4 +23,8 @@ HitPointsField readHitPoints(const QString &text);
 // beyond a double.
 std::optional<QString> changedHitPoints(const QString &text, double by);
 
+// A spin button's step of the hit points (combat::spinStep) that keeps the maximum and stops
+// at it going up; none at a bound. Throws roster::FieldError (Overflow) as spinStep does.
+std::optional<QString> steppedHitPoints(const QString &text, int direction);
+
 } // namespace combat

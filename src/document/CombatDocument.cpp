@@ -4,6 +4,7 @@
 #include "combat/Damage.h"
 #include "combat/DownRow.h"
 #include "combat/Health.h"
+#include "combat/HitPoints.h"
 #include "combat/NoteTags.h"
 #include "combat/RowErrors.h"
 #include "combat/SpinStep.h"
@@ -223,7 +224,7 @@ CommandResult CombatDocument::stepSpin(int r, SpinField field, int direction, bo
         QString &text = hitPoints ? row.hp : row.ac;
         std::optional<QString> stepped;
         try {
-            stepped = combat::spinStep(text, direction);
+            stepped = hitPoints ? combat::steppedHitPoints(text, direction) : combat::spinStep(text, direction);
         } catch (const roster::FieldError &) {
             throw hitPoints ? combat::hitPointsOutOfRange(r, row.name, text)
                             : combat::armourClassOutOfRange(r, row.name, text);

@@ -25,6 +25,8 @@ private slots:
         QTest::newRow("disabled at 0") << u"0"_s << 30.0 << false << u"Disabled"_s;
         QTest::newRow("no number reads as 0") << u"?"_s << 30.0 << false << u"Disabled"_s;
         QTest::newRow("dying") << u"-1"_s << 30.0 << false << u"Dying"_s;
+        QTest::newRow("at its maximum, below the most it had") << u"45/45"_s << 50.0 << false << u"Unhurt"_s;
+        QTest::newRow("half its maximum") << u"22/45"_s << 22.0 << false << u"Bloodied"_s;
         QTest::newRow("dying at -9") << u"-9"_s << 30.0 << false << u"Dying"_s;
         QTest::newRow("down") << u"-10"_s << 30.0 << true << u"Down"_s;
     }

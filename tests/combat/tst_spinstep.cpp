@@ -1,4 +1,5 @@
 #include "combat/DownRow.h"
+#include "combat/HitPoints.h"
 #include "combat/SpinStep.h"
 #include "roster/FieldError.h"
 
@@ -44,6 +45,27 @@ private slots:
         QFETCH(int, direction);
         QFETCH(std::optional<QString>, expected);
         QCOMPARE(combat::spinStep(text, direction), expected);
+    }
+
+    // The hit points' button keeps a maximum and stops at it going up.
+    void hitPointsStep_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("direction");
+        QTest::addColumn<std::optional<QString>>("expected");
+        QTest::newRow("up, the maximum kept") << u"37/45"_s << 1 << std::optional<QString>(u"38/45"_s);
+        QTest::newRow("down, the maximum kept") << u"37/45"_s << -1 << std::optional<QString>(u"36/45"_s);
+        QTest::newRow("at the maximum: no step up") << u"45/45"_s << 1 << std::optional<QString>();
+        QTest::newRow("above it: no step up") << u"46/45"_s << 1 << std::optional<QString>();
+        QTest::newRow("other text tidied, as before") << u"12abc"_s << 1 << std::optional<QString>(u"13"_s);
+    }
+
+    void hitPointsStep()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, direction);
+        QFETCH(std::optional<QString>, expected);
+        QCOMPARE(combat::steppedHitPoints(text, direction), expected);
     }
 
     void textBeyondADoubleThrows()
