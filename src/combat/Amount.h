@@ -1,0 +1,44 @@
+#pragma once
+
+#include "combat/Dice.h"
+#include "combat/RollText.h"
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+// What the target bar's amount may say: a sum and difference of numbers and dice ("8+9",
+// "2d6+3", "-2d8-5", a heal), halved or otherwise divided as a whole ("6d6/2"), and in front
+// "t" for temporary hit points ("t8") or "n" for nonlethal damage ("n7").
+namespace combat {
+
+struct Amount
+{
+    enum class Kind { Hit, Temporary, Nonlethal };
+    Kind kind = Kind::Hit;
+    QList<DiceTerm> dice; // each `count` dice of `sides`, with its sign
+    double constant = 0;  // the numbers, summed
+    int divisor = 1;      // "/2": the whole, rounded toward 0
+
+    bool operator==(const Amount &) const = default;
+};
+
+// Most dice one amount rolls, and most sides a die may have.
+inline constexpr int MostAmountDice = 100;
+inline constexpr int MostDieSides = 1000;
+
+// The amount the text says; none for anything else, for dice past the limits above, a divisor
+// below 1, or a temporary or nonlethal amount that is not positive.
+std::optional<Amount> parseAmount(const QString &text);
+
+// The amount rolled: its total, and what the dice showed ("6d6: 3, 5, 1, 6, 2, 4"; empty with
+// no dice).
+struct RolledAmount
+{
+    double total = 0;
+    QString shown;
+};
+RolledAmount rollAmount(const Amount &amount, Dice &dice);
+
+} // namespace combat
