@@ -77,7 +77,9 @@ RolledAmount rollAmount(const Amount &amount, Dice &dice)
                      .arg(term.sides)
                      .arg(faces.join(QStringLiteral(", ")));
     }
-    rolled.total = std::trunc(total / amount.divisor) + 0.0; // -0 reads as 0
+    if (amount.divisor > 1)
+        total = std::trunc(total / amount.divisor);
+    rolled.total = total + 0.0; // -0 reads as 0
     rolled.shown = shown.join(QStringLiteral("; "));
     return rolled;
 }

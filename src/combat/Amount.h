@@ -19,10 +19,14 @@ struct Amount
     Kind kind = Kind::Hit;
     QList<DiceTerm> dice; // each `count` dice of `sides`, with its sign
     double constant = 0;  // the numbers, summed
-    int divisor = 1;      // "/2": the whole, rounded toward 0
+    int divisor = 1;      // "/2": the whole divided, rounded toward 0
 
     bool operator==(const Amount &) const = default;
 };
+
+// The largest blow either way: no blow of the game comes near it, and hit points would come
+// out written as 1E+20.
+inline constexpr double MaximumBlow = 99999;
 
 // Most dice one amount rolls, and most sides a die may have.
 inline constexpr int MostAmountDice = 100;

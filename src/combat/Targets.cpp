@@ -98,23 +98,4 @@ bool continuesSomeName(const QList<int> &rows, const roster::Roster &roster, con
     });
 }
 
-std::optional<double> blowAmount(const QString &text)
-{
-    static const QRegularExpression amount(
-        QStringLiteral(R"(^\s*([+-]?(?:\d+(?:\.\d*)?|\.\d+))\s*(?:/\s*(\d+)\s*)?$)"));
-    const QRegularExpressionMatch match = amount.match(text);
-    if (!match.hasMatch())
-        return std::nullopt;
-    double value = match.captured(1).toDouble();
-    if (match.hasCaptured(2)) {
-        const double divisor = match.captured(2).toDouble();
-        if (divisor < 1 || !std::isfinite(divisor))
-            return std::nullopt;
-        value = std::trunc(value / divisor);
-    }
-    if (!std::isfinite(value) || std::abs(value) > MaximumBlow)
-        return std::nullopt;
-    return value + 0.0; // -0 reads as 0
-}
-
 } // namespace combat

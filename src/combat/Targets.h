@@ -28,11 +28,5 @@ int findTarget(const QList<int> &rows, const roster::Roster &roster, const QStri
 // typed after a name's first word is part of the name rather than a key of its own.
 bool continuesSomeName(const QList<int> &rows, const roster::Roster &roster, const QString &typed);
 
-// The amount of a blow: a number as a hit-point field reads it, or such a number divided by
-// a whole number ("14/2", half damage for a saving throw), rounded towards zero. Negative
-// amounts heal. Nothing when the text is no amount, or one past MaximumBlow either way: no
-// blow of the game comes near it, and hit points would come out written as 1E+20.
-inline constexpr double MaximumBlow = 99999;
-std::optional<double> blowAmount(const QString &text);
 
 } // namespace combat

@@ -251,7 +251,7 @@ CommandResult CombatDocument::subtract(int r)
     return result;
 }
 
-CommandResult CombatDocument::blow(const QList<int> &rows, double amount)
+CommandResult CombatDocument::blow(const QList<int> &rows, double amount, const QString &rolled)
 {
     CombatState next = m_state;
     // Given while a combatant acts, it is theirs and counts down at their turns.
@@ -268,7 +268,9 @@ CommandResult CombatDocument::blow(const QList<int> &rows, double amount)
     const QString verb = amount < 0 ? QStringLiteral("Heal ") : QStringLiteral("Damage ");
     const QString whom = rows.size() == 1 ? roster::shownText(row(rows.first()).name, roster::ShownNameLength)
                                           : QStringLiteral("%1 combatants").arg(rows.size());
-    return commitFight(std::move(next), QStringLiteral("%1%2 (%3)").arg(verb, whom, roster::numberToText(std::abs(amount))));
+    const QString from = rolled.isEmpty() ? QString() : QStringLiteral(": ") + roster::shownText(rolled, 24);
+    return commitFight(std::move(next),
+                       QStringLiteral("%1%2 (%3%4)").arg(verb, whom, roster::numberToText(std::abs(amount)), from));
 }
 
 CommandResult CombatDocument::clearRow(int r)

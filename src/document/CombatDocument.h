@@ -99,9 +99,10 @@ public:
     // an empty row, or a note the condition would make too long to edit.
     CommandResult addCondition(const QList<int> &rows, const QString &name, int rounds);
     // A blow of `amount` (negative heals) to each of `rows`, as one step named after it:
-    // "Damage Wolf 2 (7)", "Heal Sela (5)", "Damage 4 combatants (14)". Refused for an empty
+    // "Damage Wolf 2 (7)", "Heal Sela (5)", "Damage 4 combatants (14)", with the dice it was
+    // rolled from when `rolled` names them ("Damage Wolf 2 (21: 6d6)"). Refused for an empty
     // row or hit points that cannot take it.
-    CommandResult blow(const QList<int> &rows, double amount);
+    CommandResult blow(const QList<int> &rows, double amount, const QString &rolled = QString());
     // Rolls initiative into the fields that roll (combat::rollInitiative) as one step, "Roll
     // Initiative", "Roll Initiative for Monsters" or "Roll Initiative Again"; `lines` gets the
     // lines for the Rolls list.

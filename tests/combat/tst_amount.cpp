@@ -42,6 +42,8 @@ void TestAmount::amounts_data()
     QTest::newRow("a sum") << u"8+9"_s << QList<int>{} << hit << 17.0 << QString();
     QTest::newRow("a heal") << u"-5"_s << QList<int>{} << hit << -5.0 << QString();
     QTest::newRow("half, rounded toward 0") << u"15/2"_s << QList<int>{} << hit << 7.0 << QString();
+    QTest::newRow("half of a heal, toward 0") << u"-15 / 2"_s << QList<int>{} << hit << -7.0 << QString();
+    QTest::newRow("a fraction") << u" 2.5 "_s << QList<int>{} << hit << 2.5 << QString();
     QTest::newRow("dice and a bonus") << u"2d6+3"_s << QList<int>{4, 5} << hit << 12.0 << u"2d6: 4, 5"_s;
     QTest::newRow("a fireball, halved") << u" 6d6 / 2 "_s << QList<int>{3, 5, 1, 6, 2, 4} << hit << 10.0
                                         << u"6d6: 3, 5, 1, 6, 2, 4"_s;
@@ -50,8 +52,9 @@ void TestAmount::amounts_data()
     QTest::newRow("temporary hit points") << u"t8"_s << QList<int>{} << int(combat::Amount::Kind::Temporary) << 8.0 << QString();
     QTest::newRow("nonlethal damage") << u"N1d6+2"_s << QList<int>{4} << int(combat::Amount::Kind::Nonlethal) << 6.0 << u"1d6: 4"_s;
     for (const char *refused : {"", "abc", "2d", "1d1", "1d6+", "+", "/2", "6d6/0", "101d6", "50d6+51d6", "1d1001",
-                                "8 9", "t-5", "n-1d6", "t", "7/2/2"})
+                                "8 9", "t-5", "n-1d6", "t", "7/2/2", "7x"})
         QTest::newRow(refused[0] ? refused : "nothing") << QString::fromLatin1(refused) << QList<int>{} << none << 0.0 << QString();
+    QTest::newRow("beyond a double") << QString(400, u'9') << QList<int>{} << none << 0.0 << QString();
 }
 
 void TestAmount::amounts()

@@ -14,8 +14,6 @@ class TestTargets : public QObject
 private slots:
     void typedKeysChooseATarget_data();
     void typedKeysChooseATarget();
-    void amounts_data();
-    void amounts();
 };
 
 void TestTargets::typedKeysChooseATarget_data()
@@ -66,39 +64,6 @@ void TestTargets::typedKeysChooseATarget()
     const QList<int> rows = combat::targetRows(order, roster);
     QCOMPARE(rows, (QList<int>{4, 1, 3, 0, 6}));
     QCOMPARE(combat::findTarget(rows, roster, typed) + 1, row);
-}
-
-void TestTargets::amounts_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("read");
-    QTest::addColumn<double>("amount");
-    QTest::newRow("whole") << u"7"_s << true << 7.0;
-    QTest::newRow("blanks") << u" 12 "_s << true << 12.0;
-    QTest::newRow("heal") << u"-5"_s << true << -5.0;
-    QTest::newRow("fraction") << u"2.5"_s << true << 2.5;
-    QTest::newRow("half") << u"14/2"_s << true << 7.0;
-    QTest::newRow("half rounds down") << u"15 / 2"_s << true << 7.0;
-    QTest::newRow("half of a heal rounds towards zero") << u"-15/2"_s << true << -7.0;
-    QTest::newRow("half of one is nothing") << u"1/2"_s << true << 0.0;
-    QTest::newRow("by zero") << u"14/0"_s << false << 0.0;
-    QTest::newRow("letters") << u"7x"_s << false << 0.0;
-    QTest::newRow("dice are not rolled") << u"2d6"_s << false << 0.0;
-    QTest::newRow("empty") << u""_s << false << 0.0;
-    QTest::newRow("beyond a double") << QString(400, u'9') << false << 0.0;
-    QTest::newRow("the largest blow") << u"-99999"_s << true << -99999.0;
-    QTest::newRow("past it") << u"100000"_s << false << 0.0;
-}
-
-void TestTargets::amounts()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, read);
-    QFETCH(double, amount);
-    const std::optional<double> blow = combat::blowAmount(text);
-    QCOMPARE(blow.has_value(), read);
-    if (read)
-        QCOMPARE(*blow, amount);
 }
 
 QTEST_APPLESS_MAIN(TestTargets)

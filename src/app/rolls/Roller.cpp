@@ -25,6 +25,15 @@ void Roller::rollInitiative(const combat::InitiativeChoice &choice)
         m_rolls.add(lines);
 }
 
+combat::RolledAmount Roller::rollAmount(const combat::Amount &amount, const QString &text)
+{
+    const combat::RolledAmount rolled = combat::rollAmount(amount, dice());
+    if (!amount.dice.isEmpty())
+        m_rolls.add({combat::RollRecord{combat::RollKind::Damage, QString(), text,
+                                        QStringLiteral("%1 (%2)").arg(rolled.total).arg(rolled.shown), {}, true, {}}});
+    return rolled;
+}
+
 CommandResult Roller::rollInitiativeInWalk(int row, int walk, bool groups)
 {
     QList<combat::RollRecord> lines;

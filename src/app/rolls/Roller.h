@@ -1,5 +1,6 @@
 #pragma once
 
+#include "combat/Amount.h"
 #include "document/CommandResult.h"
 
 #include "app/rolls/RollsModel.h"
@@ -25,6 +26,8 @@ public:
     bool fixedDice() const { return m_seed.has_value(); }
 
     void rollInitiative(const combat::InitiativeChoice &choice);
+    // A blow's amount from the target bar: its dice rolled, and a line for them.
+    combat::RolledAmount rollAmount(const combat::Amount &amount, const QString &text);
     // The initiative walk's roll for one row (CombatDocument::rollInitiativeInWalk).
     CommandResult rollInitiativeInWalk(int row, int walk, bool groups);
     // The row's Attack or Damage text; with no row (-1), a line that says so.

@@ -191,6 +191,9 @@ TargetBar &MainFrm::targetBar()
         connect(m_targetBar, &TargetBar::fightGoesOn, m_roster, &RosterView::focusOrderList);
         connect(m_targetBar, &TargetBar::closed, m_roster, &RosterView::showCurrentItem);
         m_targetBar->setGoTo([this](int row, roster::Field field) { return m_roster->goToField(row, field); });
+        m_targetBar->setRollAmount([this](const combat::Amount &amount, const QString &text) {
+            return m_roller->rollAmount(amount, text);
+        });
         m_targetBar->setRoll([this](int row, int walk) {
             return m_roller->rollInitiativeInWalk(row, walk, mnuGroupInitiative->isChecked());
         });

@@ -2,6 +2,7 @@
 
 #include "app/dialogs/CommandReporter.h"
 #include "app/target/BarText.h"
+#include "combat/Amount.h"
 #include "combat/Conditions.h"
 #include "combat/Targets.h"
 #include "document/CombatDocument.h"
@@ -14,6 +15,8 @@
 #include <QCompleter>
 #include <QLineEdit>
 #include <QStringListModel>
+
+#include <cmath>
 
 namespace {
 
@@ -292,16 +295,33 @@ void TargetBar::apply()
 void TargetBar::applyBlow(const QList<int> &rows)
 {
     const QString typed = m_amount->text().trimmed();
-    const std::optional<double> amount = combat::blowAmount(typed);
-    if (!amount || *amount == 0) {
-        say(typed.isEmpty() ? QStringLiteral("Type the damage first: 7, a heal as -5, half of 14 as 14/2.")
-            : amount       ? QStringLiteral("A blow of 0 changes nothing; type the damage, or Esc to close.")
-                           : QStringLiteral("\u201c%1\u201d is no amount: type damage as 7, healing as -5, half of 14 as 14/2.")
-                                 .arg(roster::shownText(typed, BarNameLength)));
+    const std::optional<combat::Amount> amount = combat::parseAmount(typed);
+    auto refuse = [this](const QString &why) {
+        say(why);
         m_amount->selectAll();
+    };
+    if (!amount) {
+        refuse(typed.isEmpty() ? QStringLiteral("Type the damage first: 7, 2d6+3, a heal as -5, half of 6d6 as 6d6/2.")
+                               : QStringLiteral("\u201c%1\u201d is no amount: type damage as 7 or 2d6+3, healing as -5, "
+                                                "half as 6d6/2.")
+                                     .arg(roster::shownText(typed, BarNameLength)));
         return;
     }
-    if (m_reporter.report(m_document.blow(rows, *amount), [this](const QString &why) { say(why); }))
+    if (amount->kind != combat::Amount::Kind::Hit) {
+        refuse(QStringLiteral("Temporary and nonlethal hit points are not kept yet."));
+        return;
+    }
+    // Dice are rolled now, once for every target, and the roll is a line of the Rolls list.
+    const combat::RolledAmount rolled = m_rollAmount ? m_rollAmount(*amount, typed) : combat::RolledAmount{};
+    if (rolled.total == 0 || std::abs(rolled.total) > combat::MaximumBlow) {
+        refuse(rolled.total == 0 ? QStringLiteral("A blow of 0 changes nothing; type the damage, or Esc to close.")
+                                 : QStringLiteral("A blow of %1 is past what Fraymark takes (%2 either way).")
+                                       .arg(rolled.total)
+                                       .arg(combat::MaximumBlow));
+        return;
+    }
+    if (m_reporter.report(m_document.blow(rows, rolled.total, amount->dice.isEmpty() ? QString() : typed),
+                          [this](const QString &why) { say(why); }))
         closeToFight();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/target/TargetChoice.h"
+#include "combat/Amount.h"
 #include "document/CommandResult.h"
 #include "roster/Fields.h"
 
@@ -56,6 +57,11 @@ public:
     // is greyed; the walk rolls through `roll`.
     void setGoTo(std::function<bool(int row, roster::Field field)> goTo) { m_goTo = std::move(goTo); }
     void setRoll(std::function<CommandResult(int row, int walk)> roll) { m_roll = std::move(roll); }
+    // A blow's amount rolled (its dice, and a line of the Rolls list for them).
+    void setRollAmount(std::function<combat::RolledAmount(const combat::Amount &, const QString &)> roll)
+    {
+        m_rollAmount = std::move(roll);
+    }
     QLineEdit *amountEdit() const { return m_amount; }
     // What went wrong with the last key, or how to go on.
     QString status() const;
@@ -112,6 +118,7 @@ private:
     QPointer<QWidget> m_returnFocus;
     std::function<bool(int, roster::Field)> m_goTo;
     std::function<CommandResult(int, int)> m_roll;
+    std::function<combat::RolledAmount(const combat::Amount &, const QString &)> m_rollAmount;
     // The initiative walk's rows still to ask, the one asked first, each with the combatant it
     // held when the walk began: one filled anew meanwhile is not asked.
     QList<WalkRow> m_walkRows;
