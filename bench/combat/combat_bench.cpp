@@ -67,10 +67,11 @@ int main(int argc, char **argv)
     // Alternate damage and healing so the hit points stay in a small range.
     const QString hit = QStringLiteral("7");
     const QString heal = QStringLiteral("-7");
+    combat::RandomDice subtractDice(1);
     const double subtract = nsPerCall(iterations, [&](long i) {
         roster::Row &row = r.rows[static_cast<std::size_t>(i % roster::RowCount)];
         row.amount = (i / roster::RowCount) % 2 == 0 ? hit : heal;
-        combat::subtractDamage(row);
+        combat::subtractDamage(row, subtractDice);
         sink += row.hp.size();
     });
 

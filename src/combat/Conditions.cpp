@@ -1,5 +1,7 @@
 #include "combat/Conditions.h"
 
+#include "combat/HitPointTags.h"
+
 #include "roster/ShownText.h"
 
 #include <QStringView>
@@ -150,7 +152,9 @@ void forEachCondition(QStringView s, Visit visit)
     while (i < s.size() && (s[i] == u'[' || (i = s.indexOf(u'[', i)) >= 0)) {
         qsizetype resume = i + 1;
         if (const std::optional<Found> f = conditionAt(s, i, &resume)) {
-            visit(*f);
+            // "[Temp: 8]" and "[Nonlethal: 7]" are hit points, not rounds.
+            if (!isHitPointTagName(s.sliced(f->nameStart, f->nameEnd - f->nameStart)))
+                visit(*f);
             i = f->end;
         } else {
             i = resume;
@@ -282,6 +286,8 @@ QString conditionRefusal(const QString &name, int rounds)
 {
     if (!isConditionName(name))
         return u"Type the condition's name: letters, digits, blanks, - and '."_s;
+    if (isHitPointTagName(name))
+        return u"%1 hit points are no condition: give them with the damage bar's amount, t8 or n7."_s.arg(name.trimmed());
     if (rounds < 1 || rounds > MaximumConditionRounds)
         return u"A condition lasts 1 to %1 rounds."_s.arg(MaximumConditionRounds);
     return QString();

@@ -1,54 +1,39 @@
 #include "combat/Damage.h"
 
-#include "combat/DownRow.h"
-#include "combat/HitPoints.h"
 #include "roster/FieldError.h"
 #include "roster/FieldText.h"
 
-#include <cmath>
-
 namespace combat {
 
-namespace {
-
-// hp - amount written back, what follows the number kept and healing stopped at the maximum;
-// false when either side cannot be a double.
-bool subtractFromHitPoints(roster::Row &row, double amount)
+Subtracted subtractDamage(roster::Row &row, Dice &dice, DownRule rule)
 {
-    const std::optional<QString> changed = changedHitPoints(row.hp, -amount);
-    if (!changed)
-        return false;
-    row.hp = *changed;
-    return true;
-}
-
-} // namespace
-
-void subtractDamage(roster::Row &row)
-{
-    try {
-        subtractFromHitPoints(row, roster::textToNumber(row.amount));
-    } catch (const roster::FieldError &) {
-        // The hit points stay as typed; the amount is still emptied below.
+    Subtracted done;
+    done.typed = row.amount;
+    Amount::Kind kind = Amount::Kind::Hit;
+    if (const std::optional<Amount> amount = parseAmount(row.amount)) {
+        kind = amount->kind;
+        done.rolled = rollAmount(*amount, dice);
+    } else {
+        try {
+            done.rolled.total = roster::textToNumber(row.amount);
+        } catch (const roster::FieldError &) {
+            // Beyond a double: the hit points stay as typed.
+        }
     }
-
     row.amount.clear();
-
-    try {
-        applyDownRowRule(row);
-    } catch (const roster::FieldError &) {
-        // A hit-point text beyond a double: the row keeps its state.
+    // An amount of 0 still applies the down rule, as Substract always has; hit points that
+    // cannot take the amount stay as typed, and the rule runs all the same.
+    done.change = changeHitPoints(row, kind, done.rolled.total, rule);
+    if (done.change.refusal == HitPointChange::Refusal::HitPoints) {
+        try {
+            applyDownRowRule(row, rule);
+        } catch (const roster::FieldError &) {
+            // A hit-point text beyond a double: the row keeps its state.
+        }
     }
-}
-
-bool takeBlow(roster::Row &row, double amount)
-{
-    roster::Row next = row;
-    if (!subtractFromHitPoints(next, amount))
-        return false;
-    applyDownRowRule(next); // the hit points are a number now: nothing to throw
-    row = std::move(next);
-    return true;
+    if (done.change.refusal == HitPointChange::Refusal::NoteTooLong)
+        row.amount = done.typed;
+    return done;
 }
 
 } // namespace combat

@@ -1,17 +1,24 @@
 #pragma once
 
+#include "combat/Amount.h"
+#include "combat/Dice.h"
+#include "combat/DownRow.h"
+#include "combat/HitPoints.h"
 #include "roster/Row.h"
 
 namespace combat {
 
-// "Substract": hp = hp - amount as doubles (no bounds), the amount emptied, then the
-// down-row rule. A step that fails (a text beyond a double, a difference that
-// overflows) is skipped in silence and the next one runs; never throws.
-void subtractDamage(roster::Row &row);
-
-// A blow of `amount` (negative heals), taken off the hit points as "Substract" takes the
-// amount box's number, then the down-row rule. False, with the row unchanged, when the hit
-// points are beyond a double or the result overflows; the amount box is not touched.
-bool takeBlow(roster::Row &row, double amount);
+// "Substract": the amount box's amount (parseAmount: "8+9", "2d6", "t8", "n7"; any other text
+// by its leading number, as it always was) taken off the hit points by changeHitPoints, its
+// dice rolled with `dice`, and the amount emptied. Hit points that cannot take it stay as
+// typed and the down rule still runs; a note the change would make too long to edit leaves
+// the row as it was, amount and all (change.refusal says which). Never throws.
+struct Subtracted
+{
+    QString typed;        // the amount as it stood
+    RolledAmount rolled;  // its total, and what its dice showed (empty with none)
+    HitPointChange change;
+};
+Subtracted subtractDamage(roster::Row &row, Dice &dice, DownRule rule = {});
 
 } // namespace combat

@@ -1,5 +1,6 @@
 #include "combat/DownRow.h"
 
+#include "combat/NoteTags.h"
 #include "combat/RowErrors.h"
 #include "roster/FieldError.h"
 #include "roster/FieldText.h"
@@ -15,15 +16,17 @@ bool isDownHitPoints(const QString &hpText)
     return roster::textToNumber(hpText) <= DownThreshold;
 }
 
-void applyDownRowRule(roster::Row &row)
+void applyDownRowRule(roster::Row &row, DownRule rule)
 {
-    setDownState(row, isDownHitPoints(row.hp)); // may throw; nothing written before it
+    const double hp = roster::textToNumber(row.hp); // may throw; nothing written before it
+    const bool monster = !hasTag(row.note, PlayerTag);
+    setDownState(row, hp <= DownThreshold || (rule.monstersAtZero && monster && hp <= 0.0));
 }
 
-void applyDownRowRule(roster::Row &row, int rowIndex)
+void applyDownRowRule(roster::Row &row, int rowIndex, DownRule rule)
 {
     try {
-        applyDownRowRule(row);
+        applyDownRowRule(row, rule);
     } catch (const roster::FieldError &) {
         throw hitPointsOutOfRange(rowIndex, row.name, row.hp);
     }

@@ -1,11 +1,14 @@
 #include "combat/HitPoints.h"
 
+#include "combat/HitPointTags.h"
 #include "combat/SpinStep.h"
 #include "roster/FieldError.h"
 #include "roster/FieldText.h"
+#include "roster/Fields.h"
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cmath>
 
 namespace combat {
@@ -47,6 +50,95 @@ std::optional<QString> steppedHitPoints(const QString &text, int direction)
     if (!stepped)
         return std::nullopt;
     return *stepped + field.rest;
+}
+
+NonlethalState nonlethalState(const roster::Row &row)
+{
+    const int nonlethal = tagValue(row.note, NonlethalTagName);
+    if (nonlethal <= 0)
+        return NonlethalState::None;
+    double hp = 0;
+    try {
+        hp = roster::textToNumber(row.hp);
+    } catch (const roster::FieldError &) {
+        return NonlethalState::None;
+    }
+    if (nonlethal == hp)
+        return NonlethalState::Staggered;
+    return nonlethal > hp ? NonlethalState::Unconscious : NonlethalState::None;
+}
+
+namespace {
+
+// A tag's value after adding `by`, kept within what a tag holds.
+int tagAfter(int value, double by)
+{
+    return static_cast<int>(std::clamp(value + by, 0.0, double(MaximumTagValue)));
+}
+
+QString number(double value)
+{
+    return roster::numberToText(value);
+}
+
+} // namespace
+
+HitPointChange changeHitPoints(roster::Row &row, Amount::Kind kind, double amount, DownRule rule)
+{
+    using Refusal = HitPointChange::Refusal;
+    HitPointChange change;
+    roster::Row next = row;
+    const int temporary = tagValue(next.note, TemporaryTagName);
+    const int nonlethal = tagValue(next.note, NonlethalTagName);
+
+    switch (kind) {
+    case Amount::Kind::Temporary:
+        if (amount <= temporary) {
+            change.said = QStringLiteral("keeps %1 temporary hit points (a second grant does not add up)").arg(temporary);
+            break;
+        }
+        next.note = withTagValue(next.note, TemporaryTagName, tagAfter(0, amount));
+        break;
+    case Amount::Kind::Nonlethal:
+        next.note = withTagValue(next.note, NonlethalTagName, tagAfter(nonlethal, amount));
+        break;
+    case Amount::Kind::Hit: {
+        double toNumber = amount;
+        if (amount > 0 && temporary > 0) {
+            const int taken = static_cast<int>(std::min<double>(temporary, amount));
+            toNumber -= taken;
+            next.note = withTagValue(next.note, TemporaryTagName, temporary - taken);
+            change.said = toNumber > 0 ? QStringLiteral("temporary hit points took %1, the rest %2").arg(taken).arg(number(toNumber))
+                                       : QStringLiteral("temporary hit points took it all, %1 left").arg(temporary - taken);
+        }
+        if (amount < 0 && nonlethal > 0)
+            next.note = withTagValue(next.note, NonlethalTagName, tagAfter(nonlethal, amount));
+        {
+            // Even 0 writes the number back, tidied: Substract always has.
+            const std::optional<QString> changed = changedHitPoints(next.hp, -toNumber);
+            if (!changed)
+                return {Refusal::HitPoints, {}};
+            if (amount < 0) {
+                const HitPointsField before = readHitPoints(next.hp);
+                const HitPointsField after = readHitPoints(*changed);
+                if (after.maximum && after.current - before.current < -amount)
+                    change.said = QStringLiteral("healed %1, to the maximum %2")
+                                      .arg(number(after.current - before.current), number(*after.maximum));
+            }
+            next.hp = *changed;
+        }
+        break;
+    }
+    }
+    if (next.note.size() > roster::EditableFieldLength)
+        return {Refusal::NoteTooLong, {}};
+    try {
+        applyDownRowRule(next, rule);
+    } catch (const roster::FieldError &) {
+        return {Refusal::HitPoints, {}};
+    }
+    row = std::move(next);
+    return change;
 }
 
 } // namespace combat

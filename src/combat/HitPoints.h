@@ -1,5 +1,9 @@
 #pragma once
 
+#include "combat/Amount.h"
+#include "combat/DownRow.h"
+#include "roster/Row.h"
+
 #include <QString>
 
 #include <optional>
@@ -26,5 +30,26 @@ std::optional<QString> changedHitPoints(const QString &text, double by);
 // A spin button's step of the hit points (combat::spinStep) that keeps the maximum and stops
 // at it going up; none at a bound. Throws roster::FieldError (Overflow) as spinStep does.
 std::optional<QString> steppedHitPoints(const QString &text, int direction);
+
+// What nonlethal damage ("[Nonlethal: 7]" in the note) does: equal to the current hit points
+// the combatant is staggered, above them unconscious (and does not act, as one dying).
+enum class NonlethalState { None, Staggered, Unconscious };
+NonlethalState nonlethalState(const roster::Row &row);
+
+// The d20 rules of one change of a row's hit points, `amount` of `kind` (a Hit's negative
+// amount heals):
+// - damage takes the temporary hit points first ("[Temp: 8]" leaves at 0), then the number;
+// - healing raises the number up to the maximum and takes as much off the nonlethal damage;
+// - temporary hit points do not stack: the higher grant stays;
+// - nonlethal damage adds up in "[Nonlethal: 7]";
+// then the down rule. `said` tells what the game master could not see coming ("healed 5, to
+// the maximum 45"); empty otherwise. The row is unchanged when refused.
+struct HitPointChange
+{
+    enum class Refusal { None, HitPoints, NoteTooLong };
+    Refusal refusal = Refusal::None;
+    QString said;
+};
+HitPointChange changeHitPoints(roster::Row &row, Amount::Kind kind, double amount, DownRule rule = {});
 
 } // namespace combat

@@ -17,6 +17,12 @@
 
 namespace {
 
+QString noteTooLong(const QString &rowLabel)
+{
+    return QStringLiteral("%1: the note would be too long to edit with its hit points' tag. Nothing was changed.")
+        .arg(rowLabel);
+}
+
 // The merge keys: successive edits of one text, or steps of one held spin button.
 QString fieldKey(int row, roster::Field field)
 {
@@ -233,17 +239,29 @@ CommandResult CombatDocument::stepSpin(int r, SpinField field, int direction, bo
             return CommandResult::done(); // at a bound: the text stays
         text = *stepped;
         if (hitPoints)
-            combat::applyDownRowRule(row, r);
+            combat::applyDownRowRule(row, r, m_downRule);
         return commit(std::move(next),
                       (hitPoints ? QStringLiteral("HP step in ") : QStringLiteral("AC step in ")) + rowLabel(r),
                       QStringLiteral("spin %1 %2").arg(r).arg(int(field)));
     });
 }
 
-CommandResult CombatDocument::subtract(int r)
+CommandResult CombatDocument::subtract(int r, combat::Dice &dice, QList<combat::RollRecord> &lines)
 {
     CombatState next = m_state;
-    combat::subtractDamage(next.roster.rows[static_cast<std::size_t>(r)]);
+    roster::Row &row = next.roster.rows[static_cast<std::size_t>(r)];
+    const combat::Subtracted done = combat::subtractDamage(row, dice, m_downRule);
+    if (done.change.refusal == combat::HitPointChange::Refusal::NoteTooLong)
+        return CommandResult::refused(noteTooLong(rowLabel(r)), roster::FieldLocation{r, roster::Field::Note});
+    const QString who = roster::nameOrRowLabel(row, r);
+    if (!done.rolled.shown.isEmpty() || !done.change.said.isEmpty()) {
+        QString result = done.rolled.shown.isEmpty()
+            ? done.change.said
+            : QStringLiteral("%1 (%2)").arg(roster::numberToText(done.rolled.total), done.rolled.shown);
+        if (!done.rolled.shown.isEmpty() && !done.change.said.isEmpty())
+            result += QStringLiteral("; ") + done.change.said;
+        lines.append({combat::RollKind::Damage, who, done.typed, result, {}, true, {}});
+    }
     // The amount typed for the blow and the blow are one step.
     m_history.reopenMerge(amountKey(r));
     const CommandResult result = commit(std::move(next), QStringLiteral("Substract ") + rowLabel(r), amountKey(r));
@@ -251,26 +269,43 @@ CommandResult CombatDocument::subtract(int r)
     return result;
 }
 
-CommandResult CombatDocument::blow(const QList<int> &rows, double amount, const QString &rolled)
+CommandResult CombatDocument::blow(const QList<int> &rows, const Blow &blow, QList<combat::RollRecord> *said)
 {
+    using Kind = combat::Amount::Kind;
     CombatState next = m_state;
-    // Given while a combatant acts, it is theirs and counts down at their turns.
-    const QString source = currentRowHolds() ? row(m_state.turn.current().row).name : QString();
     for (const int r : rows) {
         if (!isRow(r) || row(r).name.isEmpty())
             return CommandResult::refused(QStringLiteral("%1 holds nobody to strike. Nothing was changed.")
                                               .arg(isRow(r) ? rowLabel(r) : roster::rowLabel(r)));
-        if (!combat::takeBlow(next.roster.rows[static_cast<std::size_t>(r)], amount))
+        // A save halves damage, rounded down; it does nothing to a heal or a grant.
+        const bool halved = blow.saved.contains(r) && blow.kind != Kind::Temporary && blow.amount > 0;
+        const double amount = halved ? std::floor(blow.amount / 2) : blow.amount;
+        roster::Row &target = next.roster.rows[static_cast<std::size_t>(r)];
+        const combat::HitPointChange change = combat::changeHitPoints(target, blow.kind, amount, m_downRule);
+        if (change.refusal == combat::HitPointChange::Refusal::NoteTooLong)
+            return CommandResult::refused(noteTooLong(rowLabel(r)), roster::FieldLocation{r, roster::Field::Note});
+        if (change.refusal != combat::HitPointChange::Refusal::None)
             return CommandResult::refused(
                 QStringLiteral("%1: the hit points cannot take this amount. Nothing was changed.").arg(rowLabel(r)),
                 roster::FieldLocation{r, roster::Field::HitPoints});
+        if (said && !change.said.isEmpty())
+            said->append(combat::notRolled(combat::RollKind::Damage, roster::nameOrRowLabel(target, r),
+                                           roster::numberToText(amount), change.said));
     }
-    const QString verb = amount < 0 ? QStringLiteral("Heal ") : QStringLiteral("Damage ");
     const QString whom = rows.size() == 1 ? roster::shownText(row(rows.first()).name, roster::ShownNameLength)
                                           : QStringLiteral("%1 combatants").arg(rows.size());
-    const QString from = rolled.isEmpty() ? QString() : QStringLiteral(": ") + roster::shownText(rolled, 24);
-    return commitFight(std::move(next),
-                       QStringLiteral("%1%2 (%3%4)").arg(verb, whom, roster::numberToText(std::abs(amount)), from));
+    const QString from = blow.rolled.isEmpty() ? QString() : QStringLiteral(": ") + roster::shownText(blow.rolled, 24);
+    const QString amount = roster::numberToText(std::abs(blow.amount)) + from;
+    switch (blow.kind) {
+    case Kind::Temporary:
+        return commitFight(std::move(next), QStringLiteral("Temporary Hit Points to %1 (%2)").arg(whom, amount));
+    case Kind::Nonlethal:
+        return commitFight(std::move(next), QStringLiteral("Nonlethal Damage to %1 (%2)").arg(whom, amount));
+    case Kind::Hit:
+        break;
+    }
+    const QString verb = blow.amount < 0 ? QStringLiteral("Heal ") : QStringLiteral("Damage ");
+    return commitFight(std::move(next), QStringLiteral("%1%2 (%3)").arg(verb, whom, amount));
 }
 
 CommandResult CombatDocument::clearRow(int r)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "combat/Amount.h"
+#include "combat/DownRow.h"
 #include "combat/Initiative.h"
 #include "combat/Reinforcements.h"
 #include "document/CombatState.h"
@@ -72,7 +74,9 @@ public:
     // A spin button's step; the steps of one held button are one step of the history. At a
     // bound the text stays, and that is done too; a number beyond a double is refused.
     CommandResult stepSpin(int row, SpinField field, int direction, bool held);
-    CommandResult subtract(int row);
+    // Substract (combat::subtractDamage): the row's amount, its dice rolled with `dice` into
+    // `lines` for the Rolls list.
+    CommandResult subtract(int row, combat::Dice &dice, QList<combat::RollRecord> &lines);
     CommandResult clearRow(int row);
     CommandResult newCombat();
     // The list is calculated again; the turn stays with its combatant.
@@ -98,11 +102,26 @@ public:
     // ("[Stunned: 2, Ilyra]", combat::sourceOf), so it counts down at their turns. Refused for a name that cannot be a condition, rounds outside 1 to 99,
     // an empty row, or a note the condition would make too long to edit.
     CommandResult addCondition(const QList<int> &rows, const QString &name, int rounds);
-    // A blow of `amount` (negative heals) to each of `rows`, as one step named after it:
-    // "Damage Wolf 2 (7)", "Heal Sela (5)", "Damage 4 combatants (14)", with the dice it was
-    // rolled from when `rolled` names them ("Damage Wolf 2 (21: 6d6)"). Refused for an empty
-    // row or hit points that cannot take it.
-    CommandResult blow(const QList<int> &rows, double amount, const QString &rolled = QString());
+    // A blow to each of `rows` by the hit-point rules (combat::changeHitPoints), as one step
+    // named after it: "Damage Wolf 2 (7)", "Heal Sela (5)", "Damage 4 combatants (14)",
+    // "Temporary Hit Points to Borin (8)", "Nonlethal Damage to Ogre (7)", with the dice it was
+    // rolled from when `rolled` names them ("Damage Wolf 2 (21: 6d6)"). The rows in `saved`
+    // made their saves and take half of a damage, rounded down. `said` gets lines for the Rolls
+    // list of what the rules did that the game master could not see coming ("Borin, damage -10:
+    // healed 5, to the maximum 45"). Refused for an empty row, hit points that cannot take it, or a note it would make
+    // too long to edit.
+    struct Blow
+    {
+        combat::Amount::Kind kind = combat::Amount::Kind::Hit;
+        double amount = 0; // a Hit's negative amount heals
+        QString rolled;
+        QList<int> saved;
+    };
+    CommandResult blow(const QList<int> &rows, const Blow &blow, QList<combat::RollRecord> *said = nullptr);
+    CommandResult blow(const QList<int> &rows, double damage) { return blow(rows, Blow{{}, damage, {}, {}}); }
+    // Whether a monster (a row without [PC]) is down at 0 hit points already, for every change
+    // of hit points from here on (combat::DownRule); a load keeps the rule at -10.
+    void setMonstersDieAtZero(bool on) { m_downRule.monstersAtZero = on; }
     // Rolls initiative into the fields that roll (combat::rollInitiative) as one step, "Roll
     // Initiative", "Roll Initiative for Monsters" or "Roll Initiative Again"; `lines` gets the
     // lines for the Rolls list.
@@ -165,6 +184,7 @@ private:
 
     UndoHistory m_history;
     CombatState m_state;
+    combat::DownRule m_downRule;
     CombatState m_savedState;
     QString m_savePath;
     QString m_lastCombatPath;

@@ -68,7 +68,8 @@ private slots:
         expected.amount.clear();
         setState(expected, after);
 
-        combat::subtractDamage(row);
+        combat::RandomDice dice(1);
+        combat::subtractDamage(row, dice);
         QCOMPARE(row, expected);
         QVERIFY(row.amount.isEmpty());
     }

@@ -74,11 +74,13 @@ void TestCombatDocument::steps()
     QFETCH(QString, script);
     CombatDocument doc;
     typeParty(doc);
+    combat::RandomDice dice(1);
+    QList<combat::RollRecord> lines;
     for (const QChar action : script) {
         const roster::Row &row = doc.row(1);
         switch (action.unicode()) {
         case u'a': QVERIFY_DONE(doc.setAmount(1, row.amount + u"20"_s)); break;
-        case u's': QVERIFY_DONE(doc.subtract(1)); break;
+        case u's': QVERIFY_DONE(doc.subtract(1, dice, lines)); break;
         case u'x': QVERIFY_DONE(doc.setFieldText(1, roster::Field::Note, row.note + u'x')); break;
         case u'b': QVERIFY_DONE(doc.setFieldText(1, roster::Field::Note, row.note.chopped(1))); break;
         case u't':

@@ -116,7 +116,7 @@ public:
             return (void)m_doc.setIncluded(row, r.check == 0), u"box %1"_s.arg(row);
         if (pick < 78) {
             mustBeDone(m_doc.setAmount(row, QString::number(m_random.bounded(-8, 15))));
-            mustBeDone(m_doc.subtract(row));
+            mustBeDone(m_doc.subtract(row, m_dice, m_lines));
             return u"Substract %1"_s.arg(row);
         }
         if (pick < 84) {
@@ -145,6 +145,8 @@ public:
 
 private:
     QRandomGenerator m_random;
+    combat::RandomDice m_dice{1};
+    QList<combat::RollRecord> m_lines;
     CombatDocument m_doc;
     QString m_party;
     QString m_arrivals;

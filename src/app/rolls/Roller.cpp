@@ -25,13 +25,23 @@ void Roller::rollInitiative(const combat::InitiativeChoice &choice)
         m_rolls.add(lines);
 }
 
-combat::RolledAmount Roller::rollAmount(const combat::Amount &amount, const QString &text)
+combat::RolledAmount Roller::rollAmount(const combat::Amount &amount, const QString &text, const QString &who)
 {
     const combat::RolledAmount rolled = combat::rollAmount(amount, dice());
     if (!amount.dice.isEmpty())
-        m_rolls.add({combat::RollRecord{combat::RollKind::Damage, QString(), text,
+        m_rolls.add({combat::RollRecord{combat::RollKind::Damage, who, text,
                                         QStringLiteral("%1 (%2)").arg(rolled.total).arg(rolled.shown), {}, true, {}}});
     return rolled;
+}
+
+
+CommandResult Roller::subtract(int row)
+{
+    QList<combat::RollRecord> lines;
+    const CommandResult result = m_document.subtract(row, dice(), lines);
+    if (result.isDone())
+        m_rolls.add(lines);
+    return result;
 }
 
 CommandResult Roller::rollInitiativeInWalk(int row, int walk, bool groups)

@@ -27,7 +27,10 @@ public:
 
     void rollInitiative(const combat::InitiativeChoice &choice);
     // A blow's amount from the target bar: its dice rolled, and a line for them.
-    combat::RolledAmount rollAmount(const combat::Amount &amount, const QString &text);
+    combat::RolledAmount rollAmount(const combat::Amount &amount, const QString &text, const QString &who);
+    // Substract in the row (CombatDocument::subtract): the amount's dice rolled, and a line for
+    // them and for what the hit-point rules did.
+    CommandResult subtract(int row);
     // The initiative walk's roll for one row (CombatDocument::rollInitiativeInWalk).
     CommandResult rollInitiativeInWalk(int row, int walk, bool groups);
     // The row's Attack or Damage text; with no row (-1), a line that says so.

@@ -35,11 +35,13 @@ void setTextIfChanged(FieldEdit *field, const QString &text)
 
 } // namespace
 
-RosterView::RosterView(CombatDocument &document, OrderModel &order, CommandReporter &reporter, QWidget *parent)
+RosterView::RosterView(CombatDocument &document, OrderModel &order, CommandReporter &reporter,
+                       std::function<CommandResult(int row)> subtract, QWidget *parent)
     : CaptionedScrollArea(parent)
     , m_document(document)
     , m_order(order)
     , m_reporter(reporter)
+    , m_subtract(std::move(subtract))
 {
     createControls();
     layOutControls();
@@ -232,9 +234,9 @@ void RosterView::tellDocument()
         edits(m_includes[r], &QCheckBox::toggled,
               [this, r] { return m_document.setIncluded(r, m_includes[r]->isChecked()); });
         edits(m_clears[r], &QPushButton::clicked, [this, r] { return m_document.clearRow(r); });
-        edits(m_substracts[r], &QPushButton::clicked, [this, r] { return m_document.subtract(r); });
+        edits(m_substracts[r], &QPushButton::clicked, [this, r] { return m_subtract(r); });
         // Enter in the amount box takes the damage off, as "Substract" beside it does.
-        edits(m_amounts[r], &QLineEdit::returnPressed, [this, r] { return m_document.subtract(r); });
+        edits(m_amounts[r], &QLineEdit::returnPressed, [this, r] { return m_subtract(r); });
     }
     // The document's signal, not the editor's: the note has its new text only by then.
     edits(m_note->document(), &QTextDocument::contentsChanged,

@@ -3,9 +3,11 @@
 #include "app/roster/FieldViews.h"
 #include "app/widgets/CaptionedScrollArea.h"
 #include "document/CombatState.h"
+#include "document/CommandResult.h"
 #include "roster/Fields.h"
 
 #include <array>
+#include <functional>
 
 class CombatDocument;
 class CommandReporter;
@@ -28,7 +30,9 @@ class SpinButton;
 class RosterView : public CaptionedScrollArea
 {
 public:
-    RosterView(CombatDocument &document, OrderModel &order, CommandReporter &reporter, QWidget *parent = nullptr);
+    // `subtract` takes a row's amount off its hit points, as Substract and Enter in the amount ask.
+    RosterView(CombatDocument &document, OrderModel &order, CommandReporter &reporter,
+               std::function<CommandResult(int row)> subtract, QWidget *parent = nullptr);
     ~RosterView() override;
 
     // The row `widget` belongs to (a row's field, box or button), or -1.
@@ -79,6 +83,7 @@ private:
     CombatDocument &m_document;
     OrderModel &m_order;
     CommandReporter &m_reporter;
+    std::function<CommandResult(int row)> m_subtract;
 
     std::array<RowControls<FieldEdit>, roster::FieldCount> m_fields{}; // by roster::Field
     RowControls<SpinButton> m_hitPointsSpins{}, m_armourClassSpins{};

@@ -45,7 +45,8 @@ MainFrm::MainFrm(CombatDocument &document, std::unique_ptr<Prompts> prompts, QWi
     m_files = std::make_unique<CombatFiles>(m_document, m_reporter, this);
     setAcceptDrops(true); // a combat file dropped on the window loads
     m_order = new OrderModel(m_document, this);
-    m_roster = new RosterView(m_document, *m_order, m_reporter);
+    m_roller = new Roller(m_document, m_reporter, this);
+    m_roster = new RosterView(m_document, *m_order, m_reporter, [this](int row) { return m_roller->subtract(row); });
     m_reporter.setFieldFocus([this](const roster::FieldLocation &at) { m_roster->focusField(at.row, at.field); });
     m_fightKeys = std::make_unique<FightKeys>(m_document, m_reporter, *m_roster, [this]() -> TargetBar & { return targetBar(); },
                                               [this] { return m_targetBar; });
@@ -56,7 +57,6 @@ MainFrm::MainFrm(CombatDocument &document, std::unique_ptr<Prompts> prompts, QWi
     m_column->setSpacing(0);
     m_column->addWidget(m_roster, 1);
     // Beside the general note, and after it in the focus order.
-    m_roller = new Roller(m_document, m_reporter, this);
     m_rollsPanel = new RollsPanel(m_roller->rolls(), m_roller->fixedDice());
     m_roster->placeBesideNote(m_rollsPanel, m_rollsPanel->list());
     connect(m_rollsPanel, &RollsPanel::rollAgain, this, [this](int line) { m_roller->rollAgain(line); });
@@ -191,9 +191,11 @@ TargetBar &MainFrm::targetBar()
         connect(m_targetBar, &TargetBar::fightGoesOn, m_roster, &RosterView::focusOrderList);
         connect(m_targetBar, &TargetBar::closed, m_roster, &RosterView::showCurrentItem);
         m_targetBar->setGoTo([this](int row, roster::Field field) { return m_roster->goToField(row, field); });
-        m_targetBar->setRollAmount([this](const combat::Amount &amount, const QString &text) {
-            return m_roller->rollAmount(amount, text);
-        });
+        m_targetBar->setRollAmount(
+            [this](const combat::Amount &amount, const QString &text, const QString &who) {
+                return m_roller->rollAmount(amount, text, who);
+            },
+            [this](const QList<combat::RollRecord> &said) { m_roller->rolls().add(said); });
         m_targetBar->setRoll([this](int row, int walk) {
             return m_roller->rollInitiativeInWalk(row, walk, mnuGroupInitiative->isChecked());
         });

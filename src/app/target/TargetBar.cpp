@@ -24,8 +24,9 @@ namespace {
 constexpr qsizetype BarNameLength = 40;
 
 const QString DamageHint = QStringLiteral(
-    "Letters of a name or #row choose, \u2191\u2193 step, Space or Ctrl+Enter adds another target; "
-    "Enter goes to the amount (a minus heals, 14/2 halves), Enter again strikes; Esc closes.");
+    "Letters of a name or #row choose, \u2191\u2193 step, Space or Ctrl+Enter adds another target, Shift+Space one "
+    "that saved (half); Enter goes to the amount (2d6+3, a minus heals, 6d6/2 halves, t8 temporary, n7 nonlethal), "
+    "Enter again strikes; Esc closes.");
 const QString ConditionHint = QStringLiteral(
     "Letters of a name or #row choose, \u2191\u2193 step, Space or Ctrl+Enter adds another target; "
     "Enter goes to the condition, then its rounds (1 to %1), Enter again adds it; Esc closes.")
@@ -198,6 +199,10 @@ bool TargetBar::targetKey(QKeyEvent *key)
         moveToDetails();
         return true;
     }
+    if (key->key() == Qt::Key_Space && key->modifiers().testFlag(Qt::ShiftModifier) && m_mode == Mode::Damage) {
+        addChosen(true); // made its save: half the damage
+        return true;
+    }
     if (key->key() == Qt::Key_Space) {
         // A blank that can go on with a name ("Wolf 2") is typed; any other adds the target.
         if (typed.trimmed().isEmpty() || !combat::continuesSomeName(m_choice.offered(), m_document.roster(), typed)) {
@@ -252,9 +257,9 @@ void TargetBar::choose(const QString &typed)
                    : QStringLiteral("No combatant in the fight answers to \u201c%1\u201d.").arg(isolated(typed.trimmed())));
 }
 
-void TargetBar::addChosen()
+void TargetBar::addChosen(bool saved)
 {
-    if (!m_choice.add()) {
+    if (!m_choice.add(saved)) {
         say(ChooseFirst);
         return;
     }
@@ -292,39 +297,6 @@ void TargetBar::apply()
         closeToFight();
 }
 
-void TargetBar::applyBlow(const QList<int> &rows)
-{
-    const QString typed = m_amount->text().trimmed();
-    const std::optional<combat::Amount> amount = combat::parseAmount(typed);
-    auto refuse = [this](const QString &why) {
-        say(why);
-        m_amount->selectAll();
-    };
-    if (!amount) {
-        refuse(typed.isEmpty() ? QStringLiteral("Type the damage first: 7, 2d6+3, a heal as -5, half of 6d6 as 6d6/2.")
-                               : QStringLiteral("\u201c%1\u201d is no amount: type damage as 7 or 2d6+3, healing as -5, "
-                                                "half as 6d6/2.")
-                                     .arg(roster::shownText(typed, BarNameLength)));
-        return;
-    }
-    if (amount->kind != combat::Amount::Kind::Hit) {
-        refuse(QStringLiteral("Temporary and nonlethal hit points are not kept yet."));
-        return;
-    }
-    // Dice are rolled now, once for every target, and the roll is a line of the Rolls list.
-    const combat::RolledAmount rolled = m_rollAmount ? m_rollAmount(*amount, typed) : combat::RolledAmount{};
-    if (rolled.total == 0 || std::abs(rolled.total) > combat::MaximumBlow) {
-        refuse(rolled.total == 0 ? QStringLiteral("A blow of 0 changes nothing; type the damage, or Esc to close.")
-                                 : QStringLiteral("A blow of %1 is past what Fraymark takes (%2 either way).")
-                                       .arg(rolled.total)
-                                       .arg(combat::MaximumBlow));
-        return;
-    }
-    if (m_reporter.report(m_document.blow(rows, rolled.total, amount->dice.isEmpty() ? QString() : typed),
-                          [this](const QString &why) { say(why); }))
-        closeToFight();
-}
-
 void TargetBar::followTheFight()
 {
     if (!isVisible())
@@ -349,9 +321,10 @@ void TargetBar::showChoice()
 {
     auto describe = [this](int r) {
         const roster::Row &row = m_document.row(r);
-        return QStringLiteral("%1 (row %2, %3 HP)")
+        return QStringLiteral("%1 (row %2, %3 HP%4)")
             .arg(isolated(row.name), QString::number(r + 1),
-                 row.hp.isEmpty() ? QStringLiteral("no") : roster::shownText(row.hp, 16));
+                 row.hp.isEmpty() ? QStringLiteral("no") : roster::shownText(row.hp, 16),
+                 m_mode == Mode::Damage && m_choice.saved(r) ? QStringLiteral(", saved") : QString());
     };
     QStringList aimed;
     for (const int r : m_choice.targets())

@@ -2,6 +2,7 @@
 
 #include "app/target/TargetChoice.h"
 #include "combat/Amount.h"
+#include "combat/Rolls.h"
 #include "document/CommandResult.h"
 #include "roster/Fields.h"
 
@@ -58,9 +59,13 @@ public:
     void setGoTo(std::function<bool(int row, roster::Field field)> goTo) { m_goTo = std::move(goTo); }
     void setRoll(std::function<CommandResult(int row, int walk)> roll) { m_roll = std::move(roll); }
     // A blow's amount rolled (its dice, and a line of the Rolls list for them).
-    void setRollAmount(std::function<combat::RolledAmount(const combat::Amount &, const QString &)> roll)
+    // Rolls a blow's amount for `who` (the targets as the bar names them) into the Rolls
+    // list; the rules' words about a blow (`said`) go there too.
+    using RollAmount = std::function<combat::RolledAmount(const combat::Amount &, const QString &text, const QString &who)>;
+    void setRollAmount(RollAmount roll, std::function<void(const QList<combat::RollRecord> &said)> tell)
     {
         m_rollAmount = std::move(roll);
+        m_tell = std::move(tell);
     }
     QLineEdit *amountEdit() const { return m_amount; }
     // What went wrong with the last key, or how to go on.
@@ -95,7 +100,7 @@ private:
     bool amountKey(QKeyEvent *key);
     bool conditionKey(QKeyEvent *key);
     void choose(const QString &typed);
-    void addChosen();
+    void addChosen(bool saved = false);
     bool moveToDetails();
     void apply();
     void applyBlow(const QList<int> &rows);
@@ -118,7 +123,8 @@ private:
     QPointer<QWidget> m_returnFocus;
     std::function<bool(int, roster::Field)> m_goTo;
     std::function<CommandResult(int, int)> m_roll;
-    std::function<combat::RolledAmount(const combat::Amount &, const QString &)> m_rollAmount;
+    RollAmount m_rollAmount;
+    std::function<void(const QList<combat::RollRecord> &)> m_tell;
     // The initiative walk's rows still to ask, the one asked first, each with the combatant it
     // held when the walk began: one filled anew meanwhile is not asked.
     QList<WalkRow> m_walkRows;

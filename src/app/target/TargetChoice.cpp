@@ -8,6 +8,7 @@
 void TargetChoice::start(int row)
 {
     m_added.clear();
+    m_saved.clear();
     m_seen.clear();
     const bool isOffered = offered().contains(row);
     setChosen(isOffered ? row : -1);
@@ -66,11 +67,15 @@ void TargetChoice::step(int by)
     setChosen(rows[next]);
 }
 
-bool TargetChoice::add()
+bool TargetChoice::add(bool saved)
 {
     if (m_chosen < 0)
         return false;
     m_followsTurn = false;
+    if (saved && m_saved.contains(m_chosen))
+        m_saved.removeAll(m_chosen);
+    else if (saved)
+        m_saved.append(m_chosen);
     if (!m_added.contains(m_chosen))
         m_added.append(m_chosen);
     const QList<int> rows = offered();
@@ -84,6 +89,16 @@ bool TargetChoice::add()
     setChosen(next);
     m_chosenCounts = false;
     return true;
+}
+
+QList<int> TargetChoice::savedTargets() const
+{
+    QList<int> rows;
+    for (const int r : targets()) {
+        if (m_saved.contains(r))
+            rows.append(r);
+    }
+    return rows;
 }
 
 QStringList TargetChoice::follow()
@@ -100,6 +115,7 @@ QStringList TargetChoice::follow()
             continue;
         gone.append(nameSeen(r));
         m_added.removeAll(r);
+        m_saved.removeAll(r);
         if (m_chosen == r)
             m_chosen = -1;
     }

@@ -44,7 +44,11 @@ public:
     // The next or previous in the order (from the current combatant when nobody is chosen).
     void step(int by);
     // The chosen row joins the targets, and the next in the order not yet added is offered.
-    bool add();
+    // With `saved` it made its saving throw, or, added already, it did not after all.
+    bool add(bool saved = false);
+    // The targets that made their saves against the blow.
+    bool saved(int row) const { return m_saved.contains(row); }
+    QList<int> savedTargets() const;
     // After any change of the combat: follows the turn, and drops every target that left
     // the fight or whose row no longer holds it. The names of those dropped.
     QStringList follow();
@@ -65,5 +69,6 @@ private:
     bool m_followsTurn = false;
     Offer m_offer = Offer::Fight;
     QList<int> m_added;
+    QList<int> m_saved;
     QHash<int, Seen> m_seen;
 };

@@ -1,0 +1,57 @@
+// The target bar's Damage mode: an amount of damage, healing, temporary hit points or
+// nonlethal damage, its dice rolled once for every target, and half for those who saved.
+#include "app/target/TargetBar.h"
+
+#include "app/dialogs/CommandReporter.h"
+#include "app/target/BarText.h"
+#include "combat/Amount.h"
+#include "document/CombatDocument.h"
+#include "roster/ShownText.h"
+
+#include <QLineEdit>
+
+#include <cmath>
+
+namespace {
+
+constexpr qsizetype ShownAmountLength = 24;
+
+} // namespace
+
+void TargetBar::applyBlow(const QList<int> &rows)
+{
+    const QString typed = m_amount->text().trimmed();
+    const std::optional<combat::Amount> amount = combat::parseAmount(typed);
+    auto refuse = [this](const QString &why) {
+        say(why);
+        m_amount->selectAll();
+    };
+    if (!amount) {
+        refuse(typed.isEmpty() ? QStringLiteral("Type the damage first: 7, 2d6+3, a heal as -5, half of 6d6 as 6d6/2.")
+                               : QStringLiteral("\u201c%1\u201d is no amount: type damage as 7 or 2d6+3, healing as -5, "
+                                                "half as 6d6/2, temporary hit points as t8, nonlethal damage as n7.")
+                                     .arg(roster::shownText(typed, ShownAmountLength)));
+        return;
+    }
+    QStringList names;
+    for (const int r : rows)
+        names.append(m_document.row(r).name);
+    // Dice are rolled now, once for every target, and the roll is a line of the Rolls list.
+    const combat::RolledAmount rolled =
+        m_rollAmount ? m_rollAmount(*amount, typed, names.join(QStringLiteral(", "))) : combat::RolledAmount{};
+    if (rolled.total == 0 || std::abs(rolled.total) > combat::MaximumBlow) {
+        refuse(rolled.total == 0 ? QStringLiteral("A blow of 0 changes nothing; type the damage, or Esc to close.")
+                                 : QStringLiteral("A blow of %1 is past what Fraymark takes (%2 either way).")
+                                       .arg(rolled.total)
+                                       .arg(combat::MaximumBlow));
+        return;
+    }
+    const CombatDocument::Blow blow{amount->kind, rolled.total, amount->dice.isEmpty() ? QString() : typed,
+                                    m_choice.savedTargets()};
+    QList<combat::RollRecord> said;
+    if (m_reporter.report(m_document.blow(rows, blow, &said), [this](const QString &why) { say(why); })) {
+        if (m_tell && !said.isEmpty())
+            m_tell(said);
+        closeToFight();
+    }
+}
