@@ -94,7 +94,7 @@ int main(int argc, char **argv)
     const QString longest = QStringLiteral("+5/").repeated(32767 / 3);
     const long rolls = std::max(iterations / 20, 1L);
     const double attack = nsPerCall(rolls, [&](long) { sink += combat::rollAttack(QStringLiteral("Ogre"), fullAttack, dice).result.size(); });
-    const double damage = nsPerCall(rolls, [&](long) { sink += combat::rollDamage(QStringLiteral("Ogre"), mixedDamage, dice).result.size(); });
+    const double damage = nsPerCall(rolls, [&](long) { sink += combat::rollDamage(QStringLiteral("Ogre"), mixedDamage, fullAttack, dice).result.size(); });
     const double longText = nsPerCall(rolls, [&](long) { sink += combat::rollAttack(QStringLiteral("Ogre"), longest, dice).result.size(); });
     for (roster::Row &row : r.rows)
         row.ini = QStringLiteral("+2");

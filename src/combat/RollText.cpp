@@ -67,10 +67,12 @@ bool readAttackPart(const QString &part, const AttackRoll &before, QList<AttackR
         return false;
     }
     QString label = wordsOf(text);
+    int weapon = rolls.isEmpty() ? 0 : before.part + 1;
     if (label.isEmpty()) {
         label = before.label;
         if (critical.threatFrom == 20 && critical.multiplier == 0)
             critical = {before.threatFrom, before.multiplier};
+        weapon = before.part;
     }
 
     if (rolls.size() + qsizetype(count) * bonuses.size() > MaxAttackRolls) {
@@ -79,7 +81,7 @@ bool readAttackPart(const QString &part, const AttackRoll &before, QList<AttackR
     }
     for (int c = 0; c < count; ++c)
         for (int bonus : bonuses)
-            rolls.append({label, bonus, critical.threatFrom, critical.multiplier});
+            rolls.append({label, bonus, critical.threatFrom, critical.multiplier, weapon});
     return true;
 }
 

@@ -42,6 +42,8 @@ struct AttackRoll
     int bonus = 0;
     int threatFrom = 20; // a natural roll at or above this threatens a critical hit
     int multiplier = 0;  // the critical's multiplier when the text names one ("x3"), else 0
+    int part = 0;        // which weapon of the text, from 0: "bite +7, 2 claws +5" has two;
+                         // a part of bonuses alone is the weapon before it
 
     bool operator==(const AttackRoll &) const = default;
 };

@@ -1,9 +1,12 @@
 #include "combat/Rolls.h"
 
+#include "combat/Amount.h"
+#include "combat/DamagePlan.h"
 #include "combat/Initiative.h"
 #include "roster/ShownText.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace combat {
 namespace {
@@ -57,7 +60,69 @@ bool labelsDiffer(const QList<AttackRoll> &rolls)
     return std::any_of(rolls.cbegin(), rolls.cend(), [&](const AttackRoll &r) { return r.label != rolls.front().label; });
 }
 
+RollRecord rolled(RollKind kind, const QString &who, const QString &text)
+{
+    RollRecord record;
+    record.kind = kind;
+    record.who = who;
+    record.text = text;
+    record.rolled = true;
+    return record;
+}
+
+// The faces of each term of a group (none for a number), each die rolled `times` over; the
+// faces already given count.
+using Faces = QList<QList<int>>;
+Faces rollFaces(const DamageGroup &group, int times, Dice &dice, Faces faces = {})
+{
+    faces.resize(group.terms.size());
+    for (qsizetype t = 0; t < group.terms.size(); ++t) {
+        const DiceTerm &term = group.terms[t];
+        if (term.sides > 0)
+            while (faces[t].size() < qsizetype(term.count) * times)
+                faces[t].append(dice.roll(term.sides));
+    }
+    return faces;
+}
+
+// "12 fire (1d8: 8, +4)": the group `times` over (1d8+4 twice is 2d8+8), with its kind, then
+// each term; `total` gets the sum.
+QString shownGroup(const DamageGroup &group, const Faces &faces, int times, qint64 &total)
+{
+    total = 0;
+    QStringList terms;
+    for (qsizetype t = 0; t < group.terms.size(); ++t) {
+        const DiceTerm &term = group.terms[t];
+        const QString sign = term.sign < 0 ? QStringLiteral("-") : terms.isEmpty() ? QString() : QStringLiteral("+");
+        if (term.sides == 0) {
+            total += qint64(term.sign) * term.count * times;
+            terms.append(sign + QString::number(qint64(term.count) * times));
+            continue;
+        }
+        QStringList shownFaces;
+        for (qsizetype d = 0; d < faces[t].size(); ++d) {
+            total += term.sign * faces[t][d];
+            if (d < ShownFaces)
+                shownFaces.append(QString::number(faces[t][d]));
+        }
+        if (faces[t].size() > ShownFaces)
+            shownFaces.append(QStringLiteral("…"));
+        terms.append(sign + QStringLiteral("%1d%2: %3").arg(faces[t].size()).arg(term.sides).arg(shownFaces.join(u' ')));
+    }
+    QString line = QString::number(total);
+    if (!group.kind.isEmpty())
+        line += u' ' + group.kind;
+    return line + QStringLiteral(" (%1)").arg(terms.join(QStringLiteral(", ")));
+}
+
 } // namespace
+
+std::optional<qint64> wholeTotal(double total)
+{
+    if (!std::isfinite(total) || total != std::trunc(total) || std::abs(total) > 1e15)
+        return std::nullopt;
+    return qint64(total);
+}
 
 RollRecord rollAttack(const QString &who, const QString &text, Dice &dice)
 {
@@ -67,7 +132,7 @@ RollRecord rollAttack(const QString &who, const QString &text, Dice &dice)
     // The labels are shown only where they tell the attacks apart.
     const bool labelled = labelsDiffer(parsed.rolls);
 
-    RollRecord record{RollKind::Attack, who, text, {}, {}, true, {}};
+    RollRecord record = rolled(RollKind::Attack, who, text);
     QStringList attacks;
     for (const AttackRoll &roll : parsed.rolls) {
         const int natural = dice.roll(20);
@@ -79,6 +144,7 @@ RollRecord rollAttack(const QString &who, const QString &text, Dice &dice)
             if (roll.multiplier > 0)
                 line += QStringLiteral(" x%1").arg(roll.multiplier);
             line += QStringLiteral(", confirm\u00a0") + d20Check(record, dice.roll(20), roll.bonus);
+            record.threats.append(int(attacks.size()));
         }
         attacks.append(line);
     }
@@ -86,47 +152,64 @@ RollRecord rollAttack(const QString &who, const QString &text, Dice &dice)
     return record;
 }
 
-RollRecord rollDamage(const QString &who, const QString &text, Dice &dice)
+RollRecord rollDamage(const QString &who, const QString &text, const QString &attack, Dice &dice,
+                      const QList<int> &criticals)
 {
-    const DamageText parsed = parseDamage(text);
-    if (parsed.groups.isEmpty())
-        return notRolled(RollKind::Damage, who, text, parsed.problem);
+    const DamagePlan plan = planDamage(attack, text);
+    if (plan.hits.isEmpty())
+        return notRolled(RollKind::Damage, who, text, plan.problem);
 
-    RollRecord record{RollKind::Damage, who, text, {}, {}, true, {}};
-    QStringList groups;
-    qint64 allTotal = 0;
-    for (const DamageGroup &group : parsed.groups) {
-        qint64 total = 0;
-        QStringList terms;
-        for (const DiceTerm &term : group.terms) {
-            const QString sign = term.sign < 0 ? QStringLiteral("-") : terms.isEmpty() ? QString() : QStringLiteral("+");
-            if (term.sides == 0) {
-                terms.append(sign + QString::number(term.count));
-                total += term.sign * term.count;
+    RollRecord record = rolled(RollKind::Damage, who, text);
+    record.attack = attack;
+    QStringList shown;
+    qint64 allTotal = 0, allCritical = 0;
+    int totals = 0;
+    for (const HitDamage &hit : plan.hits) {
+        const bool critical = hit.attack >= 0 && criticals.contains(hit.attack);
+        for (qsizetype g = 0; g < hit.groups.size(); ++g) {
+            const DamageGroup &group = hit.groups[g];
+            Faces faces = rollFaces(group, 1, dice);
+            qint64 total = 0;
+            QString line = group.label.isEmpty() ? QString() : group.label + u' ';
+            shown.append(line + shownGroup(group, faces, 1, total));
+            allTotal += total;
+            ++totals;
+            if (g > 0 || !critical) {
+                allCritical += total;
                 continue;
             }
-            QStringList faces;
-            for (int d = 0; d < term.count; ++d) {
-                const int face = dice.roll(term.sides);
-                total += term.sign * face;
-                if (d < ShownFaces)
-                    faces.append(QString::number(face));
-            }
-            if (term.count > ShownFaces)
-                faces.append(QStringLiteral("…"));
-            terms.append(sign + QStringLiteral("%1d%2: %3").arg(term.count).arg(term.sides).arg(faces.join(u' ')));
+            // The weapon's own dice and numbers times the multiplier; the faces above count.
+            faces = rollFaces(group, hit.multiplier, dice, faces);
+            shown.append(QStringLiteral("critical x%1 if confirmed ").arg(hit.multiplier)
+                         + shownGroup(group, faces, hit.multiplier, total));
+            allCritical += total;
+            if (!record.threats.contains(hit.attack))
+                record.threats.append(hit.attack);
         }
-        QString line = group.label.isEmpty() ? QString() : group.label + QStringLiteral(" ");
-        line += QString::number(total);
-        if (!group.kind.isEmpty())
-            line += u' ' + group.kind;
-        line += QStringLiteral(" (%1)").arg(terms.join(QStringLiteral(", ")));
-        groups.append(line);
-        allTotal += total;
     }
-    record.result = groups.join(QStringLiteral(" · "));
-    if (groups.size() > 1)
+    record.result = shown.join(QStringLiteral(" · "));
+    if (totals > 1) {
         record.result += QStringLiteral(" · in all %1").arg(allTotal);
+        if (!record.threats.isEmpty())
+            record.result += record.threats.size() == 1 ? QStringLiteral(", %1 with the critical").arg(allCritical)
+                                                        : QStringLiteral(", %1 with the criticals").arg(allCritical);
+    }
+    record.total = allTotal;
+    return record;
+}
+
+RollRecord rollDice(const QString &text, Dice &dice)
+{
+    const std::optional<Amount> amount = parseAmount(text);
+    if (!amount || amount->kind != Amount::Kind::Hit)
+        return notRolled(RollKind::Dice, QString(), text,
+                         QStringLiteral("not dice to roll (such as 6d6, 1d20+7 or 8d6/2); nothing rolled"));
+    const RolledAmount amountRolled = rollAmount(*amount, dice);
+    RollRecord record = rolled(RollKind::Dice, QString(), text);
+    record.result = QString::number(amountRolled.total);
+    if (!amountRolled.shown.isEmpty())
+        record.result += QStringLiteral(" (%1)").arg(amountRolled.shown);
+    record.total = wholeTotal(amountRolled.total);
     return record;
 }
 
@@ -140,7 +223,7 @@ RollRecord rollInitiativeCheck(const QString &who, const QString &modifier, int 
 
 RollRecord initiativeCheck(const QString &who, const QString &modifier, int value, int natural)
 {
-    RollRecord record{RollKind::Initiative, who, modifier, {}, {}, true, {}};
+    RollRecord record = rolled(RollKind::Initiative, who, modifier);
     record.result = d20Check(record, natural, value);
     return record;
 }
@@ -151,7 +234,12 @@ RollRecord rollAgain(const RollRecord &record, Dice &dice)
     case RollKind::Attack:
         return rollAttack(record.who, record.text, dice);
     case RollKind::Damage:
-        return rollDamage(record.who, record.text, dice);
+        return rollDamage(record.who, record.text, record.attack, dice, record.threats);
+    case RollKind::Dice: {
+        RollRecord again = rollDice(record.text, dice);
+        again.who = record.who; // a blow's dice name their targets
+        return again;
+    }
     case RollKind::Initiative:
         if (const auto modifier = initiativeModifier(record.text)) {
             RollRecord again = rollInitiativeCheck(record.who, modifier->text, modifier->value, dice);
@@ -166,12 +254,15 @@ RollRecord rollAgain(const RollRecord &record, Dice &dice)
 
 RollRecord notRolled(RollKind kind, const QString &who, const QString &text, const QString &why)
 {
-    return {kind, who, text, why, {}, false, {}};
+    RollRecord record = rolled(kind, who, text);
+    record.rolled = false;
+    record.result = why;
+    return record;
 }
 
 QString rollLine(const RollRecord &record)
 {
-    static const char *const KindNames[] = {"initiative", "attack", "damage"};
+    static const char *const KindNames[] = {"initiative", "attack", "damage", "roll"};
     QString line;
     if (!record.who.isEmpty()) {
         const QString names = (QStringList{record.who} + record.others).join(QStringLiteral(", "));

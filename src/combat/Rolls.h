@@ -6,11 +6,14 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // Rolling what a row's text asks for, and the line the Rolls list shows for it. Rolls change
 // nothing in the combat.
 namespace combat {
 
-enum class RollKind { Initiative, Attack, Damage };
+// Dice: any dice text, typed to be rolled, no row's.
+enum class RollKind { Initiative, Attack, Damage, Dice };
 
 struct RollRecord
 {
@@ -21,10 +24,21 @@ struct RollRecord
     QStringList marks; // "threat", "20", "1", each once
     bool rolled = false;
     QStringList others; // the rest of a group that one roll was for: "Wolf 2", "Wolf 3"
+    QString attack;     // damage: the Attack text its hits followed
+    QList<int> threats; // attack: its rolls that threatened (parseAttack's order); damage:
+                        // those whose damage it rolled as a critical too
+    std::optional<qint64> total; // what the damage or dice came to in all; none for d20s
 };
 
 RollRecord rollAttack(const QString &who, const QString &text, Dice &dice);
-RollRecord rollDamage(const QString &who, const QString &text, Dice &dice);
+// The damage of every attack the attack text makes (combat/DamagePlan); the hits that follow
+// the attack rolls in `criticals` also get their critical, which the line offers beside.
+RollRecord rollDamage(const QString &who, const QString &text, const QString &attack, Dice &dice,
+                      const QList<int> &criticals = {});
+// Any dice text the target bar's amount reads ("6d6", "1d20+7", "8d6/2"), but no "t" or "n".
+RollRecord rollDice(const QString &text, Dice &dice);
+// A sum as a RollRecord's total; none with a fraction ("2.5+1d4") or past any blow.
+std::optional<qint64> wholeTotal(double total);
 // A d20 plus the modifier's value; the text is the modifier as typed ("+3 dex").
 RollRecord rollInitiativeCheck(const QString &who, const QString &modifier, int value, Dice &dice, int *total = nullptr);
 // The same check on a d20 already rolled: a group's one die.

@@ -260,7 +260,11 @@ CommandResult CombatDocument::subtract(int r, combat::Dice &dice, QList<combat::
             : QStringLiteral("%1 (%2)").arg(roster::numberToText(done.rolled.total), done.rolled.shown);
         if (!done.rolled.shown.isEmpty() && !done.change.said.isEmpty())
             result += QStringLiteral("; ") + done.change.said;
-        lines.append({combat::RollKind::Damage, who, done.typed, result, {}, true, {}});
+        combat::RollRecord line = combat::notRolled(
+            done.rolled.shown.isEmpty() ? combat::RollKind::Damage : combat::RollKind::Dice, who, done.typed, result);
+        line.rolled = !done.rolled.shown.isEmpty();
+        line.total = line.rolled ? combat::wholeTotal(done.rolled.total) : std::nullopt;
+        lines.append(line);
     }
     // The amount typed for the blow and the blow are one step.
     m_history.reopenMerge(amountKey(r));

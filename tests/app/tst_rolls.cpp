@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QLineEdit>
 #include <QListView>
 #include <QRegularExpression>
 #include <QtTest>
@@ -48,6 +49,7 @@ private slots:
 
     void rollInitiativeIsOneStepTheOrderFollows();
     void rollsListShowsTheCurrentCombatantsRolls();
+    void quickRollAndACriticalsDamage();
     void groupInitiativeIsKeptBetweenRuns();
     void aSettingsFileOfAnotherKindIsNeitherReadNorWrittenThrough_data();
     void aSettingsFileOfAnotherKindIsNeitherReadNorWrittenThrough();
@@ -109,7 +111,8 @@ void TestRolls::rollsListShowsTheCurrentCombatantsRolls()
     QTest::keyClick(&w, Qt::Key_R, Qt::ControlModifier); // the damage again
     const QStringList lines = listTexts(list).replaceInStrings(QString(QChar(0xa0)), u" "_s);
     QCOMPARE(lines.size(), 3);
-    const QRegularExpression damage(u"^Sela, damage 1d6\\+3: (\\d+) \\(1d6: (\\d), \\+3\\)$"_s);
+    // A natural 20 makes the damage right after it offer the critical too.
+    const QRegularExpression damage(u"^Sela, damage 1d6\\+3: (\\d+) \\(1d6: (\\d), \\+3\\)( · critical x2 if confirmed .*)?$"_s);
     for (const QString &line : lines.first(2)) {
         const QRegularExpressionMatch m = damage.match(line);
         QVERIFY2(m.hasMatch(), qPrintable(line));
@@ -139,6 +142,39 @@ void TestRolls::rollsListShowsTheCurrentCombatantsRolls()
     for (int i = 0; i < RollsModel::MaxLines; ++i)
         QTest::keyClick(&w, Qt::Key_F4);
     QCOMPARE(list->model()->rowCount(), RollsModel::MaxLines);
+}
+
+void TestRolls::quickRollAndACriticalsDamage()
+{
+    MainFrm &w = window();
+    QListView *list = w.rollsPanel().list();
+    auto newest = [list] { return listTexts(list).value(0).replace(QChar(0xa0), u' '); };
+
+    // Shift+F4 reaches the field above the list; Enter rolls what it holds.
+    QTest::keyClick(&w, Qt::Key_F4, Qt::ShiftModifier);
+    auto *dice = control<QLineEdit>(w, u"RollDiceTxt"_s);
+    QVERIFY(dice->hasFocus());
+    QTest::keyClicks(dice, u"2d6+100"_s);
+    QTest::keyClick(dice, Qt::Key_Return);
+    const QRegularExpressionMatch rolled = QRegularExpression(u"^Roll 2d6\\+100: (\\d+) \\(2d6: (\\d), (\\d)\\)$"_s).match(newest());
+    QVERIFY2(rolled.hasMatch(), qPrintable(newest()));
+    QCOMPARE(rolled.captured(1).toInt(), rolled.captured(2).toInt() + rolled.captured(3).toInt() + 100);
+    QCOMPARE(w.rolls().record(0).total, rolled.captured(1).toLongLong());
+
+    // Damage right after a threat offers the critical; the next damage does not.
+    typeInto(field(w, Field::Attack, 1), u"+4 shortbow crit 2-20 x3"_s);
+    for (int tries = 0; tries < 30 && !newest().contains(u"threat"_s); ++tries)
+        QTest::keyClick(&w, Qt::Key_F3);
+    QVERIFY2(newest().startsWith(u"Goblin, attack"_s) && newest().contains(u"threat"_s), qPrintable(newest()));
+    QTest::keyClick(&w, Qt::Key_F4);
+    const QRegularExpressionMatch critical =
+        QRegularExpression(u"^Goblin, damage 1d6: (\\d) \\(1d6: (\\d)\\) · critical x3 if confirmed (\\d+) \\(3d6: (\\d) (\\d) (\\d)\\)$"_s)
+            .match(newest());
+    QVERIFY2(critical.hasMatch(), qPrintable(newest()));
+    QCOMPARE(critical.captured(4), critical.captured(2)); // the damage's die counts in the critical
+    QCOMPARE(critical.captured(3).toInt(), critical.captured(4).toInt() + critical.captured(5).toInt() + critical.captured(6).toInt());
+    QTest::keyClick(&w, Qt::Key_F4);
+    QVERIFY2(QRegularExpression(u"^Goblin, damage 1d6: \\d \\(1d6: \\d\\)$"_s).match(newest()).hasMatch(), qPrintable(newest()));
 }
 
 void TestRolls::groupInitiativeIsKeptBetweenRuns()

@@ -241,47 +241,93 @@ void TestDice::rollInitiativeChoosesFields()
     QTEST(lines, "lines");
 }
 
+// A damage row rolls its text after the attack text, with the criticals of `threats`.
 void TestDice::rollLines_data()
 {
-    QTest::addColumn<bool>("attack");
+    QTest::addColumn<QString>("kind"); // attack, damage or dice
+    QTest::addColumn<QString>("attack");
     QTest::addColumn<QString>("text");
+    QTest::addColumn<QList<int>>("threats"); // attack: those that threatened; damage: its criticals
     QTest::addColumn<QList<int>>("faces");
     QTest::addColumn<QString>("line");
     QTest::addColumn<QStringList>("marks");
-    QTest::newRow("hit") << true << u"+4 shortbow"_s << QList<int>{17}
-                         << u"Ogre, attack +4 shortbow: 21 (d20 17+4)"_s << QStringList();
+    QTest::addColumn<QVariant>("total");
+    const QVariant none;
+    QTest::newRow("hit") << u"attack"_s << QString() << u"+4 shortbow"_s << QList<int>() << QList<int>{17}
+                         << u"Ogre, attack +4 shortbow: 21 (d20 17+4)"_s << QStringList() << none;
     QTest::newRow("iteratives, a threat and its confirmation")
-        << true << u"+12/+7 longsword 19-20/x2"_s << QList<int>{3, 19, 8}
+        << u"attack"_s << QString() << u"+12/+7 longsword 19-20/x2"_s << QList<int>{1} << QList<int>{3, 19, 8}
         << u"Ogre, attack +12/+7 longsword 19-20/x2: 15 (d20 3+12) · 26 (d20 19+7) threat x2, confirm 15 (d20 8+7)"_s
-        << QStringList{u"threat"_s};
+        << QStringList{u"threat"_s} << none;
     QTest::newRow("natural 20 threatens, natural 1 on the confirmation")
-        << true << u"-1 dagger"_s << QList<int>{20, 1}
+        << u"attack"_s << QString() << u"-1 dagger"_s << QList<int>{0} << QList<int>{20, 1}
         << u"Ogre, attack -1 dagger: 19 (d20 20-1) [20] threat, confirm 0 (d20 1-1) [1]"_s
-        << QStringList{u"20"_s, u"threat"_s, u"1"_s};
+        << QStringList{u"20"_s, u"threat"_s, u"1"_s} << none;
     QTest::newRow("labels when the attacks differ")
-        << true << u"bite +7 and claw +5"_s << QList<int>{10, 11}
-        << u"Ogre, attack bite +7 and claw +5: bite 17 (d20 10+7) · claw 16 (d20 11+5)"_s << QStringList();
-    QTest::newRow("damage with its kind") << false << u"2d6+1d6-1 fire"_s << QList<int>{3, 5, 6}
+        << u"attack"_s << QString() << u"bite +7 and claw +5"_s << QList<int>() << QList<int>{10, 11}
+        << u"Ogre, attack bite +7 and claw +5: bite 17 (d20 10+7) · claw 16 (d20 11+5)"_s << QStringList() << none;
+    QTest::newRow("damage with its kind") << u"damage"_s << QString() << u"2d6+1d6-1 fire"_s << QList<int>() << QList<int>{3, 5, 6}
                                           << u"Ogre, damage 2d6+1d6-1 fire: 13 fire (2d6: 3 5, +1d6: 6, -1)"_s
-                                          << QStringList();
-    QTest::newRow("groups and their sum") << false << u"1d8+4 plus 1d6 cold"_s << QList<int>{8, 2}
+                                          << QStringList() << QVariant(13);
+    QTest::newRow("groups and their sum") << u"damage"_s << QString() << u"1d8+4 plus 1d6 cold"_s << QList<int>() << QList<int>{8, 2}
                                           << u"Ogre, damage 1d8+4 plus 1d6 cold: 12 (1d8: 8, +4) · 2 cold (1d6: 2) · in all 14"_s
-                                          << QStringList();
-    QTest::newRow("nothing to roll") << false << u"see notes"_s << QList<int>{}
-                                     << u"Ogre, damage see notes: nothing to roll"_s << QStringList();
+                                          << QStringList() << QVariant(14);
+    QTest::newRow("nothing to roll") << u"damage"_s << QString() << u"see notes"_s << QList<int>() << QList<int>{}
+                                     << u"Ogre, damage see notes: nothing to roll"_s << QStringList() << none;
+    QTest::newRow("one weapon's iteratives: a damage each")
+        << u"damage"_s << u"longsword +12/+7"_s << u"1d8+4"_s << QList<int>() << QList<int>{3, 6}
+        << u"Ogre, damage 1d8+4: 7 (1d8: 3, +4) · 10 (1d8: 6, +4) · in all 17"_s << QStringList() << QVariant(17);
+    QTest::newRow("the damage's name counts the weapons")
+        << u"damage"_s << QString() << u"2 claws 1d6+5"_s << QList<int>() << QList<int>{2, 4}
+        << u"Ogre, damage 2 claws 1d6+5: claws 7 (1d6: 2, +5) · claws 9 (1d6: 4, +5) · in all 16"_s << QStringList() << QVariant(16);
+    QTest::newRow("a damage for each weapon, as often as it attacks")
+        << u"damage"_s << u"bite +7, 2 claws +5"_s << u"bite +7 (1d6+4), 2 claws +5 (1d4+2)"_s << QList<int>() << QList<int>{5, 1, 4}
+        << u"Ogre, damage bite +7 (1d6+4), 2 claws +5 (1d4+2): bite 9 (1d6: 5, +4) · claws 3 (1d4: 1, +2) · claws 6 (1d4: 4, +2) · in all 18"_s
+        << QStringList() << QVariant(18);
+    QTest::newRow("one damage for several weapons: once")
+        << u"damage"_s << u"bite +7 and 2 claws +5"_s << u"1d6+4"_s << QList<int>() << QList<int>{2}
+        << u"Ogre, damage 1d6+4: 6 (1d6: 2, +4)"_s << QStringList() << QVariant(6);
+    QTest::newRow("a critical doubles the weapon's dice and numbers, the fire once")
+        << u"damage"_s << u"longsword +12/+7"_s << u"1d8+4 plus 1d6 fire"_s << QList<int>{1} << QList<int>{3, 2, 6, 5, 1}
+        << u"Ogre, damage 1d8+4 plus 1d6 fire: 7 (1d8: 3, +4) · 2 fire (1d6: 2) · 10 (1d8: 6, +4) · critical x2 if confirmed 19 (2d8: 6 5, +8) · 1 fire (1d6: 1) · in all 20, 29 with the critical"_s
+        << QStringList() << QVariant(20);
+    QTest::newRow("a critical x3 as written")
+        << u"damage"_s << u"greataxe +9 (1d12+6/x3)"_s << u"1d12+6"_s << QList<int>{0} << QList<int>{4, 10, 1}
+        << u"Ogre, damage 1d12+6: 10 (1d12: 4, +6) · critical x3 if confirmed 33 (3d12: 4 10 1, +18)"_s << QStringList() << QVariant(10);
+    QTest::newRow("dealt dice past the limit")
+        << u"damage"_s << QString() << u"40 claws 30d6"_s << QList<int>() << QList<int>()
+        << u"Ogre, damage 40 claws 30d6: more than 1000 dice"_s << QStringList() << none;
+    QTest::newRow("dealt attacks past the limit")
+        << u"damage"_s << QString() << u"41 claws 1d4"_s << QList<int>() << QList<int>()
+        << u"Ogre, damage 41 claws 1d4: more than 40 attacks"_s << QStringList() << none;
+    QTest::newRow("dice typed") << u"dice"_s << QString() << u"2d6+3"_s << QList<int>() << QList<int>{4, 5}
+                                << u"Roll 2d6+3: 12 (2d6: 4, 5)"_s << QStringList() << QVariant(12);
+    const QString refused = u"not dice to roll (such as 6d6, 1d20+7 or 8d6/2); nothing rolled"_s;
+    QTest::newRow("dice with words") << u"dice"_s << QString() << u"4d6 drop lowest"_s << QList<int>() << QList<int>()
+                                     << u"Roll 4d6 drop lowest: "_s + refused << QStringList() << none;
+    QTest::newRow("temporary hit points are the target bar's") << u"dice"_s << QString() << u"t8"_s << QList<int>() << QList<int>()
+                                                               << u"Roll t8: "_s + refused << QStringList() << none;
 }
 
 void TestDice::rollLines()
 {
-    QFETCH(bool, attack);
+    QFETCH(QString, kind);
+    QFETCH(QString, attack);
     QFETCH(QString, text);
+    QFETCH(QList<int>, threats);
     QFETCH(QList<int>, faces);
+    QFETCH(QVariant, total);
     ScriptedDice dice(faces);
-    const combat::RollRecord record = attack ? combat::rollAttack(u"Ogre"_s, text, dice)
-                                             : combat::rollDamage(u"Ogre"_s, text, dice);
+    const combat::RollRecord record = kind == u"attack"_s ? combat::rollAttack(u"Ogre"_s, text, dice)
+                                    : kind == u"damage"_s ? combat::rollDamage(u"Ogre"_s, text, attack, dice, threats)
+                                                          : combat::rollDice(text, dice);
     QCOMPARE(dice.left(), 0);
     QTEST(readable(combat::rollLine(record)), "line");
     QTEST(record.marks, "marks");
+    QCOMPARE(record.threats, threats);
+    QCOMPARE(record.total.has_value(), total.isValid());
+    if (total.isValid())
+        QCOMPARE(*record.total, total.toLongLong());
 }
 
 void TestDice::longResultKeepsItsSum()
@@ -289,7 +335,7 @@ void TestDice::longResultKeepsItsSum()
     // Forty kinds of damage: a line too long to read keeps its start and the sum in all.
     QStringList groups(40, u"1d2 fire"_s);
     ScriptedDice dice(QList<int>(40, 2));
-    const QString line = readable(combat::rollLine(combat::rollDamage(u"Ogre"_s, groups.join(u" plus "_s), dice)));
+    const QString line = readable(combat::rollLine(combat::rollDamage(u"Ogre"_s, groups.join(u" plus "_s), QString(), dice)));
     QVERIFY2(line.size() < 600, qPrintable(line));
     QVERIFY2(line.contains(u": 2 fire (1d2: 2) · 2 fire"_s) && line.contains(u'…'), qPrintable(line));
     QVERIFY2(line.endsWith(u" · in all 80"_s), qPrintable(line));

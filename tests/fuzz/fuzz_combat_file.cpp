@@ -125,7 +125,7 @@ void checkDice(const roster::Roster &roster)
         require(dice.thrown <= 2 * combat::MaxAttackRolls, "an attack threw too many d20");
         require(attack.rolled || attack.marks.isEmpty(), "marks on a roll that was not made");
         CountingDice damage;
-        const QString line = combat::rollLine(combat::rollDamage(row.name, row.damage, damage));
+        const QString line = combat::rollLine(combat::rollDamage(row.name, row.damage, row.attack, damage));
         require(damage.thrown <= combat::MaxDice, "a damage roll threw too many dice");
         require(line.size() < 700, "a roll's line too long to read");
         if (const auto modifier = combat::initiativeModifier(row.ini)) {

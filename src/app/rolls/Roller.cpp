@@ -22,15 +22,20 @@ void Roller::rollInitiative(const combat::InitiativeChoice &choice)
 {
     QList<combat::RollRecord> lines;
     if (m_reporter.report(m_document.rollInitiative(dice(), choice, lines)))
-        m_rolls.add(lines);
+        add(lines);
 }
 
 combat::RolledAmount Roller::rollAmount(const combat::Amount &amount, const QString &text, const QString &who)
 {
     const combat::RolledAmount rolled = combat::rollAmount(amount, dice());
-    if (!amount.dice.isEmpty())
-        m_rolls.add({combat::RollRecord{combat::RollKind::Damage, who, text,
-                                        QStringLiteral("%1 (%2)").arg(rolled.total).arg(rolled.shown), {}, true, {}}});
+    if (!amount.dice.isEmpty()) {
+        // A line of dice, rolled again as the amount was (its halves too).
+        combat::RollRecord line = combat::notRolled(combat::RollKind::Dice, who, text,
+                                                    QStringLiteral("%1 (%2)").arg(rolled.total).arg(rolled.shown));
+        line.rolled = true;
+        line.total = combat::wholeTotal(rolled.total);
+        add({line});
+    }
     return rolled;
 }
 
@@ -40,7 +45,7 @@ CommandResult Roller::subtract(int row)
     QList<combat::RollRecord> lines;
     const CommandResult result = m_document.subtract(row, dice(), lines);
     if (result.isDone())
-        m_rolls.add(lines);
+        add(lines);
     return result;
 }
 
@@ -49,25 +54,50 @@ CommandResult Roller::rollInitiativeInWalk(int row, int walk, bool groups)
     QList<combat::RollRecord> lines;
     const CommandResult result = m_document.rollInitiativeInWalk(row, dice(), groups, walk, lines);
     if (result.isDone())
-        m_rolls.add(lines);
+        add(lines);
     return result;
 }
 
 void Roller::rollRow(int r, combat::RollKind kind)
 {
     if (r < 0) {
-        m_rolls.add({combat::notRolled(kind, QString(), QString(),
-                                       QStringLiteral("no combatant: mark a turn or put the cursor in a row"))});
+        add({combat::notRolled(kind, QString(), QString(),
+                               QStringLiteral("no combatant: mark a turn or put the cursor in a row"))});
         return;
     }
     const roster::Row &row = m_document.row(r);
     const QString who = roster::nameOrRowLabel(row, r);
-    m_rolls.add({kind == combat::RollKind::Damage ? combat::rollDamage(who, row.damage, dice())
-                                                  : combat::rollAttack(who, row.attack, dice())});
+    if (kind == combat::RollKind::Damage) {
+        // The attack is the one just rolled only while its text is the one rolled.
+        const bool follows = m_attack && m_attack->row == r && m_attack->text == row.attack;
+        add({combat::rollDamage(who, row.damage, row.attack, dice(), follows ? m_attack->threats : QList<int>())});
+        return;
+    }
+    const combat::RollRecord attack = combat::rollAttack(who, row.attack, dice());
+    add({attack});
+    m_attack = RolledAttack{r, row.attack, attack.threats};
 }
 
 void Roller::rollAgain(int line)
 {
     if (line >= 0 && line < m_rolls.rowCount())
-        m_rolls.add({combat::rollAgain(m_rolls.record(line), dice())});
+        add({combat::rollAgain(m_rolls.record(line), dice())});
+}
+
+void Roller::rollDice(const QString &text)
+{
+    add({combat::rollDice(text, dice())});
+}
+
+std::optional<qint64> Roller::newestTotal() const
+{
+    if (m_rolls.rowCount() == 0)
+        return std::nullopt;
+    return m_rolls.record(0).total;
+}
+
+void Roller::add(const QList<combat::RollRecord> &lines)
+{
+    m_attack.reset();
+    m_rolls.add(lines);
 }

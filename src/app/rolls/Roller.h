@@ -33,17 +33,33 @@ public:
     CommandResult subtract(int row);
     // The initiative walk's roll for one row (CombatDocument::rollInitiativeInWalk).
     CommandResult rollInitiativeInWalk(int row, int walk, bool groups);
-    // The row's Attack or Damage text; with no row (-1), a line that says so.
+    // The row's Attack or Damage text; with no row (-1), a line that says so. Damage rolled
+    // right after the same row's attack, nothing rolled between, offers the criticals of
+    // the attacks that threatened.
     void rollRow(int row, combat::RollKind kind);
     void rollAgain(int line);
+    // Any dice text, typed to be rolled ("6d6", "1d20+7").
+    void rollDice(const QString &text);
+    // What the newest line came to, when it has a total.
+    std::optional<qint64> newestTotal() const;
 
 private:
     // Seeded at the first roll, not while the window opens.
     combat::Dice &dice();
+    // Every line goes in through here: the attack remembered for its criticals is past.
+    void add(const QList<combat::RollRecord> &lines);
+
+    struct RolledAttack
+    {
+        int row = -1;
+        QString text;
+        QList<int> threats;
+    };
 
     CombatDocument &m_document;
     CommandReporter &m_reporter;
     std::optional<std::uint64_t> m_seed = combat::diceSeedFromEnvironment();
     std::optional<combat::RandomDice> m_dice;
     RollsModel m_rolls;
+    std::optional<RolledAttack> m_attack; // the newest line's, when it is an attack
 };

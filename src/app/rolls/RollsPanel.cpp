@@ -4,6 +4,7 @@
 
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QVBoxLayout>
 
@@ -14,6 +15,16 @@ RollsPanel::RollsPanel(RollsModel &model, bool fixedDice, QWidget *parent)
                                          : QStringLiteral("Rolls"),
                                this);
     caption->setObjectName(QStringLiteral("RollsLbl"));
+    m_dice = new QLineEdit(this);
+    m_dice->setObjectName(QStringLiteral("RollDiceTxt"));
+    m_dice->setAccessibleName(QStringLiteral("Dice to roll"));
+    m_dice->setPlaceholderText(QStringLiteral("Dice to roll: 6d6, 1d20+7 (Shift+F4)"));
+    m_dice->setMaxLength(200);
+    // The text stays, chosen: Enter again rolls it again, typing replaces it.
+    connect(m_dice, &QLineEdit::returnPressed, this, [this] {
+        emit rollDice(m_dice->text());
+        m_dice->selectAll();
+    });
     m_list = new QListView(this);
     m_list->setObjectName(QStringLiteral("RollsList"));
     m_list->setAccessibleName(QStringLiteral("Rolls"));
@@ -35,6 +46,7 @@ RollsPanel::RollsPanel(RollsModel &model, bool fixedDice, QWidget *parent)
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     column->addWidget(caption);
+    column->addWidget(m_dice);
     column->addWidget(m_list, 1);
 }
 

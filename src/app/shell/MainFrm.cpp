@@ -58,8 +58,10 @@ MainFrm::MainFrm(CombatDocument &document, std::unique_ptr<Prompts> prompts, QWi
     m_column->addWidget(m_roster, 1);
     // Beside the general note, and after it in the focus order.
     m_rollsPanel = new RollsPanel(m_roller->rolls(), m_roller->fixedDice());
-    m_roster->placeBesideNote(m_rollsPanel, m_rollsPanel->list());
+    m_roster->placeBesideNote(m_rollsPanel, m_rollsPanel->diceField());
+    setTabOrder(m_rollsPanel->diceField(), m_rollsPanel->list());
     connect(m_rollsPanel, &RollsPanel::rollAgain, this, [this](int line) { m_roller->rollAgain(line); });
+    connect(m_rollsPanel, &RollsPanel::rollDice, this, [this](const QString &text) { m_roller->rollDice(text); });
     setCentralWidget(central);
     createMenus();
     connectMenus();

@@ -114,7 +114,7 @@ private:
     QAction *mnuCondition = nullptr, *mnuPlayerWindow = nullptr, *mnuHide = nullptr, *mnuHealthWords = nullptr;
     QAction *mnuRollInitiative = nullptr, *mnuRollMonsters = nullptr, *mnuRollInitiativeAgain = nullptr;
     QAction *mnuGroupInitiative = nullptr, *mnuRollAttack = nullptr;
-    QAction *mnuRollDamage = nullptr, *mnuRollAgain = nullptr;
+    QAction *mnuRollDamage = nullptr, *mnuRollDice = nullptr, *mnuRollAgain = nullptr;
     QAction *mnuLoad1 = nullptr, *mnuSave1 = nullptr, *mnuCalc = nullptr;
     QAction *mnuHelp = nullptr, *mnuAbout = nullptr;
 };

@@ -3,12 +3,14 @@
 
 #include "app/order/OrderModel.h"
 #include "app/rolls/Roller.h"
+#include "app/rolls/RollsPanel.h"
 #include "app/roster/RosterView.h"
 #include "app/shell/Calculator.h"
 #include "app/shell/CombatFiles.h"
 #include "app/shell/FightKeys.h"
 #include "app/shell/Preferences.h"
 
+#include <QLineEdit>
 #include <QMenuBar>
 
 void MainFrm::createMenus()
@@ -66,6 +68,9 @@ void MainFrm::createMenus()
     mnuGroupInitiative->setChecked(preferences::groupInitiative());
     mnuRollAttack = action(combat, "mnuRollAttack", QStringLiteral("Roll &Attack"), QKeySequence(Qt::Key_F3));
     mnuRollDamage = action(combat, "mnuRollDamage", QStringLiteral("Roll Dama&ge"), QKeySequence(Qt::Key_F4));
+    // Shift+F4: beside Roll Damage, and no desktop takes it (Ctrl+F3 and Ctrl+F4 switch
+    // desktops on some, Alt+F3 and Alt+F4 are the window's).
+    mnuRollDice = action(combat, "mnuRollDice", QStringLiteral("&Quick Roll..."), QKeySequence(Qt::SHIFT | Qt::Key_F4));
     mnuRollAgain = action(combat, "mnuRollAgain", QStringLiteral("&Roll Again"), QKeySequence(Qt::CTRL | Qt::Key_R));
 
     // "Load", "Save" and "Calculator" are commands on the menu bar itself.
@@ -131,6 +136,10 @@ void MainFrm::connectMenus()
             [this] { m_roller->rollRow(m_fightKeys->commandRow(), combat::RollKind::Attack); });
     connect(mnuRollDamage, &QAction::triggered, this,
             [this] { m_roller->rollRow(m_fightKeys->commandRow(), combat::RollKind::Damage); });
+    connect(mnuRollDice, &QAction::triggered, this, [this] {
+        m_rollsPanel->diceField()->setFocus(Qt::ShortcutFocusReason);
+        m_rollsPanel->diceField()->selectAll();
+    });
     connect(mnuRollAgain, &QAction::triggered, this, [this] { m_roller->rollAgain(0); }); // the newest line
     // Nothing to roll again before the first roll.
     mnuRollAgain->setEnabled(false);
