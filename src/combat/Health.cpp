@@ -17,6 +17,11 @@ Health healthOf(const OrderEntry &item, const roster::Roster &roster)
     const double hp = hitPoints(row);
     if (hp < 0.0)
         return Health::Dying;
+    switch (nonlethalState(row)) {
+    case NonlethalState::Unconscious: return Health::Unconscious;
+    case NonlethalState::Staggered: return Health::Staggered;
+    case NonlethalState::None: break;
+    }
     if (hp == 0.0)
         return Health::Disabled;
     // Measured against the maximum where the field has one, else the most since joining.
@@ -36,7 +41,9 @@ QString healthWord(Health health)
     case Health::Unhurt: return QStringLiteral("Unhurt");
     case Health::Hurt: return QStringLiteral("Hurt");
     case Health::Bloodied: return QStringLiteral("Bloodied");
+    case Health::Staggered: return QStringLiteral("Staggered");
     case Health::Disabled: return QStringLiteral("Disabled");
+    case Health::Unconscious: return QStringLiteral("Unconscious");
     case Health::Dying: return QStringLiteral("Dying");
     case Health::Down: return QStringLiteral("Down");
     }

@@ -2,6 +2,7 @@
 
 #include "combat/DownRow.h"
 #include "combat/Fingerprint.h"
+#include "combat/HitPoints.h"
 #include "combat/NotePrints.h"
 #include "combat/OutOfTurn.h"
 
@@ -191,7 +192,10 @@ bool isInFight(const OrderEntry &item, const roster::Roster &roster)
 
 bool canAct(const OrderEntry &item, const roster::Roster &roster)
 {
-    return isInFight(item, roster) && !isDying(roster.rows[static_cast<std::size_t>(item.row)]);
+    if (!isInFight(item, roster))
+        return false;
+    const roster::Row &row = roster.rows[static_cast<std::size_t>(item.row)];
+    return !isDying(row) && nonlethalState(row) != NonlethalState::Unconscious;
 }
 
 bool canAct(const Combatant &combatant, const QList<OrderEntry> &order, const roster::Roster &roster)

@@ -87,7 +87,7 @@ bool holdsCombatant(const OrderEntry &item, const roster::Roster &roster);
 // The item's row holds its combatant, not down, its check box set.
 bool isInFight(const OrderEntry &item, const roster::Roster &roster);
 
-// In the fight and not dying: the combatant can take a turn.
+// In the fight, neither dying nor unconscious: the combatant can take a turn.
 bool canAct(const OrderEntry &item, const roster::Roster &roster);
 
 // The combatant has an item in the order that can act.

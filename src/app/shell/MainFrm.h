@@ -113,7 +113,7 @@ private:
     QAction *mnuGoTo = nullptr, *mnuInitiativeWalk = nullptr;
     QAction *mnuCondition = nullptr, *mnuPlayerWindow = nullptr, *mnuHide = nullptr, *mnuHealthWords = nullptr;
     QAction *mnuRollInitiative = nullptr, *mnuRollMonsters = nullptr, *mnuRollInitiativeAgain = nullptr;
-    QAction *mnuGroupInitiative = nullptr, *mnuRollAttack = nullptr;
+    QAction *mnuGroupInitiative = nullptr, *mnuMonstersDieAtZero = nullptr, *mnuRollAttack = nullptr;
     QAction *mnuRollDamage = nullptr, *mnuRollDice = nullptr, *mnuRollAgain = nullptr;
     QAction *mnuLoad1 = nullptr, *mnuSave1 = nullptr, *mnuCalc = nullptr;
     QAction *mnuHelp = nullptr, *mnuAbout = nullptr;

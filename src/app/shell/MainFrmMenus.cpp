@@ -53,6 +53,11 @@ void MainFrm::createMenus()
     mnuHide = action(combat, "mnuHide", QStringLiteral("&Hide from Players"), QKeySequence(Qt::CTRL | Qt::Key_H));
     mnuHealthWords =
         action(combat, "mnuHealthWords", QStringLiteral("Health W&ords"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_H));
+    mnuMonstersDieAtZero =
+        action(combat, "mnuMonstersDieAtZero", QStringLiteral("Monsters Die at &0"), QKeySequence());
+    mnuMonstersDieAtZero->setCheckable(true);
+    mnuMonstersDieAtZero->setChecked(preferences::choices().monstersDieAtZero);
+    m_document.setMonstersDieAtZero(mnuMonstersDieAtZero->isChecked());
     combat->addSeparator();
     mnuRollInitiative =
         action(combat, "mnuRollInitiative", QStringLiteral("Roll &Initiative"), QKeySequence(Qt::CTRL | Qt::Key_F5));
@@ -125,13 +130,19 @@ void MainFrm::connectMenus()
     roll(mnuRollInitiative, false, false);
     roll(mnuRollMonsters, true, false);
     roll(mnuRollInitiativeAgain, false, true);
-    connect(mnuGroupInitiative, &QAction::toggled, this, [this](bool on) {
-        if (!preferences::setGroupInitiative(on))
-            m_prompts->message(this,
-                               QStringLiteral("Group Initiative stays %1 until Fraymark ends: %2 could not be written.")
-                                   .arg(on ? QStringLiteral("on") : QStringLiteral("off"), preferences::fileName()),
-                               QStringLiteral("Fraymark"), Prompts::Icon::Warning);
-    });
+    // A choice the file cannot keep lasts until the program ends, and the user is told.
+    auto keep = [this](QAction *check, bool (*set)(bool), const QString &name) {
+        connect(check, &QAction::toggled, this, [this, set, name](bool on) {
+            if (!set(on))
+                m_prompts->message(this,
+                                   QStringLiteral("%1 stays %2 until Fraymark ends: %3 could not be written.")
+                                       .arg(name, on ? QStringLiteral("on") : QStringLiteral("off"), preferences::fileName()),
+                                   QStringLiteral("Fraymark"), Prompts::Icon::Warning);
+        });
+    };
+    keep(mnuGroupInitiative, preferences::setGroupInitiative, QStringLiteral("Group Initiative"));
+    keep(mnuMonstersDieAtZero, preferences::setMonstersDieAtZero, QStringLiteral("Monsters Die at 0"));
+    connect(mnuMonstersDieAtZero, &QAction::toggled, this, [this](bool on) { m_document.setMonstersDieAtZero(on); });
     connect(mnuRollAttack, &QAction::triggered, this,
             [this] { m_roller->rollRow(m_fightKeys->commandRow(), combat::RollKind::Attack); });
     connect(mnuRollDamage, &QAction::triggered, this,

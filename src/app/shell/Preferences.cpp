@@ -9,12 +9,16 @@
 
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 namespace preferences {
 namespace {
 
 const QString FileName = QStringLiteral("fraymark.ini");
-const QString Section = QStringLiteral("Initiative");
+const QString InitiativeSection = QStringLiteral("Initiative");
 const QString GroupInitiativeKey = QStringLiteral("GroupInitiative");
+const QString HitPointsSection = QStringLiteral("Hit Points");
+const QString MonstersDieAtZeroKey = QStringLiteral("MonstersDieAtZero");
 // A settings file holds a few lines; anything larger is no file of ours.
 constexpr qint64 LargestFile = 64 * 1024;
 
@@ -28,23 +32,41 @@ std::unique_ptr<files::platform::PrivateFolder> openFolder()
 
 } // namespace
 
-bool groupInitiative()
+Choices choices()
 {
     // Nothing chosen yet: no folder is made only to read that.
     if (!QFileInfo::exists(files::configFolderPath()))
-        return false;
+        return {};
     const std::unique_ptr<files::platform::PrivateFolder> folder = openFolder();
     QByteArray bytes;
     if (!folder || !folder->readFile(FileName, LargestFile, bytes).ok())
-        return false;
-    return files::ProfileReader(bytes).ReadIniValue(Section, GroupInitiativeKey).trimmed() == u"true";
+        return {};
+    files::ProfileReader file(bytes);
+    auto on = [&](const QString &section, const QString &key) { return file.ReadIniValue(section, key).trimmed() == u"true"; };
+    return {on(InitiativeSection, GroupInitiativeKey), on(HitPointsSection, MonstersDieAtZeroKey)};
+}
+
+bool setChoices(const Choices &choices)
+{
+    const std::unique_ptr<files::platform::PrivateFolder> folder = openFolder();
+    auto line = [](const QString &key, bool on) { return (key + (on ? u"=true\r\n"_s : u"=false\r\n"_s)).toUtf8(); };
+    const QByteArray bytes = "[" + InitiativeSection.toUtf8() + "]\r\n" + line(GroupInitiativeKey, choices.groupInitiative)
+        + "[" + HitPointsSection.toUtf8() + "]\r\n" + line(MonstersDieAtZeroKey, choices.monstersDieAtZero);
+    return folder && folder->writeFile(FileName, bytes).ok();
 }
 
 bool setGroupInitiative(bool on)
 {
-    const std::unique_ptr<files::platform::PrivateFolder> folder = openFolder();
-    const QByteArray bytes = "[Initiative]\r\nGroupInitiative=" + QByteArray(on ? "true" : "false") + "\r\n";
-    return folder && folder->writeFile(FileName, bytes).ok();
+    Choices kept = choices();
+    kept.groupInitiative = on;
+    return setChoices(kept);
+}
+
+bool setMonstersDieAtZero(bool on)
+{
+    Choices kept = choices();
+    kept.monstersDieAtZero = on;
+    return setChoices(kept);
 }
 
 QString fileName()

@@ -9,10 +9,20 @@
 // ordinary one of a few kilobytes, so that no file put there can hold up the start.
 namespace preferences {
 
-// Group Initiative in the Combat menu; off until the user turns it on.
-bool groupInitiative();
-// False when the file could not be written: the choice then lasts until the program ends.
+// The Combat menu's checks, each off until the user turns it on.
+struct Choices
+{
+    bool groupInitiative = false;
+    bool monstersDieAtZero = false;
+};
+Choices choices();
+// False when the file could not be written: the choices then last until the program ends.
+bool setChoices(const Choices &choices);
+
+// One choice, the others as they are kept.
+inline bool groupInitiative() { return choices().groupInitiative; }
 bool setGroupInitiative(bool on);
+bool setMonstersDieAtZero(bool on);
 
 // Where the choices are kept, to name it when it cannot be written.
 QString fileName();

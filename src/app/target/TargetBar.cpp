@@ -25,7 +25,8 @@ constexpr qsizetype BarNameLength = 40;
 
 const QString DamageHint = QStringLiteral(
     "Letters of a name or #row choose, \u2191\u2193 step, Space or Ctrl+Enter adds another target, Shift+Space one "
-    "that saved (half); Enter goes to the amount (2d6+3, a minus heals, 6d6/2 halves, t8 temporary, n7 nonlethal), "
+    "that saved (half); Enter goes to the amount (2d6+3, a minus heals, 6d6/2 halves, t8 temporary, n7 nonlethal, "
+    "= the newest roll), "
     "Enter again strikes; Esc closes.");
 const QString ConditionHint = QStringLiteral(
     "Letters of a name or #row choose, \u2191\u2193 step, Space or Ctrl+Enter adds another target; "
@@ -227,6 +228,10 @@ bool TargetBar::amountKey(QKeyEvent *key)
 {
     if (isEnter(key)) {
         apply();
+        return true;
+    }
+    if (key->text() == u"=") {
+        takeNewestTotal();
         return true;
     }
     if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {

@@ -67,6 +67,8 @@ public:
         m_rollAmount = std::move(roll);
         m_tell = std::move(tell);
     }
+    // "=" in the amount takes the newest roll's total from `newest`.
+    void setNewestTotal(std::function<std::optional<qint64>()> newest) { m_newestTotal = std::move(newest); }
     QLineEdit *amountEdit() const { return m_amount; }
     // What went wrong with the last key, or how to go on.
     QString status() const;
@@ -104,6 +106,7 @@ private:
     bool moveToDetails();
     void apply();
     void applyBlow(const QList<int> &rows);
+    void takeNewestTotal();
     void applyCondition(const QList<int> &rows);
     void followTheFight();
     void showChoice();
@@ -124,6 +127,7 @@ private:
     std::function<bool(int, roster::Field)> m_goTo;
     std::function<CommandResult(int, int)> m_roll;
     RollAmount m_rollAmount;
+    std::function<std::optional<qint64>()> m_newestTotal;
     std::function<void(const QList<combat::RollRecord> &)> m_tell;
     // The initiative walk's rows still to ask, the one asked first, each with the combatant it
     // held when the walk began: one filled anew meanwhile is not asked.

@@ -55,3 +55,14 @@ void TargetBar::applyBlow(const QList<int> &rows)
         closeToFight();
     }
 }
+
+void TargetBar::takeNewestTotal()
+{
+    const std::optional<qint64> total = m_newestTotal ? m_newestTotal() : std::nullopt;
+    if (!total) {
+        say(QStringLiteral("The newest line of the Rolls list has no total to take."));
+        return;
+    }
+    m_amount->setText(QString::number(*total));
+    say(hint());
+}
