@@ -121,9 +121,10 @@ HitPointChange changeHitPoints(roster::Row &row, Amount::Kind kind, double amoun
             if (amount < 0) {
                 const HitPointsField before = readHitPoints(next.hp);
                 const HitPointsField after = readHitPoints(*changed);
-                if (after.maximum && after.current - before.current < -amount)
-                    change.said = QStringLiteral("healed %1, to the maximum %2")
-                                      .arg(number(after.current - before.current), number(*after.maximum));
+                const double healed = after.current - before.current;
+                if (after.maximum && healed < -amount)
+                    change.said = healed > 0 ? QStringLiteral("healed %1, to the maximum %2").arg(number(healed), number(*after.maximum))
+                                             : QStringLiteral("no healing, at the maximum %1 already").arg(number(*after.maximum));
             }
             next.hp = *changed;
         }

@@ -2,6 +2,8 @@
 // with Space, one blow as one step, Esc leaving everything as it was.
 #include "WindowTest.h"
 
+#include "app/rolls/RollsModel.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
@@ -21,6 +23,7 @@ public:
 
 private slots:
     void keysAimOneBlowAtSeveralTargets();
+    void aFireballHalvesForThoseWhoSaved();
     void aBlowNeverLandsOnWhoeverTookTheRow();
     void theTurnLineStaysInSight();
     void goToPutsTheCaretInAnyRowsField_data();
@@ -103,6 +106,46 @@ void TestTargetBar::keysAimOneBlowAtSeveralTargets()
     QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(field(w, Field::HitPoints, 1)->text(), u"20"_s);
     QCOMPARE(field(w, Field::HitPoints, 4)->text(), u"20"_s);
+}
+
+// Three targets, one of whom saved: the dice are rolled once, into the Rolls list, and the
+// one who saved takes half of the same total, rounded down. "=" takes that total again.
+void TestTargetBar::aFireballHalvesForThoseWhoSaved()
+{
+    MainFrm &w = window();
+    typeParty(w);
+    TargetBar &bar = w.targetBar();
+    auto keys = [](const QString &text) { QTest::keyClicks(QApplication::focusWidget(), text); };
+    auto key = [](Qt::Key pressed, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(QApplication::focusWidget(), pressed, modifiers);
+    };
+    QTest::keyClick(&w, Qt::Key_F5);
+    QTest::keyClick(&w, Qt::Key_F8);
+    keys(u"orc"_s);
+    key(Qt::Key_Space);
+    keys(u"gob"_s);
+    key(Qt::Key_Space, Qt::ShiftModifier);
+    keys(u"ogre"_s);
+    QCOMPARE(bar.targets(), (QList<int>{0, 1, 2}));
+    QVERIFY(bar.targetEdit()->accessibleDescription().contains(u"Goblin\u2069 (row 2, 20 HP, saved)"_s));
+    key(Qt::Key_Return);
+    keys(u"6d6"_s);
+    key(Qt::Key_Return);
+    QVERIFY(!bar.isVisible());
+
+    const std::optional<qint64> total = w.rolls().record(0).total;
+    QVERIFY(total && *total >= 6 && *total <= 36);
+    QVERIFY(combat::rollLine(w.rolls().record(0)).contains(u"Orc, Goblin, Ogre, roll 6d6"_s));
+    QCOMPARE(field(w, Field::HitPoints, 0)->text(), QString::number(20 - *total));
+    QCOMPARE(field(w, Field::HitPoints, 2)->text(), QString::number(20 - *total));
+    QCOMPARE(field(w, Field::HitPoints, 1)->text(), QString::number(20 - *total / 2));
+    QCOMPARE(action(w, "mnuUndo")->text().remove(u'&'), u"Undo Damage 3 combatants (%1: 6d6)"_s.arg(*total));
+
+    QTest::keyClick(&w, Qt::Key_F8);
+    keys(u"orc"_s);
+    key(Qt::Key_Return);
+    keys(u"="_s);
+    QCOMPARE(bar.amountEdit()->text(), QString::number(*total));
 }
 
 void TestTargetBar::aBlowNeverLandsOnWhoeverTookTheRow()

@@ -47,6 +47,8 @@ private slots:
             {"healing stops at the maximum", "37/45", "-20", 'A', "45/45", 'A'},
             {"above its maximum, a heal leaves it", "50/45", "-5", 'A', "50/45", 'A'},
             {"only a maximum stays after the number", "37/45 hp", "7", 'A', "30/45", 'A'},
+            {"a sum of two hits", "30", "8+9", 'A', "13", 'A'},
+            {"half, rounded toward 0", "30", "15/2", 'A', "23", 'A'},
         };
         for (const auto &c : cases)
             QTest::newRow(c.tag) << QString::fromUtf8(c.hp) << QString::fromUtf8(c.amount)
