@@ -195,6 +195,8 @@ RollRecord rollDamage(const QString &who, const QString &text, const QString &at
                                                         : QStringLiteral(", %1 with the criticals").arg(allCritical);
     }
     record.total = allTotal;
+    if (!record.threats.isEmpty())
+        record.criticalTotal = allCritical;
     return record;
 }
 

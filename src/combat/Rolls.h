@@ -28,6 +28,7 @@ struct RollRecord
     QList<int> threats; // attack: its rolls that threatened (parseAttack's order); damage:
                         // those whose damage it rolled as a critical too
     std::optional<qint64> total; // what the damage or dice came to in all; none for d20s
+    std::optional<qint64> criticalTotal; // damage: in all with its criticals, when it has any
 };
 
 RollRecord rollAttack(const QString &who, const QString &text, Dice &dice);

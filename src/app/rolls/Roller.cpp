@@ -89,11 +89,17 @@ void Roller::rollDice(const QString &text)
     add({combat::rollDice(text, dice())});
 }
 
-std::optional<qint64> Roller::newestTotal() const
+QList<qint64> Roller::newestTotals() const
 {
+    QList<qint64> totals;
     if (m_rolls.rowCount() == 0)
-        return std::nullopt;
-    return m_rolls.record(0).total;
+        return totals;
+    const combat::RollRecord &newest = m_rolls.record(0);
+    for (const std::optional<qint64> &total : {newest.total, newest.criticalTotal}) {
+        if (total)
+            totals.append(*total);
+    }
+    return totals;
 }
 
 void Roller::add(const QList<combat::RollRecord> &lines)

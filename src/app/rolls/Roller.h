@@ -40,8 +40,8 @@ public:
     void rollAgain(int line);
     // Any dice text, typed to be rolled ("6d6", "1d20+7").
     void rollDice(const QString &text);
-    // What the newest line came to, when it has a total.
-    std::optional<qint64> newestTotal() const;
+    // The newest line's totals: its total, then with its criticals when it offers them.
+    QList<qint64> newestTotals() const;
 
 private:
     // Seeded at the first roll, not while the window opens.

@@ -198,7 +198,7 @@ TargetBar &MainFrm::targetBar()
                 return m_roller->rollAmount(amount, text, who);
             },
             [this](const QList<combat::RollRecord> &said) { m_roller->rolls().add(said); });
-        m_targetBar->setNewestTotal([this] { return m_roller->newestTotal(); });
+        m_targetBar->setNewestTotals([this] { return m_roller->newestTotals(); });
         m_targetBar->setRoll([this](int row, int walk) {
             return m_roller->rollInitiativeInWalk(row, walk, mnuGroupInitiative->isChecked());
         });

@@ -67,8 +67,9 @@ public:
         m_rollAmount = std::move(roll);
         m_tell = std::move(tell);
     }
-    // "=" in the amount takes the newest roll's total from `newest`.
-    void setNewestTotal(std::function<std::optional<qint64>()> newest) { m_newestTotal = std::move(newest); }
+    // "=" in the amount takes the newest roll's total from `newest`; again, the total with its
+    // criticals when the roll offers them.
+    void setNewestTotals(std::function<QList<qint64>()> newest) { m_newestTotals = std::move(newest); }
     QLineEdit *amountEdit() const { return m_amount; }
     // What went wrong with the last key, or how to go on.
     QString status() const;
@@ -127,7 +128,7 @@ private:
     std::function<bool(int, roster::Field)> m_goTo;
     std::function<CommandResult(int, int)> m_roll;
     RollAmount m_rollAmount;
-    std::function<std::optional<qint64>()> m_newestTotal;
+    std::function<QList<qint64>()> m_newestTotals;
     std::function<void(const QList<combat::RollRecord> &)> m_tell;
     // The initiative walk's rows still to ask, the one asked first, each with the combatant it
     // held when the walk began: one filled anew meanwhile is not asked.

@@ -58,11 +58,20 @@ void TargetBar::applyBlow(const QList<int> &rows)
 
 void TargetBar::takeNewestTotal()
 {
-    const std::optional<qint64> total = m_newestTotal ? m_newestTotal() : std::nullopt;
-    if (!total) {
+    const QList<qint64> totals = m_newestTotals ? m_newestTotals() : QList<qint64>();
+    if (totals.isEmpty()) {
         say(QStringLiteral("The newest line of the Rolls list has no total to take."));
         return;
     }
-    m_amount->setText(QString::number(*total));
-    say(hint());
+    // Each "=" takes the next: the damage, then the damage with its critical, then round.
+    qsizetype next = 0;
+    for (qsizetype i = 0; i < totals.size(); ++i) {
+        if (QString::number(totals[i]) == m_amount->text().trimmed())
+            next = (i + 1) % totals.size();
+    }
+    m_amount->setText(QString::number(totals[next]));
+    say(totals.size() > 1 ? QStringLiteral("= again: %1 with the critical, %2 without; Enter strikes.")
+                                .arg(totals.last())
+                                .arg(totals.first())
+                          : hint());
 }
