@@ -695,6 +695,82 @@ line=$(read_line stun_ended 0 $((h - 44)) "$w" 44)
 [[ $line == *'Round 4'*'Ilyra'*'Stunned ended'* ]] || fail "the turn line reads \"$line\", not that Ilyra's stun ended"
 echo "A d20 fight: a tie by the modifier, an ambush rolled alone, a delay and a readied action saved, loaded and acted on, a stun from Ilyra over two of the Hobgoblin's turns"
 
+# --- Hit points by the d20 rules --------------------------------------------------
+# The Kobold takes nonlethal damage to Staggered on its own turn; Borin heals past his
+# maximum; the Goblin gets temporary hit points, and the Ogre's full attack (three
+# iteratives, threats on 2-20, x3) comes through them; the Wolf takes the same attack's
+# critical ("=" twice); then a fireball of 6d6 on three, the Orc having saved.
+step='hit points by the d20 rules'
+hp_file() { # <row:name:hp:ini:note:attack:damage>...: a combat file with notes and attacks
+    local r entry name hp ini note attack damage
+    for ((r = 0; r < rows; r++)); do
+        name='' hp='' ini='' note='' attack='' damage=''
+        for entry in "$@"; do
+            [[ ${entry%%:*} == "$r" ]] && IFS=: read -r _ name hp ini note attack damage <<<"$entry"
+        done
+        printf '[Info%d]\r\nName=%s\r\nHP=%s\r\nAC=\r\nIni=%s\r\nNote=%s\r\n' "$r" "$name" "$hp" "$ini" "$note"
+        printf 'Will=\r\nFort=\r\nRex=\r\nAttack=%s\r\nDamage=%s\r\nCheck=1\r\nGeneralNote=Hit points\r\n' "$attack" "$damage"
+    done
+}
+field_of() { # <file> <key> <name>: that field saved for that name
+    tr -d '\r' <"$1" | awk -v name="$3" -v key="$2" -F= '$1 == "Name" { n = $2 } $1 == key && n == name { print substr($0, length(key) + 2); exit }'
+}
+hp_file '0:Kobold:12:25' '1:Borin:40/45:20:[PC]' '2:Ogre:60:15::greataxe +9/+4/+0 2-20/x3:1d12+6' \
+    '3:Goblin:100:10' '4:Orc:30:8' '5:Wolf:200:5' >"$files/hp.ini"
+load_from "$files/hp.ini"
+focus_window "$main_win" 'the main window'
+xdotool key --delay 20 F5 F6 F8 Return # the Kobold's turn, and the bar on it
+xdotool type --delay 20 -- 'n12'
+xdotool key --delay 20 Return
+sleep 0.3
+shot staggered
+read -r w h _ <<<"$(identify -format '%w %h' "$work/staggered.png")"
+line=$(read_line staggered 0 $((h - 44)) "$w" 44)
+[[ $line == *'Kobold'*'staggered'* ]] || fail "the turn line reads \"$line\", not the Kobold staggered"
+xdotool key --delay 20 F6 F8 minus 1 0 Return # Borin heals 10, 5 past his maximum
+xdotool key --delay 20 F8
+xdotool type --delay 20 -- 'gob'
+xdotool key --delay 20 Return
+xdotool type --delay 20 -- 't8'
+xdotool key --delay 20 Return
+xdotool key --delay 20 F6 F3 F4 F8 # the Ogre's full attack, its damage, the bar
+xdotool type --delay 20 -- 'gob'
+xdotool key --delay 20 Return equal Return F8
+xdotool type --delay 20 -- 'wolf'
+xdotool key --delay 20 Return equal equal Return
+save_as "$files/hp_struck.ini"
+[[ $(field_of "$files/hp_struck.ini" HP Borin) == 45/45 ]] || fail "Borin's HP reads \"$(field_of "$files/hp_struck.ini" HP Borin)\" after healing past 45/45"
+[[ $(field_of "$files/hp_struck.ini" Note Kobold) == '[Nonlethal: 12]' && $(field_of "$files/hp_struck.ini" HP Kobold) == 12 ]] ||
+    fail 'the Kobold does not keep 12 nonlethal damage on 12 hit points'
+[[ $(field_of "$files/hp_struck.ini" Note Goblin) == '' ]] || fail "the Goblin's temporary hit points were not used up: \"$(field_of "$files/hp_struck.ini" Note Goblin)\""
+hit=$((100 + 8 - $(field_of "$files/hp_struck.ini" HP Goblin)))
+critical=$((200 - $(field_of "$files/hp_struck.ini" HP Wolf)))
+# Three hits of 1d12+6 (21 to 54); each threat's critical adds 2d12+12 (14 to 36).
+((hit >= 21 && hit <= 54)) || fail "the Ogre's three hits came to $hit through the temporary hit points"
+((critical >= hit + 14 && critical <= hit + 3 * 36)) || fail "the critical came to $critical beside the hits' $hit"
+
+step='a fireball on three, one saved'
+focus_window "$main_win" 'the main window'
+xdotool key --delay 20 F6 F8 space # the Goblin's turn: the Goblin, the Orc who saved, the Wolf
+xdotool type --delay 20 -- 'orc'
+xdotool key --delay 20 shift+space
+xdotool type --delay 20 -- 'wolf'
+xdotool key --delay 20 Return
+xdotool type --delay 20 -- '6d6'
+xdotool key --delay 20 Return
+save_as "$files/hp_fireball.ini"
+taken() { echo $(($(field_of "$files/hp_struck.ini" HP "$1") - $(field_of "$files/hp_fireball.ini" HP "$1"))); }
+fireball=$(taken Goblin)
+((fireball >= 6 && fireball <= 36)) || fail "the fireball took $fireball from the Goblin"
+[[ $(taken Wolf) == "$fireball" && $(taken Orc) == $((fireball / 2)) ]] ||
+    fail "the fireball of $fireball took $(taken Wolf) from the Wolf and $(taken Orc) from the Orc who saved"
+focus_main
+xdotool key ctrl+n
+load_from "$files/hp_fireball.ini"
+save_as "$files/hp_reloaded.ini"
+same_bytes "$files/hp_fireball.ini" "$files/hp_reloaded.ini"
+echo "Hit points: healed to the maximum 45/45, 8 temporary hit points under $hit damage, a critical of $critical, nonlethal to Staggered, a fireball of $fireball halved for the one who saved"
+
 # --- Exit through the File menu ---------------------------------------------------
 step='leaving through File > Exit'
 # The player window stays open: Exit of the main window closes both.

@@ -92,9 +92,13 @@ void Roller::rollDice(const QString &text)
 QList<qint64> Roller::newestTotals() const
 {
     QList<qint64> totals;
-    if (m_rolls.rowCount() == 0)
+    // Lines that rolled nothing (what a blow did, a field with nothing to roll) are passed.
+    int line = 0;
+    while (line < m_rolls.rowCount() && !m_rolls.record(line).rolled)
+        ++line;
+    if (line == m_rolls.rowCount())
         return totals;
-    const combat::RollRecord &newest = m_rolls.record(0);
+    const combat::RollRecord &newest = m_rolls.record(line);
     for (const std::optional<qint64> &total : {newest.total, newest.criticalTotal}) {
         if (total)
             totals.append(*total);

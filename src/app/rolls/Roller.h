@@ -40,7 +40,8 @@ public:
     void rollAgain(int line);
     // Any dice text, typed to be rolled ("6d6", "1d20+7").
     void rollDice(const QString &text);
-    // The newest line's totals: its total, then with its criticals when it offers them.
+    // The newest roll's totals (lines that rolled nothing passed): its total, then with its
+    // criticals when it offers them.
     QList<qint64> newestTotals() const;
 
 private:
