@@ -1,5 +1,7 @@
 #include "combat/Amount.h"
 
+#include "roster/ShownText.h"
+
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -82,6 +84,25 @@ RolledAmount rollAmount(const Amount &amount, Dice &dice)
     rolled.total = total + 0.0; // -0 reads as 0
     rolled.shown = shown.join(QStringLiteral("; "));
     return rolled;
+}
+
+bool looksLikeAmount(const QString &text)
+{
+    static const QRegularExpression attempt(QStringLiteral(R"((^|[\s\d+-])[dD]\d|^\s*[tTnN]\s*[-+.\d]|\d\s*/)"));
+    return attempt.match(text).hasMatch();
+}
+
+QString notAnAmount(const QString &typed)
+{
+    constexpr qsizetype ShownLength = 24;
+    return QStringLiteral("\u201c%1\u201d is no amount: type damage as 7 or 2d6+3, healing as -5, half as 6d6/2, "
+                          "temporary hit points as t8, nonlethal damage as n7.")
+        .arg(roster::shownText(typed, ShownLength));
+}
+
+QString blowTooLarge(double total)
+{
+    return QStringLiteral("A blow of %1 is past what Fraymark takes (%2 either way).").arg(total).arg(MaximumBlow);
 }
 
 } // namespace combat

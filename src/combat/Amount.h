@@ -45,4 +45,14 @@ struct RolledAmount
 };
 RolledAmount rollAmount(const Amount &amount, Dice &dice);
 
+// True for a text meant as an amount that parseAmount refuses: dice, a divisor or a t or n in
+// front ("101d6", "2d6 fire", "6d6/0", "t-5"). Any other text ("7 points") is read by its
+// leading number where a number is all that is wanted.
+bool looksLikeAmount(const QString &text);
+
+// What the user reads: "“2d” is no amount: type damage as 7 or 2d6+3, …", "A blow of 120000
+// is past what Fraymark takes (99999 either way)."
+QString notAnAmount(const QString &typed);
+QString blowTooLarge(double total);
+
 } // namespace combat

@@ -287,7 +287,7 @@ QString conditionRefusal(const QString &name, int rounds)
     if (!isConditionName(name))
         return u"Type the condition's name: letters, digits, blanks, - and '."_s;
     if (isHitPointTagName(name))
-        return u"%1 hit points are no condition: give them with the damage bar's amount, t8 or n7."_s.arg(name.trimmed());
+        return u"[Temp] and [Nonlethal] keep hit points, not rounds: give them with the damage bar's amount, t8 or n7."_s;
     if (rounds < 1 || rounds > MaximumConditionRounds)
         return u"A condition lasts 1 to %1 rounds."_s.arg(MaximumConditionRounds);
     return QString();

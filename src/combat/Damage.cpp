@@ -3,6 +3,8 @@
 #include "roster/FieldError.h"
 #include "roster/FieldText.h"
 
+#include <cmath>
+
 namespace combat {
 
 Subtracted subtractDamage(roster::Row &row, Dice &dice, DownRule rule)
@@ -13,6 +15,13 @@ Subtracted subtractDamage(roster::Row &row, Dice &dice, DownRule rule)
     if (const std::optional<Amount> amount = parseAmount(row.amount)) {
         kind = amount->kind;
         done.rolled = rollAmount(*amount, dice);
+        if (std::abs(done.rolled.total) > MaximumBlow) {
+            done.refused = blowTooLarge(done.rolled.total);
+            return done;
+        }
+    } else if (looksLikeAmount(row.amount)) {
+        done.refused = notAnAmount(row.amount.trimmed());
+        return done;
     } else {
         try {
             done.rolled.total = roster::textToNumber(row.amount);

@@ -81,6 +81,37 @@ QString number(double value)
     return roster::numberToText(value);
 }
 
+// Damage (positive) or healing (negative) of the number, temporary hit points taken first
+// and nonlethal damage healed alongside; false when the hit points cannot take it.
+bool takeHit(roster::Row &row, double amount, QString &said)
+{
+    const int temporary = tagValue(row.note, TemporaryTagName);
+    const int nonlethal = tagValue(row.note, NonlethalTagName);
+    double toNumber = amount;
+    if (amount > 0 && temporary > 0) {
+        const int taken = static_cast<int>(std::min<double>(temporary, amount));
+        toNumber -= taken;
+        row.note = withTagValue(row.note, TemporaryTagName, temporary - taken);
+        said = toNumber > 0 ? QStringLiteral("temporary hit points took %1, the rest %2").arg(taken).arg(number(toNumber))
+                            : QStringLiteral("temporary hit points took it all, %1 left").arg(temporary - taken);
+    }
+    // The whole heal comes off the nonlethal damage, even what the maximum stops.
+    if (amount < 0 && nonlethal > 0)
+        row.note = withTagValue(row.note, NonlethalTagName, tagAfter(nonlethal, amount));
+    // Even 0 writes the number back, tidied: Substract always has.
+    const std::optional<QString> changed = changedHitPoints(row.hp, -toNumber);
+    if (!changed)
+        return false;
+    const HitPointsField before = readHitPoints(row.hp);
+    const HitPointsField after = readHitPoints(*changed);
+    const double healed = after.current - before.current;
+    if (amount < 0 && after.maximum && healed < -amount)
+        said = healed > 0 ? QStringLiteral("healed %1, to the maximum %2").arg(number(healed), number(*after.maximum))
+                          : QStringLiteral("no healing, at the maximum %1 already").arg(number(*after.maximum));
+    row.hp = *changed;
+    return true;
+}
+
 } // namespace
 
 HitPointChange changeHitPoints(roster::Row &row, Amount::Kind kind, double amount, DownRule rule)
@@ -88,56 +119,29 @@ HitPointChange changeHitPoints(roster::Row &row, Amount::Kind kind, double amoun
     using Refusal = HitPointChange::Refusal;
     HitPointChange change;
     roster::Row next = row;
-    const int temporary = tagValue(next.note, TemporaryTagName);
-    const int nonlethal = tagValue(next.note, NonlethalTagName);
-
     switch (kind) {
     case Amount::Kind::Temporary:
-        if (amount <= temporary) {
+        if (const int temporary = tagValue(next.note, TemporaryTagName); amount <= temporary)
             change.said = QStringLiteral("keeps %1 temporary hit points (a second grant does not add up)").arg(temporary);
-            break;
-        }
-        next.note = withTagValue(next.note, TemporaryTagName, tagAfter(0, amount));
+        else
+            next.note = withTagValue(next.note, TemporaryTagName, tagAfter(0, amount));
         break;
     case Amount::Kind::Nonlethal:
-        next.note = withTagValue(next.note, NonlethalTagName, tagAfter(nonlethal, amount));
+        next.note = withTagValue(next.note, NonlethalTagName, tagAfter(tagValue(next.note, NonlethalTagName), amount));
         break;
-    case Amount::Kind::Hit: {
-        double toNumber = amount;
-        if (amount > 0 && temporary > 0) {
-            const int taken = static_cast<int>(std::min<double>(temporary, amount));
-            toNumber -= taken;
-            next.note = withTagValue(next.note, TemporaryTagName, temporary - taken);
-            change.said = toNumber > 0 ? QStringLiteral("temporary hit points took %1, the rest %2").arg(taken).arg(number(toNumber))
-                                       : QStringLiteral("temporary hit points took it all, %1 left").arg(temporary - taken);
-        }
-        if (amount < 0 && nonlethal > 0)
-            next.note = withTagValue(next.note, NonlethalTagName, tagAfter(nonlethal, amount));
-        {
-            // Even 0 writes the number back, tidied: Substract always has.
-            const std::optional<QString> changed = changedHitPoints(next.hp, -toNumber);
-            if (!changed)
-                return {Refusal::HitPoints, {}};
-            if (amount < 0) {
-                const HitPointsField before = readHitPoints(next.hp);
-                const HitPointsField after = readHitPoints(*changed);
-                const double healed = after.current - before.current;
-                if (after.maximum && healed < -amount)
-                    change.said = healed > 0 ? QStringLiteral("healed %1, to the maximum %2").arg(number(healed), number(*after.maximum))
-                                             : QStringLiteral("no healing, at the maximum %1 already").arg(number(*after.maximum));
-            }
-            next.hp = *changed;
+    case Amount::Kind::Hit:
+        if (!takeHit(next, amount, change.said))
+            return {Refusal::HitPoints, {}};
+        try {
+            applyDownRowRule(next, rule); // only a change of the hit points moves the row's box
+        } catch (const roster::FieldError &) {
+            return {Refusal::HitPoints, {}};
         }
         break;
     }
-    }
-    if (next.note.size() > roster::EditableFieldLength)
+    // A note already past what can be edited may keep its length, never grow.
+    if (next.note.size() > roster::EditableFieldLength && next.note.size() > row.note.size())
         return {Refusal::NoteTooLong, {}};
-    try {
-        applyDownRowRule(next, rule);
-    } catch (const roster::FieldError &) {
-        return {Refusal::HitPoints, {}};
-    }
     row = std::move(next);
     return change;
 }

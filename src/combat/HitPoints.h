@@ -39,11 +39,14 @@ NonlethalState nonlethalState(const roster::Row &row);
 // The d20 rules of one change of a row's hit points, `amount` of `kind` (a Hit's negative
 // amount heals):
 // - damage takes the temporary hit points first ("[Temp: 8]" leaves at 0), then the number;
-// - healing raises the number up to the maximum and takes as much off the nonlethal damage;
+// - healing raises the number up to the maximum, and the whole heal comes off the nonlethal
+//   damage;
 // - temporary hit points do not stack: the higher grant stays;
 // - nonlethal damage adds up in "[Nonlethal: 7]";
-// then the down rule. `said` tells what the game master could not see coming ("healed 5, to
-// the maximum 45"); empty otherwise. The row is unchanged when refused.
+// then, where the number changed, the down rule. `said` tells what the game master could not
+// see coming ("healed 5, to the maximum 45"); empty otherwise. Refused, the row unchanged,
+// when the hit points are no number a change can take, or a tag would grow a note past what
+// can be edited.
 struct HitPointChange
 {
     enum class Refusal { None, HitPoints, NoteTooLong };

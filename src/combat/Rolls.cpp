@@ -200,10 +200,10 @@ RollRecord rollDamage(const QString &who, const QString &text, const QString &at
     return record;
 }
 
-RollRecord rollDice(const QString &text, Dice &dice)
+RollRecord rollDice(const QString &text, Dice &dice, bool anyKind)
 {
     const std::optional<Amount> amount = parseAmount(text);
-    if (!amount || amount->kind != Amount::Kind::Hit)
+    if (!amount || (amount->kind != Amount::Kind::Hit && !anyKind))
         return notRolled(RollKind::Dice, QString(), text,
                          QStringLiteral("not dice to roll (such as 6d6, 1d20+7 or 8d6/2); nothing rolled"));
     const RolledAmount amountRolled = rollAmount(*amount, dice);
@@ -238,10 +238,12 @@ RollRecord rollAgain(const RollRecord &record, Dice &dice)
     case RollKind::Damage:
         return rollDamage(record.who, record.text, record.attack, dice, record.threats);
     case RollKind::Dice: {
-        RollRecord again = rollDice(record.text, dice);
+        RollRecord again = rollDice(record.text, dice, true);
         again.who = record.who; // a blow's dice name their targets
         return again;
     }
+    case RollKind::Blow:
+        break;
     case RollKind::Initiative:
         if (const auto modifier = initiativeModifier(record.text)) {
             RollRecord again = rollInitiativeCheck(record.who, modifier->text, modifier->value, dice);
@@ -264,7 +266,7 @@ RollRecord notRolled(RollKind kind, const QString &who, const QString &text, con
 
 QString rollLine(const RollRecord &record)
 {
-    static const char *const KindNames[] = {"initiative", "attack", "damage", "roll"};
+    static const char *const KindNames[] = {"initiative", "attack", "damage", "roll", "blow"};
     QString line;
     if (!record.who.isEmpty()) {
         const QString names = (QStringList{record.who} + record.others).join(QStringLiteral(", "));

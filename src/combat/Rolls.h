@@ -13,7 +13,8 @@
 namespace combat {
 
 // Dice: any dice text, typed to be rolled, no row's.
-enum class RollKind { Initiative, Attack, Damage, Dice };
+// Blow: no roll, what the hit-point rules did to a blow ("healed 5, to the maximum 45").
+enum class RollKind { Initiative, Attack, Damage, Dice, Blow };
 
 struct RollRecord
 {
@@ -36,8 +37,9 @@ RollRecord rollAttack(const QString &who, const QString &text, Dice &dice);
 // the attack rolls in `criticals` also get their critical, which the line offers beside.
 RollRecord rollDamage(const QString &who, const QString &text, const QString &attack, Dice &dice,
                       const QList<int> &criticals = {});
-// Any dice text the target bar's amount reads ("6d6", "1d20+7", "8d6/2"), but no "t" or "n".
-RollRecord rollDice(const QString &text, Dice &dice);
+// Any dice text the target bar's amount reads ("6d6", "1d20+7", "8d6/2"); "t" or "n" in front
+// only with `anyKind` (a blow's dice rolled again).
+RollRecord rollDice(const QString &text, Dice &dice, bool anyKind = false);
 // A sum as a RollRecord's total; none with a fraction ("2.5+1d4") or past any blow.
 std::optional<qint64> wholeTotal(double total);
 // A d20 plus the modifier's value; the text is the modifier as typed ("+3 dex").

@@ -251,6 +251,8 @@ CommandResult CombatDocument::subtract(int r, combat::Dice &dice, QList<combat::
     CombatState next = m_state;
     roster::Row &row = next.roster.rows[static_cast<std::size_t>(r)];
     const combat::Subtracted done = combat::subtractDamage(row, dice, m_downRule);
+    if (!done.refused.isEmpty())
+        return CommandResult::refused(QStringLiteral("%1: %2").arg(rowLabel(r), done.refused));
     if (done.change.refusal == combat::HitPointChange::Refusal::NoteTooLong)
         return CommandResult::refused(noteTooLong(rowLabel(r)), roster::FieldLocation{r, roster::Field::Note});
     const QString who = roster::nameOrRowLabel(row, r);
@@ -261,7 +263,7 @@ CommandResult CombatDocument::subtract(int r, combat::Dice &dice, QList<combat::
         if (!done.rolled.shown.isEmpty() && !done.change.said.isEmpty())
             result += QStringLiteral("; ") + done.change.said;
         combat::RollRecord line = combat::notRolled(
-            done.rolled.shown.isEmpty() ? combat::RollKind::Damage : combat::RollKind::Dice, who, done.typed, result);
+            done.rolled.shown.isEmpty() ? combat::RollKind::Blow : combat::RollKind::Dice, who, done.typed, result);
         line.rolled = !done.rolled.shown.isEmpty();
         line.total = line.rolled ? combat::wholeTotal(done.rolled.total) : std::nullopt;
         lines.append(line);
@@ -293,7 +295,7 @@ CommandResult CombatDocument::blow(const QList<int> &rows, const Blow &blow, QLi
                 QStringLiteral("%1: the hit points cannot take this amount. Nothing was changed.").arg(rowLabel(r)),
                 roster::FieldLocation{r, roster::Field::HitPoints});
         if (said && !change.said.isEmpty())
-            said->append(combat::notRolled(combat::RollKind::Damage, roster::nameOrRowLabel(target, r),
+            said->append(combat::notRolled(combat::RollKind::Blow, roster::nameOrRowLabel(target, r),
                                            roster::numberToText(amount), change.said));
     }
     const QString whom = rows.size() == 1 ? roster::shownText(row(rows.first()).name, roster::ShownNameLength)

@@ -107,7 +107,7 @@ public:
     // "Temporary Hit Points to Borin (8)", "Nonlethal Damage to Ogre (7)", with the dice it was
     // rolled from when `rolled` names them ("Damage Wolf 2 (21: 6d6)"). The rows in `saved`
     // made their saves and take half of a damage, rounded down. `said` gets lines for the Rolls
-    // list of what the rules did that the game master could not see coming ("Borin, damage -10:
+    // list of what the rules did that the game master could not see coming ("Borin, blow -10:
     // healed 5, to the maximum 45"). Refused for an empty row, hit points that cannot take it, or a note it would make
     // too long to edit.
     struct Blow

@@ -55,6 +55,18 @@ private slots:
                                  << c.before << QString::fromUtf8(c.newHp) << c.after;
     }
 
+    // An amount meant but mistyped, or past what a blow may be, is refused and kept to mend.
+    void mistypedAmountsAreRefused()
+    {
+        for (const QString &typed : {u"101d6"_s, u"2d6 fire"_s, u"6d6/0"_s, u"t-5"_s, u"n1e300"_s, u"99999+1"_s}) {
+            roster::Row row{u"Goblin"_s, u"30/45"_s, {}, {}, {}, {}, {}, {}, {}, {}, typed};
+            const roster::Row before = row;
+            combat::RandomDice dice(1);
+            QVERIFY2(!combat::subtractDamage(row, dice).refused.isEmpty(), qPrintable(typed));
+            QCOMPARE(row, before);
+        }
+    }
+
     void subtract()
     {
         QFETCH(QString, hp);

@@ -115,6 +115,10 @@ private slots:
         const roster::Row full = row;
         QCOMPARE(combat::changeHitPoints(row, Kind::Temporary, 8).refusal, combat::HitPointChange::Refusal::NoteTooLong);
         QCOMPARE(row, full);
+        // A note loaded longer than that still lets the hit points change.
+        row.note = QString(roster::EditableFieldLength + 5000, u'x');
+        QCOMPARE(combat::changeHitPoints(row, Kind::Hit, 5).refusal, combat::HitPointChange::Refusal::None);
+        QCOMPARE(row.hp, u"15"_s);
     }
 };
 

@@ -92,9 +92,9 @@ void Roller::rollDice(const QString &text)
 QList<qint64> Roller::newestTotals() const
 {
     QList<qint64> totals;
-    // Lines that rolled nothing (what a blow did, a field with nothing to roll) are passed.
+    // What a blow did is no roll; a roll that failed is, and has no total.
     int line = 0;
-    while (line < m_rolls.rowCount() && !m_rolls.record(line).rolled)
+    while (line < m_rolls.rowCount() && m_rolls.record(line).kind == combat::RollKind::Blow)
         ++line;
     if (line == m_rolls.rowCount())
         return totals;

@@ -40,8 +40,8 @@ public:
     void rollAgain(int line);
     // Any dice text, typed to be rolled ("6d6", "1d20+7").
     void rollDice(const QString &text);
-    // The newest roll's totals (lines that rolled nothing passed): its total, then with its
-    // criticals when it offers them.
+    // The newest roll's totals (what blows did passed): its total, then with its criticals
+    // when it offers them; none when that roll failed.
     QList<qint64> newestTotals() const;
 
 private:

@@ -6,17 +6,10 @@
 #include "app/target/BarText.h"
 #include "combat/Amount.h"
 #include "document/CombatDocument.h"
-#include "roster/ShownText.h"
 
 #include <QLineEdit>
 
 #include <cmath>
-
-namespace {
-
-constexpr qsizetype ShownAmountLength = 24;
-
-} // namespace
 
 void TargetBar::applyBlow(const QList<int> &rows)
 {
@@ -28,9 +21,7 @@ void TargetBar::applyBlow(const QList<int> &rows)
     };
     if (!amount) {
         refuse(typed.isEmpty() ? QStringLiteral("Type the damage first: 7, 2d6+3, a heal as -5, half of 6d6 as 6d6/2.")
-                               : QStringLiteral("\u201c%1\u201d is no amount: type damage as 7 or 2d6+3, healing as -5, "
-                                                "half as 6d6/2, temporary hit points as t8, nonlethal damage as n7.")
-                                     .arg(roster::shownText(typed, ShownAmountLength)));
+                               : combat::notAnAmount(typed));
         return;
     }
     QStringList names;
@@ -41,9 +32,7 @@ void TargetBar::applyBlow(const QList<int> &rows)
         m_rollAmount ? m_rollAmount(*amount, typed, names.join(QStringLiteral(", "))) : combat::RolledAmount{};
     if (rolled.total == 0 || std::abs(rolled.total) > combat::MaximumBlow) {
         refuse(rolled.total == 0 ? QStringLiteral("A blow of 0 changes nothing; type the damage, or Esc to close.")
-                                 : QStringLiteral("A blow of %1 is past what Fraymark takes (%2 either way).")
-                                       .arg(rolled.total)
-                                       .arg(combat::MaximumBlow));
+                                 : combat::blowTooLarge(rolled.total));
         return;
     }
     const CombatDocument::Blow blow{amount->kind, rolled.total, amount->dice.isEmpty() ? QString() : typed,
