@@ -1,5 +1,6 @@
 #include "combat/Amount.h"
 
+#include "roster/FieldText.h"
 #include "roster/ShownText.h"
 
 #include <QRegularExpression>
@@ -79,8 +80,11 @@ RolledAmount rollAmount(const Amount &amount, Dice &dice)
                      .arg(term.sides)
                      .arg(faces.join(QStringLiteral(", ")));
     }
-    if (amount.divisor > 1)
+    if (amount.divisor > 1) {
+        if (!shown.isEmpty())
+            shown << QStringLiteral("%1/%2").arg(roster::numberToText(total)).arg(amount.divisor);
         total = std::trunc(total / amount.divisor);
+    }
     rolled.total = total + 0.0; // -0 reads as 0
     rolled.shown = shown.join(QStringLiteral("; "));
     return rolled;
@@ -103,6 +107,14 @@ QString notAnAmount(const QString &typed)
 QString blowTooLarge(double total)
 {
     return QStringLiteral("A blow of %1 is past what Fraymark takes (%2 either way).").arg(total).arg(MaximumBlow);
+}
+
+QString amountText(Amount::Kind kind, double total)
+{
+    const QString prefix = kind == Amount::Kind::Temporary ? QStringLiteral("t")
+        : kind == Amount::Kind::Nonlethal                 ? QStringLiteral("n")
+                                                          : QString();
+    return prefix + roster::numberToText(total);
 }
 
 } // namespace combat

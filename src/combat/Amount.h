@@ -53,6 +53,8 @@ bool looksLikeAmount(const QString &text);
 // What the user reads: "“2d” is no amount: type damage as 7 or 2d6+3, …", "A blow of 120000
 // is past what Fraymark takes (99999 either way)."
 QString notAnAmount(const QString &typed);
+// An amount as the user would type it: "7", "-5", "t8", "n7".
+QString amountText(Amount::Kind kind, double total);
 QString blowTooLarge(double total);
 
 } // namespace combat

@@ -96,8 +96,11 @@ bool takeHit(roster::Row &row, double amount, QString &said)
                             : QStringLiteral("temporary hit points took it all, %1 left").arg(temporary - taken);
     }
     // The whole heal comes off the nonlethal damage, even what the maximum stops.
-    if (amount < 0 && nonlethal > 0)
+    QString nonlethalHealed;
+    if (amount < 0 && nonlethal > 0) {
         row.note = withTagValue(row.note, NonlethalTagName, tagAfter(nonlethal, amount));
+        nonlethalHealed = QStringLiteral("nonlethal damage %1 to %2").arg(nonlethal).arg(tagAfter(nonlethal, amount));
+    }
     // Even 0 writes the number back, tidied: Substract always has.
     const std::optional<QString> changed = changedHitPoints(row.hp, -toNumber);
     if (!changed)
@@ -108,6 +111,8 @@ bool takeHit(roster::Row &row, double amount, QString &said)
     if (amount < 0 && after.maximum && healed < -amount)
         said = healed > 0 ? QStringLiteral("healed %1, to the maximum %2").arg(number(healed), number(*after.maximum))
                           : QStringLiteral("no healing, at the maximum %1 already").arg(number(*after.maximum));
+    if (!nonlethalHealed.isEmpty())
+        said += (said.isEmpty() ? QString() : QStringLiteral("; ")) + nonlethalHealed;
     row.hp = *changed;
     return true;
 }

@@ -296,7 +296,7 @@ CommandResult CombatDocument::blow(const QList<int> &rows, const Blow &blow, QLi
                 roster::FieldLocation{r, roster::Field::HitPoints});
         if (said && !change.said.isEmpty())
             said->append(combat::notRolled(combat::RollKind::Blow, roster::nameOrRowLabel(target, r),
-                                           roster::numberToText(amount), change.said));
+                                           combat::amountText(blow.kind, amount), change.said));
     }
     const QString whom = rows.size() == 1 ? roster::shownText(row(rows.first()).name, roster::ShownNameLength)
                                           : QStringLiteral("%1 combatants").arg(rows.size());

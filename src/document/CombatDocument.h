@@ -120,7 +120,7 @@ public:
     CommandResult blow(const QList<int> &rows, const Blow &blow, QList<combat::RollRecord> *said = nullptr);
     CommandResult blow(const QList<int> &rows, double damage) { return blow(rows, Blow{{}, damage, {}, {}}); }
     // Whether a monster (a row without [PC]) is down at 0 hit points already, for every change
-    // of hit points from here on (combat::DownRule); a load keeps the rule at -10.
+    // of hit points from here on and every row loaded or added (combat::DownRule).
     void setMonstersDieAtZero(bool on) { m_downRule.monstersAtZero = on; }
     // Rolls initiative into the fields that roll (combat::rollInitiative) as one step, "Roll
     // Initiative", "Roll Initiative for Monsters" or "Roll Initiative Again"; `lines` gets the
@@ -175,6 +175,8 @@ private:
     static void renewCombatant(CombatState &state, int row);
         // Becomes the state without a step (undo, redo).
     void show(const CombatState &state);
+    // A row just loaded or added, down where Monsters Die at 0 says so.
+    void downByTheRule(roster::Row &row) const;
     // The rows of a load, and the fight the file kept, as one step.
     void takeLoaded(files::LoadOutcome &outcome, const QString &what);
     CommandResult edit(const QString &what, const QString &mergeKey,

@@ -1,6 +1,7 @@
 // The document's commands that read or write a file: load, restore, add combatants, save.
 #include "document/CombatDocument.h"
 
+#include "combat/DownRow.h"
 #include "files/ProgramVersion.h"
 #include "files/StateFile.h"
 
@@ -29,8 +30,22 @@ CommandResult readWhole(const files::LoadOutcome &outcome)
 
 } // namespace
 
+void CombatDocument::downByTheRule(roster::Row &row) const
+{
+    // The loader keeps the rule at -10, as the file was written by; Monsters Die at 0 is ours.
+    if (!m_downRule.monstersAtZero)
+        return;
+    try {
+        combat::applyDownRowRule(row, m_downRule);
+    } catch (const roster::FieldError &) {
+        // Hit points too large to use: the loader has said so, and the row stays as it came.
+    }
+}
+
 void CombatDocument::takeLoaded(files::LoadOutcome &outcome, const QString &what)
 {
+    for (roster::Row &loaded : outcome.roster.rows)
+        downByTheRule(loaded);
     // The list stays as it was until the order is calculated again; the turns start anew.
     // Every row is filled anew: the list's items no longer stand for anyone in them.
     for (int r = 0; r < roster::RowCount; ++r)
@@ -81,8 +96,10 @@ CommandResult CombatDocument::addCombatants(const QString &path)
     const combat::Reinforcement added = combat::addCombatants(next.roster, outcome.roster);
     if (added.rows.isEmpty())
         return CommandResult::refused(files::nothingAddedText(path, added.named, added.free)).notice(outcome.notice);
-    for (const int r : added.rows)
+    for (const int r : added.rows) {
         renewCombatant(next, r);
+        downByTheRule(next.roster.rows[static_cast<std::size_t>(r)]);
+    }
     (void)commit(std::move(next), QStringLiteral("Add Combatants (%1)").arg(added.rows.size()));
     return readWhole(outcome); // a fight in the file is none of the running fight's
 }

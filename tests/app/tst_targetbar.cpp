@@ -135,7 +135,7 @@ void TestTargetBar::aFireballHalvesForThoseWhoSaved()
 
     const std::optional<qint64> total = w.rolls().record(0).total;
     QVERIFY(total && *total >= 6 && *total <= 36);
-    QVERIFY(combat::rollLine(w.rolls().record(0)).contains(u"Orc, Goblin, Ogre, roll 6d6"_s));
+    QVERIFY(combat::rollLine(w.rolls().record(0)).contains(u"Orc, Goblin (saved: half), Ogre, roll 6d6"_s));
     QCOMPARE(field(w, Field::HitPoints, 0)->text(), QString::number(20 - *total));
     QCOMPARE(field(w, Field::HitPoints, 2)->text(), QString::number(20 - *total));
     QCOMPARE(field(w, Field::HitPoints, 1)->text(), QString::number(20 - *total / 2));
@@ -194,12 +194,13 @@ void TestTargetBar::goToPutsTheCaretInAnyRowsField_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<int>("fieldKey"); // Alt and this key; 0: Enter
     QTest::addColumn<int>("row");      // where the caret goes; -1: the bar stays open
-    QTest::addColumn<int>("field");
+    QTest::addColumn<int>("field");    // -1: the amount box
     QTest::newRow("letters, Enter: the name") << u"gob"_s << 0 << 1 << int(Field::Name);
     QTest::newRow("#row, Alt+P: the hit points") << u"#3"_s << int(Qt::Key_P) << 2 << int(Field::HitPoints);
     QTest::newRow("a twin, Alt+I: the initiative") << u"wo2"_s << int(Qt::Key_I) << 4 << int(Field::Initiative);
     QTest::newRow("a row out of the fight, Alt+R: the note") << u"kob"_s << int(Qt::Key_R) << 6 << int(Field::Note);
     QTest::newRow("Alt+A: the armour class") << u"orc"_s << int(Qt::Key_A) << 0 << int(Field::ArmourClass);
+    QTest::newRow("Alt+U: the amount box") << u"ogre"_s << int(Qt::Key_U) << 2 << -1;
     QTest::newRow("a down row's greyed field: the bar stays") << u"tro"_s << int(Qt::Key_P) << -1 << 0;
     QTest::newRow("an empty row: nothing chosen") << u"#9"_s << 0 << -1 << 0;
 }
@@ -222,7 +223,7 @@ void TestTargetBar::goToPutsTheCaretInAnyRowsField()
     if (row < 0)
         return;
     QFETCH(int, field);
-    QLineEdit *edit = ::field(w, Field(field), row);
+    QLineEdit *edit = field < 0 ? amountBox(w, row) : ::field(w, Field(field), row);
     QCOMPARE(QApplication::focusWidget(), edit);
     QCOMPARE(edit->selectedText(), edit->text());
 }

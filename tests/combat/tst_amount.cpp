@@ -46,7 +46,7 @@ void TestAmount::amounts_data()
     QTest::newRow("a fraction") << u" 2.5 "_s << QList<int>{} << hit << 2.5 << QString();
     QTest::newRow("dice and a bonus") << u"2d6+3"_s << QList<int>{4, 5} << hit << 12.0 << u"2d6: 4, 5"_s;
     QTest::newRow("a fireball, halved") << u" 6d6 / 2 "_s << QList<int>{3, 5, 1, 6, 2, 4} << hit << 10.0
-                                        << u"6d6: 3, 5, 1, 6, 2, 4"_s;
+                                        << u"6d6: 3, 5, 1, 6, 2, 4; 21/2"_s;
     QTest::newRow("a healing spell") << u"-2d8-5"_s << QList<int>{7, 2} << hit << -14.0 << u"-2d8: 7, 2"_s;
     QTest::newRow("one die, its count left out") << u"d20"_s << QList<int>{13} << hit << 13.0 << u"1d20: 13"_s;
     QTest::newRow("temporary hit points") << u"t8"_s << QList<int>{} << int(combat::Amount::Kind::Temporary) << 8.0 << QString();

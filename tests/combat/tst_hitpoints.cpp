@@ -59,8 +59,8 @@ private slots:
             {"staggered at the hit points", "12", "", nonlethal, 12, false, "12", "[Nonlethal: 12]", false, "Staggered", ""},
             {"unconscious above them", "12", "[Nonlethal: 12]", nonlethal, 1, false, "12", "[Nonlethal: 13]", false, "Unconscious", ""},
             {"lethal damage to staggered", "14", "[Nonlethal: 12]", hit, 2, false, "12", "[Nonlethal: 12]", false, "Staggered", ""},
-            {"healing heals as much nonlethal", "12", "[Nonlethal: 13]", hit, -5, false, "17", "[Nonlethal: 8]", false, "Bloodied", ""},
-            {"healed away, the tag leaves", "12", "x [Nonlethal: 3]", hit, -5, false, "17", "x", false, "Bloodied", ""},
+            {"healing heals as much nonlethal", "12", "[Nonlethal: 13]", hit, -5, false, "17", "[Nonlethal: 8]", false, "Bloodied", "nonlethal damage 13 to 8"},
+            {"healed away, the tag leaves", "12", "x [Nonlethal: 3]", hit, -5, false, "17", "x", false, "Bloodied", "nonlethal damage 3 to 0"},
             {"dying outweighs unconscious", "-2", "[Nonlethal: 5]", nonlethal, 1, false, "-2", "[Nonlethal: 6]", false, "Dying", ""},
             // The down rule.
             {"disabled at 0", "5", "", hit, 5, false, "0", "", false, "Disabled", ""},

@@ -41,6 +41,7 @@ private slots:
     void fight();
     void addCombatants_data();
     void addCombatants();
+    void monstersDieAtZeroWhenLoaded();
 };
 
 // Each script runs on a document with the party typed in; letters are what the user does:
@@ -397,6 +398,28 @@ void TestCombatDocument::addCombatants()
     if (!undoText.isEmpty()) {
         QVERIFY_DONE(doc.undo());
         QCOMPARE(doc.roster(), before); // one step takes it all back
+    }
+}
+
+// A file written by the rule at -10 comes in by the table's rule: with Monsters Die at 0 the
+// monster at -3 is down, loaded or added; without, it is dying as it was saved.
+void TestCombatDocument::monstersDieAtZeroWhenLoaded()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"dying.ini"_s);
+    QFile out(path);
+    const QByteArray file = combatFile({u"Troll:-3"_s, u"Orc:4"_s});
+    QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) == file.size());
+    out.close();
+    for (const bool atZero : {false, true}) {
+        CombatDocument doc;
+        doc.setMonstersDieAtZero(atZero);
+        QVERIFY_DONE(doc.load(path));
+        QCOMPARE(doc.row(0).down, atZero);
+        QVERIFY(!doc.row(1).down);
+        QVERIFY_DONE(doc.newCombat());
+        QVERIFY_DONE(doc.addCombatants(path));
+        QCOMPARE(doc.row(0).down, atZero);
     }
 }
 

@@ -128,6 +128,16 @@ bool RosterView::goToField(int row, roster::Field f)
     return true;
 }
 
+bool RosterView::goToAmount(int row)
+{
+    if (row < 0 || row >= roster::RowCount || !m_amounts[row]->isEnabled())
+        return false;
+    m_amounts[row]->setFocus(Qt::ShortcutFocusReason);
+    m_amounts[row]->selectAll();
+    ensureWidgetVisible(m_amounts[row]);
+    return true;
+}
+
 void RosterView::focusOrderList()
 {
     m_list->setFocus(Qt::OtherFocusReason);

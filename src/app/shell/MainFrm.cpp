@@ -192,7 +192,9 @@ TargetBar &MainFrm::targetBar()
         connect(m_targetBar, &TargetBar::chosen, m_roster, &RosterView::showRow);
         connect(m_targetBar, &TargetBar::fightGoesOn, m_roster, &RosterView::focusOrderList);
         connect(m_targetBar, &TargetBar::closed, m_roster, &RosterView::showCurrentItem);
-        m_targetBar->setGoTo([this](int row, roster::Field field) { return m_roster->goToField(row, field); });
+        m_targetBar->setGoTo([this](int row, std::optional<roster::Field> field) {
+            return field ? m_roster->goToField(row, *field) : m_roster->goToAmount(row);
+        });
         m_targetBar->setRollAmount(
             [this](const combat::Amount &amount, const QString &text, const QString &who) {
                 return m_roller->rollAmount(amount, text, who);

@@ -36,7 +36,7 @@ const QString ActNowHint = QStringLiteral(
     "Letters of a name or #row choose who acts now, \u2191\u2193 step; Enter has them act before %1; Esc closes.");
 const QString GoToHint = QStringLiteral(
     "Letters of a name or #row choose, \u2191\u2193 step; Enter goes to the name; Alt+P hit points, "
-    "Alt+I initiative, Alt+A AC, Alt+R note, Alt+N name; Esc closes.");
+    "Alt+I initiative, Alt+A AC, Alt+R note, Alt+U amount, Alt+N name; Esc closes.");
 const QString WalkHint =
     QStringLiteral("Type the roll and Enter; r rolls it; Enter with nothing skips; Esc stops.");
 const QString ChooseFirst = QStringLiteral("Choose a target first: letters of its name, #row, or \u2191\u2193.");

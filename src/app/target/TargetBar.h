@@ -56,7 +56,9 @@ public:
     QLineEdit *targetEdit() const { return m_target; }
     // Go to puts the caret in a row's field through `goTo`, which answers false when the field
     // is greyed; the walk rolls through `roll`.
-    void setGoTo(std::function<bool(int row, roster::Field field)> goTo) { m_goTo = std::move(goTo); }
+    // No field: the row's amount box.
+    using GoTo = std::function<bool(int row, std::optional<roster::Field> field)>;
+    void setGoTo(GoTo goTo) { m_goTo = std::move(goTo); }
     void setRoll(std::function<CommandResult(int row, int walk)> roll) { m_roll = std::move(roll); }
     // A blow's amount rolled (its dice, and a line of the Rolls list for them).
     // Rolls a blow's amount for `who` (the targets as the bar names them) into the Rolls
@@ -95,7 +97,7 @@ private:
 
     bool targetKey(QKeyEvent *key);
     bool goToKey(QKeyEvent *key);
-    void goToChosen(roster::Field field);
+    void goToChosen(std::optional<roster::Field> field);
     bool walkKey(QKeyEvent *key);
     void askNext();
     bool stillAsked(const WalkRow &asked) const;
@@ -125,7 +127,7 @@ private:
     Mode m_mode = Mode::Damage;
     QStringList m_usedConditions; // added through the bar in this session
     QPointer<QWidget> m_returnFocus;
-    std::function<bool(int, roster::Field)> m_goTo;
+    GoTo m_goTo;
     std::function<CommandResult(int, int)> m_roll;
     RollAmount m_rollAmount;
     std::function<QList<qint64>()> m_newestTotals;

@@ -26,7 +26,7 @@ void TargetBar::applyBlow(const QList<int> &rows)
     }
     QStringList names;
     for (const int r : rows)
-        names.append(m_document.row(r).name);
+        names.append(m_document.row(r).name + (m_choice.saved(r) ? QStringLiteral(" (saved: half)") : QString()));
     // Dice are rolled now, once for every target, and the roll is a line of the Rolls list.
     const combat::RolledAmount rolled =
         m_rollAmount ? m_rollAmount(*amount, typed, names.join(QStringLiteral(", "))) : combat::RolledAmount{};

@@ -37,6 +37,10 @@ bool TargetBar::goToKey(QKeyEvent *key)
         return true;
     }
     if (key->modifiers() == Qt::AltModifier) {
+        if (key->key() == Qt::Key_U) {
+            goToChosen(std::nullopt); // the amount box, for Substract
+            return true;
+        }
         for (const auto &[letter, field] : FieldKeys) {
             if (key->key() == letter) {
                 goToChosen(field);
@@ -48,7 +52,7 @@ bool TargetBar::goToKey(QKeyEvent *key)
     return key->key() == Qt::Key_Space || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
 }
 
-void TargetBar::goToChosen(roster::Field field)
+void TargetBar::goToChosen(std::optional<roster::Field> field)
 {
     const int row = m_choice.chosen();
     if (row < 0) {
@@ -57,7 +61,8 @@ void TargetBar::goToChosen(roster::Field field)
     }
     if (!m_goTo || !m_goTo(row, field)) {
         say(QStringLiteral("%1 is down: its %2 is greyed out until it is healed.")
-                .arg(bar::isolated(m_document.row(row).name), QLatin1StringView(roster::fieldInfo(field).caption)));
+                .arg(bar::isolated(m_document.row(row).name),
+                     field ? QString(QLatin1StringView(roster::fieldInfo(*field).caption)) : QStringLiteral("amount box")));
         return;
     }
     // The caret is in the field already: the bar goes without taking the focus anywhere.
