@@ -149,6 +149,15 @@ public:
     // (combat::addCombatants); the file is read as a load reads it. Refused when the file
     // cannot be read or nothing of it fits.
     CommandResult addCombatants(const QString &path);
+    // New combatants from stat blocks or the library: each row `count` times, in order, into
+    // the first free rows, twins numbered as Add Combatants numbers them, as one step named
+    // `what` ("Add from Stat Block (3)"). Refused, with nothing added, when they do not all fit.
+    struct Arrival
+    {
+        roster::Row row;
+        int count = 1;
+    };
+    CommandResult addRows(const QList<Arrival> &arrivals, const QString &what);
     // Takes back the combat of a state file's bytes (files/StateFile.h) as one step, "Restore
     // Combat": rows, boxes, fight and turn. Neither the save path nor the last combat file
     // changes, and no file holds the combat yet.

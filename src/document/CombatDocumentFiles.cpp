@@ -104,6 +104,33 @@ CommandResult CombatDocument::addCombatants(const QString &path)
     return readWhole(outcome); // a fight in the file is none of the running fight's
 }
 
+CommandResult CombatDocument::addRows(const QList<Arrival> &arrivals, const QString &what)
+{
+    roster::Roster coming;
+    int named = 0;
+    for (const Arrival &arrival : arrivals) {
+        for (int i = 0; i < arrival.count; ++i) {
+            if (named == roster::RowCount)
+                return CommandResult::refused(
+                    QStringLiteral("More than %1 combatants: the roster holds %1 rows; nothing was added.").arg(roster::RowCount));
+            coming.rows[static_cast<std::size_t>(named++)] = arrival.row;
+        }
+    }
+    if (named == 0)
+        return CommandResult::refused(QStringLiteral("No combatant to add: give one a count of 1 or more."));
+    CombatState next = m_state;
+    const combat::Reinforcement added = combat::addCombatants(next.roster, coming);
+    if (added.rows.isEmpty())
+        return CommandResult::refused(QStringLiteral("%1 combatants, but only %2 rows are free; nothing was added.")
+                                          .arg(added.named)
+                                          .arg(added.free));
+    for (const int r : added.rows) {
+        renewCombatant(next, r);
+        downByTheRule(next.roster.rows[static_cast<std::size_t>(r)]);
+    }
+    return commit(std::move(next), QStringLiteral("%1 (%2)").arg(what).arg(added.rows.size()));
+}
+
 CommandResult CombatDocument::save(const QString &path)
 {
     m_savePath = path;

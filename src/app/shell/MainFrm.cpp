@@ -11,6 +11,7 @@
 #include "app/shell/FightKeys.h"
 #include "app/shell/RecoveryBar.h"
 #include "app/shell/StartUp.h"
+#include "app/statblocks/StatBlockDialog.h"
 #include "app/widgets/DraggedFile.h"
 
 #include <QAbstractEventDispatcher>
@@ -81,6 +82,18 @@ void MainFrm::loadCombatFrom(const QString &path)
 void MainFrm::addCombatantsFrom(const QString &path)
 {
     m_files->add(path);
+}
+
+void MainFrm::addFromStatBlocks(const QString &text)
+{
+    auto *dialog = new StatBlockDialog(text, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        const roster::Roster before = m_document.roster();
+        if (m_reporter.report(m_document.addRows(dialog->arrivals(), QStringLiteral("Add from Stat Block"))))
+            m_fightKeys->walkNewcomers(before); // the newcomers' initiative asked at once
+    });
+    dialog->open();
 }
 
 void MainFrm::closeEvent(QCloseEvent *event)
@@ -298,13 +311,16 @@ void MainFrm::showPlayers()
 void MainFrm::dragEnterEvent(QDragEnterEvent *event)
 {
     m_draggedPath = draggedCombatFile(event->mimeData());
-    if (!m_draggedPath.isEmpty())
+    // Text that is no file's name: stat blocks from a page or a PDF.
+    m_draggedText = m_draggedPath.isEmpty() && !event->mimeData()->hasUrls() && event->mimeData()->hasText();
+    if (!m_draggedPath.isEmpty() || m_draggedText)
         event->acceptProposedAction();
 }
 
 void MainFrm::dragLeaveEvent(QDragLeaveEvent *)
 {
     m_draggedPath.clear();
+    m_draggedText = false;
 }
 
 void MainFrm::dropEvent(QDropEvent *event)
@@ -314,6 +330,13 @@ void MainFrm::dropEvent(QDropEvent *event)
     if (path.isEmpty())
         path = m_draggedPath;
     m_draggedPath.clear();
+    if (path.isEmpty() && m_draggedText) {
+        m_draggedText = false;
+        event->acceptProposedAction();
+        QMetaObject::invokeMethod(
+            this, [this, text = event->mimeData()->text()] { addFromStatBlocks(text); }, Qt::QueuedConnection);
+        return;
+    }
     if (path.isEmpty())
         return;
     event->acceptProposedAction();

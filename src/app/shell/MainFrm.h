@@ -55,6 +55,9 @@ public:
     // Loads, or adds the combatants of, the combat file at `path`, as the menus do after their dialogs.
     void loadCombatFrom(const QString &path);
     void addCombatantsFrom(const QString &path);
+    // Add from Stat Block with this text (the clipboard's, or a drop's): the preview, then the
+    // rows as one step, and the newcomers' initiative asked.
+    void addFromStatBlocks(const QString &text);
 
     QString VerTxt;
 
@@ -98,6 +101,7 @@ private:
     QPointer<PlayerWindow> m_players; // made when first opened
     QPointer<CrashRecovery> m_recovery;
     QString m_draggedPath; // the combat file of the drag now over the window
+    bool m_draggedText = false; // a drag of text, stat blocks, now over the window
     // The bars above and below the roster, made when first needed, and the room they take.
     QVBoxLayout *m_column = nullptr;
     TargetBar *m_targetBar = nullptr;
@@ -105,7 +109,8 @@ private:
     int m_heightWithoutBar = 0;
     QSize m_rosterMinimum; // the least the roster takes while no bar is shown
 
-    QAction *mnuNew = nullptr, *mnuLoad = nullptr, *mnuAdd = nullptr, *mnuSave = nullptr, *mnuExit = nullptr;
+    QAction *mnuNew = nullptr, *mnuLoad = nullptr, *mnuAdd = nullptr, *mnuAddStatBlock = nullptr, *mnuSave = nullptr,
+            *mnuExit = nullptr;
     QAction *mnuUndo = nullptr, *mnuRedo = nullptr;
     QAction *mnuOrder = nullptr; // "Calculate Fighting Order", the same command as the button
     QAction *mnuNextTurn = nullptr, *mnuPreviousTurn = nullptr, *mnuDamage = nullptr;

@@ -10,6 +10,8 @@
 #include "app/shell/FightKeys.h"
 #include "app/shell/Preferences.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenuBar>
 
@@ -27,6 +29,8 @@ void MainFrm::createMenus()
     mnuNew = action(file, "mnuNew", QStringLiteral("&New Combat"), QKeySequence(Qt::CTRL | Qt::Key_N));
     mnuLoad = action(file, "mnuLoad", QStringLiteral("&Load Combat..."), QKeySequence(Qt::CTRL | Qt::Key_L));
     mnuAdd = action(file, "mnuAdd", QStringLiteral("&Add Combatants..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
+    mnuAddStatBlock = action(file, "mnuAddStatBlock", QStringLiteral("Add from Stat &Block..."),
+                             QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V));
     mnuSave = action(file, "mnuSave", QStringLiteral("&Save Combat..."), QKeySequence(Qt::CTRL | Qt::Key_S));
     mnuExit = action(file, "mnuExit", QStringLiteral("E&xit"), QKeySequence());
 
@@ -166,6 +170,8 @@ void MainFrm::connectMenus()
         m_files->askAndAdd();
         m_fightKeys->walkNewcomers(before); // the newcomers' initiative asked at once
     });
+    connect(mnuAddStatBlock, &QAction::triggered, this,
+            [this] { addFromStatBlocks(QGuiApplication::clipboard()->text()); });
     connect(mnuGoTo, &QAction::triggered, this, [this] { m_fightKeys->openBar(TargetBar::Mode::GoTo); });
     connect(mnuInitiativeWalk, &QAction::triggered, this, [this] { m_fightKeys->walkInitiative(); });
     connect(mnuExit, &QAction::triggered, this, &QWidget::close);
