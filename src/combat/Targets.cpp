@@ -5,7 +5,6 @@
 #include <QRegularExpression>
 
 #include <algorithm>
-#include <functional>
 
 #include <cmath>
 
@@ -74,20 +73,28 @@ int findTarget(const QList<int> &rows, const roster::Roster &roster, const QStri
         const int row = text.mid(1).trimmed().toInt(&number) - 1;
         return number && rows.contains(row) ? row : -1;
     }
-    // One pass per kind of match, the closest kind first.
-    const std::function<bool(QStringView)> matches[] = {
-        [&](QStringView name) { return name.trimmed().compare(text, Qt::CaseInsensitive) == 0; },
-        [&](QStringView name) { return name.trimmed().startsWith(text, Qt::CaseInsensitive); },
-        [&](QStringView name) { return name.contains(text, Qt::CaseInsensitive); },
-        [&](QStringView name) { return holdsInOrder(name, text); },
-    };
-    for (const auto &match : matches) {
-        for (const int r : rows) {
-            if (match(searched(roster, r)))
-                return r;
+    int best = -1;
+    int bestKind = NameMatchKinds;
+    for (const int r : rows) {
+        const int kind = nameMatch(rowAt(roster, r).name, text);
+        if (kind >= 0 && kind < bestKind) {
+            best = r;
+            bestKind = kind;
         }
     }
-    return -1;
+    return best;
+}
+
+int nameMatch(QStringView name, const QString &text)
+{
+    const QStringView part = name.first(std::min(name.size(), SearchedLength));
+    if (part.trimmed().compare(text, Qt::CaseInsensitive) == 0)
+        return 0;
+    if (part.trimmed().startsWith(text, Qt::CaseInsensitive))
+        return 1;
+    if (part.contains(text, Qt::CaseInsensitive))
+        return 2;
+    return holdsInOrder(part, text) ? 3 : -1;
 }
 
 bool continuesSomeName(const QList<int> &rows, const roster::Roster &roster, const QString &typed)

@@ -24,6 +24,11 @@ QList<int> targetRows(const QList<OrderEntry> &order, const roster::Roster &rost
 // long name only the first 256 characters are searched.
 int findTarget(const QList<int> &rows, const roster::Roster &roster, const QString &typed);
 
+// How closely `name` matches `text` (trimmed, not empty) by findTarget's rules, the closest
+// kind first: 0 equal, 1 begins with it, 2 contains it, 3 holds its letters in order; -1 none.
+inline constexpr int NameMatchKinds = 4;
+int nameMatch(QStringView name, const QString &text);
+
 // True when some name of `rows` begins with or contains `typed` as it stands, so a blank
 // typed after a name's first word is part of the name rather than a key of its own.
 bool continuesSomeName(const QList<int> &rows, const roster::Roster &roster, const QString &typed);

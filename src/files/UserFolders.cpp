@@ -36,4 +36,15 @@ QString configFolderPath()
                           QStringLiteral("/.config"));
 }
 
+QString dataFolderPath()
+{
+    return fraymarkFolder("XDG_DATA_HOME", "APPDATA", QStringLiteral("/AppData/Roaming"),
+                          QStringLiteral("/.local/share"));
+}
+
+QString libraryFolderPath()
+{
+    return dataFolderPath() + QStringLiteral("/library");
+}
+
 } // namespace files

@@ -12,5 +12,10 @@ QString stateFolderPath();
 // Settings: $XDG_CONFIG_HOME/fraymark, else ~/.config/fraymark; on Windows the roaming
 // application data, which follows the user.
 QString configFolderPath();
+// Data (the user's library of monsters): $XDG_DATA_HOME/fraymark, else ~/.local/share/fraymark;
+// on Windows the roaming application data, which follows the user.
+QString dataFolderPath();
+// The library folder Save to Library writes into, always searched: "library" in the data folder.
+QString libraryFolderPath();
 
 } // namespace files

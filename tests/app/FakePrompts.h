@@ -50,6 +50,12 @@ public:
         return answers.isEmpty() ? QString() : answers.takeFirst();
     }
 
+    QString askFolder(QWidget *, const QString &title, const QString &startFolder) override
+    {
+        folderDialogs.append({title, QString(), startFolder, QString()});
+        return answers.isEmpty() ? QString() : answers.takeFirst();
+    }
+
     struct Question
     {
         QString text;
@@ -62,5 +68,6 @@ public:
     QStringList choiceAnswers; // the buttons the next questions are answered with; none: Esc
     QList<Dialog> saveDialogs;
     QList<Dialog> openDialogs;
+    QList<Dialog> folderDialogs;
     QStringList answers; // paths the next dialogs return; empty means "cancelled"
 };

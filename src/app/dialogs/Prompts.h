@@ -28,4 +28,6 @@ public:
                                 const QString &startPath, const QString &defaultSuffix) = 0;
     virtual QString askOpenPath(QWidget *parent, const QString &title, const QString &filter,
                                 const QString &startFolder) = 0;
+    // A folder chosen, starting in `startFolder`; an empty text when the user cancelled.
+    virtual QString askFolder(QWidget *parent, const QString &title, const QString &startFolder) = 0;
 };

@@ -66,3 +66,10 @@ QString QtPrompts::askOpenPath(QWidget *parent, const QString &title, const QStr
     backToTheWindow(parent);
     return path;
 }
+
+QString QtPrompts::askFolder(QWidget *parent, const QString &title, const QString &startFolder)
+{
+    const QString path = QFileDialog::getExistingDirectory(parent, title, startFolder);
+    backToTheWindow(parent);
+    return path;
+}

@@ -12,4 +12,5 @@ public:
                         const QString &startPath, const QString &defaultSuffix) override;
     QString askOpenPath(QWidget *parent, const QString &title, const QString &filter,
                         const QString &startFolder) override;
+    QString askFolder(QWidget *parent, const QString &title, const QString &startFolder) override;
 };

@@ -19,6 +19,10 @@ const QString InitiativeSection = QStringLiteral("Initiative");
 const QString GroupInitiativeKey = QStringLiteral("GroupInitiative");
 const QString HitPointsSection = QStringLiteral("Hit Points");
 const QString MonstersDieAtZeroKey = QStringLiteral("MonstersDieAtZero");
+const QString LibrarySection = QStringLiteral("Library");
+const QString FolderKey = QStringLiteral("Folder%1");
+// More folders than anyone adds by hand; the list read stops at the first number missing.
+constexpr int MostLibraryFolders = 100;
 // A settings file holds a few lines; anything larger is no file of ours.
 constexpr qint64 LargestFile = 64 * 1024;
 
@@ -28,6 +32,18 @@ std::unique_ptr<files::platform::PrivateFolder> openFolder()
     if (!files::platform::PrivateFolder::open(files::configFolderPath(), folder).ok())
         return nullptr;
     return folder;
+}
+
+QByteArray librarySection(const QStringList &folders)
+{
+    QByteArray bytes = "[" + LibrarySection.toUtf8() + "]\r\n";
+    int n = 0;
+    for (const QString &folder : folders) {
+        if (folder.isEmpty() || folder.contains(u'\n') || folder.contains(u'\r') || n == MostLibraryFolders)
+            continue;
+        bytes += (FolderKey.arg(++n) + u'=' + folder + u"\r\n"_s).toUtf8();
+    }
+    return bytes;
 }
 
 } // namespace
@@ -43,7 +59,14 @@ Choices choices()
         return {};
     files::ProfileReader file(bytes);
     auto on = [&](const QString &section, const QString &key) { return file.ReadIniValue(section, key).trimmed() == u"true"; };
-    return {on(InitiativeSection, GroupInitiativeKey), on(HitPointsSection, MonstersDieAtZeroKey)};
+    QStringList folders;
+    for (int n = 1; n <= MostLibraryFolders; ++n) {
+        const QString folder = file.ReadIniValue(LibrarySection, FolderKey.arg(n));
+        if (folder.isEmpty())
+            break;
+        folders << folder;
+    }
+    return {on(InitiativeSection, GroupInitiativeKey), on(HitPointsSection, MonstersDieAtZeroKey), folders};
 }
 
 bool setChoices(const Choices &choices)
@@ -51,7 +74,8 @@ bool setChoices(const Choices &choices)
     const std::unique_ptr<files::platform::PrivateFolder> folder = openFolder();
     auto line = [](const QString &key, bool on) { return (key + (on ? u"=true\r\n"_s : u"=false\r\n"_s)).toUtf8(); };
     const QByteArray bytes = "[" + InitiativeSection.toUtf8() + "]\r\n" + line(GroupInitiativeKey, choices.groupInitiative)
-        + "[" + HitPointsSection.toUtf8() + "]\r\n" + line(MonstersDieAtZeroKey, choices.monstersDieAtZero);
+        + "[" + HitPointsSection.toUtf8() + "]\r\n" + line(MonstersDieAtZeroKey, choices.monstersDieAtZero)
+        + librarySection(choices.libraryFolders);
     return folder && folder->writeFile(FileName, bytes).ok();
 }
 
@@ -66,6 +90,13 @@ bool setMonstersDieAtZero(bool on)
 {
     Choices kept = choices();
     kept.monstersDieAtZero = on;
+    return setChoices(kept);
+}
+
+bool setLibraryFolders(const QStringList &folders)
+{
+    Choices kept = choices();
+    kept.libraryFolders = folders;
     return setChoices(kept);
 }
 

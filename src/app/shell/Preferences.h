@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The window's choices kept between runs of the program, in fraymark/fraymark.ini in the
 // user's configuration folder ($XDG_CONFIG_HOME, else ~/.config; the roaming application
@@ -14,6 +15,8 @@ struct Choices
 {
     bool groupInitiative = false;
     bool monstersDieAtZero = false;
+    // The folders the user added to the library, beside its own (files::libraryFolderPath()).
+    QStringList libraryFolders;
 };
 Choices choices();
 // False when the file could not be written: the choices then last until the program ends.
@@ -23,6 +26,8 @@ bool setChoices(const Choices &choices);
 inline bool groupInitiative() { return choices().groupInitiative; }
 bool setGroupInitiative(bool on);
 bool setMonstersDieAtZero(bool on);
+// A folder whose path holds a line break cannot be kept, and is left out.
+bool setLibraryFolders(const QStringList &folders);
 
 // Where the choices are kept, to name it when it cannot be written.
 QString fileName();
