@@ -52,6 +52,7 @@ public:
         return {};
     }
     QString askOpenPath(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
+    QString askFolder(QWidget *, const QString &, const QString &) override { return {}; }
     int messages = 0;
 };
 

@@ -107,17 +107,16 @@ bool StatBlockDialog::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_preview && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         const QString typed = key->text();
-        if (typed.size() == 1 && typed.front().isDigit() && m_preview->currentRow() >= 0) {
-            // Two digits typed quickly make a count of two digits ("1", "2": 12).
-            const int row = m_preview->currentRow();
-            const int before = m_counts[row];
+        const int row = m_preview->currentRow();
+        if (typed.size() == 1 && typed.front().isDigit() && row >= 0) {
+            // Digits typed one after another on a block make one count ("1", "2": 12).
             const int digit = typed.front().digitValue();
-            const int joined = before * 10 + digit;
-            setCount(row, joined <= MaximumCount && m_preview->property("typing").toBool() ? joined : digit);
-            m_preview->setProperty("typing", true);
-            QTimer::singleShot(800, m_preview, [preview = m_preview] { preview->setProperty("typing", false); });
+            const int joined = m_counts[row] * 10 + digit;
+            setCount(row, m_typingRow == row && joined <= MaximumCount ? joined : digit);
+            m_typingRow = row;
             return true;
         }
+        m_typingRow = -1;
     }
     return QDialog::eventFilter(watched, event);
 }

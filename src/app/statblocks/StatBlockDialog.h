@@ -40,4 +40,5 @@ private:
     QTimer *m_reread = nullptr;
     QList<combat::StatBlock> m_blocks;
     QList<int> m_counts;
+    int m_typingRow = -1; // the block the last key typed a digit of its count on
 };
