@@ -39,6 +39,9 @@ const QString GoToHint = QStringLiteral(
     "Alt+I initiative, Alt+A AC, Alt+R note, Alt+U amount, Alt+N name; Esc closes.");
 const QString WalkHint =
     QStringLiteral("Type the roll and Enter; r rolls it; Enter with nothing skips; Esc stops.");
+const QString LibraryHint = QStringLiteral(
+    "Letters of a monster's name choose among the library's stat blocks and saved rows, \u2191\u2193 step; Enter goes "
+    "to the count, Enter again adds them to the free rows; Esc closes.");
 const QString ChooseFirst = QStringLiteral("Choose a target first: letters of its name, #row, or \u2191\u2193.");
 
 } // namespace
@@ -86,17 +89,24 @@ void TargetBar::open(Mode mode, int row)
 {
     m_mode = mode;
     const bool blow = mode == Mode::Damage;
+    const bool library = mode == Mode::Library;
     const QString title = blow                  ? QStringLiteral("Damage")
                           : mode == Mode::Condition ? QStringLiteral("Condition")
                           : mode == Mode::ActNow    ? QStringLiteral("Act Now")
                           : mode == Mode::GoTo      ? QStringLiteral("Go to")
+                          : library                 ? QStringLiteral("Library")
                                                     : QStringLiteral("Initiative");
     m_title->setText(title);
     setAccessibleName(title + QStringLiteral(" bar"));
-    m_targetCaption->setText(QStringLiteral("&Target:"));
-    m_target->setAccessibleName(QStringLiteral("Target"));
-    m_target->setPlaceholderText(QStringLiteral("name or #row"));
-    m_blowPage->setVisible(blow);
+    m_targetCaption->setText(library ? QStringLiteral("&Monster:") : QStringLiteral("&Target:"));
+    m_target->setAccessibleName(library ? QStringLiteral("Monster") : QStringLiteral("Target"));
+    m_target->setPlaceholderText(library ? QStringLiteral("letters of its name") : QStringLiteral("name or #row"));
+    m_amountCaption->setText(library ? QStringLiteral("&Count:") : QStringLiteral("&Amount:"));
+    m_amount->setAccessibleName(library ? QStringLiteral("Count") : QStringLiteral("Amount"));
+    m_amount->setPlaceholderText(library ? QStringLiteral("1") : QStringLiteral("7, -5, 14/2"));
+    m_blowPage->setVisible(blow || library);
+    m_libraryMatches.clear();
+    m_libraryPick = -1;
     m_conditionPage->setVisible(mode == Mode::Condition);
     m_choice.setOffer(mode == Mode::ActNow ? TargetChoice::Offer::Waiting
                       : mode == Mode::GoTo ? TargetChoice::Offer::Named
@@ -176,6 +186,8 @@ bool TargetBar::targetKey(QKeyEvent *key)
 {
     if (m_mode == Mode::Initiative)
         return walkKey(key);
+    if (m_mode == Mode::Library)
+        return libraryKey(key);
     if (m_mode == Mode::GoTo && goToKey(key))
         return true;
     const QString typed = m_target->text();
@@ -230,7 +242,7 @@ bool TargetBar::amountKey(QKeyEvent *key)
         apply();
         return true;
     }
-    if (key->text() == u"=") {
+    if (key->text() == u"=" && m_mode == Mode::Damage) {
         takeNewestTotal();
         return true;
     }
@@ -243,6 +255,10 @@ bool TargetBar::amountKey(QKeyEvent *key)
 
 void TargetBar::choose(const QString &typed)
 {
+    if (m_mode == Mode::Library) {
+        chooseFromLibrary(typed);
+        return;
+    }
     if (typed.trimmed().isEmpty() || m_mode == Mode::Initiative)
         return; // typed away: the last choice stands
     const bool found = m_choice.choose(typed);
@@ -287,6 +303,10 @@ bool TargetBar::moveToDetails()
 
 void TargetBar::apply()
 {
+    if (m_mode == Mode::Library) {
+        addFromLibrary();
+        return;
+    }
     // A change since the choice has already dropped whoever left; what is left is sound.
     const QList<int> rows = m_choice.targets();
     if (rows.isEmpty()) {
@@ -312,6 +332,8 @@ void TargetBar::followTheFight()
             askNext();
         return;
     }
+    if (m_mode == Mode::Library)
+        return; // the roster is not what it chooses from
     const QStringList gone = m_choice.follow();
     showChoice();
     if (gone.isEmpty())
@@ -324,6 +346,10 @@ void TargetBar::followTheFight()
 
 void TargetBar::showChoice()
 {
+    if (m_mode == Mode::Library) {
+        showLibraryChoice();
+        return;
+    }
     auto describe = [this](int r) {
         const roster::Row &row = m_document.row(r);
         return QStringLiteral("%1 (row %2, %3 HP%4)")
@@ -360,6 +386,8 @@ QString TargetBar::hint() const
         return GoToHint;
     if (m_mode == Mode::Initiative)
         return WalkHint;
+    if (m_mode == Mode::Library)
+        return LibraryHint;
     if (m_mode == Mode::ActNow) {
         const int current = m_document.currentRow();
         return ActNowHint.arg(current >= 0 ? isolated(m_document.row(current).name) : QStringLiteral("the current combatant"));

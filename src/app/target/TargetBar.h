@@ -4,6 +4,7 @@
 #include "combat/Amount.h"
 #include "combat/Rolls.h"
 #include "document/CommandResult.h"
+#include "files/Library.h"
 #include "roster/Fields.h"
 
 #include <QFrame>
@@ -25,14 +26,15 @@ class QLineEdit;
 // and its rounds, and Enter. In its Act Now mode the letters choose among those who put off
 // their turns, and Enter has the one chosen act now; in its Go to mode any named row, and
 // Enter or a field's key puts the caret in that field; in its Initiative mode it asks one
-// combatant after another for its initiative. It is no dialog: the roster stays in sight and in use, and
+// combatant after another for its initiative; in its Library mode the letters choose a
+// monster of the library, and a count and Enter add it. It is no dialog: the roster stays in sight and in use, and
 // the bar takes the focus only while it is open.
 class TargetBar : public QFrame
 {
     Q_OBJECT
 
 public:
-    enum class Mode { Damage, Condition, ActNow, GoTo, Initiative };
+    enum class Mode { Damage, Condition, ActNow, GoTo, Initiative, Library };
 
     TargetBar(CombatDocument &document, CommandReporter &reporter, QWidget *parent = nullptr);
 
@@ -69,6 +71,17 @@ public:
         m_rollAmount = std::move(roll);
         m_tell = std::move(tell);
     }
+    // The library's entries as the indexer has them (none while it reads), and how a chosen
+    // one comes into the roster `count` times.
+    struct Library
+    {
+        std::function<const QList<files::LibraryEntry> &()> entries;
+        std::function<bool()> reading;
+        std::function<CommandResult(const roster::Row &row, int count)> add;
+    };
+    void setLibrary(Library library) { m_library = std::move(library); }
+    // The library entry chosen (-1: none), an index into Library::entries().
+    int chosenEntry() const { return m_libraryPick < 0 ? -1 : m_libraryMatches.value(m_libraryPick, -1); }
     // "=" in the amount takes the newest roll's total from `newest`; again, the total with its
     // criticals when the roll offers them.
     void setNewestTotals(std::function<QList<qint64>()> newest) { m_newestTotals = std::move(newest); }
@@ -97,6 +110,10 @@ private:
 
     bool targetKey(QKeyEvent *key);
     bool goToKey(QKeyEvent *key);
+    bool libraryKey(QKeyEvent *key);
+    void chooseFromLibrary(const QString &typed);
+    void addFromLibrary();
+    void showLibraryChoice();
     void goToChosen(std::optional<roster::Field> field);
     bool walkKey(QKeyEvent *key);
     void askNext();
@@ -131,6 +148,9 @@ private:
     std::function<CommandResult(int, int)> m_roll;
     RollAmount m_rollAmount;
     std::function<QList<qint64>()> m_newestTotals;
+    Library m_library;
+    QList<int> m_libraryMatches; // the entries the letters name, best first
+    int m_libraryPick = -1;      // which of them is chosen
     std::function<void(const QList<combat::RollRecord> &)> m_tell;
     // The initiative walk's rows still to ask, the one asked first, each with the combatant it
     // held when the walk began: one filled anew meanwhile is not asked.
@@ -141,5 +161,6 @@ private:
     // (m_shown says whom the blow goes to, m_status what went wrong or how to go on).
     QLineEdit *m_target = nullptr, *m_amount = nullptr, *m_condition = nullptr, *m_rounds = nullptr;
     QWidget *m_blowPage = nullptr, *m_conditionPage = nullptr;
-    QLabel *m_title = nullptr, *m_targetCaption = nullptr, *m_shown = nullptr, *m_status = nullptr;
+    QLabel *m_title = nullptr, *m_targetCaption = nullptr, *m_amountCaption = nullptr, *m_shown = nullptr,
+           *m_status = nullptr;
 };

@@ -64,7 +64,8 @@ void TargetBar::createControls()
     m_blowPage = new QWidget;
     auto *blowRow = new QHBoxLayout(m_blowPage);
     blowRow->setContentsMargins(0, 0, 0, 0);
-    blowRow->addWidget(captionFor(QStringLiteral("&Amount:"), m_amount));
+    m_amountCaption = captionFor(QStringLiteral("&Amount:"), m_amount);
+    blowRow->addWidget(m_amountCaption);
     blowRow->addWidget(m_amount);
     m_conditionPage = new QWidget;
     auto *conditionRow = new QHBoxLayout(m_conditionPage);
