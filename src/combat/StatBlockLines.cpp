@@ -264,14 +264,18 @@ QList<Line> readLines(const QString &text)
             lines.append({line.key == Key::None ? LineKind::Prose : LineKind::Field, line.key, line.text, true});
             continue;
         }
+        // A field's words alone on their line: its text follows, maybe after a blank line.
+        const bool awaited = openKey.key != Key::None && open.size() <= openKey.end;
         if (line.text.isEmpty()) {
+            if (awaited)
+                continue;
             flush();
             lines.append(Line{});
             continue;
         }
         const bool inBrackets = openKey.key != Key::None && bracketDepth(open) > 0;
         const KeywordMatch found = inBrackets ? KeywordMatch{} : keywordAt(line.text, 0);
-        if (openKey.key != Key::None && found.key == Key::None && (inBrackets || continues(open, line.text))) {
+        if (openKey.key != Key::None && found.key == Key::None && (inBrackets || awaited || continues(open, line.text))) {
             open += u' ' + line.text;
             continue;
         }
