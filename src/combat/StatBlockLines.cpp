@@ -90,10 +90,13 @@ struct KeywordMatch
 
 KeywordMatch keywordAt(const QString &text, qsizetype from)
 {
+    // Matched in a window of the text: a match over a whole long line costs its length, and a
+    // line of many fields would cost its length for each of them.
+    const QString window = text.mid(from, 80);
     for (const Keyword &keyword : keywords()) {
-        const QRegularExpressionMatch m = keyword.rule.match(text, from, Rx::NormalMatch, Rx::AnchorAtOffsetMatchOption);
+        const QRegularExpressionMatch m = keyword.rule.match(window, 0, Rx::NormalMatch, Rx::AnchorAtOffsetMatchOption);
         if (m.hasMatch())
-            return {keyword.key, m.capturedEnd()};
+            return {keyword.key, from + m.capturedEnd()};
     }
     return {};
 }
@@ -155,9 +158,9 @@ bool decodeQuoted(const QString &body, QString &text)
     return true;
 }
 
-int bracketDepth(const QString &text)
+// How many brackets the text leaves open, from those `depth` left open before it.
+int bracketDepth(const QString &text, int depth = 0)
 {
-    int depth = 0;
     for (QChar c : text) {
         if (c == u'(' || c == u'[')
             ++depth;
@@ -173,7 +176,7 @@ bool continues(const QString &before, const QString &next)
 {
     static const Rx OpenEnd(QStringLiteral(R"((?:[,:;(/+&-]|\b(?:and|or|plus|with|to|of|vs\.?|against))$)"), Caseless);
     const QChar first = next.front();
-    return before.contains(OpenEnd) || first.isLower() || first.isDigit()
+    return before.right(12).contains(OpenEnd) || first.isLower() || first.isDigit()
            || QStringView(u"+-([/,").contains(first);
 }
 
@@ -252,6 +255,7 @@ QList<Line> readLines(const QString &text)
     QList<Line> lines;
     QString open; // the field line being read, whole
     KeywordMatch openKey;
+    int openDepth = 0; // the brackets it leaves open
     auto flush = [&] {
         if (openKey.key != Key::None)
             splitFields(open, openKey, lines);
@@ -273,16 +277,18 @@ QList<Line> readLines(const QString &text)
             lines.append(Line{});
             continue;
         }
-        const bool inBrackets = openKey.key != Key::None && bracketDepth(open) > 0;
+        const bool inBrackets = openKey.key != Key::None && openDepth > 0;
         const KeywordMatch found = inBrackets ? KeywordMatch{} : keywordAt(line.text, 0);
         if (openKey.key != Key::None && found.key == Key::None && (inBrackets || awaited || continues(open, line.text))) {
             open += u' ' + line.text;
+            openDepth = bracketDepth(line.text, openDepth);
             continue;
         }
         flush();
         if (found.key != Key::None) {
             open = line.text;
             openKey = found;
+            openDepth = bracketDepth(open);
         } else {
             lines.append({line.text.contains(SectionHeading) ? LineKind::Heading : LineKind::Prose, Key::None, line.text, false});
         }
