@@ -80,7 +80,7 @@ const Rx QuotedLine(QStringLiteral(R"re(^\s*(?:(Init|AC|hp|Fort|Ref|Will|Melee|D
 const Rx LineBreak(QStringLiteral("\r\n|[\n\r\v\f\\x{85}\\x{2028}\\x{2029}]"));
 // Words a stat block writes with a hyphen, which a line break after the hyphen keeps.
 const QStringList HyphenatedEnds{QStringLiteral("footed"), QStringLiteral("like"), QStringLiteral("light"),
-                                 QStringLiteral("handed"), QStringLiteral("level")};
+                                 QStringLiteral("handed"), QStringLiteral("level"), QStringLiteral("affecting")};
 
 struct KeywordMatch
 {
@@ -214,6 +214,20 @@ void splitFields(const QString &line, KeywordMatch first, QList<Line> &lines)
     close(line.size());
 }
 
+// Half a surrogate pair in place of the replacement character: the patterns read no text
+// that holds one.
+QString withWholeCharacters(const QString &text)
+{
+    QString whole = text;
+    for (qsizetype i = 0; i < whole.size(); ++i) {
+        if (whole.at(i).isHighSurrogate() && i + 1 < whole.size() && whole.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (whole.at(i).isSurrogate())
+            whole[i] = QChar::ReplacementCharacter;
+    }
+    return whole;
+}
+
 } // namespace
 
 QList<Line> readLines(const QString &text)
@@ -227,7 +241,7 @@ QList<Line> readLines(const QString &text)
         Key key = Key::None;
     };
     QList<Physical> physical;
-    for (const QString &raw : text.split(LineBreak)) {
+    for (const QString &raw : withWholeCharacters(text).split(LineBreak)) {
         if (const QRegularExpressionMatch m = QuotedLine.match(raw); m.hasMatch()) {
             Physical line{{}, true, Key::None};
             if (decodeQuoted(m.captured(2), line.text)) {
@@ -309,7 +323,8 @@ QString quoted(const QString &text)
             quoted += QStringLiteral("\\t");
         else if (c == u'\r')
             quoted += QStringLiteral("\\r");
-        else if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format || (c.isSpace() && c != u' '))
+        else if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format || c.isSurrogate()
+                 || (c.isSpace() && c != u' '))
             quoted += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
         else
             quoted += c;

@@ -511,6 +511,13 @@ Saves: Fort +5, Ref +5, Will +0
          u"Butt 1d6+3"_s, u"touch 12, flat-footed 13"_s},
         {}, u"+3"_s);
 
+    add("half a surrogate pair in the text", u"Glimmerfly\nTiny Vermin\nHit Dice: 1d8 (4 hp)\nInitiative: +4\n"
+        u"Armor Class: 18 (+2 size, +4 Dex, +2 natural), touch 16, flat-footed 14\n"
+        u"Full Attack: Bite +6 melee (1d3-2)\nSaves: Fort +2, Ref +4, Will +0\nSkills: Hide +12 "_s + QChar(0xDC00) + u"\n"_s,
+        {u"Glimmerfly"_s, u"4/4"_s, u"+4"_s, u"18"_s, u"+2"_s, u"+4"_s, u"+0"_s, u"Bite +6 melee (1d3-2)"_s, u"Bite 1d3-2"_s,
+         u"touch 16, flat-footed 14"_s},
+        {}, u"+6"_s);
+
     add("colons after the newer layout's words", uR"(Lantern Wisp CR 3
 Init: +9; Senses: darkvision 60 ft.
 AC: 19, touch: 19, flat-footed: 10
@@ -689,6 +696,9 @@ void TestStatBlock::roundTrip_data()
     add("fields that name other fields", {u"Mimic"_s, u"abc"_s, u"+2; AC 5"_s, u"17, touch 10"_s, u"+1, Ref +9"_s,
                                           u"+2"_s, u"+3"_s, u"bite +5 (1d6); hp 99"_s, u"bite 1d6; Init +9"_s,
                                           u"Fort +20\nhp 3"_s}, false);
+    add("beyond the first plane of characters, and half a pair", {u"Imp \U0001F47F"_s, u"3/3"_s, u"+1"_s, QString(),
+                                                                  QString(), QString(), QString(), QString(), QString(),
+                                                                  u"bad "_s + QChar(0xD800) + u" half"_s}, false);
     add("saves alone", {u"Ghostlight"_s, QString(), QString(), QString(), QString(), u"+4"_s, u"+1"_s, QString(),
                         QString(), QString()}, false);
     add("a long note", {u"Scribe"_s, u"8/8"_s, u"+0"_s, u"10"_s, u"+0"_s, u"+0"_s, u"+2"_s, QString(), QString(),
