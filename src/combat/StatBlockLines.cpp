@@ -15,7 +15,8 @@ struct Keyword
 
 // The words are caseless with their colon (the older layout, "Hit Dice:"); without one they
 // must be written as the newer layout writes them ("Melee", not the "melee" a broken line
-// starts with), and some must have their number after them ("AC 17", not "AC of the day").
+// starts with), and some must have their number after them ("AC 17", not "AC of the day"),
+// or end the line, their number on the next.
 Rx caseless(const char *words)
 {
     return Rx(QStringLiteral("(?:%1)\\s*").arg(QLatin1String(words)), Caseless);
@@ -31,10 +32,10 @@ const QList<Keyword> &keywords()
     static const QList<Keyword> list{
         {Key::HitDice, caseless(R"(hit\s*dice\s*:)")},
         {Key::Init, caseless(R"(initiative\s*:)")},
-        {Key::Init, exact(R"(Init(?=\s*:?\s*[+-]?\d))")},
+        {Key::Init, exact(R"(Init(?=\s*:?\s*(?:[+-]?\d|$)))")},
         {Key::ArmorClass, caseless(R"(armou?r\s+class\s*:)")},
-        {Key::Ac, exact(R"(AC(?=\s*:?\s*\d))")},
-        {Key::Hp, exact(R"((?:hp|HP)(?=\s*:?\s*\d))")},
+        {Key::Ac, exact(R"(AC(?=\s*:?\s*(?:\d|$)))")},
+        {Key::Hp, exact(R"((?:hp|HP)(?=\s*:?\s*(?:\d|$)))")},
         {Key::FullAttack, caseless(R"(full\s+attacks?\s*:|attacks\s*:)")},
         {Key::Attack, caseless(R"(attack\s*:)")},
         {Key::Melee, caseless(R"(melee\s*:)")},

@@ -570,6 +570,21 @@ Special Attacks constrict (1d8+5)
          u"2 claws 1d8+5 plus grab"_s, u"touch 9, flat-footed 19; immune mind-affecting effects; speed 30 ft., swim 20 ft."_s},
         {}, u"+7 +7"_s);
 
+    add("numbers on the line after their words", uR"(Thistle Sprite CR 1
+Init
++4
+AC
+16, touch 16, flat-footed 12
+hp
+7 (2d6)
+Fort +0, Ref +7, Will +4
+Melee
+rapier +6 (1d3-1/18-20)
+)"_s,
+        {u"Thistle Sprite"_s, u"7/7"_s, u"+4"_s, u"16"_s, u"+0"_s, u"+7"_s, u"+4"_s, u"rapier +6 (1d3-1/18-20)"_s,
+         u"rapier 1d3-1"_s, u"touch 16, flat-footed 12"_s},
+        {}, u"+6"_s);
+
     add("special abilities naming saves", uR"(VENOMGLASS SPIDER CR 3
 XP 800
 N Medium vermin
