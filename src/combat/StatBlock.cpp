@@ -26,8 +26,8 @@ const QStringList SmallWords{QStringLiteral("of"), QStringLiteral("the"), QStrin
 // the next block.
 int coreField(const Line &line)
 {
-    if (line.kind != LineKind::Field)
-        return 0;
+    if (line.kind != LineKind::Field || (line.text.isEmpty() && !line.verbatim))
+        return 0; // "Saves:" above its "Fort +6, ..." line
     switch (line.key) {
     case Key::HitDice:
     case Key::Hp:

@@ -196,7 +196,7 @@ QString rangedAttack(const QString &text)
 
 QString damageOfAttack(const QString &attack)
 {
-    const QList<Piece> pieces = splitAt(plainText(attack), {QStringLiteral("and"), QStringLiteral("or")});
+    const QList<Piece> pieces = splitAt(attack, {QStringLiteral("and"), QStringLiteral("or")});
     // Weapons that roll no d20 ("swarm (1d6)") count when none does.
     const bool anyRolls = std::any_of(pieces.cbegin(), pieces.cend(),
                                       [](const Piece &piece) { return !parseAttack(piece.text).rolls.isEmpty(); });

@@ -15,7 +15,8 @@ struct Keyword
 
 // The words are caseless with their colon (the older layout, "Hit Dice:"); without one they
 // must be written as the newer layout writes them ("Melee", not the "melee" a broken line
-// starts with), and some must have their number after them ("AC 17", not "AC of the day").
+// starts with), and some must have their number after them ("AC 17", not "AC of the day"),
+// or end the line, their number on the next.
 Rx caseless(const char *words)
 {
     return Rx(QStringLiteral("(?:%1)\\s*").arg(QLatin1String(words)), Caseless);
@@ -31,10 +32,10 @@ const QList<Keyword> &keywords()
     static const QList<Keyword> list{
         {Key::HitDice, caseless(R"(hit\s*dice\s*:)")},
         {Key::Init, caseless(R"(initiative\s*:)")},
-        {Key::Init, exact(R"(Init(?=\s*:?\s*[+-]?\d))")},
+        {Key::Init, exact(R"(Init(?=\s*:?\s*(?:[+-]?\d|$)))")},
         {Key::ArmorClass, caseless(R"(armou?r\s+class\s*:)")},
-        {Key::Ac, exact(R"(AC(?=\s*:?\s*\d))")},
-        {Key::Hp, exact(R"((?:hp|HP)(?=\s*:?\s*\d))")},
+        {Key::Ac, exact(R"(AC(?=\s*:?\s*(?:\d|$)))")},
+        {Key::Hp, exact(R"((?:hp|HP)(?=\s*:?\s*(?:\d|$)))")},
         {Key::FullAttack, caseless(R"(full\s+attacks?\s*:|attacks\s*:)")},
         {Key::Attack, caseless(R"(attack\s*:)")},
         {Key::Melee, caseless(R"(melee\s*:)")},
@@ -80,7 +81,7 @@ const Rx QuotedLine(QStringLiteral(R"re(^\s*(?:(Init|AC|hp|Fort|Ref|Will|Melee|D
 const Rx LineBreak(QStringLiteral("\r\n|[\n\r\v\f\\x{85}\\x{2028}\\x{2029}]"));
 // Words a stat block writes with a hyphen, which a line break after the hyphen keeps.
 const QStringList HyphenatedEnds{QStringLiteral("footed"), QStringLiteral("like"), QStringLiteral("light"),
-                                 QStringLiteral("handed"), QStringLiteral("level")};
+                                 QStringLiteral("handed"), QStringLiteral("level"), QStringLiteral("affecting")};
 
 struct KeywordMatch
 {
@@ -90,10 +91,13 @@ struct KeywordMatch
 
 KeywordMatch keywordAt(const QString &text, qsizetype from)
 {
+    // Matched in a window of the text: a match over a whole long line costs its length, and a
+    // line of many fields would cost its length for each of them.
+    const QString window = text.mid(from, 80);
     for (const Keyword &keyword : keywords()) {
-        const QRegularExpressionMatch m = keyword.rule.match(text, from, Rx::NormalMatch, Rx::AnchorAtOffsetMatchOption);
+        const QRegularExpressionMatch m = keyword.rule.match(window, 0, Rx::NormalMatch, Rx::AnchorAtOffsetMatchOption);
         if (m.hasMatch())
-            return {keyword.key, m.capturedEnd()};
+            return {keyword.key, from + m.capturedEnd()};
     }
     return {};
 }
@@ -155,9 +159,9 @@ bool decodeQuoted(const QString &body, QString &text)
     return true;
 }
 
-int bracketDepth(const QString &text)
+// How many brackets the text leaves open, from those `depth` left open before it.
+int bracketDepth(const QString &text, int depth = 0)
 {
-    int depth = 0;
     for (QChar c : text) {
         if (c == u'(' || c == u'[')
             ++depth;
@@ -173,7 +177,7 @@ bool continues(const QString &before, const QString &next)
 {
     static const Rx OpenEnd(QStringLiteral(R"((?:[,:;(/+&-]|\b(?:and|or|plus|with|to|of|vs\.?|against))$)"), Caseless);
     const QChar first = next.front();
-    return before.contains(OpenEnd) || first.isLower() || first.isDigit()
+    return before.right(12).contains(OpenEnd) || first.isLower() || first.isDigit()
            || QStringView(u"+-([/,").contains(first);
 }
 
@@ -211,6 +215,20 @@ void splitFields(const QString &line, KeywordMatch first, QList<Line> &lines)
     close(line.size());
 }
 
+// Half a surrogate pair in place of the replacement character: the patterns read no text
+// that holds one.
+QString withWholeCharacters(const QString &text)
+{
+    QString whole = text;
+    for (qsizetype i = 0; i < whole.size(); ++i) {
+        if (whole.at(i).isHighSurrogate() && i + 1 < whole.size() && whole.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (whole.at(i).isSurrogate())
+            whole[i] = QChar::ReplacementCharacter;
+    }
+    return whole;
+}
+
 } // namespace
 
 QList<Line> readLines(const QString &text)
@@ -224,7 +242,7 @@ QList<Line> readLines(const QString &text)
         Key key = Key::None;
     };
     QList<Physical> physical;
-    for (const QString &raw : text.split(LineBreak)) {
+    for (const QString &raw : withWholeCharacters(text).split(LineBreak)) {
         if (const QRegularExpressionMatch m = QuotedLine.match(raw); m.hasMatch()) {
             Physical line{{}, true, Key::None};
             if (decodeQuoted(m.captured(2), line.text)) {
@@ -252,6 +270,7 @@ QList<Line> readLines(const QString &text)
     QList<Line> lines;
     QString open; // the field line being read, whole
     KeywordMatch openKey;
+    int openDepth = 0; // the brackets it leaves open
     auto flush = [&] {
         if (openKey.key != Key::None)
             splitFields(open, openKey, lines);
@@ -264,21 +283,27 @@ QList<Line> readLines(const QString &text)
             lines.append({line.key == Key::None ? LineKind::Prose : LineKind::Field, line.key, line.text, true});
             continue;
         }
+        // A field's words alone on their line: its text follows, maybe after a blank line.
+        const bool awaited = openKey.key != Key::None && open.size() <= openKey.end;
         if (line.text.isEmpty()) {
+            if (awaited)
+                continue;
             flush();
             lines.append(Line{});
             continue;
         }
-        const bool inBrackets = openKey.key != Key::None && bracketDepth(open) > 0;
+        const bool inBrackets = openKey.key != Key::None && openDepth > 0;
         const KeywordMatch found = inBrackets ? KeywordMatch{} : keywordAt(line.text, 0);
-        if (openKey.key != Key::None && found.key == Key::None && (inBrackets || continues(open, line.text))) {
+        if (openKey.key != Key::None && found.key == Key::None && (inBrackets || awaited || continues(open, line.text))) {
             open += u' ' + line.text;
+            openDepth = bracketDepth(line.text, openDepth);
             continue;
         }
         flush();
         if (found.key != Key::None) {
             open = line.text;
             openKey = found;
+            openDepth = bracketDepth(open);
         } else {
             lines.append({line.text.contains(SectionHeading) ? LineKind::Heading : LineKind::Prose, Key::None, line.text, false});
         }
@@ -299,7 +324,8 @@ QString quoted(const QString &text)
             quoted += QStringLiteral("\\t");
         else if (c == u'\r')
             quoted += QStringLiteral("\\r");
-        else if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format || (c.isSpace() && c != u' '))
+        else if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format || c.isSurrogate()
+                 || (c.isSpace() && c != u' '))
             quoted += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
         else
             quoted += c;

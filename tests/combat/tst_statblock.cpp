@@ -99,9 +99,10 @@ void TestStatBlock::blocks_data()
     QTest::addColumn<QStringList>("row");
     QTest::addColumn<QString>("unread");
     QTest::addColumn<QString>("bonuses"); // the d20s the Attack rolls
+    QTest::addColumn<QString>("cut");
     auto add = [](const char *tag, const QString &text, const QStringList &row, const QString &unread = {},
-                  const QString &bonuses = {}, int index = 0, int count = 1) {
-        QTest::newRow(tag) << text << index << count << row << unread << bonuses;
+                  const QString &bonuses = {}, int index = 0, int count = 1, const QString &cut = {}) {
+        QTest::newRow(tag) << text << index << count << row << unread << bonuses << cut;
     };
 
     add("older layout", uR"(Bramblehide Brute
@@ -318,6 +319,333 @@ Saves: Fort +2, Ref +2, Will +2
         u"Name"_s, u"+3"_s, 2, 3);
     add("no stat block", u"Shopping for Saturday:\nrope, 50 ft.\ntorches (10)\nArmor: chain shirt\n"_s, {}, {}, {}, 0, 0);
     add("empty text", QString(), {}, {}, {}, 0, 0);
+    add("oldest layout: attacks and damage apart", uR"(Grimhorn
+Large Magical Beast
+Hit Dice: 7d10+21 (59 hp)
+Initiative: +1 (Dex)
+Speed: 40 ft.
+AC: 18 (-1 size, +1 Dex, +8 natural)
+Attacks: Gore +12 melee, 2 hooves +7 melee
+Damage: Gore 2d6+6, hoof 1d6+3
+Saves: Fort +8, Ref +6, Will +3
+)"_s,
+        {u"Grimhorn"_s, u"59/59"_s, u"+1"_s, u"18"_s, u"+8"_s, u"+6"_s, u"+3"_s, u"Gore +12 melee, 2 hooves +7 melee"_s,
+         u"Gore 2d6+6, hoof 1d6+3"_s, u"speed 40 ft."_s},
+        {}, u"+12 +7 +7"_s);
+
+    add("older layout, a single attack", uR"(Quarry Beetle
+Small Vermin
+Hit Dice: 2d8 (9 hp)
+Initiative: +0
+Armor Class: 16 (+1 size, +5 natural), touch 11, flat-footed 16
+Attack: Bite +2 melee (1d6)
+Saves: Fort +3, Ref +0, Will +0
+)"_s,
+        {u"Quarry Beetle"_s, u"9/9"_s, u"+0"_s, u"16"_s, u"+3"_s, u"+0"_s, u"+0"_s, u"Bite +2 melee (1d6)"_s, u"Bite 1d6"_s,
+         u"touch 11, flat-footed 16"_s},
+        {}, u"+2"_s);
+
+    add("older special qualities", uR"(Frostmaw Hulk
+Huge Elemental (Cold)
+Hit Dice: 12d8+60 (114 hp)
+Initiative: -1
+Speed: 30 ft. (6 squares), burrow 10 ft.
+Armor Class: 19 (-2 size, -1 Dex, +12 natural), touch 7, flat-footed 19
+Full Attack: 2 slams +15 melee (2d8+8 plus 1d6 cold)
+Special Qualities: Damage reduction 10/-, immunity to cold, immunity to poison, resistance to acid 10 and electricity 10, fire resistance 5
+Saves: Fort +13, Ref +3, Will +4
+)"_s,
+        {u"Frostmaw Hulk"_s, u"114/114"_s, u"-1"_s, u"19"_s, u"+13"_s, u"+3"_s, u"+4"_s,
+         u"2 slams +15 melee (2d8+8 plus 1d6 cold)"_s, u"2 slams 2d8+8 plus 1d6 cold"_s,
+         u"touch 7, flat-footed 19; DR 10/-; immune cold, poison; resist acid 10 and electricity 10, fire 5; speed 30 ft., burrow 10 ft."_s},
+        {}, u"+15 +15"_s);
+
+    add("weapon's own bonus, armour's speed", uR"(Captain Vell Ardane
+Medium Humanoid (Human)
+Hit Dice: 8d10+16 (60 hp)
+Initiative: +5 (+1 Dex, +4 Improved Initiative)
+Speed: 20 ft. in full plate (4 squares); base speed 30 ft.
+Armor Class: 21 (+1 Dex, +9 +1 full plate, +1 ring), touch 12, flat-footed 20
+Full Attack: +1 longsword +13/+8 melee (1d8+5/19-20) or composite longbow +9/+4 ranged (1d8+2/x3)
+Saves: Fort +8, Ref +3, Will +4
+)"_s,
+        {u"Captain Vell Ardane"_s, u"60/60"_s, u"+5"_s, u"21"_s, u"+8"_s, u"+3"_s, u"+4"_s,
+         u"+1 longsword +13/+8 melee (1d8+5/19-20) or composite longbow +9/+4 ranged (1d8+2/x3)"_s,
+         u"+1 longsword 1d8+5, composite longbow 1d8+2"_s,
+         u"touch 12, flat-footed 20; speed 20 ft. in full plate; base speed 30 ft."_s},
+        {}, u"+13 +8 +9 +4"_s);
+
+    add("ranged alone", uR"(Hollow Archer CR 2
+XP 600
+Init +4
+AC 16, touch 14, flat-footed 12
+hp 16 (3d8+3)
+Fort +2, Ref +7, Will +1
+Ranged shortbow +7/+2 (1d6/x3)
+)"_s,
+        {u"Hollow Archer"_s, u"16/16"_s, u"+4"_s, u"16"_s, u"+2"_s, u"+7"_s, u"+1"_s, u"shortbow +7/+2 ranged (1d6/x3)"_s,
+         u"shortbow 1d6"_s, u"touch 14, flat-footed 12"_s},
+        {}, u"+7 +2"_s);
+
+    add("melee and two ranged weapons", uR"(Reedfolk Hunter CR 1
+Init +2
+AC 14, touch 12, flat-footed 12
+hp 11 (2d8+2)
+Fort +4, Ref +5, Will +0
+Melee spear +6 (1d8+4/x3)
+Ranged javelin +5/+0 (1d6+3) or sling +4 (1d4)
+)"_s,
+        {u"Reedfolk Hunter"_s, u"11/11"_s, u"+2"_s, u"14"_s, u"+4"_s, u"+5"_s, u"+0"_s,
+         u"spear +6 (1d8+4/x3); javelin +5/+0 ranged (1d6+3) or sling +4 ranged (1d4)"_s,
+         u"spear 1d8+4, javelin 1d6+3, sling 1d4"_s, u"touch 12, flat-footed 12"_s},
+        {}, u"+6 +5 +0 +4"_s);
+
+    add("thousands of hit points", uR"(Elder Thunderwyrm CR 20
+Init +0; Senses blindsense 60 ft.
+AC 38, touch 6, flat-footed 38
+hp 1,204 (28d12+476)
+Fort +30, Ref +16, Will +24
+Melee bite +41 (4d8+18/19-20)
+)"_s,
+        {u"Elder Thunderwyrm"_s, u"1204/1204"_s, u"+0"_s, u"38"_s, u"+30"_s, u"+16"_s, u"+24"_s, u"bite +41 (4d8+18/19-20)"_s,
+         u"bite 4d8+18"_s, u"touch 6, flat-footed 38"_s},
+        {}, u"+41"_s);
+
+    add("a fraction of a hit die, a name in capitals", uR"(CELLAR RAT
+Tiny Animal
+Hit Dice: 1/4 d8 (1 hp)
+Initiative: +2
+Armor Class: 14 (+2 size, +2 Dex), touch 14, flat-footed 12
+Full Attack: Bite +4 melee (1d3-4)
+Saves: Fort +2, Ref +4, Will +1
+)"_s,
+        {u"Cellar Rat"_s, u"1/1"_s, u"+2"_s, u"14"_s, u"+2"_s, u"+4"_s, u"+1"_s, u"Bite +4 melee (1d3-4)"_s, u"Bite 1d3-4"_s,
+         u"touch 14, flat-footed 12"_s},
+        {}, u"+4"_s);
+
+    add("damage on the next line", uR"(Ironbound Sergeant CR 3
+Init +1
+AC 19, touch 11, flat-footed 18
+hp 30 (4d10+8)
+Fort +6, Ref +2, Will +1
+Melee mwk longsword +8/+3
+(1d8+3/19-20)
+)"_s,
+        {u"Ironbound Sergeant"_s, u"30/30"_s, u"+1"_s, u"19"_s, u"+6"_s, u"+2"_s, u"+1"_s, u"mwk longsword +8/+3 (1d8+3/19-20)"_s,
+         u"mwk longsword 1d8+3"_s, u"touch 11, flat-footed 18"_s},
+        {}, u"+8 +3"_s);
+
+    add("non-breaking spaces, Windows line ends, a ligature",
+        u"Vapor Moth\r\nSmall Vermin\r\nHit Dice:\u00a03d8 (13 hp)\r\nInitiative:\u00a0+3\r\n"
+        u"Armor Class:\u00a015 (+1 size, +3 Dex, +1 natural), touch 14, \ufb02at-footed 12\r\n"
+        u"Full Attack:\u00a0Sting\u00a0+5 melee (1d4 plus poison)\r\nSaves:\u00a0Fort +3, Ref +4, Will +1\r\n"_s,
+        {u"Vapor Moth"_s, u"13/13"_s, u"+3"_s, u"15"_s, u"+3"_s, u"+4"_s, u"+1"_s, u"Sting +5 melee (1d4 plus poison)"_s,
+         u"Sting 1d4 plus poison"_s, u"touch 14, flat-footed 12"_s},
+        {}, u"+5"_s);
+
+    add("a sentence under the name", uR"(QUILLBACK CR 2
+A spiny beast the size of a pony, it bristles when angered.
+XP 600
+N Medium magical beast
+Init +2; Senses darkvision 60 ft.; Perception +5
+AC 15, touch 12, flat-footed 13 (+2 Dex, +3 natural)
+hp 20 (3d10+4)
+Fort +4, Ref +5, Will +2
+Melee bite +5 (1d6+2)
+)"_s,
+        {u"Quillback"_s, u"20/20"_s, u"+2"_s, u"15"_s, u"+4"_s, u"+5"_s, u"+2"_s, u"bite +5 (1d6+2)"_s, u"bite 1d6+2"_s,
+         u"touch 12, flat-footed 13"_s},
+        {}, u"+5"_s);
+
+    add("heading hyphenated across lines", uR"(Ember Lizard
+Small Animal
+Hit Dice: 2d8+2 (11 hp)
+Initiative: +3
+Armor Class: 16 (+1 size, +3 Dex, +2 natural), touch 14, flat-footed 13
+Full At-
+tack: Bite +4 melee (1d4+1 plus 1d4 fire)
+Saves: Fort +4, Ref +6, Will +1
+)"_s,
+        {u"Ember Lizard"_s, u"11/11"_s, u"+3"_s, u"16"_s, u"+4"_s, u"+6"_s, u"+1"_s, u"Bite +4 melee (1d4+1 plus 1d4 fire)"_s,
+         u"Bite 1d4+1 plus 1d4 fire"_s, u"touch 14, flat-footed 13"_s},
+        {}, u"+4"_s);
+
+    add("saves with conditions", uR"(Deepstone Dwarf Warden CR 4
+Init +0
+AC 20, touch 10, flat-footed 20
+hp 38 (4d10+12)
+Fort +7, Ref +1, Will +3 (+5 vs. spells); +2 vs. poison
+Defensive Abilities stability
+Melee dwarven waraxe +8 (1d10+4/x3)
+)"_s,
+        {u"Deepstone Dwarf Warden"_s, u"38/38"_s, u"+0"_s, u"20"_s, u"+7"_s, u"+1"_s, u"+3"_s,
+         u"dwarven waraxe +8 (1d10+4/x3)"_s, u"dwarven waraxe 1d10+4"_s, u"touch 10, flat-footed 20"_s},
+        {}, u"+8"_s);
+
+    add("a sentence before the block", uR"(Tonight's encounter, copied from my notes.
+
+Bog Lurker
+Medium Aberration
+Hit Dice: 4d8+8 (26 hp)
+Initiative: +1
+Armor Class: 18 (+1 Dex, +7 natural), touch 11,
+flat-footed 17
+Full Attack: 2 tentacles +5 melee (1d6+2) and bite +0 melee (1d4+1)
+Saves: Fort +3, Ref +2, Will +5
+)"_s,
+        {u"Bog Lurker"_s, u"26/26"_s, u"+1"_s, u"18"_s, u"+3"_s, u"+2"_s, u"+5"_s,
+         u"2 tentacles +5 melee (1d6+2) and bite +0 melee (1d4+1)"_s, u"2 tentacles 1d6+2, bite 1d4+1"_s,
+         u"touch 11, flat-footed 17"_s},
+        {}, u"+5 +5 +0"_s);
+
+    add("armour broken inside its brackets", uR"(Scree Goat
+Medium Animal
+Hit Dice: 2d8+4 (13 hp)
+Initiative: +2
+Armor Class: 15 (+2 Dex,
++3 natural), touch 12, flat-footed 13
+Full Attack: Butt +3 melee (1d6+3)
+Saves: Fort +5, Ref +5, Will +0
+)"_s,
+        {u"Scree Goat"_s, u"13/13"_s, u"+2"_s, u"15"_s, u"+5"_s, u"+5"_s, u"+0"_s, u"Butt +3 melee (1d6+3)"_s,
+         u"Butt 1d6+3"_s, u"touch 12, flat-footed 13"_s},
+        {}, u"+3"_s);
+
+    add("half a surrogate pair in the text", u"Glimmerfly\nTiny Vermin\nHit Dice: 1d8 (4 hp)\nInitiative: +4\n"
+        u"Armor Class: 18 (+2 size, +4 Dex, +2 natural), touch 16, flat-footed 14\n"
+        u"Full Attack: Bite +6 melee (1d3-2)\nSaves: Fort +2, Ref +4, Will +0\nSkills: Hide +12 "_s + QChar(0xDC00) + u"\n"_s,
+        {u"Glimmerfly"_s, u"4/4"_s, u"+4"_s, u"18"_s, u"+2"_s, u"+4"_s, u"+0"_s, u"Bite +6 melee (1d3-2)"_s, u"Bite 1d3-2"_s,
+         u"touch 16, flat-footed 14"_s},
+        {}, u"+6"_s);
+
+    add("colons after the newer layout's words", uR"(Lantern Wisp CR 3
+Init: +9; Senses: darkvision 60 ft.
+AC: 19, touch: 19, flat-footed: 10
+hp: 22 (4d8+4)
+Fort: +2, Ref: +10, Will: +5
+Melee: shock +13 touch (2d8 electricity)
+)"_s,
+        {u"Lantern Wisp"_s, u"22/22"_s, u"+9"_s, u"19"_s, u"+2"_s, u"+10"_s, u"+5"_s, u"shock +13 touch (2d8 electricity)"_s,
+         u"shock touch 2d8 electricity"_s, u"touch 19, flat-footed 10"_s},
+        {}, u"+13"_s);
+
+    add("capitals with an apostrophe and a hyphen", uR"(GRIMSKULL'S HALF-ORC BRUTE CR 3
+XP 800
+Init +1
+AC 16, touch 11, flat-footed 15
+hp 32 (5d8+10)
+Fort +5, Ref +2, Will +1
+Melee falchion +8 (2d4+6/18-20)
+)"_s,
+        {u"Grimskull's Half-Orc Brute"_s, u"32/32"_s, u"+1"_s, u"16"_s, u"+5"_s, u"+2"_s, u"+1"_s, u"falchion +8 (2d4+6/18-20)"_s,
+         u"falchion 2d4+6"_s, u"touch 11, flat-footed 15"_s},
+        {}, u"+8"_s);
+
+    add("a block in a single blank-separated paragraph per field", u"Mudskipper Drake\n\nHit Dice:\n5d10+10 (37 hp)\n\n"
+        u"Initiative:\n+1\n\nArmor Class:\n17 (+1 Dex, +6 natural), touch 11, flat-footed 16\n\n"
+        u"Full Attack:\nBite +8 melee (1d8+3)\n\nSaves:\nFort +6, Ref +5, Will +2\n"_s,
+        {u"Mudskipper Drake"_s, u"37/37"_s, u"+1"_s, u"17"_s, u"+6"_s, u"+5"_s, u"+2"_s, u"Bite +8 melee (1d8+3)"_s,
+         u"Bite 1d8+3"_s, u"touch 11, flat-footed 16"_s},
+        {}, u"+8"_s);
+
+    add("newer layout wrapped in a narrow column", uR"(SILTBACK CRAB CR 4
+XP 1,200
+N Large vermin (aquatic)
+Init +0; Senses darkvision 60 ft.;
+Perception +4
+DEFENSE
+AC 19, touch 9, flat-footed 19 (+10
+natural, -1 size)
+hp 42 (5d8+20)
+Fort +8, Ref +1, Will +1
+Immune mind-affecting effects
+OFFENSE
+Speed 30 ft., swim 20 ft.
+Melee 2 claws +7 (1d8+5 plus
+grab)
+Space 10 ft.; Reach 5 ft.
+Special Attacks constrict (1d8+5)
+)"_s,
+        {u"Siltback Crab"_s, u"42/42"_s, u"+0"_s, u"19"_s, u"+8"_s, u"+1"_s, u"+1"_s, u"2 claws +7 (1d8+5 plus grab)"_s,
+         u"2 claws 1d8+5 plus grab"_s, u"touch 9, flat-footed 19; immune mind-affecting effects; speed 30 ft., swim 20 ft."_s},
+        {}, u"+7 +7"_s);
+
+    add("numbers on the line after their words", uR"(Thistle Sprite CR 1
+Init
++4
+AC
+16, touch 16, flat-footed 12
+hp
+7 (2d6)
+Fort +0, Ref +7, Will +4
+Melee
+rapier +6 (1d3-1/18-20)
+)"_s,
+        {u"Thistle Sprite"_s, u"7/7"_s, u"+4"_s, u"16"_s, u"+0"_s, u"+7"_s, u"+4"_s, u"rapier +6 (1d3-1/18-20)"_s,
+         u"rapier 1d3-1"_s, u"touch 16, flat-footed 12"_s},
+        {}, u"+6"_s);
+
+    add("special abilities naming saves", uR"(VENOMGLASS SPIDER CR 3
+XP 800
+N Medium vermin
+Init +3; Senses darkvision 60 ft.; Perception +4
+DEFENSE
+AC 15, touch 13, flat-footed 12 (+3 Dex, +2 natural)
+hp 22 (4d8+4)
+Fort +5, Ref +4, Will +1
+OFFENSE
+Speed 30 ft., climb 30 ft.
+Melee bite +5 (1d6+1 plus poison)
+SPECIAL ABILITIES
+Poison (Ex) Bite-injury; save
+Fort DC 13; frequency 1/round for 4 rounds; effect 1d2 Dex; cure 1 save.
+Will saves against its webs are made at -2.
+)"_s,
+        {u"Venomglass Spider"_s, u"22/22"_s, u"+3"_s, u"15"_s, u"+5"_s, u"+4"_s, u"+1"_s, u"bite +5 (1d6+1 plus poison)"_s,
+         u"bite 1d6+1 plus poison"_s, u"touch 13, flat-footed 12; speed 30 ft., climb 30 ft."_s},
+        {}, u"+5"_s);
+
+    add("newer layout of the older edition", uR"(Cragback Ogre
+CR 4
+Always CE Large giant
+Init +0; Senses darkvision 60 ft., low-light vision; Listen +2, Spot +2
+Languages Giant
+AC 18, touch 9, flat-footed 18
+(-1 size, +5 natural, +4 armor)
+hp 45 (6 HD); DR 5/magic
+Immune fire
+Fort +7, Ref +2, Will +3
+Speed 40 ft. (8 squares)
+Melee greatclub +9/+4 (2d8+7)
+Ranged javelin +3 (1d8+5)
+Space 10 ft.; Reach 10 ft.
+Base Atk +4; Grp +12
+Atk Options Power Attack
+)"_s,
+        {u"Cragback Ogre"_s, u"45/45"_s, u"+0"_s, u"18"_s, u"+7"_s, u"+2"_s, u"+3"_s,
+         u"greatclub +9/+4 (2d8+7); javelin +3 ranged (1d8+5)"_s, u"greatclub 2d8+7, javelin 1d8+5"_s,
+         u"touch 9, flat-footed 18; DR 5/magic; immune fire; speed 40 ft."_s},
+        {}, u"+9 +4 +3"_s);
+
+    add("special qualities broken after a word", uR"(Sootling
+Small Outsider (Fire)
+Hit Dice: 2d8 (9 hp)
+Initiative: +2
+Armor Class: 15 (+1 size, +2 Dex, +2 natural), touch 13, flat-footed 13
+Full Attack: Slam +3 melee (1d4 plus 1d4 fire)
+Special Qualities: Darkvision 60 ft., immunity to
+fire, vulnerability to cold
+Saves: Fort +3, Ref +5, Will +3
+)"_s,
+        {u"Sootling"_s, u"9/9"_s, u"+2"_s, u"15"_s, u"+3"_s, u"+5"_s, u"+3"_s, u"Slam +3 melee (1d4 plus 1d4 fire)"_s,
+         u"Slam 1d4 plus 1d4 fire"_s, u"touch 13, flat-footed 13; immune fire"_s},
+        {}, u"+3"_s);
+
+    // Past 40 attacks the Attack rolls nothing, and says so where it is rolled.
+    add("an attack too long for its field", u"Gnat Cloud\nInit +0\nhp 1 (1d4)\nMelee "_s + LongAttack,
+        {u"Gnat Cloud"_s, u"1/1"_s, u"+0"_s, QString(), QString(), QString(), QString(),
+         LongAttack.chopped(2).left(roster::EditableFieldLength), QStringList(2600, u"claw 1d4"_s).join(u", "_s), QString()},
+        u"AC, Fort, Reflx, Will"_s, {}, 0, 1, u"Attack"_s);
 }
 
 void TestStatBlock::blocks()
@@ -328,6 +656,7 @@ void TestStatBlock::blocks()
     QFETCH(QStringList, row);
     QFETCH(QString, unread);
     QFETCH(QString, bonuses);
+    QFETCH(QString, cut);
     const QList<combat::StatBlock> blocks = combat::readStatBlocks(text);
     QCOMPARE(blocks.size(), count);
     if (count == 0)
@@ -336,7 +665,7 @@ void TestStatBlock::blocks()
     for (std::size_t i = 0; i < TableOrder.size(); ++i)
         QCOMPARE(block.row.*TableOrder[i], row.at(qsizetype(i)));
     QCOMPARE(block.unread.join(u", "_s), unread);
-    QCOMPARE(block.cut, QStringList());
+    QCOMPARE(block.cut.join(u", "_s), cut);
     QCOMPARE(block.row.check, 1);
     QCOMPARE(block.row.amount, QString());
 
@@ -382,6 +711,9 @@ void TestStatBlock::roundTrip_data()
     add("fields that name other fields", {u"Mimic"_s, u"abc"_s, u"+2; AC 5"_s, u"17, touch 10"_s, u"+1, Ref +9"_s,
                                           u"+2"_s, u"+3"_s, u"bite +5 (1d6); hp 99"_s, u"bite 1d6; Init +9"_s,
                                           u"Fort +20\nhp 3"_s}, false);
+    add("beyond the first plane of characters, and half a pair", {u"Imp \U0001F47F"_s, u"3/3"_s, u"+1"_s, QString(),
+                                                                  QString(), QString(), QString(), QString(), QString(),
+                                                                  u"bad "_s + QChar(0xD800) + u" half"_s}, false);
     add("saves alone", {u"Ghostlight"_s, QString(), QString(), QString(), QString(), u"+4"_s, u"+1"_s, QString(),
                         QString(), QString()}, false);
     add("a long note", {u"Scribe"_s, u"8/8"_s, u"+0"_s, u"10"_s, u"+0"_s, u"+0"_s, u"+2"_s, QString(), QString(),
