@@ -81,7 +81,9 @@ void TestMenus::menuBarHasTheItemsInOrder()
     for (QAction *action : barActions[0]->menu()->actions())
         file << withoutMnemonic(action->text());
     QCOMPARE(file, (QStringList{QStringLiteral("New Combat"), QStringLiteral("Load Combat..."),
-                                QStringLiteral("Add Combatants..."), QStringLiteral("Save Combat..."),
+                                QStringLiteral("Add Combatants..."), QStringLiteral("Add from Stat Block..."),
+                                QStringLiteral("Add from Library..."), QStringLiteral("Save Combat..."),
+                                QStringLiteral("Save Row to Library"), QStringLiteral("Library Folders..."),
                                 QStringLiteral("Exit")}));
     QStringList help;
     for (QAction *action : barActions[6]->menu()->actions())

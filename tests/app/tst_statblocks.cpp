@@ -2,11 +2,16 @@
 // the count for each block, one step for all, and a full roster refusing.
 #include "WindowTest.h"
 
+#include "app/library/LibraryIndexer.h"
 #include "app/statblocks/StatBlockDialog.h"
+#include "app/target/TargetBar.h"
 
 #include <QApplication>
 #include <QLabel>
+#include <QFile>
+#include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTemporaryDir>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -22,6 +27,7 @@ public:
 
 private slots:
     void thePreviewShowsTheRowsAndTheCountAddsThem();
+    void theLibraryBarAddsAMonsterAndARowGoesBack();
 };
 
 namespace {
@@ -105,6 +111,49 @@ void TestStatBlocks::thePreviewShowsTheRowsAndTheCountAddsThem()
     QTRY_COMPARE(prompts().messages.size(), 1);
     QVERIFY(prompts().messages[0].text.contains(u"nothing was added"_s));
     QCOMPARE(w.combat().row(4).name, QString());
+}
+
+// Ctrl+Shift+A: letters choose a monster of the library, a count, Enter; Ctrl+Shift+B writes a
+// row back into the library's own folder as a block that reads to the same row.
+void TestStatBlocks::theLibraryBarAddsAMonsterAndARowGoesBack()
+{
+    MainFrm &w = window();
+    QTemporaryDir books, data;
+    QFile file(books.filePath(u"bog.txt"_s));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(TwoBlocks.toUtf8()) > 0);
+    file.close();
+    qputenv("XDG_DATA_HOME", data.path().toUtf8());
+    w.library().start({books.path()});
+    QTRY_COMPARE(w.library().entries().size(), 2);
+
+    QTest::keyClick(&w, Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+    TargetBar &bar = w.targetBar();
+    QVERIFY(bar.isVisible());
+    QCOMPARE(bar.mode(), TargetBar::Mode::Library);
+    QTest::keyClicks(bar.targetEdit(), u"mtr"_s);
+    QCOMPARE(w.library().entries()[bar.chosenEntry()].name, u"Marsh Troll"_s);
+    QTest::keyClick(bar.targetEdit(), Qt::Key_Return);
+    QTest::keyClicks(QApplication::focusWidget(), u"2"_s);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QVERIFY(!bar.isVisible());
+    QCOMPARE(w.combat().row(1).name, u"Marsh Troll 2"_s);
+    QCOMPARE(w.combat().row(1).ac, u"18"_s);
+    QCOMPARE(w.combat().history().undoText(), u"Add from Library (2)"_s);
+
+    field(w, Field::Name, 1)->setFocus();
+    QTest::keyClick(&w, Qt::Key_B, Qt::ControlModifier | Qt::ShiftModifier);
+    const QString saved = data.filePath(u"fraymark/library/Marsh Troll 2.txt"_s);
+    QVERIFY2(QFile::exists(saved), qPrintable(prompts().messages.value(0).text));
+    QFile back(saved);
+    QVERIFY(back.open(QIODevice::ReadOnly));
+    const QList<combat::StatBlock> read = combat::readStatBlocks(QString::fromUtf8(back.readAll()));
+    QCOMPARE(read.size(), 1);
+    roster::Row expected = w.combat().row(1);
+    roster::Row got = read[0].row;
+    got.serial = expected.serial;
+    got.check = expected.check;
+    QCOMPARE(got, expected);
+    qunsetenv("XDG_DATA_HOME");
 }
 
 QTEST_MAIN(TestStatBlocks)

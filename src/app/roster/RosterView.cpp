@@ -167,6 +167,14 @@ void RosterView::setHistoryActions(QAction *undo, QAction *redo)
     m_note->setHistoryActions(undo, redo);
 }
 
+void RosterView::setRowActions(const QList<QAction *> &actions)
+{
+    for (const RowControls<FieldEdit> &column : m_fields) {
+        for (FieldEdit *edit : column)
+            edit->setRowActions(actions);
+    }
+}
+
 QSize RosterView::contentSize()
 {
     fitCaptions(); // the captions are bold by now

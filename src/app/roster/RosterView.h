@@ -46,6 +46,8 @@ public:
     // Puts the caret in a row's field with its text selected, scrolled into sight, as Go to
     // does; false when the field is greyed (a down row).
     bool goToField(int row, roster::Field field);
+    // Commands of a row in its fields' menus.
+    void setRowActions(const QList<QAction *> &actions);
     // The caret in the row's amount box, its text selected.
     bool goToAmount(int row);
     // The keyboard goes to the fighting-order list, where digits and Enter change nothing:

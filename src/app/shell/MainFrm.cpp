@@ -11,13 +11,20 @@
 #include "app/shell/FightKeys.h"
 #include "app/shell/RecoveryBar.h"
 #include "app/shell/StartUp.h"
+#include "app/dialogs/LibraryFoldersDialog.h"
+#include "app/library/LibraryIndexer.h"
+#include "app/shell/Preferences.h"
 #include "app/statblocks/StatBlockDialog.h"
+#include "files/Library.h"
+#include "files/UserFolders.h"
 #include "app/widgets/DraggedFile.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QCloseEvent>
+#include <QDir>
 #include <QDropEvent>
+#include <QTimer>
 #include <QMenuBar>
 #include <QProcess>
 #include <QScreen>
@@ -47,6 +54,10 @@ MainFrm::MainFrm(CombatDocument &document, std::unique_ptr<Prompts> prompts, QWi
     setAcceptDrops(true); // a combat file dropped on the window loads
     m_order = new OrderModel(m_document, this);
     m_roller = new Roller(m_document, m_reporter, this);
+    m_library = new LibraryIndexer(this);
+    connect(m_library, &LibraryIndexer::indexed, this, [this] { m_libraryProblems += m_library->unreadable(); });
+    // Read once the window is up: the disk never holds up the start.
+    QTimer::singleShot(0, m_library, [this] { m_library->start(libraryFolders()); });
     m_roster = new RosterView(m_document, *m_order, m_reporter, [this](int row) { return m_roller->subtract(row); });
     m_reporter.setFieldFocus([this](const roster::FieldLocation &at) { m_roster->focusField(at.row, at.field); });
     m_fightKeys = std::make_unique<FightKeys>(m_document, m_reporter, *m_roster, [this]() -> TargetBar & { return targetBar(); },
@@ -67,6 +78,7 @@ MainFrm::MainFrm(CombatDocument &document, std::unique_ptr<Prompts> prompts, QWi
     createMenus();
     connectMenus();
     m_roster->setHistoryActions(mnuUndo, mnuRedo);
+    m_roster->setRowActions({mnuSaveToLibrary});
     connect(&m_document, &CombatDocument::changed, this, &MainFrm::updateUndoActions);
     updateUndoActions();
     fitToScreen();
@@ -82,6 +94,44 @@ void MainFrm::loadCombatFrom(const QString &path)
 void MainFrm::addCombatantsFrom(const QString &path)
 {
     m_files->add(path);
+}
+
+QStringList MainFrm::libraryFolders() const
+{
+    return QStringList{files::libraryFolderPath()} + preferences::choices().libraryFolders;
+}
+
+void MainFrm::saveRowToLibrary()
+{
+    const int row = m_roster->focusedRow();
+    if (row < 0 || m_document.row(row).name.trimmed().isEmpty()) {
+        m_prompts->message(this, QStringLiteral("Put the caret in a named row first: that row is saved to the library."),
+                           QStringLiteral("Save Row to Library"), Prompts::Icon::Information);
+        return;
+    }
+    const files::LibrarySave saved = files::saveToLibrary(m_document.row(row), files::libraryFolderPath());
+    if (!saved.ok) {
+        m_prompts->message(this, saved.error, QStringLiteral("Save Row to Library"), Prompts::Icon::Warning);
+        return;
+    }
+    m_library->reindex();
+    m_prompts->message(this,
+                       QStringLiteral("%1 is in the library: %2").arg(m_document.row(row).name.trimmed(),
+                                                                      QDir::toNativeSeparators(saved.path)),
+                       QStringLiteral("Save Row to Library"), Prompts::Icon::Information);
+}
+
+void MainFrm::chooseLibraryFolders()
+{
+    LibraryFoldersDialog dialog(this, *m_prompts, files::libraryFolderPath(), preferences::choices().libraryFolders);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (!preferences::setLibraryFolders(dialog.folders()))
+        m_prompts->message(this,
+                           QStringLiteral("The library folders hold until Fraymark ends: %1 could not be written.")
+                               .arg(preferences::fileName()),
+                           QStringLiteral("Fraymark"), Prompts::Icon::Warning);
+    m_library->start(QStringList{files::libraryFolderPath()} + dialog.folders());
 }
 
 void MainFrm::addFromStatBlocks(const QString &text)
@@ -214,6 +264,21 @@ TargetBar &MainFrm::targetBar()
             },
             [this](const QList<combat::RollRecord> &said) { m_roller->rolls().add(said); });
         m_targetBar->setNewestTotals([this] { return m_roller->newestTotals(); });
+        m_targetBar->setLibrary({[this]() -> const QList<files::LibraryEntry> & { return m_library->entries(); },
+                                 [this] { return m_library->isIndexing() && m_library->entries().isEmpty(); },
+                                 [this](const roster::Row &row, int count) {
+                                     const roster::Roster before = m_document.roster();
+                                     const CommandResult result =
+                                         m_document.addRows({{row, count}}, QStringLiteral("Add from Library"));
+                                     if (result.isDone())
+                                         m_fightKeys->walkNewcomers(before);
+                                     return result;
+                                 },
+                                 [this] {
+                                     const QString said = m_libraryProblems.join(u' ');
+                                     m_libraryProblems.clear();
+                                     return said;
+                                 }});
         m_targetBar->setRoll([this](int row, int walk) {
             return m_roller->rollInitiativeInWalk(row, walk, mnuGroupInitiative->isChecked());
         });

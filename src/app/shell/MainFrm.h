@@ -20,6 +20,7 @@ class QAction;
 class QVBoxLayout;
 class RecoveryBar;
 class Roller;
+class LibraryIndexer;
 class RollsModel;
 class RollsPanel;
 class RosterView;
@@ -58,6 +59,8 @@ public:
     // Add from Stat Block with this text (the clipboard's, or a drop's): the preview, then the
     // rows as one step, and the newcomers' initiative asked.
     void addFromStatBlocks(const QString &text);
+    // The user's library of monsters, read in the background.
+    LibraryIndexer &library() const { return *m_library; }
 
     QString VerTxt;
 
@@ -86,6 +89,10 @@ private:
     void showPlayers();
     void showAbout();
     void showHelp();
+    // Save Row to Library: the focused row as a stat block in the library's folder.
+    void saveRowToLibrary();
+    void chooseLibraryFolders();
+    QStringList libraryFolders() const;
     void startCalculator();
 
     CombatDocument &m_document;
@@ -97,6 +104,8 @@ private:
     OrderModel *m_order = nullptr;
     RosterView *m_roster = nullptr;
     Roller *m_roller = nullptr;
+    LibraryIndexer *m_library = nullptr;
+    QStringList m_libraryProblems; // files of the library not read, until the library bar names them
     RollsPanel *m_rollsPanel = nullptr;
     QPointer<PlayerWindow> m_players; // made when first opened
     QPointer<CrashRecovery> m_recovery;
@@ -109,8 +118,8 @@ private:
     int m_heightWithoutBar = 0;
     QSize m_rosterMinimum; // the least the roster takes while no bar is shown
 
-    QAction *mnuNew = nullptr, *mnuLoad = nullptr, *mnuAdd = nullptr, *mnuAddStatBlock = nullptr, *mnuSave = nullptr,
-            *mnuExit = nullptr;
+    QAction *mnuNew = nullptr, *mnuLoad = nullptr, *mnuAdd = nullptr, *mnuAddStatBlock = nullptr, *mnuAddFromLibrary = nullptr,
+            *mnuSaveToLibrary = nullptr, *mnuLibraryFolders = nullptr, *mnuSave = nullptr, *mnuExit = nullptr;
     QAction *mnuUndo = nullptr, *mnuRedo = nullptr;
     QAction *mnuOrder = nullptr; // "Calculate Fighting Order", the same command as the button
     QAction *mnuNextTurn = nullptr, *mnuPreviousTurn = nullptr, *mnuDamage = nullptr;

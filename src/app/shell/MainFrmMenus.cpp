@@ -31,7 +31,12 @@ void MainFrm::createMenus()
     mnuAdd = action(file, "mnuAdd", QStringLiteral("&Add Combatants..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
     mnuAddStatBlock = action(file, "mnuAddStatBlock", QStringLiteral("Add from Stat &Block..."),
                              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V));
+    mnuAddFromLibrary = action(file, "mnuAddFromLibrary", QStringLiteral("Add from L&ibrary..."),
+                               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A));
     mnuSave = action(file, "mnuSave", QStringLiteral("&Save Combat..."), QKeySequence(Qt::CTRL | Qt::Key_S));
+    mnuSaveToLibrary = action(file, "mnuSaveToLibrary", QStringLiteral("Save Row &to Library"),
+                              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B));
+    mnuLibraryFolders = action(file, "mnuLibraryFolders", QStringLiteral("Library &Folders..."), QKeySequence());
     mnuExit = action(file, "mnuExit", QStringLiteral("E&xit"), QKeySequence());
 
     QMenu *edit = menuBar()->addMenu(QStringLiteral("&Edit"));
@@ -172,6 +177,9 @@ void MainFrm::connectMenus()
     });
     connect(mnuAddStatBlock, &QAction::triggered, this,
             [this] { addFromStatBlocks(QGuiApplication::clipboard()->text()); });
+    connect(mnuAddFromLibrary, &QAction::triggered, this, [this] { m_fightKeys->openBar(TargetBar::Mode::Library); });
+    connect(mnuSaveToLibrary, &QAction::triggered, this, &MainFrm::saveRowToLibrary);
+    connect(mnuLibraryFolders, &QAction::triggered, this, &MainFrm::chooseLibraryFolders);
     connect(mnuGoTo, &QAction::triggered, this, [this] { m_fightKeys->openBar(TargetBar::Mode::GoTo); });
     connect(mnuInitiativeWalk, &QAction::triggered, this, [this] { m_fightKeys->walkInitiative(); });
     connect(mnuExit, &QAction::triggered, this, &QWidget::close);

@@ -123,7 +123,10 @@ void TargetBar::open(Mode mode, int row)
     show();
     m_target->setFocus(Qt::ShortcutFocusReason);
     showChoice();
-    if (row >= 0 && m_choice.chosen() < 0 && !m_document.row(row).name.isEmpty())
+    const QString problems = library && m_library.takeProblems ? m_library.takeProblems() : QString();
+    if (!problems.isEmpty())
+        say(problems);
+    else if (row >= 0 && m_choice.chosen() < 0 && !m_document.row(row).name.isEmpty() && !library)
         say(notOffered(row));
     else
         say(hint());

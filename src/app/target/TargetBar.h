@@ -78,6 +78,9 @@ public:
         std::function<const QList<files::LibraryEntry> &()> entries;
         std::function<bool()> reading;
         std::function<CommandResult(const roster::Row &row, int count)> add;
+        // The library's files that could not be read and were not named yet; named as the
+        // mode opens.
+        std::function<QString()> takeProblems;
     };
     void setLibrary(Library library) { m_library = std::move(library); }
     // The library entry chosen (-1: none), an index into Library::entries().

@@ -5,6 +5,7 @@
 #include "app/dialogs/CommandReporter.h"
 #include "app/target/BarText.h"
 #include "roster/Fields.h"
+#include "roster/Roster.h"
 #include "roster/ShownText.h"
 
 #include <QFileInfo>

@@ -168,5 +168,11 @@ void FieldEdit::contextMenuEvent(QContextMenuEvent *event)
         disconnect(copy, &QAction::triggered, nullptr, nullptr);
         connect(copy, &QAction::triggered, this, &FieldEdit::copyWhole);
     }
+    if (!m_rowActions.isEmpty()) {
+        // The row's commands act on the focused row: this one.
+        setFocus(Qt::PopupFocusReason);
+        menu->addSeparator();
+        menu->addActions(m_rowActions);
+    }
     menu->popup(event->globalPos());
 }

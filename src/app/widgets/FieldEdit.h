@@ -37,6 +37,8 @@ public:
         m_undo = undo;
         m_redo = redo;
     }
+    // Commands of the field's row, after the editing ones in its menu ("Save Row to Library").
+    void setRowActions(const QList<QAction *> &actions) { m_rowActions = actions; }
     // True while the field holds a text longer than it can edit, shown in part.
     bool isShownInPart() const { return m_shownInPart; }
 
@@ -57,6 +59,7 @@ private:
     void leaveShownInPart();
 
     QPointer<QAction> m_undo, m_redo;
+    QList<QAction *> m_rowActions;
     QString m_whole;          // the whole text while shown in part
     QString m_ownToolTip;     // the tooltip to put back when it is no longer
     bool m_shownInPart = false;
