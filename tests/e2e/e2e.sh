@@ -251,9 +251,19 @@ step='starting the program'
 # Private settings folder (the file dialog keeps its history there), and Qt's own
 # dialogs whatever desktop the run is started from.
 mkdir -p -- "$work/config" "$work/files"
+# The library it reads at start-up: stat blocks of our own writing and a saved party.
+library=$work/data/fraymark/library
+mkdir -p -- "$library"
+cp -- "$here/library/fen.txt" "$library/"
+party=('Aldric|24/24|+1|17|[PC]' 'Sela|17/17|+7|15|[PC]' 'Brienne|30/30|+0|19|[PC]' 'Tomas|20/20|-2|12|[PC]')
+for ((r = 0; r < rows; r++)); do
+    IFS='|' read -r name hp ini ac note <<<"${party[r]:-}"
+    printf '[Info%d]\r\nName=%s\r\nHP=%s\r\nAC=%s\r\nIni=%s\r\nNote=%s\r\n' "$r" "$name" "$hp" "$ac" "$ini" "$note"
+    printf 'Will=\r\nFort=\r\nRex=\r\nAttack=\r\nDamage=\r\nCheck=1\r\nGeneralNote=The party\r\n'
+done >"$library/party.ini"
 env -u QT_QPA_PLATFORMTHEME -u QT_STYLE_OVERRIDE -u XDG_CURRENT_DESKTOP -u DESKTOP_SESSION \
-    -u QT_SCALE_FACTOR XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state" QT_QPA_PLATFORM=xcb \
-    "$app_bin" >"$work/app.log" 2>&1 &
+    -u QT_SCALE_FACTOR XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state" XDG_DATA_HOME="$work/data" \
+    QT_QPA_PLATFORM=xcb "$app_bin" >"$work/app.log" 2>&1 &
 app_pid=$!
 wait_for "window \"$main_title\"" 20 window_shown "$main_title"
 main_win=$(window_of "$main_title")
@@ -772,6 +782,64 @@ same_bytes "$files/hp_fireball.ini" "$files/hp_reloaded.ini"
 echo "Hit points: healed to the maximum 45/45, 8 temporary hit points under $hit damage, a critical of $critical, nonlethal to Staggered, a fireball of $fireball halved for the one who saved"
 
 # --- Exit through the File menu ---------------------------------------------------
+# --- Stat blocks pasted, and a fight set up from the library -------------------------
+# Two blocks typed into Add from Stat Block as a PDF gives them (the older one with broken
+# lines), three of the troll; then New Combat and twelve combatants from the library: the
+# party's four saved rows and eight monsters of three stat blocks, every key counted.
+step='stat blocks pasted'
+focus_main
+xdotool key ctrl+n ctrl+shift+v
+wait_for 'the stat block dialog' 10 window_shown 'Add from Stat Block'
+block_win=$(window_of 'Add from Stat Block')
+focus_window "$block_win" 'the stat block dialog'
+xdotool key alt+s
+# A line at a time: xdotool types a line break as a key the text box does not take.
+while IFS= read -r line; do
+    xdotool type --delay 5 -- "$line"
+    xdotool key Return
+done <"$here/statblocks-pasted.txt"
+sleep 0.5
+xdotool key alt+t 3
+sleep 0.3
+import -window "$block_win" "png:$work/statblock-preview.png" 2>/dev/null || fail 'no picture of the stat block preview'
+xdotool key Return
+wait_for 'the stat block dialog to close' 10 window_gone 'Add from Stat Block'
+save_as "$files/pasted.ini"
+for name in 'Marsh Troll' 'Marsh Troll 2' 'Marsh Troll 3'; do
+    got="$(field_of "$files/pasted.ini" HP "$name") $(field_of "$files/pasted.ini" Ini "$name") $(field_of "$files/pasted.ini" AC "$name") $(field_of "$files/pasted.ini" Will "$name")"
+    [[ $got == '52/52 +2 18 +10' ]] || fail "$name reads \"$got\" (HP, initiative, AC, Fort), not \"52/52 +2 18 +10\""
+    [[ $(field_of "$files/pasted.ini" Attack "$name") == *'bite +9'*'claws +9'* &&
+        $(field_of "$files/pasted.ini" Damage "$name") == *'1d8+6'*'1d6+6'* &&
+        $(field_of "$files/pasted.ini" Note "$name") == *'DR 5/fire'* ]] || fail "$name's attack, damage or note was not read"
+done
+got="$(field_of "$files/pasted.ini" HP 'Cave Ogre') $(field_of "$files/pasted.ini" AC 'Cave Ogre') $(field_of "$files/pasted.ini" Fort 'Cave Ogre')"
+[[ $got == '29/29 16 +0' ]] || fail "the Cave Ogre of the broken lines reads \"$got\" (HP, AC, Reflx), not \"29/29 16 +0\""
+[[ $(field_of "$files/pasted.ini" Note 'Cave Ogre') == *'flat-footed 16'* ]] || fail 'the Cave Ogre lost its flat-footed AC in the broken line'
+[[ -n ${FRAYMARK_DOCS_SHOTS:-} ]] && cp -- "$work/statblock-preview.png" "$FRAYMARK_DOCS_SHOTS/statblock-preview.png"
+
+step='twelve combatants from the library'
+focus_main
+xdotool key ctrl+n
+library_keys=0
+from_library() { # <letters> [<count>]: one entry of the library into the roster
+    local count=${2:-}
+    xdotool key --delay 20 ctrl+shift+a
+    xdotool type --delay 20 -- "$1"
+    xdotool key --delay 20 Return
+    if [[ -n $count ]]; then xdotool type --delay 20 -- "$count"; fi
+    xdotool key --delay 20 Return
+    library_keys=$((library_keys + 3 + ${#1} + ${#count}))
+}
+from_library ald; from_library sel; from_library bri; from_library tom
+from_library fen 4; from_library reed 3; from_library hag
+save_as "$files/from_library.ini"
+names=$(tr -d '\r' <"$files/from_library.ini" | sed -n 's/^Name=\(..*\)$/\1/p' | tr '\n' ',')
+[[ $names == 'Aldric,Sela,Brienne,Tomas,Fen Ghoul,Fen Ghoul 2,Fen Ghoul 3,Fen Ghoul 4,Reed Stalker,Reed Stalker 2,Reed Stalker 3,Bog Hag,' ]] ||
+    fail "the roster from the library reads \"$names\""
+[[ $(field_of "$files/from_library.ini" HP 'Bog Hag') == 42/42 && $(field_of "$files/from_library.ini" Note Sela) == '[PC]' ]] ||
+    fail 'the library rows lost their fields'
+echo "Stat blocks: two pasted (one with broken lines), three of one added; twelve combatants set up from the library in $library_keys keys"
+
 step='leaving through File > Exit'
 # The player window stays open: Exit of the main window closes both.
 focus_window "$main_win" 'the main window'
