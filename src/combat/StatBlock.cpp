@@ -85,11 +85,14 @@ bool looksLikeName(const QString &text)
 }
 
 // The line that names the block whose first field is at `first`, or -1: above the field,
-// past the lines of experience, size and type, and headings; never at or above `floor`.
+// past the lines of experience, size and type, and headings; never at or above `floor`. A
+// title with a challenge rating above wins over a line nearer that only looks like a name
+// ("Ashen Duelist CR 4" over "Male human fighter 4").
 qsizetype nameLine(const QList<Line> &lines, qsizetype first, qsizetype floor)
 {
     bool typeSeen = false;
     int sentences = 0;
+    qsizetype nearest = -1;
     for (qsizetype i = first - 1; i >= floor; --i) {
         const Line &line = lines.at(i);
         if (line.kind == LineKind::Blank || line.kind == LineKind::Heading)
@@ -97,7 +100,7 @@ qsizetype nameLine(const QList<Line> &lines, qsizetype first, qsizetype floor)
         if (line.kind == LineKind::Field) {
             if (line.key == Key::Xp || line.key == Key::SizeType)
                 continue;
-            return -1;
+            return nearest;
         }
         if (line.verbatim)
             return i;
@@ -107,12 +110,17 @@ qsizetype nameLine(const QList<Line> &lines, qsizetype first, qsizetype floor)
         }
         if (rowName(line.text).isEmpty())
             continue; // "CR 3" alone
-        if (looksLikeName(line.text))
+        if (titledWithRating(line) && looksLikeName(line.text))
             return i;
+        if (looksLikeName(line.text)) {
+            if (nearest < 0)
+                nearest = i;
+            continue;
+        }
         if (++sentences > 2)
-            return -1;
+            return nearest;
     }
-    return -1;
+    return nearest;
 }
 
 // Where each block's fields start: at its first field that every block has, when the block

@@ -130,9 +130,10 @@ QString fightNote(const QString &armour, const QMap<Key, QStringList> &texts)
         if (!words.isEmpty())
             resist = QStringLiteral("resist ") + words.join(QStringLiteral(", "));
     }
+    const QString weak = fromField(Key::Weakness, QStringLiteral("weaknesses"));
     QString speed = fromField(Key::Speed, QStringLiteral("speed"));
     speed.remove(Squares);
-    for (const QString &part : {reduction, spell, immune, resist, speed})
+    for (const QString &part : {reduction, spell, immune, resist, weak, speed})
         if (!part.isEmpty())
             parts.append(part);
     return parts.join(QStringLiteral("; "));

@@ -58,6 +58,8 @@ const QList<Keyword> &keywords()
         {Key::Immune, exact("Immune")},
         {Key::Resist, caseless(R"(resistances?\s*:)")},
         {Key::Resist, exact("Resist")},
+        {Key::Weakness, caseless(R"(weakness(?:es)?\s*:)")},
+        {Key::Weakness, exact("Weakness(?:es)?")},
         {Key::Qualities, caseless(R"(special\s+qualities\s*:)")},
         {Key::Qualities, exact(R"(SQ|Defensive\s+Abilities)")},
         {Key::Note, exact("Note")},
@@ -66,7 +68,7 @@ const QList<Keyword> &keywords()
         {Key::Other, exact(R"(Senses|Perception|Aura|Space|Reach|Base\s+Atk|Grp|CMB|CMD|Str|Special\s+Attacks)"
                            R"(|Spell-Like\s+Abilities|Spells\s+(?:Known|Prepared)|Feats|Skills|Languages)"
                            R"(|(?:Combat\s+|Other\s+)?Gear|Possessions|Environment|Organization|Treasure)"
-                           R"(|Weakness(?:es)?|Atk\s+Options|Special\s+Actions|Abilities|Racial\s+Modifiers)"
+                           R"(|Atk\s+Options|Special\s+Actions|Abilities|Racial\s+Modifiers)"
                            R"(|Before\s+Combat|During\s+Combat|Morale|Hardness|Regeneration|Fast\s+Healing)")},
         // Any other heading of the older layout: "Challenge Rating:", "Level Adjustment:".
         {Key::Other, Rx(QStringLiteral(R"(\p{Lu}[\p{L}'/-]*(?:\s+[\p{L}'/-]+){0,3}\s*:\s*)"), Rx::UseUnicodePropertiesOption)},

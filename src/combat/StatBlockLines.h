@@ -33,6 +33,7 @@ enum class Key {
     Sr,
     Immune,
     Resist,
+    Weakness,  // "Weaknesses vulnerable to cold"
     Qualities, // "Special Qualities:", "SQ", "Defensive Abilities"
     Note,      // a row's own Random Note
     SizeType,

@@ -208,20 +208,21 @@ LibrarySave saveToLibrary(const roster::Row &row, const QString &folder)
         const QFileInfo taken(path);
         if (taken.exists() || taken.isSymLink())
             continue;
-        // The name is held by a new empty file first, made only where nothing is: a file made
-        // meanwhile by another program is never written over.
-        QFile hold(path);
-        if (!hold.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        // A new file, made only where nothing is, and written through the handle that made it:
+        // a file or a link put at the name meanwhile is never written over or through.
+        QFile made(path);
+        if (!made.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
             if (QFileInfo(path).exists() || QFileInfo(path).isSymLink())
                 continue;
-            return refusal(path, hold.errorString() + u'.');
+            return refusal(path, made.errorString() + u'.');
         }
-        hold.close();
-        const SaveOutcome saved = saveBytesKeepingTheFile(bytes, path);
-        if (!saved.ok) {
-            QFile::remove(path);
-            return {false, QString(), saved.error};
+        if (made.write(bytes) != bytes.size() || !made.flush()) {
+            const QString why = made.errorString();
+            made.close();
+            made.remove();
+            return refusal(path, why + u'.');
         }
+        made.close();
         return {true, path, QString()};
     }
     return refusal(folder + u'/' + base + QStringLiteral(".txt"),

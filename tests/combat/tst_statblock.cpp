@@ -297,6 +297,19 @@ Saves: Fort +2, Ref +2, Will +2
          u"2 slams 1d8+3"_s, u"touch 10, flat-footed 20"_s},
         u"HP"_s, u"+7 +7"_s);
 
+    add("a title with its rating above a line of class", uR"(Ashen Duelist CR 4
+Male human fighter 4
+NE Medium humanoid (human)
+Init +3; Perception +1
+AC 17, touch 13, flat-footed 14
+hp 34 (4d10+12)
+Fort +7, Ref +4, Will +1
+Weaknesses vulnerable to cold
+Melee rapier +9 (1d6+5/18-20)
+)"_s,
+        {u"Ashen Duelist"_s, u"34/34"_s, u"+3"_s, u"17"_s, u"+7"_s, u"+4"_s, u"+1"_s, u"rapier +9 (1d6+5/18-20)"_s,
+         u"rapier 1d6+5"_s, u"touch 13, flat-footed 14; weaknesses vulnerable to cold"_s},
+        {}, u"+9"_s);
     add("two blocks: the first", TwoNewBlocks,
         {u"Mossback Tortoise"_s, u"22/22"_s, u"-1"_s, u"16"_s, u"+6"_s, u"+2"_s, u"+2"_s, u"bite +5 (1d8+6)"_s, u"bite 1d8+6"_s,
          u"touch 8, flat-footed 16; speed 15 ft."_s},

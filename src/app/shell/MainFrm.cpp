@@ -55,7 +55,11 @@ MainFrm::MainFrm(CombatDocument &document, std::unique_ptr<Prompts> prompts, QWi
     m_order = new OrderModel(m_document, this);
     m_roller = new Roller(m_document, m_reporter, this);
     m_library = new LibraryIndexer(this);
-    connect(m_library, &LibraryIndexer::indexed, this, [this] { m_libraryProblems += m_library->unreadable(); });
+    connect(m_library, &LibraryIndexer::indexed, this, [this] {
+        m_libraryProblems += m_library->unreadable();
+        if (m_targetBar)
+            m_targetBar->libraryRead(); // its choice pointed into the entries just replaced
+    });
     // Read once the window is up: the disk never holds up the start.
     QTimer::singleShot(0, m_library, [this] { m_library->start(libraryFolders()); });
     m_roster = new RosterView(m_document, *m_order, m_reporter, [this](int row) { return m_roller->subtract(row); });
@@ -128,7 +132,8 @@ void MainFrm::chooseLibraryFolders()
         return;
     if (!preferences::setLibraryFolders(dialog.folders()))
         m_prompts->message(this,
-                           QStringLiteral("The library folders hold until Fraymark ends: %1 could not be written.")
+                           QStringLiteral("The library folders hold until Fraymark ends: %1 could not be written, or "
+                                          "keeps at most 100 folders of paths without line breaks.")
                                .arg(preferences::fileName()),
                            QStringLiteral("Fraymark"), Prompts::Icon::Warning);
     m_library->start(QStringList{files::libraryFolderPath()} + dialog.folders());
@@ -140,8 +145,11 @@ void MainFrm::addFromStatBlocks(const QString &text)
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::accepted, this, [this, dialog] {
         const roster::Roster before = m_document.roster();
-        if (m_reporter.report(m_document.addRows(dialog->arrivals(), QStringLiteral("Add from Stat Block"))))
-            m_fightKeys->walkNewcomers(before); // the newcomers' initiative asked at once
+        const bool fighting = m_document.currentRow() >= 0;
+        // In a running fight the newcomers' initiative is asked at once; before it, Roll
+        // Initiative rolls their modifiers with everyone's.
+        if (m_reporter.report(m_document.addRows(dialog->arrivals(), QStringLiteral("Add from Stat Block"))) && fighting)
+            m_fightKeys->walkNewcomers(before);
     });
     dialog->open();
 }
@@ -270,8 +278,8 @@ TargetBar &MainFrm::targetBar()
                                      const roster::Roster before = m_document.roster();
                                      const CommandResult result =
                                          m_document.addRows({{row, count}}, QStringLiteral("Add from Library"));
-                                     if (result.isDone())
-                                         m_fightKeys->walkNewcomers(before);
+                                     if (result.isDone() && m_document.currentRow() >= 0)
+                                         m_fightKeys->walkNewcomers(before); // as a stat block's
                                      return result;
                                  },
                                  [this] {

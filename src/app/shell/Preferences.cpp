@@ -34,13 +34,17 @@ std::unique_ptr<files::platform::PrivateFolder> openFolder()
     return folder;
 }
 
-QByteArray librarySection(const QStringList &folders)
+// The folders as the file keeps them; `allKept` false when one could not be kept (a line
+// break in its path, or past the most the file keeps).
+QByteArray librarySection(const QStringList &folders, bool &allKept)
 {
     QByteArray bytes = "[" + LibrarySection.toUtf8() + "]\r\n";
     int n = 0;
     for (const QString &folder : folders) {
-        if (folder.isEmpty() || folder.contains(u'\n') || folder.contains(u'\r') || n == MostLibraryFolders)
+        if (folder.isEmpty() || folder.contains(u'\n') || folder.contains(u'\r') || n == MostLibraryFolders) {
+            allKept = false;
             continue;
+        }
         bytes += (FolderKey.arg(++n) + u'=' + folder + u"\r\n"_s).toUtf8();
     }
     return bytes;
@@ -73,10 +77,14 @@ bool setChoices(const Choices &choices)
 {
     const std::unique_ptr<files::platform::PrivateFolder> folder = openFolder();
     auto line = [](const QString &key, bool on) { return (key + (on ? u"=true\r\n"_s : u"=false\r\n"_s)).toUtf8(); };
+    bool allKept = true;
     const QByteArray bytes = "[" + InitiativeSection.toUtf8() + "]\r\n" + line(GroupInitiativeKey, choices.groupInitiative)
         + "[" + HitPointsSection.toUtf8() + "]\r\n" + line(MonstersDieAtZeroKey, choices.monstersDieAtZero)
-        + librarySection(choices.libraryFolders);
-    return folder && folder->writeFile(FileName, bytes).ok();
+        + librarySection(choices.libraryFolders, allKept);
+    // A file the reader would refuse is never written: it would lose every choice.
+    if (bytes.size() > LargestFile)
+        return false;
+    return folder && folder->writeFile(FileName, bytes).ok() && allKept;
 }
 
 bool setGroupInitiative(bool on)

@@ -19,7 +19,8 @@ struct Choices
     QStringList libraryFolders;
 };
 Choices choices();
-// False when the file could not be written: the choices then last until the program ends.
+// False when the file could not be written, or a library folder not kept in it (a line break in
+// its path, past 100 folders): the choices then last until the program ends.
 bool setChoices(const Choices &choices);
 
 // One choice, the others as they are kept.

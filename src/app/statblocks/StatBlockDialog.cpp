@@ -25,6 +25,9 @@ constexpr int MaximumCount = roster::RowCount;
 constexpr qsizetype ShownCellLength = 80;
 // A pasted text is read again once typing pauses.
 constexpr int RereadDelayMs = 150;
+// Hundreds of stat blocks, for a roster of 19 rows: what lies beyond is not read, so that no
+// paste holds up the window.
+constexpr qsizetype LongestText = 100'000;
 
 QString caption(roster::Field field)
 {
@@ -43,8 +46,10 @@ StatBlockDialog::StatBlockDialog(const QString &text, QWidget *parent)
     auto *textCaption = new QLabel(QStringLiteral("&Stat blocks, as copied from a book, a PDF or a web page:"));
     m_text = new QPlainTextEdit;
     m_text->setObjectName(QStringLiteral("StatBlockText"));
-    m_text->setPlainText(text);
+    m_pastedCut = text.size() > LongestText;
+    m_text->setPlainText(text.left(LongestText));
     m_text->setTabChangesFocus(true);
+    m_text->setLineWrapMode(QPlainTextEdit::NoWrap); // a line of a megabyte would take seconds to wrap
     textCaption->setBuddy(m_text);
 
     auto *previewCaption = new QLabel(QStringLiteral("&The rows they become (a digit sets how many; 0 leaves one out):"));
@@ -84,7 +89,7 @@ StatBlockDialog::StatBlockDialog(const QString &text, QWidget *parent)
     connect(m_text, &QPlainTextEdit::textChanged, m_reread, qOverload<>(&QTimer::start));
     readText();
     m_preview->setFocus(Qt::OtherFocusReason);
-    resize(1000, 560);
+    resize(1200, 600);
 }
 
 QList<CombatDocument::Arrival> StatBlockDialog::arrivals() const
@@ -123,7 +128,9 @@ bool StatBlockDialog::eventFilter(QObject *watched, QEvent *event)
 
 void StatBlockDialog::readText()
 {
-    const QList<combat::StatBlock> blocks = combat::readStatBlocks(m_text->toPlainText());
+    const QString text = m_text->toPlainText();
+    m_cutShort = m_pastedCut || text.size() > LongestText;
+    const QList<combat::StatBlock> blocks = combat::readStatBlocks(text.left(LongestText));
     // A block read again keeps the count it was given.
     QList<int> counts;
     for (qsizetype i = 0; i < blocks.size(); ++i)
@@ -161,6 +168,11 @@ void StatBlockDialog::showBlocks()
     if (!m_blocks.isEmpty())
         m_preview->setCurrentCell(std::min(current, int(m_blocks.size()) - 1), CountColumn);
     m_preview->resizeColumnsToContents();
+    // Long attacks and notes keep to a width that leaves every column in sight; the cell's
+    // tip holds the whole text.
+    const int widest = fontMetrics().averageCharWidth() * 28;
+    for (int c = 1; c < m_preview->columnCount(); ++c)
+        m_preview->setColumnWidth(c, std::min(m_preview->columnWidth(c), widest));
     showStatus();
 }
 
@@ -183,9 +195,11 @@ void StatBlockDialog::showStatus()
     int combatants = 0;
     for (const int count : std::as_const(m_counts))
         combatants += count;
-    m_status->setText(QStringLiteral("%1 stat block%2; Enter adds %3 combatant%4 to the free rows, as one step.")
+    m_status->setText(QStringLiteral("%1 stat block%2; Enter adds %3 combatant%4 to the free rows, as one step.%5")
                           .arg(m_blocks.size())
                           .arg(m_blocks.size() == 1 ? QString() : QStringLiteral("s"))
                           .arg(combatants)
-                          .arg(combatants == 1 ? QString() : QStringLiteral("s")));
+                          .arg(combatants == 1 ? QString() : QStringLiteral("s"))
+                          .arg(m_cutShort ? QStringLiteral(" Only the first %L1 characters of the text are read.").arg(LongestText)
+                                          : QString()));
 }

@@ -40,5 +40,7 @@ private:
     QTimer *m_reread = nullptr;
     QList<combat::StatBlock> m_blocks;
     QList<int> m_counts;
-    int m_typingRow = -1; // the block the last key typed a digit of its count on
+    int m_typingRow = -1;
+    bool m_pastedCut = false; // the text given was longer than is read
+    bool m_cutShort = false;  // the text goes on past what is read // the block the last key typed a digit of its count on
 };

@@ -83,6 +83,8 @@ public:
         std::function<QString()> takeProblems;
     };
     void setLibrary(Library library) { m_library = std::move(library); }
+    // The library was read anew: what the letters choose is sought again among its entries.
+    void libraryRead();
     // The library entry chosen (-1: none), an index into Library::entries().
     int chosenEntry() const { return m_libraryPick < 0 ? -1 : m_libraryMatches.value(m_libraryPick, -1); }
     // "=" in the amount takes the newest roll's total from `newest`; again, the total with its

@@ -49,6 +49,12 @@ bool TargetBar::libraryKey(QKeyEvent *key)
     return false;
 }
 
+void TargetBar::libraryRead()
+{
+    if (isVisible() && m_mode == Mode::Library)
+        chooseFromLibrary(m_target->text());
+}
+
 void TargetBar::chooseFromLibrary(const QString &typed)
 {
     static const QList<files::LibraryEntry> none;
