@@ -13,6 +13,10 @@ set(FRAYMARK_TEST_ENVIRONMENT
   XDG_STATE_HOME=${CMAKE_BINARY_DIR}/xdg-state
   XDG_DATA_HOME=${CMAKE_BINARY_DIR}/xdg-data
   FRAYMARK_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data)
+if(WIN32)
+  # As main() runs the program on Windows: patterns interpreted, never compiled to machine code.
+  list(APPEND FRAYMARK_TEST_ENVIRONMENT QT_ENABLE_REGEXP_JIT=0)
+endif()
 
 function(fraymark_add_test name)
   cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})

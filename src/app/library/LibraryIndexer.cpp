@@ -9,14 +9,14 @@ LibraryIndexer::LibraryIndexer(QObject *parent)
 
 LibraryIndexer::~LibraryIndexer()
 {
-    if (m_thread.joinable())
-        m_thread.join();
+    if (m_thread)
+        m_thread->wait();
 }
 
 void LibraryIndexer::start(const QStringList &folders)
 {
     m_folders = folders;
-    if (m_thread.joinable())
+    if (m_thread)
         m_again = true; // what it reads may be out of date by now
     else
         run();
@@ -30,17 +30,19 @@ void LibraryIndexer::reindex()
 void LibraryIndexer::run()
 {
     m_again = false;
-    m_thread = std::thread([this, folders = m_folders] {
+    m_thread.reset(QThread::create([this, folders = m_folders] {
         files::LibraryIndex index = files::indexLibrary(folders);
         // Queued to this object's thread; dropped unread when it is gone by then.
         QMetaObject::invokeMethod(
             this, [this, index = std::move(index)] { finished(index); }, Qt::QueuedConnection);
-    });
+    }));
+    m_thread->start(QThread::LowPriority);
 }
 
 void LibraryIndexer::finished(const files::LibraryIndex &index)
 {
-    m_thread.join(); // it has posted its result: nothing is left for it to do
+    m_thread->wait(); // it has posted its result: nothing is left for it to do
+    m_thread.reset();
     if (m_again) {
         run(); // the result is of folders or files since changed
         return;

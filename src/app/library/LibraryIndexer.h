@@ -3,11 +3,11 @@
 #include "files/Library.h"
 
 #include <QObject>
+#include <QThread>
 #include <QSet>
 #include <QStringList>
 
 #include <memory>
-#include <thread>
 
 
 // Keeps the index of the user's library, read in a thread of its own so the window never
@@ -25,7 +25,7 @@ public:
     // The same folders again, after a save into one or a change of the list.
     void reindex();
 
-    bool isIndexing() const { return m_thread.joinable(); }
+    bool isIndexing() const { return m_thread != nullptr; }
     const QStringList &folders() const { return m_folders; }
     // The last index finished; empty until the first has.
     const QList<files::LibraryEntry> &entries() const { return m_entries; }
@@ -41,7 +41,7 @@ private:
     void finished(const files::LibraryIndex &index);
 
     QStringList m_folders;
-    std::thread m_thread;
+    std::unique_ptr<QThread> m_thread;
     bool m_again = false;
     QList<files::LibraryEntry> m_entries;
     QStringList m_unreadable;
