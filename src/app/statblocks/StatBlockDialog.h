@@ -16,6 +16,8 @@ class QTimer;
 // A digit typed on a block is how many of it come (0 leaves it out); Enter adds them.
 class StatBlockDialog : public QDialog
 {
+    Q_OBJECT
+
 public:
     explicit StatBlockDialog(const QString &text, QWidget *parent = nullptr);
 
