@@ -3,6 +3,7 @@
 #include "app/dialogs/QtPrompts.h"
 #include "app/order/OrderModel.h"
 #include "app/players/PlayerWindow.h"
+#include "app/share/SharePanel.h"
 #include "app/rolls/Roller.h"
 #include "app/rolls/RollsPanel.h"
 #include "app/roster/RosterView.h"
@@ -379,6 +380,15 @@ void MainFrm::showPlayers()
     m_players->show();
     m_players->raise();
     m_players->activateWindow();
+}
+
+void MainFrm::shareWithPlayers()
+{
+    if (!m_share) {
+        m_share = new SharePanel(m_document, *m_order, this);
+        connect(m_share, &SharePanel::sharingChanged, mnuStopSharing, &QAction::setEnabled);
+    }
+    m_share->share();
 }
 
 void MainFrm::dragEnterEvent(QDragEnterEvent *event)
