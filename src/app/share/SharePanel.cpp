@@ -126,7 +126,6 @@ void SharePanel::start()
     showClients(0);
     publish();
     m_share->start(static_cast<quint16>(m_port->value()));
-    emit sharingChanged(true);
 }
 
 void SharePanel::stopSharing()
@@ -137,7 +136,6 @@ void SharePanel::stopSharing()
     m_address->setText(QStringLiteral("Not shared"));
     m_code->clear();
     m_copy->setEnabled(false);
-    emit sharingChanged(false);
 }
 
 void SharePanel::showStarted(const QUrl &address)
@@ -156,7 +154,6 @@ void SharePanel::showFailed(const QString &why)
     m_address->setText(QStringLiteral("Sharing could not start: %1").arg(why));
     m_code->clear();
     m_copy->setEnabled(false);
-    emit sharingChanged(false);
 }
 
 void SharePanel::showClients(int clients)

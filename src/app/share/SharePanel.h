@@ -31,9 +31,6 @@ public:
     void share();
     void stopSharing();
 
-signals:
-    void sharingChanged(bool on);
-
 private:
     void start();
     void showStarted(const QUrl &address);

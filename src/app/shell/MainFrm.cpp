@@ -384,10 +384,9 @@ void MainFrm::showPlayers()
 
 void MainFrm::shareWithPlayers()
 {
-    if (!m_share) {
+    // Stop Sharing is the panel's: one key (Ctrl+F7) brings it, with the address, back.
+    if (!m_share)
         m_share = new SharePanel(m_document, *m_order, this);
-        connect(m_share, &SharePanel::sharingChanged, mnuStopSharing, &QAction::setEnabled);
-    }
     m_share->share();
 }
 

@@ -128,8 +128,7 @@ private:
     QAction *mnuNextTurn = nullptr, *mnuPreviousTurn = nullptr, *mnuDamage = nullptr;
     QAction *mnuDelay = nullptr, *mnuReady = nullptr, *mnuActNow = nullptr;
     QAction *mnuGoTo = nullptr, *mnuInitiativeWalk = nullptr;
-    QAction *mnuCondition = nullptr, *mnuPlayerWindow = nullptr, *mnuShare = nullptr,
-            *mnuStopSharing = nullptr, *mnuHide = nullptr, *mnuHealthWords = nullptr;
+    QAction *mnuCondition = nullptr, *mnuPlayerWindow = nullptr, *mnuShare = nullptr, *mnuHide = nullptr, *mnuHealthWords = nullptr;
     QAction *mnuRollInitiative = nullptr, *mnuRollMonsters = nullptr, *mnuRollInitiativeAgain = nullptr;
     QAction *mnuGroupInitiative = nullptr, *mnuMonstersDieAtZero = nullptr, *mnuRollAttack = nullptr;
     QAction *mnuRollDamage = nullptr, *mnuRollDice = nullptr, *mnuRollAgain = nullptr;

@@ -61,8 +61,6 @@ void MainFrm::createMenus()
     mnuCondition = action(combat, "mnuCondition", QStringLiteral("Add &Condition..."), QKeySequence(Qt::Key_F9));
     mnuPlayerWindow = action(combat, "mnuPlayerWindow", QStringLiteral("Pla&yer Window"), QKeySequence(Qt::Key_F7));
     mnuShare = action(combat, "mnuShare", QStringLiteral("&Share with Players..."), QKeySequence(Qt::CTRL | Qt::Key_F7));
-    mnuStopSharing = action(combat, "mnuStopSharing", QStringLiteral("Stop Sharin&g"), QKeySequence());
-    mnuStopSharing->setEnabled(false);
     mnuHide = action(combat, "mnuHide", QStringLiteral("&Hide from Players"), QKeySequence(Qt::CTRL | Qt::Key_H));
     mnuHealthWords =
         action(combat, "mnuHealthWords", QStringLiteral("Health W&ords"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_H));
@@ -134,10 +132,7 @@ void MainFrm::connectMenus()
     connect(mnuCondition, &QAction::triggered, this, [this] { m_fightKeys->openBar(TargetBar::Mode::Condition); });
     connect(mnuPlayerWindow, &QAction::triggered, this, &MainFrm::showPlayers);
     connect(mnuShare, &QAction::triggered, this, &MainFrm::shareWithPlayers);
-    connect(mnuStopSharing, &QAction::triggered, this, [this] {
-        if (m_share)
-            m_share->stopSharing();
-    });
+
     connect(mnuHide, &QAction::triggered, this, [this] { m_fightKeys->hideFromPlayers(); });
     // Roll Initiative and Roll Initiative for Monsters roll those who have no roll yet.
     auto roll = [this](QAction *action, bool monstersOnly, bool again) {
