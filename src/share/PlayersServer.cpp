@@ -1,19 +1,24 @@
 #include "share/PlayersServer.h"
 
 #include "share/ShareRequest.h"
+#include "share/WebSocketFrames.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
-#include <QWebSocket>
-#include <QWebSocketServer>
 
 namespace share {
 
 namespace {
 
-// Nothing a page needs is longer: a ping's echo, a close frame.
-constexpr quint64 MaxIncomingFrame = 1024;
+// Nothing a page sends is longer: a pong's echo, a close frame.
+constexpr qsizetype MaxIncomingPayload = 1024;
+
+// A close frame with its status code: 1000 normal, 1002 a protocol error.
+QByteArray closeFrame(quint16 code)
+{
+    return websocket::frame(websocket::Opcode::Close, QByteArray{char(code >> 8), char(code & 0xff)});
+}
 
 } // namespace
 
@@ -46,9 +51,6 @@ void PlayersServer::listen(quint16 port)
         emit failed(why);
         return;
     }
-    m_sockets = new QWebSocketServer(QStringLiteral("Fraymark"), QWebSocketServer::NonSecureMode, this);
-    m_sockets->setHandshakeTimeout(int(m_limits.head.count()));
-    connect(m_sockets, &QWebSocketServer::newConnection, this, &PlayersServer::welcome);
     m_pings = new QTimer(this);
     connect(m_pings, &QTimer::timeout, this, &PlayersServer::pingAll);
     m_pings->start(m_limits.ping);
@@ -57,13 +59,13 @@ void PlayersServer::listen(quint16 port)
 
 void PlayersServer::close()
 {
-    const bool hadClients = !m_clients.isEmpty();
-    for (QWebSocket *client : m_clients.keys()) {
-        client->disconnect(this);
-        client->abort();
-        client->deleteLater();
+    const bool hadPages = !m_pages.isEmpty();
+    for (QTcpSocket *page : m_pages.keys()) {
+        page->disconnect(this);
+        page->abort();
+        page->deleteLater();
     }
-    m_clients.clear();
+    m_pages.clear();
     for (auto [socket, timer] : m_reading.asKeyValueRange()) {
         socket->disconnect(this);
         socket->abort();
@@ -71,25 +73,17 @@ void PlayersServer::close()
         delete timer;
     }
     m_reading.clear();
-    for (const QPointer<QTcpSocket> &socket : std::as_const(m_handedOver)) {
-        if (socket)
-            socket->abort();
-    }
-    m_handedOver.clear();
     delete m_pings;
     m_pings = nullptr;
-    delete m_sockets;
-    m_sockets = nullptr;
     delete m_server;
     m_server = nullptr;
-    if (hadClients)
+    if (hadPages)
         emit clientsChanged(0);
 }
 
-int PlayersServer::connections()
+int PlayersServer::connections() const
 {
-    m_handedOver.removeAll(QPointer<QTcpSocket>());
-    return int(m_reading.size() + m_handedOver.size());
+    return int(m_reading.size() + m_pages.size());
 }
 
 void PlayersServer::accept()
@@ -102,7 +96,10 @@ void PlayersServer::accept()
             socket->disconnectFromHost();
             connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
             // One that never reads our answer still goes.
-            QTimer::singleShot(m_limits.head, socket, [socket] { socket->abort(); socket->deleteLater(); });
+            QTimer::singleShot(m_limits.head, socket, [socket] {
+                socket->abort();
+                socket->deleteLater();
+            });
             continue;
         }
         // A head longer than the limit is refused: no more of it is ever held.
@@ -142,11 +139,7 @@ void PlayersServer::readHead(QTcpSocket *socket)
     case Answer::Incomplete:
         return;
     case Answer::Socket:
-        stopReading(socket);
-        socket->disconnect(this);
-        socket->setReadBufferSize(0);
-        m_handedOver.append(socket);
-        m_sockets->handleConnection(socket); // reads the head itself
+        welcome(socket, received.left(received.indexOf("\r\n\r\n") + 4));
         return;
     case Answer::Page:
     case Answer::Icon:
@@ -170,56 +163,100 @@ void PlayersServer::answer(QTcpSocket *socket, const QByteArray &bytes)
     timer->start(m_limits.head);
 }
 
-void PlayersServer::welcome()
+// The page's WebSocket begins: it is given the newest view at once.
+void PlayersServer::welcome(QTcpSocket *socket, const QByteArray &head)
 {
-    while (m_sockets && m_sockets->hasPendingConnections()) {
-        QWebSocket *client = m_sockets->nextPendingConnection();
-        client->setParent(this);
-        client->setMaxAllowedIncomingFrameSize(MaxIncomingFrame);
-        client->setMaxAllowedIncomingMessageSize(MaxIncomingFrame);
-        m_clients.insert(client, 0);
-        connect(client, &QWebSocket::textMessageReceived, this,
-                [this](const QString &message) { m_ignored += message.toUtf8().size(); });
-        connect(client, &QWebSocket::binaryMessageReceived, this,
-                [this](const QByteArray &message) { m_ignored += message.size(); });
-        connect(client, &QWebSocket::pong, this, [this, client] { m_clients[client] = 0; });
-        connect(client, &QWebSocket::disconnected, this, [this, client] { drop(client); });
-        if (!m_view.isEmpty())
-            client->sendTextMessage(QString::fromUtf8(m_view));
-        emit clientsChanged(int(m_clients.size()));
+    const QByteArray agreed = websocket::handshakeAnswer(head);
+    if (agreed.isEmpty())
+        return answer(socket, response(Answer::BadRequest));
+    stopReading(socket);
+    disconnect(socket, nullptr, this, nullptr);
+    socket->read(head.size());
+    socket->write(agreed);
+    m_pages.insert(socket, Page{});
+    connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readFrames(socket); });
+    connect(socket, &QTcpSocket::disconnected, this, [this, socket] { drop(socket); });
+    if (!m_view.isEmpty())
+        socket->write(websocket::frame(websocket::Opcode::Text, m_view));
+    emit clientsChanged(int(m_pages.size()));
+    if (socket->bytesAvailable() > 0)
+        readFrames(socket);
+}
+
+// What a page says: pongs are heard, a ping answered, a close agreed to; anything else is
+// counted and dropped, and a frame no page sends ends the connection.
+void PlayersServer::readFrames(QTcpSocket *socket)
+{
+    auto page = m_pages.find(socket);
+    if (page == m_pages.end())
+        return;
+    page->received += socket->readAll();
+    while (true) {
+        const websocket::Received frame = websocket::firstFrame(page->received, MaxIncomingPayload);
+        switch (frame.kind) {
+        case websocket::Received::Incomplete:
+            return;
+        case websocket::Received::Refused:
+            return drop(socket, closeFrame(1002));
+        case websocket::Received::Close:
+            return drop(socket, closeFrame(1000));
+        case websocket::Received::Ping:
+            socket->write(websocket::frame(websocket::Opcode::Pong, frame.payload));
+            break;
+        case websocket::Received::Pong:
+            page->unanswered = 0;
+            break;
+        case websocket::Received::Message:
+            m_ignored += frame.payload.size();
+            break;
+        }
+        page->received.remove(0, frame.length);
     }
 }
 
-void PlayersServer::drop(QWebSocket *client)
+// A page whose connection ended or must: with `farewell` (a close frame) said first, and
+// given the time of a request head to take it, else cut off at once.
+void PlayersServer::drop(QTcpSocket *page, const QByteArray &farewell)
 {
-    if (!m_clients.remove(client))
+    if (!m_pages.remove(page))
         return;
-    client->disconnect(this);
-    client->abort();
-    client->deleteLater();
-    emit clientsChanged(int(m_clients.size()));
+    disconnect(page, nullptr, this, nullptr);
+    if (!farewell.isEmpty() && page->state() == QAbstractSocket::ConnectedState) {
+        page->write(farewell);
+        page->disconnectFromHost();
+        connect(page, &QTcpSocket::disconnected, page, &QObject::deleteLater);
+        QTimer::singleShot(m_limits.head, page, [page] {
+            page->abort();
+            page->deleteLater();
+        });
+    } else {
+        page->abort();
+        page->deleteLater();
+    }
+    emit clientsChanged(int(m_pages.size()));
 }
 
 void PlayersServer::publish(const QByteArray &view)
 {
     m_view = view;
-    const QString text = QString::fromUtf8(view);
-    for (QWebSocket *client : m_clients.keys()) {
+    const QByteArray text = websocket::frame(websocket::Opcode::Text, view);
+    for (QTcpSocket *page : m_pages.keys()) {
         // One that stopped reading would hold every view from now on: it goes instead.
-        if (client->bytesToWrite() > m_limits.backlog)
-            drop(client);
+        if (page->bytesToWrite() > m_limits.backlog)
+            drop(page);
         else
-            client->sendTextMessage(text);
+            page->write(text);
     }
 }
 
 void PlayersServer::pingAll()
 {
-    for (QWebSocket *client : m_clients.keys()) {
-        if (++m_clients[client] > 2 || client->bytesToWrite() > m_limits.backlog)
-            drop(client);
+    const QByteArray ping = websocket::frame(websocket::Opcode::Ping);
+    for (QTcpSocket *page : m_pages.keys()) {
+        if (++m_pages[page].unanswered > 2 || page->bytesToWrite() > m_limits.backlog)
+            drop(page);
         else
-            client->ping();
+            page->write(ping);
     }
 }
 

@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QHash>
 #include <QObject>
-#include <QPointer>
 
 #include <atomic>
 #include <chrono>
@@ -11,13 +10,11 @@
 class QTcpServer;
 class QTcpSocket;
 class QTimer;
-class QWebSocket;
-class QWebSocketServer;
 
 namespace share {
 
-// The server behind the players' page. It serves the page, its icon and a WebSocket that
-// carries the players' view of the fight, and nothing else: it takes no command from a
+// The server behind the players' page. It serves the page, its icon and a WebSocket
+// (share/WebSocketFrames) that carries the players' view of the fight, and nothing else: it takes no command from a
 // client, and what a client sends is counted and dropped. It lives in a thread of its own,
 // so no client, however slow or hostile, holds up the window; the window's thread only
 // hands it the view, already made, through publish().
@@ -61,10 +58,11 @@ private:
     void readHead(QTcpSocket *socket);
     void stopReading(QTcpSocket *socket);
     void answer(QTcpSocket *socket, const QByteArray &bytes);
-    void welcome();
-    void drop(QWebSocket *client);
+    void welcome(QTcpSocket *socket, const QByteArray &head);
+    void readFrames(QTcpSocket *socket);
+    void drop(QTcpSocket *page, const QByteArray &farewell = QByteArray());
     void pingAll();
-    int connections();
+    int connections() const;
 
     const QByteArray m_token;
     const QByteArray m_page;
@@ -72,11 +70,17 @@ private:
     const Limits m_limits;
     QByteArray m_view;
     QTcpServer *m_server = nullptr;
-    QWebSocketServer *m_sockets = nullptr;
     QTimer *m_pings = nullptr;
-    QHash<QTcpSocket *, QTimer *> m_reading;   // connections whose request head is awaited
-    QList<QPointer<QTcpSocket>> m_handedOver; // upgraded to WebSockets: counted while they live
-    QHash<QWebSocket *, int> m_clients;        // pings unanswered
+    QHash<QTcpSocket *, QTimer *> m_reading; // connections whose request head is awaited
+
+    // A page's WebSocket: what it sent that is not a whole frame yet, and the pings it has
+    // not answered.
+    struct Page
+    {
+        QByteArray received;
+        int unanswered = 0;
+    };
+    QHash<QTcpSocket *, Page> m_pages;
     std::atomic<qint64> m_ignored{0};
     std::atomic<int> m_refused{0};
 };

@@ -1,20 +1,26 @@
 // The players' page server on real sockets: what it refuses, and the limits that keep a
 // hostile or broken client from holding anything up.
 #include "share/PlayersShare.h"
+#include "share/WebSocketFrames.h"
+#include "share/PageClient.h"
 
 #include <QSignalSpy>
 #include <QTcpSocket>
-#include <QWebSocket>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
+using share::websocket::Opcode;
+using share::websocket::Received;
+
 
 class TestPlayersServer : public QObject
 {
     Q_OBJECT
 
 private slots:
+    void frames_data();
+    void frames();
     void init();
     void cleanup();
     void answers_data();
@@ -28,12 +34,51 @@ private slots:
 private:
     // One request on a connection of its own, and all that came back until it closed.
     QByteArray exchange(const QByteArray &request);
-    QUrl socketAddress() const;
 
     std::unique_ptr<share::PlayersShare> m_share;
     quint16 m_port = 0;
     QByteArray m_token;
 };
+
+// What a page may send, read strictly: the server refuses the rest.
+void TestPlayersServer::frames_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QByteArray>("payload");
+    QTest::addColumn<int>("length");
+    const QByteArray ping = pageFrame(Opcode::Ping, "hi");
+
+    QTest::newRow("text, masked") << QByteArray("\x81\x83\x01\x02\x03\x04", 6) + QByteArray("b`o", 3)
+                                  << int(Received::Message) << "cbl"_ba << 9;
+    QTest::newRow("a ping") << ping + "more" << int(Received::Ping) << "hi"_ba << 8;
+    QTest::newRow("a pong") << pageFrame(Opcode::Pong, "") << int(Received::Pong) << ""_ba << 6;
+    QTest::newRow("a close") << pageFrame(Opcode::Close, "\x03\xe8"_ba) << int(Received::Close) << "\x03\xe8"_ba << 8;
+    QTest::newRow("126 bytes, the longer length") << pageFrame(Opcode::Binary, QByteArray(126, 'x'))
+                                                  << int(Received::Message) << QByteArray(126, 'x') << 134;
+    QTest::newRow("the header cut") << ping.left(1) << int(Received::Incomplete) << ""_ba << 0;
+    QTest::newRow("the payload cut") << ping.left(7) << int(Received::Incomplete) << ""_ba << 0;
+    QTest::newRow("not masked") << pageFrame(Opcode::Text, "x", false) << int(Received::Refused) << ""_ba << 0;
+    QTest::newRow("a fragment") << QByteArray("\x01\x80\0\0\0\0", 6) << int(Received::Refused) << ""_ba << 0;
+    QTest::newRow("a reserved bit") << QByteArray("\xc1\x80\0\0\0\0", 6) << int(Received::Refused) << ""_ba << 0;
+    QTest::newRow("a reserved opcode") << QByteArray("\x83\x80\0\0\0\0", 6) << int(Received::Refused) << ""_ba << 0;
+    QTest::newRow("a continuation") << QByteArray("\x80\x80\0\0\0\0", 6) << int(Received::Refused) << ""_ba << 0;
+    QTest::newRow("longer than allowed") << pageFrame(Opcode::Text, QByteArray(1025, 'x')) << int(Received::Refused)
+                                         << ""_ba << 0;
+    QTest::newRow("a length of 2^63, said before any of it") << QByteArray("\x81\xff\x7f\xff\xff\xff\xff\xff\xff\xff", 10)
+                                                             << int(Received::Refused) << ""_ba << 0;
+    QTest::newRow("a long ping") << pageFrame(Opcode::Ping, QByteArray(126, 'p')) << int(Received::Refused) << ""_ba
+                                 << 0;
+}
+
+void TestPlayersServer::frames()
+{
+    QFETCH(QByteArray, bytes);
+    const Received frame = share::websocket::firstFrame(bytes, 1024);
+    QTEST(int(frame.kind), "kind");
+    QTEST(frame.payload, "payload");
+    QTEST(int(frame.length), "length");
+}
 
 void TestPlayersServer::init()
 {
@@ -52,11 +97,6 @@ void TestPlayersServer::init()
 void TestPlayersServer::cleanup()
 {
     m_share.reset();
-}
-
-QUrl TestPlayersServer::socketAddress() const
-{
-    return QUrl(u"ws://127.0.0.1:%1/%2/ws"_s.arg(m_port).arg(QString::fromLatin1(m_token)));
 }
 
 QByteArray TestPlayersServer::exchange(const QByteArray &request)
@@ -138,29 +178,24 @@ void TestPlayersServer::aSilentConnectionIsDropped()
 
 void TestPlayersServer::pagesFollowAndAreNotHeard()
 {
-    QWebSocket page;
-    QStringList heard;
-    connect(&page, &QWebSocket::textMessageReceived, this, [&](const QString &text) { heard << text; });
-    page.open(socketAddress());
-    QTRY_COMPARE(heard, QStringList{uR"({"v":1,"turn":"Round 1"})"_s}); // the newest view at once
+    PageClient page;
+    QVERIFY(page.open(m_port, m_token));
+    QTRY_COMPARE(page.texts(), QStringList{uR"({"v":1,"turn":"Round 1"})"_s}); // the newest view at once
     m_share->publish(R"({"v":1,"turn":"Round 2"})");
-    QTRY_COMPARE(heard.size(), 2);
-    QCOMPARE(heard.last(), uR"({"v":1,"turn":"Round 2"})"_s);
+    QTRY_COMPARE(page.texts().size(), 2);
+    QCOMPARE(page.texts().last(), uR"({"v":1,"turn":"Round 2"})"_s);
 
-    // What a page sends is counted and changes nothing.
-    page.sendTextMessage(u"next turn"_s);
+    // What a page sends is counted and changes nothing; its ping is answered.
+    page.socket.write(pageFrame(Opcode::Text, "next turn") + pageFrame(Opcode::Ping, "?"));
     QTRY_COMPARE(m_share->bytesIgnored(), 9);
-    QCOMPARE(heard.size(), 2);
-    // A frame past what a page ever sends ends the connection.
-    page.sendBinaryMessage(QByteArray(4096, 'x'));
-    QTRY_COMPARE(page.state(), QAbstractSocket::UnconnectedState);
+    QTRY_COMPARE(page.pongs(), 1);
+    QCOMPARE(page.texts().size(), 2);
+    // A frame no page sends ends the connection.
+    page.socket.write(pageFrame(Opcode::Text, "x", false));
+    QTRY_COMPARE(page.socket.state(), QAbstractSocket::UnconnectedState);
 
-    QWebSocket stranger;
-    QUrl elsewhere = socketAddress();
-    elsewhere.setPath(u"/AAAAAAAAAAAAAAAAAAAAAA/ws"_s);
-    stranger.open(elsewhere);
-    QTRY_COMPARE(stranger.state(), QAbstractSocket::UnconnectedState);
-    QVERIFY(!stranger.isValid());
+    PageClient stranger;
+    QVERIFY(!stranger.open(m_port, "AAAAAAAAAAAAAAAAAAAAAA"));
 }
 
 // A page whose phone went to sleep: it neither reads nor answers pings.
@@ -186,15 +221,14 @@ void TestPlayersServer::aSocketThatStopsAnsweringIsDropped()
 
 void TestPlayersServer::stopClosesEveryConnection()
 {
-    QWebSocket page;
-    page.open(socketAddress());
-    QTRY_COMPARE(page.state(), QAbstractSocket::ConnectedState);
+    PageClient page;
+    QVERIFY(page.open(m_port, m_token));
     QTcpSocket reading;
     reading.connectToHost(QHostAddress::LocalHost, m_port);
     QVERIFY(reading.waitForConnected(2000));
     m_share->stop();
     QVERIFY(!m_share->isSharing());
-    QTRY_COMPARE(page.state(), QAbstractSocket::UnconnectedState);
+    QTRY_COMPARE(page.socket.state(), QAbstractSocket::UnconnectedState);
     QTRY_COMPARE(reading.state(), QAbstractSocket::UnconnectedState);
     QCOMPARE(exchange("GET / HTTP/1.1\r\n\r\n"), "not connected"_ba);
 }

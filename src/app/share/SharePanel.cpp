@@ -124,8 +124,9 @@ void SharePanel::start()
     m_address->setText(QStringLiteral("Starting\u2026"));
     m_code->clear();
     showClients(0);
-    publish();
     m_share->start(static_cast<quint16>(m_port->value()));
+    publish(); // the fight as it is now, for the first page
+
 }
 
 void SharePanel::stopSharing()
