@@ -44,7 +44,7 @@ browser_json_string() {
 # driver cannot be reached or answers with an error.
 browser_call() {
     local method=$1 path=$2 body=${3:-}
-    local args=(-sS --max-time 30 -X "$method" -H 'Content-Type: application/json; charset=utf-8')
+    local args=(-sS --noproxy '*' --max-time 30 -X "$method" -H 'Content-Type: application/json; charset=utf-8')
     [[ -n $body ]] && args+=(--data-binary "$body")
     if ! browser_reply=$(curl "${args[@]}" "$browser_driver_url$path" 2>&1); then
         browser_error="chromedriver did not answer $method $path: $browser_reply"
@@ -85,7 +85,7 @@ browser_start() {
     local options
     options=$(printf '"--%s",' headless=new no-sandbox disable-gpu window-size=390,844 no-first-run \
         no-default-browser-check disable-extensions disable-background-networking disable-sync \
-        disable-component-update force-device-scale-factor=1 hide-scrollbars \
+        disable-component-update no-proxy-server force-device-scale-factor=1 hide-scrollbars \
         "user-data-dir=$browser_folder/profile")
     browser_call POST /session "{\"capabilities\":{\"alwaysMatch\":{\"browserName\":\"chrome\",
         \"goog:chromeOptions\":{\"binary\":$(browser_json_string "$binary"),\"args\":[${options%,}],
