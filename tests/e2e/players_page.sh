@@ -203,8 +203,10 @@ code=$(status_of "$origin/not-the-token/")
 [[ $code == 403 ]] || fail "a wrong token got $code, not 403"
 code=$(status_of "$address""nothing-here")
 [[ $code == 404 ]] || fail "an unknown path under the token got $code, not 404"
-code=$(status_of "$address")
-[[ $code == 200 ]] || fail "the page itself got $code"
+for served in '' icon.svg; do
+    code=$(status_of "$address$served")
+    [[ $code == 200 ]] || fail "${served:-the page} got $code"
+done
 
 step='stopping the sharing'
 browser_stop
