@@ -10,7 +10,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-websockets-dev libqrencode-dev
   xvfb xauth xdotool fonts-dejavu-core
   # the end-to-end run takes pictures of the window and reads the round in them
   imagemagick tesseract-ocr

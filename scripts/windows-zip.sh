@@ -81,6 +81,14 @@ Every command is also in the menus, with its key beside it.
 While a fight is open, Fraymark keeps a copy of it in %LOCALAPPDATA%\\fraymark,
 so that a crash or a closed window costs nothing: the next start offers it back.
 
+Share with Players (Ctrl+F7) serves the players' view to phones on your network.
+The first time, Windows Firewall asks whether fraymark.exe may accept connections:
+allow it on private networks only (home or club), not public ones, or the phones
+cannot reach it. To allow it later, or for a fixed port set in the panel:
+Windows Security > Firewall & network protection > Allow an app through firewall,
+and tick fraymark.exe under "Private". Anyone on the network who has the address
+can look; Stop Sharing (or quitting) closes every connection.
+
 The folder holds Qt $qt_version and the MinGW-w64 runtime, which Fraymark needs.
 Their licences, and Fraymark's, are in the folder "licenses".
 README

@@ -132,6 +132,7 @@ void TestMenus::items_data()
     QTest::newRow("mnuGoTo") << u"mnuGoTo"_s << u"Go to..."_s << QKeySequence(QStringLiteral("Ctrl+G"));
     QTest::newRow("mnuInitiativeWalk") << u"mnuInitiativeWalk"_s << u"Enter Initiative..."_s << QKeySequence(QStringLiteral("Ctrl+I"));
     QTest::newRow("mnuPlayerWindow") << u"mnuPlayerWindow"_s << u"Player Window"_s << QKeySequence(QStringLiteral("F7"));
+    QTest::newRow("mnuShare") << u"mnuShare"_s << u"Share with Players..."_s << QKeySequence(QStringLiteral("Ctrl+F7"));
     QTest::newRow("mnuHelp") << u"mnuHelp"_s << u"Help"_s << QKeySequence(QStringLiteral("F1"));
     QTest::newRow("mnuAbout") << u"mnuAbout"_s << u"About"_s << QKeySequence(QStringLiteral("F2"));
 }

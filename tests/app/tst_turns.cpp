@@ -2,6 +2,7 @@
 #include "WindowTest.h"
 #include "app/order/OrderModel.h"
 #include "app/roster/CurrentRowPalette.h"
+#include "document/PlayersView.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -254,7 +255,8 @@ void TestTurns::oneWhoWaitsActsNowThroughTheBar()
     QCOMPARE(turnLabel(w)->text(), u"Round 1 \u2014 Orc"_s);
     QAbstractItemModel *list = orderList(w)->model();
     QCOMPARE(list->index(0, 0).data(OrderModel::StateRole).toString(), u"delaying"_s);
-    QCOMPARE(list->index(1, 0).data(OrderModel::PlayersStateRole).toString(), u"Unhurt \u00b7 Ready"_s);
+    QCOMPARE(players::playersView(w.combat(), players::HealthWords::Everyone).order.at(1).state,
+             u"Unhurt \u00b7 Ready"_s);
 
     QTest::keyClick(&w, Qt::Key_F12); // two wait: the bar asks who
     QTest::keyClicks(QApplication::focusWidget(), u"og"_s);

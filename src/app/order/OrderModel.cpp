@@ -1,7 +1,6 @@
 #include "app/order/OrderModel.h"
 
 #include "combat/DownRow.h"
-#include "combat/Health.h"
 #include "combat/NoteTags.h"
 #include "combat/Turns.h"
 #include "document/CombatDocument.h"
@@ -35,23 +34,16 @@ OrderModel::Item OrderModel::itemAt(int i, combat::Wait wait) const
 {
     Item item;
     const combat::OrderEntry &entry = m_document.order().at(i);
-    item.holds = combat::holdsCombatant(entry, m_document.roster());
     item.inFight = m_document.isInFight(i);
     item.current = i == m_document.markedItem();
-    if (!item.holds)
+    if (!combat::holdsCombatant(entry, m_document.roster()))
         return item; // the row holds someone else now, or nobody: nothing of theirs is shown
     const roster::Row &row = m_document.row(entry.row);
     item.hidden = combat::hasTag(row.note, combat::HiddenTag);
-    item.rowName = roster::shownText(row.name, roster::ShownNameLength);
-    const bool told = m_words == HealthWords::Everyone
-                      || (m_words == HealthWords::Monsters && !combat::hasTag(row.note, combat::PlayerTag));
-    const QString health = told ? combat::healthWord(combat::healthOf(entry, m_document.roster())) : QString();
     // The conditions and waits of those out of the fight count for nothing now.
     if (!item.inFight)
         wait = combat::Wait::None;
     item.state = combat::stateWords(row, combat::Viewers::GameMaster, item.inFight, QString(), wait);
-    item.playersState =
-        combat::stateWords(row, combat::Viewers::Players, item.inFight, health, wait).join(combat::StateSeparator);
     return item;
 }
 
@@ -102,8 +94,7 @@ QVariant OrderModel::data(const QModelIndex &index, int role) const
         return {};
     const Item &item = m_items[index.row()];
     // The roles that answer yes or no.
-    for (const auto &[flagRole, flag] : {std::pair{InFightRole, &Item::inFight}, std::pair{CurrentRole, &Item::current},
-                                         std::pair{HoldsRole, &Item::holds}, std::pair{HiddenRole, &Item::hidden}}) {
+    for (const auto &[flagRole, flag] : {std::pair{InFightRole, &Item::inFight}, std::pair{CurrentRole, &Item::current}}) {
         if (role == flagRole)
             return item.*flag;
     }
@@ -116,10 +107,6 @@ QVariant OrderModel::data(const QModelIndex &index, int role) const
         return roster::shownText(entry.name, roster::ShownNameLength);
     case StateRole:
         return item.state.join(combat::StateSeparator);
-    case PlayersStateRole:
-        return item.playersState;
-    case RowNameRole:
-        return item.rowName;
     case Qt::FontRole: {
         QFont font;
         font.setStrikeOut(!item.inFight);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "combat/Turns.h"
+#include "document/PlayersView.h"
 
 #include <QAbstractListModel>
 #include <QItemSelectionModel>
@@ -10,10 +11,10 @@
 class CombatDocument;
 class QListView;
 
-// The fighting-order list as the document has it, for every window that shows it: each
-// item's text as calculated, its combatant's name, whether they are still in the fight,
-// their timed conditions while they are, and which item is the current turn. It also keeps
-// whose health the players' window tells in words, a view setting both windows change.
+// The fighting-order list as the document has it, for the game master's list: each item's
+// text as calculated, its combatant's name, whether they are still in the fight, their timed
+// conditions while they are, and which item is the current turn. It also keeps whose health
+// the players' screens tell in words, a view setting both windows change.
 class OrderModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -21,18 +22,13 @@ class OrderModel : public QAbstractListModel
 public:
     enum Role {
         StateRole = Qt::UserRole + 1, // "dying · hidden · Stunned 2": the words beside the item in the main list
-        PlayersStateRole,             // "Bloodied · Stunned 2": the words the players' window shows
         NameRole,
         InFightRole,
         CurrentRole,
-        HoldsRole,      // the item's row still holds its combatant
-        HiddenRole,     // the combatant is hidden from the players (their row holds them)
-        RowNameRole,    // the row's name as it is now, while the row holds the combatant
     };
 
-    // Whose health the players' window tells: everyone's, the monsters' (rows without "[PC]"
-    // in the note), or nobody's.
-    enum class HealthWords { Everyone, Monsters, Nobody };
+    // Whose health the players' screens tell.
+    using HealthWords = players::HealthWords;
 
     explicit OrderModel(const CombatDocument &document, QObject *parent = nullptr);
 
@@ -43,6 +39,7 @@ public:
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     int markedItem() const;
 
+    HealthWords healthWords() const { return m_words; }
     void setHealthWords(HealthWords words);
     // Everyone, monsters only, nobody, and round again.
     void nextHealthWords();
@@ -54,13 +51,10 @@ signals:
 private:
     struct Item
     {
-        bool holds = false;
         bool inFight = false;
         bool current = false;
         bool hidden = false;
-        QString rowName;
         QStringList state;
-        QString playersState;
         bool operator==(const Item &) const = default;
     };
 

@@ -1,9 +1,9 @@
 #include "app/players/PlayerWindow.h"
 
 #include "app/order/OrderModel.h"
-#include "app/order/TurnLine.h"
 #include "combat/StateWords.h"
 #include "document/CombatDocument.h"
+#include "document/PlayersView.h"
 
 #include <QAccessible>
 #include <QGuiApplication>
@@ -12,7 +12,6 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
-#include <QSortFilterProxyModel>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -31,11 +30,10 @@ void shrinkToWidth(QFont &font, const QString &text, int width)
 
 } // namespace
 
-// The order as the players see it: those whose rows still hold them and who are not
-// hidden, by the names their rows have now, each with a word for their health and their
-// conditions, centred, in the window's type; the current name black on amber, those out
-// of the fight grey. No hit point number ever reaches it.
-class PlayerOrder : public QSortFilterProxyModel
+// The order as the players see it (players::playersView): each name with the words for its
+// health and conditions, centred, in the window's type; the current name black on amber,
+// those out of the fight grey.
+class PlayerOrder : public QAbstractListModel
 {
 public:
     // Light on black reads from across a room.
@@ -45,31 +43,51 @@ public:
     static inline const QColor Marker{0xff, 0xcc, 0x33};
     static inline const QColor MarkerText{0, 0, 0};
 
-    explicit PlayerOrder(QObject *parent)
-        : QSortFilterProxyModel(parent)
-    {
-        setDynamicSortFilter(true); // a combatant hidden or revealed leaves or joins at once
-    }
+    using QAbstractListModel::QAbstractListModel;
 
     QFont font;    // the names' type, sized to the window
     QSize itemSize;
 
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override
+    {
+        return parent.isValid() ? 0 : static_cast<int>(m_lines.size());
+    }
+
+    int currentRow() const
+    {
+        const auto current = std::find_if(m_lines.begin(), m_lines.end(), [](const auto &line) { return line.current; });
+        return current == m_lines.end() ? -1 : static_cast<int>(current - m_lines.begin());
+    }
+
+    // Only what changed is told to the list, so it keeps its place.
+    void show(const QList<players::Line> &lines)
+    {
+        if (lines.size() != m_lines.size()) {
+            beginResetModel();
+            m_lines = lines;
+            endResetModel();
+            return;
+        }
+        for (int i = 0; i < lines.size(); ++i) {
+            if (lines[i] == m_lines[i])
+                continue;
+            m_lines[i] = lines[i];
+            emit dataChanged(index(i), index(i));
+        }
+    }
+
     QVariant data(const QModelIndex &index, int role) const override
     {
-        const QModelIndex item = mapToSource(index);
-        const bool current = item.data(OrderModel::CurrentRole).toBool();
-        const bool inFight = item.data(OrderModel::InFightRole).toBool();
+        if (!index.isValid() || index.row() >= m_lines.size())
+            return {};
+        const players::Line &line = m_lines[index.row()];
         switch (role) {
-        case Qt::DisplayRole: {
-            QStringList parts{item.data(OrderModel::RowNameRole).toString()};
-            if (const QString state = item.data(OrderModel::PlayersStateRole).toString(); !state.isEmpty())
-                parts << state;
-            return parts.join(combat::StateSeparator);
-        }
+        case Qt::DisplayRole:
+            return line.state.isEmpty() ? line.name : line.name + combat::StateSeparator + line.state;
         case Qt::FontRole: {
             QFont itemFont = font;
-            itemFont.setBold(current);
-            itemFont.setStrikeOut(!inFight);
+            itemFont.setBold(line.current);
+            itemFont.setStrikeOut(line.out);
             return itemFont;
         }
         case Qt::SizeHintRole:
@@ -77,19 +95,19 @@ public:
         case Qt::TextAlignmentRole:
             return int(Qt::AlignCenter);
         case Qt::BackgroundRole:
-            return current ? QVariant(QBrush(Marker)) : QVariant();
+            return line.current ? QVariant(QBrush(Marker)) : QVariant();
         case Qt::ForegroundRole:
-            return QBrush(current ? MarkerText : inFight ? Text : OutText);
+            return QBrush(line.current ? MarkerText : line.out ? OutText : Text);
         case Qt::AccessibleDescriptionRole: {
             QStringList description;
-            if (current)
+            if (line.current)
                 description << QStringLiteral("Current turn");
-            if (!inFight)
+            if (line.out)
                 description << QStringLiteral("Out of the fight");
             return description.join(QStringLiteral(", "));
         }
         default:
-            return QSortFilterProxyModel::data(index, role);
+            return {};
         }
     }
 
@@ -100,12 +118,8 @@ public:
         emit layoutChanged();
     }
 
-protected:
-    bool filterAcceptsRow(int row, const QModelIndex &parent) const override
-    {
-        const QModelIndex item = sourceModel()->index(row, 0, parent);
-        return item.data(OrderModel::HoldsRole).toBool() && !item.data(OrderModel::HiddenRole).toBool();
-    }
+private:
+    QList<players::Line> m_lines;
 };
 
 PlayerWindow::PlayerWindow(const CombatDocument &document, OrderModel &order, QWidget *parent)
@@ -147,7 +161,6 @@ PlayerWindow::PlayerWindow(const CombatDocument &document, OrderModel &order, QW
     m_waiting->setAccessibleName(m_waiting->text());
 
     m_shown = new PlayerOrder(this);
-    m_shown->setSourceModel(&m_order);
     m_list = new QListView(this);
     m_list->setModel(m_shown);
     m_list->setObjectName(QStringLiteral("PlayerList"));
@@ -201,22 +214,24 @@ void PlayerWindow::placeOnAnotherScreen()
 
 void PlayerWindow::showTurn()
 {
-    // With nobody to show (before the first calculation, once no item holds its row after
-    // New Combat or a load, or while all are hidden) nothing of a fight shows, not even a round.
-    const bool waiting = m_shown->rowCount() == 0;
+    const players::View view = players::playersView(m_document, m_order.healthWords());
+    m_shown->show(view.order);
+    const bool waiting = view.waiting();
     m_waiting->setVisible(waiting);
     m_list->setVisible(!waiting);
     m_turn->setVisible(!waiting);
     m_next->setVisible(!waiting);
-    showTurnLine(m_turn, m_document, Viewers::Players);
-    if (const QString next = waiting ? QString() : nextLine(m_document); m_next->text() != next) {
-        m_next->setText(next);
-        m_next->setAccessibleName(next.isEmpty() ? QStringLiteral("Next") : next);
+    if (m_turn->text() != view.turn) {
+        m_turn->setText(view.turn);
+        m_turn->setAccessibleName(view.turn.isEmpty() ? QStringLiteral("Round") : view.turn);
+    }
+    if (m_next->text() != view.next) {
+        m_next->setText(view.next);
+        m_next->setAccessibleName(view.next.isEmpty() ? QStringLiteral("Next") : view.next);
     }
     fitType();
     // A hidden current combatant is no item here: nobody is lit.
-    showMarked(m_list, m_shown->mapFromSource(m_order.index(m_order.markedItem())).row(),
-               QItemSelectionModel::NoUpdate);
+    showMarked(m_list, m_shown->currentRow(), QItemSelectionModel::NoUpdate);
 }
 
 void PlayerWindow::resizeEvent(QResizeEvent *event)

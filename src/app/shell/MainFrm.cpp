@@ -3,6 +3,7 @@
 #include "app/dialogs/QtPrompts.h"
 #include "app/order/OrderModel.h"
 #include "app/players/PlayerWindow.h"
+#include "app/share/SharePanel.h"
 #include "app/rolls/Roller.h"
 #include "app/rolls/RollsPanel.h"
 #include "app/roster/RosterView.h"
@@ -379,6 +380,14 @@ void MainFrm::showPlayers()
     m_players->show();
     m_players->raise();
     m_players->activateWindow();
+}
+
+void MainFrm::shareWithPlayers()
+{
+    // Stop Sharing is the panel's: one key (Ctrl+F7) brings it, with the address, back.
+    if (!m_share)
+        m_share = new SharePanel(m_document, *m_order, this);
+    m_share->share();
 }
 
 void MainFrm::dragEnterEvent(QDragEnterEvent *event)

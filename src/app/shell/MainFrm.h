@@ -15,6 +15,7 @@ class FightKeys;
 class CrashRecovery;
 class OrderModel;
 class PlayerWindow;
+class SharePanel;
 class Prompts;
 class QAction;
 class QVBoxLayout;
@@ -87,6 +88,7 @@ private:
     void updateUndoActions();
     void undoOrRedo(bool undo);
     void showPlayers();
+    void shareWithPlayers();
     void showAbout();
     void showHelp();
     // Save Row to Library: the focused row as a stat block in the library's folder.
@@ -108,6 +110,7 @@ private:
     QStringList m_libraryProblems; // files of the library not read, until the library bar names them
     RollsPanel *m_rollsPanel = nullptr;
     QPointer<PlayerWindow> m_players; // made when first opened
+    QPointer<SharePanel> m_share;     // made when first shared
     QPointer<CrashRecovery> m_recovery;
     QString m_draggedPath; // the combat file of the drag now over the window
     bool m_draggedText = false; // a drag of text, stat blocks, now over the window
@@ -125,7 +128,7 @@ private:
     QAction *mnuNextTurn = nullptr, *mnuPreviousTurn = nullptr, *mnuDamage = nullptr;
     QAction *mnuDelay = nullptr, *mnuReady = nullptr, *mnuActNow = nullptr;
     QAction *mnuGoTo = nullptr, *mnuInitiativeWalk = nullptr;
-    QAction *mnuCondition = nullptr, *mnuPlayerWindow = nullptr, *mnuHide = nullptr, *mnuHealthWords = nullptr;
+    QAction *mnuCondition = nullptr, *mnuPlayerWindow = nullptr, *mnuShare = nullptr, *mnuHide = nullptr, *mnuHealthWords = nullptr;
     QAction *mnuRollInitiative = nullptr, *mnuRollMonsters = nullptr, *mnuRollInitiativeAgain = nullptr;
     QAction *mnuGroupInitiative = nullptr, *mnuMonstersDieAtZero = nullptr, *mnuRollAttack = nullptr;
     QAction *mnuRollDamage = nullptr, *mnuRollDice = nullptr, *mnuRollAgain = nullptr;

@@ -1,5 +1,6 @@
 // The menu bar, and the commands that do not touch the combat.
 #include "app/shell/MainFrm.h"
+#include "app/share/SharePanel.h"
 
 #include "app/order/OrderModel.h"
 #include "app/rolls/Roller.h"
@@ -59,6 +60,7 @@ void MainFrm::createMenus()
     mnuDamage = action(combat, "mnuDamage", QStringLiteral("&Damage..."), QKeySequence(Qt::Key_F8));
     mnuCondition = action(combat, "mnuCondition", QStringLiteral("Add &Condition..."), QKeySequence(Qt::Key_F9));
     mnuPlayerWindow = action(combat, "mnuPlayerWindow", QStringLiteral("Pla&yer Window"), QKeySequence(Qt::Key_F7));
+    mnuShare = action(combat, "mnuShare", QStringLiteral("&Share with Players..."), QKeySequence(Qt::CTRL | Qt::Key_F7));
     mnuHide = action(combat, "mnuHide", QStringLiteral("&Hide from Players"), QKeySequence(Qt::CTRL | Qt::Key_H));
     mnuHealthWords =
         action(combat, "mnuHealthWords", QStringLiteral("Health W&ords"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_H));
@@ -129,6 +131,8 @@ void MainFrm::connectMenus()
     connect(mnuDamage, &QAction::triggered, this, [this] { m_fightKeys->openBar(TargetBar::Mode::Damage); });
     connect(mnuCondition, &QAction::triggered, this, [this] { m_fightKeys->openBar(TargetBar::Mode::Condition); });
     connect(mnuPlayerWindow, &QAction::triggered, this, &MainFrm::showPlayers);
+    connect(mnuShare, &QAction::triggered, this, &MainFrm::shareWithPlayers);
+
     connect(mnuHide, &QAction::triggered, this, [this] { m_fightKeys->hideFromPlayers(); });
     // Roll Initiative and Roll Initiative for Monsters roll those who have no roll yet.
     auto roll = [this](QAction *action, bool monstersOnly, bool again) {

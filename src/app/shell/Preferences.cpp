@@ -21,6 +21,8 @@ const QString HitPointsSection = QStringLiteral("Hit Points");
 const QString MonstersDieAtZeroKey = QStringLiteral("MonstersDieAtZero");
 const QString LibrarySection = QStringLiteral("Library");
 const QString FolderKey = QStringLiteral("Folder%1");
+const QString ShareSection = QStringLiteral("Share with Players");
+const QString PortKey = QStringLiteral("Port");
 // More folders than anyone adds by hand; the list read stops at the first number missing.
 constexpr int MostLibraryFolders = 100;
 // A settings file holds a few lines; anything larger is no file of ours.
@@ -70,7 +72,10 @@ Choices choices()
             break;
         folders << folder;
     }
-    return {on(InitiativeSection, GroupInitiativeKey), on(HitPointsSection, MonstersDieAtZeroKey), folders};
+    bool isPort = false;
+    const int port = file.ReadIniValue(ShareSection, PortKey).trimmed().toInt(&isPort);
+    return {on(InitiativeSection, GroupInitiativeKey), on(HitPointsSection, MonstersDieAtZeroKey), folders,
+            isPort && port > 0 && port <= 65535 ? port : 0};
 }
 
 bool setChoices(const Choices &choices)
@@ -80,7 +85,8 @@ bool setChoices(const Choices &choices)
     bool allKept = true;
     const QByteArray bytes = "[" + InitiativeSection.toUtf8() + "]\r\n" + line(GroupInitiativeKey, choices.groupInitiative)
         + "[" + HitPointsSection.toUtf8() + "]\r\n" + line(MonstersDieAtZeroKey, choices.monstersDieAtZero)
-        + librarySection(choices.libraryFolders, allKept);
+        + librarySection(choices.libraryFolders, allKept)
+        + "[" + ShareSection.toUtf8() + "]\r\n" + (PortKey + u'=' + QString::number(choices.sharePort) + u"\r\n"_s).toUtf8();
     // A file the reader would refuse is never written: it would lose every choice.
     if (bytes.size() > LargestFile)
         return false;
@@ -105,6 +111,13 @@ bool setLibraryFolders(const QStringList &folders)
 {
     Choices kept = choices();
     kept.libraryFolders = folders;
+    return setChoices(kept);
+}
+
+bool setSharePort(int port)
+{
+    Choices kept = choices();
+    kept.sharePort = port;
     return setChoices(kept);
 }
 

@@ -17,6 +17,8 @@ struct Choices
     bool monstersDieAtZero = false;
     // The folders the user added to the library, beside its own (files::libraryFolderPath()).
     QStringList libraryFolders;
+    // The port Share with Players listens on; 0 lets the system choose one each time.
+    int sharePort = 0;
 };
 Choices choices();
 // False when the file could not be written, or a library folder not kept in it (a line break in
@@ -29,6 +31,7 @@ bool setGroupInitiative(bool on);
 bool setMonstersDieAtZero(bool on);
 // A folder whose path holds a line break cannot be kept, and is left out.
 bool setLibraryFolders(const QStringList &folders);
+bool setSharePort(int port);
 
 // Where the choices are kept, to name it when it cannot be written.
 QString fileName();
