@@ -72,7 +72,7 @@ browser_start() {
     chromedriver --port=0 >"$browser_folder/chromedriver.log" 2>&1 &
     browser_driver_pid=$!
     for ((i = 0; i < 200; i++)); do
-        port=$(sed -n 's/.*started successfully on port \([0-9]*\).*/\1/p' "$browser_folder/chromedriver.log")
+        port=$(sed -n 's/.*started successfully on port \([0-9]*\).*/\1/p' "$browser_folder/chromedriver.log" 2>/dev/null)
         [[ -n $port ]] && break
         kill -0 "$browser_driver_pid" 2>/dev/null || break
         sleep 0.05

@@ -139,12 +139,14 @@ xdotool key ctrl+F7
 wait_for "window \"$share_title\"" 10 window_shown "$share_title"
 share_win=$(window_of "$share_title")
 focus_window "$share_win" "window \"$share_title\""
-xdotool key alt+c
+# The server may still be starting at the first press: pressed until an address comes.
 address_copied() {
+    xdotool key alt+c
+    sleep 0.1
     address=$(xclip -o -selection clipboard 2>/dev/null)
     [[ $address =~ ^http://([0-9]+\.){3}[0-9]+:[0-9]+/[^/]+/$ ]]
 }
-wait_for 'an address on the clipboard' 5 address_copied
+wait_for 'an address on the clipboard' 10 address_copied
 echo "Address: $address"
 token=${address%/}
 token=${token##*/}
