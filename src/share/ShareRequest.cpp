@@ -102,9 +102,10 @@ QByteArray response(Answer answer, const QByteArray &body, bool headOnly)
                       + "\r\nContent-Length: " + QByteArray::number(content.size())
                       + "\r\nCache-Control: no-store\r\nX-Content-Type-Options: nosniff"
                         "\r\nReferrer-Policy: no-referrer"
-                        // The page's own script and style, and its socket; nothing else.
+                        // The page's own script and style, and its socket (older Safari reads
+                        // 'self' as no WebSocket at all); nothing else.
                         "\r\nContent-Security-Policy: default-src 'none'; script-src 'unsafe-inline'; "
-                        "style-src 'unsafe-inline'; img-src 'self'; connect-src 'self'"
+                        "style-src 'unsafe-inline'; img-src 'self'; connect-src 'self' ws: wss:"
                         "\r\nConnection: close\r\n\r\n";
     return headOnly ? head : head + content;
 }
