@@ -14,6 +14,9 @@ packages=(
   xvfb xauth xdotool fonts-dejavu-core
   # the end-to-end run takes pictures of the window and reads the round in them
   imagemagick tesseract-ocr
+  # the players' page run opens the shared page in a headless browser and reads the
+  # address off the clipboard
+  chromium chromium-driver xclip curl
   appstream desktop-file-utils dpkg-dev
   # the fuzz run: clang with its libFuzzer runtime
   clang libclang-rt-dev
