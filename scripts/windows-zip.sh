@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # usage: scripts/windows-zip.sh <build folder> <Qt for Windows prefix> <Qt source folder> <zip>
+#          [<Qt WebSockets source folder> [<libqrencode source folder>]]
 # Packs the Windows build for a user: fraymark.exe, every DLL it needs beyond Windows' own
 # (found by walking the imports), the platform and style plugins, and the licence texts of
 # all of it. Called by scripts/windows.sh.
 set -euo pipefail
-build=$1 qt=$2 qt_source=$3 zip=$(realpath -m "$4")
+build=$1 qt=$2 qt_source=$3 zip=$(realpath -m "$4") websockets_source=${5:-} qrencode_source=${6:-}
 cd "$(dirname "$0")/.."
 triple=x86_64-w64-mingw32
 runtime=$(dirname "$($triple-g++-posix -print-file-name=libstdc++-6.dll)")
@@ -48,11 +49,32 @@ find "$root" -name '*.exe' -o -name '*.dll' | xargs $triple-strip --strip-unneed
 cp LICENSE "$root/licenses/fraymark.txt"
 cp "$qt_source"/LICENSES/{LGPL-3.0-only,GPL-2.0-only,GPL-3.0-only,BSD-3-Clause,MIT,BSL-1.0,Apache-2.0,CC0-1.0}.txt \
   "$root/licenses/" 2>/dev/null || true
-for part in double-conversion easing freetype harfbuzz-ng icc libpng md4c pcre2 rfc6234 sha3 tinycbor zlib; do
-  for file in "$qt_source/src/3rdparty/$part"/{qt_attribution.json,LICENSE*,COPYING*,*LICENSE*.txt,docs/FTL.TXT}; do
+parts=(blake2 double-conversion easing freetype harfbuzz-ng icc libpng md4c md5 pcre2 rfc6234 sha1
+       sha3 tinycbor zlib)
+# Qt Network carries the Public Suffix List, with libpsl's reader of it, and MD4.
+if [ -n "${shipped[Qt6Network.dll]:-}" ]; then
+  parts+=(libpsl md4)
+  for file in "$qt_source/src/network/kernel"/{qt_attribution.json,PSL-LICENSE.txt}; do
+    cp "$file" "$root/licenses/qt-third-party/publicsuffix-$(basename "$file")"
+  done
+fi
+for part in "${parts[@]}"; do
+  for file in "$qt_source/src/3rdparty/$part"/{qt_attribution.json,LICENSE*,COPYING*,*LICENSE*.txt,docs/FTL.TXT,src/LICENSE*}; do
     [ -f "$file" ] && cp "$file" "$root/licenses/qt-third-party/$part-$(basename "$file")"
   done
 done
+if [ -n "${shipped[Qt6WebSockets.dll]:-}" ]; then
+  [ -d "$websockets_source/LICENSES" ] || { echo "windows-zip: no Qt WebSockets source for its licences" >&2; exit 1; }
+  mkdir -p "$root/licenses/qtwebsockets"
+  cp "$websockets_source"/LICENSES/*.txt "$root/licenses/qtwebsockets/"
+fi
+# libqrencode is linked into the program, so its symbols tell whether it is there.
+with_qrencode=false
+if $triple-nm "$build/src/app/fraymark.exe" | grep ' T QRcode_encode' >/dev/null; then
+  [ -f "$qrencode_source/COPYING" ] || { echo "windows-zip: no libqrencode source for its licence" >&2; exit 1; }
+  cp "$qrencode_source/COPYING" "$root/licenses/libqrencode-LGPL-2.1.txt"
+  with_qrencode=true
+fi
 for dll in "${!shipped[@]}"; do
   case ${shipped[$dll]} in "$qt"/*) continue ;; esac
   package=$(dpkg -S "${shipped[$dll]}" 2>/dev/null | head -1 | cut -d: -f1)
@@ -61,6 +83,8 @@ done
 
 version=$(sed -n 's/^project(Fraymark VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 qt_version=$(sed -n 's/^set(PACKAGE_VERSION "\(.*\)")/\1/p' "$qt/lib/cmake/Qt6/Qt6ConfigVersionImpl.cmake")
+holds="Qt $qt_version and the MinGW-w64 runtime"
+$with_qrencode && holds="Qt $qt_version, libqrencode and the MinGW-w64 runtime"
 sed 's/$/\r/' >"$root/README.txt" <<README
 Fraymark $version for Windows (64-bit)
 
@@ -89,7 +113,7 @@ Windows Security > Firewall & network protection > Allow an app through firewall
 and tick fraymark.exe under "Private". Anyone on the network who has the address
 can look; Stop Sharing (or quitting) closes every connection.
 
-The folder holds Qt $qt_version and the MinGW-w64 runtime, which Fraymark needs.
+The folder holds $holds, which Fraymark needs.
 Their licences, and Fraymark's, are in the folder "licenses".
 README
 
