@@ -85,7 +85,7 @@ if(FRAYMARK_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
   set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6widgets6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6network6 (>= 6.4), libqt6websockets6 (>= 6.4), libqt6core6 (>= 6.4), libqrencode4, libc6, libstdc++6")
+    "libqt6widgets6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6network6 (>= 6.4), libqt6core6 (>= 6.4), libqrencode4, libc6, libstdc++6")
 endif()
 
 include(CPack)

@@ -131,7 +131,7 @@ case ", $(dpkg-deb -f "$deb" Recommends)," in
   *", qt6-wayland,"*) ;;
   *) die "the package does not recommend qt6-wayland" ;;
 esac
-for lib in libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 libqt6websockets6 libqrencode4; do
+for lib in libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 libqrencode4; do
   case ", $depends" in
     *", $lib "*|*", $lib,"*|*", $lib") ;;
     *) die "Depends does not name $lib" ;;

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # usage: scripts/windows-zip.sh <build folder> <Qt for Windows prefix> <Qt source folder> <zip>
-#          [<Qt WebSockets source folder> [<libqrencode source folder>]]
+#          [<libqrencode source folder>]
 # Packs the Windows build for a user: fraymark.exe, every DLL it needs beyond Windows' own
 # (found by walking the imports), the platform and style plugins, and the licence texts of
 # all of it. Called by scripts/windows.sh.
 set -euo pipefail
-build=$1 qt=$2 qt_source=$3 zip=$(realpath -m "$4") websockets_source=${5:-} qrencode_source=${6:-}
+build=$1 qt=$2 qt_source=$3 zip=$(realpath -m "$4") qrencode_source=${5:-}
 cd "$(dirname "$0")/.."
 triple=x86_64-w64-mingw32
 runtime=$(dirname "$($triple-g++-posix -print-file-name=libstdc++-6.dll)")
@@ -63,11 +63,6 @@ for part in "${parts[@]}"; do
     [ -f "$file" ] && cp "$file" "$root/licenses/qt-third-party/$part-$(basename "$file")"
   done
 done
-if [ -n "${shipped[Qt6WebSockets.dll]:-}" ]; then
-  [ -d "$websockets_source/LICENSES" ] || { echo "windows-zip: no Qt WebSockets source for its licences" >&2; exit 1; }
-  mkdir -p "$root/licenses/qtwebsockets"
-  cp "$websockets_source"/LICENSES/*.txt "$root/licenses/qtwebsockets/"
-fi
 # libqrencode is linked into the program, so its symbols tell whether it is there.
 with_qrencode=false
 if $triple-nm "$build/src/app/fraymark.exe" | grep ' T QRcode_encode' >/dev/null; then

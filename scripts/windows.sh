@@ -4,9 +4,8 @@
 # Builds Fraymark for 64-bit Windows on Debian 12 or 13 and runs every test of that build
 # under Wine, ending with CTest's summary.
 #  - installs MinGW-w64, Wine, CMake and Ninja (as root, or through sudo);
-#  - fetches Debian's source of qt6-base, qt6-websockets (when the program asks for Qt
-#    WebSockets) and qrencode through a deb-src entry in a file of its own, removed
-#    afterwards, and cross-builds each for Windows once into the cache folder
+#  - fetches Debian's source of qt6-base and qrencode through a deb-src entry in a file of
+#    its own, removed afterwards, and cross-builds each for Windows once into the cache folder
 #    ($FRAYMARK_WINDOWS_CACHE, default ~/.cache/fraymark-windows); a change of a version
 #    or of the options below builds that piece again;
 #  - builds Fraymark in ./build-windows with cmake/MinGW-w64.cmake, packs
@@ -22,7 +21,7 @@ triple=x86_64-w64-mingw32
 # --- Packages ---------------------------------------------------------------------------
 packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
           wine wine64 libwine-dev cmake ninja-build qt6-base-dev qt6-base-dev-tools
-          qt6-websockets-dev libqrencode-dev dpkg-dev xz-utils bzip2 zip xvfb xauth
+          libqrencode-dev dpkg-dev xz-utils bzip2 zip xvfb xauth
           fonts-dejavu-core)
 if [ "$(id -u)" -eq 0 ]; then
   as_root=(env DEBIAN_FRONTEND=noninteractive)
@@ -45,10 +44,10 @@ if [ ${#missing[@]} -gt 0 ]; then
   "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-# --- Qt, Qt WebSockets and libqrencode for Windows, each built once ----------------------
+# --- Qt and libqrencode for Windows, each built once -------------------------------------
 # Each is built from Debian's source of the version the host has, into the cache. A stamp
 # of that version, the options and the toolchain file tells a later run whether it may
-# reuse a piece; Qt WebSockets goes into Qt's prefix, so its stamp holds Qt's as well.
+# reuse a piece.
 source_of() { dpkg-query -W -f='${source:Package}=${source:Version}' "$1"; }
 stale() { [ "$(cat "$cache/$1.stamp" 2>/dev/null)" != "$2" ]; }
 toolchain_hash=$(sha256sum cmake/MinGW-w64.cmake | cut -c1-16)
@@ -72,15 +71,6 @@ qt_stamp="$qt_version ${qt_options[*]} $toolchain_hash"
 qt_prefix=$cache/qt
 qt_source_dir() { echo "$cache"/src/qtbase-everywhere-src-*; }
 
-# A Qt module beyond qtbase is built only when the program's find_package(Qt6) names it.
-qt_components=$(tr '\n' ' ' <CMakeLists.txt | grep -o 'find_package( *Qt6 [^)]*)' || true)
-websockets_wanted=false
-grep -qw WebSockets <<<"$qt_components" && websockets_wanted=true
-websockets_package=$(source_of qt6-websockets-dev)
-websockets_options=(-DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DCMAKE_BUILD_TYPE=Release)
-websockets_stamp="${websockets_package#*=} ${websockets_options[*]} on Qt $qt_stamp"
-websockets_source=$cache/websockets-src
-
 # libqrencode goes into the program, so no DLL of it is shipped; it needs neither libpng
 # nor its command-line tool.
 qrencode_package=$(source_of libqrencode-dev)
@@ -94,7 +84,6 @@ qrencode_source=$cache/qrencode-src
 # a deb-src entry in a file of its own that is removed again.
 fetch=()
 stale qt "$qt_stamp" && fetch+=("$qt_package")
-$websockets_wanted && stale websockets "$websockets_stamp" && fetch+=("$websockets_package")
 stale qrencode "$qrencode_stamp" && fetch+=("$qrencode_package")
 download=$cache/download
 if [ ${#fetch[@]} -gt 0 ]; then
@@ -124,8 +113,7 @@ cmake_for_windows=(cmake -G Ninja -DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/MinG
 if stale qt "$qt_stamp"; then
   echo "windows: building Qt $qt_version for Windows into $qt_prefix (once)"
   start=$SECONDS
-  # Qt WebSockets lives in the prefix that goes here, so it goes too.
-  rm -rf "$cache/src" "$cache/qt-build" "$qt_prefix" "$cache/qt.stamp" "$cache/websockets.stamp"
+  rm -rf "$cache/src" "$cache/qt-build" "$qt_prefix" "$cache/qt.stamp"
   mkdir -p "$cache/src"
   tar -C "$cache/src" -xf "$(tarball qt6-base)"
   qt_source=$(qt_source_dir)
@@ -154,24 +142,6 @@ WRAPPER
   cmake --install "$cache/qt-build" >/dev/null
   echo "$qt_stamp" >"$cache/qt.stamp"
   echo "windows: Qt built in $(( (SECONDS - start) / 60 )) min"
-fi
-
-if $websockets_wanted && stale websockets "$websockets_stamp"; then
-  echo "windows: building Qt WebSockets ${websockets_package#*=} for Windows into $qt_prefix (once)"
-  start=$SECONDS
-  rm -rf "$websockets_source" "$cache/websockets-build" "$cache/websockets.stamp"
-  mkdir -p "$websockets_source"
-  tar -C "$websockets_source" --strip-components=1 -xf "$(tarball qt6-websockets)"
-  # A module of Qt's own, built as the program is: against the Windows Qt, with the
-  # host's tools.
-  "${cmake_for_windows[@]}" -S "$websockets_source" -B "$cache/websockets-build" \
-    -DCMAKE_PREFIX_PATH="$qt_prefix" -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR="$host_cmake" \
-    -DCMAKE_INSTALL_PREFIX="$qt_prefix" "${websockets_options[@]}" \
-    >"$cache/websockets-configure.log"
-  cmake --build "$cache/websockets-build" --parallel "$jobs"
-  cmake --install "$cache/websockets-build" >/dev/null
-  echo "$websockets_stamp" >"$cache/websockets.stamp"
-  echo "windows: Qt WebSockets built in $(( SECONDS - start )) s"
 fi
 
 if stale qrencode "$qrencode_stamp"; then
@@ -205,10 +175,8 @@ cmake -G Ninja -S . -B build-windows \
   -DQT_HOST_PATH_CMAKE_DIR="$host_cmake" -DCMAKE_FIND_ROOT_PATH="$qrencode_prefix" \
   -DCMAKE_CROSSCOMPILING_EMULATOR="$source_dir/scripts/wine-run.sh"
 cmake --build build-windows --parallel "$jobs"
-websockets_licences=
-$websockets_wanted && websockets_licences=$websockets_source
 scripts/windows-zip.sh build-windows "$qt_prefix" "$(qt_source_dir)" \
-  build-windows/fraymark-windows-x86_64.zip "$websockets_licences" "$qrencode_source"
+  build-windows/fraymark-windows-x86_64.zip "$qrencode_source"
 # The offscreen platform the tests run on draws with these fonts; Qt for Windows ships none.
 export QT_QPA_FONTDIR=/usr/share/fonts/truetype/dejavu
 (cd build-windows && ctest --output-on-failure -j "$jobs")
