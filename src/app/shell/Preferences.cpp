@@ -83,10 +83,12 @@ bool setChoices(const Choices &choices)
     const std::unique_ptr<files::platform::PrivateFolder> folder = openFolder();
     auto line = [](const QString &key, bool on) { return (key + (on ? u"=true\r\n"_s : u"=false\r\n"_s)).toUtf8(); };
     bool allKept = true;
-    const QByteArray bytes = "[" + InitiativeSection.toUtf8() + "]\r\n" + line(GroupInitiativeKey, choices.groupInitiative)
+    QByteArray bytes = "[" + InitiativeSection.toUtf8() + "]\r\n" + line(GroupInitiativeKey, choices.groupInitiative)
         + "[" + HitPointsSection.toUtf8() + "]\r\n" + line(MonstersDieAtZeroKey, choices.monstersDieAtZero)
-        + librarySection(choices.libraryFolders, allKept)
-        + "[" + ShareSection.toUtf8() + "]\r\n" + (PortKey + u'=' + QString::number(choices.sharePort) + u"\r\n"_s).toUtf8();
+        + librarySection(choices.libraryFolders, allKept);
+    // Only a port the user chose is kept; the system's choice is the default.
+    if (choices.sharePort > 0)
+        bytes += "[" + ShareSection.toUtf8() + "]\r\n" + (PortKey + u'=' + QString::number(choices.sharePort) + u"\r\n"_s).toUtf8();
     // A file the reader would refuse is never written: it would lose every choice.
     if (bytes.size() > LargestFile)
         return false;
