@@ -19,6 +19,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 // Large enough for a phone's camera from across a table, small enough for a laptop.
@@ -144,8 +146,10 @@ void SharePanel::showStarted(const QUrl &address)
     const QString text = address.toString();
     m_address->setText(text);
     m_address->setCursorPosition(0);
-    m_code->setPixmap(QPixmap::fromImage(qrCode(text).scaled(CodePixels, CodePixels, Qt::KeepAspectRatio,
-                                                            Qt::FastTransformation)));
+    // Whole pixels a module, so that every module is as wide as the next for the camera.
+    const QImage code = qrCode(text);
+    const int scale = code.isNull() ? 1 : std::max(1, CodePixels / code.width());
+    m_code->setPixmap(QPixmap::fromImage(code.scaled(code.size() * scale, Qt::KeepAspectRatio, Qt::FastTransformation)));
     m_copy->setEnabled(true);
     m_stop->setEnabled(true);
 }
