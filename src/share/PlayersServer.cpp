@@ -17,7 +17,10 @@ constexpr qsizetype MaxIncomingPayload = 1024;
 // A close frame with its status code: 1000 normal, 1002 a protocol error.
 QByteArray closeFrame(quint16 code)
 {
-    return websocket::frame(websocket::Opcode::Close, QByteArray{char(code >> 8), char(code & 0xff)});
+    QByteArray status(2, Qt::Uninitialized);
+    status[0] = char(code >> 8);
+    status[1] = char(code & 0xff);
+    return websocket::frame(websocket::Opcode::Close, status);
 }
 
 } // namespace
@@ -42,7 +45,7 @@ void PlayersServer::listen(quint16 port)
     close();
     m_server = new QTcpServer(this);
     // Connections wait in the system's queue, not in ours, while we answer others.
-    m_server->setMaxPendingConnections(m_limits.connections);
+    m_server->setMaxPendingConnections(m_limits.heads);
     connect(m_server, &QTcpServer::newConnection, this, &PlayersServer::accept);
     if (!m_server->listen(QHostAddress::Any, port)) {
         const QString why = m_server->errorString();
@@ -73,6 +76,13 @@ void PlayersServer::close()
         delete timer;
     }
     m_reading.clear();
+    m_readingOrder.clear();
+    for (QTcpSocket *page : std::as_const(m_closing)) {
+        page->disconnect(this);
+        page->abort();
+        page->deleteLater();
+    }
+    m_closing.clear();
     delete m_pings;
     m_pings = nullptr;
     delete m_server;
@@ -81,27 +91,11 @@ void PlayersServer::close()
         emit clientsChanged(0);
 }
 
-int PlayersServer::connections() const
-{
-    return int(m_reading.size() + m_pages.size());
-}
-
 void PlayersServer::accept()
 {
     while (m_server && m_server->hasPendingConnections()) {
         QTcpSocket *socket = m_server->nextPendingConnection();
-        if (connections() >= m_limits.connections) {
-            ++m_refused;
-            socket->write("HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
-            socket->disconnectFromHost();
-            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            // One that never reads our answer still goes.
-            QTimer::singleShot(m_limits.head, socket, [socket] {
-                socket->abort();
-                socket->deleteLater();
-            });
-            continue;
-        }
+        makeRoomForHead(socket->peerAddress());
         // A head longer than the limit is refused: no more of it is ever held.
         socket->setReadBufferSize(MaxHeadBytes + 1);
         auto *timer = new QTimer(this);
@@ -113,6 +107,7 @@ void PlayersServer::accept()
         });
         timer->start(m_limits.head);
         m_reading.insert(socket, timer);
+        m_readingOrder.append(socket);
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readHead(socket); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
             stopReading(socket);
@@ -121,8 +116,35 @@ void PlayersServer::accept()
     }
 }
 
+// The oldest connections still owing their heads go: first those of `from` beyond its
+// share, then the oldest of all, so that a newcomer always has its place.
+void PlayersServer::makeRoomForHead(const QHostAddress &from)
+{
+    const auto forget = [this](QTcpSocket *socket) {
+        stopReading(socket);
+        socket->disconnect(this);
+        socket->abort();
+        socket->deleteLater();
+    };
+    qsizetype fromThere = 0;
+    for (QTcpSocket *socket : std::as_const(m_readingOrder))
+        fromThere += socket->peerAddress() == from;
+    const QList<QTcpSocket *> oldestFirst = m_readingOrder;
+    for (QTcpSocket *socket : oldestFirst) {
+        if (fromThere < m_limits.headsPerAddress)
+            break;
+        if (socket->peerAddress() == from) {
+            forget(socket);
+            --fromThere;
+        }
+    }
+    while (m_readingOrder.size() >= m_limits.heads)
+        forget(m_readingOrder.first());
+}
+
 void PlayersServer::stopReading(QTcpSocket *socket)
 {
+    m_readingOrder.removeOne(socket);
     if (QTimer *timer = m_reading.take(socket)) {
         timer->stop();
         timer->deleteLater();
@@ -144,6 +166,9 @@ void PlayersServer::readHead(QTcpSocket *socket)
     case Answer::Page:
     case Answer::Icon:
         answer(socket, response(said, said == Answer::Page ? m_page : m_icon, received.startsWith("HEAD ")));
+        return;
+    case Answer::AddSlash:
+        answer(socket, response(said, '/' + m_token));
         return;
     default:
         answer(socket, response(said));
@@ -169,6 +194,10 @@ void PlayersServer::welcome(QTcpSocket *socket, const QByteArray &head)
     const QByteArray agreed = websocket::handshakeAnswer(head);
     if (agreed.isEmpty())
         return answer(socket, response(Answer::BadRequest));
+    if (m_pages.size() >= m_limits.pages) {
+        ++m_refused;
+        return answer(socket, response(Answer::Busy));
+    }
     stopReading(socket);
     disconnect(socket, nullptr, this, nullptr);
     socket->read(head.size());
@@ -201,7 +230,12 @@ void PlayersServer::readFrames(QTcpSocket *socket)
         case websocket::Received::Close:
             return drop(socket, closeFrame(1000));
         case websocket::Received::Ping:
-            socket->write(websocket::frame(websocket::Opcode::Pong, frame.payload));
+            // One pong waiting is all a page needs; pings from one that does not read its
+            // answers would pile them up.
+            if (socket->bytesToWrite() > m_limits.backlog)
+                return drop(socket);
+            if (socket->bytesToWrite() == 0)
+                socket->write(websocket::frame(websocket::Opcode::Pong, frame.payload));
             break;
         case websocket::Received::Pong:
             page->unanswered = 0;
@@ -214,21 +248,27 @@ void PlayersServer::readFrames(QTcpSocket *socket)
     }
 }
 
-// A page whose connection ended or must: with `farewell` (a close frame) said first, and
-// given the time of a request head to take it, else cut off at once.
+// A page whose connection ended or must. `farewell` (a close frame) is said first when the
+// page has taken everything before it, and it is given the time of a request head to take
+// that; one that has not, or one more than the pages kept, is cut off at once.
 void PlayersServer::drop(QTcpSocket *page, const QByteArray &farewell)
 {
     if (!m_pages.remove(page))
         return;
     disconnect(page, nullptr, this, nullptr);
-    if (!farewell.isEmpty() && page->state() == QAbstractSocket::ConnectedState) {
+    if (!farewell.isEmpty() && page->state() == QAbstractSocket::ConnectedState && page->bytesToWrite() == 0
+        && m_closing.size() < m_limits.pages) {
+        m_closing.insert(page);
+        const auto gone = [this, page] {
+            if (m_closing.remove(page)) {
+                page->abort();
+                page->deleteLater();
+            }
+        };
+        connect(page, &QTcpSocket::disconnected, this, gone);
+        QTimer::singleShot(m_limits.head, page, gone);
         page->write(farewell);
         page->disconnectFromHost();
-        connect(page, &QTcpSocket::disconnected, page, &QObject::deleteLater);
-        QTimer::singleShot(m_limits.head, page, [page] {
-            page->abort();
-            page->deleteLater();
-        });
     } else {
         page->abort();
         page->deleteLater();

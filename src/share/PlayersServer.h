@@ -3,10 +3,12 @@
 #include <QByteArray>
 #include <QHash>
 #include <QObject>
+#include <QSet>
 
 #include <atomic>
 #include <chrono>
 
+class QHostAddress;
 class QTcpServer;
 class QTcpSocket;
 class QTimer;
@@ -25,10 +27,15 @@ class PlayersServer : public QObject
 public:
     struct Limits
     {
-        int connections = 32;                       // the next one is refused
-        std::chrono::milliseconds head{5000};       // to send a whole request head
-        std::chrono::milliseconds ping{5000};       // a socket silent for two pings is dropped
-        qint64 backlog = 256 * 1024;                // unsent bytes before a client is dropped
+        int pages = 32;                       // pages open at once; the next gets 503
+        std::chrono::milliseconds head{5000}; // to send a whole request head
+        std::chrono::milliseconds ping{5000}; // a page silent for two pings is dropped
+        qint64 backlog = 256 * 1024;          // unsent bytes before a page is dropped
+        // Connections whose head is still awaited, from anyone and from one address. A new
+        // one takes the place of the oldest, so that no one without the token can keep
+        // pages out by holding connections open.
+        int heads = 32;
+        int headsPerAddress = 4;
     };
 
     PlayersServer(const QByteArray &token, const QByteArray &page, const QByteArray &icon, Limits limits,
@@ -55,6 +62,7 @@ signals:
 
 private:
     void accept();
+    void makeRoomForHead(const QHostAddress &from);
     void readHead(QTcpSocket *socket);
     void stopReading(QTcpSocket *socket);
     void answer(QTcpSocket *socket, const QByteArray &bytes);
@@ -62,7 +70,6 @@ private:
     void readFrames(QTcpSocket *socket);
     void drop(QTcpSocket *page, const QByteArray &farewell = QByteArray());
     void pingAll();
-    int connections() const;
 
     const QByteArray m_token;
     const QByteArray m_page;
@@ -72,6 +79,8 @@ private:
     QTcpServer *m_server = nullptr;
     QTimer *m_pings = nullptr;
     QHash<QTcpSocket *, QTimer *> m_reading; // connections whose request head is awaited
+    QList<QTcpSocket *> m_readingOrder;      // the same, oldest first
+    QSet<QTcpSocket *> m_closing;            // pages saying goodbye, held a moment
 
     // A page's WebSocket: what it sent that is not a whole frame yet, and the pings it has
     // not answered.

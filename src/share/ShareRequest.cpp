@@ -47,6 +47,8 @@ Answer answerTo(const QByteArray &received, const QByteArray &token)
     const QByteArray path = requestLine[1].split('?').first();
 
     const qsizetype tokenEnd = path.indexOf('/', 1);
+    if (tokenEnd < 0 && sameToken(QByteArrayView(path).sliced(1), token))
+        return method == "GET" || method == "HEAD" ? Answer::AddSlash : Answer::NotAllowed;
     if (tokenEnd < 0 || !sameToken(QByteArrayView(path).sliced(1, tokenEnd - 1), token))
         return Answer::Forbidden;
     if (method != "GET" && method != "HEAD")
@@ -90,15 +92,22 @@ QByteArray response(Answer answer, const QByteArray &body, bool headOnly)
     case Answer::TooLarge:
         status = "413 Content Too Large";
         break;
+    case Answer::Busy:
+        status = "503 Service Unavailable";
+        break;
+    case Answer::AddSlash:
+        status = "308 Permanent Redirect";
+        break;
     case Answer::NotFound:
     case Answer::Incomplete:
     case Answer::Socket:
         status = "404 Not Found";
         break;
     }
-    if (content.isEmpty())
+    if (content.isEmpty() || answer == Answer::AddSlash)
         content = status + '\n';
-    QByteArray head = "HTTP/1.1 " + status + "\r\nContent-Type: " + type
+    QByteArray head = "HTTP/1.1 " + status + (answer == Answer::AddSlash ? "\r\nLocation: " + body + '/' : QByteArray())
+                      + "\r\nContent-Type: " + type
                       + "\r\nContent-Length: " + QByteArray::number(content.size())
                       + "\r\nCache-Control: no-store\r\nX-Content-Type-Options: nosniff"
                         "\r\nReferrer-Policy: no-referrer"

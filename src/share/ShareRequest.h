@@ -19,14 +19,17 @@ enum class Answer {
     NotFound,   // 404
     NotAllowed, // 405: only GET (and HEAD) are served
     TooLarge,   // 413
+    Busy,       // 503: as many pages are open as the server keeps
+    AddSlash,   // 308 to the page: its address typed without the last slash
 };
 
 // The answer to what arrived so far on one connection, for the address whose path starts
 // with "/<token>/". The token is compared in time that does not depend on where it differs.
 Answer answerTo(const QByteArray &received, const QByteArray &token);
 
-// The status line and headers (and for Page and Icon the body) sent for an answer that is
-// not Incomplete or Socket; the connection closes after them. HEAD gets no body.
+// The status line and headers (and for Page and Icon the body, for AddSlash the page's
+// path) sent for an answer that is not Incomplete or Socket; the connection closes after
+// them. HEAD gets no body.
 QByteArray response(Answer answer, const QByteArray &body = QByteArray(), bool headOnly = false);
 
 } // namespace share

@@ -57,6 +57,8 @@ struct PageClient
                 texts << QString::fromUtf8(unread.mid(at + header, size));
             else if ((unread[at] & 0x0f) == int(share::websocket::Opcode::Pong))
                 ++m_pongs;
+            else if ((unread[at] & 0x0f) == int(share::websocket::Opcode::Close) && size == 2)
+                m_closedWith = (uchar(unread[at + header]) << 8) | uchar(unread[at + header + 1]);
             at += header + size;
         }
         m_texts += texts;
@@ -71,8 +73,16 @@ struct PageClient
         return m_pongs;
     }
 
+    // The status code of the server's close frame; 0 before one came.
+    int closedWith()
+    {
+        texts();
+        return m_closedWith;
+    }
+
 private:
     QStringList m_texts;
     int m_pongs = 0;
+    int m_closedWith = 0;
 };
 

@@ -26,6 +26,7 @@ private slots:
     void answers_data();
     void answers();
     void theThirtyThirdIsRefused();
+    void heldConnectionsKeepNoPageOut();
     void aSilentConnectionIsDropped();
     void pagesFollowAndAreNotHeard();
     void aSocketThatStopsAnsweringIsDropped();
@@ -122,6 +123,8 @@ void TestPlayersServer::answers_data()
     QTest::newRow("its icon") << "GET /TOKEN/icon.svg HTTP/1.1\r\n\r\n"_ba << "200"_ba << "image/svg+xml"_ba;
     QTest::newRow("the head of the page, no body") << "HEAD /TOKEN/ HTTP/1.1\r\n\r\n"_ba << "200"_ba
                                                    << "Connection: close\r\n\r\n"_ba;
+    QTest::newRow("the address without its last slash") << "GET /TOKEN HTTP/1.1\r\n\r\n"_ba << "308"_ba
+                                                        << "Location: /TOKEN/\r\n"_ba;
     QTest::newRow("no token") << "GET / HTTP/1.1\r\n\r\n"_ba << "403"_ba << ""_ba;
     QTest::newRow("the browser's own icon") << "GET /favicon.ico HTTP/1.1\r\n\r\n"_ba << "403"_ba << ""_ba;
     QTest::newRow("another token") << "GET /AAAAAAAAAAAAAAAAAAAAAA/ HTTP/1.1\r\n\r\n"_ba << "403"_ba << ""_ba;
@@ -141,6 +144,7 @@ void TestPlayersServer::answers()
     QFETCH(QByteArray, request);
     QFETCH(QByteArray, status);
     QFETCH(QByteArray, holds);
+    holds.replace("TOKEN", m_token);
     const QByteArray answer = exchange(request.replace("TOKEN", m_token));
     QVERIFY2(answer.startsWith("HTTP/1.1 " + status), answer.left(200).constData());
     QVERIFY2(answer.contains(holds), answer.left(400).constData());
@@ -149,18 +153,37 @@ void TestPlayersServer::answers()
 
 void TestPlayersServer::theThirtyThirdIsRefused()
 {
-    std::vector<std::unique_ptr<QTcpSocket>> held;
+    QSignalSpy open(m_share.get(), &share::PlayersShare::clientsChanged);
+    std::vector<std::unique_ptr<PageClient>> pages;
     for (int i = 0; i < 32; ++i) {
+        pages.push_back(std::make_unique<PageClient>());
+        QVERIFY(pages.back()->open(m_port, m_token));
+    }
+    PageClient oneTooMany;
+    QVERIFY(!oneTooMany.open(m_port, m_token));
+    QCOMPARE(m_share->refused(), 1);
+    // The page itself is still served, and a place freed is taken again.
+    QVERIFY(exchange("GET /" + m_token + "/ HTTP/1.1\r\n\r\n").startsWith("HTTP/1.1 200"));
+    pages.pop_back();
+    QTRY_VERIFY(!open.isEmpty() && open.last().first().toInt() == 31);
+    PageClient next;
+    QVERIFY(next.open(m_port, m_token));
+}
+
+// Connections that never finish their heads, as many as anyone likes, keep no page out:
+// each newcomer takes the place of the oldest.
+void TestPlayersServer::heldConnectionsKeepNoPageOut()
+{
+    std::vector<std::unique_ptr<QTcpSocket>> held;
+    for (int i = 0; i < 40; ++i) {
         held.push_back(std::make_unique<QTcpSocket>());
         held.back()->connectToHost(QHostAddress::LocalHost, m_port);
         QVERIFY(held.back()->waitForConnected(2000));
+        held.back()->write("GET / HTTP/1.1\r\n");
     }
-    QVERIFY(exchange("GET /" + m_token + "/ HTTP/1.1\r\n\r\n").startsWith("HTTP/1.1 503"));
-    QCOMPARE(m_share->refused(), 1);
-    // Those held say nothing and are dropped; then a page is served again.
-    for (auto &socket : held)
-        QTRY_COMPARE(socket->state(), QAbstractSocket::UnconnectedState);
-    QVERIFY(exchange("GET /" + m_token + "/ HTTP/1.1\r\n\r\n").startsWith("HTTP/1.1 200"));
+    PageClient page;
+    QVERIFY(page.open(m_port, m_token));
+    QTRY_COMPARE(page.texts(), QStringList{uR"({"v":1,"turn":"Round 1"})"_s});
 }
 
 void TestPlayersServer::aSilentConnectionIsDropped()
@@ -192,6 +215,7 @@ void TestPlayersServer::pagesFollowAndAreNotHeard()
     QCOMPARE(page.texts().size(), 2);
     // A frame no page sends ends the connection.
     page.socket.write(pageFrame(Opcode::Text, "x", false));
+    QTRY_COMPARE(page.closedWith(), 1002); // a protocol error
     QTRY_COMPARE(page.socket.state(), QAbstractSocket::UnconnectedState);
 
     PageClient stranger;
@@ -209,7 +233,7 @@ void TestPlayersServer::aSocketThatStopsAnsweringIsDropped()
                  "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n");
     QTRY_VERIFY(asleep.bytesAvailable() > 0);
     QVERIFY(asleep.readAll().startsWith("HTTP/1.1 101"));
-    QTRY_COMPARE(clients.last().first().toInt(), 1);
+    QTRY_VERIFY(!clients.isEmpty() && clients.last().first().toInt() == 1);
     asleep.setReadBufferSize(1); // from now on it takes nothing in
     for (int i = 0; i < 200 && clients.last().first().toInt() == 1; ++i) {
         m_share->publish(QByteArray(R"({"v":1,"turn":")") + QByteArray(20000, char('a' + i % 26)) + "\"}");

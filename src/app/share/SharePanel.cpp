@@ -125,6 +125,7 @@ void SharePanel::start()
 {
     m_address->setText(QStringLiteral("Starting\u2026"));
     m_code->clear();
+    m_copy->setEnabled(false); // until there is an address to copy
     showClients(0);
     m_share->start(static_cast<quint16>(m_port->value()));
     publish(); // the fight as it is now, for the first page
