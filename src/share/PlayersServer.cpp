@@ -14,6 +14,9 @@ namespace {
 // Nothing a page sends is longer: a pong's echo, a close frame.
 constexpr qsizetype MaxIncomingPayload = 1024;
 
+// The close status a page reads as "the game master stopped sharing: this address is over".
+constexpr quint16 SharingEnded = 4001;
+
 // A close frame with its status code: 1000 normal, 1002 a protocol error.
 QByteArray closeFrame(quint16 code)
 {
@@ -65,6 +68,13 @@ void PlayersServer::close()
     const bool hadPages = !m_pages.isEmpty();
     for (QTcpSocket *page : m_pages.keys()) {
         page->disconnect(this);
+        // Told that sharing ended, so that it stops showing a fight that has left it. What
+        // it sent is read first: unread bytes would turn the close into a reset.
+        page->readAll();
+        if (page->bytesToWrite() == 0) {
+            page->write(closeFrame(SharingEnded));
+            page->flush();
+        }
         page->abort();
         page->deleteLater();
     }

@@ -213,7 +213,6 @@ for served in '' icon.svg; do
 done
 
 step='stopping the sharing'
-browser_stop
 focus_window "$share_win" "window \"$share_title\""
 xdotool key alt+s
 refused() {
@@ -221,5 +220,9 @@ refused() {
     (($? == 7))
 }
 wait_for 'the port to close' 5 refused
+# The page is told, and shows no fight any more.
+browser_wait_text waiting 'stopped sharing' 5000 >/dev/null || fail "the page was not told: $browser_error"
+[[ -z $(browser_text turn) ]] || fail 'the page still shows a turn after sharing stopped'
+browser_stop
 
-echo "PASS: the page at $address showed round 1 in order, hid Shade and every hit point, followed two turns, refused a wrong token and closed with Stop Sharing; picture in $shot_dir/players-phone.png"
+echo "PASS: the page at $address showed round 1 in order, hid Shade and every hit point, followed two turns, refused a wrong token and closed with Stop Sharing, which the page said; picture in $shot_dir/players-phone.png"

@@ -252,6 +252,7 @@ void TestPlayersServer::stopClosesEveryConnection()
     QVERIFY(reading.waitForConnected(2000));
     m_share->stop();
     QVERIFY(!m_share->isSharing());
+    QTRY_COMPARE(page.closedWith(), 4001); // told that sharing ended
     QTRY_COMPARE(page.socket.state(), QAbstractSocket::UnconnectedState);
     QTRY_COMPARE(reading.state(), QAbstractSocket::UnconnectedState);
     QCOMPARE(exchange("GET / HTTP/1.1\r\n\r\n"), "not connected"_ba);

@@ -76,12 +76,20 @@ SharePanel::SharePanel(const CombatDocument &document, const OrderModel &order, 
     m_stop = new QPushButton(QStringLiteral("&Stop Sharing"), this);
     m_stop->setObjectName(QStringLiteral("ShareStop"));
     connect(m_stop, &QPushButton::clicked, this, [this] {
-        stopSharing();
-        close();
+        if (isSharing())
+            stopSharing();
+        else
+            start();
     });
     auto *closeButton = new QPushButton(QStringLiteral("Close"), this);
     connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
+    connect(new QShortcut(QKeySequence(Qt::Key_F6), this), &QShortcut::activated, this,
+            &SharePanel::nextTurnRequested);
+    connect(new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6), this), &QShortcut::activated, this,
+            &SharePanel::previousTurnRequested);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F7), this), &QShortcut::activated, this,
+            &SharePanel::mainWindowRequested);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_copy);
     buttons->addWidget(m_stop);
@@ -127,7 +135,10 @@ void SharePanel::start()
     m_code->clear();
     m_copy->setEnabled(false); // until there is an address to copy
     showClients(0);
-    m_share->start(static_cast<quint16>(m_port->value()));
+    showSharing(true);
+    m_askedPort = m_port->value();
+    m_failed = false;
+    m_share->start(static_cast<quint16>(m_askedPort));
     publish(); // the fight as it is now, for the first page
 
 }
@@ -137,9 +148,15 @@ void SharePanel::stopSharing()
     if (!isSharing())
         return;
     m_share->stop();
-    m_address->setText(QStringLiteral("Not shared"));
+    m_address->setText(QStringLiteral("Not shared: the pages were told that sharing stopped"));
     m_code->clear();
     m_copy->setEnabled(false);
+    showSharing(false);
+}
+
+void SharePanel::showSharing(bool on)
+{
+    m_stop->setText(on ? QStringLiteral("&Stop Sharing") : QStringLiteral("&Start Sharing"));
 }
 
 void SharePanel::showStarted(const QUrl &address)
@@ -152,19 +169,28 @@ void SharePanel::showStarted(const QUrl &address)
     const int scale = code.isNull() ? 1 : std::max(1, CodePixels / code.width());
     m_code->setPixmap(QPixmap::fromImage(code.scaled(code.size() * scale, Qt::KeepAspectRatio, Qt::FastTransformation)));
     m_copy->setEnabled(true);
-    m_stop->setEnabled(true);
+    // A port of the user's is kept once it worked.
+    if (m_askedPort != preferences::choices().sharePort)
+        preferences::setSharePort(m_askedPort);
 }
 
 void SharePanel::showFailed(const QString &why)
 {
-    m_address->setText(QStringLiteral("Sharing could not start: %1").arg(why));
+    m_address->setText(m_askedPort == 0 ? QStringLiteral("Sharing could not start: %1").arg(why)
+                                        : QStringLiteral("Sharing could not start on port %1: %2. Choose another "
+                                                         "port, or Any free port.")
+                                              .arg(m_askedPort)
+                                              .arg(why));
+    m_address->setCursorPosition(0);
     m_code->clear();
     m_copy->setEnabled(false);
+    showSharing(false);
+    m_failed = true;
 }
 
 void SharePanel::showClients(int clients)
 {
-    m_clients->setText(clients == 0   ? QStringLiteral("No page is open yet.")
+    m_clients->setText(clients == 0   ? QStringLiteral("No page is open.")
                        : clients == 1 ? QStringLiteral("1 page is open.")
                                       : QStringLiteral("%1 pages are open.").arg(clients));
 }
@@ -175,12 +201,10 @@ void SharePanel::publish()
         m_share->publish(players::toJson(players::playersView(m_document, m_order.healthWords())));
 }
 
-// A port of the user's: kept, and sharing starts again there (at a new address).
+// Another port: sharing starts again there, at a new address; after a port that could not
+// be had, Enter tries again.
 void SharePanel::changePort()
 {
-    if (m_port->value() == preferences::choices().sharePort)
-        return;
-    preferences::setSharePort(m_port->value());
-    if (isSharing())
+    if (m_port->value() != m_askedPort || m_failed)
         start();
 }

@@ -385,8 +385,15 @@ void MainFrm::showPlayers()
 void MainFrm::shareWithPlayers()
 {
     // Stop Sharing is the panel's: one key (Ctrl+F7) brings it, with the address, back.
-    if (!m_share)
+    if (!m_share) {
         m_share = new SharePanel(m_document, *m_order, this);
+        connect(m_share, &SharePanel::nextTurnRequested, mnuNextTurn, &QAction::trigger);
+        connect(m_share, &SharePanel::previousTurnRequested, mnuPreviousTurn, &QAction::trigger);
+        connect(m_share, &SharePanel::mainWindowRequested, this, [this] {
+            raise();
+            activateWindow();
+        });
+    }
     m_share->share();
 }
 
