@@ -148,7 +148,7 @@ void SharePanel::stopSharing()
     if (!isSharing())
         return;
     m_share->stop();
-    m_address->setText(QStringLiteral("Not shared: the pages were told that sharing stopped"));
+    m_address->setText(QStringLiteral("Sharing stopped. Pages still open say so."));
     m_code->clear();
     m_copy->setEnabled(false);
     showSharing(false);
