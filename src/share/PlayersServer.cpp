@@ -17,6 +17,10 @@ constexpr qsizetype MaxIncomingPayload = 1024;
 // The close status a page reads as "the game master stopped sharing: this address is over".
 constexpr quint16 SharingEnded = 4001;
 
+// A page with more than this still to take is not reading, and is not told goodbye: it
+// would never read it, and its connection would linger.
+constexpr qint64 MostUnsentForGoodbye = 16 * 1024;
+
 // A close frame with its status code: 1000 normal, 1002 a protocol error.
 QByteArray closeFrame(quint16 code)
 {
@@ -71,7 +75,7 @@ void PlayersServer::close()
         // Told that sharing ended, so that it stops showing a fight that has left it. What
         // it sent is read first: unread bytes would turn the close into a reset.
         page->readAll();
-        if (page->bytesToWrite() == 0) {
+        if (page->bytesToWrite() <= MostUnsentForGoodbye) {
             page->write(closeFrame(SharingEnded));
             page->flush();
         }
@@ -259,15 +263,15 @@ void PlayersServer::readFrames(QTcpSocket *socket)
 }
 
 // A page whose connection ended or must. `farewell` (a close frame) is said first when the
-// page has taken everything before it, and it is given the time of a request head to take
+// page has taken nearly everything before it, and it is given the time of a request head to take
 // that; one that has not, or one more than the pages kept, is cut off at once.
 void PlayersServer::drop(QTcpSocket *page, const QByteArray &farewell)
 {
     if (!m_pages.remove(page))
         return;
     disconnect(page, nullptr, this, nullptr);
-    if (!farewell.isEmpty() && page->state() == QAbstractSocket::ConnectedState && page->bytesToWrite() == 0
-        && m_closing.size() < m_limits.pages) {
+    if (!farewell.isEmpty() && page->state() == QAbstractSocket::ConnectedState
+        && page->bytesToWrite() <= MostUnsentForGoodbye && m_closing.size() < m_limits.pages) {
         m_closing.insert(page);
         const auto gone = [this, page] {
             if (m_closing.remove(page)) {
