@@ -17,9 +17,9 @@ constexpr qsizetype MaxIncomingPayload = 1024;
 // The close status a page reads as "the game master stopped sharing: this address is over".
 constexpr quint16 SharingEnded = 4001;
 
-// A page with more than this still to take is not reading, and is not told goodbye: it
-// would never read it, and its connection would linger.
-constexpr qint64 MostUnsentForGoodbye = 16 * 1024;
+// A page with more than this still to take is not keeping up: it gets no pong (they would
+// pile up) and no goodbye (it would never read it, and its connection would linger).
+constexpr qint64 SmallBacklog = 16 * 1024;
 
 // A close frame with its status code: 1000 normal, 1002 a protocol error.
 QByteArray closeFrame(quint16 code)
@@ -75,7 +75,7 @@ void PlayersServer::close()
         // Told that sharing ended, so that it stops showing a fight that has left it. What
         // it sent is read first: unread bytes would turn the close into a reset.
         page->readAll();
-        if (page->bytesToWrite() <= MostUnsentForGoodbye) {
+        if (page->bytesToWrite() <= SmallBacklog) {
             page->write(closeFrame(SharingEnded));
             page->flush();
         }
@@ -244,11 +244,9 @@ void PlayersServer::readFrames(QTcpSocket *socket)
         case websocket::Received::Close:
             return drop(socket, closeFrame(1000));
         case websocket::Received::Ping:
-            // One pong waiting is all a page needs; pings from one that does not read its
-            // answers would pile them up.
             if (socket->bytesToWrite() > m_limits.backlog)
                 return drop(socket);
-            if (socket->bytesToWrite() == 0)
+            if (socket->bytesToWrite() <= SmallBacklog)
                 socket->write(websocket::frame(websocket::Opcode::Pong, frame.payload));
             break;
         case websocket::Received::Pong:
@@ -271,7 +269,7 @@ void PlayersServer::drop(QTcpSocket *page, const QByteArray &farewell)
         return;
     disconnect(page, nullptr, this, nullptr);
     if (!farewell.isEmpty() && page->state() == QAbstractSocket::ConnectedState
-        && page->bytesToWrite() <= MostUnsentForGoodbye && m_closing.size() < m_limits.pages) {
+        && page->bytesToWrite() <= SmallBacklog && m_closing.size() < m_limits.pages) {
         m_closing.insert(page);
         const auto gone = [this, page] {
             if (m_closing.remove(page)) {
