@@ -364,18 +364,26 @@ void MainFrm::undoOrRedo(bool undo)
         m_roster->focusFirstChange(before, m_document.state());
 }
 
+// The players' windows keep the turn keys and a way back here, so that one in front never
+// takes the table's keyboard.
+template<typename PlayersWindow>
+void MainFrm::followTurnKeys(PlayersWindow *window)
+{
+    connect(window, &PlayersWindow::nextTurnRequested, mnuNextTurn, &QAction::trigger);
+    connect(window, &PlayersWindow::previousTurnRequested, mnuPreviousTurn, &QAction::trigger);
+    connect(window, &PlayersWindow::mainWindowRequested, this, [this] {
+        raise();
+        activateWindow();
+    });
+}
+
 void MainFrm::showPlayers()
 {
     // Made when first asked for. As a child of this window it never keeps the program
     // running and goes when the program ends.
     if (!m_players) {
         m_players = new PlayerWindow(m_document, *m_order, this);
-        connect(m_players, &PlayerWindow::nextTurnRequested, mnuNextTurn, &QAction::trigger);
-        connect(m_players, &PlayerWindow::previousTurnRequested, mnuPreviousTurn, &QAction::trigger);
-        connect(m_players, &PlayerWindow::mainWindowRequested, this, [this] {
-            raise();
-            activateWindow();
-        });
+        followTurnKeys(m_players.data());
     }
     m_players->show();
     m_players->raise();
@@ -387,12 +395,7 @@ void MainFrm::shareWithPlayers()
     // Stop Sharing is the panel's: one key (Ctrl+F7) brings it, with the address, back.
     if (!m_share) {
         m_share = new SharePanel(m_document, *m_order, this);
-        connect(m_share, &SharePanel::nextTurnRequested, mnuNextTurn, &QAction::trigger);
-        connect(m_share, &SharePanel::previousTurnRequested, mnuPreviousTurn, &QAction::trigger);
-        connect(m_share, &SharePanel::mainWindowRequested, this, [this] {
-            raise();
-            activateWindow();
-        });
+        followTurnKeys(m_share.data());
     }
     m_share->share();
 }

@@ -89,6 +89,8 @@ private:
     void undoOrRedo(bool undo);
     void showPlayers();
     void shareWithPlayers();
+    template<typename PlayersWindow>
+    void followTurnKeys(PlayersWindow *window);
     void showAbout();
     void showHelp();
     // Save Row to Library: the focused row as a stat block in the library's folder.
